@@ -16,7 +16,7 @@ public:
     double produtoInterno(Vetor* vetor1, Vetor* vetor2);
     // New vector: cross product vetor1 x vetor2 (operand order matters).
     Vetor* produtoVetorial(Vetor* vetor1, Vetor* vetor2);
-    // Euclidean length sqrt((x^2 + y^2) + z^2), squares taken with pow(., 2).
+    // Euclidean length sqrt((x^2 + y^2) + z^2), each square the correctly rounded x*x.
     double norma(Vetor* vetor);
     // New vector: each component times 1/norma(vetor); the zero vector gives three NaN.
     Vetor* normalizacao(Vetor* vetor);

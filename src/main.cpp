@@ -44,8 +44,8 @@ bool init() {
         return false;
     }
     set_color_depth(kProfundidadeCor);
-    if (set_gfx_mode(GFX_AUTODETECT, kLarguraTela, kAlturaTela, kTamanhoVirtual,
-                     kTamanhoVirtual) != 0) {
+    if (set_gfx_mode(GFX_AUTODETECT, kLarguraTela, kAlturaTela, kTamanhoVirtual, kTamanhoVirtual) !=
+        0) {
         relatarFalha("set_gfx_mode");
         allegro_exit();
         return false;

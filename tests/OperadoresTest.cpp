@@ -1,8 +1,4 @@
 // Vector operations: worked values, signed zeros, NaN behaviour and ownership of results.
-#include "Operadores.h"
-#include "Ponto.h"
-#include "Triangulo.h"
-
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -13,6 +9,10 @@
 #include <memory>
 #include <random>
 #include <sstream>
+
+#include "Operadores.h"
+#include "Ponto.h"
+#include "Triangulo.h"
 
 namespace {
 
@@ -158,6 +158,22 @@ TEST(RegistrosTest, ConstrutoresPadraoDeixamValoresDefinidos) {
     esperaBits(v, 0, 0, 0);
     EXPECT_EQ(bits(p.x) | bits(p.y) | bits(p.z), 0u);
     EXPECT_EQ(t.indiceP1 | t.indiceP2 | t.indiceP3, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The math library's pow(x, 2) at run time rounds x = -1.4045477808975213 to the upper
+// neighbour of x*x; the length must use the correctly rounded square in every build type.
+TEST(NormaTest, QuadradosCorretamenteArredondados) {
+    Operadores o;
+    const double x = -1.4045477808975213;
+    Vetor v(x, 1, 0);
+    const double quadrado = x * x;
+    EXPECT_EQ(bits(o.norma(&v)), bits(std::sqrt(quadrado + 1.0)));
+    double (*volatile potencia)(double, double) = std::pow;
+    EXPECT_NE(bits(potencia(x, 2.0)), bits(quadrado)) << "the math library now rounds this square";
 }
 
 }  // namespace
