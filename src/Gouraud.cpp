@@ -1,0 +1,286 @@
+#include "Gouraud.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <limits>
+#include <system_error>
+#include <utility>
+
+#include "LeitorNumeros.h"
+
+namespace {
+
+constexpr char kArquivoCena[] = "triangulo.txt";
+// Written once the scene stream has been opened and read.
+constexpr char kMarcador[] = "ouhaisudhsaiudhsaiduhasdiuhias";
+// Reals per point and indices per triangle.
+constexpr std::int64_t kNumerosPorEntrada = 3;
+// Reals of the camera section that must be read for a valid scene: N, V and the focus.
+constexpr int kReaisCamera = 9;
+// Reals after the focus that are read and not used.
+constexpr int kReaisSobrando = 3;
+// The first read of a stream; enough for the counts of any ordinary file.
+constexpr std::size_t kBlocoInicial = std::size_t{64} * 1024;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// The characters of a stream in one buffer that grows only when the stream could not tell its
+// size in advance.
+class Texto {
+public:
+    const char* inicio() const { return dados.get(); }
+    const char* fim() const { return dados.get() + tamanho; }
+    std::size_t quantos() const { return tamanho; }
+
+    // Reads up to `maximo` more characters from `buf`; returns how many arrived.
+    std::size_t ler(std::streambuf& buf, std::size_t maximo) {
+        reservar(tamanho + maximo);
+        std::size_t lidos = 0;
+        while (lidos < maximo) {
+            std::streamsize n = 0;
+            try {
+                n = buf.sgetn(dados.get() + tamanho + lidos,
+                              static_cast<std::streamsize>(maximo - lidos));
+            } catch (...) {
+                // A read error ends the input, as it would stop a formatted extraction; the
+                // file buffer reports it by throwing.
+                n = 0;
+            }
+            if (n <= 0) {
+                break;
+            }
+            lidos += static_cast<std::size_t>(n);
+        }
+        tamanho += lidos;
+        return lidos;
+    }
+
+    // Reads every remaining character, with one allocation when `previsto` is the true count.
+    void lerAteOFim(std::streambuf& buf, std::size_t previsto) {
+        // One spare byte lets the read that finds the end happen without growing the buffer.
+        std::size_t pedido = previsto + 1;
+        while (ler(buf, pedido) == pedido) {
+            pedido = std::max(tamanho, kBlocoInicial);
+        }
+    }
+
+private:
+    void reservar(std::size_t minimo) {
+        if (minimo <= capacidade) {
+            return;
+        }
+        auto novos = std::make_unique_for_overwrite<char[]>(minimo);
+        std::copy(inicio(), fim(), novos.get());
+        dados = std::move(novos);
+        capacidade = minimo;
+    }
+
+    std::unique_ptr<char[]> dados;
+    std::size_t tamanho = 0;
+    std::size_t capacidade = 0;
+};
+
+// Characters the stream buffer still holds after its current position, or 0 when it cannot
+// tell (pipes, terminals).
+std::size_t restanteNoStream(std::streambuf& buf) {
+    const std::streamoff atual = buf.pubseekoff(0, std::ios::cur, std::ios::in);
+    if (atual < 0) {
+        return 0;
+    }
+    const std::streamoff final = buf.pubseekoff(0, std::ios::end, std::ios::in);
+    buf.pubseekpos(atual, std::ios::in);
+    return final > atual ? static_cast<std::size_t>(final - atual) : 0;
+}
+
+// True when the text after the first block could still change the counts, or a scene could
+// follow them: the counts were read and are non-negative, or their reading ran into the end
+// of the block. Lets a device or junk file stop after one block.
+bool contagensPedemOResto(const Texto& bloco) {
+    LeitorNumeros leitor(bloco.inicio(), bloco.fim());
+    int pontos = 0;
+    int triangulos = 0;
+    if (leitor.lerInteiro(pontos) && leitor.lerInteiro(triangulos)) {
+        return pontos >= 0 && triangulos >= 0;
+    }
+    return leitor.restante() == 0;
+}
+
+// Reads the stream's characters; stops after the first block when that block already shows
+// that no scene can follow. The size the stream reports is trusted only once a full block was
+// read from it (a folder opened as a file reports an absurd size and then fails every read).
+Texto lerTexto(std::streambuf& buf) {
+    Texto texto;
+    if (texto.ler(buf, kBlocoInicial) == kBlocoInicial && contagensPedemOResto(texto)) {
+        texto.lerAteOFim(buf, restanteNoStream(buf));
+    }
+    return texto;
+}
+
+// True when `caracteres` characters can hold the numbers of the given counts. Two numbers can
+// touch only when the second starts with a sign or a point and then holds a digit, so n numbers
+// take at least 2n - 1 characters.
+bool cabemNoTexto(int pontos, int triangulos, std::size_t caracteres) {
+    const std::int64_t numeros = kNumerosPorEntrada * pontos + kNumerosPorEntrada * triangulos;
+    return numeros == 0 || static_cast<std::uint64_t>(2 * numeros - 1) <= caracteres;
+}
+
+// Unit vector along (x, y, z): each component times the reciprocal of the length
+// sqrt((x*x + y*y) + z*z); three NaN for the zero vector. Bit-identical to
+// Operadores::normalizacao.
+inline Vetor unitario(double x, double y, double z) {
+    const double inverso = 1.0 / std::sqrt((x * x + y * y) + z * z);
+    return Vetor(inverso * x, inverso * y, inverso * z);
+}
+
+// The unit edge p1->p3 crossed with the unit edge p1->p2, in world space.
+inline Vetor normalDoTriangulo(const Ponto& p1, const Ponto& p2, const Ponto& p3) {
+    const Vetor a = unitario(p2.x - p1.x, p2.y - p1.y, p2.z - p1.z);
+    const Vetor b = unitario(p3.x - p1.x, p3.y - p1.y, p3.z - p1.z);
+    return Vetor(b.y * a.z - b.z * a.y, b.z * a.x - b.x * a.z, b.x * a.y - b.y * a.x);
+}
+
+}  // namespace
+
+Gouraud::Gouraud() {
+    // A folder of that name opens as a file stream, but every read of it fails: it is no file.
+    std::error_code erro;
+    if (std::filesystem::is_directory(kArquivoCena, erro)) {
+        return;
+    }
+    std::ifstream entrada(kArquivoCena, std::ios::in);
+    carregar(entrada);
+}
+
+Gouraud::Gouraud(std::istream& entrada) { carregar(entrada); }
+
+Gouraud::~Gouraud() = default;
+
+void Gouraud::carregar(std::istream& entrada) {
+    if (!entrada.good()) {
+        return;
+    }
+    const Texto texto = lerTexto(*entrada.rdbuf());
+    std::cout << kMarcador << std::endl;
+
+    LeitorNumeros leitor(texto.inicio(), texto.fim());
+    int pontos = 0;
+    int triangulos = 0;
+    if (!leitor.lerInteiro(pontos) || !leitor.lerInteiro(triangulos) || pontos < 0 ||
+        triangulos < 0 || !cabemNoTexto(pontos, triangulos, leitor.restante())) {
+        return;
+    }
+
+    // The scene is built in locals and moved into the fields only when it is sound, so a
+    // rejected file never leaves a half-built object.
+    auto novosPontos = std::make_unique<Ponto[]>(pontos);
+    for (int i = 0; i < pontos; ++i) {
+        Ponto& p = novosPontos[i];
+        leitor.lerReal(p.x);
+        leitor.lerReal(p.y);
+        leitor.lerReal(p.z);
+    }
+    auto novosTriangulos = std::make_unique<Triangulo[]>(triangulos);
+    bool indicesValidos = true;
+    for (int i = 0; i < triangulos; ++i) {
+        Triangulo& t = novosTriangulos[i];
+        leitor.lerInteiro(t.indiceP1);
+        leitor.lerInteiro(t.indiceP2);
+        leitor.lerInteiro(t.indiceP3);
+        const auto dentro = [pontos](int indice) { return indice >= 0 && indice < pontos; };
+        indicesValidos =
+            indicesValidos && dentro(t.indiceP1) && dentro(t.indiceP2) && dentro(t.indiceP3);
+    }
+    if (!indicesValidos) {
+        return;
+    }
+    double camera[kReaisCamera];
+    for (double& valor : camera) {
+        leitor.lerReal(valor);
+    }
+    const bool cameraLida = !leitor.falhou();
+    for (int i = 0; i < kReaisSobrando; ++i) {
+        double ignorado = 0.0;
+        leitor.lerReal(ignorado);
+    }
+
+    // V loses its component along N, both become unit vectors, and U = N x V.
+    auto n = std::make_unique<Vetor>(camera[0], camera[1], camera[2]);
+    auto v = std::make_unique<Vetor>(camera[3], camera[4], camera[5]);
+    foco = std::make_unique<Ponto>(camera[6], camera[7], camera[8]);
+    const std::unique_ptr<Vetor> vOrtogonal(operadores.ortogonalizacao(v.get(), n.get()));
+    vetorV.reset(operadores.normalizacao(vOrtogonal.get()));
+    vetorN.reset(operadores.normalizacao(n.get()));
+    vetorU.reset(operadores.produtoVetorial(vetorN.get(), vetorV.get()));
+
+    listaNovoPonto = std::make_unique_for_overwrite<Ponto[]>(pontos);
+    std::copy(novosPontos.get(), novosPontos.get() + pontos, listaNovoPonto.get());
+    listaPonto = std::move(novosPontos);
+    listaTriangulo = std::move(novosTriangulos);
+    listaNormalTriangulo = std::make_unique<Vetor[]>(triangulos);
+    listaPontoCamera = std::make_unique<Vetor[]>(pontos);
+    quantPontos = pontos;
+    quantTriangulos = triangulos;
+    valida = cameraLida;
+}
+
+void Gouraud::mudancaCoordenadasCamera() {
+    if (!listaPonto) {
+        return;
+    }
+    const Ponto f = *foco;
+    const Vetor u = *vetorU;
+    const Vetor v = *vetorV;
+    const Vetor n = *vetorN;
+    for (int i = 0; i < quantPontos; ++i) {
+        const Ponto& p = listaPonto[i];
+        const double dx = p.x - f.x;
+        const double dy = p.y - f.y;
+        const double dz = p.z - f.z;
+        listaPontoCamera[i] = Vetor(u.x * dx + u.y * dy + u.z * dz, v.x * dx + v.y * dy + v.z * dz,
+                                    n.x * dx + n.y * dy + n.z * dz);
+    }
+}
+
+Vetor* Gouraud::encontrarNormal(int p1, int p2, int p3) {
+    const auto dentro = [this](int indice) { return indice >= 0 && indice < quantPontos; };
+    if (!dentro(p1) || !dentro(p2) || !dentro(p3)) {
+        return new Vetor(kNaN, kNaN, kNaN);
+    }
+    return new Vetor(normalDoTriangulo(listaPonto[p1], listaPonto[p2], listaPonto[p3]));
+}
+
+void Gouraud::calcularNormalTriangulo() {
+    for (int i = 0; i < quantTriangulos; ++i) {
+        const Triangulo& t = listaTriangulo[i];
+        listaNormalTriangulo[i] = normalDoTriangulo(listaPonto[t.indiceP1], listaPonto[t.indiceP2],
+                                                    listaPonto[t.indiceP3]);
+    }
+}
+
+void Gouraud::calcularNovoPonto() {
+    for (int i = 0; i < quantTriangulos; ++i) {
+        const Triangulo& t = listaTriangulo[i];
+        const Vetor& n = listaNormalTriangulo[i];
+        for (const int indice : {t.indiceP1, t.indiceP2, t.indiceP3}) {
+            const Ponto& p = listaPonto[indice];
+            listaNovoPonto[indice] = Ponto(p.x + n.x, p.y + n.y, p.z + n.z);
+        }
+    }
+}
+
+int Gouraud::getQuantPontos() const { return quantPontos; }
+int Gouraud::getQuantTriangulos() const { return quantTriangulos; }
+const Ponto* Gouraud::getListaPonto() const { return listaPonto.get(); }
+const Triangulo* Gouraud::getListaTriangulo() const { return listaTriangulo.get(); }
+const Vetor* Gouraud::getListaNormalTriangulo() const { return listaNormalTriangulo.get(); }
+const Ponto* Gouraud::getListaNovoPonto() const { return listaNovoPonto.get(); }
+const Vetor* Gouraud::getListaPontoCamera() const { return listaPontoCamera.get(); }
+const Vetor* Gouraud::getVetorN() const { return vetorN.get(); }
+const Vetor* Gouraud::getVetorV() const { return vetorV.get(); }
+const Vetor* Gouraud::getVetorU() const { return vetorU.get(); }
+const Ponto* Gouraud::getFoco() const { return foco.get(); }
+bool Gouraud::cenaValida() const { return valida; }

@@ -1,0 +1,86 @@
+#ifndef GOURAUD_GOURAUD_H
+#define GOURAUD_GOURAUD_H
+
+#include <istream>
+#include <memory>
+
+#include "Operadores.h"
+#include "Ponto.h"
+#include "Triangulo.h"
+#include "Vetor.h"
+
+// One scene for a Gouraud-shading renderer: a triangle mesh and a camera (focus and an
+// orthonormal basis U, V, N), loaded from the text format described in the README, plus the
+// first stages of the renderer. A scene that could not be loaded holds nothing: both counts
+// are 0, every list and camera getter returns nullptr and every stage does nothing.
+// The scene owns its lists and camera and cannot be copied.
+class Gouraud {
+public:
+    // Loads "triangulo.txt" from the current folder; holds no scene, silently, if it does not open.
+    Gouraud();
+    // Loads a scene from the stream's remaining characters; holds no scene if the stream is not
+    // good at the start. Writes the marker line on standard output whenever it reads the stream.
+    explicit Gouraud(std::istream& entrada);
+    ~Gouraud();
+    Gouraud(const Gouraud&) = delete;
+    Gouraud& operator=(const Gouraud&) = delete;
+
+    // Camera coordinates (U.d, V.d, N.d) of every point, d = point - focus, into listaPontoCamera.
+    void mudancaCoordenadasCamera();
+    // New vector: the unit world-space edge p1->p3 crossed with the unit edge p1->p2; its length
+    // is the sine of the angle at p1. Three NaN when an index is outside 0 .. quantPontos - 1.
+    // The caller owns the result.
+    Vetor* encontrarNormal(int p1, int p2, int p3);
+    // Stores the normal of every triangle (as encontrarNormal) into listaNormalTriangulo.
+    void calcularNormalTriangulo();
+    // For each triangle in file order, stores each of its points plus the triangle's stored
+    // normal into listaNovoPonto; a shared point keeps the last triangle's. Run
+    // calcularNormalTriangulo first.
+    void calcularNovoPonto();
+
+    // Number of mesh points; 0 without a scene.
+    int getQuantPontos() const;
+    // Number of triangles; 0 without a scene.
+    int getQuantTriangulos() const;
+    // quantPontos world-space points in file order, or nullptr without a scene.
+    const Ponto* getListaPonto() const;
+    // quantTriangulos triangles in file order (indices checked in range), or nullptr.
+    const Triangulo* getListaTriangulo() const;
+    // quantTriangulos normals (zero until calcularNormalTriangulo), or nullptr.
+    const Vetor* getListaNormalTriangulo() const;
+    // quantPontos displaced points (each point itself until calcularNovoPonto), or nullptr.
+    const Ponto* getListaNovoPonto() const;
+    // quantPontos camera-space coordinates (zero until mudancaCoordenadasCamera), or nullptr.
+    const Vetor* getListaPontoCamera() const;
+    // Camera axis N (unit length, or NaN when degenerate), or nullptr without a scene.
+    const Vetor* getVetorN() const;
+    // Camera axis V (orthogonal to N, unit length, or NaN when degenerate), or nullptr.
+    const Vetor* getVetorV() const;
+    // Camera axis U = N x V, or nullptr without a scene.
+    const Vetor* getVetorU() const;
+    // Camera focus in world coordinates, or nullptr without a scene.
+    const Ponto* getFoco() const;
+    // True when every number up to the focus was read, both counts are non-negative and every
+    // triangle index names a point.
+    bool cenaValida() const;
+
+private:
+    // Reads the scene from the stream into the fields; see the public constructor.
+    void carregar(std::istream& entrada);
+
+    std::unique_ptr<Vetor> vetorN;
+    std::unique_ptr<Vetor> vetorV;
+    std::unique_ptr<Vetor> vetorU;
+    std::unique_ptr<Ponto> foco;
+    int quantPontos = 0;
+    int quantTriangulos = 0;
+    Operadores operadores;
+    std::unique_ptr<Vetor[]> listaNormalTriangulo;
+    std::unique_ptr<Ponto[]> listaPonto;
+    std::unique_ptr<Ponto[]> listaNovoPonto;
+    std::unique_ptr<Triangulo[]> listaTriangulo;
+    std::unique_ptr<Vetor[]> listaPontoCamera;
+    bool valida = false;
+};
+
+#endif
