@@ -72,7 +72,9 @@ CenaReferencia carregarReferencia(std::istream& entrada) {
     if (in.fail() || quantPontos < 0 || quantTriangulos < 0) {
         return cena;
     }
-    const long long restante = static_cast<long long>(texto.size()) - in.tellg();
+    // Asked of the buffer: tellg reports -1 once the second count ended the text.
+    const long long restante = static_cast<long long>(texto.size()) -
+                               in.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in);
     const long long numeros = 3LL * quantPontos + 3LL * quantTriangulos;
     if (numeros > 0 && 2 * numeros - 1 > restante) {
         return cena;

@@ -1,0 +1,47 @@
+// Feeds arbitrary bytes to the scene loader, runs every stage, and compares everything with the
+// straightforward stream-extraction reference, bit for bit. Any difference aborts.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "CenaReferencia.h"
+#include "Gouraud.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The loader writes a marker line per scene; keep the fuzzer's output readable.
+    std::cout.setstate(std::ios::badbit);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
+    const std::string texto(reinterpret_cast<const char*>(dados), tamanho);
+
+    std::istringstream entrada(texto);
+    Gouraud cena(entrada);
+    cena.mudancaCoordenadasCamera();
+    cena.calcularNormalTriangulo();
+    cena.calcularNovoPonto();
+    // Indices taken from the input itself, in and out of range.
+    const int limite = cena.getQuantPontos() + 1;
+    for (std::size_t i = 0; i + 2 < tamanho && i < 3 * 8; i += 3) {
+        const std::unique_ptr<Vetor> normal(
+            cena.encontrarNormal(dados[i] % limite - 1, dados[i + 1] % limite, dados[i + 2]));
+    }
+
+    std::istringstream entradaReferencia(texto);
+    CenaReferencia referencia = carregarReferencia(entradaReferencia);
+    mudancaCoordenadasCameraReferencia(referencia);
+    calcularNormalTrianguloReferencia(referencia);
+    calcularNovoPontoReferencia(referencia);
+    const std::string diferenca = primeiraDiferenca(cena, referencia);
+    if (!diferenca.empty()) {
+        std::fprintf(stderr, "scene differs from the reference: %s\n", diferenca.c_str());
+        std::abort();
+    }
+    return 0;
+}
