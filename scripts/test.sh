@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs the whole test suite: unit and end-to-end tests,
+# the unit tests again under AddressSanitizer and UBSan, and the fuzz target for a bounded time.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+
+bash scripts/install-deps.sh
+
+echo "== Release build: program, unit and end-to-end tests"
+bash scripts/build.sh "$root/build" -DCMAKE_BUILD_TYPE=Release
+(cd build && ctest --output-on-failure -j "$(nproc)")
+
+echo "== Fuzzing the scene loader against the stream reference for ${FUZZ_SECONDS} s"
+CXX=clang++ bash scripts/build.sh "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DGOURAUD_FUZZ=ON -DGOURAUD_PROGRAM=OFF -DGOURAUD_TESTS=OFF -DGOURAUD_BENCH=OFF
+corpus=$(mktemp -d)
+trap 'rm -rf "$corpus"' EXIT
+# Crash reproducers land in build-fuzz/ so that a failure leaves its input behind.
+if ! (cd build-fuzz && ./fuzz/fuzz_cena -max_total_time="$FUZZ_SECONDS" -timeout=10 \
+      -rss_limit_mb=2048 -print_final_stats=1 "$corpus" "$root/fuzz/corpus" "$root/tests/cenas" \
+      >fuzz.log 2>&1); then
+  tail -n 60 build-fuzz/fuzz.log
+  echo "test: the fuzz target failed; its input is in build-fuzz/" >&2
+  exit 1
+fi
+tail -n 6 build-fuzz/fuzz.log
+
+echo "== Unit tests under AddressSanitizer, UBSan and LeakSanitizer"
+bash scripts/build.sh "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DGOURAUD_SANITIZE=ON \
+  -DGOURAUD_PROGRAM=OFF -DGOURAUD_BENCH=OFF
+(cd build-asan && ctest --output-on-failure -j "$(nproc)")
