@@ -227,6 +227,9 @@ struct CasoRuim {
     bool valida;
 };
 
+// Names the case by its file in test listings.
+void PrintTo(const CasoRuim& caso, std::ostream* saida) { *saida << caso.arquivo; }
+
 class ArquivoRuimTest : public testing::TestWithParam<CasoRuim> {};
 
 TEST_P(ArquivoRuimTest, TerminaNoEstadoDocumentado) {
