@@ -20,8 +20,8 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     exec "$prog"
 fi
 
-# shellcheck source=tests/e2e/xvfb_lib.sh
-source "$root/tests/e2e/xvfb_lib.sh"
+# shellcheck source=scripts/xvfb_lib.sh
+source "$root/scripts/xvfb_lib.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/gouraud-run.XXXXXX")
 # shellcheck disable=SC2317  # called from the EXIT trap
 cleanup_work() { rm -rf "$work"; }

@@ -10,8 +10,8 @@ set -u -o pipefail
 
 prog=${1:?usage: program_test.sh PATH/TO/gouraud}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=tests/e2e/xvfb_lib.sh
-source "$here/xvfb_lib.sh"
+# shellcheck source=scripts/xvfb_lib.sh
+source "$here/../../scripts/xvfb_lib.sh"
 
 readonly WIDTH=640 HEIGHT=480
 # The greeting is 12 characters of the 8x8 built-in font drawn on an opaque box at (0,0).

@@ -3,7 +3,7 @@
 # changes no shell options of the caller. The functions work with and without `set -e`.
 #
 # Typical use:
-#   source tests/e2e/xvfb_lib.sh
+#   source scripts/xvfb_lib.sh
 #   xvfb_install_traps            # Xvfb and tracked processes die on exit, failure or Ctrl-C
 #   xvfb_start || exit 1          # exports DISPLAY=:N for a free N
 #   prog & xvfb_track $!
