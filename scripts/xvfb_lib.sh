@@ -186,7 +186,9 @@ xvfb_find_window() {
 # Writes the current contents of window WIN to the PNG file FILE.
 xvfb_capture() {
     local win=$1 file=$2
-    (set -o pipefail; xwd -id "$win" -silent | convert xwd:- "png:$file")
+    # Without time stamps, the same screen always gives the same bytes.
+    (set -o pipefail; xwd -id "$win" -silent |
+        convert xwd:- -strip -define png:exclude-chunks=date,time "png:$file")
 }
 
 # Puts the pointer over the middle of window WIN. Under Xvfb there is no window manager and the
