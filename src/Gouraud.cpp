@@ -34,7 +34,6 @@ class Texto {
 public:
     const char* inicio() const { return dados.get(); }
     const char* fim() const { return dados.get() + tamanho; }
-    std::size_t quantos() const { return tamanho; }
 
     // Reads up to `maximo` more characters from `buf`; returns how many arrived.
     std::size_t ler(std::streambuf& buf, std::size_t maximo) {
