@@ -257,9 +257,7 @@ Cenas& cenasCarregadas() {
         novas.rapida->mudancaCoordenadasCamera();
         novas.rapida->calcularNormalTriangulo();
         novas.rapida->calcularNovoPonto();
-        mudancaCoordenadasCameraReferencia(novas.referencia);
-        calcularNormalTrianguloReferencia(novas.referencia);
-        calcularNovoPontoReferencia(novas.referencia);
+        executarEstagiosReferencia(novas.referencia);
         novas.diferenca = primeiraDiferenca(*novas.rapida, novas.referencia);
         cenas = std::move(novas);
     }

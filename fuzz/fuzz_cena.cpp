@@ -35,9 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
 
     std::istringstream entradaReferencia(texto);
     CenaReferencia referencia = carregarReferencia(entradaReferencia);
-    mudancaCoordenadasCameraReferencia(referencia);
-    calcularNormalTrianguloReferencia(referencia);
-    calcularNovoPontoReferencia(referencia);
+    executarEstagiosReferencia(referencia);
     const std::string diferenca = primeiraDiferenca(cena, referencia);
     if (!diferenca.empty()) {
         std::fprintf(stderr, "scene differs from the reference: %s\n", diferenca.c_str());

@@ -127,6 +127,9 @@ bool cabemNoTexto(int pontos, int triangulos, std::size_t caracteres) {
     return numeros == 0 || static_cast<std::uint64_t>(2 * numeros - 1) <= caracteres;
 }
 
+// True when `indice` names one of `quantidade` points.
+inline bool indiceDentro(int indice, int quantidade) { return indice >= 0 && indice < quantidade; }
+
 // Unit vector along (x, y, z): each component times the reciprocal of the length
 // sqrt((x*x + y*y) + z*z); three NaN for the zero vector. Bit-identical to
 // Operadores::normalizacao.
@@ -189,9 +192,8 @@ void Gouraud::carregar(std::istream& entrada) {
         leitor.lerInteiro(t.indiceP1);
         leitor.lerInteiro(t.indiceP2);
         leitor.lerInteiro(t.indiceP3);
-        const auto dentro = [pontos](int indice) { return indice >= 0 && indice < pontos; };
-        indicesValidos =
-            indicesValidos && dentro(t.indiceP1) && dentro(t.indiceP2) && dentro(t.indiceP3);
+        indicesValidos = indicesValidos && indiceDentro(t.indiceP1, pontos) &&
+                         indiceDentro(t.indiceP2, pontos) && indiceDentro(t.indiceP3, pontos);
     }
     if (!indicesValidos) {
         return;
@@ -245,8 +247,8 @@ void Gouraud::mudancaCoordenadasCamera() {
 }
 
 Vetor* Gouraud::encontrarNormal(int p1, int p2, int p3) {
-    const auto dentro = [this](int indice) { return indice >= 0 && indice < quantPontos; };
-    if (!dentro(p1) || !dentro(p2) || !dentro(p3)) {
+    if (!indiceDentro(p1, quantPontos) || !indiceDentro(p2, quantPontos) ||
+        !indiceDentro(p3, quantPontos)) {
         return new Vetor(kNaN, kNaN, kNaN);
     }
     return new Vetor(normalDoTriangulo(listaPonto[p1], listaPonto[p2], listaPonto[p3]));

@@ -161,6 +161,12 @@ void calcularNovoPontoReferencia(CenaReferencia& cena) {
     }
 }
 
+void executarEstagiosReferencia(CenaReferencia& cena) {
+    mudancaCoordenadasCameraReferencia(cena);
+    calcularNormalTrianguloReferencia(cena);
+    calcularNovoPontoReferencia(cena);
+}
+
 std::string primeiraDiferenca(const Gouraud& cena, const CenaReferencia& referencia) {
     if (cena.cenaValida() != referencia.valida) {
         return "cenaValida differs";

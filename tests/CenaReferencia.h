@@ -32,6 +32,8 @@ CenaReferencia carregarReferencia(std::istream& entrada);
 void mudancaCoordenadasCameraReferencia(CenaReferencia& cena);
 void calcularNormalTrianguloReferencia(CenaReferencia& cena);
 void calcularNovoPontoReferencia(CenaReferencia& cena);
+// The three stages above, in that order.
+void executarEstagiosReferencia(CenaReferencia& cena);
 
 // The first difference between the scene and the reference (counts, validity, null lists, and
 // every value bit for bit, NaN matching any NaN), or "" when they agree.

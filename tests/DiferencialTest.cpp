@@ -27,9 +27,7 @@ std::string compararComReferencia(const std::string& texto) {
 
     std::istringstream entradaReferencia(texto);
     CenaReferencia referencia = carregarReferencia(entradaReferencia);
-    mudancaCoordenadasCameraReferencia(referencia);
-    calcularNormalTrianguloReferencia(referencia);
-    calcularNovoPontoReferencia(referencia);
+    executarEstagiosReferencia(referencia);
     return primeiraDiferenca(cena, referencia);
 }
 

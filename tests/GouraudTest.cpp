@@ -242,9 +242,7 @@ TEST_P(ArquivoRuimTest, TerminaNoEstadoDocumentado) {
     executarEstagios(*cena);
     std::istringstream entrada(texto);
     CenaReferencia referencia = carregarReferencia(entrada);
-    mudancaCoordenadasCameraReferencia(referencia);
-    calcularNormalTrianguloReferencia(referencia);
-    calcularNovoPontoReferencia(referencia);
+    executarEstagiosReferencia(referencia);
     EXPECT_EQ(primeiraDiferenca(*cena, referencia), "");
 }
 
@@ -406,9 +404,7 @@ TEST(MalhaRealTest, CoelhoEscaneado) {
 
     std::ifstream denovo(caminho);
     CenaReferencia referencia = carregarReferencia(denovo);
-    mudancaCoordenadasCameraReferencia(referencia);
-    calcularNormalTrianguloReferencia(referencia);
-    calcularNovoPontoReferencia(referencia);
+    executarEstagiosReferencia(referencia);
     EXPECT_EQ(primeiraDiferenca(cena, referencia), "");
 }
 
