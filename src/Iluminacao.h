@@ -1,0 +1,41 @@
+#ifndef GOURAUD_ILUMINACAO_H
+#define GOURAUD_ILUMINACAO_H
+
+#include "Ponto.h"
+#include "Vetor.h"
+
+// The Phong illumination model evaluated at a vertex, with its settings. Colours are triples
+// (r, g, b) held in a Vetor as (x, y, z). A default-constructed object holds the defaults:
+// a headlight at the focus, Ka 0.2 with Ia (255, 255, 255), Kd 0.8 with Od (0.9, 0.75, 0.55),
+// Ks 0.35 with exponent 16, and light colour Il (255, 255, 255).
+class Iluminacao {
+public:
+    // True while the light sits at the camera focus (no `luz` setting); then `luz` is unused.
+    bool luzNoFoco = true;
+    // Light position Pl in world coordinates, when luzNoFoco is false.
+    Ponto luz;
+    // Ambient coefficient Ka (>= 0) and ambient intensity Ia (each channel in [0, 255]).
+    double ka;
+    Vetor ia;
+    // Diffuse coefficient Kd and object colour Od, each in [0, 1].
+    double kd;
+    Vetor od;
+    // Specular coefficient Ks (>= 0) and exponent eta (>= 0).
+    double ks;
+    double eta;
+    // Light intensity Il, each channel in [0, 255].
+    Vetor il;
+
+    // The default settings.
+    Iluminacao();
+
+    // Colour of a world-space vertex p seen from the focus `foco` and lit from `posicaoLuz`:
+    // I = Ka.Ia + Kd.Od.Il.(N.L) + Ks.Il.(R.Vv)^eta per channel, with L = unit(Pl - p),
+    // Vv = unit(F - p), R = 2(N.L)N - L; the diffuse term only when N.L > 0, the specular only
+    // when N.L > 0 and R.Vv > 0. `normal` is a unit vector, reversed when N.(F - p) < 0, or
+    // nullptr for a point without a normal (ambient only). Each channel clamped to [0, 255].
+    Vetor corDoVertice(const Ponto& p, const Vetor* normal, const Ponto& foco,
+                       const Ponto& posicaoLuz) const;
+};
+
+#endif
