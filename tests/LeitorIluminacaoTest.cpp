@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -58,6 +59,14 @@ TEST(LeitorIluminacaoTest, AjustesAusentesFicamComOPadrao) {
     esperada.ks = 0.1;
     esperada.eta = 2;
     EXPECT_EQ(campos(soEspecular.getIluminacao()), campos(esperada));
+}
+
+TEST(LeitorIluminacaoTest, ExemploDoRepositorioEhValido) {
+    std::ifstream arquivo(GOURAUD_EXEMPLOS_DIR "/iluminacao.txt", std::ios::binary);
+    ASSERT_TRUE(arquivo.is_open());
+    const LeitorIluminacao leitor(arquivo);
+    EXPECT_TRUE(leitor.valido()) << leitor.getDiagnostico();
+    EXPECT_FALSE(leitor.getIluminacao().luzNoFoco);
 }
 
 // A stream buffer whose every read fails with an exception, as a file buffer's does on a
