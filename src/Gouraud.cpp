@@ -22,8 +22,6 @@ constexpr char kMarcador[] = "ouhaisudhsaiudhsaiduhasdiuhias";
 constexpr std::int64_t kNumerosPorEntrada = 3;
 // Reals of the camera section that must be read for a valid scene: N, V and the focus.
 constexpr int kReaisCamera = 9;
-// Reals after the focus that are read and not used.
-constexpr int kReaisSobrando = 3;
 // The first read of a stream; enough for the counts of any ordinary file.
 constexpr std::size_t kBlocoInicial = std::size_t{64} * 1024;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -203,10 +201,11 @@ void Gouraud::carregar(std::istream& entrada) {
         leitor.lerReal(valor);
     }
     const bool cameraLida = !leitor.falhou();
-    for (int i = 0; i < kReaisSobrando; ++i) {
-        double ignorado = 0.0;
-        leitor.lerReal(ignorado);
-    }
+    // The projection window, optional: a failed read here leaves the scene valid.
+    leitor.lerReal(distanciaProjecao);
+    leitor.lerReal(meiaLargura);
+    leitor.lerReal(meiaAltura);
+    projecaoCompleta = !leitor.falhou();
 
     // V loses its component along N, both become unit vectors, and U = N x V.
     auto n = std::make_unique<Vetor>(camera[0], camera[1], camera[2]);
@@ -285,3 +284,7 @@ const Vetor* Gouraud::getVetorV() const { return vetorV.get(); }
 const Vetor* Gouraud::getVetorU() const { return vetorU.get(); }
 const Ponto* Gouraud::getFoco() const { return foco.get(); }
 bool Gouraud::cenaValida() const { return valida; }
+double Gouraud::getDistanciaProjecao() const { return distanciaProjecao; }
+double Gouraud::getMeiaLargura() const { return meiaLargura; }
+double Gouraud::getMeiaAltura() const { return meiaAltura; }
+bool Gouraud::projecaoLida() const { return projecaoCompleta; }

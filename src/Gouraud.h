@@ -63,6 +63,14 @@ public:
     // True when every number up to the focus was read, both counts are non-negative and every
     // triangle index names a point.
     bool cenaValida() const;
+    // Distance of the projection window from the focus (first real after it); 0 when not read.
+    double getDistanciaProjecao() const;
+    // Half the width of the projection window at that distance; 0 when not read.
+    double getMeiaLargura() const;
+    // Half the height of the projection window at that distance; 0 when not read.
+    double getMeiaAltura() const;
+    // True when there is a scene and the three reals after the focus were all read.
+    bool projecaoLida() const;
 
 private:
     // Reads the scene from the stream into the fields; see the public constructor.
@@ -81,6 +89,10 @@ private:
     std::unique_ptr<Triangulo[]> listaTriangulo;
     std::unique_ptr<Vetor[]> listaPontoCamera;
     bool valida = false;
+    double distanciaProjecao = 0.0;
+    double meiaLargura = 0.0;
+    double meiaAltura = 0.0;
+    bool projecaoCompleta = false;
 };
 
 #endif

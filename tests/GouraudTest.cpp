@@ -303,6 +303,36 @@ TEST(ArquivoRuimTest, ContagensQueOTextoNaoComportaNaoAlocam) {
     EXPECT_EQ(carregarTexto("0 715827883 ").cena->getListaPonto(), nullptr);
 }
 
+TEST(ProjecaoTest, TresReaisAposOFocoSaoOpcionais) {
+    const std::string cena = std::string(kUmTriangulo) + "\n0 0 1\n0 1 0\n0 0 -5\n";
+    const struct {
+        const char* sobra;
+        bool lida;
+        double distancia, meiaLargura, meiaAltura;
+    } casos[] = {{"2 1.5 0.75", true, 2, 1.5, 0.75},
+                 {"2 1.5", false, 2, 1.5, 0},
+                 {"2 x 3", false, 2, 0, 0},
+                 {"", false, 0, 0, 0}};
+    for (const auto& caso : casos) {
+        auto [carregada, saida] = carregarTexto(cena + caso.sobra);
+        EXPECT_TRUE(carregada->cenaValida()) << caso.sobra;
+        EXPECT_EQ(carregada->projecaoLida(), caso.lida) << caso.sobra;
+        EXPECT_EQ(carregada->getDistanciaProjecao(), caso.distancia) << caso.sobra;
+        EXPECT_EQ(carregada->getMeiaLargura(), caso.meiaLargura) << caso.sobra;
+        EXPECT_EQ(carregada->getMeiaAltura(), caso.meiaAltura) << caso.sobra;
+    }
+    // A failed camera read stops the reals after it; a rejected scene keeps none of them.
+    for (const std::string& texto :
+         {std::string(kUmTriangulo) + "\n0 0 1\n0 1 0\n0 0 x 2 1.5 0.75",
+          std::string("3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 3\n0 0 1\n0 1 0\n0 0 -5\n2 1.5 0.75")}) {
+        auto [carregada, saida] = carregarTexto(texto);
+        EXPECT_FALSE(carregada->projecaoLida()) << texto;
+        EXPECT_EQ(carregada->getDistanciaProjecao(), 0.0) << texto;
+        EXPECT_EQ(carregada->getMeiaLargura(), 0.0) << texto;
+        EXPECT_EQ(carregada->getMeiaAltura(), 0.0) << texto;
+    }
+}
+
 // Each test runs in a fresh folder of its own, for the constructor that reads the current one.
 class ArquivoCenaTest : public testing::Test {
 protected:
