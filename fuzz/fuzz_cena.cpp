@@ -33,6 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
             cena.encontrarNormal(dados[i] % limite - 1, dados[i + 1] % limite, dados[i + 2]));
     }
 
+    // A problem is named exactly when the scene is not valid, in one line.
+    const std::string& diagnostico = cena.getDiagnostico();
+    if (cena.cenaValida() != diagnostico.empty() || diagnostico.find('\n') != std::string::npos) {
+        std::fprintf(stderr, "diagnostic '%s' for a scene %s\n", diagnostico.c_str(),
+                     cena.cenaValida() ? "valid" : "not valid");
+        std::abort();
+    }
+
     std::istringstream entradaReferencia(texto);
     CenaReferencia referencia = carregarReferencia(entradaReferencia);
     executarEstagiosReferencia(referencia);

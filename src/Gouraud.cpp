@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <limits>
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -22,8 +23,8 @@ constexpr char kMarcador[] = "ouhaisudhsaiudhsaiduhasdiuhias";
 constexpr std::int64_t kNumerosPorEntrada = 3;
 // Reals of the camera section that must be read for a valid scene: N, V and the focus.
 constexpr int kReaisCamera = 9;
-// Reals after the focus that are read and not used.
-constexpr int kReaisSobrando = 3;
+// Numbers the two counts take at the start of the file.
+constexpr std::int64_t kNumerosContagens = 2;
 // The first read of a stream; enough for the counts of any ordinary file.
 constexpr std::size_t kBlocoInicial = std::size_t{64} * 1024;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -130,6 +131,130 @@ bool cabemNoTexto(int pontos, int triangulos, std::size_t caracteres) {
 // True when `indice` names one of `quantidade` points.
 inline bool indiceDentro(int indice, int quantidade) { return indice >= 0 && indice < quantidade; }
 
+// "1 point", "0 points", "3 points".
+std::string quantidadeDe(std::int64_t quantidade, const char* nome) {
+    return std::to_string(quantidade) + " " + nome + (quantidade == 1 ? "" : "s");
+}
+
+bool lerNumero(LeitorNumeros& leitor, int& valor) { return leitor.lerInteiro(valor); }
+bool lerNumero(LeitorNumeros& leitor, double& valor) { return leitor.lerReal(valor); }
+const char* nomeDoTipo(int) { return "an integer"; }
+const char* nomeDoTipo(double) { return "a real number"; }
+
+// Reads a text again number by number, in the order and with the rules of Gouraud::carregar,
+// and names the first problem it meets. The loader runs it only for a scene it found invalid,
+// so a good load never pays for it.
+class Revisao {
+public:
+    Revisao(const char* inicio, const char* fim) : inicio(inicio), fim(fim), leitor(inicio, fim) {}
+
+    // One line naming the first problem of the text, or "" when it holds a valid scene.
+    std::string primeiroProblema() {
+        int pontos = 0;
+        int triangulos = 0;
+        if (!lerContagem(pontos, "points") || !lerContagem(triangulos, "triangles")) {
+            return problema;
+        }
+        if (!cabemNoTexto(pontos, triangulos, leitor.restante())) {
+            const std::int64_t numeros =
+                kNumerosPorEntrada * pontos + kNumerosPorEntrada * triangulos;
+            return "the counts ask for " + std::to_string(numeros) + " numbers, but only " +
+                   quantidadeDe(static_cast<std::int64_t>(leitor.restante()), "byte") + " follow";
+        }
+        necessarios = kNumerosContagens + kNumerosPorEntrada * pontos +
+                      kNumerosPorEntrada * triangulos + kReaisCamera;
+
+        for (int i = 0; i < pontos; ++i) {
+            for (const char eixo : kEixos) {
+                double valor = 0.0;
+                if (!ler(valor,
+                         [&] { return std::string(1, eixo) + " of point " + std::to_string(i); })) {
+                    return problema;
+                }
+            }
+        }
+        for (int i = 0; i < triangulos; ++i) {
+            for (int k = 0; k < kNumerosPorEntrada; ++k) {
+                const char* inicioIndice = leitor.inicioProximoNumero();
+                int indice = 0;
+                if (!ler(indice, [&] {
+                        return "index " + std::to_string(k) + " of triangle " + std::to_string(i);
+                    })) {
+                    return problema;
+                }
+                if (!indiceDentro(indice, pontos)) {
+                    return local(inicioIndice) + "triangle " + std::to_string(i) + " names point " +
+                           std::to_string(indice) + ", but the scene has " +
+                           quantidadeDe(pontos, "point");
+                }
+            }
+        }
+        for (const char* dono : {"the axis N", "the axis V", "the focus"}) {
+            for (const char eixo : kEixos) {
+                double valor = 0.0;
+                if (!ler(valor, [&] { return std::string(1, eixo) + " of " + dono; })) {
+                    return problema;
+                }
+            }
+        }
+        return "";
+    }
+
+private:
+    static constexpr char kEixos[] = {'x', 'y', 'z'};
+
+    // "line L, column C: " for the character at `onde`, both from 1, the column in bytes.
+    // Counts the lines from the start of the text.
+    std::string local(const char* onde) const {
+        const auto linha = std::count(inicio, onde, '\n') + 1;
+        const char* inicioLinha = onde;
+        while (inicioLinha != inicio && inicioLinha[-1] != '\n') {
+            --inicioLinha;
+        }
+        const auto coluna = onde - inicioLinha + 1;
+        return "line " + std::to_string(linha) + ", column " + std::to_string(coluna) + ": ";
+    }
+
+    // Reads one count; false, with the problem recorded, when it fails or is negative.
+    bool lerContagem(int& valor, const char* nome) {
+        const char* token = leitor.inicioProximoNumero();
+        if (!leitor.lerInteiro(valor)) {
+            problema = token == fim
+                           ? std::string("the file ends before the count of ") + nome
+                           : local(token) + "expected an integer (the count of " + nome + ")";
+            return false;
+        }
+        if (valor < 0) {
+            problema = local(token) + "the count of " + nome + " is negative";
+            return false;
+        }
+        return true;
+    }
+
+    // Reads one number after the counts; when the read fails, records the problem, calling
+    // `nome()` for the words that name the number.
+    template <typename T, typename Nome>
+    bool ler(T& valor, Nome nome) {
+        const char* token = leitor.inicioProximoNumero();
+        if (lerNumero(leitor, valor)) {
+            ++lidos;
+            return true;
+        }
+        problema = token == fim
+                       ? "the file ends after " + std::to_string(lidos) + " of the " +
+                             std::to_string(necessarios) + " numbers it needs"
+                       : local(token) + "expected " + nomeDoTipo(valor) + " (" + nome() + ")";
+        return false;
+    }
+
+    const char* inicio;
+    const char* fim;
+    LeitorNumeros leitor;
+    std::int64_t lidos = kNumerosContagens;
+    std::int64_t necessarios = 0;
+    std::string problema;
+};
+
 // Unit vector along (x, y, z): each component times the reciprocal of the length
 // sqrt((x*x + y*y) + z*z); three NaN for the zero vector. Bit-identical to
 // Operadores::normalizacao.
@@ -150,10 +275,14 @@ inline Vetor normalDoTriangulo(const Ponto& p1, const Ponto& p2, const Ponto& p3
 Gouraud::Gouraud() {
     // A folder of that name opens as a file stream, but every read of it fails: it is no file.
     std::error_code erro;
-    if (std::filesystem::is_directory(kArquivoCena, erro)) {
+    std::ifstream entrada;
+    if (!std::filesystem::is_directory(kArquivoCena, erro)) {
+        entrada.open(kArquivoCena, std::ios::in);
+    }
+    if (!entrada.is_open()) {
+        diagnostico = std::string(kArquivoCena) + " could not be opened";
         return;
     }
-    std::ifstream entrada(kArquivoCena, std::ios::in);
     carregar(entrada);
 }
 
@@ -163,6 +292,7 @@ Gouraud::~Gouraud() = default;
 
 void Gouraud::carregar(std::istream& entrada) {
     if (!entrada.good()) {
+        diagnostico = "the stream could not be read";
         return;
     }
     const Texto texto = lerTexto(*entrada.rdbuf());
@@ -173,6 +303,7 @@ void Gouraud::carregar(std::istream& entrada) {
     int triangulos = 0;
     if (!leitor.lerInteiro(pontos) || !leitor.lerInteiro(triangulos) || pontos < 0 ||
         triangulos < 0 || !cabemNoTexto(pontos, triangulos, leitor.restante())) {
+        diagnostico = Revisao(texto.inicio(), texto.fim()).primeiroProblema();
         return;
     }
 
@@ -196,6 +327,7 @@ void Gouraud::carregar(std::istream& entrada) {
                          indiceDentro(t.indiceP2, pontos) && indiceDentro(t.indiceP3, pontos);
     }
     if (!indicesValidos) {
+        diagnostico = Revisao(texto.inicio(), texto.fim()).primeiroProblema();
         return;
     }
     double camera[kReaisCamera];
@@ -203,10 +335,11 @@ void Gouraud::carregar(std::istream& entrada) {
         leitor.lerReal(valor);
     }
     const bool cameraLida = !leitor.falhou();
-    for (int i = 0; i < kReaisSobrando; ++i) {
-        double ignorado = 0.0;
-        leitor.lerReal(ignorado);
-    }
+    // The projection window, optional: a failed read here leaves the scene valid.
+    leitor.lerReal(distanciaProjecao);
+    leitor.lerReal(meiaLargura);
+    leitor.lerReal(meiaAltura);
+    projecaoCompleta = !leitor.falhou();
 
     // V loses its component along N, both become unit vectors, and U = N x V.
     auto n = std::make_unique<Vetor>(camera[0], camera[1], camera[2]);
@@ -226,6 +359,9 @@ void Gouraud::carregar(std::istream& entrada) {
     quantPontos = pontos;
     quantTriangulos = triangulos;
     valida = cameraLida;
+    if (!valida) {
+        diagnostico = Revisao(texto.inicio(), texto.fim()).primeiroProblema();
+    }
 }
 
 void Gouraud::mudancaCoordenadasCamera() {
@@ -285,3 +421,8 @@ const Vetor* Gouraud::getVetorV() const { return vetorV.get(); }
 const Vetor* Gouraud::getVetorU() const { return vetorU.get(); }
 const Ponto* Gouraud::getFoco() const { return foco.get(); }
 bool Gouraud::cenaValida() const { return valida; }
+const std::string& Gouraud::getDiagnostico() const { return diagnostico; }
+double Gouraud::getDistanciaProjecao() const { return distanciaProjecao; }
+double Gouraud::getMeiaLargura() const { return meiaLargura; }
+double Gouraud::getMeiaAltura() const { return meiaAltura; }
+bool Gouraud::projecaoLida() const { return projecaoCompleta; }

@@ -3,6 +3,7 @@
 
 #include <istream>
 #include <memory>
+#include <string>
 
 #include "Operadores.h"
 #include "Ponto.h"
@@ -12,7 +13,8 @@
 // One scene for a Gouraud-shading renderer: a triangle mesh and a camera (focus and an
 // orthonormal basis U, V, N), loaded from the text format described in the README, plus the
 // first stages of the renderer. A scene that could not be loaded holds nothing: both counts
-// are 0, every list and camera getter returns nullptr and every stage does nothing.
+// are 0, every list and camera getter returns nullptr and every stage does nothing. A scene
+// that is not valid says why in one line.
 // The scene owns its lists and camera and cannot be copied.
 class Gouraud {
 public:
@@ -63,6 +65,16 @@ public:
     // True when every number up to the focus was read, both counts are non-negative and every
     // triangle index names a point.
     bool cenaValida() const;
+    // The first problem met while loading, in one line with its place in the file; "" if valid.
+    const std::string& getDiagnostico() const;
+    // Distance of the projection window from the focus (first real after it); 0 when not read.
+    double getDistanciaProjecao() const;
+    // Half the width of the projection window at that distance; 0 when not read.
+    double getMeiaLargura() const;
+    // Half the height of the projection window at that distance; 0 when not read.
+    double getMeiaAltura() const;
+    // True when there is a scene and the three reals after the focus were all read.
+    bool projecaoLida() const;
 
 private:
     // Reads the scene from the stream into the fields; see the public constructor.
@@ -81,6 +93,11 @@ private:
     std::unique_ptr<Triangulo[]> listaTriangulo;
     std::unique_ptr<Vetor[]> listaPontoCamera;
     bool valida = false;
+    std::string diagnostico;
+    double distanciaProjecao = 0.0;
+    double meiaLargura = 0.0;
+    double meiaAltura = 0.0;
+    bool projecaoCompleta = false;
 };
 
 #endif

@@ -153,3 +153,5 @@ bool LeitorNumeros::lerReal(double& valor) {
 bool LeitorNumeros::falhou() const { return parado; }
 
 std::size_t LeitorNumeros::restante() const { return static_cast<std::size_t>(fim - atual); }
+
+const char* LeitorNumeros::inicioProximoNumero() const { return pularEspacos(atual, fim); }

@@ -25,6 +25,10 @@ public:
     // counts from the point where the stream's failed extraction stopped.
     std::size_t restante() const;
 
+    // Where the next read would take its first character: the current position past any white
+    // space, or fim when only white space remains. Reads nothing.
+    const char* inicioProximoNumero() const;
+
 private:
     const char* atual;
     const char* fim;

@@ -117,6 +117,32 @@ TEST(DiferencialTest, CadaPrefixoDeUmaCena) {
     }
 }
 
+// The loader's line on a problem is there exactly when the scene is not valid, and is one line,
+// for every edge number in every place and every prefix of a scene.
+TEST(DiferencialTest, DiagnosticoSoNaCenaInvalida) {
+    std::vector<std::string> textos;
+    const int posicoes = 32;
+    for (const std::string& numero : kNumerosLimite) {
+        for (int posicao = 0; posicao < posicoes; ++posicao) {
+            textos.push_back(cenaCom(posicao, numero));
+        }
+    }
+    const std::string cena = gerarCena(3, 5, 4);
+    for (std::size_t tamanho = 0; tamanho <= cena.size(); ++tamanho) {
+        textos.push_back(cena.substr(0, tamanho));
+    }
+    std::streambuf* saidaOriginal = std::cout.rdbuf(nullptr);  // silence the marker lines
+    for (const std::string& texto : textos) {
+        std::istringstream entrada(texto);
+        const Gouraud carregada(entrada);
+        const std::string& diagnostico = carregada.getDiagnostico();
+        EXPECT_EQ(carregada.cenaValida(), diagnostico.empty()) << texto << "\n" << diagnostico;
+        EXPECT_EQ(diagnostico.find('\n'), std::string::npos) << diagnostico;
+    }
+    std::cout.rdbuf(saidaOriginal);
+    std::cout.clear();
+}
+
 TEST(DiferencialTest, CenasGeradas) {
     struct Caso {
         unsigned semente;

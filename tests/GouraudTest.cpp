@@ -220,11 +220,13 @@ TEST(NormalTest, IndicesForaDosPontosDaoNaNSemLerForaDaLista) {
     EXPECT_TRUE(todosNaN(*n));
 }
 
-// One small file per failure mode, with the state the scene must end in.
+// One small file per failure mode, with the state the scene must end in and the line that
+// names its first problem.
 struct CasoRuim {
     const char* arquivo;
     bool temCena;
     bool valida;
+    const char* diagnostico;
 };
 
 // Names the case by its file in test listings.
@@ -239,6 +241,7 @@ TEST_P(ArquivoRuimTest, TerminaNoEstadoDocumentado) {
     EXPECT_EQ(saida, kMarcador);
     EXPECT_EQ(cena->cenaValida(), caso.valida);
     EXPECT_EQ(cena->getListaPonto() != nullptr, caso.temCena);
+    EXPECT_EQ(cena->getDiagnostico(), caso.diagnostico);
     executarEstagios(*cena);
     std::istringstream entrada(texto);
     CenaReferencia referencia = carregarReferencia(entrada);
@@ -246,27 +249,42 @@ TEST_P(ArquivoRuimTest, TerminaNoEstadoDocumentado) {
     EXPECT_EQ(primeiraDiferenca(*cena, referencia), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cenas, ArquivoRuimTest,
-                         testing::Values(CasoRuim{"vazio.txt", false, false},
-                                         CasoRuim{"contagem_negativa.txt", false, false},
-                                         CasoRuim{"contagem_estouro.txt", false, false},
-                                         CasoRuim{"contagem_enorme.txt", false, false},
-                                         CasoRuim{"contagem_ilegivel.txt", false, false},
-                                         CasoRuim{"contagem_real.txt", false, false},
-                                         CasoRuim{"indice_fora.txt", false, false},
-                                         CasoRuim{"indice_negativo.txt", false, false},
-                                         CasoRuim{"lixo_binario.txt", false, false},
-                                         CasoRuim{"coordenada_nan.txt", true, false},
-                                         CasoRuim{"coordenada_inf.txt", true, false},
-                                         CasoRuim{"coordenada_estouro.txt", true, false},
-                                         CasoRuim{"camera_truncada.txt", true, false},
-                                         CasoRuim{"lixo_apos_contagens.txt", true, false},
-                                         CasoRuim{"um_triangulo.txt", true, true},
-                                         CasoRuim{"um_triangulo_sem_sobra.txt", true, true}),
-                         [](const testing::TestParamInfo<CasoRuim>& info) {
-                             std::string nome = info.param.arquivo;
-                             return nome.substr(0, nome.find('.'));
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cenas, ArquivoRuimTest,
+    testing::Values(
+        CasoRuim{"vazio.txt", false, false, "the file ends before the count of points"},
+        CasoRuim{"contagem_negativa.txt", false, false,
+                 "line 1, column 1: the count of points is negative"},
+        CasoRuim{"contagem_estouro.txt", false, false,
+                 "line 1, column 1: expected an integer (the count of points)"},
+        CasoRuim{"contagem_enorme.txt", false, false,
+                 "the counts ask for 12000000000 numbers, but only 1 byte follow"},
+        CasoRuim{"contagem_ilegivel.txt", false, false,
+                 "line 1, column 3: expected an integer (the count of triangles)"},
+        CasoRuim{"contagem_real.txt", false, false,
+                 "line 1, column 2: expected an integer (the count of triangles)"},
+        CasoRuim{"indice_fora.txt", false, false,
+                 "line 5, column 5: triangle 0 names point 3, but the scene has 3 points"},
+        CasoRuim{"indice_negativo.txt", false, false,
+                 "line 5, column 3: triangle 0 names point -1, but the scene has 3 points"},
+        CasoRuim{"lixo_binario.txt", false, false,
+                 "line 1, column 1: expected an integer (the count of points)"},
+        CasoRuim{"coordenada_nan.txt", true, false,
+                 "line 3, column 3: expected a real number (y of point 1)"},
+        CasoRuim{"coordenada_inf.txt", true, false,
+                 "line 6, column 5: expected a real number (z of the axis N)"},
+        CasoRuim{"coordenada_estouro.txt", true, false,
+                 "line 4, column 3: expected a real number (y of point 2)"},
+        CasoRuim{"camera_truncada.txt", true, false,
+                 "the file ends after 19 of the 23 numbers it needs"},
+        CasoRuim{"lixo_apos_contagens.txt", true, false,
+                 "line 2, column 1: expected a real number (x of point 0)"},
+        CasoRuim{"um_triangulo.txt", true, true, ""},
+        CasoRuim{"um_triangulo_sem_sobra.txt", true, true, ""}),
+    [](const testing::TestParamInfo<CasoRuim>& info) {
+        std::string nome = info.param.arquivo;
+        return nome.substr(0, nome.find('.'));
+    });
 
 TEST(ArquivoRuimTest, SemCenaTudoEhNuloEZerado) {
     auto [cena, saida] =
@@ -301,6 +319,65 @@ TEST(ArquivoRuimTest, ContagensQueOTextoNaoComportaNaoAlocam) {
     EXPECT_EQ(carregarTexto("1 0 1-1").cena->getListaPonto(), nullptr);
     EXPECT_EQ(carregarTexto("2147483647 2147483647 1 2 3").cena->getListaPonto(), nullptr);
     EXPECT_EQ(carregarTexto("0 715827883 ").cena->getListaPonto(), nullptr);
+}
+
+// Problems no file in tests/cenas shows, each text with the line that names its first problem.
+TEST(DiagnosticoTest, PrimeiroProblemaNaOrdemDoArquivo) {
+    const std::string camera = std::string("\n") + kCameraPadrao;
+    const std::pair<std::string, std::string> casos[] = {
+        // Lines past the first; the tab and spaces before the index are not part of its column.
+        {"2 2\n0 0 0\n1 1 1\n0 1 1\n1 \t0  2" + camera,
+         "line 5, column 7: triangle 1 names point 2, but the scene has 2 points"},
+        {"1 1\n5 5 5\n0 0 1" + camera,
+         "line 3, column 5: triangle 0 names point 1, but the scene has 1 point"},
+        // "0.5" reads as the index 0, and the next index starts at the point.
+        {"1 1\n0 0 0\n0 0.5 0" + camera,
+         "line 3, column 4: expected an integer (index 2 of triangle 0)"},
+        {"0 0\n0 0 1\n0 1 0\n1 -. 0", "line 4, column 3: expected a real number (y of the focus)"},
+        {"3 -2 0 0 0", "line 1, column 3: the count of triangles is negative"},
+        // The count of points is judged before the count of triangles is read.
+        {"-1 x", "line 1, column 1: the count of points is negative"},
+        {"  \n 7\n", "the file ends before the count of triangles"},
+        {"1 1 0 0", "the counts ask for 6 numbers, but only 4 bytes follow"},
+        // The counts, one point and N were read, of 2 + 3 + 9.
+        {"1 0\n1 2 3\n0 0 1\n \n", "the file ends after 8 of the 14 numbers it needs"},
+    };
+    for (const auto& [texto, diagnostico] : casos) {
+        auto carga = carregarTexto(texto);
+        EXPECT_FALSE(carga.cena->cenaValida()) << texto;
+        EXPECT_EQ(carga.cena->getDiagnostico(), diagnostico) << texto;
+    }
+}
+
+TEST(ProjecaoTest, TresReaisAposOFocoSaoOpcionais) {
+    const std::string cena = std::string(kUmTriangulo) + "\n0 0 1\n0 1 0\n0 0 -5\n";
+    const struct {
+        const char* sobra;
+        bool lida;
+        double distancia, meiaLargura, meiaAltura;
+    } casos[] = {{"2 1.5 0.75", true, 2, 1.5, 0.75},
+                 {"2 1.5", false, 2, 1.5, 0},
+                 {"2 x 3", false, 2, 0, 0},
+                 {"", false, 0, 0, 0}};
+    for (const auto& caso : casos) {
+        auto [carregada, saida] = carregarTexto(cena + caso.sobra);
+        EXPECT_TRUE(carregada->cenaValida()) << caso.sobra;
+        EXPECT_EQ(carregada->getDiagnostico(), "") << caso.sobra;
+        EXPECT_EQ(carregada->projecaoLida(), caso.lida) << caso.sobra;
+        EXPECT_EQ(carregada->getDistanciaProjecao(), caso.distancia) << caso.sobra;
+        EXPECT_EQ(carregada->getMeiaLargura(), caso.meiaLargura) << caso.sobra;
+        EXPECT_EQ(carregada->getMeiaAltura(), caso.meiaAltura) << caso.sobra;
+    }
+    // A failed camera read stops the reals after it; a rejected scene keeps none of them.
+    for (const std::string& texto :
+         {std::string(kUmTriangulo) + "\n0 0 1\n0 1 0\n0 0 x 2 1.5 0.75",
+          std::string("3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 3\n0 0 1\n0 1 0\n0 0 -5\n2 1.5 0.75")}) {
+        auto [carregada, saida] = carregarTexto(texto);
+        EXPECT_FALSE(carregada->projecaoLida()) << texto;
+        EXPECT_EQ(carregada->getDistanciaProjecao(), 0.0) << texto;
+        EXPECT_EQ(carregada->getMeiaLargura(), 0.0) << texto;
+        EXPECT_EQ(carregada->getMeiaAltura(), 0.0) << texto;
+    }
 }
 
 // Each test runs in a fresh folder of its own, for the constructor that reads the current one.
@@ -340,6 +417,12 @@ TEST_F(ArquivoCenaTest, PastaComONomeDoArquivoNaoEhCena) {
     EXPECT_EQ(saida, "");
     EXPECT_FALSE(cena->cenaValida());
     EXPECT_EQ(cena->getVetorN(), nullptr);
+}
+
+TEST_F(ArquivoCenaTest, DiagnosticoQuandoOArquivoNaoAbre) {
+    EXPECT_EQ(carregarDoArquivo().cena->getDiagnostico(), "triangulo.txt could not be opened");
+    fs::create_directory("triangulo.txt");
+    EXPECT_EQ(carregarDoArquivo().cena->getDiagnostico(), "triangulo.txt could not be opened");
 }
 
 TEST_F(ArquivoCenaTest, ArquivoDaPastaAtualCarregaComoOTexto) {
@@ -427,6 +510,19 @@ TEST(ArquivoRuimTest, ErroDeLeituraNaoEscapaDoConstrutor) {
     EXPECT_NO_THROW(cena = std::make_unique<Gouraud>(entrada));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), kMarcador);
     EXPECT_EQ(cena->getListaPonto(), nullptr);
+}
+
+TEST(ArquivoRuimTest, DiagnosticoDoFluxo) {
+    std::istringstream parado(std::string(kUmTriangulo) + "\n" + kCameraPadrao);
+    parado.setstate(std::ios::failbit);
+    EXPECT_EQ(Gouraud(parado).getDiagnostico(), "the stream could not be read");
+    // A read error ends the text, so it reads as a file that ends there.
+    BufferQueFalha buffer;
+    std::istream entrada(&buffer);
+    testing::internal::CaptureStdout();
+    Gouraud cena(entrada);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(cena.getDiagnostico(), "the file ends before the count of points");
 }
 
 }  // namespace
