@@ -158,8 +158,9 @@ public:
         if (!cabemNoTexto(pontos, triangulos, leitor.restante())) {
             const std::int64_t numeros =
                 kNumerosPorEntrada * pontos + kNumerosPorEntrada * triangulos;
+            const auto bytes = static_cast<std::int64_t>(leitor.restante());
             return "the counts ask for " + std::to_string(numeros) + " numbers, but only " +
-                   quantidadeDe(static_cast<std::int64_t>(leitor.restante()), "byte") + " follow";
+                   quantidadeDe(bytes, "byte") + (bytes == 1 ? " follows" : " follow");
         }
         necessarios = kNumerosContagens + kNumerosPorEntrada * pontos +
                       kNumerosPorEntrada * triangulos + kReaisCamera;

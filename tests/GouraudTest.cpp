@@ -258,7 +258,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoRuim{"contagem_estouro.txt", false, false,
                  "line 1, column 1: expected an integer (the count of points)"},
         CasoRuim{"contagem_enorme.txt", false, false,
-                 "the counts ask for 12000000000 numbers, but only 1 byte follow"},
+                 "the counts ask for 12000000000 numbers, but only 1 byte follows"},
         CasoRuim{"contagem_ilegivel.txt", false, false,
                  "line 1, column 3: expected an integer (the count of triangles)"},
         CasoRuim{"contagem_real.txt", false, false,
