@@ -1,0 +1,87 @@
+#include "Camera.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+// How far from 1 the length of an axis may be for the camera still to count as orthonormal.
+constexpr double kToleranciaUnitaria = 1e-9;
+constexpr double kGrausPorMeiaVolta = 180.0;
+
+double produtoInterno(const Vetor& a, const Vetor& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+Vetor produtoVetorial(const Vetor& a, const Vetor& b) {
+    return Vetor(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+}
+
+Vetor unitario(const Vetor& a) {
+    const double inverso = 1.0 / std::sqrt(produtoInterno(a, a));
+    return Vetor(inverso * a.x, inverso * a.y, inverso * a.z);
+}
+
+bool finito(const Vetor& a) {
+    return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z);
+}
+
+bool unitarioFinito(const Vetor* a) {
+    return a != nullptr && finito(*a) &&
+           std::fabs(std::sqrt(produtoInterno(*a, *a)) - 1.0) <= kToleranciaUnitaria;
+}
+
+// Rodrigues' rotation of a by the angle whose cosine and sine are given about the unit axis k.
+Vetor rodar(const Vetor& a, const Vetor& k, double cosseno, double seno) {
+    const Vetor kxa = produtoVetorial(k, a);
+    const double ka = produtoInterno(k, a) * (1.0 - cosseno);
+    return Vetor(a.x * cosseno + kxa.x * seno + k.x * ka, a.y * cosseno + kxa.y * seno + k.y * ka,
+                 a.z * cosseno + kxa.z * seno + k.z * ka);
+}
+
+}  // namespace
+
+Camera::Camera() : foco(0, 0, 0), u(-1, 0, 0), v(0, 1, 0), n(0, 0, 1) {}
+
+Camera::Camera(const Gouraud& cena)
+    : foco(*cena.getFoco()), u(*cena.getVetorU()), v(*cena.getVetorV()), n(*cena.getVetorN()) {}
+
+std::string Camera::problemaDaCena(const Gouraud& cena) {
+    const Ponto* f = cena.getFoco();
+    if (f == nullptr || !std::isfinite(f->x) || !std::isfinite(f->y) || !std::isfinite(f->z)) {
+        return "the camera focus is not finite";
+    }
+    if (!unitarioFinito(cena.getVetorN())) {
+        return "the camera axis N is zero (or too small or too large to make unit)";
+    }
+    if (!unitarioFinito(cena.getVetorV()) || !unitarioFinito(cena.getVetorU())) {
+        return "the camera axis V is zero or parallel to N";
+    }
+    return "";
+}
+
+Vetor Camera::coordenadas(const Ponto& p) const {
+    const double dx = p.x - foco.x;
+    const double dy = p.y - foco.y;
+    const double dz = p.z - foco.z;
+    return Vetor(u.x * dx + u.y * dy + u.z * dz, v.x * dx + v.y * dy + v.z * dz,
+                 n.x * dx + n.y * dy + n.z * dz);
+}
+
+void Camera::girar(Vetor eixo, double graus, const Ponto& centro) {
+    const double angulo = graus * std::numbers::pi / kGrausPorMeiaVolta;
+    const double cosseno = std::cos(angulo);
+    const double seno = std::sin(angulo);
+    const Vetor relativo =
+        rodar(Vetor(foco.x - centro.x, foco.y - centro.y, foco.z - centro.z), eixo, cosseno, seno);
+    foco = Ponto(centro.x + relativo.x, centro.y + relativo.y, centro.z + relativo.z);
+    // Gram-Schmidt keeps the basis orthonormal however many turns accumulate rounding.
+    n = unitario(rodar(n, eixo, cosseno, seno));
+    const Vetor vRodado = rodar(v, eixo, cosseno, seno);
+    const double k = produtoInterno(vRodado, n);
+    v = unitario(Vetor(vRodado.x - k * n.x, vRodado.y - k * n.y, vRodado.z - k * n.z));
+    u = produtoVetorial(n, v);
+}
+
+void Camera::aproximar(double fator, const Ponto& centro) {
+    foco = Ponto(centro.x + (foco.x - centro.x) * fator, centro.y + (foco.y - centro.y) * fator,
+                 centro.z + (foco.z - centro.z) * fator);
+}

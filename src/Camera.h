@@ -1,0 +1,41 @@
+#ifndef GOURAUD_CAMERA_H
+#define GOURAUD_CAMERA_H
+
+#include <string>
+
+#include "Gouraud.h"
+#include "Ponto.h"
+#include "Vetor.h"
+
+// A camera: the focus F and the orthonormal basis U (screen right), V (screen up), N (depth),
+// with U = N x V, all in world coordinates.
+class Camera {
+public:
+    Ponto foco;
+    Vetor u;
+    Vetor v;
+    Vetor n;
+
+    // The camera at the origin with U = -x, V = y, N = z.
+    Camera();
+    // The focus and axes of a loaded scene (its getters must not be null).
+    explicit Camera(const Gouraud& cena);
+
+    // Why the scene's camera cannot give a picture ("the camera axis N is zero", ...), or ""
+    // when its focus is finite and its axes are finite and of unit length. The scene must hold
+    // a scene.
+    static std::string problemaDaCena(const Gouraud& cena);
+
+    // Camera coordinates (U.d, V.d, N.d) of the world point p, d = p - F, with the same
+    // arithmetic as Gouraud::mudancaCoordenadasCamera.
+    Vetor coordenadas(const Ponto& p) const;
+
+    // Turns the focus and the axes by `graus` degrees about the line through `centro` along the
+    // unit vector `eixo` (right-handed), then makes the basis orthonormal again.
+    void girar(Vetor eixo, double graus, const Ponto& centro);
+    // Moves the focus along the line to `centro` so that its distance becomes `fator` times what
+    // it was (fator > 0; below 1 is nearer). The axes do not change.
+    void aproximar(double fator, const Ponto& centro);
+};
+
+#endif

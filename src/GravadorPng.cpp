@@ -1,0 +1,146 @@
+#include "GravadorPng.h"
+
+#include <fcntl.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+constexpr int kBitsPorCanal = 8;
+constexpr int kCanaisPorPixel = 3;
+constexpr mode_t kPermissoesNovas = 0666;
+// Fast compression: the file is written before the first picture appears.
+constexpr int kNivelCompressao = 3;
+
+// Where the encoder writes, and the first error it met.
+struct Destino {
+    int descritor;
+    int erro;
+};
+
+void escrever(png_structp png, png_bytep dados, png_size_t tamanho) {
+    auto* destino = static_cast<Destino*>(png_get_io_ptr(png));
+    while (tamanho > 0) {
+        const ssize_t escritos = ::write(destino->descritor, dados, tamanho);
+        if (escritos < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            destino->erro = errno;
+            png_error(png, "write failed");
+        }
+        dados += escritos;
+        tamanho -= static_cast<png_size_t>(escritos);
+    }
+}
+
+void descarregar(png_structp) {}
+
+// libpng reports errors by a long jump back into codificar; nothing with a destructor may live
+// in its frame, so the rows are prepared by the caller.
+void erroPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void avisoPng(png_structp, png_const_charp) {}
+
+// Encodes the rows into the file; false on failure (destino.erro holds errno when the system
+// refused a write, 0 when the encoder itself failed).
+bool codificar(png_bytep* linhas, Destino& destino) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, erroPng, avisoPng);
+    if (png == nullptr) {
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, &destino, escrever, descarregar);
+    png_set_compression_level(png, kNivelCompressao);
+    png_set_IHDR(png, info, Quadro::kLargura, Quadro::kAltura, kBitsPorCanal, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_rows(png, info, linhas);
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+std::string razao(int erro) { return erro != 0 ? std::strerror(erro) : "the PNG encoder failed"; }
+
+}  // namespace
+
+std::string GravadorPng::gravar(const Quadro& quadro, const std::string& caminho) {
+    constexpr std::size_t kBytesPorLinha =
+        static_cast<std::size_t>(Quadro::kLargura) * kCanaisPorPixel;
+    std::vector<std::uint8_t> pixels(kBytesPorLinha * Quadro::kAltura);
+    std::vector<png_bytep> linhas(Quadro::kAltura);
+    for (int y = 0; y < Quadro::kAltura; ++y) {
+        std::uint8_t* linha = pixels.data() + static_cast<std::size_t>(y) * kBytesPorLinha;
+        linhas[static_cast<std::size_t>(y)] = linha;
+        const std::uint16_t* cores = quadro.linhaCor(y);
+        for (int x = 0; x < Quadro::kLargura; ++x) {
+            *linha++ = static_cast<std::uint8_t>(Quadro::vermelho(cores[x]));
+            *linha++ = static_cast<std::uint8_t>(Quadro::verde(cores[x]));
+            *linha++ = static_cast<std::uint8_t>(Quadro::azul(cores[x]));
+        }
+    }
+
+    struct stat info {};
+    if (::stat(caminho.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        if (S_ISDIR(info.st_mode)) {
+            return std::strerror(EISDIR);
+        }
+        const int descritor = ::open(caminho.c_str(), O_WRONLY | O_CLOEXEC);
+        if (descritor < 0) {
+            return std::strerror(errno);
+        }
+        Destino destino{descritor, 0};
+        const bool ok = codificar(linhas.data(), destino);
+        const int erroFechar = ::close(descritor) != 0 ? errno : 0;
+        if (!ok) {
+            return razao(destino.erro);
+        }
+        return erroFechar != 0 ? std::strerror(erroFechar) : "";
+    }
+
+    const std::filesystem::path alvo(caminho);
+    const std::filesystem::path pasta = alvo.has_parent_path() ? alvo.parent_path() : ".";
+    // A hidden name beside the target, so that the rename never crosses file systems.
+    std::string oculto(".");
+    oculto += alvo.filename().string();
+    oculto += ".XXXXXX";
+    std::string temporario = (pasta / oculto).string();
+    const int descritor = ::mkostemp(temporario.data(), O_CLOEXEC);
+    if (descritor < 0) {
+        return std::strerror(errno);
+    }
+    // A new file gets the usual permissions (0666 less the umask) rather than mkstemp's 0600.
+    const mode_t mascara = ::umask(0);
+    ::umask(mascara);
+    ::fchmod(descritor, kPermissoesNovas & ~mascara);
+    Destino destino{descritor, 0};
+    const bool ok = codificar(linhas.data(), destino);
+    const int erroFechar = ::close(descritor) != 0 ? errno : 0;
+    std::string erro;
+    if (!ok) {
+        erro = razao(destino.erro);
+    } else if (erroFechar != 0) {
+        erro = std::strerror(erroFechar);
+    } else if (::rename(temporario.c_str(), caminho.c_str()) != 0) {
+        erro = std::strerror(errno);
+    }
+    if (!erro.empty()) {
+        ::unlink(temporario.c_str());
+    }
+    return erro;
+}

@@ -1,0 +1,19 @@
+#ifndef GOURAUD_GRAVADOR_PNG_H
+#define GOURAUD_GRAVADOR_PNG_H
+
+#include <string>
+
+#include "Quadro.h"
+
+// Writes a frame as an 8-bit RGB PNG file, each 16-bit colour expanded back to 8 bits per
+// channel as Quadro::vermelho, verde and azul do.
+class GravadorPng {
+public:
+    // Writes `quadro` to `caminho`. A regular file (or a new one) is written to a temporary file
+    // beside it that replaces it only once complete, so a failed write leaves no partial file and
+    // the old one untouched; anything else that exists there (a device, a pipe) is written in
+    // place. Returns "" on success, otherwise the system's reason ("No such file or directory").
+    static std::string gravar(const Quadro& quadro, const std::string& caminho);
+};
+
+#endif

@@ -1,0 +1,79 @@
+#include "Malha.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+namespace {
+
+bool finito(const Vetor& a) {
+    return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z);
+}
+
+}  // namespace
+
+Malha::Malha(Gouraud& cena)
+    : quantPontos(cena.getQuantPontos()),
+      quantTriangulos(cena.getQuantTriangulos()),
+      pontos(cena.getListaPonto()),
+      triangulos(cena.getListaTriangulo()),
+      normais(static_cast<std::size_t>(quantPontos)),
+      temNormal(static_cast<std::size_t>(quantPontos), 0) {
+    cena.calcularNormalTriangulo();
+    const Vetor* normaisTriangulo = cena.getListaNormalTriangulo();
+    for (int i = 0; i < quantTriangulos; ++i) {
+        const Vetor& n = normaisTriangulo[i];
+        if (!finito(n)) {
+            continue;
+        }
+        const Triangulo& t = triangulos[i];
+        for (const int indice : {t.indiceP1, t.indiceP2, t.indiceP3}) {
+            Vetor& soma = normais[static_cast<std::size_t>(indice)];
+            soma = Vetor(soma.x + n.x, soma.y + n.y, soma.z + n.z);
+        }
+    }
+    for (std::size_t i = 0; i < normais.size(); ++i) {
+        Vetor& soma = normais[i];
+        if (soma.x == 0.0 && soma.y == 0.0 && soma.z == 0.0) {
+            continue;
+        }
+        const double inverso =
+            1.0 / std::sqrt((soma.x * soma.x + soma.y * soma.y) + soma.z * soma.z);
+        const Vetor unitaria(inverso * soma.x, inverso * soma.y, inverso * soma.z);
+        // A sum too small or too large to square has no usable direction.
+        if (finito(unitaria)) {
+            soma = unitaria;
+            temNormal[i] = 1;
+        }
+    }
+
+    if (quantPontos > 0) {
+        minimo = maximo = pontos[0];
+        for (int i = 1; i < quantPontos; ++i) {
+            const Ponto& p = pontos[i];
+            minimo =
+                Ponto(std::min(minimo.x, p.x), std::min(minimo.y, p.y), std::min(minimo.z, p.z));
+            maximo =
+                Ponto(std::max(maximo.x, p.x), std::max(maximo.y, p.y), std::max(maximo.z, p.z));
+        }
+    }
+    centro = Ponto((minimo.x + maximo.x) / 2.0, (minimo.y + maximo.y) / 2.0,
+                   (minimo.z + maximo.z) / 2.0);
+    const double dx = maximo.x - minimo.x;
+    const double dy = maximo.y - minimo.y;
+    const double dz = maximo.z - minimo.z;
+    diagonal = std::sqrt((dx * dx + dy * dy) + dz * dz);
+}
+
+int Malha::getQuantPontos() const { return quantPontos; }
+int Malha::getQuantTriangulos() const { return quantTriangulos; }
+const Ponto* Malha::getPontos() const { return pontos; }
+const Triangulo* Malha::getTriangulos() const { return triangulos; }
+const Vetor* Malha::getNormal(int i) const {
+    return temNormal[static_cast<std::size_t>(i)] != 0 ? &normais[static_cast<std::size_t>(i)]
+                                                       : nullptr;
+}
+const Ponto& Malha::getMinimo() const { return minimo; }
+const Ponto& Malha::getMaximo() const { return maximo; }
+const Ponto& Malha::getCentro() const { return centro; }
+double Malha::getDiagonal() const { return diagonal; }

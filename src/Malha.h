@@ -1,0 +1,51 @@
+#ifndef GOURAUD_MALHA_H
+#define GOURAUD_MALHA_H
+
+#include <cstdint>
+#include <vector>
+
+#include "Gouraud.h"
+#include "Ponto.h"
+#include "Triangulo.h"
+#include "Vetor.h"
+
+// The mesh of a loaded scene as the renderer needs it: the scene's points and triangles, one
+// unit normal per point and the points' bounding box. It reads the scene's lists in place, so
+// the scene must outlive it and not change.
+class Malha {
+public:
+    // Runs the scene's calcularNormalTriangulo, then gives each point the sum of the normals of
+    // the triangles that name it (once per naming, skipping normals that are not finite) made
+    // unit length; a point whose sum is zero has no normal.
+    explicit Malha(Gouraud& cena);
+
+    int getQuantPontos() const;
+    int getQuantTriangulos() const;
+    // The scene's points and triangles (indices already checked in range); null when empty.
+    const Ponto* getPontos() const;
+    const Triangulo* getTriangulos() const;
+    // Unit normal of point i (0 <= i < quantPontos), or nullptr when it has none.
+    const Vetor* getNormal(int i) const;
+
+    // Corners of the points' axis-aligned bounding box (the origin for an empty mesh).
+    const Ponto& getMinimo() const;
+    const Ponto& getMaximo() const;
+    // Centre of the bounding box: (minimo + maximo) / 2 per axis.
+    const Ponto& getCentro() const;
+    // Length of the bounding box's diagonal.
+    double getDiagonal() const;
+
+private:
+    int quantPontos;
+    int quantTriangulos;
+    const Ponto* pontos;
+    const Triangulo* triangulos;
+    std::vector<Vetor> normais;
+    std::vector<std::uint8_t> temNormal;
+    Ponto minimo;
+    Ponto maximo;
+    Ponto centro;
+    double diagonal = 0.0;
+};
+
+#endif

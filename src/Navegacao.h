@@ -1,0 +1,38 @@
+#ifndef GOURAUD_NAVEGACAO_H
+#define GOURAUD_NAVEGACAO_H
+
+#include "Camera.h"
+#include "Ponto.h"
+
+// Walking around a model: the camera of the file, turned about the model's centre, moved
+// towards or away from it, and brought back. The projection settings are not its concern; the
+// viewer keeps those of the file's view.
+class Navegacao {
+public:
+    // What a key asks for.
+    enum class Acao { direita, esquerda, cima, baixo, aproximar, afastar, restaurar };
+
+    // Degrees per turn and the fraction of the distance to the centre per step.
+    static constexpr double kGrausPorPasso = 5.0;
+    static constexpr double kFracaoPorPasso = 0.1;
+
+    // Starts at `inicial`, turning about and moving along lines through `centro`.
+    Navegacao(const Camera& inicial, const Ponto& centro);
+
+    // Applies one key's move. direita/esquerda turn about the line through the centre along V
+    // (the model turns right or left on screen), cima/baixo about the one along U (the model
+    // tips towards or away from the viewer at its top), aproximar/afastar move the focus 10 % of
+    // its distance to the centre nearer or further, restaurar gives back the initial camera
+    // exactly.
+    void aplicar(Acao acao);
+
+    // The camera now.
+    const Camera& getCamera() const;
+
+private:
+    Camera inicial;
+    Camera atual;
+    Ponto centro;
+};
+
+#endif

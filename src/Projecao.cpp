@@ -1,0 +1,73 @@
+#include "Projecao.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace {
+
+// The near plane's distance as a fraction of the mesh's bounding box diagonal.
+constexpr double kFracaoPerto = 0.001;
+// The automatic window is this much larger than the points' spread.
+constexpr double kMargem = 1.05;
+constexpr double kLarguraD = Projecao::kLargura;
+constexpr double kAlturaD = Projecao::kAltura;
+
+bool positivoFinito(double valor) { return valor > 0.0 && std::isfinite(valor); }
+
+}  // namespace
+
+Projecao Projecao::daCena(const Gouraud& cena, const Malha& malha, const Camera& camera) {
+    Projecao projecao;
+    projecao.zPerto = kFracaoPerto * malha.getDiagonal();
+    if (cena.projecaoLida() && positivoFinito(cena.getDistanciaProjecao()) &&
+        positivoFinito(cena.getMeiaLargura()) && positivoFinito(cena.getMeiaAltura())) {
+        projecao.d = cena.getDistanciaProjecao();
+        projecao.hx = cena.getMeiaLargura();
+        projecao.hy = cena.getMeiaAltura();
+        return projecao;
+    }
+
+    constexpr double kInfinito = std::numeric_limits<double>::infinity();
+    double a0 = kInfinito;
+    double a1 = -kInfinito;
+    double b0 = kInfinito;
+    double b1 = -kInfinito;
+    const Ponto* pontos = malha.getPontos();
+    for (int i = 0; i < malha.getQuantPontos(); ++i) {
+        const Vetor c = camera.coordenadas(pontos[i]);
+        if (!(c.z >= projecao.zPerto)) {
+            continue;
+        }
+        const double a = c.x / c.z;
+        const double b = c.y / c.z;
+        a0 = std::min(a0, a);
+        a1 = std::max(a1, a);
+        b0 = std::min(b0, b);
+        b1 = std::max(b1, b);
+    }
+    projecao.d = 1.0;
+    if (a0 <= a1 && b0 <= b1) {
+        const double hy =
+            kMargem * std::max((a1 - a0) / 2.0 * kAlturaD / kLarguraD, (b1 - b0) / 2.0);
+        if (positivoFinito(hy)) {
+            projecao.ox = (a0 + a1) / 2.0;
+            projecao.oy = (b0 + b1) / 2.0;
+            projecao.hy = hy;
+            projecao.hx = hy * kLarguraD / kAlturaD;
+            return projecao;
+        }
+    }
+    projecao.hy = std::tan(std::numbers::pi / 6.0);
+    projecao.hx = projecao.hy * kLarguraD / kAlturaD;
+    return projecao;
+}
+
+double Projecao::xTela(double cu, double cn) const {
+    return ((d * cu / cn - ox) / hx + 1.0) * kLarguraD / 2.0;
+}
+
+double Projecao::yTela(double cv, double cn) const {
+    return (1.0 - (d * cv / cn - oy) / hy) * kAlturaD / 2.0;
+}

@@ -1,0 +1,58 @@
+#include "Quadro.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace {
+
+constexpr int kDeslocamentoVermelho = 11;
+constexpr int kDeslocamentoVerde = 5;
+constexpr unsigned kMascara5 = 0x1F;
+constexpr unsigned kMascara6 = 0x3F;
+// Bits dropped from an 8-bit channel to reach 5 or 6 bits.
+constexpr int kPerda5 = 3;
+constexpr int kPerda6 = 2;
+
+constexpr std::size_t kPixels = static_cast<std::size_t>(Quadro::kLargura) * Quadro::kAltura;
+
+int expandir5(unsigned valor) { return static_cast<int>((valor << kPerda5) | (valor >> 2)); }
+int expandir6(unsigned valor) { return static_cast<int>((valor << kPerda6) | (valor >> 4)); }
+
+std::size_t indice(int x, int y) {
+    return static_cast<std::size_t>(y) * Quadro::kLargura + static_cast<std::size_t>(x);
+}
+
+}  // namespace
+
+Quadro::Quadro() : cor(kPixels, 0), profundidade(kPixels, 0.0) {}
+
+void Quadro::limpar(int linha0, int linha1) {
+    std::fill(cor.begin() + static_cast<std::ptrdiff_t>(indice(0, linha0)),
+              cor.begin() + static_cast<std::ptrdiff_t>(indice(0, linha1)), std::uint16_t{0});
+    std::fill(profundidade.begin() + static_cast<std::ptrdiff_t>(indice(0, linha0)),
+              profundidade.begin() + static_cast<std::ptrdiff_t>(indice(0, linha1)), 0.0);
+}
+
+void Quadro::limpar() { limpar(0, kAltura); }
+
+std::uint16_t* Quadro::linhaCor(int y) { return cor.data() + indice(0, y); }
+const std::uint16_t* Quadro::linhaCor(int y) const { return cor.data() + indice(0, y); }
+double* Quadro::linhaProfundidade(int y) { return profundidade.data() + indice(0, y); }
+const double* Quadro::linhaProfundidade(int y) const { return profundidade.data() + indice(0, y); }
+
+std::uint16_t Quadro::getCor(int x, int y) const { return cor[indice(x, y)]; }
+double Quadro::getProfundidade(int x, int y) const { return profundidade[indice(x, y)]; }
+
+std::uint16_t Quadro::empacotar(int r, int g, int b) {
+    const auto r5 = static_cast<unsigned>(r) >> kPerda5;
+    const auto g6 = static_cast<unsigned>(g) >> kPerda6;
+    const auto b5 = static_cast<unsigned>(b) >> kPerda5;
+    return static_cast<std::uint16_t>((r5 << kDeslocamentoVermelho) | (g6 << kDeslocamentoVerde) |
+                                      b5);
+}
+
+int Quadro::vermelho(std::uint16_t cor) {
+    return expandir5((cor >> kDeslocamentoVermelho) & kMascara5);
+}
+int Quadro::verde(std::uint16_t cor) { return expandir6((cor >> kDeslocamentoVerde) & kMascara6); }
+int Quadro::azul(std::uint16_t cor) { return expandir5(cor & kMascara5); }

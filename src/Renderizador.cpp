@@ -1,0 +1,595 @@
+#include "Renderizador.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdlib>
+
+namespace {
+
+__extension__ typedef __int128 Int128;
+
+constexpr int kLargura = Quadro::kLargura;
+constexpr int kAltura = Quadro::kAltura;
+
+// Screen positions are held as integers in units of 2^-48 pixel: exact for every double of
+// magnitude 16 or more, and within 2^-49 pixel below that.
+constexpr int kBitsFracao = 48;
+constexpr double kEscala = 281474976710656.0;                           // 2^48
+constexpr double kInversoEscala = 1.0 / kEscala;                        // 2^-48
+constexpr double kInversoEscalaArea = kInversoEscala * kInversoEscala;  // 2^-96
+constexpr std::int64_t kMeioPixel = std::int64_t{1} << (kBitsFracao - 1);
+// The quick inside test works on positions cut to 2^-16 pixel, where edge values fit in 64 bits.
+constexpr int kBitsRapidos = 16;
+constexpr int kCorteRapido = kBitsFracao - kBitsRapidos;
+constexpr std::int64_t kPixelRapido = std::int64_t{1} << kBitsRapidos;
+// Slack added to the bound on the quick test's error, in units of 2^-32 square pixel.
+constexpr std::int64_t kFolgaExtra = 8;
+
+// Points further off screen than this (in pixels, either axis) are clipped in two dimensions
+// first, which keeps every value of the integer tests inside 64 and 128 bits.
+constexpr double kLimiteSeguro = 4096.0;
+// The rectangle they are clipped to: the screen with this margin around it.
+constexpr double kGuarda = 1024.0;
+
+constexpr int kLinhasPorFaixa = 16;
+constexpr int kQuantFaixas = (kAltura + kLinhasPorFaixa - 1) / kLinhasPorFaixa;
+constexpr int kPorLote = 8192;
+constexpr std::uint16_t kNenhumaFaixa = 0xFFFF;
+constexpr int kBitsFaixaFinal = 8;
+constexpr std::uint16_t kMascaraFaixa = 0xFF;
+
+// Why a point needs clipping.
+constexpr std::uint8_t kAtras = 1;  // behind the near plane (or not a number)
+constexpr std::uint8_t kLonge = 2;  // in front, but projected beyond kLimiteSeguro
+
+constexpr int kCanalMaximo = 255;
+constexpr int kPerda5 = 3;
+constexpr int kPerda6 = 2;
+constexpr int kDeslocamentoVermelho = 11;
+constexpr int kDeslocamentoVerde = 5;
+
+// A corner of a triangle to rasterise: screen position in pixels, 1/cn and colour.
+struct VerticeTela {
+    double x;
+    double y;
+    double iz;
+    double r;
+    double g;
+    double b;
+};
+
+// A corner of a polygon being clipped: camera coordinates before projection, then screen
+// coordinates (x, y, 1/cn) after; the colour throughout.
+struct VerticeRecorte {
+    double x;
+    double y;
+    double z;
+    double r;
+    double g;
+    double b;
+};
+
+// At most 3 corners, one more per clipping plane (near plane and four screen sides).
+constexpr int kMaxCantos = 8;
+struct Poligono {
+    std::array<VerticeRecorte, kMaxCantos> cantos;
+    int quant = 0;
+};
+
+// First pixel, at least `menor`, whose centre is at or after v (|v| < kLimiteSeguro).
+int primeiroPixel(double v, int menor) {
+    return std::max(menor, static_cast<int>(std::ceil(v - 0.5)));
+}
+// Last pixel, below `limite`, whose centre is at or before v (|v| < kLimiteSeguro).
+int ultimoPixel(double v, int limite) {
+    return std::min(limite - 1, static_cast<int>(std::floor(v - 0.5)));
+}
+
+std::int64_t paraInteiro(double v) { return std::llrint(v * kEscala); }
+
+int canal(double valor) {
+    if (!(valor > 0.0)) {
+        return 0;
+    }
+    return valor >= kCanalMaximo ? kCanalMaximo : static_cast<int>(valor);
+}
+
+std::uint16_t empacotar(double r, double g, double b) {
+    const auto r5 = static_cast<unsigned>(canal(r)) >> kPerda5;
+    const auto g6 = static_cast<unsigned>(canal(g)) >> kPerda6;
+    const auto b5 = static_cast<unsigned>(canal(b)) >> kPerda5;
+    return static_cast<std::uint16_t>((r5 << kDeslocamentoVermelho) | (g6 << kDeslocamentoVerde) |
+                                      b5);
+}
+
+// A corner's position in 2^-48 pixel.
+struct PosicaoExata {
+    std::int64_t x;
+    std::int64_t y;
+};
+
+// One edge s -> e of a triangle oriented so that its inside is where every edge value is
+// positive. The value at a pixel centre p is (e - s) x (p - s) = dx (py - sy) - dy (px - sx).
+struct Aresta {
+    std::int64_t dx;
+    std::int64_t dy;
+    std::int64_t sx;
+    std::int64_t sy;
+    // A centre exactly on a top edge (horizontal, inside below) or a left edge belongs to it.
+    bool topoEsquerda;
+    // The quick value at 2^-16 pixel, in 2^-32 square pixel, and its steps per pixel.
+    std::int64_t rapido;
+    std::int64_t passoX;
+    std::int64_t passoY;
+    // Bound on how far the quick value can be from the exact one over the triangle's box.
+    std::int64_t folga;
+
+    // Whether the centre (px, py), in 2^-48 pixel, is inside this edge, exactly.
+    bool dentroExato(std::int64_t px, std::int64_t py) const {
+        const Int128 valor =
+            static_cast<Int128>(dx) * (py - sy) - static_cast<Int128>(dy) * (px - sx);
+        return valor > 0 || (valor == 0 && topoEsquerda);
+    }
+    // Same answer from the quick value when it is clear of the bound, exactly otherwise.
+    bool dentro(std::int64_t valorRapido, std::int64_t px, std::int64_t py) const {
+        if (valorRapido > folga) {
+            return true;
+        }
+        if (valorRapido < -folga) {
+            return false;
+        }
+        return dentroExato(px, py);
+    }
+};
+
+Aresta montarAresta(const PosicaoExata& s, const PosicaoExata& e, int i0, int j0,
+                    std::int64_t larguraCaixa, std::int64_t alturaCaixa) {
+    Aresta a{};
+    a.dx = e.x - s.x;
+    a.dy = e.y - s.y;
+    a.sx = s.x;
+    a.sy = s.y;
+    a.topoEsquerda = a.dy < 0 || (a.dy == 0 && a.dx > 0);
+    const std::int64_t sx = s.x >> kCorteRapido;
+    const std::int64_t sy = s.y >> kCorteRapido;
+    const std::int64_t dx = (e.x >> kCorteRapido) - sx;
+    const std::int64_t dy = (e.y >> kCorteRapido) - sy;
+    const std::int64_t px = (2 * std::int64_t{i0} + 1) * (kPixelRapido / 2);
+    const std::int64_t py = (2 * std::int64_t{j0} + 1) * (kPixelRapido / 2);
+    a.rapido = dx * (py - sy) - dy * (px - sx);
+    a.passoX = -dy * kPixelRapido;
+    a.passoY = dx * kPixelRapido;
+    a.folga = std::llabs(dx) + std::llabs(dy) + larguraCaixa + alturaCaixa + kFolgaExtra;
+    return a;
+}
+
+// Draws the triangle (a, b, c) into rows [linha0, linha1) of the frame: the pixels whose centre
+// is inside it or on a top or left edge, where its 1/cn is greater than the stored one.
+void rasterizar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c, int linha0,
+                int linha1, Quadro& quadro) {
+    // Pixels whose centres lie in the bounding box.
+    const double minXd = std::min({a.x, b.x, c.x});
+    const double maxXd = std::max({a.x, b.x, c.x});
+    const double minYd = std::min({a.y, b.y, c.y});
+    const double maxYd = std::max({a.y, b.y, c.y});
+    const int i0 = primeiroPixel(minXd, 0);
+    const int i1 = ultimoPixel(maxXd, kLargura);
+    const int j0 = primeiroPixel(minYd, linha0);
+    const int j1 = ultimoPixel(maxYd, linha1);
+    if (i0 > i1 || j0 > j1) {
+        return;
+    }
+    const PosicaoExata pa{paraInteiro(a.x), paraInteiro(a.y)};
+    const PosicaoExata pb{paraInteiro(b.x), paraInteiro(b.y)};
+    const PosicaoExata pc{paraInteiro(c.x), paraInteiro(c.y)};
+    const Int128 area = static_cast<Int128>(pb.x - pa.x) * (pc.y - pa.y) -
+                        static_cast<Int128>(pb.y - pa.y) * (pc.x - pa.x);
+    if (area == 0) {
+        return;
+    }
+
+    // Edges in the order that makes the area positive.
+    const PosicaoExata& p1 = area > 0 ? pb : pc;
+    const PosicaoExata& p2 = area > 0 ? pc : pb;
+    const std::int64_t minX = std::min({pa.x, pb.x, pc.x});
+    const std::int64_t minY = std::min({pa.y, pb.y, pc.y});
+    const std::int64_t larguraCaixa =
+        (std::max({pa.x, pb.x, pc.x}) >> kCorteRapido) - (minX >> kCorteRapido);
+    const std::int64_t alturaCaixa =
+        (std::max({pa.y, pb.y, pc.y}) >> kCorteRapido) - (minY >> kCorteRapido);
+    const std::array<Aresta, 3> arestas = {montarAresta(p1, p2, i0, j0, larguraCaixa, alturaCaixa),
+                                           montarAresta(p2, pa, i0, j0, larguraCaixa, alturaCaixa),
+                                           montarAresta(pa, p1, i0, j0, larguraCaixa, alturaCaixa)};
+
+    // Screen-space weights of b and c at a pixel centre, relative to a.
+    const double xa = a.x;
+    const double ya = a.y;
+    const double dx1 = b.x - xa;
+    const double dy1 = b.y - ya;
+    const double dx2 = c.x - xa;
+    const double dy2 = c.y - ya;
+    // Twice the signed area in plain double; in the rare sliver where cancellation leaves it 0
+    // or of the wrong sign, the exact area (rounded once) takes its place.
+    double areaDupla = dx1 * dy2 - dy1 * dx2;
+    if (!(area > 0 ? areaDupla > 0 : areaDupla < 0)) {
+        areaDupla = static_cast<double>(area) * kInversoEscalaArea;
+    }
+    const double inversoArea = 1.0 / areaDupla;
+    const double diz1 = b.iz - a.iz;
+    const double diz2 = c.iz - a.iz;
+    const double dr1 = b.r - a.r;
+    const double dr2 = c.r - a.r;
+    const double dg1 = b.g - a.g;
+    const double dg2 = c.g - a.g;
+    const double db1 = b.b - a.b;
+    const double db2 = c.b - a.b;
+
+    std::int64_t linha0Valor = arestas[0].rapido;
+    std::int64_t linha1Valor = arestas[1].rapido;
+    std::int64_t linha2Valor = arestas[2].rapido;
+    for (int j = j0; j <= j1; ++j) {
+        const std::int64_t py = (2 * std::int64_t{j} + 1) * kMeioPixel;
+        const double ey = (j + 0.5) - ya;
+        std::uint16_t* cores = quadro.linhaCor(j);
+        double* profundidades = quadro.linhaProfundidade(j);
+        std::int64_t e0 = linha0Valor;
+        std::int64_t e1 = linha1Valor;
+        std::int64_t e2 = linha2Valor;
+        for (int i = i0; i <= i1; ++i) {
+            const std::int64_t px = (2 * std::int64_t{i} + 1) * kMeioPixel;
+            if (arestas[0].dentro(e0, px, py) && arestas[1].dentro(e1, px, py) &&
+                arestas[2].dentro(e2, px, py)) {
+                const double ex = (i + 0.5) - xa;
+                const double b1 = (ex * dy2 - ey * dx2) * inversoArea;
+                const double b2 = (dx1 * ey - dy1 * ex) * inversoArea;
+                const double iz = a.iz + b1 * diz1 + b2 * diz2;
+                if (iz > profundidades[i]) {
+                    profundidades[i] = iz;
+                    const double q1 = b1 * b.iz;
+                    const double q2 = b2 * c.iz;
+                    const double s = 1.0 / iz;
+                    cores[i] =
+                        empacotar(a.r + (q1 * dr1 + q2 * dr2) * s, a.g + (q1 * dg1 + q2 * dg2) * s,
+                                  a.b + (q1 * db1 + q2 * db2) * s);
+                }
+            }
+            e0 += arestas[0].passoX;
+            e1 += arestas[1].passoX;
+            e2 += arestas[2].passoX;
+        }
+        linha0Valor += arestas[0].passoY;
+        linha1Valor += arestas[1].passoY;
+        linha2Valor += arestas[2].passoY;
+    }
+}
+
+// Keeps the part of the polygon where dentro(corner) holds. A new corner on a cut edge is found
+// from its inside end towards its outside end, so that two triangles sharing that edge get the
+// very same corner. `cortar(dentro, fora)` makes it.
+template <typename Dentro, typename Cortar>
+void recortar(Poligono& poligono, Dentro dentro, Cortar cortar) {
+    Poligono saida;
+    for (int k = 0; k < poligono.quant; ++k) {
+        const VerticeRecorte& atual = poligono.cantos[static_cast<std::size_t>(k)];
+        const VerticeRecorte& seguinte =
+            poligono.cantos[static_cast<std::size_t>((k + 1) % poligono.quant)];
+        const bool atualDentro = dentro(atual);
+        const bool seguinteDentro = dentro(seguinte);
+        if (atualDentro) {
+            saida.cantos[static_cast<std::size_t>(saida.quant++)] = atual;
+        }
+        if (atualDentro != seguinteDentro) {
+            saida.cantos[static_cast<std::size_t>(saida.quant++)] =
+                atualDentro ? cortar(atual, seguinte) : cortar(seguinte, atual);
+        }
+    }
+    poligono = saida;
+}
+
+bool finito(const VerticeRecorte& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+bool seguro(const VerticeRecorte& v) {
+    return std::fabs(v.x) < kLimiteSeguro && std::fabs(v.y) < kLimiteSeguro;
+}
+
+// Screen-side clipping against one side of the guard rectangle: along a screen edge 1/cn and
+// colour/cn vary linearly, so those are interpolated and the colour recovered from them.
+template <bool kEixoX>
+VerticeRecorte cortarNaTela(const VerticeRecorte& dentro, const VerticeRecorte& fora,
+                            double limite) {
+    const double de = kEixoX ? dentro.x : dentro.y;
+    const double fo = kEixoX ? fora.x : fora.y;
+    const double s = (limite - de) / (fo - de);
+    VerticeRecorte v;
+    v.x = kEixoX ? limite : dentro.x + s * (fora.x - dentro.x);
+    v.y = kEixoX ? dentro.y + s * (fora.y - dentro.y) : limite;
+    v.z = dentro.z + s * (fora.z - dentro.z);
+    v.r = (dentro.r * dentro.z + s * (fora.r * fora.z - dentro.r * dentro.z)) / v.z;
+    v.g = (dentro.g * dentro.z + s * (fora.g * fora.z - dentro.g * dentro.z)) / v.z;
+    v.b = (dentro.b * dentro.z + s * (fora.b * fora.z - dentro.b * dentro.z)) / v.z;
+    return v;
+}
+
+VerticeTela paraTela(const VerticeRecorte& v) { return VerticeTela{v.x, v.y, v.z, v.r, v.g, v.b}; }
+
+// The part of a triangle that needs clipping, as a convex polygon in screen coordinates (x, y,
+// 1/cn) whose corners all lie within kLimiteSeguro; empty when nothing of it can be seen.
+Poligono poligonoRecortado(const Camera& camera, const Projecao& projecao, const Ponto* pontos,
+                           const Triangulo& t, const double* r, const double* g, const double* b) {
+    Poligono p;
+    for (const int indice : {t.indiceP1, t.indiceP2, t.indiceP3}) {
+        const Vetor c = camera.coordenadas(pontos[indice]);
+        const auto k = static_cast<std::size_t>(indice);
+        p.cantos[static_cast<std::size_t>(p.quant++)] = {c.x, c.y, c.z, r[k], g[k], b[k]};
+    }
+    for (int k = 0; k < p.quant; ++k) {
+        if (!finito(p.cantos[static_cast<std::size_t>(k)])) {
+            return Poligono{};
+        }
+    }
+    // Near plane, in camera space, where colours vary linearly along an edge.
+    const double zPerto = projecao.zPerto;
+    recortar(
+        p, [zPerto](const VerticeRecorte& v) { return v.z >= zPerto; },
+        [zPerto](const VerticeRecorte& dentro, const VerticeRecorte& fora) {
+            const double t = (zPerto - dentro.z) / (fora.z - dentro.z);
+            return VerticeRecorte{dentro.x + t * (fora.x - dentro.x),
+                                  dentro.y + t * (fora.y - dentro.y),
+                                  zPerto,
+                                  dentro.r + t * (fora.r - dentro.r),
+                                  dentro.g + t * (fora.g - dentro.g),
+                                  dentro.b + t * (fora.b - dentro.b)};
+        });
+    bool todosSeguros = true;
+    for (int k = 0; k < p.quant; ++k) {
+        VerticeRecorte& v = p.cantos[static_cast<std::size_t>(k)];
+        v = VerticeRecorte{
+            projecao.xTela(v.x, v.z), projecao.yTela(v.y, v.z), 1.0 / v.z, v.r, v.g, v.b};
+        if (!finito(v)) {
+            return Poligono{};
+        }
+        todosSeguros = todosSeguros && seguro(v);
+    }
+    if (!todosSeguros) {
+        constexpr double kEsquerda = -kGuarda;
+        constexpr double kDireita = kLargura + kGuarda;
+        constexpr double kTopo = -kGuarda;
+        constexpr double kBase = kAltura + kGuarda;
+        recortar(
+            p, [](const VerticeRecorte& v) { return v.x >= kEsquerda; },
+            [](const VerticeRecorte& d, const VerticeRecorte& f) {
+                return cortarNaTela<true>(d, f, kEsquerda);
+            });
+        recortar(
+            p, [](const VerticeRecorte& v) { return v.x <= kDireita; },
+            [](const VerticeRecorte& d, const VerticeRecorte& f) {
+                return cortarNaTela<true>(d, f, kDireita);
+            });
+        recortar(
+            p, [](const VerticeRecorte& v) { return v.y >= kTopo; },
+            [](const VerticeRecorte& d, const VerticeRecorte& f) {
+                return cortarNaTela<false>(d, f, kTopo);
+            });
+        recortar(
+            p, [](const VerticeRecorte& v) { return v.y <= kBase; },
+            [](const VerticeRecorte& d, const VerticeRecorte& f) {
+                return cortarNaTela<false>(d, f, kBase);
+            });
+        for (int k = 0; k < p.quant; ++k) {
+            const VerticeRecorte& v = p.cantos[static_cast<std::size_t>(k)];
+            if (!finito(v) || !seguro(v)) {
+                return Poligono{};
+            }
+        }
+    }
+    return p;
+}
+
+}  // namespace
+
+Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads)
+    : malha(malha), iluminacao(iluminacao), trabalhadores(threads) {
+    const auto pontos = static_cast<std::size_t>(malha.getQuantPontos());
+    xTela.resize(pontos);
+    yTela.resize(pontos);
+    inversoProfundidade.resize(pontos);
+    vermelho.resize(pontos);
+    verde.resize(pontos);
+    azul.resize(pontos);
+    recorte.resize(pontos);
+    const int triangulos = malha.getQuantTriangulos();
+    faixasDoTriangulo.resize(static_cast<std::size_t>(triangulos));
+    quantLotes = (triangulos + kPorLote - 1) / kPorLote;
+    contagem.resize(static_cast<std::size_t>(quantLotes) * kQuantFaixas);
+    inicioFaixa.resize(kQuantFaixas + 1);
+}
+
+int Renderizador::getQuantThreads() const { return trabalhadores.getQuantidade(); }
+
+void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,
+                                     const Vetor& posicao1, double iz1, const Vetor& cor1,
+                                     const Vetor& posicao2, double iz2, const Vetor& cor2,
+                                     int linha0, int linha1, Quadro& quadro) {
+    const auto vertice = [](const Vetor& posicao, double iz, const Vetor& cor) {
+        return VerticeTela{posicao.x, posicao.y, iz, cor.x, cor.y, cor.z};
+    };
+    rasterizar(vertice(posicao0, iz0, cor0), vertice(posicao1, iz1, cor1),
+               vertice(posicao2, iz2, cor2), linha0, linha1, quadro);
+}
+
+void Renderizador::desenhar(const Camera& cameraAtual, const Projecao& projecaoAtual,
+                            Quadro& quadroAtual) {
+    camera = cameraAtual;
+    projecao = projecaoAtual;
+    quadro = &quadroAtual;
+
+    auto vertices = [this](int lote) { processarVertices(lote); };
+    trabalhadores.paraCada((malha.getQuantPontos() + kPorLote - 1) / kPorLote, vertices);
+    auto classificar = [this](int lote) { classificarTriangulos(lote); };
+    trabalhadores.paraCada(quantLotes, classificar);
+
+    // Band-major runs: band 0's triangles from every batch in order, then band 1's, and so on.
+    std::int64_t total = 0;
+    for (int faixa = 0; faixa < kQuantFaixas; ++faixa) {
+        inicioFaixa[static_cast<std::size_t>(faixa)] = total;
+        for (int lote = 0; lote < quantLotes; ++lote) {
+            std::int32_t& n = contagem[static_cast<std::size_t>(lote) * kQuantFaixas +
+                                       static_cast<std::size_t>(faixa)];
+            const std::int32_t quantos = n;
+            n = static_cast<std::int32_t>(total);  // now where the batch's run starts
+            total += quantos;
+        }
+    }
+    inicioFaixa[kQuantFaixas] = total;
+    if (static_cast<std::size_t>(total) > listas.size()) {
+        listas.resize(static_cast<std::size_t>(total) + static_cast<std::size_t>(total) / 4);
+    }
+    auto distribuir = [this](int lote) { distribuirTriangulos(lote); };
+    trabalhadores.paraCada(quantLotes, distribuir);
+    auto faixas = [this](int faixa) { desenharFaixa(faixa); };
+    trabalhadores.paraCada(kQuantFaixas, faixas);
+    quadro = nullptr;
+}
+
+void Renderizador::processarVertices(int lote) {
+    const int inicio = lote * kPorLote;
+    const int fim = std::min(malha.getQuantPontos(), inicio + kPorLote);
+    const Ponto* pontos = malha.getPontos();
+    const Ponto luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
+    for (int i = inicio; i < fim; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const Ponto& p = pontos[i];
+        const Vetor c = camera.coordenadas(p);
+        std::uint8_t motivo = kAtras;
+        if (c.z >= projecao.zPerto) {
+            const double x = projecao.xTela(c.x, c.z);
+            const double y = projecao.yTela(c.y, c.z);
+            inversoProfundidade[k] = 1.0 / c.z;
+            motivo = kLonge;
+            if (std::fabs(x) < kLimiteSeguro && std::fabs(y) < kLimiteSeguro) {
+                xTela[k] = x;
+                yTela[k] = y;
+                motivo = 0;
+            }
+        }
+        recorte[k] = motivo;
+        const Vetor cor = iluminacao.corDoVertice(p, malha.getNormal(i), camera.foco, luz);
+        vermelho[k] = cor.x;
+        verde[k] = cor.y;
+        azul[k] = cor.z;
+    }
+}
+
+void Renderizador::classificarTriangulos(int lote) {
+    const int inicio = lote * kPorLote;
+    const int fim = std::min(malha.getQuantTriangulos(), inicio + kPorLote);
+    const Triangulo* triangulos = malha.getTriangulos();
+    std::int32_t* contagemLote = &contagem[static_cast<std::size_t>(lote) * kQuantFaixas];
+    std::fill(contagemLote, contagemLote + kQuantFaixas, 0);
+    for (int i = inicio; i < fim; ++i) {
+        const Triangulo& t = triangulos[i];
+        const auto a = static_cast<std::size_t>(t.indiceP1);
+        const auto b = static_cast<std::size_t>(t.indiceP2);
+        const auto c = static_cast<std::size_t>(t.indiceP3);
+        const std::uint8_t motivo = recorte[a] | recorte[b] | recorte[c];
+        int j0 = 0;
+        int j1 = -1;
+        if (motivo == 0) {
+            const int i0 = primeiroPixel(std::min({xTela[a], xTela[b], xTela[c]}), 0);
+            const int i1 = ultimoPixel(std::max({xTela[a], xTela[b], xTela[c]}), kLargura);
+            j0 = primeiroPixel(std::min({yTela[a], yTela[b], yTela[c]}), 0);
+            j1 = ultimoPixel(std::max({yTela[a], yTela[b], yTela[c]}), kAltura);
+            if (i0 > i1) {
+                j1 = -1;
+            }
+        } else if ((recorte[a] & recorte[b] & recorte[c] & kAtras) == 0) {
+            const Poligono p = poligonoRecortado(camera, projecao, malha.getPontos(), t,
+                                                 vermelho.data(), verde.data(), azul.data());
+            if (p.quant >= 3) {
+                double minX = p.cantos[0].x;
+                double maxX = minX;
+                double minY = p.cantos[0].y;
+                double maxY = minY;
+                for (int k = 1; k < p.quant; ++k) {
+                    const VerticeRecorte& v = p.cantos[static_cast<std::size_t>(k)];
+                    minX = std::min(minX, v.x);
+                    maxX = std::max(maxX, v.x);
+                    minY = std::min(minY, v.y);
+                    maxY = std::max(maxY, v.y);
+                }
+                // A pixel of margin: the corners are rounded to 2^-48 pixel when drawn.
+                const int i0 = std::max(0, static_cast<int>(std::floor(minX)) - 1);
+                const int i1 = std::min(kLargura - 1, static_cast<int>(std::floor(maxX)) + 1);
+                j0 = std::max(0, static_cast<int>(std::floor(minY)) - 1);
+                j1 = std::min(kAltura - 1, static_cast<int>(std::floor(maxY)) + 1);
+                if (i0 > i1) {
+                    j1 = -1;
+                }
+            }
+        }
+        if (j0 > j1) {
+            faixasDoTriangulo[static_cast<std::size_t>(i)] = kNenhumaFaixa;
+            continue;
+        }
+        const int f0 = j0 / kLinhasPorFaixa;
+        const int f1 = j1 / kLinhasPorFaixa;
+        faixasDoTriangulo[static_cast<std::size_t>(i)] =
+            static_cast<std::uint16_t>(f0 | (f1 << kBitsFaixaFinal));
+        for (int f = f0; f <= f1; ++f) {
+            ++contagemLote[f];
+        }
+    }
+}
+
+void Renderizador::distribuirTriangulos(int lote) {
+    const int inicio = lote * kPorLote;
+    const int fim = std::min(malha.getQuantTriangulos(), inicio + kPorLote);
+    std::int32_t* proximo = &contagem[static_cast<std::size_t>(lote) * kQuantFaixas];
+    for (int i = inicio; i < fim; ++i) {
+        const std::uint16_t faixas = faixasDoTriangulo[static_cast<std::size_t>(i)];
+        if (faixas == kNenhumaFaixa) {
+            continue;
+        }
+        const int f0 = faixas & kMascaraFaixa;
+        const int f1 = faixas >> kBitsFaixaFinal;
+        for (int f = f0; f <= f1; ++f) {
+            listas[static_cast<std::size_t>(proximo[f]++)] = i;
+        }
+    }
+}
+
+void Renderizador::desenharFaixa(int faixa) {
+    const int linha0 = faixa * kLinhasPorFaixa;
+    const int linha1 = std::min(kAltura, linha0 + kLinhasPorFaixa);
+    quadro->limpar(linha0, linha1);
+    const Triangulo* triangulos = malha.getTriangulos();
+    const std::int64_t fim = inicioFaixa[static_cast<std::size_t>(faixa) + 1];
+    for (std::int64_t k = inicioFaixa[static_cast<std::size_t>(faixa)]; k < fim; ++k) {
+        const int i = listas[static_cast<std::size_t>(k)];
+        const Triangulo& t = triangulos[i];
+        const auto a = static_cast<std::size_t>(t.indiceP1);
+        const auto b = static_cast<std::size_t>(t.indiceP2);
+        const auto c = static_cast<std::size_t>(t.indiceP3);
+        if ((recorte[a] | recorte[b] | recorte[c]) == 0) {
+            const VerticeTela va{xTela[a],    yTela[a], inversoProfundidade[a],
+                                 vermelho[a], verde[a], azul[a]};
+            const VerticeTela vb{xTela[b],    yTela[b], inversoProfundidade[b],
+                                 vermelho[b], verde[b], azul[b]};
+            const VerticeTela vc{xTela[c],    yTela[c], inversoProfundidade[c],
+                                 vermelho[c], verde[c], azul[c]};
+            rasterizar(va, vb, vc, linha0, linha1, *quadro);
+            continue;
+        }
+        const Poligono p = poligonoRecortado(camera, projecao, malha.getPontos(), t,
+                                             vermelho.data(), verde.data(), azul.data());
+        for (int k2 = 1; k2 + 1 < p.quant; ++k2) {
+            rasterizar(paraTela(p.cantos[0]), paraTela(p.cantos[static_cast<std::size_t>(k2)]),
+                       paraTela(p.cantos[static_cast<std::size_t>(k2) + 1]), linha0, linha1,
+                       *quadro);
+        }
+    }
+}

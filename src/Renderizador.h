@@ -1,0 +1,80 @@
+#ifndef GOURAUD_RENDERIZADOR_H
+#define GOURAUD_RENDERIZADOR_H
+
+#include <cstdint>
+#include <vector>
+
+#include "Camera.h"
+#include "Iluminacao.h"
+#include "Malha.h"
+#include "Projecao.h"
+#include "Quadro.h"
+#include "Trabalhadores.h"
+
+// Draws a mesh with Gouraud shading into a frame: Phong lighting at the points, perspective
+// projection, clipping at the near plane, half-space rasterisation with the top-left rule, a
+// depth test on 1/cn (strictly nearer wins, so equal depth keeps the earlier triangle) and
+// perspective-correct colours. The picture is the same bits on any number of threads: the
+// frame is cut into bands of rows, each band drawn by one thread in triangle file order.
+// Once the first frame is drawn, drawing again allocates nothing.
+class Renderizador {
+public:
+    // Draws `malha` (which must outlive this object) lit by `iluminacao` on `threads` threads,
+    // the caller's included (0 means one per core).
+    Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads = 0);
+
+    // Clears `quadro` to black and depth 0 and draws the mesh seen from `camera` through
+    // `projecao` into it. With the default headlight the light sits at the camera's focus.
+    void desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro);
+
+    // Number of threads that draw, the caller's included.
+    int getQuantThreads() const;
+
+    // Draws one screen-space triangle into rows [linha0, linha1) of `quadro` as desenhar does:
+    // each corner's (x, y) in pixels (within 4096 of the origin), its 1/cn and its colour
+    // (r, g, b). For tests and tools that work on the screen directly.
+    static void desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,
+                                  const Vetor& posicao1, double iz1, const Vetor& cor1,
+                                  const Vetor& posicao2, double iz2, const Vetor& cor2, int linha0,
+                                  int linha1, Quadro& quadro);
+
+private:
+    // Per-point results of the vertex stage.
+    void processarVertices(int lote);
+    // Finds which bands of rows each triangle of a batch can touch, and counts them per band.
+    void classificarTriangulos(int lote);
+    // Lists each triangle of a batch in the bands it touches, in file order.
+    void distribuirTriangulos(int lote);
+    // Clears one band of rows and draws its triangles.
+    void desenharFaixa(int faixa);
+
+    const Malha& malha;
+    Iluminacao iluminacao;
+    Trabalhadores trabalhadores;
+
+    // The view being drawn; set by desenhar.
+    Camera camera;
+    Projecao projecao;
+    Quadro* quadro = nullptr;
+
+    // Vertex stage, one entry per point: screen position, 1/cn, colour, and whether the point
+    // needs clipping (behind the near plane, or too far off screen).
+    std::vector<double> xTela;
+    std::vector<double> yTela;
+    std::vector<double> inversoProfundidade;
+    std::vector<double> vermelho;
+    std::vector<double> verde;
+    std::vector<double> azul;
+    std::vector<std::uint8_t> recorte;
+
+    // Per triangle: its first and last band, or a mark that it draws nothing.
+    std::vector<std::uint16_t> faixasDoTriangulo;
+    // Per batch and band: how many triangles of the batch the band lists, then where they go.
+    std::vector<std::int32_t> contagem;
+    // Start of each band's run in `listas`, and the triangle indices of every band in order.
+    std::vector<std::int64_t> inicioFaixa;
+    std::vector<std::int32_t> listas;
+    int quantLotes = 0;
+};
+
+#endif

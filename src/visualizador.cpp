@@ -1,0 +1,228 @@
+// The viewer: draws a Gouraud-shaded picture of a scene file, in a window where the camera can
+// walk around the model, or headless into a PNG file, or times its frames.
+#include <allegro.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Camera.h"
+#include "Gouraud.h"
+#include "GravadorPng.h"
+#include "Janela.h"
+#include "LeitorIluminacao.h"
+#include "Malha.h"
+#include "Navegacao.h"
+#include "Projecao.h"
+#include "Quadro.h"
+#include "Renderizador.h"
+
+namespace {
+
+constexpr int kSaidaFalha = 1;
+constexpr int kSaidaUso = 2;
+constexpr char kCenaPadrao[] = "triangulo.txt";
+constexpr int kQuadrosMedidosPadrao = 20;
+constexpr int kMaisQuadrosMedidos = 100000;
+
+constexpr char kUso[] =
+    "usage: visualizador [CENA] [--iluminacao ARQUIVO] [--imagem SAIDA.png] [--medir [N]]\n"
+    "\n"
+    "Draws a Gouraud-shaded picture of the scene file CENA (default: triangulo.txt in the\n"
+    "current folder).\n"
+    "\n"
+    "  --iluminacao ARQUIVO  lighting settings (light position, ambient, diffuse, specular\n"
+    "                        and light colour) instead of the defaults\n"
+    "  --imagem SAIDA.png    draw one 640x480 frame into an RGB PNG file, with no window\n"
+    "  --medir [N]           draw N frames (default 20) after one warm-up frame, with no\n"
+    "                        window, and print the median, fastest and slowest frame time\n"
+    "  --help                show this text\n"
+    "\n"
+    "In the window: arrows turn the model, Page Up/Down or +/- move nearer or further,\n"
+    "R restores the file's view, F12 saves visualizador-NNN.png, H shows the frame time,\n"
+    "ESC quits.\n";
+
+struct Opcoes {
+    std::string cena = kCenaPadrao;
+    std::optional<std::string> iluminacao;
+    std::optional<std::string> imagem;
+    std::optional<int> quadrosMedidos;
+    bool ajuda = false;
+};
+
+// Reads the command line; nullopt, after saying why and showing the usage on standard error,
+// when it is not understood.
+std::optional<Opcoes> lerOpcoes(int argc, char** argv) {
+    Opcoes opcoes;
+    bool cenaDada = false;
+    bool fimDasOpcoes = false;
+    const auto falhar = [](const std::string& motivo) -> std::optional<Opcoes> {
+        std::cerr << "visualizador: " << motivo << "\n" << kUso;
+        return std::nullopt;
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argumento = argv[i];
+        const bool temProximo = i + 1 < argc;
+        if (!fimDasOpcoes && argumento == "--") {
+            fimDasOpcoes = true;
+        } else if (!fimDasOpcoes && (argumento == "--help" || argumento == "-h")) {
+            opcoes.ajuda = true;
+        } else if (!fimDasOpcoes && argumento == "--iluminacao") {
+            if (!temProximo) return falhar("--iluminacao needs a file name");
+            opcoes.iluminacao = argv[++i];
+        } else if (!fimDasOpcoes && argumento == "--imagem") {
+            if (!temProximo) return falhar("--imagem needs a file name");
+            opcoes.imagem = argv[++i];
+        } else if (!fimDasOpcoes && argumento == "--medir") {
+            opcoes.quadrosMedidos = kQuadrosMedidosPadrao;
+            if (temProximo) {
+                const std::string_view numero = argv[i + 1];
+                const bool soDigitos =
+                    !numero.empty() && std::all_of(numero.begin(), numero.end(),
+                                                   [](char c) { return c >= '0' && c <= '9'; });
+                if (soDigitos) {
+                    int quadros = 0;
+                    const auto [fim, erro] =
+                        std::from_chars(numero.data(), numero.data() + numero.size(), quadros);
+                    if (erro != std::errc() || quadros < 1 || quadros > kMaisQuadrosMedidos) {
+                        return falhar("--medir takes a number of frames from 1 to 100000");
+                    }
+                    opcoes.quadrosMedidos = quadros;
+                    ++i;
+                }
+            }
+        } else if (!fimDasOpcoes && argumento.size() > 1 && argumento[0] == '-') {
+            return falhar("unknown option " + std::string(argumento));
+        } else if (cenaDada) {
+            return falhar("only one scene file can be given");
+        } else {
+            opcoes.cena = argumento;
+            cenaDada = true;
+        }
+    }
+    return opcoes;
+}
+
+// Writes "visualizador: MESSAGE" on standard error and gives the failure status.
+int falha(const std::string& mensagem) {
+    std::cerr << "visualizador: " << mensagem << std::endl;
+    return kSaidaFalha;
+}
+
+// Opens `nome` for reading; the reason it cannot be, or "".
+std::string abrir(const std::string& nome, std::ifstream& arquivo) {
+    std::error_code erro;
+    if (std::filesystem::is_directory(nome, erro)) {
+        return std::strerror(EISDIR);
+    }
+    errno = 0;
+    arquivo.open(nome, std::ios::in | std::ios::binary);
+    if (!arquivo.is_open()) {
+        return errno != 0 ? std::strerror(errno) : "it cannot be opened";
+    }
+    return "";
+}
+
+// Draws `quantos` frames after a warm-up one and prints their median, fastest and slowest
+// times in milliseconds.
+void medir(Renderizador& renderizador, const Camera& camera, const Projecao& projecao,
+           Quadro& quadro, int quantos) {
+    renderizador.desenhar(camera, projecao, quadro);
+    std::vector<double> tempos;
+    tempos.reserve(static_cast<std::size_t>(quantos));
+    for (int i = 0; i < quantos; ++i) {
+        const auto inicio = std::chrono::steady_clock::now();
+        renderizador.desenhar(camera, projecao, quadro);
+        const std::chrono::duration<double, std::milli> duracao =
+            std::chrono::steady_clock::now() - inicio;
+        tempos.push_back(duracao.count());
+    }
+    std::sort(tempos.begin(), tempos.end());
+    const std::size_t meio = tempos.size() / 2;
+    const double mediana =
+        tempos.size() % 2 == 1 ? tempos[meio] : (tempos[meio - 1] + tempos[meio]) / 2.0;
+    std::printf("median %.3f ms, fastest %.3f ms, slowest %.3f ms\n", mediana, tempos.front(),
+                tempos.back());
+    std::fflush(stdout);
+}
+
+int executar(const Opcoes& opcoes) {
+    Iluminacao iluminacao;
+    if (opcoes.iluminacao) {
+        std::ifstream arquivo;
+        const std::string erro = abrir(*opcoes.iluminacao, arquivo);
+        if (!erro.empty()) {
+            return falha("cannot open the lighting file " + *opcoes.iluminacao + ": " + erro);
+        }
+        const LeitorIluminacao leitor(arquivo);
+        if (!leitor.valido()) {
+            return falha(*opcoes.iluminacao + ": " + leitor.getDiagnostico());
+        }
+        iluminacao = leitor.getIluminacao();
+    }
+
+    std::ifstream arquivo;
+    const std::string erro = abrir(opcoes.cena, arquivo);
+    if (!erro.empty()) {
+        return falha("cannot open the scene " + opcoes.cena + ": " + erro);
+    }
+    Gouraud cena(arquivo);
+    arquivo.close();
+    if (!cena.cenaValida()) {
+        return falha(opcoes.cena + ": " + cena.getDiagnostico());
+    }
+    const std::string problema = Camera::problemaDaCena(cena);
+    if (!problema.empty()) {
+        return falha(opcoes.cena + ": the camera cannot give a picture: " + problema);
+    }
+
+    Malha malha(cena);
+    const Camera camera(cena);
+    const Projecao projecao = Projecao::daCena(cena, malha, camera);
+    Renderizador renderizador(malha, iluminacao);
+    if (opcoes.quadrosMedidos || opcoes.imagem) {
+        Quadro quadro;
+        if (opcoes.quadrosMedidos) {
+            medir(renderizador, camera, projecao, quadro, *opcoes.quadrosMedidos);
+        } else {
+            renderizador.desenhar(camera, projecao, quadro);
+        }
+        if (opcoes.imagem) {
+            const std::string erroImagem = GravadorPng::gravar(quadro, *opcoes.imagem);
+            if (!erroImagem.empty()) {
+                return falha("cannot write " + *opcoes.imagem + ": " + erroImagem);
+            }
+        }
+        return 0;
+    }
+
+    Navegacao navegacao(camera, malha.getCentro());
+    Janela janela(renderizador, navegacao, projecao, malha.getQuantTriangulos());
+    const std::string nome = std::filesystem::path(opcoes.cena).filename().string();
+    return janela.executar("visualizador - " + nome);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Opcoes> opcoes = lerOpcoes(argc, argv);
+    if (!opcoes) {
+        return kSaidaUso;
+    }
+    if (opcoes->ajuda) {
+        std::cout << kUso;
+        return 0;
+    }
+    return executar(*opcoes);
+}
+END_OF_MAIN()

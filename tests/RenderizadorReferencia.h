@@ -1,0 +1,18 @@
+#ifndef GOURAUD_TESTS_RENDERIZADOR_REFERENCIA_H
+#define GOURAUD_TESTS_RENDERIZADOR_REFERENCIA_H
+
+// The straightforward renderer, kept as the reference the fast one is tested against: every
+// triangle in file order, every pixel of its bounding box, edge functions and weights in plain
+// double, on one thread.
+
+#include "Camera.h"
+#include "Iluminacao.h"
+#include "Malha.h"
+#include "Projecao.h"
+#include "Quadro.h"
+
+// Clears the frame and draws the mesh as Renderizador::desenhar does.
+void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const Camera& camera,
+                        const Projecao& projecao, Quadro& quadro);
+
+#endif
