@@ -17,6 +17,9 @@ namespace {
 constexpr int kBitsPorCanal = 8;
 constexpr int kCanaisPorPixel = 3;
 constexpr mode_t kPermissoesNovas = 0666;
+// How much of the target's name goes into the temporary name: "." + this + ".XXXXXX" must stay
+// within the 255 bytes a file name may have, or a long but valid name could not be written.
+constexpr std::size_t kMaiorParteDoNome = 128;
 // Fast compression: the file is written before the first picture appears.
 constexpr int kNivelCompressao = 3;
 
@@ -117,7 +120,7 @@ std::string GravadorPng::gravar(const Quadro& quadro, const std::string& caminho
     const std::filesystem::path pasta = alvo.has_parent_path() ? alvo.parent_path() : ".";
     // A hidden name beside the target, so that the rename never crosses file systems.
     std::string oculto(".");
-    oculto += alvo.filename().string();
+    oculto += alvo.filename().string().substr(0, kMaiorParteDoNome);
     oculto += ".XXXXXX";
     std::string temporario = (pasta / oculto).string();
     const int descritor = ::mkostemp(temporario.data(), O_CLOEXEC);
