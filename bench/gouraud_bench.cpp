@@ -152,7 +152,7 @@ bool carregarPiso(ListasPiso& listas) {
     const char* const fim = p + configuracao.bytes;
     int pontos = 0;
     int triangulos = 0;
-    if (!(p = converterTodos(p, fim, pontos, triangulos))) {
+    if (!(p = converterTodos(p, fim, pontos, triangulos)) || pontos < 0 || triangulos < 0) {
         return false;
     }
     listas.pontos = std::make_unique<Ponto[]>(pontos);

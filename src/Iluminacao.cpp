@@ -69,13 +69,16 @@ Vetor Iluminacao::corDoVertice(const Ponto& p, const Vetor* normal, const Ponto&
         if (produtoInterno(n, paraFoco) < 0.0) {
             n = Vetor(-n.x, -n.y, -n.z);
         }
+        // With the light at the focus, L and Vv are the same vector: worked out once.
+        const bool luzNoFocoAtual =
+            posicaoLuz.x == foco.x && posicaoLuz.y == foco.y && posicaoLuz.z == foco.z;
         const Vetor l = unitario(posicaoLuz.x - p.x, posicaoLuz.y - p.y, posicaoLuz.z - p.z);
         const double nl = produtoInterno(n, l);
         if (nl > 0.0) {
             cor.x = cor.x + kd * od.x * il.x * nl;
             cor.y = cor.y + kd * od.y * il.y * nl;
             cor.z = cor.z + kd * od.z * il.z * nl;
-            const Vetor v = unitario(paraFoco.x, paraFoco.y, paraFoco.z);
+            const Vetor v = luzNoFocoAtual ? l : unitario(paraFoco.x, paraFoco.y, paraFoco.z);
             const double dobro = 2.0 * nl;
             const Vetor r(dobro * n.x - l.x, dobro * n.y - l.y, dobro * n.z - l.z);
             const double rv = produtoInterno(r, v);

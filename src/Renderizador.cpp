@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -40,9 +42,15 @@ constexpr std::uint16_t kNenhumaFaixa = 0xFFFF;
 constexpr int kBitsFaixaFinal = 8;
 constexpr std::uint16_t kMascaraFaixa = 0xFF;
 
-// Why a point needs clipping.
-constexpr std::uint8_t kAtras = 1;  // behind the near plane (or not a number)
-constexpr std::uint8_t kLonge = 2;  // in front, but projected beyond kLimiteSeguro
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// The coarse positions that sort triangles into bands are in 1/256 pixel, rounded down.
+constexpr int kBitsGrossos = 8;
+constexpr double kEscalaGrossa = 1 << kBitsGrossos;
+constexpr std::int32_t kMeioPixelGrosso = 1 << (kBitsGrossos - 1);
+// Marks of a point that needs clipping in its coarse position: x is kMarca, and y is kMarca too
+// when the point is behind the near plane.
+constexpr std::int32_t kMarca = std::numeric_limits<std::int32_t>::min();
 
 constexpr int kCanalMaximo = 255;
 constexpr int kPerda5 = 3;
@@ -51,14 +59,7 @@ constexpr int kDeslocamentoVermelho = 11;
 constexpr int kDeslocamentoVerde = 5;
 
 // A corner of a triangle to rasterise: screen position in pixels, 1/cn and colour.
-struct VerticeTela {
-    double x;
-    double y;
-    double iz;
-    double r;
-    double g;
-    double b;
-};
+using VerticeTela = Renderizador::Vertice;
 
 // A corner of a polygon being clipped: camera coordinates before projection, then screen
 // coordinates (x, y, 1/cn) after; the colour throughout.
@@ -78,13 +79,38 @@ struct Poligono {
     int quant = 0;
 };
 
+// True when a corner of the triangle is behind the near plane or too far off screen.
+bool precisaRecorte(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c) {
+    return std::isnan(a.x) || std::isnan(b.x) || std::isnan(c.x);
+}
+
 // First pixel, at least `menor`, whose centre is at or after v (|v| < kLimiteSeguro).
+// floor(v) for |v| < 2^31: conversion truncates towards zero, one comparison corrects it.
+std::int32_t piso(double v) {
+    const auto t = static_cast<std::int32_t>(v);
+    return t - (v < t ? 1 : 0);
+}
+
+// The pixels whose centres may lie in [menor, maior] given in coarse units: a superset of the
+// exact ones (the coarse positions are rounded down), clamped to [0, limite).
+int primeiroPixelGrosso(std::int32_t menor) {
+    return std::max(0, -((kMeioPixelGrosso - menor) >> kBitsGrossos));
+}
+int ultimoPixelGrosso(std::int32_t maior, int limite) {
+    return std::min(limite - 1, (maior - kMeioPixelGrosso) >> kBitsGrossos);
+}
+
+// Conversion truncates towards zero; one comparison turns that into a ceiling or a floor.
 int primeiroPixel(double v, int menor) {
-    return std::max(menor, static_cast<int>(std::ceil(v - 0.5)));
+    const double u = v - 0.5;
+    const int t = static_cast<int>(u);
+    return std::max(menor, t + (u > t ? 1 : 0));
 }
 // Last pixel, below `limite`, whose centre is at or before v (|v| < kLimiteSeguro).
 int ultimoPixel(double v, int limite) {
-    return std::min(limite - 1, static_cast<int>(std::floor(v - 0.5)));
+    const double u = v - 0.5;
+    const int t = static_cast<int>(u);
+    return std::min(limite - 1, t - (u < t ? 1 : 0));
 }
 
 std::int64_t paraInteiro(double v) { return std::llrint(v * kEscala); }
@@ -318,13 +344,16 @@ VerticeTela paraTela(const VerticeRecorte& v) { return VerticeTela{v.x, v.y, v.z
 
 // The part of a triangle that needs clipping, as a convex polygon in screen coordinates (x, y,
 // 1/cn) whose corners all lie within kLimiteSeguro; empty when nothing of it can be seen.
+// `t` names the world points of the corners, whose colours are in a, b and c.
 Poligono poligonoRecortado(const Camera& camera, const Projecao& projecao, const Ponto* pontos,
-                           const Triangulo& t, const double* r, const double* g, const double* b) {
+                           const Triangulo& t, const VerticeTela& a, const VerticeTela& b,
+                           const VerticeTela& c) {
     Poligono p;
-    for (const int indice : {t.indiceP1, t.indiceP2, t.indiceP3}) {
-        const Vetor c = camera.coordenadas(pontos[indice]);
-        const auto k = static_cast<std::size_t>(indice);
-        p.cantos[static_cast<std::size_t>(p.quant++)] = {c.x, c.y, c.z, r[k], g[k], b[k]};
+    for (const auto& [indice, v] :
+         {std::pair<int, const VerticeTela&>{t.indiceP1, a}, {t.indiceP2, b}, {t.indiceP3, c}}) {
+        const Vetor coordenadas = camera.coordenadas(pontos[indice]);
+        p.cantos[static_cast<std::size_t>(p.quant++)] = {
+            coordenadas.x, coordenadas.y, coordenadas.z, v.r, v.g, v.b};
     }
     for (int k = 0; k < p.quant; ++k) {
         if (!finito(p.cantos[static_cast<std::size_t>(k)])) {
@@ -393,15 +422,25 @@ Poligono poligonoRecortado(const Camera& camera, const Projecao& projecao, const
 
 Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads)
     : malha(malha), iluminacao(iluminacao), trabalhadores(threads) {
-    const auto pontos = static_cast<std::size_t>(malha.getQuantPontos());
-    xTela.resize(pontos);
-    yTela.resize(pontos);
-    inversoProfundidade.resize(pontos);
-    vermelho.resize(pontos);
-    verde.resize(pontos);
-    azul.resize(pontos);
-    recorte.resize(pontos);
+    // Points are renumbered in the order the triangles first name them: consecutive triangles
+    // then read nearby records, and points no triangle names are left out of the vertex stage.
     const int triangulos = malha.getQuantTriangulos();
+    std::vector<std::int32_t> novoIndice(static_cast<std::size_t>(malha.getQuantPontos()), -1);
+    indices.resize(static_cast<std::size_t>(triangulos) * 3);
+    for (int i = 0; i < triangulos; ++i) {
+        const Triangulo& t = malha.getTriangulos()[i];
+        const int cantos[] = {t.indiceP1, t.indiceP2, t.indiceP3};
+        for (int k = 0; k < 3; ++k) {
+            std::int32_t& novo = novoIndice[static_cast<std::size_t>(cantos[k])];
+            if (novo < 0) {
+                novo = static_cast<std::int32_t>(ordem.size());
+                ordem.push_back(cantos[k]);
+            }
+            indices[static_cast<std::size_t>(i) * 3 + static_cast<std::size_t>(k)] = novo;
+        }
+    }
+    vertices.resize(ordem.size());
+    grossas.resize(ordem.size());
     faixasDoTriangulo.resize(static_cast<std::size_t>(triangulos));
     quantLotes = (triangulos + kPorLote - 1) / kPorLote;
     contagem.resize(static_cast<std::size_t>(quantLotes) * kQuantFaixas);
@@ -428,7 +467,7 @@ void Renderizador::desenhar(const Camera& cameraAtual, const Projecao& projecaoA
     quadro = &quadroAtual;
 
     auto vertices = [this](int lote) { processarVertices(lote); };
-    trabalhadores.paraCada((malha.getQuantPontos() + kPorLote - 1) / kPorLote, vertices);
+    trabalhadores.paraCada((static_cast<int>(ordem.size()) + kPorLote - 1) / kPorLote, vertices);
     auto classificar = [this](int lote) { classificarTriangulos(lote); };
     trabalhadores.paraCada(quantLotes, classificar);
 
@@ -457,30 +496,34 @@ void Renderizador::desenhar(const Camera& cameraAtual, const Projecao& projecaoA
 
 void Renderizador::processarVertices(int lote) {
     const int inicio = lote * kPorLote;
-    const int fim = std::min(malha.getQuantPontos(), inicio + kPorLote);
+    const int fim = std::min(static_cast<int>(ordem.size()), inicio + kPorLote);
     const Ponto* pontos = malha.getPontos();
     const Ponto luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
-    for (int i = inicio; i < fim; ++i) {
-        const auto k = static_cast<std::size_t>(i);
+    for (int k = inicio; k < fim; ++k) {
+        const int i = ordem[static_cast<std::size_t>(k)];
         const Ponto& p = pontos[i];
         const Vetor c = camera.coordenadas(p);
-        std::uint8_t motivo = kAtras;
+        VerticeTela& v = vertices[static_cast<std::size_t>(k)];
+        PosicaoGrossa& g = grossas[static_cast<std::size_t>(k)];
+        v.x = kNaN;
+        v.y = kNaN;
+        v.iz = 0.0;
+        g = PosicaoGrossa{kMarca, kMarca};
         if (c.z >= projecao.zPerto) {
+            v.iz = 1.0 / c.z;
+            g.y = 0;
             const double x = projecao.xTela(c.x, c.z);
             const double y = projecao.yTela(c.y, c.z);
-            inversoProfundidade[k] = 1.0 / c.z;
-            motivo = kLonge;
             if (std::fabs(x) < kLimiteSeguro && std::fabs(y) < kLimiteSeguro) {
-                xTela[k] = x;
-                yTela[k] = y;
-                motivo = 0;
+                v.x = x;
+                v.y = y;
+                g = PosicaoGrossa{piso(x * kEscalaGrossa), piso(y * kEscalaGrossa)};
             }
         }
-        recorte[k] = motivo;
         const Vetor cor = iluminacao.corDoVertice(p, malha.getNormal(i), camera.foco, luz);
-        vermelho[k] = cor.x;
-        verde[k] = cor.y;
-        azul[k] = cor.z;
+        v.r = cor.x;
+        v.g = cor.y;
+        v.b = cor.z;
     }
 }
 
@@ -492,23 +535,25 @@ void Renderizador::classificarTriangulos(int lote) {
     std::fill(contagemLote, contagemLote + kQuantFaixas, 0);
     for (int i = inicio; i < fim; ++i) {
         const Triangulo& t = triangulos[i];
-        const auto a = static_cast<std::size_t>(t.indiceP1);
-        const auto b = static_cast<std::size_t>(t.indiceP2);
-        const auto c = static_cast<std::size_t>(t.indiceP3);
-        const std::uint8_t motivo = recorte[a] | recorte[b] | recorte[c];
+        const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
+        const PosicaoGrossa& a = grossas[static_cast<std::size_t>(canto[0])];
+        const PosicaoGrossa& b = grossas[static_cast<std::size_t>(canto[1])];
+        const PosicaoGrossa& c = grossas[static_cast<std::size_t>(canto[2])];
         int j0 = 0;
         int j1 = -1;
-        if (motivo == 0) {
-            const int i0 = primeiroPixel(std::min({xTela[a], xTela[b], xTela[c]}), 0);
-            const int i1 = ultimoPixel(std::max({xTela[a], xTela[b], xTela[c]}), kLargura);
-            j0 = primeiroPixel(std::min({yTela[a], yTela[b], yTela[c]}), 0);
-            j1 = ultimoPixel(std::max({yTela[a], yTela[b], yTela[c]}), kAltura);
+        if (a.x != kMarca && b.x != kMarca && c.x != kMarca) {
+            const int i0 = primeiroPixelGrosso(std::min({a.x, b.x, c.x}));
+            const int i1 = ultimoPixelGrosso(std::max({a.x, b.x, c.x}), kLargura);
+            j0 = primeiroPixelGrosso(std::min({a.y, b.y, c.y}));
+            j1 = ultimoPixelGrosso(std::max({a.y, b.y, c.y}), kAltura);
             if (i0 > i1) {
                 j1 = -1;
             }
-        } else if ((recorte[a] & recorte[b] & recorte[c] & kAtras) == 0) {
+        } else if (a.y != kMarca || b.y != kMarca || c.y != kMarca) {
             const Poligono p = poligonoRecortado(camera, projecao, malha.getPontos(), t,
-                                                 vermelho.data(), verde.data(), azul.data());
+                                                 vertices[static_cast<std::size_t>(canto[0])],
+                                                 vertices[static_cast<std::size_t>(canto[1])],
+                                                 vertices[static_cast<std::size_t>(canto[2])]);
             if (p.quant >= 3) {
                 double minX = p.cantos[0].x;
                 double maxX = minX;
@@ -571,21 +616,15 @@ void Renderizador::desenharFaixa(int faixa) {
     for (std::int64_t k = inicioFaixa[static_cast<std::size_t>(faixa)]; k < fim; ++k) {
         const int i = listas[static_cast<std::size_t>(k)];
         const Triangulo& t = triangulos[i];
-        const auto a = static_cast<std::size_t>(t.indiceP1);
-        const auto b = static_cast<std::size_t>(t.indiceP2);
-        const auto c = static_cast<std::size_t>(t.indiceP3);
-        if ((recorte[a] | recorte[b] | recorte[c]) == 0) {
-            const VerticeTela va{xTela[a],    yTela[a], inversoProfundidade[a],
-                                 vermelho[a], verde[a], azul[a]};
-            const VerticeTela vb{xTela[b],    yTela[b], inversoProfundidade[b],
-                                 vermelho[b], verde[b], azul[b]};
-            const VerticeTela vc{xTela[c],    yTela[c], inversoProfundidade[c],
-                                 vermelho[c], verde[c], azul[c]};
-            rasterizar(va, vb, vc, linha0, linha1, *quadro);
+        const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
+        const VerticeTela& a = vertices[static_cast<std::size_t>(canto[0])];
+        const VerticeTela& b = vertices[static_cast<std::size_t>(canto[1])];
+        const VerticeTela& c = vertices[static_cast<std::size_t>(canto[2])];
+        if (!precisaRecorte(a, b, c)) {
+            rasterizar(a, b, c, linha0, linha1, *quadro);
             continue;
         }
-        const Poligono p = poligonoRecortado(camera, projecao, malha.getPontos(), t,
-                                             vermelho.data(), verde.data(), azul.data());
+        const Poligono p = poligonoRecortado(camera, projecao, malha.getPontos(), t, a, b, c);
         for (int k2 = 1; k2 + 1 < p.quant; ++k2) {
             rasterizar(paraTela(p.cantos[0]), paraTela(p.cantos[static_cast<std::size_t>(k2)]),
                        paraTela(p.cantos[static_cast<std::size_t>(k2) + 1]), linha0, linha1,

@@ -19,6 +19,18 @@
 // Once the first frame is drawn, drawing again allocates nothing.
 class Renderizador {
 public:
+    // What the vertex stage gives one point: its screen position, 1/cn and colour, in one
+    // record so that a triangle reads its corners from three cache lines. A point that needs
+    // clipping has x NaN: behind the near plane it also has iz 0; in front, but too far off
+    // screen for the exact integer tests, it keeps its iz.
+    struct Vertice {
+        double x;
+        double y;
+        double iz;
+        double r;
+        double g;
+        double b;
+    };
     // Draws `malha` (which must outlive this object) lit by `iluminacao` on `threads` threads,
     // the caller's included (0 means one per core).
     Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads = 0);
@@ -57,15 +69,19 @@ private:
     Projecao projecao;
     Quadro* quadro = nullptr;
 
-    // Vertex stage, one entry per point: screen position, 1/cn, colour, and whether the point
-    // needs clipping (behind the near plane, or too far off screen).
-    std::vector<double> xTela;
-    std::vector<double> yTela;
-    std::vector<double> inversoProfundidade;
-    std::vector<double> vermelho;
-    std::vector<double> verde;
-    std::vector<double> azul;
-    std::vector<std::uint8_t> recorte;
+    // The points in the order the triangles first name them (each entry an index into the
+    // mesh's points), the triangles' corners as positions in that order, and the vertex stage's
+    // record of each.
+    std::vector<int> ordem;
+    std::vector<std::int32_t> indices;
+    std::vector<Vertice> vertices;
+    // Each point's screen position in 1/256 pixel, rounded down, small enough to stay in the
+    // cache while every triangle is sorted into bands.
+    struct PosicaoGrossa {
+        std::int32_t x;
+        std::int32_t y;
+    };
+    std::vector<PosicaoGrossa> grossas;
 
     // Per triangle: its first and last band, or a mark that it draws nothing.
     std::vector<std::uint16_t> faixasDoTriangulo;
