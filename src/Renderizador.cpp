@@ -38,9 +38,6 @@ constexpr double kGuarda = 1024.0;
 constexpr int kLinhasPorFaixa = 16;
 constexpr int kQuantFaixas = (kAltura + kLinhasPorFaixa - 1) / kLinhasPorFaixa;
 constexpr int kPorLote = 8192;
-constexpr std::uint16_t kNenhumaFaixa = 0xFFFF;
-constexpr int kBitsFaixaFinal = 8;
-constexpr std::uint16_t kMascaraFaixa = 0xFF;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -113,7 +110,8 @@ int ultimoPixel(double v, int limite) {
     return std::min(limite - 1, t - (u < t ? 1 : 0));
 }
 
-std::int64_t paraInteiro(double v) { return std::llrint(v * kEscala); }
+// Position in 2^-48 pixel, rounded towards zero (|v| < kLimiteSeguro).
+std::int64_t paraInteiro(double v) { return static_cast<std::int64_t>(v * kEscala); }
 
 int canal(double valor) {
     if (!(valor > 0.0)) {
@@ -191,19 +189,88 @@ Aresta montarAresta(const PosicaoExata& s, const PosicaoExata& e, int i0, int j0
     return a;
 }
 
+// The colour and depth of a triangle at pixel centres: screen-space weights of b and c relative
+// to a, 1/cn interpolated linearly on the screen, and colours weighted by those weights over cn
+// (perspective-correct), written where the pixel's 1/cn is strictly greater than the stored one.
+struct Sombreador {
+    const VerticeTela& a;
+    const VerticeTela& b;
+    const VerticeTela& c;
+    double dx1, dy1, dx2, dy2, inversoArea;
+    double diz1, diz2, dr1, dr2, dg1, dg2, db1, db2;
+
+    // `area` is the exact twice-signed area, whose sign the plain double one must share.
+    Sombreador(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c, Int128 area)
+        : a(a),
+          b(b),
+          c(c),
+          dx1(b.x - a.x),
+          dy1(b.y - a.y),
+          dx2(c.x - a.x),
+          dy2(c.y - a.y),
+          diz1(b.iz - a.iz),
+          diz2(c.iz - a.iz),
+          dr1(b.r - a.r),
+          dr2(c.r - a.r),
+          dg1(b.g - a.g),
+          dg2(c.g - a.g),
+          db1(b.b - a.b),
+          db2(c.b - a.b) {
+        // Twice the signed area in plain double; in the rare sliver where cancellation leaves
+        // it 0 or of the wrong sign, the exact area (rounded once) takes its place.
+        double areaDupla = dx1 * dy2 - dy1 * dx2;
+        if (!(area > 0 ? areaDupla > 0 : areaDupla < 0)) {
+            areaDupla = static_cast<double>(area) * kInversoEscalaArea;
+        }
+        inversoArea = 1.0 / areaDupla;
+    }
+
+    void pixel(int i, int j, std::uint16_t* cores, double* profundidades) const {
+        const double ex = (i + 0.5) - a.x;
+        const double ey = (j + 0.5) - a.y;
+        const double b1 = (ex * dy2 - ey * dx2) * inversoArea;
+        const double b2 = (dx1 * ey - dy1 * ex) * inversoArea;
+        const double iz = a.iz + b1 * diz1 + b2 * diz2;
+        if (iz > profundidades[i]) {
+            profundidades[i] = iz;
+            const double q1 = b1 * b.iz;
+            const double q2 = b2 * c.iz;
+            const double s = 1.0 / iz;
+            cores[i] = empacotar(a.r + (q1 * dr1 + q2 * dr2) * s, a.g + (q1 * dg1 + q2 * dg2) * s,
+                                 a.b + (q1 * db1 + q2 * db2) * s);
+        }
+    }
+};
+
+// Whether the centre of pixel (i, j) is inside the triangle p0 p1 p2 of positive area, or on a
+// top or left edge of it, computed exactly.
+bool dentroExato(const PosicaoExata& p0, const PosicaoExata& p1, const PosicaoExata& p2, int i,
+                 int j) {
+    const std::int64_t px = (2 * std::int64_t{i} + 1) * kMeioPixel;
+    const std::int64_t py = (2 * std::int64_t{j} + 1) * kMeioPixel;
+    const auto lado = [px, py](const PosicaoExata& s, const PosicaoExata& e) {
+        const std::int64_t dx = e.x - s.x;
+        const std::int64_t dy = e.y - s.y;
+        const Int128 valor =
+            static_cast<Int128>(dx) * (py - s.y) - static_cast<Int128>(dy) * (px - s.x);
+        return valor > 0 || (valor == 0 && (dy < 0 || (dy == 0 && dx > 0)));
+    };
+    return lado(p1, p2) && lado(p2, p0) && lado(p0, p1);
+}
+
+// Candidate boxes up to this many pixels are tested pixel by pixel, exactly; larger ones step
+// quick edge values across the box.
+constexpr int kCaixaPequena = 4;
+
 // Draws the triangle (a, b, c) into rows [linha0, linha1) of the frame: the pixels whose centre
 // is inside it or on a top or left edge, where its 1/cn is greater than the stored one.
 void rasterizar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c, int linha0,
                 int linha1, Quadro& quadro) {
     // Pixels whose centres lie in the bounding box.
-    const double minXd = std::min({a.x, b.x, c.x});
-    const double maxXd = std::max({a.x, b.x, c.x});
-    const double minYd = std::min({a.y, b.y, c.y});
-    const double maxYd = std::max({a.y, b.y, c.y});
-    const int i0 = primeiroPixel(minXd, 0);
-    const int i1 = ultimoPixel(maxXd, kLargura);
-    const int j0 = primeiroPixel(minYd, linha0);
-    const int j1 = ultimoPixel(maxYd, linha1);
+    const int i0 = primeiroPixel(std::min({a.x, b.x, c.x}), 0);
+    const int i1 = ultimoPixel(std::max({a.x, b.x, c.x}), kLargura);
+    const int j0 = primeiroPixel(std::min({a.y, b.y, c.y}), linha0);
+    const int j1 = ultimoPixel(std::max({a.y, b.y, c.y}), linha1);
     if (i0 > i1 || j0 > j1) {
         return;
     }
@@ -215,10 +282,22 @@ void rasterizar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c
     if (area == 0) {
         return;
     }
-
-    // Edges in the order that makes the area positive.
+    // Corners in the order that makes the area positive, for the inside tests.
     const PosicaoExata& p1 = area > 0 ? pb : pc;
     const PosicaoExata& p2 = area > 0 ? pc : pb;
+
+    if ((i1 - i0 + 1) * (j1 - j0 + 1) <= kCaixaPequena) {
+        for (int j = j0; j <= j1; ++j) {
+            for (int i = i0; i <= i1; ++i) {
+                if (dentroExato(pa, p1, p2, i, j)) {
+                    Sombreador(a, b, c, area)
+                        .pixel(i, j, quadro.linhaCor(j), quadro.linhaProfundidade(j));
+                }
+            }
+        }
+        return;
+    }
+
     const std::int64_t minX = std::min({pa.x, pb.x, pc.x});
     const std::int64_t minY = std::min({pa.y, pb.y, pc.y});
     const std::int64_t larguraCaixa =
@@ -228,36 +307,12 @@ void rasterizar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c
     const std::array<Aresta, 3> arestas = {montarAresta(p1, p2, i0, j0, larguraCaixa, alturaCaixa),
                                            montarAresta(p2, pa, i0, j0, larguraCaixa, alturaCaixa),
                                            montarAresta(pa, p1, i0, j0, larguraCaixa, alturaCaixa)};
-
-    // Screen-space weights of b and c at a pixel centre, relative to a.
-    const double xa = a.x;
-    const double ya = a.y;
-    const double dx1 = b.x - xa;
-    const double dy1 = b.y - ya;
-    const double dx2 = c.x - xa;
-    const double dy2 = c.y - ya;
-    // Twice the signed area in plain double; in the rare sliver where cancellation leaves it 0
-    // or of the wrong sign, the exact area (rounded once) takes its place.
-    double areaDupla = dx1 * dy2 - dy1 * dx2;
-    if (!(area > 0 ? areaDupla > 0 : areaDupla < 0)) {
-        areaDupla = static_cast<double>(area) * kInversoEscalaArea;
-    }
-    const double inversoArea = 1.0 / areaDupla;
-    const double diz1 = b.iz - a.iz;
-    const double diz2 = c.iz - a.iz;
-    const double dr1 = b.r - a.r;
-    const double dr2 = c.r - a.r;
-    const double dg1 = b.g - a.g;
-    const double dg2 = c.g - a.g;
-    const double db1 = b.b - a.b;
-    const double db2 = c.b - a.b;
-
+    const Sombreador sombreador(a, b, c, area);
     std::int64_t linha0Valor = arestas[0].rapido;
     std::int64_t linha1Valor = arestas[1].rapido;
     std::int64_t linha2Valor = arestas[2].rapido;
     for (int j = j0; j <= j1; ++j) {
         const std::int64_t py = (2 * std::int64_t{j} + 1) * kMeioPixel;
-        const double ey = (j + 0.5) - ya;
         std::uint16_t* cores = quadro.linhaCor(j);
         double* profundidades = quadro.linhaProfundidade(j);
         std::int64_t e0 = linha0Valor;
@@ -267,19 +322,7 @@ void rasterizar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c
             const std::int64_t px = (2 * std::int64_t{i} + 1) * kMeioPixel;
             if (arestas[0].dentro(e0, px, py) && arestas[1].dentro(e1, px, py) &&
                 arestas[2].dentro(e2, px, py)) {
-                const double ex = (i + 0.5) - xa;
-                const double b1 = (ex * dy2 - ey * dx2) * inversoArea;
-                const double b2 = (dx1 * ey - dy1 * ex) * inversoArea;
-                const double iz = a.iz + b1 * diz1 + b2 * diz2;
-                if (iz > profundidades[i]) {
-                    profundidades[i] = iz;
-                    const double q1 = b1 * b.iz;
-                    const double q2 = b2 * c.iz;
-                    const double s = 1.0 / iz;
-                    cores[i] =
-                        empacotar(a.r + (q1 * dr1 + q2 * dr2) * s, a.g + (q1 * dg1 + q2 * dg2) * s,
-                                  a.b + (q1 * db1 + q2 * db2) * s);
-                }
+                sombreador.pixel(i, j, cores, profundidades);
             }
             e0 += arestas[0].passoX;
             e1 += arestas[1].passoX;
@@ -441,9 +484,10 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
     }
     vertices.resize(ordem.size());
     grossas.resize(ordem.size());
-    faixasDoTriangulo.resize(static_cast<std::size_t>(triangulos));
+    sobreviventes.resize(static_cast<std::size_t>(triangulos));
     quantLotes = (triangulos + kPorLote - 1) / kPorLote;
     contagem.resize(static_cast<std::size_t>(quantLotes) * kQuantFaixas);
+    quantSobreviventes.resize(static_cast<std::size_t>(quantLotes));
     inicioFaixa.resize(kQuantFaixas + 1);
 }
 
@@ -533,24 +577,25 @@ void Renderizador::classificarTriangulos(int lote) {
     const Triangulo* triangulos = malha.getTriangulos();
     std::int32_t* contagemLote = &contagem[static_cast<std::size_t>(lote) * kQuantFaixas];
     std::fill(contagemLote, contagemLote + kQuantFaixas, 0);
+    // The batch's triangles that can draw something are listed from its own first position on;
+    // each is written in any case and kept by advancing past it, without a branch.
+    Sobrevivente* saida = &sobreviventes[static_cast<std::size_t>(inicio)];
+    int quantos = 0;
     for (int i = inicio; i < fim; ++i) {
-        const Triangulo& t = triangulos[i];
         const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
         const PosicaoGrossa& a = grossas[static_cast<std::size_t>(canto[0])];
         const PosicaoGrossa& b = grossas[static_cast<std::size_t>(canto[1])];
         const PosicaoGrossa& c = grossas[static_cast<std::size_t>(canto[2])];
         int j0 = 0;
         int j1 = -1;
-        if (a.x != kMarca && b.x != kMarca && c.x != kMarca) {
+        if (a.x != kMarca && b.x != kMarca && c.x != kMarca) [[likely]] {
             const int i0 = primeiroPixelGrosso(std::min({a.x, b.x, c.x}));
             const int i1 = ultimoPixelGrosso(std::max({a.x, b.x, c.x}), kLargura);
             j0 = primeiroPixelGrosso(std::min({a.y, b.y, c.y}));
             j1 = ultimoPixelGrosso(std::max({a.y, b.y, c.y}), kAltura);
-            if (i0 > i1) {
-                j1 = -1;
-            }
+            j1 = i0 > i1 ? -1 : j1;
         } else if (a.y != kMarca || b.y != kMarca || c.y != kMarca) {
-            const Poligono p = poligonoRecortado(camera, projecao, malha.getPontos(), t,
+            const Poligono p = poligonoRecortado(camera, projecao, malha.getPontos(), triangulos[i],
                                                  vertices[static_cast<std::size_t>(canto[0])],
                                                  vertices[static_cast<std::size_t>(canto[1])],
                                                  vertices[static_cast<std::size_t>(canto[2])]);
@@ -576,33 +621,31 @@ void Renderizador::classificarTriangulos(int lote) {
                 }
             }
         }
-        if (j0 > j1) {
-            faixasDoTriangulo[static_cast<std::size_t>(i)] = kNenhumaFaixa;
-            continue;
-        }
-        const int f0 = j0 / kLinhasPorFaixa;
-        const int f1 = j1 / kLinhasPorFaixa;
-        faixasDoTriangulo[static_cast<std::size_t>(i)] =
-            static_cast<std::uint16_t>(f0 | (f1 << kBitsFaixaFinal));
-        for (int f = f0; f <= f1; ++f) {
+        // A triangle that draws nothing keeps band 0 with a count of 0 (j0 may be off screen).
+        const int vale = j0 <= j1 ? 1 : 0;
+        const int f0 = vale != 0 ? j0 / kLinhasPorFaixa : 0;
+        const int f1 = vale != 0 ? j1 / kLinhasPorFaixa : 0;
+        saida[quantos] =
+            Sobrevivente{i, static_cast<std::int16_t>(f0), static_cast<std::int16_t>(f1)};
+        quantos += vale;
+        contagemLote[f0] += vale;
+        for (int f = f0 + 1; f <= f1; ++f) {
             ++contagemLote[f];
         }
     }
+    quantSobreviventes[static_cast<std::size_t>(lote)] = quantos;
 }
 
 void Renderizador::distribuirTriangulos(int lote) {
-    const int inicio = lote * kPorLote;
-    const int fim = std::min(malha.getQuantTriangulos(), inicio + kPorLote);
     std::int32_t* proximo = &contagem[static_cast<std::size_t>(lote) * kQuantFaixas];
-    for (int i = inicio; i < fim; ++i) {
-        const std::uint16_t faixas = faixasDoTriangulo[static_cast<std::size_t>(i)];
-        if (faixas == kNenhumaFaixa) {
-            continue;
-        }
-        const int f0 = faixas & kMascaraFaixa;
-        const int f1 = faixas >> kBitsFaixaFinal;
-        for (int f = f0; f <= f1; ++f) {
-            listas[static_cast<std::size_t>(proximo[f]++)] = i;
+    const Sobrevivente* lista = &sobreviventes[static_cast<std::size_t>(lote) * kPorLote];
+    const int quantos = quantSobreviventes[static_cast<std::size_t>(lote)];
+    for (int k = 0; k < quantos; ++k) {
+        const Sobrevivente& s = lista[k];
+        const std::int32_t* canto = &indices[static_cast<std::size_t>(s.triangulo) * 3];
+        for (int f = s.faixa0; f <= s.faixa1; ++f) {
+            listas[static_cast<std::size_t>(proximo[f]++)] =
+                Entrada{s.triangulo, canto[0], canto[1], canto[2]};
         }
     }
 }
@@ -613,13 +656,20 @@ void Renderizador::desenharFaixa(int faixa) {
     quadro->limpar(linha0, linha1);
     const Triangulo* triangulos = malha.getTriangulos();
     const std::int64_t fim = inicioFaixa[static_cast<std::size_t>(faixa) + 1];
+    // The corners of the triangle kAdiante entries ahead are fetched while this one is drawn.
+    constexpr std::int64_t kAdiante = 8;
     for (std::int64_t k = inicioFaixa[static_cast<std::size_t>(faixa)]; k < fim; ++k) {
-        const int i = listas[static_cast<std::size_t>(k)];
-        const Triangulo& t = triangulos[i];
-        const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
-        const VerticeTela& a = vertices[static_cast<std::size_t>(canto[0])];
-        const VerticeTela& b = vertices[static_cast<std::size_t>(canto[1])];
-        const VerticeTela& c = vertices[static_cast<std::size_t>(canto[2])];
+        if (k + kAdiante < fim) {
+            const Entrada& proxima = listas[static_cast<std::size_t>(k + kAdiante)];
+            for (const std::int32_t canto : {proxima.a, proxima.b, proxima.c}) {
+                __builtin_prefetch(&vertices[static_cast<std::size_t>(canto)]);
+            }
+        }
+        const Entrada& entrada = listas[static_cast<std::size_t>(k)];
+        const Triangulo& t = triangulos[entrada.triangulo];
+        const VerticeTela& a = vertices[static_cast<std::size_t>(entrada.a)];
+        const VerticeTela& b = vertices[static_cast<std::size_t>(entrada.b)];
+        const VerticeTela& c = vertices[static_cast<std::size_t>(entrada.c)];
         if (!precisaRecorte(a, b, c)) {
             rasterizar(a, b, c, linha0, linha1, *quadro);
             continue;

@@ -83,13 +83,27 @@ private:
     };
     std::vector<PosicaoGrossa> grossas;
 
-    // Per triangle: its first and last band, or a mark that it draws nothing.
-    std::vector<std::uint16_t> faixasDoTriangulo;
+    // Per batch of triangles, from the batch's first position: the triangles that may draw
+    // something, with their first and last band; and how many there are.
+    struct Sobrevivente {
+        std::int32_t triangulo;
+        std::int16_t faixa0;
+        std::int16_t faixa1;
+    };
+    std::vector<Sobrevivente> sobreviventes;
+    std::vector<int> quantSobreviventes;
     // Per batch and band: how many triangles of the batch the band lists, then where they go.
     std::vector<std::int32_t> contagem;
-    // Start of each band's run in `listas`, and the triangle indices of every band in order.
+    // Start of each band's run in `listas`, and every band's triangles in file order, each
+    // with its corners so that drawing a band reads its list front to back.
+    struct Entrada {
+        std::int32_t triangulo;
+        std::int32_t a;
+        std::int32_t b;
+        std::int32_t c;
+    };
     std::vector<std::int64_t> inicioFaixa;
-    std::vector<std::int32_t> listas;
+    std::vector<Entrada> listas;
     int quantLotes = 0;
 };
 
