@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -571,10 +572,42 @@ void Renderizador::processarVertices(int lote) {
     }
 }
 
+std::pair<int, int> Renderizador::linhasRecortado(int i) const {
+    int j0 = 0;
+    int j1 = -1;
+    const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
+    const Triangulo* triangulos = malha.getTriangulos();
+    const Poligono p = poligonoRecortado(camera, projecao, malha.getPontos(), triangulos[i],
+                                         vertices[static_cast<std::size_t>(canto[0])],
+                                         vertices[static_cast<std::size_t>(canto[1])],
+                                         vertices[static_cast<std::size_t>(canto[2])]);
+    if (p.quant >= 3) {
+        double minX = p.cantos[0].x;
+        double maxX = minX;
+        double minY = p.cantos[0].y;
+        double maxY = minY;
+        for (int k = 1; k < p.quant; ++k) {
+            const VerticeRecorte& v = p.cantos[static_cast<std::size_t>(k)];
+            minX = std::min(minX, v.x);
+            maxX = std::max(maxX, v.x);
+            minY = std::min(minY, v.y);
+            maxY = std::max(maxY, v.y);
+        }
+        // A pixel of margin: the corners are rounded to 2^-48 pixel when drawn.
+        const int i0 = std::max(0, static_cast<int>(std::floor(minX)) - 1);
+        const int i1 = std::min(kLargura - 1, static_cast<int>(std::floor(maxX)) + 1);
+        j0 = std::max(0, static_cast<int>(std::floor(minY)) - 1);
+        j1 = std::min(kAltura - 1, static_cast<int>(std::floor(maxY)) + 1);
+        if (i0 > i1) {
+            j1 = -1;
+        }
+    }
+    return {j0, j1};
+}
+
 void Renderizador::classificarTriangulos(int lote) {
     const int inicio = lote * kPorLote;
     const int fim = std::min(malha.getQuantTriangulos(), inicio + kPorLote);
-    const Triangulo* triangulos = malha.getTriangulos();
     std::int32_t* contagemLote = &contagem[static_cast<std::size_t>(lote) * kQuantFaixas];
     std::fill(contagemLote, contagemLote + kQuantFaixas, 0);
     // The batch's triangles that can draw something are listed from its own first position on;
@@ -595,31 +628,7 @@ void Renderizador::classificarTriangulos(int lote) {
             j1 = ultimoPixelGrosso(std::max({a.y, b.y, c.y}), kAltura);
             j1 = i0 > i1 ? -1 : j1;
         } else if (a.y != kMarca || b.y != kMarca || c.y != kMarca) {
-            const Poligono p = poligonoRecortado(camera, projecao, malha.getPontos(), triangulos[i],
-                                                 vertices[static_cast<std::size_t>(canto[0])],
-                                                 vertices[static_cast<std::size_t>(canto[1])],
-                                                 vertices[static_cast<std::size_t>(canto[2])]);
-            if (p.quant >= 3) {
-                double minX = p.cantos[0].x;
-                double maxX = minX;
-                double minY = p.cantos[0].y;
-                double maxY = minY;
-                for (int k = 1; k < p.quant; ++k) {
-                    const VerticeRecorte& v = p.cantos[static_cast<std::size_t>(k)];
-                    minX = std::min(minX, v.x);
-                    maxX = std::max(maxX, v.x);
-                    minY = std::min(minY, v.y);
-                    maxY = std::max(maxY, v.y);
-                }
-                // A pixel of margin: the corners are rounded to 2^-48 pixel when drawn.
-                const int i0 = std::max(0, static_cast<int>(std::floor(minX)) - 1);
-                const int i1 = std::min(kLargura - 1, static_cast<int>(std::floor(maxX)) + 1);
-                j0 = std::max(0, static_cast<int>(std::floor(minY)) - 1);
-                j1 = std::min(kAltura - 1, static_cast<int>(std::floor(maxY)) + 1);
-                if (i0 > i1) {
-                    j1 = -1;
-                }
-            }
+            std::tie(j0, j1) = linhasRecortado(i);
         }
         // A triangle that draws nothing keeps band 0 with a count of 0 (j0 may be off screen).
         const int vale = j0 <= j1 ? 1 : 0;

@@ -2,6 +2,7 @@
 #define GOURAUD_RENDERIZADOR_H
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "Camera.h"
@@ -55,6 +56,9 @@ private:
     void processarVertices(int lote);
     // Finds which bands of rows each triangle of a batch can touch, and counts them per band.
     void classificarTriangulos(int lote);
+    // Rows [j0, j1] that triangle i, which needs clipping, may cover; j1 < j0 when none. Kept
+    // out of line so that the sorting loop stays small.
+    [[gnu::noinline]] std::pair<int, int> linhasRecortado(int i) const;
     // Lists each triangle of a batch in the bands it touches, in file order.
     void distribuirTriangulos(int lote);
     // Clears one band of rows and draws its triangles.
