@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes to the scene loader, runs every stage, and compares everything with the
-// straightforward stream-extraction reference, bit for bit. Any difference aborts.
+// straightforward stream-extraction reference, bit for bit. Any difference aborts. Whatever
+// loads is then drawn, with the headlight and with a light placed from the input's bytes, so
+// that the sanitizers watch the renderer on every scene the loader accepts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,8 +11,14 @@
 #include <sstream>
 #include <string>
 
+#include "Camera.h"
 #include "CenaReferencia.h"
 #include "Gouraud.h"
+#include "Iluminacao.h"
+#include "Malha.h"
+#include "Projecao.h"
+#include "Quadro.h"
+#include "Renderizador.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The loader writes a marker line per scene; keep the fuzzer's output readable.
@@ -48,6 +56,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     if (!diferenca.empty()) {
         std::fprintf(stderr, "scene differs from the reference: %s\n", diferenca.c_str());
         std::abort();
+    }
+
+    // A scene without triangles draws nothing; the frame is not cleared for it.
+    if (cena.getQuantTriangulos() > 0) {
+        static Quadro quadro;
+        Malha malha(cena);
+        const Camera camera(cena);
+        const Projecao projecao = Projecao::daCena(cena, malha, camera);
+        Iluminacao lateral;
+        lateral.luzNoFoco = false;
+        lateral.luz = Ponto(tamanho > 0 ? dados[0] - 128.0 : 1.0, 7.0, -3.0);
+        for (const Iluminacao& iluminacao : {Iluminacao(), lateral}) {
+            Renderizador renderizador(malha, iluminacao, 1);
+            renderizador.desenhar(camera, projecao, quadro);
+        }
     }
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "Quadro.h"
 
-#include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -27,10 +27,11 @@ std::size_t indice(int x, int y) {
 Quadro::Quadro() : cor(kPixels, 0), profundidade(kPixels, 0.0) {}
 
 void Quadro::limpar(int linha0, int linha1) {
-    std::fill(cor.begin() + static_cast<std::ptrdiff_t>(indice(0, linha0)),
-              cor.begin() + static_cast<std::ptrdiff_t>(indice(0, linha1)), std::uint16_t{0});
-    std::fill(profundidade.begin() + static_cast<std::ptrdiff_t>(indice(0, linha0)),
-              profundidade.begin() + static_cast<std::ptrdiff_t>(indice(0, linha1)), 0.0);
+    // Black is 0 and a depth of +0.0 is all zero bits, so both clear as bytes.
+    const std::size_t inicio = indice(0, linha0);
+    const std::size_t quantos = indice(0, linha1) - inicio;
+    std::memset(cor.data() + inicio, 0, quantos * sizeof(std::uint16_t));
+    std::memset(profundidade.data() + inicio, 0, quantos * sizeof(double));
 }
 
 void Quadro::limpar() { limpar(0, kAltura); }
