@@ -134,8 +134,8 @@ std::string abrir(const std::string& nome, std::ifstream& arquivo) {
 }
 
 // Draws `quantos` frames after a warm-up one and prints their median, fastest and slowest
-// times in milliseconds.
-void medir(Renderizador& renderizador, const Camera& camera, const Projecao& projecao,
+// times in milliseconds; false when standard output refused the line.
+bool medir(Renderizador& renderizador, const Camera& camera, const Projecao& projecao,
            Quadro& quadro, int quantos) {
     renderizador.desenhar(camera, projecao, quadro);
     std::vector<double> tempos;
@@ -151,9 +151,9 @@ void medir(Renderizador& renderizador, const Camera& camera, const Projecao& pro
     const std::size_t meio = tempos.size() / 2;
     const double mediana =
         tempos.size() % 2 == 1 ? tempos[meio] : (tempos[meio - 1] + tempos[meio]) / 2.0;
-    std::printf("median %.3f ms, fastest %.3f ms, slowest %.3f ms\n", mediana, tempos.front(),
-                tempos.back());
-    std::fflush(stdout);
+    const bool escrito = std::printf("median %.3f ms, fastest %.3f ms, slowest %.3f ms\n", mediana,
+                                     tempos.front(), tempos.back()) > 0;
+    return std::fflush(stdout) == 0 && escrito;
 }
 
 int executar(const Opcoes& opcoes) {
@@ -193,7 +193,9 @@ int executar(const Opcoes& opcoes) {
     if (opcoes.quadrosMedidos || opcoes.imagem) {
         Quadro quadro;
         if (opcoes.quadrosMedidos) {
-            medir(renderizador, camera, projecao, quadro, *opcoes.quadrosMedidos);
+            if (!medir(renderizador, camera, projecao, quadro, *opcoes.quadrosMedidos)) {
+                return falha(std::string("cannot write the times: ") + std::strerror(errno));
+            }
         } else {
             renderizador.desenhar(camera, projecao, quadro);
         }
@@ -220,8 +222,8 @@ int main(int argc, char** argv) {
         return kSaidaUso;
     }
     if (opcoes->ajuda) {
-        std::cout << kUso;
-        return 0;
+        std::cout << kUso << std::flush;
+        return std::cout ? 0 : falha("cannot write the usage to standard output");
     }
     return executar(*opcoes);
 }

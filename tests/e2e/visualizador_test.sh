@@ -317,6 +317,17 @@ fi
 [ "$(listing)" = "$before" ] || problem "files were written: $(listing | tr '\n' ' ')"
 verdict "--medir 3: $(tail -n 1 <<<"$out")"
 
+# --- Standard output that refuses writes: a failure, not a silent success. ------------------
+new_case
+for args in "--help" "$exemplos/cubo.txt --medir 1"; do
+    # shellcheck disable=SC2086  # the arguments are split on purpose
+    env -u DISPLAY timeout 60 "$prog" $args >/dev/full 2>"$work/full.err" </dev/null
+    rc=$?
+    [ "$rc" -eq 1 ] || problem "$args to /dev/full: status $rc, expected 1"
+    grep -q '^visualizador: cannot write' "$work/full.err" || problem "$args: stderr '$(cat "$work/full.err")'"
+done
+verdict "--help and --medir report a full standard output with status 1"
+
 if [ "$failures" -eq 0 ]; then
     echo "visualizador_test: all $n cases passed"
     exit 0
