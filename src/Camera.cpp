@@ -58,12 +58,25 @@ std::string Camera::problemaDaCena(const Gouraud& cena) {
     return "";
 }
 
+// (U.d, V.d, N.d), d = p - F, for one point (R = double) or two (R = Par).
+template <typename R>
+void coordenadasDe(const Camera& camera, R px, R py, R pz, R& cu, R& cv, R& cn) {
+    const R dx = px - R(camera.foco.x);
+    const R dy = py - R(camera.foco.y);
+    const R dz = pz - R(camera.foco.z);
+    cu = R(camera.u.x) * dx + R(camera.u.y) * dy + R(camera.u.z) * dz;
+    cv = R(camera.v.x) * dx + R(camera.v.y) * dy + R(camera.v.z) * dz;
+    cn = R(camera.n.x) * dx + R(camera.n.y) * dy + R(camera.n.z) * dz;
+}
+
 Vetor Camera::coordenadas(const Ponto& p) const {
-    const double dx = p.x - foco.x;
-    const double dy = p.y - foco.y;
-    const double dz = p.z - foco.z;
-    return Vetor(u.x * dx + u.y * dy + u.z * dz, v.x * dx + v.y * dy + v.z * dz,
-                 n.x * dx + n.y * dy + n.z * dz);
+    Vetor c;
+    coordenadasDe(*this, p.x, p.y, p.z, c.x, c.y, c.z);
+    return c;
+}
+
+void Camera::coordenadas(Par px, Par py, Par pz, Par& cu, Par& cv, Par& cn) const {
+    coordenadasDe(*this, px, py, pz, cu, cv, cn);
 }
 
 void Camera::girar(Vetor eixo, double graus, const Ponto& centro) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Gouraud.h"
+#include "Par.h"
 #include "Ponto.h"
 #include "Vetor.h"
 
@@ -29,6 +30,8 @@ public:
     // Camera coordinates (U.d, V.d, N.d) of the world point p, d = p - F, with the same
     // arithmetic as Gouraud::mudancaCoordenadasCamera.
     Vetor coordenadas(const Ponto& p) const;
+    // The same for two points at once, lane by lane with the same arithmetic.
+    void coordenadas(Par px, Par py, Par pz, Par& cu, Par& cv, Par& cn) const;
 
     // Turns the focus and the axes by `graus` degrees about the line through `centro` along the
     // unit vector `eixo` (right-handed), then makes the basis orthonormal again.

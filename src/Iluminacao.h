@@ -1,6 +1,7 @@
 #ifndef GOURAUD_ILUMINACAO_H
 #define GOURAUD_ILUMINACAO_H
 
+#include "Par.h"
 #include "Ponto.h"
 #include "Vetor.h"
 
@@ -36,6 +37,11 @@ public:
     // nullptr for a point without a normal (ambient only). Each channel clamped to [0, 255].
     Vetor corDoVertice(const Ponto& p, const Vetor* normal, const Ponto& foco,
                        const Ponto& posicaoLuz) const;
+    // The colours of two vertices at once, each lane exactly as corDoVertice: positions
+    // (px, py, pz) and unit normals (nx, ny, nz), the normal counting only where temNormal
+    // holds. The channels go to r, g and b.
+    void corDePar(Par px, Par py, Par pz, Par nx, Par ny, Par nz, MascaraPar temNormal,
+                  const Ponto& foco, const Ponto& posicaoLuz, Par& r, Par& g, Par& b) const;
 };
 
 #endif

@@ -64,10 +64,23 @@ Projecao Projecao::daCena(const Gouraud& cena, const Malha& malha, const Camera&
     return projecao;
 }
 
-double Projecao::xTela(double cu, double cn) const {
-    return ((d * cu / cn - ox) / hx + 1.0) * kLarguraD / 2.0;
+namespace {
+
+// xs = ((d.cu/cn - ox)/hx + 1).W/2 for one point (R = double) or two (R = Par).
+template <typename R>
+R xTelaDe(const Projecao& p, R cu, R cn) {
+    return ((R(p.d) * cu / cn - R(p.ox)) / R(p.hx) + R(1.0)) * R(kLarguraD) / R(2.0);
 }
 
-double Projecao::yTela(double cv, double cn) const {
-    return (1.0 - (d * cv / cn - oy) / hy) * kAlturaD / 2.0;
+// ys = (1 - (d.cv/cn - oy)/hy).H/2 for one point (R = double) or two (R = Par).
+template <typename R>
+R yTelaDe(const Projecao& p, R cv, R cn) {
+    return (R(1.0) - (R(p.d) * cv / cn - R(p.oy)) / R(p.hy)) * R(kAlturaD) / R(2.0);
 }
+
+}  // namespace
+
+double Projecao::xTela(double cu, double cn) const { return xTelaDe(*this, cu, cn); }
+double Projecao::yTela(double cv, double cn) const { return yTelaDe(*this, cv, cn); }
+Par Projecao::xTela(Par cu, Par cn) const { return xTelaDe(*this, cu, cn); }
+Par Projecao::yTela(Par cv, Par cn) const { return yTelaDe(*this, cv, cn); }

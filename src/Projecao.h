@@ -4,6 +4,7 @@
 #include "Camera.h"
 #include "Gouraud.h"
 #include "Malha.h"
+#include "Par.h"
 
 // The perspective projection of camera coordinates c = (cu, cv, cn) onto the 640 x 480 screen:
 // a window of half-width hx and half-height hy, centred at (ox, oy), at distance d from the
@@ -32,6 +33,9 @@ public:
     double xTela(double cu, double cn) const;
     // Screen y (downwards) of a point with camera coordinates cv and cn (cn > 0).
     double yTela(double cv, double cn) const;
+    // The same two for two points at once, lane by lane with the same arithmetic.
+    Par xTela(Par cu, Par cn) const;
+    Par yTela(Par cv, Par cn) const;
 };
 
 #endif

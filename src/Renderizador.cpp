@@ -544,31 +544,56 @@ void Renderizador::processarVertices(int lote) {
     const int fim = std::min(static_cast<int>(ordem.size()), inicio + kPorLote);
     const Ponto* pontos = malha.getPontos();
     const Ponto luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
-    for (int k = inicio; k < fim; ++k) {
-        const int i = ordem[static_cast<std::size_t>(k)];
-        const Ponto& p = pontos[i];
-        const Vetor c = camera.coordenadas(p);
-        VerticeTela& v = vertices[static_cast<std::size_t>(k)];
-        PosicaoGrossa& g = grossas[static_cast<std::size_t>(k)];
-        v.x = kNaN;
-        v.y = kNaN;
-        v.iz = 0.0;
-        g = PosicaoGrossa{kMarca, kMarca};
-        if (c.z >= projecao.zPerto) {
-            v.iz = 1.0 / c.z;
-            g.y = 0;
-            const double x = projecao.xTela(c.x, c.z);
-            const double y = projecao.yTela(c.y, c.z);
-            if (std::fabs(x) < kLimiteSeguro && std::fabs(y) < kLimiteSeguro) {
-                v.x = x;
-                v.y = y;
-                g = PosicaoGrossa{piso(x * kEscalaGrossa), piso(y * kEscalaGrossa)};
+    const Par zPerto(projecao.zPerto);
+    const Par limite(kLimiteSeguro);
+    const Par zero(0.0);
+    const Par um(1.0);
+    const Par nan(kNaN);
+    // Two points at a time, sharing each division and square root; an odd last point is
+    // worked out in both lanes and stored once.
+    const Vetor semNormal;
+    for (int k = inicio; k < fim; k += 2) {
+        const int indices[2] = {ordem[static_cast<std::size_t>(k)],
+                                ordem[static_cast<std::size_t>(std::min(k + 1, fim - 1))]};
+        const Ponto& p0 = pontos[indices[0]];
+        const Ponto& p1 = pontos[indices[1]];
+        const Par px(p0.x, p1.x);
+        const Par py(p0.y, p1.y);
+        const Par pz(p0.z, p1.z);
+        Par cu;
+        Par cv;
+        Par cn;
+        camera.coordenadas(px, py, pz, cu, cv, cn);
+        const MascaraPar frente = cn >= zPerto;
+        const Par iz = selecionar(frente, um / cn, zero);
+        const Par x = projecao.xTela(cu, cn);
+        const Par y = projecao.yTela(cv, cn);
+        const MascaraPar seguro = frente & (absoluto(x) < limite) & (absoluto(y) < limite);
+        const Par xSeguro = selecionar(seguro, x, nan);
+        const Par ySeguro = selecionar(seguro, y, nan);
+
+        const Vetor* n0 = malha.getNormal(indices[0]);
+        const Vetor* n1 = malha.getNormal(indices[1]);
+        const Vetor& m0 = n0 != nullptr ? *n0 : semNormal;
+        const Vetor& m1 = n1 != nullptr ? *n1 : semNormal;
+        Par r;
+        Par g;
+        Par b;
+        iluminacao.corDePar(px, py, pz, Par(m0.x, m1.x), Par(m0.y, m1.y), Par(m0.z, m1.z),
+                            mascara(n0 != nullptr, n1 != nullptr), camera.foco, luz, r, g, b);
+
+        for (int lane = 0; lane < 2 && k + lane < fim; ++lane) {
+            const auto posicao = static_cast<std::size_t>(k + lane);
+            VerticeTela& v = vertices[posicao];
+            v = VerticeTela{xSeguro.lane(lane), ySeguro.lane(lane), iz.lane(lane),
+                            r.lane(lane),       g.lane(lane),       b.lane(lane)};
+            PosicaoGrossa& grossa = grossas[posicao];
+            if (seguro.lane(lane)) {
+                grossa = PosicaoGrossa{piso(v.x * kEscalaGrossa), piso(v.y * kEscalaGrossa)};
+            } else {
+                grossa = PosicaoGrossa{kMarca, frente.lane(lane) ? 0 : kMarca};
             }
         }
-        const Vetor cor = iluminacao.corDoVertice(p, malha.getNormal(i), camera.foco, luz);
-        v.r = cor.x;
-        v.g = cor.y;
-        v.b = cor.z;
     }
 }
 

@@ -3,12 +3,15 @@
 // straightforward reference on any number of threads.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "Iluminacao.h"
 #include "Malha.h"
 #include "Navegacao.h"
+#include "Par.h"
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Renderizador.h"
@@ -140,8 +144,8 @@ TEST(CorTest, InterpoladaComPerspectivaEConstanteSemDeriva) {
     // Equal corner colours on multiples of 8 and 4: any drift below them would drop a step.
     Quadro plano;
     const Vetor cor(48, 64, 40);
-    Renderizador::desenharTriangulo(Vetor(3.3, 1.7, 0), 0.9, cor, Vetor(611.1, 40.2, 0), 0.013,
-                                    cor, Vetor(97.4, 470.6, 0), 0.37, cor, 0, 480, plano);
+    Renderizador::desenharTriangulo(Vetor(3.3, 1.7, 0), 0.9, cor, Vetor(611.1, 40.2, 0), 0.013, cor,
+                                    Vetor(97.4, 470.6, 0), 0.37, cor, 0, 480, plano);
     int pixels = 0;
     for (int y = 0; y < Quadro::kAltura; ++y)
         for (int x = 0; x < Quadro::kLargura; ++x)
@@ -173,6 +177,40 @@ TEST(IluminacaoTest, TermosCalculadosAMao) {
     esperar(luz.corDoVertice(origem, &paraOFoco, foco, Ponto(-10, 0, -10)),
             51 + 0.8 * 0.9 * 255 * nl + especular, 51 + 0.8 * 0.75 * 255 * nl + especular,
             51 + 0.8 * 0.55 * 255 * nl + especular);
+}
+
+TEST(IluminacaoTest, DoisVerticesDeUmaVezDaoOsMesmosBitsQueUmDeCadaVez) {
+    std::mt19937_64 gerador(7);
+    std::uniform_real_distribution<double> coordenada(-3, 3);
+    const auto ponto = [&] {
+        return Ponto(coordenada(gerador), coordenada(gerador), coordenada(gerador));
+    };
+    for (const double eta : {16.0, 0.0, 2.5}) {
+        Iluminacao luz;
+        luz.eta = eta;
+        for (int i = 0; i < 2000; ++i) {
+            const Ponto p[2] = {ponto(), i % 7 == 0 ? Ponto(0, 0, 0) : ponto()};
+            const Ponto foco = i % 5 == 0 ? Ponto(0, 0, 0) : ponto();
+            const Ponto posicaoLuz = i % 2 == 0 ? foco : ponto();
+            const Ponto a = ponto();
+            const double inverso = 1 / std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
+            const Vetor normal(a.x * inverso, a.y * inverso, a.z * inverso);
+            const Vetor* normais[2] = {&normal, i % 3 == 0 ? nullptr : &normal};
+            Par r, g, b;
+            luz.corDePar(Par(p[0].x, p[1].x), Par(p[0].y, p[1].y), Par(p[0].z, p[1].z),
+                         Par(normal.x), Par(normal.y), Par(normal.z),
+                         mascara(true, normais[1] != nullptr), foco, posicaoLuz, r, g, b);
+            for (int lane = 0; lane < 2; ++lane) {
+                const Vetor cor = luz.corDoVertice(p[lane], normais[lane], foco, posicaoLuz);
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(r.lane(lane)),
+                          std::bit_cast<std::uint64_t>(cor.x));
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(g.lane(lane)),
+                          std::bit_cast<std::uint64_t>(cor.y));
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(b.lane(lane)),
+                          std::bit_cast<std::uint64_t>(cor.z));
+            }
+        }
+    }
 }
 
 // The scene "points / triangles" seen from the origin along +z with V = +y (so U = -x).
@@ -259,8 +297,8 @@ TEST(RecorteTest, CameraDentroDeUmCuboFechadoVeParedesEmTodoPixel) {
     const std::string cubo =
         "8 12\n-1 -1 -1\n1 -1 -1\n1 1 -1\n-1 1 -1\n-1 -1 1\n1 -1 1\n1 1 1\n-1 1 1\n"
         "0 1 2\n0 2 3\n4 6 5\n4 7 6\n0 4 5\n0 5 1\n3 2 6\n3 6 7\n0 3 7\n0 7 4\n1 5 6\n1 6 2";
-    for (const char* camera : {"0 0 1\n0 1 0\n0.1 0.2 -0.3\n0 0 0",    // automatic view
-                                      "1 1 1\n0 1 0\n0.3 -0.5 0.2\n0.5 2 1.5"}) {  // wide
+    for (const char* camera : {"0 0 1\n0 1 0\n0.1 0.2 -0.3\n0 0 0",         // automatic view
+                               "1 1 1\n0 1 0\n0.3 -0.5 0.2\n0.5 2 1.5"}) {  // wide
         Cena cena(cubo + "\n" + camera + "\n");
         Renderizador renderizador(*cena.malha, Iluminacao());
         Quadro q;
@@ -291,8 +329,8 @@ TEST(QuadroDiferencialTest, MesmoQuadroQueAReferenciaEmQualquerNumeroDeThreads) 
                 Renderizador renderizador(*cena.malha, luz, threads);
                 Quadro q;
                 renderizador.desenhar(cena.camera, cena.projecao, q);
-                EXPECT_EQ(diferenca(q, referencia), "") << "scene " << k << ", " << threads
-                                                        << " threads";
+                EXPECT_EQ(diferenca(q, referencia), "")
+                    << "scene " << k << ", " << threads << " threads";
                 renderizador.desenhar(cena.camera, cena.projecao, q);  // a frame over a frame
                 EXPECT_EQ(diferenca(q, referencia), "") << "scene " << k << " redrawn";
             }
@@ -322,8 +360,7 @@ TEST(NavegacaoTest, GirosMantemABaseEVoltamAoInicio) {
     const Vetor eixos[] = {c.u, c.v, c.n};
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
-            EXPECT_NEAR(eixos[i].x * eixos[j].x + eixos[i].y * eixos[j].y +
-                            eixos[i].z * eixos[j].z,
+            EXPECT_NEAR(eixos[i].x * eixos[j].x + eixos[i].y * eixos[j].y + eixos[i].z * eixos[j].z,
                         i == j, kTolerancia);
     // U stays N x V, and the focus keeps its distance to the centre but for the ten steps in.
     EXPECT_NEAR(c.u.x, c.n.y * c.v.z - c.n.z * c.v.y, kTolerancia);
