@@ -470,6 +470,7 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
     // then read nearby records, and points no triangle names are left out of the vertex stage.
     const int triangulos = malha.getQuantTriangulos();
     std::vector<std::int32_t> novoIndice(static_cast<std::size_t>(malha.getQuantPontos()), -1);
+    std::vector<int> ordem;
     indices.resize(static_cast<std::size_t>(triangulos) * 3);
     for (int i = 0; i < triangulos; ++i) {
         const Triangulo& t = malha.getTriangulos()[i];
@@ -482,6 +483,16 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
             }
             indices[static_cast<std::size_t>(i) * 3 + static_cast<std::size_t>(k)] = novo;
         }
+    }
+    // The vertex stage then reads each point and its normal front to back.
+    pontos.reserve(ordem.size());
+    normais.reserve(ordem.size());
+    comNormal.reserve(ordem.size());
+    for (const int i : ordem) {
+        const Vetor* normal = malha.getNormal(i);
+        pontos.push_back(malha.getPontos()[i]);
+        normais.push_back(normal != nullptr ? *normal : Vetor(0.0, 0.0, 0.0));
+        comNormal.push_back(normal != nullptr ? 1 : 0);
     }
     vertices.resize(ordem.size());
     grossas.resize(ordem.size());
@@ -512,7 +523,7 @@ void Renderizador::desenhar(const Camera& cameraAtual, const Projecao& projecaoA
     quadro = &quadroAtual;
 
     auto vertices = [this](int lote) { processarVertices(lote); };
-    trabalhadores.paraCada((static_cast<int>(ordem.size()) + kPorLote - 1) / kPorLote, vertices);
+    trabalhadores.paraCada((static_cast<int>(pontos.size()) + kPorLote - 1) / kPorLote, vertices);
     auto classificar = [this](int lote) { classificarTriangulos(lote); };
     trabalhadores.paraCada(quantLotes, classificar);
 
@@ -541,8 +552,7 @@ void Renderizador::desenhar(const Camera& cameraAtual, const Projecao& projecaoA
 
 void Renderizador::processarVertices(int lote) {
     const int inicio = lote * kPorLote;
-    const int fim = std::min(static_cast<int>(ordem.size()), inicio + kPorLote);
-    const Ponto* pontos = malha.getPontos();
+    const int fim = std::min(static_cast<int>(pontos.size()), inicio + kPorLote);
     const Ponto luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
     const Par zPerto(projecao.zPerto);
     const Par limite(kLimiteSeguro);
@@ -551,12 +561,11 @@ void Renderizador::processarVertices(int lote) {
     const Par nan(kNaN);
     // Two points at a time, sharing each division and square root; an odd last point is
     // worked out in both lanes and stored once.
-    const Vetor semNormal;
     for (int k = inicio; k < fim; k += 2) {
-        const int indices[2] = {ordem[static_cast<std::size_t>(k)],
-                                ordem[static_cast<std::size_t>(std::min(k + 1, fim - 1))]};
-        const Ponto& p0 = pontos[indices[0]];
-        const Ponto& p1 = pontos[indices[1]];
+        const auto k0 = static_cast<std::size_t>(k);
+        const auto k1 = static_cast<std::size_t>(std::min(k + 1, fim - 1));
+        const Ponto& p0 = pontos[k0];
+        const Ponto& p1 = pontos[k1];
         const Par px(p0.x, p1.x);
         const Par py(p0.y, p1.y);
         const Par pz(p0.z, p1.z);
@@ -572,15 +581,14 @@ void Renderizador::processarVertices(int lote) {
         const Par xSeguro = selecionar(seguro, x, nan);
         const Par ySeguro = selecionar(seguro, y, nan);
 
-        const Vetor* n0 = malha.getNormal(indices[0]);
-        const Vetor* n1 = malha.getNormal(indices[1]);
-        const Vetor& m0 = n0 != nullptr ? *n0 : semNormal;
-        const Vetor& m1 = n1 != nullptr ? *n1 : semNormal;
+        const Vetor& m0 = normais[k0];
+        const Vetor& m1 = normais[k1];
         Par r;
         Par g;
         Par b;
         iluminacao.corDePar(px, py, pz, Par(m0.x, m1.x), Par(m0.y, m1.y), Par(m0.z, m1.z),
-                            mascara(n0 != nullptr, n1 != nullptr), camera.foco, luz, r, g, b);
+                            mascara(comNormal[k0] != 0, comNormal[k1] != 0), camera.foco, luz, r, g,
+                            b);
 
         for (int lane = 0; lane < 2 && k + lane < fim; ++lane) {
             const auto posicao = static_cast<std::size_t>(k + lane);

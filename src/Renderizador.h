@@ -73,10 +73,12 @@ private:
     Projecao projecao;
     Quadro* quadro = nullptr;
 
-    // The points in the order the triangles first name them (each entry an index into the
-    // mesh's points), the triangles' corners as positions in that order, and the vertex stage's
-    // record of each.
-    std::vector<int> ordem;
+    // The points the triangles name, in the order they first name them, with their normals
+    // (zero and comNormal 0 for a point without one); the triangles' corners as positions in
+    // that order; and the vertex stage's record of each point.
+    std::vector<Ponto> pontos;
+    std::vector<Vetor> normais;
+    std::vector<std::uint8_t> comNormal;
     std::vector<std::int32_t> indices;
     std::vector<Vertice> vertices;
     // Each point's screen position in 1/256 pixel, rounded down, small enough to stay in the
