@@ -44,12 +44,6 @@ for tool in Xvfb xwd xwininfo xdotool xev xprop convert od; do
     command -v "$tool" >/dev/null || fatal "required tool '$tool' is missing"
 done
 
-# The picture in FILE reduced to the 5/6/5 bits of a 16-bit colour, one pixel a line: a 24-bit
-# server shows the 16-bit window with low bits of its own choosing.
-rgb565() {
-    convert "$1" -depth 8 rgb:- | od -An -v -tu1 -w3 |
-        awk '{ print int($1 / 8), int($2 / 4), int($3 / 8) }'
-}
 shot() { xwd -id "$win" -silent >"$1"; }
 press() { xvfb_press "$1" 0.05 || fail "xdotool could not press $1"; }
 # Captures the window into OUT until it is the same as TARGET; false after KEY_TIMEOUT seconds.
@@ -61,19 +55,7 @@ wait_same() {
         sleep 0.05
     done
 }
-# Captures the window into OUT until it differs from BEFORE and then holds still for 0.2 s.
-wait_changed() {
-    local before=$1 out=$2 deadline
-    deadline=$(xvfb_deadline "$KEY_TIMEOUT")
-    while shot "$out" && cmp -s "$before" "$out"; do
-        xvfb_past "$deadline" && return 1
-        sleep 0.05
-    done
-    until sleep 0.2 && shot "$out.2" && cmp -s "$out" "$out.2"; do
-        mv "$out.2" "$out"
-        xvfb_past "$deadline" && return 1
-    done
-}
+wait_changed() { xvfb_wait_changed "$win" "$1" "$2" "$KEY_TIMEOUT"; }
 wait_file() {
     local deadline
     deadline=$(xvfb_deadline "$KEY_TIMEOUT")
@@ -92,16 +74,10 @@ start_viewer() {
     cd "$work" || exit 1
     win=$(xvfb_find_window 640x480 "$START_TIMEOUT") ||
         fatal "no 640x480 window within ${START_TIMEOUT}s; stderr: $(cat "$work/$1/stderr.txt")"
-    local deadline
-    deadline=$(xvfb_deadline "$START_TIMEOUT")
-    until shot "$work/first.xwd" && rgb565 "$work/first.xwd" | cmp -s "$work/ref.565"; do
-        if xvfb_past "$deadline"; then
-            fatal "the window never showed the --imagem picture: $(rgb565 "$work/first.xwd" |
-                paste -d' ' "$work/ref.565" - | awk '$1 != $4 || $2 != $5 || $3 != $6' |
-                wc -l) pixels differ"
-        fi
-        sleep 0.1
-    done
+    if ! xvfb_wait_picture "$win" ref.png first.xwd "$START_TIMEOUT"; then
+        fatal "the window never showed the --imagem picture: $(xvfb_rgb565 first.xwd |
+            paste -d' ' ref.565 - | awk '$1 != $4 || $2 != $5 || $3 != $6' | wc -l) pixels differ"
+    fi
     xvfb_pointer_over "$win" || fail "could not move the pointer over the window"
 }
 # Ends the viewer with KEY (or the close button); checks it is gone within QUIT_LIMIT, status 0.
@@ -129,7 +105,7 @@ else
     fail "without DISPLAY: status $rc, stderr '$(cat "$work/nodisplay.err")'"
 fi
 "$prog" "$cena" --imagem "$work/ref.png" >/dev/null 2>&1 </dev/null || fatal "--imagem failed"
-rgb565 "$work/ref.png" >"$work/ref.565"
+xvfb_rgb565 "$work/ref.png" >"$work/ref.565"
 
 xvfb_start "$START_TIMEOUT" || fatal "could not start Xvfb"
 
