@@ -92,15 +92,17 @@ xvfb_kill() {
 }
 
 # Starts Xvfb on a display number the server picks itself (-displayfd), so parallel runs and a
-# desktop session never collide; it listens on no TCP port. Key auto-repeat is off (-r), so a key
-# that xdotool holds down a little long on a loaded machine still counts as one press. Exports
-# DISPLAY and returns once a client can connect, or returns 1 after TIMEOUT seconds (default 20)
-# with the server's log.
+# desktop session never collide; it listens on no TCP port. The server does not reset when its
+# last client leaves (-noreset): a reset drops a client that connects meanwhile ("Connection
+# reset by peer"), as happened to about one in ten short-lived clients started one after another
+# on a loaded machine. Key auto-repeat is off (-r), so a key that xdotool holds down a little
+# long still counts as one press. Exports DISPLAY and returns once a client can connect, or
+# returns 1 after TIMEOUT seconds (default 20) with the server's log.
 xvfb_start() {
     local timeout=${1:-20} deadline number=""
     XVFB_DIR=$(mktemp -d "${TMPDIR:-/tmp}/gouraud-xvfb.XXXXXX") || return 1
     # The server writes the display number, then a newline, to fd 3 once it accepts clients.
-    Xvfb -displayfd 3 -nolisten tcp -r -screen 0 "$XVFB_SCREEN" \
+    Xvfb -displayfd 3 -nolisten tcp -noreset -r -screen 0 "$XVFB_SCREEN" \
         3>"$XVFB_DIR/display" >"$XVFB_DIR/xvfb.log" 2>&1 &
     XVFB_PID=$!
     deadline=$(xvfb_deadline "$timeout")
