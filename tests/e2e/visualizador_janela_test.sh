@@ -46,24 +46,19 @@ done
 
 shot() { xwd -id "$win" -silent >"$1"; }
 press() { xvfb_press "$1" 0.05 || fail "xdotool could not press $1"; }
-# Captures the window into OUT until it is the same as TARGET; false after KEY_TIMEOUT seconds.
-wait_same() {
-    local target=$1 out=$2 deadline
-    deadline=$(xvfb_deadline "$KEY_TIMEOUT")
-    until shot "$out" && cmp -s "$target" "$out"; do
-        xvfb_past "$deadline" && return 1
-        sleep 0.05
-    done
-}
-wait_changed() { xvfb_wait_changed "$win" "$1" "$2" "$KEY_TIMEOUT"; }
-wait_file() {
+# Runs the command until it succeeds; false after KEY_TIMEOUT seconds.
+wait_until() {
     local deadline
     deadline=$(xvfb_deadline "$KEY_TIMEOUT")
-    until [ -f "$1" ]; do
+    until "$@"; do
         xvfb_past "$deadline" && return 1
         sleep 0.05
     done
 }
+# Captures the window into OUT until it is the same as TARGET.
+shot_is() { shot "$2" && cmp -s "$1" "$2"; }
+wait_same() { wait_until shot_is "$1" "$2"; }
+wait_changed() { xvfb_wait_changed "$win" "$1" "$2" "$KEY_TIMEOUT"; }
 # Starts the viewer on the bunny in a folder of its own (F12 saves there); sets pid and win and
 # waits until the window shows the --imagem picture.
 start_viewer() {
@@ -177,7 +172,7 @@ else
     fail "H did not change the picture"
 fi
 press F12
-if wait_file keys/visualizador-001.png && cmp -s keys/visualizador-001.png ref.png; then
+if wait_until test -f keys/visualizador-001.png && cmp -s keys/visualizador-001.png ref.png; then
     pass "F12 with the overlay shown saved visualizador-001.png, the same bytes as --imagem"
 else
     fail "F12 did not save visualizador-001.png equal to the --imagem picture"
@@ -205,7 +200,7 @@ press r
 wait_same first.xwd now.xwd && pass "R after those moves: the first picture exactly" ||
     fail "R did not give back the first picture"
 press F12
-if wait_file keys/visualizador-002.png && cmp -s keys/visualizador-002.png ref.png; then
+if wait_until test -f keys/visualizador-002.png && cmp -s keys/visualizador-002.png ref.png; then
     pass "F12 after R saved visualizador-002.png, the same bytes as --imagem"
 else
     fail "F12 after R did not save visualizador-002.png equal to the --imagem picture"
