@@ -92,13 +92,17 @@ xvfb_kill() {
 }
 
 # Starts Xvfb on a display number the server picks itself (-displayfd), so parallel runs and a
-# desktop session never collide; it listens on no TCP port. Exports DISPLAY and returns once a
-# client can connect, or returns 1 after TIMEOUT seconds (default 20) with the server's log.
+# desktop session never collide; it listens on no TCP port. The server does not reset when its
+# last client leaves (-noreset): a reset drops a client that connects meanwhile ("Connection
+# reset by peer"), as happened to about one in ten short-lived clients started one after another
+# on a loaded machine. Key auto-repeat is off (-r), so a key that xdotool holds down a little
+# long still counts as one press. Exports DISPLAY and returns once a client can connect, or
+# returns 1 after TIMEOUT seconds (default 20) with the server's log.
 xvfb_start() {
     local timeout=${1:-20} deadline number=""
     XVFB_DIR=$(mktemp -d "${TMPDIR:-/tmp}/gouraud-xvfb.XXXXXX") || return 1
     # The server writes the display number, then a newline, to fd 3 once it accepts clients.
-    Xvfb -displayfd 3 -nolisten tcp -screen 0 "$XVFB_SCREEN" \
+    Xvfb -displayfd 3 -nolisten tcp -noreset -r -screen 0 "$XVFB_SCREEN" \
         3>"$XVFB_DIR/display" >"$XVFB_DIR/xvfb.log" 2>&1 &
     XVFB_PID=$!
     deadline=$(xvfb_deadline "$timeout")
@@ -189,6 +193,44 @@ xvfb_capture() {
     # Without time stamps, the same screen always gives the same bytes.
     (set -o pipefail; xwd -id "$win" -silent |
         convert xwd:- -strip -define png:exclude-chunks=date,time "png:$file")
+}
+
+# Prints the picture in FILE (a PNG, an xwd dump, anything ImageMagick reads) reduced to the 5/6/5
+# bits of a 16-bit colour, one "r g b" line per pixel. A 24-bit server shows a 16-bit window with
+# low bits of its own choosing, so this is how such a window compares with the picture it shows.
+xvfb_rgb565() {
+    convert "$1" -depth 8 rgb:- | od -An -v -tu1 -w3 |
+        awk '{ print int($1 / 8), int($2 / 4), int($3 / 8) }'
+}
+
+# Dumps window WIN (xwd format) into OUT until it shows the picture in the file PICTURE, compared
+# by xvfb_rgb565; returns 1 if it has not within TIMEOUT seconds (default 20).
+xvfb_wait_picture() {
+    local win=$1 picture=$2 out=$3 deadline
+    deadline=$(xvfb_deadline "${4:-20}")
+    xvfb_rgb565 "$picture" >"$out.expected" || return 1
+    until xwd -id "$win" -silent >"$out" && xvfb_rgb565 "$out" | cmp -s "$out.expected"; do
+        xvfb_past "$deadline" && return 1
+        sleep 0.1
+    done
+    rm -f "$out.expected"
+}
+
+# Dumps window WIN (xwd format) into OUT until the dump differs from the file BEFORE and then
+# holds still for 0.2 s, so OUT is a finished frame; returns 1 if that has not happened within
+# TIMEOUT seconds (default 10).
+xvfb_wait_changed() {
+    local win=$1 before=$2 out=$3 deadline
+    deadline=$(xvfb_deadline "${4:-10}")
+    while xwd -id "$win" -silent >"$out" && cmp -s "$before" "$out"; do
+        xvfb_past "$deadline" && return 1
+        sleep 0.05
+    done
+    until sleep 0.2 && xwd -id "$win" -silent >"$out.next" && cmp -s "$out" "$out.next"; do
+        mv "$out.next" "$out"
+        xvfb_past "$deadline" && return 1
+    done
+    rm -f "$out.next"
 }
 
 # Puts the pointer over the middle of window WIN. Under Xvfb there is no window manager and the

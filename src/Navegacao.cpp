@@ -12,10 +12,10 @@ void Navegacao::aplicar(Acao acao) {
             atual.girar(atual.v, kGrausPorPasso, centro);
             break;
         case Acao::cima:
-            atual.girar(atual.u, -kGrausPorPasso, centro);
+            atual.girar(atual.u, kGrausPorPasso, centro);
             break;
         case Acao::baixo:
-            atual.girar(atual.u, kGrausPorPasso, centro);
+            atual.girar(atual.u, -kGrausPorPasso, centro);
             break;
         case Acao::aproximar:
             atual.aproximar(1.0 - kFracaoPorPasso, centro);

@@ -20,10 +20,10 @@ public:
     Navegacao(const Camera& inicial, const Ponto& centro);
 
     // Applies one key's move. direita/esquerda turn about the line through the centre along V
-    // (the model turns right or left on screen), cima/baixo about the one along U (the model
-    // tips towards or away from the viewer at its top), aproximar/afastar move the focus 10 % of
-    // its distance to the centre nearer or further, restaurar gives back the initial camera
-    // exactly.
+    // and cima/baixo about the one along U, so that the model turns the way of the arrow: its
+    // side facing the viewer moves right, left, up or down on screen. aproximar/afastar move the
+    // focus 10 % of its distance to the centre nearer or further, restaurar gives back the
+    // initial camera exactly.
     void aplicar(Acao acao);
 
     // The camera now.

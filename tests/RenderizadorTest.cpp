@@ -342,11 +342,14 @@ TEST(NavegacaoTest, GirosMantemABaseEVoltamAoInicio) {
     Cena cena(cenaSimples("3 1\n-1 -1 5\n1 -1 5\n0 1 5\n0 1 2"));
     const Ponto centro = cena.malha->getCentro();
     Navegacao navegacao(cena.camera, centro);
-    // → turns the model right: its near side moves right on the screen.
+    // Each arrow turns the model its way: its near side moves that way on the screen.
     const Ponto frente(centro.x, centro.y, centro.z - 1);
-    const double antes = cena.camera.coordenadas(frente).x;
+    const Vetor antes = cena.camera.coordenadas(frente);
     navegacao.aplicar(Navegacao::Acao::direita);
-    EXPECT_GT(navegacao.getCamera().coordenadas(frente).x, antes);
+    EXPECT_GT(navegacao.getCamera().coordenadas(frente).x, antes.x);
+    navegacao.aplicar(Navegacao::Acao::restaurar);
+    navegacao.aplicar(Navegacao::Acao::cima);
+    EXPECT_GT(navegacao.getCamera().coordenadas(frente).y, antes.y);
     navegacao.aplicar(Navegacao::Acao::restaurar);
     for (int i = 0; i < 72; ++i) navegacao.aplicar(Navegacao::Acao::direita);
     const Camera& c = navegacao.getCamera();
