@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 
+#include "FalhaAllegro.h"
 #include "GravadorPng.h"
 
 namespace {
@@ -37,15 +38,8 @@ std::atomic<bool>& fecharPedido() {
 
 void aoFechar() { fecharPedido().store(true); }
 
-void relatarFalha(const char* etapa) {
-    std::cerr << "visualizador: " << etapa << " failed: ";
-    if (allegro_error[0] != '\0') {
-        std::cerr << allegro_error;
-    } else {
-        std::cerr << "no display could be opened (DISPLAY may be unset)";
-    }
-    std::cerr << std::endl;
-}
+// Reports a start-up step that failed, under this program's name.
+void relatarFalha(const char* etapa) { FalhaAllegro::relatar("visualizador", etapa); }
 
 // Brings the library up with a 640 x 480 16-bit window (full screen only if no window can be
 // had); false, after saying which step failed, when it cannot.

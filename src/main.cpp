@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 
+#include "FalhaAllegro.h"
 #include "Operadores.h"
 #include "Vetor.h"
 
@@ -23,18 +24,8 @@ constexpr int kTextoY = 0;
 constexpr char kSaudacao[] = "Hello World!";
 constexpr int kSaidaFalha = 1;
 
-// Writes one line on standard error naming the start-up step that failed and the library's
-// reason for it.
-void relatarFalha(const char* etapa) {
-    std::cerr << "gouraud: " << etapa << " failed: ";
-    if (allegro_error[0] != '\0') {
-        std::cerr << allegro_error;
-    } else {
-        // The library leaves the reason empty when no system driver at all could start.
-        std::cerr << "no display could be opened (DISPLAY may be unset)";
-    }
-    std::cerr << std::endl;
-}
+// Reports a start-up step that failed, under this program's name.
+void relatarFalha(const char* etapa) { FalhaAllegro::relatar("gouraud", etapa); }
 
 // Brings up the library, the 640 x 480 16-bit screen, the timer, keyboard and mouse. Returns
 // false, after reporting the failed step, when anything the program relies on could not start.
