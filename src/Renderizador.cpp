@@ -37,6 +37,9 @@ constexpr double kLimiteSeguro = 4096.0;
 constexpr double kGuarda = 1024.0;
 
 constexpr int kLinhasPorFaixa = 16;
+// A surviving triangle's pixel when it has exactly one, or one of these marks.
+constexpr std::int32_t kVariosPixels = -1;
+constexpr std::int32_t kNenhumPixel = -2;
 constexpr int kQuantFaixas = (kAltura + kLinhasPorFaixa - 1) / kLinhasPorFaixa;
 constexpr int kPorLote = 8192;
 
@@ -259,6 +262,28 @@ bool dentroExato(const PosicaoExata& p0, const PosicaoExata& p1, const PosicaoEx
     return lado(p1, p2) && lado(p2, p0) && lado(p0, p1);
 }
 
+// What the exact inside tests of a triangle need: its corners in 2^-48 pixel, in the order that
+// makes its area positive, and that area.
+struct Cobertura {
+    PosicaoExata pa;
+    PosicaoExata p1;
+    PosicaoExata p2;
+    Int128 area;
+
+    // False for a triangle of zero area, which draws nothing.
+    bool montar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c) {
+        pa = PosicaoExata{paraInteiro(a.x), paraInteiro(a.y)};
+        const PosicaoExata pb{paraInteiro(b.x), paraInteiro(b.y)};
+        const PosicaoExata pc{paraInteiro(c.x), paraInteiro(c.y)};
+        area = static_cast<Int128>(pb.x - pa.x) * (pc.y - pa.y) -
+               static_cast<Int128>(pb.y - pa.y) * (pc.x - pa.x);
+        p1 = area > 0 ? pb : pc;
+        p2 = area > 0 ? pc : pb;
+        return area != 0;
+    }
+    bool dentro(int i, int j) const { return dentroExato(pa, p1, p2, i, j); }
+};
+
 // Candidate boxes up to this many pixels are tested pixel by pixel, exactly; larger ones step
 // quick edge values across the box.
 constexpr int kCaixaPequena = 4;
@@ -275,22 +300,15 @@ void rasterizar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c
     if (i0 > i1 || j0 > j1) {
         return;
     }
-    const PosicaoExata pa{paraInteiro(a.x), paraInteiro(a.y)};
-    const PosicaoExata pb{paraInteiro(b.x), paraInteiro(b.y)};
-    const PosicaoExata pc{paraInteiro(c.x), paraInteiro(c.y)};
-    const Int128 area = static_cast<Int128>(pb.x - pa.x) * (pc.y - pa.y) -
-                        static_cast<Int128>(pb.y - pa.y) * (pc.x - pa.x);
-    if (area == 0) {
+    Cobertura cobertura;
+    if (!cobertura.montar(a, b, c)) {
         return;
     }
-    // Corners in the order that makes the area positive, for the inside tests.
-    const PosicaoExata& p1 = area > 0 ? pb : pc;
-    const PosicaoExata& p2 = area > 0 ? pc : pb;
-
+    const Int128 area = cobertura.area;
     if ((i1 - i0 + 1) * (j1 - j0 + 1) <= kCaixaPequena) {
         for (int j = j0; j <= j1; ++j) {
             for (int i = i0; i <= i1; ++i) {
-                if (dentroExato(pa, p1, p2, i, j)) {
+                if (cobertura.dentro(i, j)) {
                     Sombreador(a, b, c, area)
                         .pixel(i, j, quadro.linhaCor(j), quadro.linhaProfundidade(j));
                 }
@@ -298,7 +316,11 @@ void rasterizar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c
         }
         return;
     }
-
+    const PosicaoExata& pa = cobertura.pa;
+    const PosicaoExata& p1 = cobertura.p1;
+    const PosicaoExata& p2 = cobertura.p2;
+    const PosicaoExata pb{paraInteiro(b.x), paraInteiro(b.y)};
+    const PosicaoExata pc{paraInteiro(c.x), paraInteiro(c.y)};
     const std::int64_t minX = std::min({pa.x, pb.x, pc.x});
     const std::int64_t minY = std::min({pa.y, pb.y, pc.y});
     const std::int64_t larguraCaixa =
@@ -638,6 +660,18 @@ std::pair<int, int> Renderizador::linhasRecortado(int i) const {
     return {j0, j1};
 }
 
+std::int32_t Renderizador::pixelUnico(int i, int x, int y) const {
+    const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
+    Cobertura cobertura;
+    if (!cobertura.montar(vertices[static_cast<std::size_t>(canto[0])],
+                          vertices[static_cast<std::size_t>(canto[1])],
+                          vertices[static_cast<std::size_t>(canto[2])]) ||
+        !cobertura.dentro(x, y)) {
+        return kNenhumPixel;
+    }
+    return y * kLargura + x;
+}
+
 void Renderizador::classificarTriangulos(int lote) {
     const int inicio = lote * kPorLote;
     const int fim = std::min(malha.getQuantTriangulos(), inicio + kPorLote);
@@ -652,11 +686,13 @@ void Renderizador::classificarTriangulos(int lote) {
         const PosicaoGrossa& a = grossas[static_cast<std::size_t>(canto[0])];
         const PosicaoGrossa& b = grossas[static_cast<std::size_t>(canto[1])];
         const PosicaoGrossa& c = grossas[static_cast<std::size_t>(canto[2])];
+        int i0 = 0;
+        int i1 = -1;
         int j0 = 0;
         int j1 = -1;
         if (a.x != kMarca && b.x != kMarca && c.x != kMarca) [[likely]] {
-            const int i0 = primeiroPixelGrosso(std::min({a.x, b.x, c.x}));
-            const int i1 = ultimoPixelGrosso(std::max({a.x, b.x, c.x}), kLargura);
+            i0 = primeiroPixelGrosso(std::min({a.x, b.x, c.x}));
+            i1 = ultimoPixelGrosso(std::max({a.x, b.x, c.x}), kLargura);
             j0 = primeiroPixelGrosso(std::min({a.y, b.y, c.y}));
             j1 = ultimoPixelGrosso(std::max({a.y, b.y, c.y}), kAltura);
             j1 = i0 > i1 ? -1 : j1;
@@ -664,11 +700,17 @@ void Renderizador::classificarTriangulos(int lote) {
             std::tie(j0, j1) = linhasRecortado(i);
         }
         // A triangle that draws nothing keeps band 0 with a count of 0 (j0 may be off screen).
-        const int vale = j0 <= j1 ? 1 : 0;
+        int vale = j0 <= j1 ? 1 : 0;
+        // A triangle with one candidate pixel is decided here: it goes on only if it covers it.
+        std::int32_t pixel = kVariosPixels;
+        if (vale != 0 && j0 == j1 && i0 == i1) {
+            pixel = pixelUnico(i, i0, j0);
+            vale = pixel != kNenhumPixel ? 1 : 0;
+        }
         const int f0 = vale != 0 ? j0 / kLinhasPorFaixa : 0;
         const int f1 = vale != 0 ? j1 / kLinhasPorFaixa : 0;
         saida[quantos] =
-            Sobrevivente{i, static_cast<std::int16_t>(f0), static_cast<std::int16_t>(f1)};
+            Sobrevivente{i, static_cast<std::int16_t>(f0), static_cast<std::int16_t>(f1), pixel};
         quantos += vale;
         contagemLote[f0] += vale;
         for (int f = f0 + 1; f <= f1; ++f) {
@@ -687,7 +729,7 @@ void Renderizador::distribuirTriangulos(int lote) {
         const std::int32_t* canto = &indices[static_cast<std::size_t>(s.triangulo) * 3];
         for (int f = s.faixa0; f <= s.faixa1; ++f) {
             listas[static_cast<std::size_t>(proximo[f]++)] =
-                Entrada{s.triangulo, canto[0], canto[1], canto[2]};
+                Entrada{s.triangulo, canto[0], canto[1], canto[2], s.pixel};
         }
     }
 }
@@ -712,6 +754,16 @@ void Renderizador::desenharFaixa(int faixa) {
         const VerticeTela& a = vertices[static_cast<std::size_t>(entrada.a)];
         const VerticeTela& b = vertices[static_cast<std::size_t>(entrada.b)];
         const VerticeTela& c = vertices[static_cast<std::size_t>(entrada.c)];
+        if (entrada.pixel >= 0) {
+            // Its one pixel, already known to be covered.
+            Cobertura cobertura;
+            cobertura.montar(a, b, c);
+            const int y = entrada.pixel / kLargura;
+            Sombreador(a, b, c, cobertura.area)
+                .pixel(entrada.pixel - y * kLargura, y, quadro->linhaCor(y),
+                       quadro->linhaProfundidade(y));
+            continue;
+        }
         if (!precisaRecorte(a, b, c)) {
             rasterizar(a, b, c, linha0, linha1, *quadro);
             continue;

@@ -59,6 +59,9 @@ private:
     // Rows [j0, j1] that triangle i, which needs clipping, may cover; j1 < j0 when none. Kept
     // out of line so that the sorting loop stays small.
     [[gnu::noinline]] std::pair<int, int> linhasRecortado(int i) const;
+    // y * 640 + x when triangle i (in front, on screen) covers the centre of pixel (x, y),
+    // else a negative mark.
+    std::int32_t pixelUnico(int i, int x, int y) const;
     // Lists each triangle of a batch in the bands it touches, in file order.
     void distribuirTriangulos(int lote);
     // Clears one band of rows and draws its triangles.
@@ -95,6 +98,9 @@ private:
         std::int32_t triangulo;
         std::int16_t faixa0;
         std::int16_t faixa1;
+        // y * 640 + x of the one pixel it covers, when its box holds a single candidate;
+        // negative otherwise.
+        std::int32_t pixel;
     };
     std::vector<Sobrevivente> sobreviventes;
     std::vector<int> quantSobreviventes;
@@ -107,6 +113,7 @@ private:
         std::int32_t a;
         std::int32_t b;
         std::int32_t c;
+        std::int32_t pixel;
     };
     std::vector<std::int64_t> inicioFaixa;
     std::vector<Entrada> listas;
