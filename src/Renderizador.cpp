@@ -53,7 +53,7 @@ constexpr std::int32_t kMeioPixelGrosso = 1 << (kBitsGrossos - 1);
 // when the point is behind the near plane.
 constexpr std::int32_t kMarca = std::numeric_limits<std::int32_t>::min();
 
-constexpr int kCanalMaximo = 255;
+constexpr double kCanalMaximoReal = 255.0;
 constexpr int kPerda5 = 3;
 constexpr int kPerda6 = 2;
 constexpr int kDeslocamentoVermelho = 11;
@@ -117,11 +117,11 @@ int ultimoPixel(double v, int limite) {
 // Position in 2^-48 pixel, rounded towards zero (|v| < kLimiteSeguro).
 std::int64_t paraInteiro(double v) { return static_cast<std::int64_t>(v * kEscala); }
 
+// The channel floored to 0..255; a NaN gives 0. Written as two selections, without branches.
 int canal(double valor) {
-    if (!(valor > 0.0)) {
-        return 0;
-    }
-    return valor >= kCanalMaximo ? kCanalMaximo : static_cast<int>(valor);
+    const double positivo = 0.0 < valor ? valor : 0.0;
+    const double limitado = kCanalMaximoReal < positivo ? kCanalMaximoReal : positivo;
+    return static_cast<int>(limitado);
 }
 
 std::uint16_t empacotar(double r, double g, double b) {
