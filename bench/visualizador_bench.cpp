@@ -20,6 +20,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -661,6 +662,53 @@ std::string cargaMedia() {
     return um + " " + cinco + " " + quinze;
 }
 
+// CPU time of the whole machine, to tell how much other work ran beside the benchmark.
+struct UsoCpu {
+    double ocupado = 0;  // seconds any core ran anything (user, nice, system, interrupts)
+    double roubado = 0;  // seconds the hypervisor kept the cores from this machine (steal)
+    double nosso = 0;    // seconds this process and its waited-for children ran
+    std::chrono::steady_clock::time_point quando;
+};
+
+UsoCpu lerUsoCpu() {
+    UsoCpu uso;
+    uso.quando = std::chrono::steady_clock::now();
+    std::ifstream stat("/proc/stat");
+    std::string cpu;
+    double user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0;
+    if (stat >> cpu >> user >> nice >> system >> idle >> iowait >> irq >> softirq >> steal &&
+        cpu == "cpu") {
+        const double tique = static_cast<double>(sysconf(_SC_CLK_TCK));
+        uso.ocupado = (user + nice + system + irq + softirq) / tique;
+        uso.roubado = steal / tique;
+    }
+    const auto segundos = [](const rusage& r) {
+        return static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+               static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+    };
+    rusage eu{};
+    rusage filhos{};
+    getrusage(RUSAGE_SELF, &eu);
+    getrusage(RUSAGE_CHILDREN, &filhos);
+    uso.nosso = segundos(eu) + segundos(filhos);
+    return uso;
+}
+
+// "other processes kept the cores busy 0.4 s of 2 x 31.2 s (0.6 %), steal 0.0 s".
+std::string outrosProcessos(const UsoCpu& antes, const UsoCpu& depois) {
+    const std::chrono::duration<double> parede = depois.quando - antes.quando;
+    const int nucleos = std::max(1, processadores());
+    const double outros =
+        std::max(0.0, (depois.ocupado - antes.ocupado) - (depois.nosso - antes.nosso));
+    char texto[256];
+    std::snprintf(texto, sizeof texto,
+                  "other processes kept the cores busy %.1f s of %d x %.1f s (%.1f %%), steal "
+                  "%.1f s",
+                  outros, nucleos, parede.count(), 100.0 * outros / (nucleos * parede.count()),
+                  depois.roubado - antes.roubado);
+    return texto;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Summary.
 
@@ -679,13 +727,17 @@ std::string razao(const std::optional<Tempos>& t, const std::optional<Tempos>& n
 }
 
 void imprimirResumo(const Relatorio& r, const std::string& linhaNossa, const PrimeiraImagem& p,
-                    const std::vector<std::string>& notas, const std::string& cargaInicial) {
+                    const std::vector<std::string>& notas, const std::string& cargaInicial,
+                    const UsoCpu& usoInicial) {
     std::printf(
         "\nSummary (markdown): medians of %d frames after one warm-up frame, 640 x 480; "
         "ratio = renderer's median / this renderer's on every core (above 1: slower)\n\n",
         r.configuracao.quadros);
-    std::printf("Machine: %s; load average (1, 5, 15 min) %s at the start, %s at the end\n\n",
-                maquina().c_str(), cargaInicial.c_str(), cargaMedia().c_str());
+    std::printf(
+        "Machine: %s; load average (1, 5, 15 min) %s at the start, %s at the end; "
+        "during the run %s\n\n",
+        maquina().c_str(), cargaInicial.c_str(), cargaMedia().c_str(),
+        outrosProcessos(usoInicial, lerUsoCpu()).c_str());
     std::printf("| renderer |");
     for (const std::string& cena : r.cenas) std::printf(" %s | ratio |", cena.c_str());
     std::printf("\n|---|");
@@ -769,6 +821,7 @@ int main(int argc, char** argv) {
     std::printf("visualizador_bench: %d timed frames after one warm-up frame per measurement\n",
                 configuracao.quadros);
     const std::string cargaInicial = cargaMedia();
+    const UsoCpu usoInicial = lerUsoCpu();
     std::printf("Machine: %s; load average (1, 5, 15 min) %s\n", maquina().c_str(),
                 cargaInicial.c_str());
 
@@ -824,6 +877,6 @@ int main(int argc, char** argv) {
         std::printf("  %-*s not measured: %s\n", kColunaNome, "start to exit",
                     primeira.observacao.c_str());
     }
-    imprimirResumo(relatorio, linhaNossa, primeira, notas, cargaInicial);
+    imprimirResumo(relatorio, linhaNossa, primeira, notas, cargaInicial, usoInicial);
     return EXIT_SUCCESS;
 }
