@@ -347,6 +347,11 @@ void medirNosso(Relatorio& r, const Cena& cena, int threads, const std::string& 
                             [&] { renderizador.desenhar(cena.camera, cena.projecao, quadro); });
     if (threads == 0) {
         r.nosso = quadro;
+        const auto nucleos = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+        if (renderizador.getQuantThreads() != nucleos) {
+            m.notas.push_back("drew on " + std::to_string(renderizador.getQuantThreads()) +
+                              " threads, not one per core");
+        }
     } else {
         int diferentes = 0;
         for (int y = 0; y < Quadro::kAltura; ++y) {
