@@ -5,7 +5,9 @@
 // llvmpipe through OSMesa with LP_NUM_THREADS=1 and 2. A frame is, for every one of them, the
 // camera coordinates and the lighting of the points, the projection, clearing colour and depth,
 // and rasterising every triangle. Each measurement draws one warm-up frame and then times N
-// frames one by one; it reports their median, fastest and slowest. It also times the viewer's
+// frames one by one. The measurements run in K rounds, every renderer on both meshes in each, so
+// that other work on the machine falls on all of them alike; the results are the median, fastest
+// and slowest of all K x N frames of a renderer. It also times the viewer's
 // first picture of the large mesh, from starting `visualizador MESH --imagem OUT.png` to its exit.
 // A summary table in markdown comes last.
 //
@@ -14,6 +16,7 @@
 //                          bunny subdivided four times; scripts/bench.sh makes it)
 //   --malha-pequena FILE   the small mesh (default: exemplos/bunny.txt)
 //   --quadros N            timed frames per measurement, after the warm-up (default 20)
+//   --rodadas K            rounds of all the measurements (default 3)
 //   --repeticoes R         runs of the viewer for the time to its first picture (default 5)
 //   --visualizador PATH    the viewer program (default: the one built beside this program)
 //   --imagens DIR          also write the last frame of every renderer as a PNG file into DIR
@@ -68,6 +71,7 @@ extern char** environ;
 namespace {
 
 constexpr int kQuadrosPadrao = 20;
+constexpr int kRodadasPadrao = 3;
 constexpr int kRepeticoesPadrao = 5;
 constexpr int kLimiteContagem = 100000;
 constexpr int kThreadsLlvmpipe[] = {1, 2};
@@ -79,6 +83,7 @@ struct Configuracao {
     std::string malhaGrande = GOURAUD_BENCH_MALHA_GRANDE;
     std::string malhaPequena = GOURAUD_BENCH_MALHA_PEQUENA;
     int quadros = kQuadrosPadrao;
+    int rodadas = kRodadasPadrao;
     int repeticoes = kRepeticoesPadrao;
     std::string visualizador = GOURAUD_BENCH_VISUALIZADOR;
     std::string imagens;
@@ -86,13 +91,15 @@ struct Configuracao {
 
 constexpr char kUso[] =
     "usage: visualizador_bench [--malha FILE] [--malha-pequena FILE] [--quadros N]\n"
-    "                          [--repeticoes R] [--visualizador PATH] [--imagens DIR]\n"
+    "                          [--rodadas K] [--repeticoes R] [--visualizador PATH]\n"
+    "                          [--imagens DIR]\n"
     "\n"
     "  --malha FILE           the large mesh (default: " GOURAUD_BENCH_MALHA_GRANDE
     ")\n"
     "  --malha-pequena FILE   the small mesh (default: " GOURAUD_BENCH_MALHA_PEQUENA
     ")\n"
     "  --quadros N            timed frames per measurement, after one warm-up frame (default 20)\n"
+    "  --rodadas K            rounds of all the measurements, results over all (default 3)\n"
     "  --repeticoes R         runs of the viewer timed to its first picture (default 5)\n"
     "  --visualizador PATH    the viewer program to time\n"
     "  --imagens DIR          write the last frame of every renderer as PNG files into DIR\n";
@@ -116,6 +123,7 @@ std::optional<Configuracao> lerOpcoes(int argc, char** argv) {
         if (nome == "--visualizador") texto = &c.visualizador;
         if (nome == "--imagens") texto = &c.imagens;
         if (nome == "--quadros") numero = &c.quadros;
+        if (nome == "--rodadas") numero = &c.rodadas;
         if (nome == "--repeticoes") numero = &c.repeticoes;
         if (texto == nullptr && numero == nullptr)
             return falhar("unknown option " + std::string(nome));
@@ -308,21 +316,49 @@ struct Relatorio {
     std::vector<std::string> linhas;                               // row order
     std::vector<std::string> cenas;                                // scene order
 
+    bool ultimaRodada = false;  // pictures are written in the last round only
+
+    // Adds a round's frames to the renderer's earlier ones; the notes are the latest round's.
     void anotar(const std::string& cena, const std::string& linha, Medida medida) {
         if (std::find(linhas.begin(), linhas.end(), linha) == linhas.end()) linhas.push_back(linha);
-        porCena[cena][linha] = std::move(medida);
+        Medida& total = porCena[cena][linha];
+        if (medida.tempos && total.tempos) {
+            std::vector<double> ms = total.tempos->ms;
+            ms.insert(ms.end(), medida.tempos->ms.begin(), medida.tempos->ms.end());
+            total.tempos = resumir(std::move(ms));
+        } else if (medida.tempos) {
+            total.tempos = std::move(medida.tempos);
+        }
+        total.notas = std::move(medida.notas);
     }
 
+    // One round's result, one line.
     void imprimir(const std::string& nome, const Medida& m) {
         std::printf("  %-*s %s\n", kColunaNome, nome.c_str(),
-                    m.tempos ? descrever(*m.tempos).c_str() : "not measured");
-        for (const std::string& nota : m.notas)
-            std::printf("  %-*s   %s\n", kColunaNome, "", nota.c_str());
+                    m.tempos ? descrever(*m.tempos).c_str()
+                             : ("not measured: " + (m.notas.empty() ? "" : m.notas[0])).c_str());
+        std::fflush(stdout);
+    }
+
+    // Every round's frames together, with the notes.
+    void imprimirTudo() {
+        for (const std::string& cena : cenas) {
+            std::printf("\n%s, all %d rounds\n", cena.c_str(), configuracao.rodadas);
+            for (const std::string& linha : linhas) {
+                const auto it = porCena[cena].find(linha);
+                if (it == porCena[cena].end()) continue;
+                const Medida& m = it->second;
+                std::printf("  %-*s %s\n", kColunaNome, linha.c_str(),
+                            m.tempos ? descrever(*m.tempos).c_str() : "not measured");
+                for (const std::string& nota : m.notas)
+                    std::printf("  %-*s   %s\n", kColunaNome, "", nota.c_str());
+            }
+        }
         std::fflush(stdout);
     }
 
     void gravar(const Cena& cena, const std::string& quem, const Quadro& quadro) {
-        if (configuracao.imagens.empty()) return;
+        if (configuracao.imagens.empty() || !ultimaRodada) return;
         const std::filesystem::path arquivo = std::filesystem::path(configuracao.imagens) /
                                               (nomeArquivo(cena.curto + "-" + quem) + ".png");
         const std::string erro = GravadorPng::gravar(quadro, arquivo.string());
@@ -330,7 +366,7 @@ struct Relatorio {
             std::fprintf(stderr, "visualizador_bench: cannot write %s: %s\n", arquivo.c_str(),
                          erro.c_str());
         } else {
-            std::printf("  %-*s   picture: %s\n", kColunaNome, "", arquivo.c_str());
+            std::printf("  %-*s   (picture: %s)\n", kColunaNome, "", arquivo.c_str());
         }
     }
 };
@@ -735,8 +771,10 @@ void imprimirResumo(const Relatorio& r, const std::string& linhaNossa, const Pri
                     const std::vector<std::string>& notas, const std::string& cargaInicial,
                     const UsoCpu& usoInicial) {
     std::printf(
-        "\nSummary (markdown): medians of %d frames after one warm-up frame, 640 x 480; "
-        "ratio = renderer's median / this renderer's on every core (above 1: slower)\n\n",
+        "\nSummary (markdown): medians of %d frames (%d rounds of one warm-up and %d timed "
+        "frames), 640 x 480; ratio = renderer's median / this renderer's on every core (above 1: "
+        "slower)\n\n",
+        r.configuracao.rodadas * r.configuracao.quadros, r.configuracao.rodadas,
         r.configuracao.quadros);
     std::printf(
         "Machine: %s; load average (1, 5, 15 min) %s at the start, %s at the end; "
@@ -823,14 +861,17 @@ int main(int argc, char** argv) {
         "libosmesa6-dev and configure again; scripts/bench.sh does).");
 #endif
 
-    std::printf("visualizador_bench: %d timed frames after one warm-up frame per measurement\n",
-                configuracao.quadros);
+    std::printf(
+        "visualizador_bench: %d rounds; in each, every renderer draws one warm-up frame and %d "
+        "timed frames of each mesh\n",
+        configuracao.rodadas, configuracao.quadros);
     const std::string cargaInicial = cargaMedia();
     const UsoCpu usoInicial = lerUsoCpu();
     std::printf("Machine: %s; load average (1, 5, 15 min) %s\n", maquina().c_str(),
                 cargaInicial.c_str());
 
     Relatorio relatorio{configuracao, Quadro(), {}, {}, {}};
+    std::vector<Cena> cenas;
     for (const std::string& caminho : {configuracao.malhaGrande, configuracao.malhaPequena}) {
         const auto inicioCarga = std::chrono::steady_clock::now();
         std::optional<Cena> cena = carregarCena(caminho);
@@ -843,32 +884,41 @@ int main(int argc, char** argv) {
             cena->rotulo += " again";
         }
         relatorio.cenas.push_back(cena->rotulo);
-        std::printf("\n%s: %s points, loaded with normals and framing in %.0f ms\n",
+        std::printf("%s: %s points, loaded with normals and framing in %.0f ms\n",
                     cena->rotulo.c_str(), comMilhares(cena->malha->getQuantPontos()).c_str(),
                     carga.count());
+        cenas.push_back(std::move(*cena));
+    }
 
-        medirNosso(relatorio, *cena, 0, linhaNossa);
-        medirNosso(relatorio, *cena, 1, linhaNossa1);
-        medirReferencia(relatorio, *cena, linhaReferencia);
+    for (int rodada = 1; rodada <= configuracao.rodadas; ++rodada) {
+        relatorio.ultimaRodada = rodada == configuracao.rodadas;
+        for (const Cena& cena : cenas) {
+            std::printf("\nRound %d of %d, %s\n", rodada, configuracao.rodadas,
+                        cena.rotulo.c_str());
+            medirNosso(relatorio, cena, 0, linhaNossa);
+            medirNosso(relatorio, cena, 1, linhaNossa1);
+            medirReferencia(relatorio, cena, linhaReferencia);
 #if GOURAUD_BENCH_COM_ALLEGRO
-        medirAllegro(relatorio, *cena, linhaAllegro, erroAllegro);
+            medirAllegro(relatorio, cena, linhaAllegro, erroAllegro);
 #else
-        Medida semAllegro;
-        semAllegro.notas.push_back(erroAllegro);
-        relatorio.imprimir(linhaAllegro, semAllegro);
-        relatorio.anotar(cena->rotulo, linhaAllegro, std::move(semAllegro));
+            Medida semAllegro;
+            semAllegro.notas.push_back(erroAllegro);
+            relatorio.imprimir(linhaAllegro, semAllegro);
+            relatorio.anotar(cena.rotulo, linhaAllegro, std::move(semAllegro));
 #endif
-        for (const int threads : kThreadsLlvmpipe) {
+            for (const int threads : kThreadsLlvmpipe) {
 #if GOURAUD_BENCH_COM_OSMESA
-            medirOsmesa(relatorio, *cena, threads, linhaOsmesa(threads));
+                medirOsmesa(relatorio, cena, threads, linhaOsmesa(threads));
 #else
-            Medida semOsmesa;
-            semOsmesa.notas.push_back("not built: pkg-config found no osmesa when configuring");
-            relatorio.imprimir(linhaOsmesa(threads), semOsmesa);
-            relatorio.anotar(cena->rotulo, linhaOsmesa(threads), std::move(semOsmesa));
+                Medida semOsmesa;
+                semOsmesa.notas.push_back("not built: pkg-config found no osmesa when configuring");
+                relatorio.imprimir(linhaOsmesa(threads), semOsmesa);
+                relatorio.anotar(cena.rotulo, linhaOsmesa(threads), std::move(semOsmesa));
 #endif
+            }
         }
     }
+    relatorio.imprimirTudo();
 
     std::printf("\nTime to first picture: %d run%s of %s %s --imagem OUT.png\n",
                 configuracao.repeticoes, configuracao.repeticoes == 1 ? "" : "s",

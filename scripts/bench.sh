@@ -7,7 +7,7 @@
 #   bash scripts/bench.sh carga --pontos 100000 --triangulos 200000 --repeticoes 3
 #   bash scripts/bench.sh carga --benchmark_filter=carga # Google Benchmark flags work too
 #   bash scripts/bench.sh renderizador                   # whole frames against the reference, Allegro 4, Mesa
-#   bash scripts/bench.sh renderizador --quadros 50 --imagens /tmp/quadros
+#   bash scripts/bench.sh renderizador --quadros 50 --rodadas 5 --imagens /tmp/quadros
 # Options without a first word go to the loader's benchmark, as they always did:
 #   bash scripts/bench.sh --pontos 100000 --triangulos 200000 --repeticoes 3
 # The renderer's benchmark needs Mesa's OSMesa (libosmesa6-dev, installed here when missing) and
