@@ -920,9 +920,11 @@ int main(int argc, char** argv) {
     }
     relatorio.imprimirTudo();
 
-    std::printf("\nTime to first picture: %d run%s of %s %s --imagem OUT.png\n",
-                configuracao.repeticoes, configuracao.repeticoes == 1 ? "" : "s",
-                configuracao.visualizador.c_str(), configuracao.malhaGrande.c_str());
+    std::printf(
+        "\nTime to first picture: %d run%s of %s %s --imagem OUT.png\n", configuracao.repeticoes,
+        configuracao.repeticoes == 1 ? "" : "s",
+        configuracao.visualizador.empty() ? "visualizador" : configuracao.visualizador.c_str(),
+        configuracao.malhaGrande.c_str());
     std::fflush(stdout);
     const PrimeiraImagem primeira = medirPrimeiraImagem(configuracao);
     if (primeira.tempos) {
