@@ -1,11 +1,49 @@
 #!/usr/bin/env bash
-# Reproduces the benchmark table in one command: installs the dependencies, builds Release in
-# build/ and runs build/bench/gouraud_bench with every argument passed through, e.g.
-#   bash scripts/bench.sh                                   # 1,000,000 points, 2,000,000 triangles
+# Reproduces the benchmark tables in one command: installs the dependencies, builds Release in
+# build/ and runs the benchmarks, the loader's (build/bench/gouraud_bench) and the renderer's
+# (build/bench/visualizador_bench). A first argument picks one; the rest go to it:
+#   bash scripts/bench.sh                                # both, with their defaults
+#   bash scripts/bench.sh carga                          # the loader: 1,000,000 points, 2,000,000 triangles
+#   bash scripts/bench.sh carga --pontos 100000 --triangulos 200000 --repeticoes 3
+#   bash scripts/bench.sh carga --benchmark_filter=carga # Google Benchmark flags work too
+#   bash scripts/bench.sh renderizador                   # whole frames against the reference, Allegro 4, Mesa
+#   bash scripts/bench.sh renderizador --quadros 50 --rodadas 5 --imagens /tmp/quadros
+# Options without a first word go to the loader's benchmark, as they always did:
 #   bash scripts/bench.sh --pontos 100000 --triangulos 200000 --repeticoes 3
-#   bash scripts/bench.sh --benchmark_filter=carga          # Google Benchmark flags work too
+# The renderer's benchmark needs Mesa's OSMesa (libosmesa6-dev, installed here when missing) and
+# the bunny subdivided four times, which is made in build/ when missing (python3, about 3 s).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/install-deps.sh"
+
+qual=ambos
+case "${1:-}" in
+  carga|renderizador) qual=$1; shift ;;
+  "") ;;
+  *) qual=carga ;;
+esac
+
+extras=()
+if [ "$qual" != carga ]; then
+  extras+=(libosmesa6-dev)
+  command -v python3 >/dev/null || extras+=(python3)
+fi
+bash "$root/scripts/install-deps.sh" "${extras[@]}"
 bash "$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=Release -DGOURAUD_BENCH=ON
-exec "$root/build/bench/gouraud_bench" "$@"
+
+if [ "$qual" = carga ]; then
+  exec "$root/build/bench/gouraud_bench" "$@"
+fi
+if [ "$qual" = ambos ]; then
+  "$root/build/bench/gouraud_bench"
+  echo
+fi
+
+malha="$root/build/coelho-940k.txt"
+if [ ! -s "$malha" ]; then
+  subdividir="$root/../shared/tools/subdividir.py"
+  [ -f "$subdividir" ] || { echo "bench: $subdividir is missing: cannot make $malha" >&2; exit 1; }
+  echo "bench: making $malha (the bunny subdivided four times, 940,544 triangles)"
+  python3 "$subdividir" "$root/exemplos/bunny.txt" 4 >"$malha.tmp"
+  mv "$malha.tmp" "$malha"
+fi
+exec "$root/build/bench/visualizador_bench" --malha "$malha" "$@"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need, skipping the
-# download when every one is already present.
+# Installs the Debian packages the build, the program and the tests need, and any further ones
+# named as arguments (scripts/bench.sh adds the benchmark's peers), skipping the download when
+# every one is already present.
 set -euo pipefail
 
 PACKAGES=(
@@ -9,6 +10,7 @@ PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xdotool x11-utils x11-apps imagemagick
+  "$@"
 )
 
 missing=()
