@@ -133,10 +133,7 @@ std::uint16_t empacotar(double r, double g, double b) {
 }
 
 // A corner's position in 2^-48 pixel.
-struct PosicaoExata {
-    std::int64_t x;
-    std::int64_t y;
-};
+using PosicaoExata = Renderizador::PosicaoExata;
 
 // One edge s -> e of a triangle oriented so that its inside is where every edge value is
 // positive. The value at a pixel centre p is (e - s) x (p - s) = dx (py - sy) - dy (px - sx).
@@ -272,9 +269,12 @@ struct Cobertura {
 
     // False for a triangle of zero area, which draws nothing.
     bool montar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c) {
-        pa = PosicaoExata{paraInteiro(a.x), paraInteiro(a.y)};
-        const PosicaoExata pb{paraInteiro(b.x), paraInteiro(b.y)};
-        const PosicaoExata pc{paraInteiro(c.x), paraInteiro(c.y)};
+        return montar(PosicaoExata{paraInteiro(a.x), paraInteiro(a.y)},
+                      PosicaoExata{paraInteiro(b.x), paraInteiro(b.y)},
+                      PosicaoExata{paraInteiro(c.x), paraInteiro(c.y)});
+    }
+    bool montar(const PosicaoExata& a, const PosicaoExata& pb, const PosicaoExata& pc) {
+        pa = a;
         area = static_cast<Int128>(pb.x - pa.x) * (pc.y - pa.y) -
                static_cast<Int128>(pb.y - pa.y) * (pc.x - pa.x);
         p1 = area > 0 ? pb : pc;
@@ -518,6 +518,7 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
     }
     vertices.resize(ordem.size());
     grossas.resize(ordem.size());
+    exatas.resize(ordem.size());
     sobreviventes.resize(static_cast<std::size_t>(triangulos));
     quantLotes = (triangulos + kPorLote - 1) / kPorLote;
     contagem.resize(static_cast<std::size_t>(quantLotes) * kQuantFaixas);
@@ -620,6 +621,7 @@ void Renderizador::processarVertices(int lote) {
             PosicaoGrossa& grossa = grossas[posicao];
             if (seguro.lane(lane)) {
                 grossa = PosicaoGrossa{piso(v.x * kEscalaGrossa), piso(v.y * kEscalaGrossa)};
+                exatas[posicao] = PosicaoExata{paraInteiro(v.x), paraInteiro(v.y)};
             } else {
                 grossa = PosicaoGrossa{kMarca, frente.lane(lane) ? 0 : kMarca};
             }
@@ -663,9 +665,9 @@ std::pair<int, int> Renderizador::linhasRecortado(int i) const {
 std::int32_t Renderizador::pixelUnico(int i, int x, int y) const {
     const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
     Cobertura cobertura;
-    if (!cobertura.montar(vertices[static_cast<std::size_t>(canto[0])],
-                          vertices[static_cast<std::size_t>(canto[1])],
-                          vertices[static_cast<std::size_t>(canto[2])]) ||
+    if (!cobertura.montar(exatas[static_cast<std::size_t>(canto[0])],
+                          exatas[static_cast<std::size_t>(canto[1])],
+                          exatas[static_cast<std::size_t>(canto[2])]) ||
         !cobertura.dentro(x, y)) {
         return kNenhumPixel;
     }

@@ -20,6 +20,11 @@
 // Once the first frame is drawn, drawing again allocates nothing.
 class Renderizador {
 public:
+    // A screen position in 2^-48 pixel, where the exact inside tests work.
+    struct PosicaoExata {
+        std::int64_t x;
+        std::int64_t y;
+    };
     // What the vertex stage gives one point: its screen position, 1/cn and colour, in one
     // record so that a triangle reads its corners from three cache lines. A point that needs
     // clipping has x NaN: behind the near plane it also has iz 0; in front, but too far off
@@ -91,6 +96,9 @@ private:
         std::int32_t y;
     };
     std::vector<PosicaoGrossa> grossas;
+    // Each point's screen position in 2^-48 pixel (rounded towards zero), where it needs no
+    // clipping: what the exact inside tests of the sorting read.
+    std::vector<PosicaoExata> exatas;
 
     // Per batch of triangles, from the batch's first position: the triangles that may draw
     // something, with their first and last band; and how many there are.
