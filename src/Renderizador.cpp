@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
@@ -679,44 +682,132 @@ void Renderizador::classificarTriangulos(int lote) {
     const int fim = std::min(malha.getQuantTriangulos(), inicio + kPorLote);
     std::int32_t* contagemLote = &contagem[static_cast<std::size_t>(lote) * kQuantFaixas];
     std::fill(contagemLote, contagemLote + kQuantFaixas, 0);
-    // The batch's triangles that can draw something are listed from its own first position on;
-    // each is written in any case and kept by advancing past it, without a branch.
+    // The batch's triangles that can draw something are listed, in file order, from the batch's
+    // own first position on.
     Sobrevivente* saida = &sobreviventes[static_cast<std::size_t>(inicio)];
     int quantos = 0;
-    for (int i = inicio; i < fim; ++i) {
+    // Lists triangle i, whose candidate pixels lie in [i0, i1] x [j0, j1] (not empty), unless it
+    // has a single candidate that it does not cover.
+    const auto registrar = [&](int i, int i0, int i1, int j0, int j1) {
+        std::int32_t pixel = kVariosPixels;
+        if (j0 == j1 && i0 == i1) {
+            pixel = pixelUnico(i, i0, j0);
+            if (pixel == kNenhumPixel) {
+                return;
+            }
+        }
+        const int f0 = j0 / kLinhasPorFaixa;
+        const int f1 = j1 / kLinhasPorFaixa;
+        saida[quantos++] =
+            Sobrevivente{i, static_cast<std::int16_t>(f0), static_cast<std::int16_t>(f1), pixel};
+        for (int f = f0; f <= f1; ++f) {
+            ++contagemLote[f];
+        }
+    };
+    // A triangle with a corner to clip: its rows come from the clipped polygon, unless all three
+    // corners are behind the near plane.
+    const auto recortado = [&](int i) {
+        const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
+        if (grossas[static_cast<std::size_t>(canto[0])].y == kMarca &&
+            grossas[static_cast<std::size_t>(canto[1])].y == kMarca &&
+            grossas[static_cast<std::size_t>(canto[2])].y == kMarca) {
+            return;
+        }
+        const auto [j0, j1] = linhasRecortado(i);
+        if (j0 <= j1) {
+            // Its columns play no part: two of them keep it off the single-pixel test.
+            registrar(i, 0, 1, j0, j1);
+        }
+    };
+    int i = inicio;
+#if defined(__SSE2__)
+    // Four triangles at a time: their candidate boxes in four 32-bit lanes.
+    const __m128i marca = _mm_set1_epi32(kMarca);
+    const __m128i meioPixel = _mm_set1_epi32(kMeioPixelGrosso);
+    const __m128i ultimaColuna = _mm_set1_epi32(kLargura - 1);
+    const __m128i ultimaLinha = _mm_set1_epi32(kAltura - 1);
+    const auto menor = [](__m128i a, __m128i b) {
+        const __m128i aMaior = _mm_cmpgt_epi32(a, b);
+        return _mm_or_si128(_mm_and_si128(aMaior, b), _mm_andnot_si128(aMaior, a));
+    };
+    const auto maior = [](__m128i a, __m128i b) {
+        const __m128i aMaior = _mm_cmpgt_epi32(a, b);
+        return _mm_or_si128(_mm_and_si128(aMaior, a), _mm_andnot_si128(aMaior, b));
+    };
+    // ceil((v - 128) / 256), at least 0; and floor((v - 128) / 256), at most `limite`.
+    const auto primeiro = [&](__m128i v) {
+        const __m128i p = _mm_sub_epi32(_mm_setzero_si128(),
+                                        _mm_srai_epi32(_mm_sub_epi32(meioPixel, v), kBitsGrossos));
+        return _mm_andnot_si128(_mm_srai_epi32(p, 31), p);
+    };
+    const auto ultimo = [&](__m128i v, __m128i limite) {
+        return menor(limite, _mm_srai_epi32(_mm_sub_epi32(v, meioPixel), kBitsGrossos));
+    };
+    const std::int64_t* posicoes = reinterpret_cast<const std::int64_t*>(grossas.data());
+    // Corner k (0, 1, 2) of the four triangles: x in one vector, y in another.
+    const auto canto4 = [&](const std::int32_t* c, int k, __m128i& x, __m128i& y) {
+        const __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[k]]));
+        const __m128i p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[3 + k]]));
+        const __m128i p2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[6 + k]]));
+        const __m128i p3 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[9 + k]]));
+        const __m128i p01 = _mm_unpacklo_epi32(p0, p1);  // x0 x1 y0 y1
+        const __m128i p23 = _mm_unpacklo_epi32(p2, p3);  // x2 x3 y2 y3
+        x = _mm_unpacklo_epi64(p01, p23);
+        y = _mm_unpackhi_epi64(p01, p23);
+    };
+    alignas(16) std::int32_t i0[4];
+    alignas(16) std::int32_t i1[4];
+    alignas(16) std::int32_t j0[4];
+    alignas(16) std::int32_t j1[4];
+    for (; i + 4 <= fim; i += 4) {
+        const std::int32_t* c = &indices[static_cast<std::size_t>(i) * 3];
+        __m128i xa, ya, xb, yb, xc, yc;
+        canto4(c, 0, xa, ya);
+        canto4(c, 1, xb, yb);
+        canto4(c, 2, xc, yc);
+        const __m128i marcados =
+            _mm_or_si128(_mm_cmpeq_epi32(xa, marca),
+                         _mm_or_si128(_mm_cmpeq_epi32(xb, marca), _mm_cmpeq_epi32(xc, marca)));
+        const __m128i c0 = primeiro(menor(menor(xa, xb), xc));
+        const __m128i c1 = ultimo(maior(maior(xa, xb), xc), ultimaColuna);
+        const __m128i l0 = primeiro(menor(menor(ya, yb), yc));
+        const __m128i l1 = ultimo(maior(maior(ya, yb), yc), ultimaLinha);
+        const __m128i vazios = _mm_or_si128(_mm_cmpgt_epi32(c0, c1), _mm_cmpgt_epi32(l0, l1));
+        const int especiais = _mm_movemask_ps(_mm_castsi128_ps(marcados));
+        const int vivos =
+            _mm_movemask_ps(_mm_castsi128_ps(_mm_andnot_si128(vazios, _mm_set1_epi32(-1)))) &
+            ~especiais;
+        if ((especiais | vivos) == 0) {
+            continue;
+        }
+        _mm_store_si128(reinterpret_cast<__m128i*>(i0), c0);
+        _mm_store_si128(reinterpret_cast<__m128i*>(i1), c1);
+        _mm_store_si128(reinterpret_cast<__m128i*>(j0), l0);
+        _mm_store_si128(reinterpret_cast<__m128i*>(j1), l1);
+        for (int k = 0; k < 4; ++k) {
+            if (((especiais >> k) & 1) != 0) {
+                recortado(i + k);
+            } else if (((vivos >> k) & 1) != 0) {
+                registrar(i + k, i0[k], i1[k], j0[k], j1[k]);
+            }
+        }
+    }
+#endif
+    for (; i < fim; ++i) {
         const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
         const PosicaoGrossa& a = grossas[static_cast<std::size_t>(canto[0])];
         const PosicaoGrossa& b = grossas[static_cast<std::size_t>(canto[1])];
         const PosicaoGrossa& c = grossas[static_cast<std::size_t>(canto[2])];
-        int i0 = 0;
-        int i1 = -1;
-        int j0 = 0;
-        int j1 = -1;
-        if (a.x != kMarca && b.x != kMarca && c.x != kMarca) [[likely]] {
-            i0 = primeiroPixelGrosso(std::min({a.x, b.x, c.x}));
-            i1 = ultimoPixelGrosso(std::max({a.x, b.x, c.x}), kLargura);
-            j0 = primeiroPixelGrosso(std::min({a.y, b.y, c.y}));
-            j1 = ultimoPixelGrosso(std::max({a.y, b.y, c.y}), kAltura);
-            j1 = i0 > i1 ? -1 : j1;
-        } else if (a.y != kMarca || b.y != kMarca || c.y != kMarca) {
-            std::tie(j0, j1) = linhasRecortado(i);
+        if (a.x == kMarca || b.x == kMarca || c.x == kMarca) {
+            recortado(i);
+            continue;
         }
-        // A triangle that draws nothing keeps band 0 with a count of 0 (j0 may be off screen).
-        int vale = j0 <= j1 ? 1 : 0;
-        // A triangle with one candidate pixel is decided here: it goes on only if it covers it.
-        std::int32_t pixel = kVariosPixels;
-        if (vale != 0 && j0 == j1 && i0 == i1) {
-            pixel = pixelUnico(i, i0, j0);
-            vale = pixel != kNenhumPixel ? 1 : 0;
-        }
-        const int f0 = vale != 0 ? j0 / kLinhasPorFaixa : 0;
-        const int f1 = vale != 0 ? j1 / kLinhasPorFaixa : 0;
-        saida[quantos] =
-            Sobrevivente{i, static_cast<std::int16_t>(f0), static_cast<std::int16_t>(f1), pixel};
-        quantos += vale;
-        contagemLote[f0] += vale;
-        for (int f = f0 + 1; f <= f1; ++f) {
-            ++contagemLote[f];
+        const int c0 = primeiroPixelGrosso(std::min({a.x, b.x, c.x}));
+        const int c1 = ultimoPixelGrosso(std::max({a.x, b.x, c.x}), kLargura);
+        const int l0 = primeiroPixelGrosso(std::min({a.y, b.y, c.y}));
+        const int l1 = ultimoPixelGrosso(std::max({a.y, b.y, c.y}), kAltura);
+        if (c0 <= c1 && l0 <= l1) {
+            registrar(i, c0, c1, l0, l1);
         }
     }
     quantSobreviventes[static_cast<std::size_t>(lote)] = quantos;
