@@ -3,14 +3,17 @@
 // straightforward reference on any number of threads.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <random>
 #include <sstream>
 #include <string>
@@ -27,6 +30,16 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 #include "RenderizadorReferencia.h"
+
+// Every allocation of the test program is counted, to show that drawing again allocates nothing.
+std::atomic<long> alocacoes{0};
+void* operator new(std::size_t tamanho) {
+    alocacoes.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(tamanho == 0 ? 1 : tamanho)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -331,7 +344,9 @@ TEST(QuadroDiferencialTest, MesmoQuadroQueAReferenciaEmQualquerNumeroDeThreads) 
                 renderizador.desenhar(cena.camera, cena.projecao, q);
                 EXPECT_EQ(diferenca(q, referencia), "")
                     << "scene " << k << ", " << threads << " threads";
+                const long antes = alocacoes.load();
                 renderizador.desenhar(cena.camera, cena.projecao, q);  // a frame over a frame
+                EXPECT_EQ(alocacoes.load(), antes) << "drawing again allocated";
                 EXPECT_EQ(diferenca(q, referencia), "") << "scene " << k << " redrawn";
             }
         }
