@@ -12,7 +12,7 @@ echo "== Release build: program, unit and end-to-end tests"
 bash scripts/build.sh "$root/build" -DCMAKE_BUILD_TYPE=Release
 (cd build && ctest --output-on-failure -j "$(nproc)")
 
-echo "== Fuzzing the scene loader against the stream reference for ${FUZZ_SECONDS} s"
+echo "== Fuzzing the scene loader against the stream reference, and drawing what loads, for ${FUZZ_SECONDS} s"
 CXX=clang++ bash scripts/build.sh "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DGOURAUD_FUZZ=ON -DGOURAUD_PROGRAM=OFF -DGOURAUD_TESTS=OFF -DGOURAUD_BENCH=OFF
 corpus=$(mktemp -d)
