@@ -47,6 +47,8 @@ Malha::Malha(Gouraud& cena)
         }
     }
 
+    Ponto minimo;
+    Ponto maximo;
     if (quantPontos > 0) {
         minimo = maximo = pontos[0];
         for (int i = 1; i < quantPontos; ++i) {
@@ -73,7 +75,5 @@ const Vetor* Malha::getNormal(int i) const {
     return temNormal[static_cast<std::size_t>(i)] != 0 ? &normais[static_cast<std::size_t>(i)]
                                                        : nullptr;
 }
-const Ponto& Malha::getMinimo() const { return minimo; }
-const Ponto& Malha::getMaximo() const { return maximo; }
 const Ponto& Malha::getCentro() const { return centro; }
 double Malha::getDiagonal() const { return diagonal; }

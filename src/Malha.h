@@ -27,10 +27,8 @@ public:
     // Unit normal of point i (0 <= i < quantPontos), or nullptr when it has none.
     const Vetor* getNormal(int i) const;
 
-    // Corners of the points' axis-aligned bounding box (the origin for an empty mesh).
-    const Ponto& getMinimo() const;
-    const Ponto& getMaximo() const;
-    // Centre of the bounding box: (minimo + maximo) / 2 per axis.
+    // Centre of the points' axis-aligned bounding box, (least + greatest) / 2 per axis (the
+    // origin for an empty mesh).
     const Ponto& getCentro() const;
     // Length of the bounding box's diagonal.
     double getDiagonal() const;
@@ -42,8 +40,6 @@ private:
     const Triangulo* triangulos;
     std::vector<Vetor> normais;
     std::vector<std::uint8_t> temNormal;
-    Ponto minimo;
-    Ponto maximo;
     Ponto centro;
     double diagonal = 0.0;
 };
