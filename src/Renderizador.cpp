@@ -20,7 +20,7 @@ constexpr int kLargura = Quadro::kLargura;
 constexpr int kAltura = Quadro::kAltura;
 
 // Screen positions are held as integers in units of 2^-48 pixel: exact for every double of
-// magnitude 16 or more, and within 2^-49 pixel below that.
+// magnitude 16 or more, and less than 2^-48 pixel nearer zero below that.
 constexpr int kBitsFracao = 48;
 constexpr double kEscala = 281474976710656.0;                           // 2^48
 constexpr double kInversoEscala = 1.0 / kEscala;                        // 2^-48
@@ -57,10 +57,6 @@ constexpr std::int32_t kMeioPixelGrosso = 1 << (kBitsGrossos - 1);
 constexpr std::int32_t kMarca = std::numeric_limits<std::int32_t>::min();
 
 constexpr double kCanalMaximoReal = 255.0;
-constexpr int kPerda5 = 3;
-constexpr int kPerda6 = 2;
-constexpr int kDeslocamentoVermelho = 11;
-constexpr int kDeslocamentoVerde = 5;
 
 // A corner of a triangle to rasterise: screen position in pixels, 1/cn and colour.
 using VerticeTela = Renderizador::Vertice;
@@ -88,7 +84,6 @@ bool precisaRecorte(const VerticeTela& a, const VerticeTela& b, const VerticeTel
     return std::isnan(a.x) || std::isnan(b.x) || std::isnan(c.x);
 }
 
-// First pixel, at least `menor`, whose centre is at or after v (|v| < kLimiteSeguro).
 // floor(v) for |v| < 2^31: conversion truncates towards zero, one comparison corrects it.
 std::int32_t piso(double v) {
     const auto t = static_cast<std::int32_t>(v);
@@ -104,6 +99,7 @@ int ultimoPixelGrosso(std::int32_t maior, int limite) {
     return std::min(limite - 1, (maior - kMeioPixelGrosso) >> kBitsGrossos);
 }
 
+// First pixel, at least `menor`, whose centre is at or after v (|v| < kLimiteSeguro).
 // Conversion truncates towards zero; one comparison turns that into a ceiling or a floor.
 int primeiroPixel(double v, int menor) {
     const double u = v - 0.5;
@@ -128,25 +124,28 @@ int canal(double valor) {
 }
 
 std::uint16_t empacotar(double r, double g, double b) {
-    const auto r5 = static_cast<unsigned>(canal(r)) >> kPerda5;
-    const auto g6 = static_cast<unsigned>(canal(g)) >> kPerda6;
-    const auto b5 = static_cast<unsigned>(canal(b)) >> kPerda5;
-    return static_cast<std::uint16_t>((r5 << kDeslocamentoVermelho) | (g6 << kDeslocamentoVerde) |
-                                      b5);
+    return Quadro::empacotar(canal(r), canal(g), canal(b));
 }
 
 // A corner's position in 2^-48 pixel.
 using PosicaoExata = Renderizador::PosicaoExata;
 
-// One edge s -> e of a triangle oriented so that its inside is where every edge value is
-// positive. The value at a pixel centre p is (e - s) x (p - s) = dx (py - sy) - dy (px - sx).
+// Whether the centre (px, py), in 2^-48 pixel, is inside the edge s -> e of a triangle whose
+// corners run so that its area is positive: the edge value (e - s) x (p - s) is positive, or 0
+// on a top edge (horizontal, inside below) or a left edge. Exact, in 128 bits.
+bool dentroDaAresta(const PosicaoExata& s, const PosicaoExata& e, std::int64_t px,
+                    std::int64_t py) {
+    const std::int64_t dx = e.x - s.x;
+    const std::int64_t dy = e.y - s.y;
+    const Int128 valor =
+        static_cast<Int128>(dx) * (py - s.y) - static_cast<Int128>(dy) * (px - s.x);
+    return valor > 0 || (valor == 0 && (dy < 0 || (dy == 0 && dx > 0)));
+}
+
+// One edge s -> e of a triangle of positive area, with a quick value stepped across its box.
 struct Aresta {
-    std::int64_t dx;
-    std::int64_t dy;
-    std::int64_t sx;
-    std::int64_t sy;
-    // A centre exactly on a top edge (horizontal, inside below) or a left edge belongs to it.
-    bool topoEsquerda;
+    PosicaoExata s;
+    PosicaoExata e;
     // The quick value at 2^-16 pixel, in 2^-32 square pixel, and its steps per pixel.
     std::int64_t rapido;
     std::int64_t passoX;
@@ -154,13 +153,8 @@ struct Aresta {
     // Bound on how far the quick value can be from the exact one over the triangle's box.
     std::int64_t folga;
 
-    // Whether the centre (px, py), in 2^-48 pixel, is inside this edge, exactly.
-    bool dentroExato(std::int64_t px, std::int64_t py) const {
-        const Int128 valor =
-            static_cast<Int128>(dx) * (py - sy) - static_cast<Int128>(dy) * (px - sx);
-        return valor > 0 || (valor == 0 && topoEsquerda);
-    }
-    // Same answer from the quick value when it is clear of the bound, exactly otherwise.
+    // Whether the centre (px, py) is inside this edge: from the quick value when it is clear of
+    // the bound, exactly otherwise.
     bool dentro(std::int64_t valorRapido, std::int64_t px, std::int64_t py) const {
         if (valorRapido > folga) {
             return true;
@@ -168,18 +162,15 @@ struct Aresta {
         if (valorRapido < -folga) {
             return false;
         }
-        return dentroExato(px, py);
+        return dentroDaAresta(s, e, px, py);
     }
 };
 
 Aresta montarAresta(const PosicaoExata& s, const PosicaoExata& e, int i0, int j0,
                     std::int64_t larguraCaixa, std::int64_t alturaCaixa) {
     Aresta a{};
-    a.dx = e.x - s.x;
-    a.dy = e.y - s.y;
-    a.sx = s.x;
-    a.sy = s.y;
-    a.topoEsquerda = a.dy < 0 || (a.dy == 0 && a.dx > 0);
+    a.s = s;
+    a.e = e;
     const std::int64_t sx = s.x >> kCorteRapido;
     const std::int64_t sy = s.y >> kCorteRapido;
     const std::int64_t dx = (e.x >> kCorteRapido) - sx;
@@ -252,20 +243,16 @@ bool dentroExato(const PosicaoExata& p0, const PosicaoExata& p1, const PosicaoEx
                  int j) {
     const std::int64_t px = (2 * std::int64_t{i} + 1) * kMeioPixel;
     const std::int64_t py = (2 * std::int64_t{j} + 1) * kMeioPixel;
-    const auto lado = [px, py](const PosicaoExata& s, const PosicaoExata& e) {
-        const std::int64_t dx = e.x - s.x;
-        const std::int64_t dy = e.y - s.y;
-        const Int128 valor =
-            static_cast<Int128>(dx) * (py - s.y) - static_cast<Int128>(dy) * (px - s.x);
-        return valor > 0 || (valor == 0 && (dy < 0 || (dy == 0 && dx > 0)));
-    };
-    return lado(p1, p2) && lado(p2, p0) && lado(p0, p1);
+    return dentroDaAresta(p1, p2, px, py) && dentroDaAresta(p2, p0, px, py) &&
+           dentroDaAresta(p0, p1, px, py);
 }
 
-// What the exact inside tests of a triangle need: its corners in 2^-48 pixel, in the order that
-// makes its area positive, and that area.
+// What the exact inside tests of a triangle need: its corners in 2^-48 pixel (pa, pb, pc), the
+// same in the order that makes its area positive (pa, p1, p2), and twice its signed area.
 struct Cobertura {
     PosicaoExata pa;
+    PosicaoExata pb;
+    PosicaoExata pc;
     PosicaoExata p1;
     PosicaoExata p2;
     Int128 area;
@@ -276,8 +263,10 @@ struct Cobertura {
                       PosicaoExata{paraInteiro(b.x), paraInteiro(b.y)},
                       PosicaoExata{paraInteiro(c.x), paraInteiro(c.y)});
     }
-    bool montar(const PosicaoExata& a, const PosicaoExata& pb, const PosicaoExata& pc) {
+    bool montar(const PosicaoExata& a, const PosicaoExata& b, const PosicaoExata& c) {
         pa = a;
+        pb = b;
+        pc = c;
         area = static_cast<Int128>(pb.x - pa.x) * (pc.y - pa.y) -
                static_cast<Int128>(pb.y - pa.y) * (pc.x - pa.x);
         p1 = area > 0 ? pb : pc;
@@ -322,8 +311,8 @@ void rasterizar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c
     const PosicaoExata& pa = cobertura.pa;
     const PosicaoExata& p1 = cobertura.p1;
     const PosicaoExata& p2 = cobertura.p2;
-    const PosicaoExata pb{paraInteiro(b.x), paraInteiro(b.y)};
-    const PosicaoExata pc{paraInteiro(c.x), paraInteiro(c.y)};
+    const PosicaoExata& pb = cobertura.pb;
+    const PosicaoExata& pc = cobertura.pc;
     const std::int64_t minX = std::min({pa.x, pb.x, pc.x});
     const std::int64_t minY = std::min({pa.y, pb.y, pc.y});
     const std::int64_t larguraCaixa =
