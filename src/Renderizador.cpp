@@ -839,7 +839,9 @@ void Renderizador::desenharFaixa(int faixa) {
         if (entrada.pixel >= 0) {
             // Its one pixel, already known to be covered.
             Cobertura cobertura;
-            cobertura.montar(a, b, c);
+            cobertura.montar(exatas[static_cast<std::size_t>(entrada.a)],
+                             exatas[static_cast<std::size_t>(entrada.b)],
+                             exatas[static_cast<std::size_t>(entrada.c)]);
             const int y = entrada.pixel / kLargura;
             Sombreador(a, b, c, cobertura.area)
                 .pixel(entrada.pixel - y * kLargura, y, quadro->linhaCor(y),
