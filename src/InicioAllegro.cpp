@@ -1,10 +1,45 @@
-#include "FalhaAllegro.h"
+#include "InicioAllegro.h"
 
 #include <allegro.h>
 
 #include <iostream>
 
-void FalhaAllegro::relatar(const char* programa, const char* etapa) {
+namespace {
+
+constexpr int kLarguraTela = 640;
+constexpr int kAlturaTela = 480;
+constexpr int kProfundidadeCor = 16;
+// No minimum size is asked for the virtual screen.
+constexpr int kTamanhoVirtual = 0;
+
+}  // namespace
+
+bool InicioAllegro::iniciar(const char* programa, std::initializer_list<int> placas) {
+    if (allegro_init() != 0) {
+        relatarFalha(programa, "allegro_init");
+        return false;
+    }
+    set_color_depth(kProfundidadeCor);
+    bool modo = false;
+    for (const int placa : placas) {
+        if (set_gfx_mode(placa, kLarguraTela, kAlturaTela, kTamanhoVirtual, kTamanhoVirtual) == 0) {
+            modo = true;
+            break;
+        }
+    }
+    const char* falha = !modo                     ? "set_gfx_mode"
+                        : install_timer() != 0    ? "install_timer"
+                        : install_keyboard() != 0 ? "install_keyboard"
+                                                  : nullptr;
+    if (falha != nullptr) {
+        relatarFalha(programa, falha);
+        allegro_exit();
+        return false;
+    }
+    return true;
+}
+
+void InicioAllegro::relatarFalha(const char* programa, const char* etapa) {
     std::cerr << programa << ": " << etapa << " failed: ";
     if (allegro_error[0] != '\0') {
         std::cerr << allegro_error;

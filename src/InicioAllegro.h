@@ -1,12 +1,20 @@
-#ifndef GOURAUD_FALHA_ALLEGRO_H
-#define GOURAUD_FALHA_ALLEGRO_H
+#ifndef GOURAUD_INICIO_ALLEGRO_H
+#define GOURAUD_INICIO_ALLEGRO_H
 
-// How the two programs report a graphics library start-up step that failed.
-class FalhaAllegro {
+#include <initializer_list>
+
+// How the two programs bring up the graphics library, and report a step that failed.
+class InicioAllegro {
 public:
+    // Calls allegro_init, set_color_depth(16), set_gfx_mode for a 640 x 480 screen with each
+    // driver of `placas` in turn until one works, install_timer and install_keyboard. True when
+    // all of that worked; otherwise reports the failed step under `programa`, shuts the library
+    // down again and returns false.
+    static bool iniciar(const char* programa, std::initializer_list<int> placas);
+
     // Writes "PROGRAMA: ETAPA failed: REASON" as one line on standard error, the reason being
     // the library's own, or that no display could be opened when the library gives none.
-    static void relatar(const char* programa, const char* etapa);
+    static void relatarFalha(const char* programa, const char* etapa);
 };
 
 #endif

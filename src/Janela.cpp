@@ -9,15 +9,15 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 
-#include "FalhaAllegro.h"
 #include "GravadorPng.h"
+#include "InicioAllegro.h"
 
 namespace {
 
 constexpr int kProfundidadeCor = 16;
-constexpr int kSemTamanhoVirtual = 0;
 // Pause between key checks while nothing happens.
 constexpr int kPausaMs = 10;
 constexpr int kCanalMaximo = 255;
@@ -38,41 +38,38 @@ std::atomic<bool>& fecharPedido() {
 
 void aoFechar() { fecharPedido().store(true); }
 
-// Reports a start-up step that failed, under this program's name.
-void relatarFalha(const char* etapa) { FalhaAllegro::relatar("visualizador", etapa); }
-
-// Brings the library up with a 640 x 480 16-bit window (full screen only if no window can be
-// had); false, after saying which step failed, when it cannot.
-bool iniciar() {
-    if (allegro_init() != 0) {
-        relatarFalha("allegro_init");
-        return false;
+// The camera move a key asks for: by its scan code, or by its character for + and - (wherever
+// the keyboard puts them).
+std::optional<Navegacao::Acao> movimento(int codigo, int caractere) {
+    using Acao = Navegacao::Acao;
+    switch (codigo) {
+        case KEY_RIGHT:
+            return Acao::direita;
+        case KEY_LEFT:
+            return Acao::esquerda;
+        case KEY_UP:
+            return Acao::cima;
+        case KEY_DOWN:
+            return Acao::baixo;
+        case KEY_PGUP:
+        case KEY_PLUS_PAD:
+            return Acao::aproximar;
+        case KEY_PGDN:
+        case KEY_MINUS_PAD:
+            return Acao::afastar;
+        case KEY_R:
+            return Acao::restaurar;
+        default:
+            break;
     }
-    set_color_depth(kProfundidadeCor);
-    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, Quadro::kLargura, Quadro::kAltura, kSemTamanhoVirtual,
-                     kSemTamanhoVirtual) != 0 &&
-        set_gfx_mode(GFX_AUTODETECT, Quadro::kLargura, Quadro::kAltura, kSemTamanhoVirtual,
-                     kSemTamanhoVirtual) != 0) {
-        relatarFalha("set_gfx_mode");
-        allegro_exit();
-        return false;
+    if (caractere == '+') {
+        return Acao::aproximar;
     }
-    if (install_timer() != 0) {
-        relatarFalha("install_timer");
-        allegro_exit();
-        return false;
+    if (caractere == '-') {
+        return Acao::afastar;
     }
-    if (install_keyboard() != 0) {
-        relatarFalha("install_keyboard");
-        allegro_exit();
-        return false;
-    }
-    return true;
+    return std::nullopt;
 }
-
-struct LiberaBitmap {
-    void operator()(BITMAP* bitmap) const { destroy_bitmap(bitmap); }
-};
 
 bool arquivoExiste(const std::string& nome) {
     struct stat info {};
@@ -80,6 +77,8 @@ bool arquivoExiste(const std::string& nome) {
 }
 
 }  // namespace
+
+void Janela::LiberaBitmap::operator()(BITMAP* bitmap) const { destroy_bitmap(bitmap); }
 
 Janela::Janela(Renderizador& renderizador, Navegacao& navegacao, const Projecao& projecao,
                int quantTriangulos)
@@ -97,11 +96,6 @@ void Janela::desenhar() {
 }
 
 void Janela::mostrar() {
-    const std::unique_ptr<BITMAP, LiberaBitmap> tela(
-        create_bitmap_ex(kProfundidadeCor, Quadro::kLargura, Quadro::kAltura));
-    if (!tela) {
-        return;
-    }
     const bool mesmoFormato = _rgb_r_shift_16 == kDeslocamentoVermelho &&
                               _rgb_g_shift_16 == kDeslocamentoVerde &&
                               _rgb_b_shift_16 == kDeslocamentoAzul;
@@ -147,7 +141,14 @@ void Janela::salvar() {
 }
 
 int Janela::executar(const std::string& titulo) {
-    if (!iniciar()) {
+    if (!InicioAllegro::iniciar("visualizador", {GFX_AUTODETECT_WINDOWED, GFX_AUTODETECT})) {
+        return 1;
+    }
+    // The picture is put together off screen, then copied to the window in one blit.
+    tela.reset(create_bitmap_ex(kProfundidadeCor, Quadro::kLargura, Quadro::kAltura));
+    if (!tela) {
+        allegro_exit();
+        std::cerr << "visualizador: no memory for the window's picture" << std::endl;
         return 1;
     }
     set_window_title(titulo.c_str());
@@ -179,67 +180,28 @@ int Janela::executar(const std::string& titulo) {
             const int tecla = readkey();
             const int codigo = tecla >> 8;
             const int caractere = tecla & 0xFF;
-            switch (codigo) {
-                case KEY_ESC:
-                    sair = true;
-                    break;
-                case KEY_RIGHT:
-                    navegacao.aplicar(Navegacao::Acao::direita);
-                    desatualizado = true;
-                    break;
-                case KEY_LEFT:
-                    navegacao.aplicar(Navegacao::Acao::esquerda);
-                    desatualizado = true;
-                    break;
-                case KEY_UP:
-                    navegacao.aplicar(Navegacao::Acao::cima);
-                    desatualizado = true;
-                    break;
-                case KEY_DOWN:
-                    navegacao.aplicar(Navegacao::Acao::baixo);
-                    desatualizado = true;
-                    break;
-                case KEY_PGUP:
-                case KEY_PLUS_PAD:
-                    navegacao.aplicar(Navegacao::Acao::aproximar);
-                    desatualizado = true;
-                    break;
-                case KEY_PGDN:
-                case KEY_MINUS_PAD:
-                    navegacao.aplicar(Navegacao::Acao::afastar);
-                    desatualizado = true;
-                    break;
-                case KEY_R:
-                    navegacao.aplicar(Navegacao::Acao::restaurar);
-                    desatualizado = true;
-                    break;
-                case KEY_H:
-                    sobreposicaoVisivel = !sobreposicaoVisivel;
-                    redesenhar = true;
-                    break;
-                case KEY_F12:
-                    if (desatualizado) {
-                        desenhar();
-                        desatualizado = false;
-                    }
-                    salvar();
-                    redesenhar = true;
-                    break;
-                default:
-                    if (caractere == '+') {
-                        navegacao.aplicar(Navegacao::Acao::aproximar);
-                        desatualizado = true;
-                    } else if (caractere == '-') {
-                        navegacao.aplicar(Navegacao::Acao::afastar);
-                        desatualizado = true;
-                    }
-                    break;
+            if (const std::optional<Navegacao::Acao> acao = movimento(codigo, caractere)) {
+                navegacao.aplicar(*acao);
+                desatualizado = true;
+            } else if (codigo == KEY_ESC) {
+                sair = true;
+            } else if (codigo == KEY_H) {
+                sobreposicaoVisivel = !sobreposicaoVisivel;
+                redesenhar = true;
+            } else if (codigo == KEY_F12) {
+                if (desatualizado) {
+                    desenhar();
+                    desatualizado = false;
+                }
+                salvar();
+                redesenhar = true;
             }
         }
         if (sair) {
             break;
         }
     }
+    tela.reset();
     clear_keybuf();
     allegro_exit();
     return 0;

@@ -1,12 +1,15 @@
 #ifndef GOURAUD_JANELA_H
 #define GOURAUD_JANELA_H
 
+#include <memory>
 #include <string>
 
 #include "Navegacao.h"
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Renderizador.h"
+
+struct BITMAP;
 
 // The interactive viewer: a 640 x 480, 16-bit window through Allegro 4 that shows the frames
 // of a Renderizador and walks the camera with the keys (arrows turn, Page Up/Down and +/- move,
@@ -35,6 +38,11 @@ private:
     Projecao projecao;
     int quantTriangulos;
     Quadro quadro;
+    // The window's picture, put together off screen: made once the library is up.
+    struct LiberaBitmap {
+        void operator()(BITMAP* bitmap) const;
+    };
+    std::unique_ptr<BITMAP, LiberaBitmap> tela;
     bool sobreposicaoVisivel = false;
     double milissegundos = 0.0;
     std::string mensagem;

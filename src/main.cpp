@@ -5,17 +5,12 @@
 #include <iostream>
 #include <memory>
 
-#include "FalhaAllegro.h"
+#include "InicioAllegro.h"
 #include "Operadores.h"
 #include "Vetor.h"
 
 namespace {
 
-constexpr int kLarguraTela = 640;
-constexpr int kAlturaTela = 480;
-constexpr int kProfundidadeCor = 16;
-// No minimum size is asked for the virtual screen.
-constexpr int kTamanhoVirtual = 0;
 constexpr int kCanalMaximo = 255;
 // Colour 0 is an opaque black box behind the text; -1 would make it transparent.
 constexpr int kFundoTexto = 0;
@@ -24,31 +19,10 @@ constexpr int kTextoY = 0;
 constexpr char kSaudacao[] = "Hello World!";
 constexpr int kSaidaFalha = 1;
 
-// Reports a start-up step that failed, under this program's name.
-void relatarFalha(const char* etapa) { FalhaAllegro::relatar("gouraud", etapa); }
-
 // Brings up the library, the 640 x 480 16-bit screen, the timer, keyboard and mouse. Returns
 // false, after reporting the failed step, when anything the program relies on could not start.
 bool init() {
-    if (allegro_init() != 0) {
-        relatarFalha("allegro_init");
-        return false;
-    }
-    set_color_depth(kProfundidadeCor);
-    if (set_gfx_mode(GFX_AUTODETECT, kLarguraTela, kAlturaTela, kTamanhoVirtual, kTamanhoVirtual) !=
-        0) {
-        relatarFalha("set_gfx_mode");
-        allegro_exit();
-        return false;
-    }
-    if (install_timer() != 0) {
-        relatarFalha("install_timer");
-        allegro_exit();
-        return false;
-    }
-    if (install_keyboard() != 0) {
-        relatarFalha("install_keyboard");
-        allegro_exit();
+    if (!InicioAllegro::iniciar("gouraud", {GFX_AUTODETECT})) {
         return false;
     }
     // Nothing uses the mouse, so a missing mouse is not a reason to stop.
