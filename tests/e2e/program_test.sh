@@ -21,17 +21,8 @@ readonly START_TIMEOUT=30
 # How long ESC may take to end the program, counted from the key going down.
 readonly ESC_LIMIT=2
 
-failures=0
-pass() { echo "PASS: $*"; }
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-# For a failed check that the later ones depend on: report it and stop here.
-fatal() {
-    fail "$*"
-    exit 1
-}
+# shellcheck source=tests/e2e/relato.sh
+source "$(dirname "${BASH_SOURCE[0]}")/relato.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/gouraud-e2e.XXXXXX") || exit 1
 # Runs at exit before the server is stopped: removes the work folder when everything passed.

@@ -19,16 +19,8 @@ source "$root/scripts/xvfb_lib.sh"
 cena=$root/exemplos/bunny.txt
 readonly START_TIMEOUT=30 KEY_TIMEOUT=10 QUIT_LIMIT=2 CPU_LIMIT=5
 
-failures=0
-pass() { echo "PASS: $*"; }
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-fatal() {
-    fail "$*"
-    exit 1
-}
+# shellcheck source=tests/e2e/relato.sh
+source "$(dirname "${BASH_SOURCE[0]}")/relato.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/visualizador-e2e.XXXXXX") && cd "$work" || exit 1
 # shellcheck disable=SC2317  # called from the EXIT trap
 finish() {
@@ -152,6 +144,19 @@ else
     fail "idle: $cpu % of a core, limit $CPU_LIMIT %"
 fi
 
+
+# Presses F12 and expects visualizador-NUMBER.png in the viewer's folder, the same bytes as the
+# --imagem picture; WHEN says at which point of the test.
+saved_with_f12() {
+    local numero=$1 when=$2
+    press F12
+    if wait_until test -f "keys/visualizador-$numero.png" &&
+        cmp -s "keys/visualizador-$numero.png" ref.png; then
+        pass "F12 $when saved visualizador-$numero.png, the same bytes as --imagem"
+    else
+        fail "F12 $when did not save visualizador-$numero.png equal to the --imagem picture"
+    fi
+}
 # --- H shows the overlay in the top-left text box only; F12 saves the frame without it. ------
 press h
 if wait_changed first.xwd overlay.xwd; then
@@ -171,12 +176,7 @@ if wait_changed first.xwd overlay.xwd; then
 else
     fail "H did not change the picture"
 fi
-press F12
-if wait_until test -f keys/visualizador-001.png && cmp -s keys/visualizador-001.png ref.png; then
-    pass "F12 with the overlay shown saved visualizador-001.png, the same bytes as --imagem"
-else
-    fail "F12 did not save visualizador-001.png equal to the --imagem picture"
-fi
+saved_with_f12 001 "with the overlay shown"
 press h
 wait_same first.xwd now.xwd && pass "H again: the first picture exactly" ||
     fail "H again did not give back the first picture"
@@ -199,12 +199,7 @@ done
 press r
 wait_same first.xwd now.xwd && pass "R after those moves: the first picture exactly" ||
     fail "R did not give back the first picture"
-press F12
-if wait_until test -f keys/visualizador-002.png && cmp -s keys/visualizador-002.png ref.png; then
-    pass "F12 after R saved visualizador-002.png, the same bytes as --imagem"
-else
-    fail "F12 after R did not save visualizador-002.png equal to the --imagem picture"
-fi
+saved_with_f12 002 "after R"
 
 quit_with Escape
 [ ! -s keys/stderr.txt ] && pass "stderr empty" || fail "stderr: $(cat keys/stderr.txt)"

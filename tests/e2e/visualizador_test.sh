@@ -16,12 +16,8 @@ cenas=$root/tests/cenas
 exemplos=$root/exemplos
 readonly MARKER=ouhaisudhsaiudhsaiduhasdiuhias WIDTH=640 HEIGHT=480
 
-failures=0
-pass() { echo "PASS: $*"; }
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=tests/e2e/relato.sh
+source "$(dirname "${BASH_SOURCE[0]}")/relato.sh"
 
 for tool in identify convert timeout realpath; do
     command -v "$tool" >/dev/null || { fail "required tool '$tool' is missing"; exit 1; }
