@@ -80,6 +80,17 @@ bool codificar(png_bytep* linhas, Destino& destino) {
 
 std::string razao(int erro) { return erro != 0 ? std::strerror(erro) : "the PNG encoder failed"; }
 
+// Encodes the rows into the open file and closes it; "" or the reason it failed.
+std::string escreverEFechar(int descritor, png_bytep* linhas) {
+    Destino destino{descritor, 0};
+    const bool ok = codificar(linhas, destino);
+    const int erroFechar = ::close(descritor) != 0 ? errno : 0;
+    if (!ok) {
+        return razao(destino.erro);
+    }
+    return erroFechar != 0 ? std::strerror(erroFechar) : "";
+}
+
 }  // namespace
 
 std::string GravadorPng::gravar(const Quadro& quadro, const std::string& caminho) {
@@ -107,13 +118,7 @@ std::string GravadorPng::gravar(const Quadro& quadro, const std::string& caminho
         if (descritor < 0) {
             return std::strerror(errno);
         }
-        Destino destino{descritor, 0};
-        const bool ok = codificar(linhas.data(), destino);
-        const int erroFechar = ::close(descritor) != 0 ? errno : 0;
-        if (!ok) {
-            return razao(destino.erro);
-        }
-        return erroFechar != 0 ? std::strerror(erroFechar) : "";
+        return escreverEFechar(descritor, linhas.data());
     }
 
     const std::filesystem::path alvo(caminho);
@@ -131,15 +136,8 @@ std::string GravadorPng::gravar(const Quadro& quadro, const std::string& caminho
     const mode_t mascara = ::umask(0);
     ::umask(mascara);
     ::fchmod(descritor, kPermissoesNovas & ~mascara);
-    Destino destino{descritor, 0};
-    const bool ok = codificar(linhas.data(), destino);
-    const int erroFechar = ::close(descritor) != 0 ? errno : 0;
-    std::string erro;
-    if (!ok) {
-        erro = razao(destino.erro);
-    } else if (erroFechar != 0) {
-        erro = std::strerror(erroFechar);
-    } else if (::rename(temporario.c_str(), caminho.c_str()) != 0) {
+    std::string erro = escreverEFechar(descritor, linhas.data());
+    if (erro.empty() && ::rename(temporario.c_str(), caminho.c_str()) != 0) {
         erro = std::strerror(errno);
     }
     if (!erro.empty()) {
