@@ -436,7 +436,7 @@ TEST_F(ArquivoCenaTest, ArquivoDaPastaAtualCarregaComoOTexto) {
 }
 
 TEST(MalhaRealTest, CoelhoEscaneado) {
-    const fs::path caminho = fs::path(GOURAUD_DATA_DIR) / "bunny.txt";
+    const fs::path caminho = fs::path(GOURAUD_EXEMPLOS_DIR) / "bunny.txt";
     ASSERT_TRUE(fs::exists(caminho)) << caminho << " is missing";
     std::ifstream entrada(caminho);
     testing::internal::CaptureStdout();
