@@ -4,8 +4,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <fstream>
 #include <string_view>
 #include <system_error>
+
+#include "Arquivo.h"
 
 namespace {
 
@@ -274,3 +277,17 @@ bool LeitorIluminacao::valido() const { return diagnostico.empty(); }
 const std::string& LeitorIluminacao::getDiagnostico() const { return diagnostico; }
 
 const Iluminacao& LeitorIluminacao::getIluminacao() const { return iluminacao; }
+
+std::string LeitorIluminacao::lerArquivo(const std::string& nome, Iluminacao& iluminacao) {
+    std::ifstream arquivo;
+    const std::string erro = Arquivo::abrir(nome, arquivo);
+    if (!erro.empty()) {
+        return "cannot open the lighting file " + nome + ": " + erro;
+    }
+    const LeitorIluminacao leitor(arquivo);
+    if (!leitor.valido()) {
+        return nome + ": " + leitor.getDiagnostico();
+    }
+    iluminacao = leitor.getIluminacao();
+    return "";
+}

@@ -27,6 +27,11 @@ public:
     // The defaults overridden by the file's settings; the defaults alone when invalid.
     const Iluminacao& getIluminacao() const;
 
+    // Reads the lighting file `nome` into `iluminacao` (left as it was on failure); "" on
+    // success, otherwise one line such as "cannot open the lighting file x.txt: No such file or
+    // directory" or "x.txt: line 3, column 10: Ka of ambiente must not be negative".
+    static std::string lerArquivo(const std::string& nome, Iluminacao& iluminacao);
+
 private:
     Iluminacao iluminacao;
     std::string diagnostico;

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -17,7 +16,7 @@
 #include <vector>
 
 #include "Camera.h"
-#include "Gouraud.h"
+#include "CenaCarregada.h"
 #include "GravadorPng.h"
 #include "Janela.h"
 #include "LeitorIluminacao.h"
@@ -119,20 +118,6 @@ int falha(const std::string& mensagem) {
     return kSaidaFalha;
 }
 
-// Opens `nome` for reading; the reason it cannot be, or "".
-std::string abrir(const std::string& nome, std::ifstream& arquivo) {
-    std::error_code erro;
-    if (std::filesystem::is_directory(nome, erro)) {
-        return std::strerror(EISDIR);
-    }
-    errno = 0;
-    arquivo.open(nome, std::ios::in | std::ios::binary);
-    if (!arquivo.is_open()) {
-        return errno != 0 ? std::strerror(errno) : "it cannot be opened";
-    }
-    return "";
-}
-
 // Draws `quantos` frames after a warm-up one and prints their median, fastest and slowest
 // times in milliseconds; false when standard output refused the line.
 bool medir(Renderizador& renderizador, const Camera& camera, const Projecao& projecao,
@@ -159,36 +144,18 @@ bool medir(Renderizador& renderizador, const Camera& camera, const Projecao& pro
 int executar(const Opcoes& opcoes) {
     Iluminacao iluminacao;
     if (opcoes.iluminacao) {
-        std::ifstream arquivo;
-        const std::string erro = abrir(*opcoes.iluminacao, arquivo);
+        const std::string erro = LeitorIluminacao::lerArquivo(*opcoes.iluminacao, iluminacao);
         if (!erro.empty()) {
-            return falha("cannot open the lighting file " + *opcoes.iluminacao + ": " + erro);
+            return falha(erro);
         }
-        const LeitorIluminacao leitor(arquivo);
-        if (!leitor.valido()) {
-            return falha(*opcoes.iluminacao + ": " + leitor.getDiagnostico());
-        }
-        iluminacao = leitor.getIluminacao();
     }
-
-    std::ifstream arquivo;
-    const std::string erro = abrir(opcoes.cena, arquivo);
-    if (!erro.empty()) {
-        return falha("cannot open the scene " + opcoes.cena + ": " + erro);
+    CenaCarregada carregada(opcoes.cena);
+    if (!carregada.valida()) {
+        return falha(carregada.getErro());
     }
-    Gouraud cena(arquivo);
-    arquivo.close();
-    if (!cena.cenaValida()) {
-        return falha(opcoes.cena + ": " + cena.getDiagnostico());
-    }
-    const std::string problema = Camera::problemaDaCena(cena);
-    if (!problema.empty()) {
-        return falha(opcoes.cena + ": the camera cannot give a picture: " + problema);
-    }
-
-    Malha malha(cena);
-    const Camera camera(cena);
-    const Projecao projecao = Projecao::daCena(cena, malha, camera);
+    const Malha& malha = carregada.getMalha();
+    const Camera& camera = carregada.getCamera();
+    const Projecao& projecao = carregada.getProjecao();
     Renderizador renderizador(malha, iluminacao);
     if (opcoes.quadrosMedidos || opcoes.imagem) {
         Quadro quadro;
