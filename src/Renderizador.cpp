@@ -520,6 +520,8 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
 
 int Renderizador::getQuantThreads() const { return trabalhadores.getQuantidade(); }
 
+void Renderizador::setIluminacao(const Iluminacao& nova) { iluminacao = nova; }
+
 void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,
                                      const Vetor& posicao1, double iz1, const Vetor& cor1,
                                      const Vetor& posicao2, double iz2, const Vetor& cor2,

@@ -48,6 +48,9 @@ public:
     // Number of threads that draw, the caller's included.
     int getQuantThreads() const;
 
+    // Draws the next frames lit by `nova` instead.
+    void setIluminacao(const Iluminacao& nova);
+
     // Draws one screen-space triangle into rows [linha0, linha1) of `quadro` as desenhar does:
     // each corner's (x, y) in pixels (within 4096 of the origin), its 1/cn and its colour
     // (r, g, b). For tests and tools that work on the screen directly.
