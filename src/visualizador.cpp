@@ -182,6 +182,11 @@ int executar(const Opcoes& opcoes) {
     if (!visualizacao.valida()) {
         return falha(visualizacao.getErro());
     }
+    if ((opcoes.quadrosMedidos || opcoes.imagem) &&
+        (opcoes.largura != Quadro::kLargura || opcoes.altura != Quadro::kAltura)) {
+        return falha("a picture of " + std::to_string(opcoes.largura) + "x" +
+                     std::to_string(opcoes.altura) + " is not drawn yet");
+    }
     if (opcoes.quadrosMedidos || opcoes.imagem) {
         Quadro quadro;
         if (opcoes.quadrosMedidos) {
@@ -200,6 +205,11 @@ int executar(const Opcoes& opcoes) {
         return 0;
     }
 
+    // The frame is 640 x 480 until the renderer draws frames of any size.
+    if (opcoes.largura != Quadro::kLargura || opcoes.altura != Quadro::kAltura) {
+        return falha("a window of " + std::to_string(opcoes.largura) + "x" +
+                     std::to_string(opcoes.altura) + " is not drawn yet");
+    }
     Janela janela(visualizacao, opcoes.largura, opcoes.altura);
     const std::string nome = std::filesystem::path(opcoes.cena).filename().string();
     return janela.executar("visualizador - " + nome + " (" + std::to_string(opcoes.largura) + "x" +
