@@ -266,9 +266,16 @@ void Janela::escreverAjuda() {
         }
         larguraEfeito = std::max(larguraEfeito, text_length(font, linha.efeito));
     }
-    const int quantLinhas = static_cast<int>(std::size(kAjuda));
+    // A heading after the first stands half a line apart from the lines above it.
+    int alturaTexto = 0;
+    for (const LinhaAjuda& linha : kAjuda) {
+        if (linha.entrada == nullptr && alturaTexto > 0) {
+            alturaTexto += kAlturaLinhaAjuda / 2;
+        }
+        alturaTexto += kAlturaLinhaAjuda;
+    }
     const int larguraPainel = 2 * kMargemAjuda + larguraEntrada + kEspacoColunas + larguraEfeito;
-    const int alturaPainel = 2 * kMargemAjuda + quantLinhas * kAlturaLinhaAjuda;
+    const int alturaPainel = 2 * kMargemAjuda + alturaTexto;
     // Centred; a window too small for it shows its top-left part.
     const int x0 = std::max(0, (largura - larguraPainel) / 2);
     const int y0 = std::max(0, (altura - alturaPainel) / 2);
@@ -287,6 +294,9 @@ void Janela::escreverAjuda() {
     const int colunaEfeito = colunaEntrada + larguraEntrada + kEspacoColunas;
     int y = y0 + kMargemAjuda;
     for (const LinhaAjuda& linha : kAjuda) {
+        if (linha.entrada == nullptr && y > y0 + kMargemAjuda) {
+            y += kAlturaLinhaAjuda / 2;
+        }
         if (linha.entrada == nullptr) {
             textout_ex(tela.get(), font, linha.efeito, colunaEntrada, y, cinza, kSemFundo);
         } else {
