@@ -17,13 +17,7 @@
 #include "MovimentoRato.h"
 
 enum class Janela::Comando : int {
-    direita,
-    esquerda,
-    cima,
-    baixo,
-    aproximar,
-    afastar,
-    restaurar,
+    mover,
     recarregar,
     sobreposicao,
     ajuda,
@@ -36,32 +30,35 @@ namespace {
 using Comando = Janela::Comando;
 
 // A key: its scan code, or 0 and its character for a key that keyboards put in different
-// places; and what it asks for.
+// places; what it asks for, and the camera's move when that is mover.
 struct Atalho {
     int codigo;
     int caractere;
     Comando comando;
+    Navegacao::Acao acao;
 };
+
+using Acao = Navegacao::Acao;
 
 // The keys. A new key goes here, with its lines in kAjuda and its case in Janela::executar.
 constexpr Atalho kAtalhos[] = {
-    {KEY_RIGHT, 0, Comando::direita},
-    {KEY_LEFT, 0, Comando::esquerda},
-    {KEY_UP, 0, Comando::cima},
-    {KEY_DOWN, 0, Comando::baixo},
-    {KEY_PGUP, 0, Comando::aproximar},
-    {KEY_PLUS_PAD, 0, Comando::aproximar},
-    {0, '+', Comando::aproximar},
-    {KEY_PGDN, 0, Comando::afastar},
-    {KEY_MINUS_PAD, 0, Comando::afastar},
-    {0, '-', Comando::afastar},
-    {KEY_R, 0, Comando::restaurar},
-    {KEY_L, 0, Comando::recarregar},
-    {KEY_H, 0, Comando::sobreposicao},
-    {KEY_F1, 0, Comando::ajuda},
-    {0, '?', Comando::ajuda},
-    {KEY_F12, 0, Comando::salvar},
-    {KEY_ESC, 0, Comando::sair},
+    {KEY_RIGHT, 0, Comando::mover, Acao::direita},
+    {KEY_LEFT, 0, Comando::mover, Acao::esquerda},
+    {KEY_UP, 0, Comando::mover, Acao::cima},
+    {KEY_DOWN, 0, Comando::mover, Acao::baixo},
+    {KEY_PGUP, 0, Comando::mover, Acao::aproximar},
+    {KEY_PLUS_PAD, 0, Comando::mover, Acao::aproximar},
+    {0, '+', Comando::mover, Acao::aproximar},
+    {KEY_PGDN, 0, Comando::mover, Acao::afastar},
+    {KEY_MINUS_PAD, 0, Comando::mover, Acao::afastar},
+    {0, '-', Comando::mover, Acao::afastar},
+    {KEY_R, 0, Comando::mover, Acao::restaurar},
+    {KEY_L, 0, Comando::recarregar, {}},
+    {KEY_H, 0, Comando::sobreposicao, {}},
+    {KEY_F1, 0, Comando::ajuda, {}},
+    {0, '?', Comando::ajuda, {}},
+    {KEY_F12, 0, Comando::salvar, {}},
+    {KEY_ESC, 0, Comando::sair, {}},
 };
 
 // One line of the help: keys or a mouse action, and what it does; a line with no entry is a
@@ -147,36 +144,6 @@ const Atalho* atalhoDe(int tecla) {
         }
     }
     return nullptr;
-}
-
-// The navigation move of a command, when it is one.
-bool movimento(Comando comando, Navegacao::Acao& acao) {
-    using Acao = Navegacao::Acao;
-    switch (comando) {
-        case Comando::direita:
-            acao = Acao::direita;
-            return true;
-        case Comando::esquerda:
-            acao = Acao::esquerda;
-            return true;
-        case Comando::cima:
-            acao = Acao::cima;
-            return true;
-        case Comando::baixo:
-            acao = Acao::baixo;
-            return true;
-        case Comando::aproximar:
-            acao = Acao::aproximar;
-            return true;
-        case Comando::afastar:
-            acao = Acao::afastar;
-            return true;
-        case Comando::restaurar:
-            acao = Acao::restaurar;
-            return true;
-        default:
-            return false;
-    }
 }
 
 // `texto` as it fits in `largura` pixels of the font: whole, or its end after "...", which
@@ -334,14 +301,12 @@ bool Janela::notarProblemas() {
     return true;
 }
 
-bool Janela::executar(Comando comando) {
-    Navegacao::Acao acao{};
-    if (movimento(comando, acao)) {
-        visualizacao.aplicar(acao);
-        desatualizado = true;
-        return true;
-    }
+bool Janela::executar(Comando comando, Navegacao::Acao acao) {
     switch (comando) {
+        case Comando::mover:
+            visualizacao.aplicar(acao);
+            desatualizado = true;
+            break;
         case Comando::recarregar:
             visualizacao.recarregar();
             notarProblemas();
@@ -365,8 +330,6 @@ bool Janela::executar(Comando comando) {
             break;
         case Comando::sair:
             return false;
-        default:
-            break;
     }
     return true;
 }
@@ -383,11 +346,11 @@ void Janela::seguirRato() {
     }
     // Each notch is exactly one step, as one press of Page Up or Page Down.
     for (int entalhe = 0; entalhe < soma.roda; ++entalhe) {
-        visualizacao.aplicar(Navegacao::Acao::aproximar);
+        visualizacao.aplicar(Acao::aproximar);
         desatualizado = true;
     }
     for (int entalhe = 0; entalhe > soma.roda; --entalhe) {
-        visualizacao.aplicar(Navegacao::Acao::afastar);
+        visualizacao.aplicar(Acao::afastar);
         desatualizado = true;
     }
 }
@@ -442,7 +405,7 @@ int Janela::executar(const std::string& titulo) {
         bool sair = false;
         while (keypressed() && !sair) {
             if (const Atalho* atalho = atalhoDe(readkey())) {
-                sair = !executar(atalho->comando);
+                sair = !executar(atalho->comando, atalho->acao);
             }
         }
         if (sair) {

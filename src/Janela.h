@@ -28,8 +28,9 @@ public:
     enum class Comando : int;
 
 private:
-    // Does what the key asked; false for the command that ends the window.
-    bool executar(Comando comando);
+    // Does what a key asked (`acao`: the camera's move, for mover); false for the command that
+    // ends the window.
+    bool executar(Comando comando, Navegacao::Acao acao);
     // Applies the mouse movement added up since the last frame.
     void seguirRato();
     // Draws the current view into the frame and times it.
