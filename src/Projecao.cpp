@@ -19,16 +19,21 @@ bool positivoFinito(double valor) { return valor > 0.0 && std::isfinite(valor); 
 }  // namespace
 
 Projecao Projecao::daCena(const Gouraud& cena, const Malha& malha, const Camera& camera) {
-    Projecao projecao;
-    projecao.zPerto = kFracaoPerto * malha.getDiagonal();
     if (cena.projecaoLida() && positivoFinito(cena.getDistanciaProjecao()) &&
         positivoFinito(cena.getMeiaLargura()) && positivoFinito(cena.getMeiaAltura())) {
+        Projecao projecao;
+        projecao.zPerto = kFracaoPerto * malha.getDiagonal();
         projecao.d = cena.getDistanciaProjecao();
         projecao.hx = cena.getMeiaLargura();
         projecao.hy = cena.getMeiaAltura();
         return projecao;
     }
+    return enquadrar(malha, camera);
+}
 
+Projecao Projecao::enquadrar(const Malha& malha, const Camera& camera) {
+    Projecao projecao;
+    projecao.zPerto = kFracaoPerto * malha.getDiagonal();
     constexpr double kInfinito = std::numeric_limits<double>::infinity();
     double a0 = kInfinito;
     double a1 = -kInfinito;

@@ -28,6 +28,9 @@ public:
     // window frames, 5 % wider than needed, the points with cn >= zPerto; when there are none,
     // or their spread is 0, it is centred with hy = tan 30 degrees.
     static Projecao daCena(const Gouraud& cena, const Malha& malha, const Camera& camera);
+    // The automatic framing of the mesh seen from `camera`, whatever the scene file says: d = 1
+    // and the window that frames the points with cn >= zPerto, as daCena describes.
+    static Projecao enquadrar(const Malha& malha, const Camera& camera);
 
     // Screen x of a point with camera coordinates cu and cn (cn > 0).
     double xTela(double cu, double cn) const;
