@@ -14,10 +14,7 @@ namespace {
 
 using PosicaoGrossa = EstagioVertices::PosicaoGrossa;
 
-constexpr int kLargura = Projecao::kLargura;
-constexpr int kAltura = Projecao::kAltura;
 constexpr int kLinhasPorFaixa = Classificacao::kLinhasPorFaixa;
-constexpr int kQuantFaixas = Classificacao::kQuantFaixas;
 constexpr int kPorLote = Classificacao::kPorLote;
 constexpr std::int32_t kVariosPixels = Classificacao::kVariosPixels;
 // The pixel of a triangle whose single candidate it does not cover.
@@ -42,11 +39,22 @@ Classificacao::Classificacao(const Malha& malha, const EstagioVertices& vertices
     const int triangulos = malha.getQuantTriangulos();
     sobreviventes.resize(static_cast<std::size_t>(triangulos));
     quantLotes = (triangulos + kPorLote - 1) / kPorLote;
-    contagem.resize(static_cast<std::size_t>(quantLotes) * kQuantFaixas);
     quantSobreviventes.resize(static_cast<std::size_t>(quantLotes));
-    inicioFaixa.resize(kQuantFaixas + 1);
 }
 
+void Classificacao::preparar(int larguraQuadro, int alturaQuadro) {
+    largura = larguraQuadro;
+    if (alturaQuadro == altura) {
+        return;
+    }
+    altura = alturaQuadro;
+    quantFaixas = (altura + kLinhasPorFaixa - 1) / kLinhasPorFaixa;
+    contagem.assign(static_cast<std::size_t>(quantLotes) * static_cast<std::size_t>(quantFaixas),
+                    0);
+    inicioFaixa.assign(static_cast<std::size_t>(quantFaixas) + 1, 0);
+}
+
+int Classificacao::getQuantFaixas() const { return quantFaixas; }
 int Classificacao::getQuantLotes() const { return quantLotes; }
 std::int64_t Classificacao::inicio(int faixa) const {
     return inicioFaixa[static_cast<std::size_t>(faixa)];
@@ -62,7 +70,7 @@ std::pair<int, int> Classificacao::linhasRecortado(int i, const Camera& camera,
     const Ponto* pontos = malha.getPontos();
     const VerticeTela* v = vertices.getVertices();
     const Recorte::Poligono p =
-        Recorte::recortar(camera, projecao, pontos[t.indiceP1], pontos[t.indiceP2],
+        Recorte::recortar(camera, projecao, largura, altura, pontos[t.indiceP1], pontos[t.indiceP2],
                           pontos[t.indiceP3], v[canto[0]], v[canto[1]], v[canto[2]]);
     if (p.quant >= 3) {
         double minX = p.cantos[0].x;
@@ -78,9 +86,9 @@ std::pair<int, int> Classificacao::linhasRecortado(int i, const Camera& camera,
         }
         // A pixel of margin: the corners are rounded to 2^-48 pixel when drawn.
         const int i0 = std::max(0, static_cast<int>(std::floor(minX)) - 1);
-        const int i1 = std::min(kLargura - 1, static_cast<int>(std::floor(maxX)) + 1);
+        const int i1 = std::min(largura - 1, static_cast<int>(std::floor(maxX)) + 1);
         j0 = std::max(0, static_cast<int>(std::floor(minY)) - 1);
-        j1 = std::min(kAltura - 1, static_cast<int>(std::floor(maxY)) + 1);
+        j1 = std::min(altura - 1, static_cast<int>(std::floor(maxY)) + 1);
         if (i0 > i1) {
             j1 = -1;
         }
@@ -92,7 +100,7 @@ std::int32_t Classificacao::pixelUnico(int i, int x, int y) const {
     const std::int32_t* canto = &vertices.getIndices()[static_cast<std::size_t>(i) * 3];
     const PosicaoExata* exatas = vertices.getExatas();
     return Cobertura::cobre(exatas[canto[0]], exatas[canto[1]], exatas[canto[2]], x, y)
-               ? y * kLargura + x
+               ? y * largura + x
                : kNenhumPixel;
 }
 
@@ -101,8 +109,9 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
     const int fim = std::min(malha.getQuantTriangulos(), inicio + kPorLote);
     const std::int32_t* indices = vertices.getIndices();
     const PosicaoGrossa* grossas = vertices.getGrossas();
-    std::int32_t* contagemLote = &contagem[static_cast<std::size_t>(lote) * kQuantFaixas];
-    std::fill(contagemLote, contagemLote + kQuantFaixas, 0);
+    std::int64_t* contagemLote =
+        &contagem[static_cast<std::size_t>(lote) * static_cast<std::size_t>(quantFaixas)];
+    std::fill(contagemLote, contagemLote + quantFaixas, 0);
     // The batch's triangles that can draw something are listed, in file order, from the batch's
     // own first position on.
     Sobrevivente* saida = &sobreviventes[static_cast<std::size_t>(inicio)];
@@ -144,8 +153,8 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
     // Four triangles at a time: their candidate boxes in four 32-bit lanes.
     const __m128i marca = _mm_set1_epi32(kMarca);
     const __m128i meioPixel = _mm_set1_epi32(kMeioPixelGrosso);
-    const __m128i ultimaColuna = _mm_set1_epi32(kLargura - 1);
-    const __m128i ultimaLinha = _mm_set1_epi32(kAltura - 1);
+    const __m128i ultimaColuna = _mm_set1_epi32(largura - 1);
+    const __m128i ultimaLinha = _mm_set1_epi32(altura - 1);
     const auto menor = [](__m128i a, __m128i b) {
         const __m128i aMaior = _mm_cmpgt_epi32(a, b);
         return _mm_or_si128(_mm_and_si128(aMaior, b), _mm_andnot_si128(aMaior, a));
@@ -223,9 +232,9 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
             continue;
         }
         const int c0 = primeiroPixelGrosso(std::min({a.x, b.x, c.x}));
-        const int c1 = ultimoPixelGrosso(std::max({a.x, b.x, c.x}), kLargura);
+        const int c1 = ultimoPixelGrosso(std::max({a.x, b.x, c.x}), largura);
         const int l0 = primeiroPixelGrosso(std::min({a.y, b.y, c.y}));
-        const int l1 = ultimoPixelGrosso(std::max({a.y, b.y, c.y}), kAltura);
+        const int l1 = ultimoPixelGrosso(std::max({a.y, b.y, c.y}), altura);
         if (c0 <= c1 && l0 <= l1) {
             registrar(i, c0, c1, l0, l1);
         }
@@ -236,24 +245,26 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
 void Classificacao::montarFaixas() {
     // Band-major runs: band 0's triangles from every batch in order, then band 1's, and so on.
     std::int64_t total = 0;
-    for (int faixa = 0; faixa < kQuantFaixas; ++faixa) {
+    for (int faixa = 0; faixa < quantFaixas; ++faixa) {
         inicioFaixa[static_cast<std::size_t>(faixa)] = total;
         for (int lote = 0; lote < quantLotes; ++lote) {
-            std::int32_t& n = contagem[static_cast<std::size_t>(lote) * kQuantFaixas +
-                                       static_cast<std::size_t>(faixa)];
-            const std::int32_t quantos = n;
-            n = static_cast<std::int32_t>(total);  // now where the batch's run starts
+            std::int64_t& n =
+                contagem[static_cast<std::size_t>(lote) * static_cast<std::size_t>(quantFaixas) +
+                         static_cast<std::size_t>(faixa)];
+            const std::int64_t quantos = n;
+            n = total;  // now where the batch's run starts
             total += quantos;
         }
     }
-    inicioFaixa[kQuantFaixas] = total;
+    inicioFaixa[static_cast<std::size_t>(quantFaixas)] = total;
     if (static_cast<std::size_t>(total) > listas.size()) {
         listas.resize(static_cast<std::size_t>(total) + static_cast<std::size_t>(total) / 4);
     }
 }
 
 void Classificacao::distribuir(int lote) {
-    std::int32_t* proximo = &contagem[static_cast<std::size_t>(lote) * kQuantFaixas];
+    std::int64_t* proximo =
+        &contagem[static_cast<std::size_t>(lote) * static_cast<std::size_t>(quantFaixas)];
     const Sobrevivente* lista = &sobreviventes[static_cast<std::size_t>(lote) * kPorLote];
     const int quantos = quantSobreviventes[static_cast<std::size_t>(lote)];
     const std::int32_t* indices = vertices.getIndices();

@@ -22,13 +22,12 @@
 class Classificacao {
 public:
     static constexpr int kLinhasPorFaixa = 16;
-    static constexpr int kQuantFaixas = (Projecao::kAltura + kLinhasPorFaixa - 1) / kLinhasPorFaixa;
     static constexpr int kPorLote = 8192;
     // A band entry's pixel when its box holds more than one candidate.
     static constexpr std::int32_t kVariosPixels = -1;
 
     // A triangle in a band's list: its number, its corners as points of the vertex stage, and
-    // y * 640 + x of its one covered pixel, or kVariosPixels.
+    // y W + x of its one covered pixel (W the frame's width), or kVariosPixels.
     struct Entrada {
         std::int32_t triangulo;
         std::int32_t a;
@@ -40,10 +39,15 @@ public:
     // For the triangles of `malha`, whose points `vertices` numbers; both must outlive this.
     Classificacao(const Malha& malha, const EstagioVertices& vertices);
 
+    // Sizes the bands for a frame of largura x altura (each 1 to Quadro::kMaiorLado); it
+    // allocates only when the height changes. Before the other steps of a frame.
+    void preparar(int largura, int altura);
+    // Number of bands of the frame prepared for.
+    int getQuantFaixas() const;
     // Number of batches of triangles.
     int getQuantLotes() const;
     // Sorts the triangles of batch `lote` seen from `camera` through `projecao`, after the
-    // vertex stage has run for that view.
+    // vertex stage has run for that view and the frame.
     void classificar(int lote, const Camera& camera, const Projecao& projecao);
     // After every batch was sorted: where each band's list starts, and room for all of them.
     void montarFaixas();
@@ -59,8 +63,8 @@ private:
     // out of line so that the sorting loop stays small.
     [[gnu::noinline]] std::pair<int, int> linhasRecortado(int i, const Camera& camera,
                                                           const Projecao& projecao) const;
-    // y * 640 + x when triangle i (in front, on screen) covers the centre of pixel (x, y),
-    // else a negative mark.
+    // y W + x when triangle i (in front, on screen) covers the centre of pixel (x, y), else a
+    // negative mark.
     std::int32_t pixelUnico(int i, int x, int y) const;
 
     const Malha& malha;
@@ -76,8 +80,12 @@ private:
     };
     std::vector<Sobrevivente> sobreviventes;
     std::vector<int> quantSobreviventes;
+    // The frame's size, and its number of bands.
+    int largura = 0;
+    int altura = 0;
+    int quantFaixas = 0;
     // Per batch and band: how many triangles of the batch the band lists, then where they go.
-    std::vector<std::int32_t> contagem;
+    std::vector<std::int64_t> contagem;
     // Start of each band's run in `listas`, and every band's triangles in file order.
     std::vector<std::int64_t> inicioFaixa;
     std::vector<Entrada> listas;

@@ -20,14 +20,14 @@ constexpr std::int64_t kFolgaExtra = 8;
 // quick edge values across the box.
 constexpr int kCaixaPequena = 4;
 
-// First pixel, at least `menor`, whose centre is at or after v (|v| < kLimiteSeguro).
+// First pixel, at least `menor`, whose centre is at or after v (|v| < kMaiorCoordenada).
 // Conversion truncates towards zero; one comparison turns that into a ceiling or a floor.
 int primeiroPixel(double v, int menor) {
     const double u = v - 0.5;
     const int t = static_cast<int>(u);
     return std::max(menor, t + (u > t ? 1 : 0));
 }
-// Last pixel, below `limite`, whose centre is at or before v (|v| < kLimiteSeguro).
+// Last pixel, below `limite`, whose centre is at or before v (|v| < kMaiorCoordenada).
 int ultimoPixel(double v, int limite) {
     const double u = v - 0.5;
     const int t = static_cast<int>(u);

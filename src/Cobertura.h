@@ -6,8 +6,9 @@
 #include "VerticeTela.h"
 
 // Exact coverage: which pixel centres a triangle covers.
-//   In:  the triangle's three corners on the screen, each within kLimiteSeguro pixels of the
-//        origin, and the rows and columns to look at.
+//   In:  the triangle's three corners on the screen, each less than kMaiorCoordenada pixels from
+//        the origin on both axes, and the rows and columns to look at, within a frame of at most
+//        Quadro::kMaiorLado pixels a side.
 //   Out: for each row, the run of pixels whose centre lies inside the triangle or on its top or
 //        left edge (either winding); nothing for a triangle of zero area.
 // It is decided exactly: positions are taken at 2^-48 pixel and the edge functions evaluated in
@@ -31,17 +32,29 @@ struct Intervalo {
 
 class Cobertura {
 public:
-    // Points further off screen than this, in pixels on either axis, are clipped first (see
-    // Recorte): within it every position and edge value below fits its integer type.
-    static constexpr double kLimiteSeguro = 4096.0;
+    // Corners lie less than this many pixels (2^13) from the origin on both axes; Recorte cuts
+    // the triangles that reach further. Then, with pixel centres in [0, 2^12) as a frame of at
+    // most 4096 x 4096 has them, every value fits its integer type:
+    //   exact positions, at 2^-48 pixel:   |v| 2^48 < 2^61, in int64;
+    //   exact edge values and areas:       differences of positions < 2^62, products < 2^124,
+    //                                      the difference of two products < 2^125, in Int128;
+    //   quick positions, at 2^-16 pixel:   < 2^29, differences < 2^30; an edge value at the box's
+    //                                      first pixel < 2^61, plus at most 2^12 steps of
+    //                                      < 2^46 along a row and 2^12 down the rows: < 2^62,
+    //                                      in int64;
+    //   pixel numbers from doubles:        |v| < 2^13, in int.
+    // The quick value's error bound (folga) depends on the triangle's box alone, not on where
+    // the box lies.
+    static constexpr double kMaiorCoordenada = 8192.0;
 
-    // Position in 2^-48 pixel of a coordinate v in pixels (|v| < kLimiteSeguro), rounded
+    // Position in 2^-48 pixel of a coordinate v in pixels (|v| < kMaiorCoordenada), rounded
     // towards zero.
     static std::int64_t paraInteiro(double v);
 
     // Prepares the triangle (a, b, c) for the pixels of rows [linha0, linha1) and columns
     // [0, largura) whose centres lie in its bounding box; false when there are none or its area
-    // is zero, and then nothing else may be asked.
+    // is zero, and then nothing else may be asked. 0 <= linha0, linha1 and largura at most
+    // Quadro::kMaiorLado.
     bool montar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c, int linha0,
                 int linha1, int largura);
     // Twice the signed area of the triangle of exact corners a, b, c, in 2^-96 square pixel:

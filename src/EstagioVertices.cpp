@@ -62,12 +62,12 @@ const EstagioVertices::PosicaoGrossa* EstagioVertices::getGrossas() const { retu
 const PosicaoExata* EstagioVertices::getExatas() const { return exatas.data(); }
 
 void EstagioVertices::processar(int lote, const Camera& camera, const Projecao& projecao,
-                                const Iluminacao& iluminacao) {
+                                const Iluminacao& iluminacao, double limiteSeguro) {
     const int inicio = lote * kPorLote;
     const int fim = std::min(static_cast<int>(pontos.size()), inicio + kPorLote);
     const Ponto luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
     const Par zPerto(projecao.zPerto);
-    const Par limite(Cobertura::kLimiteSeguro);
+    const Par limite(limiteSeguro);
     const Par zero(0.0);
     const Par um(1.0);
     const Par nan(kNaN);

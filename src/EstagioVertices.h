@@ -17,8 +17,8 @@
 //   Out: for each point the triangles name, renumbered in the order they first name it: its
 //        screen corner (position, 1/cn, lit colour), its coarse position for the binning and its
 //        exact one for the single-pixel tests; and the triangles' corners in that numbering.
-// A point needs clipping when it is behind the near plane or more than Cobertura::kLimiteSeguro
-// pixels off the screen: its screen x is NaN (and its iz 0 behind the plane), and its coarse
+// A point needs clipping when it is behind the near plane or at Recorte::limiteSeguro pixels or
+// further from the origin: its screen x is NaN (and its iz 0 behind the plane), and its coarse
 // position carries the marks below instead.
 // Points are worked out two at a time in SSE2 lanes (Par), with the same bits as one at a time.
 class EstagioVertices {
@@ -43,9 +43,10 @@ public:
     // Number of batches of points.
     int getQuantLotes() const;
     // Works out the points of batch `lote` seen from `camera` through `projecao`, lit by
-    // `iluminacao` (its headlight at the camera's focus).
+    // `iluminacao` (its headlight at the camera's focus), for a frame whose safe limit
+    // (Recorte::limiteSeguro) is `limiteSeguro`.
     void processar(int lote, const Camera& camera, const Projecao& projecao,
-                   const Iluminacao& iluminacao);
+                   const Iluminacao& iluminacao, double limiteSeguro);
 
     // Corner k (0, 1, 2) of triangle t, as a point number of this stage.
     const std::int32_t* getIndices() const;

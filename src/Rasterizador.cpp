@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kLargura = Quadro::kLargura;
-constexpr int kAltura = Quadro::kAltura;
 // Rows whose runs coverage finds in one call.
 constexpr int kLinhasPorVez = Classificacao::kLinhasPorFaixa;
 
@@ -31,7 +29,8 @@ Rasterizador::Rasterizador(const Malha& malha, const EstagioVertices& vertices,
 void Rasterizador::desenharTriangulo(const VerticeTela& a, const VerticeTela& b,
                                      const VerticeTela& c, int linha0, int linha1, Quadro& quadro) {
     Cobertura cobertura;
-    if (!cobertura.montar(a, b, c, linha0, linha1, kLargura)) {
+    if (!cobertura.montar(a, b, c, std::max(0, linha0), std::min(quadro.getAltura(), linha1),
+                          quadro.getLargura())) {
         return;
     }
     // A band's rows at a time; the triangle's depths and colours are set up once it is known
@@ -56,7 +55,8 @@ void Rasterizador::desenharTriangulo(const VerticeTela& a, const VerticeTela& b,
 void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao& projecao,
                                  Quadro& quadro) const {
     const int linha0 = faixa * Classificacao::kLinhasPorFaixa;
-    const int linha1 = std::min(kAltura, linha0 + Classificacao::kLinhasPorFaixa);
+    const int linha1 = std::min(quadro.getAltura(), linha0 + Classificacao::kLinhasPorFaixa);
+    const int largura = quadro.getLargura();
     quadro.limpar(linha0, linha1);
     const Triangulo* triangulos = malha.getTriangulos();
     const Ponto* pontos = malha.getPontos();
@@ -79,10 +79,10 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
         const VerticeTela& c = v[entrada.c];
         if (entrada.pixel >= 0) {
             // Its one pixel, already known to be covered.
-            const int y = entrada.pixel / kLargura;
+            const int y = entrada.pixel / largura;
             Sombreador(a, b, c,
                        Cobertura::area(exatas[entrada.a], exatas[entrada.b], exatas[entrada.c]))
-                .pixel(entrada.pixel - y * kLargura, y, quadro.linhaCor(y),
+                .pixel(entrada.pixel - y * largura, y, quadro.linhaCor(y),
                        quadro.linhaProfundidade(y));
             continue;
         }
@@ -91,8 +91,9 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
             continue;
         }
         const Triangulo& t = triangulos[entrada.triangulo];
-        const Recorte::Poligono p = Recorte::recortar(
-            camera, projecao, pontos[t.indiceP1], pontos[t.indiceP2], pontos[t.indiceP3], a, b, c);
+        const Recorte::Poligono p =
+            Recorte::recortar(camera, projecao, largura, quadro.getAltura(), pontos[t.indiceP1],
+                              pontos[t.indiceP2], pontos[t.indiceP3], a, b, c);
         for (int k2 = 1; k2 + 1 < p.quant; ++k2) {
             desenharTriangulo(Recorte::paraTela(p.cantos[0]),
                               Recorte::paraTela(p.cantos[static_cast<std::size_t>(k2)]),

@@ -23,13 +23,13 @@ public:
                  const Classificacao& classificacao);
 
     // Clears band `faixa` of `quadro` and draws its triangles seen from `camera` through
-    // `projecao`, the view the two earlier stages ran for.
+    // `projecao`, the view and frame the two earlier stages ran for.
     void desenharFaixa(int faixa, const Camera& camera, const Projecao& projecao,
                        Quadro& quadro) const;
 
-    // Draws the triangle (a, b, c) into rows [linha0, linha1) of `quadro`: the pixels whose
-    // centre it covers, where its 1/cn is greater than the stored one. Corners within
-    // Cobertura::kLimiteSeguro pixels of the origin.
+    // Draws the triangle (a, b, c) into rows [linha0, linha1) of `quadro` (clamped to the
+    // frame): the pixels whose centre it covers, where its 1/cn is greater than the stored one.
+    // Corners less than Cobertura::kMaiorCoordenada pixels from the origin on both axes.
     static void desenharTriangulo(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
                                   int linha0, int linha1, Quadro& quadro);
 

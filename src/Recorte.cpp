@@ -1,5 +1,6 @@
 #include "Recorte.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -10,10 +11,11 @@ namespace {
 using Canto = Recorte::Canto;
 using Poligono = Recorte::Poligono;
 
-constexpr double kLimiteSeguro = Cobertura::kLimiteSeguro;
 constexpr double kGuarda = Recorte::kGuarda;
-constexpr double kLargura = Projecao::kLargura;
-constexpr double kAltura = Projecao::kAltura;
+
+static_assert(Quadro::kMaiorLado + 2 * kGuarda < Cobertura::kMaiorCoordenada,
+              "the safe limit of the largest frame must fit the coverage's integer tests");
+static_assert(Recorte::kLimiteMinimo < Cobertura::kMaiorCoordenada);
 
 // Keeps the part of the polygon where dentro(corner) holds. A new corner on a cut edge is found
 // from its inside end towards its outside end by `cortar(dentro, fora)`.
@@ -40,8 +42,8 @@ bool finito(const Canto& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-bool seguro(const Canto& v) {
-    return std::fabs(v.x) < kLimiteSeguro && std::fabs(v.y) < kLimiteSeguro;
+bool seguro(const Canto& v, double limite) {
+    return std::fabs(v.x) < limite && std::fabs(v.y) < limite;
 }
 
 // Screen-side clipping against one side of the guard rectangle: along a screen edge 1/cn and
@@ -63,20 +65,26 @@ Canto cortarNaTela(const Canto& dentro, const Canto& fora, double limite) {
 
 }  // namespace
 
+double Recorte::limiteSeguro(int largura, int altura) {
+    return std::max(kLimiteMinimo, std::max(largura, altura) + 2 * kGuarda);
+}
+
 VerticeTela Recorte::paraTela(const Canto& v) { return VerticeTela{v.x, v.y, v.z, v.r, v.g, v.b}; }
 
-Recorte::Poligono Recorte::recortar(const Camera& camera, const Projecao& projecao, const Ponto& p0,
-                                    const Ponto& p1, const Ponto& p2, const VerticeTela& v0,
-                                    const VerticeTela& v1, const VerticeTela& v2) {
+Recorte::Poligono Recorte::recortar(const Camera& camera, const Projecao& projecao, int largura,
+                                    int altura, const Ponto& p0, const Ponto& p1, const Ponto& p2,
+                                    const VerticeTela& v0, const VerticeTela& v1,
+                                    const VerticeTela& v2) {
     const auto canto = [&camera](const Ponto& p, const VerticeTela& v) {
         const Vetor c = camera.coordenadas(p);
         return Canto{c.x, c.y, c.z, v.r, v.g, v.b};
     };
-    return recortar(canto(p0, v0), canto(p1, v1), canto(p2, v2), projecao);
+    return recortar(canto(p0, v0), canto(p1, v1), canto(p2, v2), projecao, largura, altura);
 }
 
 Recorte::Poligono Recorte::recortar(const Canto& a, const Canto& b, const Canto& c,
-                                    const Projecao& projecao) {
+                                    const Projecao& projecao, int largura, int altura) {
+    const double limite = limiteSeguro(largura, altura);
     Poligono p;
     p.cantos[0] = a;
     p.cantos[1] = b;
@@ -107,30 +115,30 @@ Recorte::Poligono Recorte::recortar(const Canto& a, const Canto& b, const Canto&
         if (!finito(v)) {
             return Poligono{};
         }
-        todosSeguros = todosSeguros && seguro(v);
+        todosSeguros = todosSeguros && seguro(v, limite);
     }
     if (todosSeguros) {
         return p;
     }
     constexpr double kEsquerda = -kGuarda;
-    constexpr double kDireita = kLargura + kGuarda;
+    const double direita = largura + kGuarda;
     constexpr double kTopo = -kGuarda;
-    constexpr double kBase = kAltura + kGuarda;
+    const double base = altura + kGuarda;
     recortarPlano(
         p, [](const Canto& v) { return v.x >= kEsquerda; },
         [](const Canto& d, const Canto& f) { return cortarNaTela<true>(d, f, kEsquerda); });
     recortarPlano(
-        p, [](const Canto& v) { return v.x <= kDireita; },
-        [](const Canto& d, const Canto& f) { return cortarNaTela<true>(d, f, kDireita); });
+        p, [direita](const Canto& v) { return v.x <= direita; },
+        [direita](const Canto& d, const Canto& f) { return cortarNaTela<true>(d, f, direita); });
     recortarPlano(
         p, [](const Canto& v) { return v.y >= kTopo; },
         [](const Canto& d, const Canto& f) { return cortarNaTela<false>(d, f, kTopo); });
     recortarPlano(
-        p, [](const Canto& v) { return v.y <= kBase; },
-        [](const Canto& d, const Canto& f) { return cortarNaTela<false>(d, f, kBase); });
+        p, [base](const Canto& v) { return v.y <= base; },
+        [base](const Canto& d, const Canto& f) { return cortarNaTela<false>(d, f, base); });
     for (int k = 0; k < p.quant; ++k) {
         const Canto& v = p.cantos[static_cast<std::size_t>(k)];
-        if (!finito(v) || !seguro(v)) {
+        if (!finito(v) || !seguro(v, limite)) {
             return Poligono{};
         }
     }

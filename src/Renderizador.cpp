@@ -1,5 +1,7 @@
 #include "Renderizador.h"
 
+#include "Recorte.h"
+
 Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads)
     : iluminacao(iluminacao),
       trabalhadores(threads),
@@ -21,13 +23,15 @@ void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Ve
 }
 
 void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro) {
-    auto pontos = [&](int lote) { vertices.processar(lote, camera, projecao, iluminacao); };
+    const double limite = Recorte::limiteSeguro(quadro.getLargura(), quadro.getAltura());
+    auto pontos = [&](int lote) { vertices.processar(lote, camera, projecao, iluminacao, limite); };
     trabalhadores.paraCada(vertices.getQuantLotes(), pontos);
+    classificacao.preparar(quadro.getLargura(), quadro.getAltura());
     auto classificar = [&](int lote) { classificacao.classificar(lote, camera, projecao); };
     trabalhadores.paraCada(classificacao.getQuantLotes(), classificar);
     classificacao.montarFaixas();
     auto distribuir = [&](int lote) { classificacao.distribuir(lote); };
     trabalhadores.paraCada(classificacao.getQuantLotes(), distribuir);
     auto faixas = [&](int faixa) { rasterizador.desenharFaixa(faixa, camera, projecao, quadro); };
-    trabalhadores.paraCada(Classificacao::kQuantFaixas, faixas);
+    trabalhadores.paraCada(classificacao.getQuantFaixas(), faixas);
 }

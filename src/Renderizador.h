@@ -35,15 +35,18 @@ public:
     Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads = 0);
 
     // Clears `quadro` to black and depth 0 and draws the mesh seen from `camera` through
-    // `projecao` into it. With the default headlight the light sits at the camera's focus.
+    // `projecao` into it. With the default headlight the light sits at the camera's focus. The
+    // projection says where points land, the frame which pixels there are: made for the same
+    // size they give the picture of that size (a different frame shows the projection's screen
+    // cropped or bordered, never more). The first frame of a size allocates, no other.
     void desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro);
 
     // Number of threads that draw, the caller's included.
     int getQuantThreads() const;
 
     // Draws one screen-space triangle into rows [linha0, linha1) of `quadro` as desenhar does:
-    // each corner's (x, y) in pixels (within 4096 of the origin), its 1/cn and its colour
-    // (r, g, b). For tests and tools that work on the screen directly.
+    // each corner's (x, y) in pixels (less than Cobertura::kMaiorCoordenada from the origin),
+    // its 1/cn and its colour (r, g, b). For tests and tools that work on the screen directly.
     static void desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,
                                   const Vetor& posicao1, double iz1, const Vetor& cor1,
                                   const Vetor& posicao2, double iz2, const Vetor& cor2, int linha0,

@@ -2,6 +2,7 @@
 // neighbours, and what cannot be seen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +10,7 @@
 
 #include "Cobertura.h"
 #include "Projecao.h"
+#include "Quadro.h"
 #include "Recorte.h"
 
 namespace {
@@ -28,10 +30,13 @@ Projecao projecao() {
 
 std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
 
+Recorte::Poligono recortar(const Canto& a, const Canto& b, const Canto& c) {
+    return Recorte::recortar(a, b, c, projecao(), 640, 480);
+}
+
 TEST(RecorteTest, TrianguloVisivelSoEProjetado) {
-    const Recorte::Poligono p = Recorte::recortar(Canto{0, 0, 1, 10, 20, 30},
-                                                  Canto{1, 0, 2, 40, 50, 60},
-                                                  Canto{0, -0.75, 1, 70, 80, 90}, projecao());
+    const Recorte::Poligono p = recortar(Canto{0, 0, 1, 10, 20, 30}, Canto{1, 0, 2, 40, 50, 60},
+                                         Canto{0, -0.75, 1, 70, 80, 90});
     ASSERT_EQ(p.quant, 3);
     EXPECT_EQ(p.cantos[0].x, 320);
     EXPECT_EQ(p.cantos[0].y, 240);
@@ -44,9 +49,8 @@ TEST(RecorteTest, TrianguloVisivelSoEProjetado) {
 TEST(RecorteTest, PlanoPertoCortaNasArestasComCoresLineares) {
     // c is behind the camera: b -> c and a -> c are cut at cn = 0.1, 0.45 of the way from their
     // inside ends, positions and colours interpolated linearly in camera space.
-    const Recorte::Poligono p = Recorte::recortar(
-        Canto{0, 0, 1, 0, 0, 0}, Canto{1, 0, 1, 0, 0, 0}, Canto{0, 0, -1, 200, 100, 50},
-        projecao());
+    const Recorte::Poligono p =
+        recortar(Canto{0, 0, 1, 0, 0, 0}, Canto{1, 0, 1, 0, 0, 0}, Canto{0, 0, -1, 200, 100, 50});
     ASSERT_EQ(p.quant, 4);
     const double t = (0.1 - 1.0) / (-1.0 - 1.0);
     const Canto& deB = p.cantos[2];
@@ -61,13 +65,12 @@ TEST(RecorteTest, PlanoPertoCortaNasArestasComCoresLineares) {
         EXPECT_EQ(c.b, t * 50);
     }
     // All three behind, or a corner not finite: nothing.
-    EXPECT_LT(Recorte::recortar(Canto{0, 0, 0.05, 0, 0, 0}, Canto{1, 0, -1, 0, 0, 0},
-                                Canto{0, 1, 0.09, 0, 0, 0}, projecao())
-                  .quant,
-              3);
+    EXPECT_LT(
+        recortar(Canto{0, 0, 0.05, 0, 0, 0}, Canto{1, 0, -1, 0, 0, 0}, Canto{0, 1, 0.09, 0, 0, 0})
+            .quant,
+        3);
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_LT(Recorte::recortar(Canto{0, 0, 1, 0, 0, 0}, Canto{kNaN, 0, 1, 0, 0, 0},
-                                Canto{0, 1, 1, 0, 0, 0}, projecao())
+    EXPECT_LT(recortar(Canto{0, 0, 1, 0, 0, 0}, Canto{kNaN, 0, 1, 0, 0, 0}, Canto{0, 1, 1, 0, 0, 0})
                   .quant,
               3);
 }
@@ -79,8 +82,8 @@ TEST(RecorteTest, VizinhosGanhamOMesmoCantoNaArestaComum) {
     const Canto b{0.1, -0.2, 0.7, 200, 30, 7};
     const Canto c{0.17, 0.33, -0.61, 3, 140, 250};
     const Canto d{0.5, 0.1, 0.8, 90, 90, 90};
-    const Recorte::Poligono p = Recorte::recortar(a, b, c, projecao());
-    const Recorte::Poligono q = Recorte::recortar(c, b, d, projecao());
+    const Recorte::Poligono p = recortar(a, b, c);
+    const Recorte::Poligono q = recortar(c, b, d);
     ASSERT_EQ(p.quant, 4);
     ASSERT_EQ(q.quant, 4);
     // The corner on b c: at 0.6 / 1.31 of the way from b, so its red is near 109.8 (the one on
@@ -96,8 +99,11 @@ TEST(RecorteTest, VizinhosGanhamOMesmoCantoNaArestaComum) {
     };
     const Canto deP = noPlano(p);
     const Canto deQ = noPlano(q);
-    for (const auto& [u, v] : {std::pair{deP.x, deQ.x}, {deP.y, deQ.y}, {deP.r, deQ.r},
-                               {deP.g, deQ.g}, {deP.b, deQ.b}}) {
+    for (const auto& [u, v] : {std::pair{deP.x, deQ.x},
+                               {deP.y, deQ.y},
+                               {deP.r, deQ.r},
+                               {deP.g, deQ.g},
+                               {deP.b, deQ.b}}) {
         EXPECT_EQ(bits(u), bits(v));
     }
 }
@@ -105,15 +111,14 @@ TEST(RecorteTest, VizinhosGanhamOMesmoCantoNaArestaComum) {
 TEST(RecorteTest, RetanguloDeGuardaLimitaOsCantosDistantes) {
     // b lands 32,000 pixels to the right: the triangle is cut at x = 640 + 1024, where 1/cn and
     // colour/cn are interpolated along the screen edge.
-    const Recorte::Poligono p = Recorte::recortar(
-        Canto{0, 0, 1, 0, 0, 0}, Canto{100, 0, 1, 100, 100, 100}, Canto{0, 0.75, 1, 0, 0, 0},
-        projecao());
+    const Recorte::Poligono p = recortar(Canto{0, 0, 1, 0, 0, 0}, Canto{100, 0, 1, 100, 100, 100},
+                                         Canto{0, 0.75, 1, 0, 0, 0});
     ASSERT_GE(p.quant, 3);
     bool naBorda = false;
     for (int k = 0; k < p.quant; ++k) {
         const Canto& c = p.cantos[static_cast<std::size_t>(k)];
-        EXPECT_LT(std::fabs(c.x), Cobertura::kLimiteSeguro);
-        EXPECT_LT(std::fabs(c.y), Cobertura::kLimiteSeguro);
+        EXPECT_LT(std::fabs(c.x), Recorte::kLimiteMinimo);
+        EXPECT_LT(std::fabs(c.y), Recorte::kLimiteMinimo);
         EXPECT_LE(c.x, 640 + Recorte::kGuarda);
         if (c.x == 640 + Recorte::kGuarda && c.y == 240) {
             naBorda = true;
@@ -123,16 +128,34 @@ TEST(RecorteTest, RetanguloDeGuardaLimitaOsCantosDistantes) {
         }
     }
     EXPECT_TRUE(naBorda);
-    // Far off on every side at once, the triangle around the whole screen keeps it covered.
-    const Recorte::Poligono enorme = Recorte::recortar(
-        Canto{-1e6, -1e6, 1, 0, 0, 0}, Canto{1e6, -1e6, 1, 0, 0, 0}, Canto{0, 1e6, 1, 0, 0, 0},
-        projecao());
-    ASSERT_GE(enorme.quant, 4);
-    for (int k = 0; k < enorme.quant; ++k) {
-        const Canto& c = enorme.cantos[static_cast<std::size_t>(k)];
-        EXPECT_GE(c.x, -Recorte::kGuarda);
-        EXPECT_LE(c.y, 480 + Recorte::kGuarda);
+    // Far off on every side at once, around the whole screen: what is left is the guard
+    // rectangle itself, on the default frame and on the largest, whose corners must still fit
+    // the coverage's integer tests.
+    for (const int lado : {0, Quadro::kMaiorLado}) {
+        Projecao p = projecao();
+        p.largura = lado == 0 ? 640 : lado;
+        p.altura = lado == 0 ? 480 : lado;
+        const Recorte::Poligono enorme =
+            Recorte::recortar(Canto{-1e6, -1e6, 1, 0, 0, 0}, Canto{1e6, -1e6, 1, 0, 0, 0},
+                              Canto{0, 1e6, 1, 0, 0, 0}, p, p.largura, p.altura);
+        ASSERT_EQ(enorme.quant, 4);
+        const double limite = Recorte::limiteSeguro(p.largura, p.altura);
+        EXPECT_LT(limite, Cobertura::kMaiorCoordenada);
+        double maiorX = -limite;
+        double maiorY = -limite;
+        for (int k = 0; k < enorme.quant; ++k) {
+            const Canto& c = enorme.cantos[static_cast<std::size_t>(k)];
+            EXPECT_GE(c.x, -Recorte::kGuarda);
+            EXPECT_GE(c.y, -Recorte::kGuarda);
+            EXPECT_LT(std::fabs(c.x), limite);
+            EXPECT_LT(std::fabs(c.y), limite);
+            maiorX = std::max(maiorX, c.x);
+            maiorY = std::max(maiorY, c.y);
+        }
+        EXPECT_EQ(maiorX, p.largura + Recorte::kGuarda);
+        EXPECT_EQ(maiorY, p.altura + Recorte::kGuarda);
     }
+    EXPECT_EQ(Recorte::limiteSeguro(640, 480), Recorte::kLimiteMinimo);
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ Camera camera(const Ponto& foco, const Vetor& n, const Vetor& v) {
 
 }  // namespace
 
-Vista vistaNumero(int numero, const Malha& malha, const Camera& arquivo) {
+Vista vistaNumero(int numero, const Malha& malha, const Camera& arquivo, int largura, int altura) {
     const Ponto& centro = malha.getCentro();
     const Vetor paraOFoco = diferenca(arquivo.foco, centro);
     const double raio = std::sqrt(interno(paraOFoco, paraOFoco));
@@ -75,7 +75,7 @@ Vista vistaNumero(int numero, const Malha& malha, const Camera& arquivo) {
         case 6: {
             const Vetor n5 = unitario(diferenca(centro, arquivo.foco));
             c = camera(arquivo.foco, n5, ortogonal(v, n5));
-            Projecao janela = Projecao::enquadrar(malha, c);
+            Projecao janela = Projecao::enquadrar(malha, c, largura, altura);
             const double fator = numero == 5 ? kAproximacaoVista5 : kAproximacaoVista6;
             janela.d = 1.0;
             janela.ox = 0.0;
@@ -87,5 +87,5 @@ Vista vistaNumero(int numero, const Malha& malha, const Camera& arquivo) {
         default:
             break;
     }
-    return Vista{c, Projecao::enquadrar(malha, c)};
+    return Vista{c, Projecao::enquadrar(malha, c, largura, altura)};
 }

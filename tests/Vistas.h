@@ -25,7 +25,9 @@ struct Vista {
 
 constexpr int kQuantVistas = 6;
 
-// View `numero` (1 to kQuantVistas) of `malha`, from the file's camera `arquivo`.
-Vista vistaNumero(int numero, const Malha& malha, const Camera& arquivo);
+// View `numero` (1 to kQuantVistas) of `malha`, from the file's camera `arquivo`, on a screen of
+// largura x altura pixels.
+Vista vistaNumero(int numero, const Malha& malha, const Camera& arquivo,
+                  int largura = Projecao::kLargura, int altura = Projecao::kAltura);
 
 #endif
