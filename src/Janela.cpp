@@ -170,8 +170,11 @@ bool arquivoExiste(const std::string& nome) {
 
 void Janela::LiberaBitmap::operator()(BITMAP* bitmap) const { destroy_bitmap(bitmap); }
 
-Janela::Janela(Visualizacao& visualizacao, int largura, int altura)
-    : visualizacao(visualizacao), largura(largura), altura(altura) {}
+Janela::Janela(Visualizacao& visualizacao)
+    : visualizacao(visualizacao),
+      largura(visualizacao.getProjecao().largura),
+      altura(visualizacao.getProjecao().altura),
+      quadro(largura, altura) {}
 
 void Janela::desenhar() {
     const auto inicio = std::chrono::steady_clock::now();
@@ -341,7 +344,7 @@ void Janela::seguirRato() {
         desatualizado = true;
     }
     if (soma.deslocamentoX != 0 || soma.deslocamentoY != 0) {
-        visualizacao.deslocar(soma.deslocamentoX, soma.deslocamentoY, largura, altura);
+        visualizacao.deslocar(soma.deslocamentoX, soma.deslocamentoY);
         desatualizado = true;
     }
     // Each notch is exactly one step, as one press of Page Up or Page Down.

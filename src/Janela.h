@@ -17,8 +17,8 @@ struct BITMAP;
 // second and sleeps between checks.
 class Janela {
 public:
-    // Shows `visualizacao` (valid) in a window of largura x altura pixels.
-    Janela(Visualizacao& visualizacao, int largura, int altura);
+    // Shows `visualizacao` (valid) in a window of the size of its projection.
+    explicit Janela(Visualizacao& visualizacao);
 
     // Opens the window titled `titulo` and runs until ESC or the close button; returns the exit
     // status: 0, or 1 after saying on standard error which step of the library failed.

@@ -43,7 +43,7 @@ void Navegacao::girarArrasto(int dx, int dy) {
     }
 }
 
-void Navegacao::deslocar(int dx, int dy, const Projecao& projecao, int largura, int altura) {
+void Navegacao::deslocar(int dx, int dy, const Projecao& projecao) {
     if (dx == 0 && dy == 0) {
         return;
     }
@@ -57,8 +57,8 @@ void Navegacao::deslocar(int dx, int dy, const Projecao& projecao, int largura, 
     }
     // xs grows by d/(cn.hx).W/2 per unit of cu and ys shrinks by d/(cn.hy).H/2 per unit of cv,
     // so the points at depth p move (dx, dy) when the camera moves the other way by this much.
-    const double passoU = dx * 2.0 * projecao.hx * profundidade / (projecao.d * largura);
-    const double passoV = dy * 2.0 * projecao.hy * profundidade / (projecao.d * altura);
+    const double passoU = dx * 2.0 * projecao.hx * profundidade / (projecao.d * projecao.largura);
+    const double passoV = dy * 2.0 * projecao.hy * profundidade / (projecao.d * projecao.altura);
     const Vetor movimento(-atual.u.x * passoU + atual.v.x * passoV,
                           -atual.u.y * passoU + atual.v.y * passoV,
                           -atual.u.z * passoU + atual.v.z * passoV);

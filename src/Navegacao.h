@@ -36,11 +36,11 @@ public:
     void girarArrasto(int dx, int dy);
 
     // Moves the focus and the centre together parallel to the screen so that a point at the
-    // centre's depth, drawn through `projecao` on a frame of largura x altura pixels, moves dx
-    // pixels right and dy pixels down: the focus goes by -U.(dx.2.hx.p/(d.W)) + V.(dy.2.hy.p/
-    // (d.H)), p the centre's depth N.(centro - foco), or its distance from the focus when it is
-    // not in front. Nothing moves when that is not a positive finite number.
-    void deslocar(int dx, int dy, const Projecao& projecao, int largura, int altura);
+    // centre's depth, drawn through `projecao` (W x H pixels), moves dx pixels right and dy
+    // pixels down: the focus goes by -U.(dx.2.hx.p/(d.W)) + V.(dy.2.hy.p/(d.H)), p the centre's
+    // depth N.(centro - foco), or its distance from the focus when it is not in front. Nothing
+    // moves when that is not a positive finite number.
+    void deslocar(int dx, int dy, const Projecao& projecao);
 
     // Makes `inicial` and `centro` what restaurar gives back, leaving the view as it is.
     void setInicio(const Camera& inicial, const Ponto& centro);

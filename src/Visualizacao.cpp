@@ -3,8 +3,8 @@
 #include "LeitorIluminacao.h"
 
 Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::string>& nomeLuz,
-                           int threads)
-    : vigiaCena(cena), threads(threads) {
+                           int largura, int altura, int threads)
+    : vigiaCena(cena), largura(largura), altura(altura), threads(threads) {
     // The files are looked at before they are read, so a change made while they are read shows
     // at the next look.
     if (nomeLuz) {
@@ -14,7 +14,7 @@ Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::str
             return;
         }
     }
-    auto lida = std::make_unique<CenaCarregada>(cena);
+    auto lida = std::make_unique<CenaCarregada>(cena, largura, altura);
     if (!lida->valida()) {
         erro = lida->getErro();
         return;
@@ -41,9 +41,7 @@ void Visualizacao::aplicar(Navegacao::Acao acao) {
 
 void Visualizacao::girarArrasto(int dx, int dy) { navegacao->girarArrasto(dx, dy); }
 
-void Visualizacao::deslocar(int dx, int dy, int largura, int altura) {
-    navegacao->deslocar(dx, dy, projecao, largura, altura);
-}
+void Visualizacao::deslocar(int dx, int dy) { navegacao->deslocar(dx, dy, projecao); }
 
 bool Visualizacao::vigiar() {
     bool mudou = false;
@@ -69,7 +67,7 @@ void Visualizacao::recarregar() {
 }
 
 void Visualizacao::lerCena() {
-    auto lida = std::make_unique<CenaCarregada>(vigiaCena.getNome());
+    auto lida = std::make_unique<CenaCarregada>(vigiaCena.getNome(), largura, altura);
     if (!lida->valida()) {
         problemaCena = lida->getErro();
         return;

@@ -22,25 +22,26 @@ class Visualizacao {
 public:
     // Takes a first look at the scene file `cena` and the lighting file `iluminacao` (none: the
     // default settings), then reads the lighting file and the scene, as CenaCarregada and
-    // LeitorIluminacao::lerArquivo do. The renderer uses `threads` threads (0: one per core).
+    // LeitorIluminacao::lerArquivo do, for frames of largura x altura pixels (each from 1 to
+    // 4096). The renderer uses `threads` threads (0: one per core).
     Visualizacao(const std::string& cena, const std::optional<std::string>& iluminacao,
-                 int threads = 0);
+                 int largura = Projecao::kLargura, int altura = Projecao::kAltura, int threads = 0);
 
     // True when both files read at the start; the rest needs it.
     bool valida() const;
     // "" when valid; otherwise the first file's one-line reason, lighting first.
     const std::string& getErro() const;
 
-    // Draws the current view into `quadro`.
+    // Draws the current view into `quadro`, of the size given.
     void desenhar(Quadro& quadro);
 
     // Applies a key's move; restaurar also brings back the file's projection.
     void aplicar(Navegacao::Acao acao);
     // Turns as a drag of (dx, dy) pixels does (Navegacao::girarArrasto).
     void girarArrasto(int dx, int dy);
-    // Moves the view with a drag of (dx, dy) pixels on a frame of largura x altura
-    // (Navegacao::deslocar, through the current projection).
-    void deslocar(int dx, int dy, int largura, int altura);
+    // Moves the view with a drag of (dx, dy) pixels (Navegacao::deslocar, through the current
+    // projection).
+    void deslocar(int dx, int dy);
 
     // Looks at both files, without reading them, and reads again each one that changed; true
     // when the picture or the problems may have changed.
@@ -73,6 +74,8 @@ private:
     std::unique_ptr<Renderizador> renderizador;
     std::optional<Navegacao> navegacao;
     Projecao projecao;
+    int largura;
+    int altura;
     int threads;
     std::string erro;
     std::string problemaCena;

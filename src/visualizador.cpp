@@ -178,17 +178,12 @@ bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos) {
 
 int executar(const Opcoes& opcoes) {
     // Reads the lighting file, then the scene, and keeps watching both for the window.
-    Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao);
+    Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao, opcoes.largura, opcoes.altura);
     if (!visualizacao.valida()) {
         return falha(visualizacao.getErro());
     }
-    if ((opcoes.quadrosMedidos || opcoes.imagem) &&
-        (opcoes.largura != Quadro::kLargura || opcoes.altura != Quadro::kAltura)) {
-        return falha("a picture of " + std::to_string(opcoes.largura) + "x" +
-                     std::to_string(opcoes.altura) + " is not drawn yet");
-    }
     if (opcoes.quadrosMedidos || opcoes.imagem) {
-        Quadro quadro;
+        Quadro quadro(opcoes.largura, opcoes.altura);
         if (opcoes.quadrosMedidos) {
             if (!medir(visualizacao, quadro, *opcoes.quadrosMedidos)) {
                 return falha(std::string("cannot write the times: ") + std::strerror(errno));
@@ -205,12 +200,7 @@ int executar(const Opcoes& opcoes) {
         return 0;
     }
 
-    // The frame is 640 x 480 until the renderer draws frames of any size.
-    if (opcoes.largura != Quadro::kLargura || opcoes.altura != Quadro::kAltura) {
-        return falha("a window of " + std::to_string(opcoes.largura) + "x" +
-                     std::to_string(opcoes.altura) + " is not drawn yet");
-    }
-    Janela janela(visualizacao, opcoes.largura, opcoes.altura);
+    Janela janela(visualizacao);
     const std::string nome = std::filesystem::path(opcoes.cena).filename().string();
     return janela.executar("visualizador - " + nome + " (" + std::to_string(opcoes.largura) + "x" +
                            std::to_string(opcoes.altura) + ")");

@@ -16,9 +16,6 @@ namespace {
 
 using Acao = Navegacao::Acao;
 
-constexpr int kLargura = 640;
-constexpr int kAltura = 480;
-
 bool mesmosBits(const Camera& a, const Camera& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 bool mesmosBits(const Ponto& a, const Ponto& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -90,7 +87,7 @@ TEST(DeslocamentoTest, FocoECentroAndamOQueOPonteiroPede) {
     const Camera inicio;
     const Projecao projecao = projecaoSimples();
     Navegacao navegacao(inicio, Ponto(0, 0, 8));
-    navegacao.deslocar(80, -60, projecao, kLargura, kAltura);
+    navegacao.deslocar(80, -60, projecao);
     EXPECT_TRUE(mesmosBits(navegacao.getCamera().foco, Ponto(1, -0.75, 0)));
     EXPECT_TRUE(mesmosBits(navegacao.getCamera().n, inicio.n));
     EXPECT_TRUE(mesmosBits(navegacao.getCentro(), Ponto(1, -0.75, 8)));
@@ -101,7 +98,7 @@ TEST(DeslocamentoTest, FocoECentroAndamOQueOPonteiroPede) {
     EXPECT_EQ(x, 320.0 + 80.0);
     EXPECT_EQ(y, 240.0 - 60.0);
 
-    // Any camera and frame size: a point at the centre's depth follows the pointer, nearer ones
+    // Any camera and screen size: a point at the centre's depth follows the pointer, nearer ones
     // move more and further ones less.
     const Camera obliqua = cameraObliqua();
     const Ponto centro(1, 2, 8);
@@ -113,20 +110,19 @@ TEST(DeslocamentoTest, FocoECentroAndamOQueOPonteiroPede) {
                       obliqua.foco.z + (centro.z - obliqua.foco.z) / 2);
     ASSERT_GT(c.z, 0);
     Navegacao outra(obliqua, centro);
-    double x0 = 0, y0 = 0, x1 = 0, y1 = 0, px0 = 0, py0 = 0, px1 = 0, py1 = 0;
-    tela(obliqua, projecao, mesmaProfundidade, x0, y0);
-    tela(obliqua, projecao, perto, px0, py0);
-    outra.deslocar(-37, 23, projecao, 1024, 768);
     Projecao larga = projecao;
-    // The frame's size enters through W and H only: measure on a 1024 x 768 screen.
-    const double escalaX = 1024.0 / kLargura;
-    const double escalaY = 768.0 / kAltura;
+    larga.largura = 1024;
+    larga.altura = 768;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0, px0 = 0, py0 = 0, px1 = 0, py1 = 0;
+    tela(obliqua, larga, mesmaProfundidade, x0, y0);
+    tela(obliqua, larga, perto, px0, py0);
+    outra.deslocar(-37, 23, larga);
     tela(outra.getCamera(), larga, mesmaProfundidade, x1, y1);
-    EXPECT_NEAR((x1 - x0) * escalaX, -37.0, 1e-9);
-    EXPECT_NEAR((y1 - y0) * escalaY, 23.0, 1e-9);
+    EXPECT_NEAR(x1 - x0, -37.0, 1e-9);
+    EXPECT_NEAR(y1 - y0, 23.0, 1e-9);
     tela(outra.getCamera(), larga, perto, px1, py1);
-    EXPECT_NEAR((px1 - px0) * escalaX, -74.0, 1e-9);
-    EXPECT_NEAR((py1 - py0) * escalaY, 46.0, 1e-9);
+    EXPECT_NEAR(px1 - px0, -74.0, 1e-9);
+    EXPECT_NEAR(py1 - py0, 46.0, 1e-9);
     // The centre moved with the camera: it keeps its camera coordinates, and turns keep it put.
     const Vetor depois = outra.getCamera().coordenadas(outra.getCentro());
     EXPECT_NEAR(depois.x, c.x, 1e-12);
@@ -143,12 +139,12 @@ TEST(DeslocamentoTest, CentroAtrasUsaADistanciaENoFocoNaoMove) {
     const Projecao projecao = projecaoSimples();
     // Behind the camera at distance 8: the step is the one of depth 8, the same as in front.
     Navegacao atras(Camera(), Ponto(0, 0, -8));
-    atras.deslocar(80, -60, projecao, kLargura, kAltura);
+    atras.deslocar(80, -60, projecao);
     EXPECT_TRUE(mesmosBits(atras.getCamera().foco, Ponto(1, -0.75, 0)));
     EXPECT_TRUE(mesmosBits(atras.getCentro(), Ponto(1, -0.75, -8)));
     // The centre at the focus: no depth at all, nothing moves.
     Navegacao noFoco(Camera(), Ponto(0, 0, 0));
-    noFoco.deslocar(80, -60, projecao, kLargura, kAltura);
+    noFoco.deslocar(80, -60, projecao);
     EXPECT_TRUE(mesmosBits(noFoco.getCamera(), Camera()));
     EXPECT_TRUE(mesmosBits(noFoco.getCentro(), Ponto(0, 0, 0)));
 }
@@ -158,7 +154,7 @@ TEST(RestaurarTest, VoltaAoInicioExatoDepoisDeArrastosDeslocamentosERoda) {
     const Ponto centro(1, 2, 8);
     Navegacao navegacao(inicio, centro);
     navegacao.girarArrasto(57, -13);
-    navegacao.deslocar(-200, 91, projecaoSimples(), kLargura, kAltura);
+    navegacao.deslocar(-200, 91, projecaoSimples());
     navegacao.aplicar(Acao::aproximar);
     navegacao.girarArrasto(-3, 400);
     navegacao.aplicar(Acao::restaurar);
@@ -166,7 +162,7 @@ TEST(RestaurarTest, VoltaAoInicioExatoDepoisDeArrastosDeslocamentosERoda) {
     EXPECT_TRUE(mesmosBits(navegacao.getCentro(), centro));
 
     // A new start (a scene read again) leaves the view; restaurar then goes there.
-    navegacao.deslocar(10, 10, projecaoSimples(), kLargura, kAltura);
+    navegacao.deslocar(10, 10, projecaoSimples());
     const Camera antes = navegacao.getCamera();
     navegacao.setInicio(Camera(), Ponto(0, 0, 8));
     EXPECT_TRUE(mesmosBits(navegacao.getCamera(), antes));

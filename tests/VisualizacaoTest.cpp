@@ -174,7 +174,7 @@ TEST_F(VisualizacaoTest, CenaNovaGuardaAVistaERestaurarVaiAoNovoArquivo) {
     ASSERT_TRUE(visualizacao.valida()) << visualizacao.getErro();
     visualizacao.aplicar(Acao::afastar);
     visualizacao.aplicar(Acao::afastar);
-    visualizacao.deslocar(30, -20, Quadro::kLargura, Quadro::kAltura);
+    visualizacao.deslocar(30, -20);
     const Camera camera = visualizacao.getCamera();
     const Projecao projecao = visualizacao.getProjecao();
     Quadro cubo;
