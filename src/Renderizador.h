@@ -1,15 +1,20 @@
 #ifndef GOURAUD_RENDERIZADOR_H
 #define GOURAUD_RENDERIZADOR_H
 
+#include <memory>
+#include <vector>
+
 #include "Camera.h"
 #include "Classificacao.h"
 #include "Cobertura.h"
 #include "EstagioVertices.h"
+#include "FaixaVisivel.h"
 #include "Iluminacao.h"
 #include "Malha.h"
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Rasterizador.h"
+#include "Sombreamento.h"
 #include "Trabalhadores.h"
 #include "VerticeTela.h"
 
@@ -18,20 +23,22 @@
 // depth test on 1/cn (strictly nearer wins, so equal depth keeps the earlier triangle) and
 // perspective-correct colours. The picture is the same bits on any number of threads: the
 // frame is cut into bands of rows, each band drawn by one thread in triangle file order.
-// Once the first frame is drawn, drawing again allocates nothing.
+// Once the first frame of a size is drawn, drawing again allocates nothing.
 //
 // It runs the stages in this order, each a class of its own:
-//   EstagioVertices  camera coordinates, lighting and projection of every point;
+//   EstagioVertices  where every point lands on the screen;
 //   Classificacao    which bands of rows each triangle may draw in;
+//   Sombreamento     what the points need for the shading (for Gouraud, their lit colours);
 //   Rasterizador     each band: its triangles clipped where needed (Recorte), their covered
-//                    pixels found exactly (Cobertura), depth-tested and coloured (Sombreador).
+//                    pixels found exactly (Cobertura) and depth-tested (TesteProfundidade) into
+//                    the band's winners (FaixaVisivel), then every pixel shaded once from its
+//                    winner (Sombreamento).
 class Renderizador {
 public:
     using PosicaoExata = ::PosicaoExata;
-    using Vertice = VerticeTela;
 
     // Draws `malha` (which must outlive this object) lit by `iluminacao` on `threads` threads,
-    // the caller's included (0 means one per core).
+    // the caller's included (0 means one per core), with Gouraud shading.
     Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads = 0);
 
     // Clears `quadro` to black and depth 0 and draws the mesh seen from `camera` through
@@ -44,7 +51,11 @@ public:
     // Number of threads that draw, the caller's included.
     int getQuantThreads() const;
 
-    // Draws the next frames lit by `nova` instead.
+    // The vertex stage's points, normals and numbering, for a shading mode to read.
+    const EstagioVertices& getEstagioVertices() const;
+    // Shades the frames from now on with `modo` (not null).
+    void usarSombreamento(std::unique_ptr<Sombreamento> modo);
+    // Draws the next frames lit by `nova` instead, with Gouraud shading.
     void setIluminacao(const Iluminacao& nova);
 
     // Draws one screen-space triangle into rows [linha0, linha1) of `quadro` as desenhar does:
@@ -56,11 +67,14 @@ public:
                                   int linha1, Quadro& quadro);
 
 private:
-    Iluminacao iluminacao;
     Trabalhadores trabalhadores;
     EstagioVertices vertices;
     Classificacao classificacao;
     Rasterizador rasterizador;
+    std::unique_ptr<Sombreamento> sombreamento;
+    // One per thread: the band it is drawing; and per band, its clipped triangles' pieces.
+    std::vector<FaixaVisivel> visiveis;
+    std::vector<std::vector<FaixaVisivel::Peca>> pecas;
 };
 
 #endif
