@@ -26,10 +26,7 @@ class EstagioVertices {
 public:
     // A screen position in 1/kEscalaGrossa pixel, rounded down: small enough to stay in the
     // cache while every triangle is sorted into bands.
-    struct PosicaoGrossa {
-        std::int32_t x;
-        std::int32_t y;
-    };
+    using PosicaoGrossa = ::PosicaoGrossa;
     static constexpr int kBitsGrossos = 8;
     static constexpr double kEscalaGrossa = 1 << kBitsGrossos;
     // A point that needs clipping has x = kMarca, and y = kMarca too behind the near plane.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <optional>
@@ -12,6 +13,10 @@
 
 namespace {
 
+// An entry's pixel number below its mask, and the mask's bits of each row of its 2 x 2 box.
+constexpr int kMascaraPixel = (1 << Classificacao::kBitMascara) - 1;
+constexpr unsigned kPrimeiraLinha = 0x3;
+constexpr unsigned kSegundaLinha = 0xC;
 // Rows whose runs coverage finds in one call.
 constexpr int kLinhasPorVez = Classificacao::kLinhasPorFaixa;
 
@@ -85,11 +90,26 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
         const VerticeTela& b = v[entrada.b];
         const VerticeTela& c = v[entrada.c];
         if (entrada.pixel >= 0) {
-            // Its one pixel, already known to be covered.
-            const int y = entrada.pixel / largura;
-            TesteProfundidade(
-                a, b, c, Cobertura::area(exatas[entrada.a], exatas[entrada.b], exatas[entrada.c]))
-                .pixel(entrada.pixel - y * largura, y, k, visivel, quadro);
+            // Its few covered pixels, already known: those in this band's rows.
+            const int origem = entrada.pixel & kMascaraPixel;
+            const int y0 = origem / largura;
+            const int x0 = origem - y0 * largura;
+            unsigned cobertos = static_cast<unsigned>(entrada.pixel) >> Classificacao::kBitMascara;
+            if (y0 < linha0) {
+                cobertos &= kSegundaLinha;
+            }
+            if (y0 + 1 >= linha1) {
+                cobertos &= kPrimeiraLinha;
+            }
+            if (cobertos == 0) {
+                continue;
+            }
+            const TesteProfundidade teste(a, b, c, exatas[entrada.a], exatas[entrada.b],
+                                          exatas[entrada.c]);
+            for (; cobertos != 0; cobertos &= cobertos - 1) {
+                const int bit = std::countr_zero(cobertos);
+                teste.pixel(x0 + bit % 2, y0 + bit / 2, k, visivel, quadro);
+            }
             continue;
         }
         if (!precisaRecorte(a, b, c)) {

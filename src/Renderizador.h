@@ -55,6 +55,9 @@ public:
     const EstagioVertices& getEstagioVertices() const;
     // Shades the frames from now on with `modo` (not null).
     void usarSombreamento(std::unique_ptr<Sombreamento> modo);
+    // Whether the stages may use AVX2 where the processor has it (they do unless told not to);
+    // either way the pictures are the same bits.
+    void permitirAvx2(bool permitir);
 
     // Draws one screen-space triangle into rows [linha0, linha1) of `quadro` as desenhar does:
     // each corner's (x, y) in pixels (less than Cobertura::kMaiorCoordenada from the origin),

@@ -21,6 +21,10 @@ public:
     // signed area, whose sign the plain double one must share.
     TesteProfundidade(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
                       Int128 area);
+    // The same, the exact area worked out from the corners' exact positions only when the plain
+    // double one is in doubt.
+    TesteProfundidade(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
+                      const PosicaoExata& ea, const PosicaoExata& eb, const PosicaoExata& ec);
 
     // Pixel (i, j) of `faixa`'s rows, won by `vencedor` where nearer than `quadro`'s depth.
     void pixel(int i, int j, std::int32_t vencedor, FaixaVisivel& faixa, Quadro& quadro) const;
@@ -29,6 +33,10 @@ public:
                    Quadro& quadro) const;
 
 private:
+    // Sets inversoArea from the plain double area, or from the exact one (given by `exata()`)
+    // where the two do not share their sign.
+    template <typename Exata>
+    void montarArea(Exata exata);
     // What pixel and intervalo do at pixel i of row j, given the row's lists.
     void testar(int i, int j, std::int32_t vencedor, double* profundidades,
                 std::int32_t* vencedores, double* pesos1, double* pesos2) const;
