@@ -31,6 +31,11 @@ constexpr int kCandidatos = 4;
                             _mm256_srai_epi32(_mm256_sub_epi32(v, meio), kBitsGrossos));
 }
 
+// Whether any lane of the mask is set.
+[[gnu::target("avx2"), gnu::always_inline]] inline bool algum(__m256i mascara) {
+    return _mm256_movemask_ps(_mm256_castsi256_ps(mascara)) != 0;
+}
+
 }  // namespace
 
 bool BlocoCaixas::disponivel() { return __builtin_cpu_supports("avx2") != 0; }
@@ -89,7 +94,17 @@ bool BlocoCaixas::disponivel() { return __builtin_cpu_supports("avx2") != 0; }
         // another surely negative outside; surely means beyond |.|_1 of the two vectors +
         // kFolgaGrossa. Values stay below 2^21 in the small triangles' lanes.
         const __m256i folga = _mm256_set1_epi32(kFolgaGrossa);
+        // Only the candidates some small triangle has: the second column, the second row.
+        const __m256i duasColunas = _mm256_cmpgt_epi32(c1, c0);
+        const __m256i duasLinhas = _mm256_cmpgt_epi32(l1, l0);
+        const bool temCandidato[kCandidatos] = {
+            true, algum(_mm256_and_si256(pequenosVetor, duasColunas)),
+            algum(_mm256_and_si256(pequenosVetor, duasLinhas)),
+            algum(_mm256_and_si256(pequenosVetor, _mm256_and_si256(duasColunas, duasLinhas)))};
         for (int n = 0; n < kCandidatos; ++n) {
+            if (!temCandidato[n]) {
+                continue;
+            }
             const __m256i di = _mm256_set1_epi32(n % 2);
             const __m256i dj = _mm256_set1_epi32(n / 2);
             const __m256i coluna = _mm256_add_epi32(c0, di);

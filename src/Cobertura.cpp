@@ -89,6 +89,16 @@ enum class DecisaoGrossa { fora, dentro, duvida };
 
 std::int64_t Cobertura::paraInteiro(double v) { return static_cast<std::int64_t>(v * kEscala); }
 
+PosicaoGrossa Cobertura::paraGrossa(double x, double y) {
+    // Conversion truncates towards zero; one comparison turns that into the floor.
+    const auto piso = [](double v) {
+        const auto t = static_cast<std::int32_t>(v);
+        return t - (v < t ? 1 : 0);
+    };
+    return PosicaoGrossa{piso(x * static_cast<double>(kPixelGrosso)),
+                         piso(y * static_cast<double>(kPixelGrosso))};
+}
+
 bool Cobertura::ArestaExata::dentro(std::int64_t px, std::int64_t py) const {
     // The edge value (e - s) x (p - s): positive inside, 0 on the edge.
     const Int128 valor =

@@ -56,6 +56,9 @@ public:
     // Position in 2^-48 pixel of a coordinate v in pixels (|v| < kMaiorCoordenada), rounded
     // towards zero.
     static std::int64_t paraInteiro(double v);
+    // The coarse position of (x, y) in pixels (each less than kMaiorCoordenada from 0):
+    // floor(256 x), floor(256 y).
+    static PosicaoGrossa paraGrossa(double x, double y);
 
     // Prepares the triangle (a, b, c) for the pixels of rows [linha0, linha1) and columns
     // [0, largura) whose centres lie in its bounding box; false when there are none or its area

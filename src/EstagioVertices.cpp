@@ -10,12 +10,6 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// floor(v) for |v| < 2^31: conversion truncates towards zero, one comparison corrects it.
-std::int32_t piso(double v) {
-    const auto t = static_cast<std::int32_t>(v);
-    return t - (v < t ? 1 : 0);
-}
-
 }  // namespace
 
 EstagioVertices::EstagioVertices(const Malha& malha) {
@@ -103,7 +97,7 @@ void EstagioVertices::processar(int lote, const Camera& camera, const Projecao& 
             v = VerticeTela{xSeguro.lane(lane), ySeguro.lane(lane), iz.lane(lane)};
             PosicaoGrossa& grossa = grossas[posicao];
             if (seguro.lane(lane)) {
-                grossa = PosicaoGrossa{piso(v.x * kEscalaGrossa), piso(v.y * kEscalaGrossa)};
+                grossa = Cobertura::paraGrossa(v.x, v.y);
                 exatas[posicao] =
                     PosicaoExata{Cobertura::paraInteiro(v.x), Cobertura::paraInteiro(v.y)};
             } else {

@@ -10,6 +10,7 @@
 #include "Cobertura.h"
 #include "Recorte.h"
 #include "TesteProfundidade.h"
+#include "Varredura.h"
 
 namespace {
 
@@ -27,11 +28,21 @@ bool precisaRecorte(const VerticeTela& a, const VerticeTela& b, const VerticeTel
 
 VerticeTela paraTela(const Recorte::Canto& v) { return VerticeTela{v.x, v.y, v.z}; }
 
+// Whether the coarse corners lie close enough together for Varredura.
+bool pequenoParaVarrer(const PosicaoGrossa& a, const PosicaoGrossa& b, const PosicaoGrossa& c) {
+    return std::max({a.x, b.x, c.x}) - std::min({a.x, b.x, c.x}) < Varredura::kMaiorExtensao &&
+           std::max({a.y, b.y, c.y}) - std::min({a.y, b.y, c.y}) < Varredura::kMaiorExtensao;
+}
+
 }  // namespace
 
 Rasterizador::Rasterizador(const Malha& malha, const EstagioVertices& vertices,
                            const Classificacao& classificacao)
-    : malha(malha), vertices(vertices), classificacao(classificacao) {}
+    : malha(malha), vertices(vertices), classificacao(classificacao) {
+    usarAvx2(true);
+}
+
+void Rasterizador::usarAvx2(bool permitir) { avx2 = permitir && Varredura::disponivel(); }
 
 void Rasterizador::visibilidade(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
                                 std::int32_t vencedor, FaixaVisivel& visivel, Quadro& quadro) {
@@ -74,6 +85,7 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
     const Ponto* pontos = malha.getPontos();
     const VerticeTela* v = vertices.getVertices();
     const PosicaoExata* exatas = vertices.getExatas();
+    const PosicaoGrossa* grossas = vertices.getGrossas();
     const int quantAtributos = sombreamento.getQuantAtributos();
     // The corners of the triangle kAdiante entries ahead are fetched while this one is drawn.
     constexpr std::int64_t kAdiante = 8;
@@ -113,6 +125,18 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
             continue;
         }
         if (!precisaRecorte(a, b, c)) {
+            const PosicaoGrossa& ga = grossas[entrada.a];
+            const PosicaoGrossa& gb = grossas[entrada.b];
+            const PosicaoGrossa& gc = grossas[entrada.c];
+            if (avx2 && pequenoParaVarrer(ga, gb, gc)) {
+                const TesteProfundidade teste(a, b, c, exatas[entrada.a], exatas[entrada.b],
+                                              exatas[entrada.c]);
+                if (teste.temArea()) {
+                    Varredura::desenhar(ga, gb, gc, exatas[entrada.a], exatas[entrada.b],
+                                        exatas[entrada.c], teste, k, visivel, quadro);
+                }
+                continue;
+            }
             visibilidade(a, b, c, k, visivel, quadro);
             continue;
         }

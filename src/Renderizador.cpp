@@ -22,7 +22,10 @@ void Renderizador::usarSombreamento(std::unique_ptr<Sombreamento> modo) {
     sombreamento = std::move(modo);
 }
 
-void Renderizador::permitirAvx2(bool permitir) { classificacao.usarAvx2(permitir); }
+void Renderizador::permitirAvx2(bool permitir) {
+    classificacao.usarAvx2(permitir);
+    rasterizador.usarAvx2(permitir);
+}
 
 void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,
                                      const Vetor& posicao1, double iz1, const Vetor& cor1,

@@ -61,6 +61,12 @@ void TesteProfundidade::montarArea(Exata exata) {
     inversoArea = 1.0 / areaDupla;
 }
 
+TesteProfundidade::Coeficientes TesteProfundidade::getCoeficientes() const {
+    return Coeficientes{a.x, a.y, a.iz, dx1, dy1, dx2, dy2, inversoArea, diz1, diz2};
+}
+
+bool TesteProfundidade::temArea() const { return std::isfinite(inversoArea); }
+
 void TesteProfundidade::pixel(int i, int j, std::int32_t vencedor, FaixaVisivel& faixa,
                               Quadro& quadro) const {
     testar(i, j, vencedor, quadro.linhaProfundidade(j), faixa.linhaVencedores(j),
