@@ -20,11 +20,14 @@ const EstagioVertices& Renderizador::getEstagioVertices() const { return vertice
 
 void Renderizador::usarSombreamento(std::unique_ptr<Sombreamento> modo) {
     sombreamento = std::move(modo);
+    sombreamento->usarAvx2(avx2);
 }
 
 void Renderizador::permitirAvx2(bool permitir) {
+    avx2 = permitir;
     classificacao.usarAvx2(permitir);
     rasterizador.usarAvx2(permitir);
+    sombreamento->usarAvx2(permitir);
 }
 
 void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,

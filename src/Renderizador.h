@@ -76,6 +76,7 @@ private:
     // One per thread: the band it is drawing; and per band, its clipped triangles' pieces.
     std::vector<FaixaVisivel> visiveis;
     std::vector<std::vector<FaixaVisivel::Peca>> pecas;
+    bool avx2 = true;
 };
 
 #endif
