@@ -25,6 +25,7 @@ void Renderizador::usarSombreamento(std::unique_ptr<Sombreamento> modo) {
 
 void Renderizador::permitirAvx2(bool permitir) {
     avx2 = permitir;
+    vertices.usarAvx2(permitir);
     classificacao.usarAvx2(permitir);
     rasterizador.usarAvx2(permitir);
     sombreamento->usarAvx2(permitir);
