@@ -115,7 +115,8 @@ void Janela::mostrar() {
         std::ostringstream texto;
         texto.setf(std::ios::fixed);
         texto.precision(1);
-        texto << quantTriangulos << " triangles, " << milissegundos << " ms";
+        texto << renderizador.getEstilo().descricao() << ", " << quantTriangulos << " triangles, "
+              << milissegundos << " ms";
         if (!mensagem.empty()) {
             texto << ", " << mensagem;
         }
@@ -185,6 +186,17 @@ int Janela::executar(const std::string& titulo) {
                 desatualizado = true;
             } else if (codigo == KEY_ESC) {
                 sair = true;
+            } else if (codigo == KEY_M || codigo == KEY_E || codigo == KEY_N) {
+                Estilo estilo = renderizador.getEstilo();
+                if (codigo == KEY_M) {
+                    estilo.modo = Estilo::modoSeguinte(estilo.modo);
+                } else if (codigo == KEY_E) {
+                    estilo.arestas = !estilo.arestas;
+                } else {
+                    estilo.normais = !estilo.normais;
+                }
+                renderizador.setEstilo(estilo);
+                desatualizado = true;
             } else if (codigo == KEY_H) {
                 sobreposicaoVisivel = !sobreposicaoVisivel;
                 redesenhar = true;

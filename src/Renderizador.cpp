@@ -520,6 +520,9 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
 
 int Renderizador::getQuantThreads() const { return trabalhadores.getQuantidade(); }
 
+void Renderizador::setEstilo(const Estilo& novo) { estilo = novo; }
+const Estilo& Renderizador::getEstilo() const { return estilo; }
+
 void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,
                                      const Vetor& posicao1, double iz1, const Vetor& cor1,
                                      const Vetor& posicao2, double iz2, const Vetor& cor2,
@@ -562,6 +565,12 @@ void Renderizador::desenhar(const Camera& cameraAtual, const Projecao& projecaoA
     trabalhadores.paraCada(quantLotes, distribuir);
     auto faixas = [this](int faixa) { desenharFaixa(faixa); };
     trabalhadores.paraCada(kQuantFaixas, faixas);
+    if (estilo.normais) {
+        if (!agulhas) {
+            agulhas.emplace(malha);
+        }
+        agulhas->desenhar(camera, projecao, *quadro, trabalhadores);
+    }
     quadro = nullptr;
 }
 

@@ -2,10 +2,13 @@
 #define GOURAUD_RENDERIZADOR_H
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "Agulhas.h"
 #include "Camera.h"
+#include "Estilo.h"
 #include "Iluminacao.h"
 #include "Malha.h"
 #include "Projecao.h"
@@ -48,6 +51,11 @@ public:
     // Number of threads that draw, the caller's included.
     int getQuantThreads() const;
 
+    // The shading mode and the switches of the frames drawn from now on (Gouraud, nothing over
+    // it, until set).
+    void setEstilo(const Estilo& novo);
+    const Estilo& getEstilo() const;
+
     // Draws one screen-space triangle into rows [linha0, linha1) of `quadro` as desenhar does:
     // each corner's (x, y) in pixels (within 4096 of the origin), its 1/cn and its colour
     // (r, g, b). For tests and tools that work on the screen directly.
@@ -75,6 +83,9 @@ private:
     const Malha& malha;
     Iluminacao iluminacao;
     Trabalhadores trabalhadores;
+    Estilo estilo;
+    // The needles, made for the first frame that draws them.
+    std::optional<Agulhas> agulhas;
 
     // The view being drawn; set by desenhar.
     Camera camera;

@@ -1,4 +1,4 @@
-// The viewer: draws a Gouraud-shaded picture of a scene file, in a window where the camera can
+// The viewer: draws a shaded picture of a scene file, in a window where the camera can
 // walk around the model, or headless into a PNG file, or times its frames.
 #include <allegro.h>
 
@@ -17,6 +17,7 @@
 
 #include "Camera.h"
 #include "CenaCarregada.h"
+#include "Estilo.h"
 #include "GravadorPng.h"
 #include "Janela.h"
 #include "LeitorIluminacao.h"
@@ -35,27 +36,34 @@ constexpr int kQuadrosMedidosPadrao = 20;
 constexpr int kMaisQuadrosMedidos = 100000;
 
 constexpr char kUso[] =
-    "usage: visualizador [CENA] [--iluminacao ARQUIVO] [--imagem SAIDA.png] [--medir [N]]\n"
+    "usage: visualizador [CENA] [--iluminacao ARQUIVO] [--modo plano|gouraud|phong] [--arestas]\n"
+    "                    [--normais] [--imagem SAIDA.png] [--medir [N]]\n"
     "\n"
-    "Draws a Gouraud-shaded picture of the scene file CENA (default: triangulo.txt in the\n"
-    "current folder).\n"
+    "Draws a shaded picture of the scene file CENA (default: triangulo.txt in the current\n"
+    "folder).\n"
     "\n"
     "  --iluminacao ARQUIVO  lighting settings (light position, ambient, diffuse, specular\n"
     "                        and light colour) instead of the defaults\n"
+    "  --modo MODO           plano: one colour per triangle, lit at its centroid; gouraud\n"
+    "                        (the default): lit at the points, colours interpolated; phong:\n"
+    "                        lit at every pixel, normals interpolated\n"
+    "  --arestas             draw the mesh's visible edges in black\n"
+    "  --normais             draw the scene's normals as short blue needles\n"
     "  --imagem SAIDA.png    draw one 640x480 frame into an RGB PNG file, with no window\n"
     "  --medir [N]           draw N frames (default 20) after one warm-up frame, with no\n"
     "                        window, and print the median, fastest and slowest frame time\n"
     "  --help                show this text\n"
     "\n"
     "In the window: arrows turn the model, Page Up/Down or +/- move nearer or further,\n"
-    "R restores the file's view, F12 saves visualizador-NNN.png, H shows the frame time,\n"
-    "ESC quits.\n";
+    "R restores the file's view, M changes the mode, E shows the edges, N the needles,\n"
+    "F12 saves visualizador-NNN.png, H shows the frame time, ESC quits.\n";
 
 struct Opcoes {
     std::string cena = kCenaPadrao;
     std::optional<std::string> iluminacao;
     std::optional<std::string> imagem;
     std::optional<int> quadrosMedidos;
+    Estilo estilo;
     bool ajuda = false;
 };
 
@@ -79,6 +87,15 @@ std::optional<Opcoes> lerOpcoes(int argc, char** argv) {
         } else if (!fimDasOpcoes && argumento == "--iluminacao") {
             if (!temProximo) return falhar("--iluminacao needs a file name");
             opcoes.iluminacao = argv[++i];
+        } else if (!fimDasOpcoes && argumento == "--modo") {
+            if (!temProximo) return falhar("--modo needs plano, gouraud or phong");
+            const std::optional<Estilo::Modo> modo = Estilo::lerModo(argv[++i]);
+            if (!modo) return falhar("unknown mode " + std::string(argv[i]));
+            opcoes.estilo.modo = *modo;
+        } else if (!fimDasOpcoes && argumento == "--arestas") {
+            opcoes.estilo.arestas = true;
+        } else if (!fimDasOpcoes && argumento == "--normais") {
+            opcoes.estilo.normais = true;
         } else if (!fimDasOpcoes && argumento == "--imagem") {
             if (!temProximo) return falhar("--imagem needs a file name");
             opcoes.imagem = argv[++i];
@@ -157,6 +174,7 @@ int executar(const Opcoes& opcoes) {
     const Camera& camera = carregada.getCamera();
     const Projecao& projecao = carregada.getProjecao();
     Renderizador renderizador(malha, iluminacao);
+    renderizador.setEstilo(opcoes.estilo);
     if (opcoes.quadrosMedidos || opcoes.imagem) {
         Quadro quadro;
         if (opcoes.quadrosMedidos) {
