@@ -49,10 +49,11 @@ struct Destino {
 // end (a0, b0) with 1/cn z0 to (a1, b1) with z1: each k on the screen whose centre k + 0.5 lies
 // between a0 and a1 gets b = b0 + (k + 0.5 - a0).(b1 - b0)/(a1 - a0) and the same for z, the two
 // in the lanes of one division. kVerificar checks each b against the screen; without it the
-// caller knows every b is on it.
+// caller knows every b is on it. The destination is a copy, whose pointers then stay in
+// registers across the stores.
 template <bool kColunas, bool kVerificar>
 void percorrer(double a0, double b0, double z0, double a1, double b1, double z1,
-               const Destino& destino) {
+               const Destino destino) {
     constexpr int kLimiteA = kColunas ? Quadro::kLargura : Quadro::kAltura;
     constexpr double kLimiteB = kColunas ? Quadro::kAltura : Quadro::kLargura;
     const double menor = std::min(a0, a1);

@@ -1,5 +1,9 @@
 #include "Renderizador.h"
 
+#include "Arestas.h"
+#include "CorPlana.h"
+#include "SombreamentoPhong.h"
+
 #include <algorithm>
 #include <array>
 #if defined(__SSE2__)
@@ -57,6 +61,7 @@ constexpr std::int32_t kMeioPixelGrosso = 1 << (kBitsGrossos - 1);
 constexpr std::int32_t kMarca = std::numeric_limits<std::int32_t>::min();
 
 constexpr double kCanalMaximoReal = 255.0;
+constexpr std::uint16_t kPreto = 0;
 
 // A corner of a triangle to rasterise: screen position in pixels, 1/cn and colour.
 using VerticeTela = Renderizador::Vertice;
@@ -184,33 +189,81 @@ Aresta montarAresta(const PosicaoExata& s, const PosicaoExata& e, int i0, int j0
     return a;
 }
 
-// The colour and depth of a triangle at pixel centres: screen-space weights of b and c relative
-// to a, 1/cn interpolated linearly on the screen, and colours weighted by those weights over cn
-// (perspective-correct), written where the pixel's 1/cn is strictly greater than the stored one.
-struct Sombreador {
+// How a pixel that a triangle wins gets its colour, from the weights q1 and q2 of its second
+// and third corners (screen-space weight times that corner's 1/cn) and s = 1/(1/cn) there.
+// Gouraud: the corners' colours, interpolated perspective-correctly.
+struct PintorGouraud {
     const VerticeTela& a;
-    const VerticeTela& b;
-    const VerticeTela& c;
-    double dx1, dy1, dx2, dy2, inversoArea;
-    double diz1, diz2, dr1, dr2, dg1, dg2, db1, db2;
+    double dr1, dr2, dg1, dg2, db1, db2;
 
-    // `area` is the exact twice-signed area, whose sign the plain double one must share.
-    Sombreador(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c, Int128 area)
+    PintorGouraud(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c)
         : a(a),
-          b(b),
-          c(c),
-          dx1(b.x - a.x),
-          dy1(b.y - a.y),
-          dx2(c.x - a.x),
-          dy2(c.y - a.y),
-          diz1(b.iz - a.iz),
-          diz2(c.iz - a.iz),
           dr1(b.r - a.r),
           dr2(c.r - a.r),
           dg1(b.g - a.g),
           dg2(c.g - a.g),
           db1(b.b - a.b),
-          db2(c.b - a.b) {
+          db2(c.b - a.b) {}
+
+    std::uint16_t cor(double q1, double q2, double s, int, int) const {
+        return empacotar(a.r + (q1 * dr1 + q2 * dr2) * s, a.g + (q1 * dg1 + q2 * dg2) * s,
+                         a.b + (q1 * db1 + q2 * db2) * s);
+    }
+};
+
+// Flat: the triangle's one colour, already packed.
+struct PintorPlano {
+    std::uint16_t corPlana;
+
+    std::uint16_t cor(double, double, double, int, int) const { return corPlana; }
+};
+
+// Phong: the lighting at the pixel's interpolated position and normal.
+struct PintorPhong {
+    const SombreamentoPhong& phong;
+
+    std::uint16_t cor(double q1, double q2, double s, int, int) const {
+        const Vetor cor = phong.cor(q1, q2, s);
+        return empacotar(cor.x, cor.y, cor.z);
+    }
+};
+
+// Any of them with the triangle's edges over it: black near an edge's line.
+template <typename Pintor>
+struct PintorComArestas {
+    Pintor pintor;
+    const Arestas& arestas;
+
+    std::uint16_t cor(double q1, double q2, double s, int i, int j) const {
+        return arestas.perto(i + 0.5, j + 0.5) ? kPreto : pintor.cor(q1, q2, s, i, j);
+    }
+};
+
+// The colour and depth of a triangle at pixel centres: screen-space weights of b and c relative
+// to a, 1/cn interpolated linearly on the screen, and the colour from those weights over cn
+// (perspective-correct), written where the pixel's 1/cn is strictly greater than the stored one.
+template <typename Pintor>
+struct Sombreador {
+    const VerticeTela& a;
+    const VerticeTela& b;
+    const VerticeTela& c;
+    const Pintor& pintor;
+    double dx1, dy1, dx2, dy2, inversoArea;
+    double diz1, diz2;
+
+    // `area` is the exact twice-signed area, whose sign the plain double one must share.
+    Sombreador(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c, Int128 area,
+               const Pintor& pintor)
+        : a(a),
+          b(b),
+          c(c),
+          pintor(pintor),
+          dx1(b.x - a.x),
+          dy1(b.y - a.y),
+          dx2(c.x - a.x),
+          dy2(c.y - a.y),
+          diz1(b.iz - a.iz),
+          diz2(c.iz - a.iz) {
         // Twice the signed area in plain double; in the rare sliver where cancellation leaves
         // it 0 or of the wrong sign, the exact area (rounded once) takes its place.
         double areaDupla = dx1 * dy2 - dy1 * dx2;
@@ -231,8 +284,7 @@ struct Sombreador {
             const double q1 = b1 * b.iz;
             const double q2 = b2 * c.iz;
             const double s = 1.0 / iz;
-            cores[i] = empacotar(a.r + (q1 * dr1 + q2 * dr2) * s, a.g + (q1 * dg1 + q2 * dg2) * s,
-                                 a.b + (q1 * db1 + q2 * db2) * s);
+            cores[i] = pintor.cor(q1, q2, s, i, j);
         }
     }
 };
@@ -281,9 +333,11 @@ struct Cobertura {
 constexpr int kCaixaPequena = 4;
 
 // Draws the triangle (a, b, c) into rows [linha0, linha1) of the frame: the pixels whose centre
-// is inside it or on a top or left edge, where its 1/cn is greater than the stored one.
+// is inside it or on a top or left edge, where its 1/cn is greater than the stored one, in the
+// colours of `pintor`.
+template <typename Pintor>
 void rasterizar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c, int linha0,
-                int linha1, Quadro& quadro) {
+                int linha1, Quadro& quadro, const Pintor& pintor) {
     // Pixels whose centres lie in the bounding box.
     const int i0 = primeiroPixel(std::min({a.x, b.x, c.x}), 0);
     const int i1 = ultimoPixel(std::max({a.x, b.x, c.x}), kLargura);
@@ -301,7 +355,7 @@ void rasterizar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c
         for (int j = j0; j <= j1; ++j) {
             for (int i = i0; i <= i1; ++i) {
                 if (cobertura.dentro(i, j)) {
-                    Sombreador(a, b, c, area)
+                    Sombreador<Pintor>(a, b, c, area, pintor)
                         .pixel(i, j, quadro.linhaCor(j), quadro.linhaProfundidade(j));
                 }
             }
@@ -322,7 +376,7 @@ void rasterizar(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c
     const std::array<Aresta, 3> arestas = {montarAresta(p1, p2, i0, j0, larguraCaixa, alturaCaixa),
                                            montarAresta(p2, pa, i0, j0, larguraCaixa, alturaCaixa),
                                            montarAresta(pa, p1, i0, j0, larguraCaixa, alturaCaixa)};
-    const Sombreador sombreador(a, b, c, area);
+    const Sombreador<Pintor> sombreador(a, b, c, area, pintor);
     std::int64_t linha0Valor = arestas[0].rapido;
     std::int64_t linha1Valor = arestas[1].rapido;
     std::int64_t linha2Valor = arestas[2].rapido;
@@ -530,8 +584,10 @@ void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Ve
     const auto vertice = [](const Vetor& posicao, double iz, const Vetor& cor) {
         return VerticeTela{posicao.x, posicao.y, iz, cor.x, cor.y, cor.z};
     };
-    rasterizar(vertice(posicao0, iz0, cor0), vertice(posicao1, iz1, cor1),
-               vertice(posicao2, iz2, cor2), linha0, linha1, quadro);
+    const VerticeTela a = vertice(posicao0, iz0, cor0);
+    const VerticeTela b = vertice(posicao1, iz1, cor1);
+    const VerticeTela c = vertice(posicao2, iz2, cor2);
+    rasterizar(a, b, c, linha0, linha1, quadro, PintorGouraud(a, b, c));
 }
 
 void Renderizador::desenhar(const Camera& cameraAtual, const Projecao& projecaoAtual,
@@ -539,6 +595,7 @@ void Renderizador::desenhar(const Camera& cameraAtual, const Projecao& projecaoA
     camera = cameraAtual;
     projecao = projecaoAtual;
     quadro = &quadroAtual;
+    luzAtual = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
 
     auto vertices = [this](int lote) { processarVertices(lote); };
     trabalhadores.paraCada((static_cast<int>(pontos.size()) + kPorLote - 1) / kPorLote, vertices);
@@ -607,12 +664,15 @@ void Renderizador::processarVertices(int lote) {
 
         const Vetor& m0 = normais[k0];
         const Vetor& m1 = normais[k1];
-        Par r;
-        Par g;
-        Par b;
-        iluminacao.corDePar(px, py, pz, Par(m0.x, m1.x), Par(m0.y, m1.y), Par(m0.z, m1.z),
-                            mascara(comNormal[k0] != 0, comNormal[k1] != 0), camera.foco, luz, r, g,
-                            b);
+        // Only Gouraud shading reads the points' colours.
+        Par r(0.0);
+        Par g(0.0);
+        Par b(0.0);
+        if (estilo.modo == Estilo::Modo::gouraud) {
+            iluminacao.corDePar(px, py, pz, Par(m0.x, m1.x), Par(m0.y, m1.y), Par(m0.z, m1.z),
+                                mascara(comNormal[k0] != 0, comNormal[k1] != 0), camera.foco, luz,
+                                r, g, b);
+        }
 
         for (int lane = 0; lane < 2 && k + lane < fim; ++lane) {
             const auto posicao = static_cast<std::size_t>(k + lane);
@@ -829,6 +889,34 @@ void Renderizador::desenharFaixa(int faixa) {
     const int linha0 = faixa * kLinhasPorFaixa;
     const int linha1 = std::min(kAltura, linha0 + kLinhasPorFaixa);
     quadro->limpar(linha0, linha1);
+    using Modo = Estilo::Modo;
+    switch (estilo.modo) {
+        case Modo::plano:
+            estilo.arestas ? desenharTriangulos<Modo::plano, true>(faixa, linha0, linha1)
+                           : desenharTriangulos<Modo::plano, false>(faixa, linha0, linha1);
+            break;
+        case Modo::gouraud:
+            estilo.arestas ? desenharTriangulos<Modo::gouraud, true>(faixa, linha0, linha1)
+                           : desenharTriangulos<Modo::gouraud, false>(faixa, linha0, linha1);
+            break;
+        case Modo::phong:
+            estilo.arestas ? desenharTriangulos<Modo::phong, true>(faixa, linha0, linha1)
+                           : desenharTriangulos<Modo::phong, false>(faixa, linha0, linha1);
+            break;
+    }
+}
+
+std::uint16_t Renderizador::corPlana(const Entrada& entrada) const {
+    const Vetor cor = CorPlana::cor(
+        iluminacao, pontos[static_cast<std::size_t>(entrada.a)],
+        pontos[static_cast<std::size_t>(entrada.b)], pontos[static_cast<std::size_t>(entrada.c)],
+        malha.getNormaisTriangulo()[entrada.triangulo], camera.foco, luzAtual);
+    return empacotar(cor.x, cor.y, cor.z);
+}
+
+template <Estilo::Modo kModo, bool kArestas>
+void Renderizador::desenharTriangulos(int faixa, int linha0, int linha1) {
+    using Modo = Estilo::Modo;
     const Triangulo* triangulos = malha.getTriangulos();
     const std::int64_t fim = inicioFaixa[static_cast<std::size_t>(faixa) + 1];
     // The corners of the triangle kAdiante entries ahead are fetched while this one is drawn.
@@ -845,27 +933,107 @@ void Renderizador::desenharFaixa(int faixa) {
         const VerticeTela& a = vertices[static_cast<std::size_t>(entrada.a)];
         const VerticeTela& b = vertices[static_cast<std::size_t>(entrada.b)];
         const VerticeTela& c = vertices[static_cast<std::size_t>(entrada.c)];
-        if (entrada.pixel >= 0) {
-            // Its one pixel, already known to be covered.
-            Cobertura cobertura;
-            cobertura.montar(exatas[static_cast<std::size_t>(entrada.a)],
-                             exatas[static_cast<std::size_t>(entrada.b)],
-                             exatas[static_cast<std::size_t>(entrada.c)]);
-            const int y = entrada.pixel / kLargura;
-            Sombreador(a, b, c, cobertura.area)
-                .pixel(entrada.pixel - y * kLargura, y, quadro->linhaCor(y),
-                       quadro->linhaProfundidade(y));
-            continue;
+        const bool inteiro = entrada.pixel >= 0 || !precisaRecorte(a, b, c);
+        // The mesh triangle's edges, whichever part of it is drawn.
+        Arestas arestas;
+        if constexpr (kArestas) {
+            const Ponto* mundo = malha.getPontos();
+            arestas = inteiro ? Arestas::doTriangulo(a.x, a.y, b.x, b.y, c.x, c.y)
+                              : Arestas::doTrianguloNoEspaco(camera.coordenadas(mundo[t.indiceP1]),
+                                                             camera.coordenadas(mundo[t.indiceP2]),
+                                                             camera.coordenadas(mundo[t.indiceP3]),
+                                                             projecao);
         }
-        if (!precisaRecorte(a, b, c)) {
-            rasterizar(a, b, c, linha0, linha1, *quadro);
+        const auto comArestas = [&](const auto& pintor, const auto& desenho) {
+            if constexpr (kArestas) {
+                desenho(PintorComArestas<std::decay_t<decltype(pintor)>>{pintor, arestas});
+            } else {
+                desenho(pintor);
+            }
+        };
+        std::uint16_t cor = 0;
+        if constexpr (kModo == Modo::plano) {
+            cor = corPlana(entrada);
+        }
+        // A corner of the Phong triangle: the world position and normal of a point.
+        const auto cantoPhong = [this](std::int32_t ponto) {
+            return SombreamentoPhong::Canto{pontos[static_cast<std::size_t>(ponto)],
+                                            normais[static_cast<std::size_t>(ponto)]};
+        };
+        if (inteiro) {
+            const auto desenho = [&](const auto& pintor) {
+                using Pintor = std::decay_t<decltype(pintor)>;
+                if (entrada.pixel < 0) {
+                    rasterizar(a, b, c, linha0, linha1, *quadro, pintor);
+                    return;
+                }
+                // Its one pixel, already known to be covered.
+                Cobertura cobertura;
+                cobertura.montar(exatas[static_cast<std::size_t>(entrada.a)],
+                                 exatas[static_cast<std::size_t>(entrada.b)],
+                                 exatas[static_cast<std::size_t>(entrada.c)]);
+                const int y = entrada.pixel / kLargura;
+                Sombreador<Pintor>(a, b, c, cobertura.area, pintor)
+                    .pixel(entrada.pixel - y * kLargura, y, quadro->linhaCor(y),
+                           quadro->linhaProfundidade(y));
+            };
+            if constexpr (kModo == Modo::gouraud) {
+                comArestas(PintorGouraud(a, b, c), desenho);
+            } else if constexpr (kModo == Modo::plano) {
+                comArestas(PintorPlano{cor}, desenho);
+            } else {
+                const SombreamentoPhong::Canto ca = cantoPhong(entrada.a);
+                const SombreamentoPhong::Canto cb = cantoPhong(entrada.b);
+                const SombreamentoPhong::Canto cc = cantoPhong(entrada.c);
+                const SombreamentoPhong phong(iluminacao, camera.foco, luzAtual, ca, cb, cc);
+                comArestas(PintorPhong{phong}, desenho);
+            }
             continue;
         }
         const Poligono p = poligonoRecortado(camera, projecao, malha.getPontos(), t, a, b, c);
+        // For Phong, the same clipping twice more, carrying the corners' positions and then
+        // their normals where the colours go: the same cuts, so the same polygon.
+        Poligono posicoes;
+        Poligono direcoes;
+        if constexpr (kModo == Modo::phong) {
+            const auto comValores = [](const VerticeTela& v, const auto& valor) {
+                return VerticeTela{v.x, v.y, v.iz, valor.x, valor.y, valor.z};
+            };
+            const SombreamentoPhong::Canto ca = cantoPhong(entrada.a);
+            const SombreamentoPhong::Canto cb = cantoPhong(entrada.b);
+            const SombreamentoPhong::Canto cc = cantoPhong(entrada.c);
+            posicoes = poligonoRecortado(camera, projecao, malha.getPontos(), t,
+                                         comValores(a, ca.posicao), comValores(b, cb.posicao),
+                                         comValores(c, cc.posicao));
+            direcoes = poligonoRecortado(camera, projecao, malha.getPontos(), t,
+                                         comValores(a, ca.normal), comValores(b, cb.normal),
+                                         comValores(c, cc.normal));
+        }
         for (int k2 = 1; k2 + 1 < p.quant; ++k2) {
-            rasterizar(paraTela(p.cantos[0]), paraTela(p.cantos[static_cast<std::size_t>(k2)]),
-                       paraTela(p.cantos[static_cast<std::size_t>(k2) + 1]), linha0, linha1,
-                       *quadro);
+            const std::size_t cantos[] = {0, static_cast<std::size_t>(k2),
+                                          static_cast<std::size_t>(k2) + 1};
+            const VerticeTela ta = paraTela(p.cantos[cantos[0]]);
+            const VerticeTela tb = paraTela(p.cantos[cantos[1]]);
+            const VerticeTela tc = paraTela(p.cantos[cantos[2]]);
+            const auto desenho = [&](const auto& pintor) {
+                rasterizar(ta, tb, tc, linha0, linha1, *quadro, pintor);
+            };
+            if constexpr (kModo == Modo::gouraud) {
+                comArestas(PintorGouraud(ta, tb, tc), desenho);
+            } else if constexpr (kModo == Modo::plano) {
+                comArestas(PintorPlano{cor}, desenho);
+            } else {
+                SombreamentoPhong::Canto fan[3];
+                for (int m = 0; m < 3; ++m) {
+                    const VerticeRecorte& pos = posicoes.cantos[cantos[m]];
+                    const VerticeRecorte& dir = direcoes.cantos[cantos[m]];
+                    fan[m] = SombreamentoPhong::Canto{Ponto(pos.r, pos.g, pos.b),
+                                                      Vetor(dir.r, dir.g, dir.b)};
+                }
+                const SombreamentoPhong phong(iluminacao, camera.foco, luzAtual, fan[0], fan[1],
+                                              fan[2]);
+                comArestas(PintorPhong{phong}, desenho);
+            }
         }
     }
 }

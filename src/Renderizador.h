@@ -79,6 +79,13 @@ private:
     void distribuirTriangulos(int lote);
     // Clears one band of rows and draws its triangles.
     void desenharFaixa(int faixa);
+    struct Entrada;
+    // Draws the triangles listed for band `faixa`, rows [linha0, linha1), in mode kModo, with
+    // their edges when kArestas.
+    template <Estilo::Modo kModo, bool kArestas>
+    void desenharTriangulos(int faixa, int linha0, int linha1);
+    // The packed flat colour of the triangle of a band entry.
+    std::uint16_t corPlana(const Entrada& entrada) const;
 
     const Malha& malha;
     Iluminacao iluminacao;
@@ -91,6 +98,8 @@ private:
     Camera camera;
     Projecao projecao;
     Quadro* quadro = nullptr;
+    // Where the light is for this view.
+    Ponto luzAtual;
 
     // The points the triangles name, in the order they first name them, with their normals
     // (zero and comNormal 0 for a point without one); the triangles' corners as positions in

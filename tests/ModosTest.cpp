@@ -4,9 +4,11 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -15,6 +17,7 @@
 
 #include "Agulhas.h"
 #include "Camera.h"
+#include "CorPlana.h"
 #include "Estilo.h"
 #include "GeradorCena.h"
 #include "Gouraud.h"
@@ -24,6 +27,7 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 #include "RenderizadorReferencia.h"
+#include "SombreamentoPhong.h"
 
 // Counted by the test program's operator new (RenderizadorTest.cpp).
 extern std::atomic<long> alocacoes;
@@ -180,6 +184,198 @@ TEST(AgulhasTest, SoPontosNomeadosComDirecao) {
     // and point 4, named last by it, has no direction; points 0, 1 and 2 have needles.
     const Cena cena(vistaDaOrigem("6 2\n0 0 5\n1 0 5\n0 1 5\n3 3 5\n2 2 5\n2 2 5\n0 1 2\n4 5 5"));
     EXPECT_EQ(Agulhas(*cena.malha).getQuantidade(), 3);
+}
+
+// Both renderers' frames of the scene, in that style: the fast one on 1 thread, then the
+// reference.
+std::vector<Quadro> ambos(const Cena& cena, const Estilo& e, const Iluminacao& luz = Iluminacao()) {
+    std::vector<Quadro> quadros;
+    quadros.push_back(cena.desenhar(e, luz));
+    quadros.emplace_back();
+    desenharReferencia(*cena.malha, luz, cena.camera, cena.projecao, quadros.back(), e);
+    return quadros;
+}
+
+TEST(PlanoTest, CorDoCentroideComANormalDoTriangulo) {
+    // The centroid's sum is ((p1 + p2) + p3): (0.1 + 0.2) + 0.3 = 0.6000000000000001.
+    EXPECT_EQ(CorPlana::centroide(Ponto(0.1, 0, 0), Ponto(0.2, 0, 0), Ponto(0.3, 0, 0)).x,
+              0.6000000000000001 / 3);
+    // Triangle (0, 0, 0), (3, 0, 0), (0, 3, 0): centroid (1, 1, 0), normal (0, 0, -1), focus
+    // (1, 1, -4), light (1, 5, -4): N.L = R.V = 1/sqrt 2, so per channel
+    // 51 + 0.8 Od 255 / sqrt 2 + 0.35 * 255 / 256 = 181.17, 159.54 and 130.69.
+    Iluminacao luz;
+    luz.luzNoFoco = false;
+    luz.luz = Ponto(1, 5, -4);
+    const Ponto foco(1, 1, -4);
+    const Vetor cor = CorPlana::cor(luz, Ponto(0, 0, 0), Ponto(3, 0, 0), Ponto(0, 3, 0),
+                                    Vetor(0, 0, -1), foco, luz.luz);
+    EXPECT_NEAR(cor.x, 181.17, 0.01);
+    EXPECT_NEAR(cor.y, 159.54, 0.01);
+    EXPECT_NEAR(cor.z, 130.69, 0.01);
+    // Any length: the scene's normal of a thin triangle is short. Zero or NaN: ambient only.
+    const Vetor curta = CorPlana::cor(luz, Ponto(0, 0, 0), Ponto(3, 0, 0), Ponto(0, 3, 0),
+                                      Vetor(0, 0, -0.0009765625), foco, luz.luz);
+    EXPECT_EQ(curta.x, cor.x);
+    for (const Vetor& nula : {Vetor(0, 0, 0), Vetor(std::nan(""), 0, 0)}) {
+        const Vetor ambiente =
+            CorPlana::cor(luz, Ponto(0, 0, 0), Ponto(3, 0, 0), Ponto(0, 3, 0), nula, foco, luz.luz);
+        EXPECT_EQ(ambiente.x, 51);
+        EXPECT_EQ(ambiente.z, 51);
+    }
+    // Every pixel of the triangle seen from that focus has that colour, floored and packed.
+    const Cena cena("3 1\n0 0 0\n3 0 0\n0 3 0\n0 1 2\n0 0 1\n0 1 0\n1 1 -4\n1 1 1\n");
+    for (const Quadro& q : ambos(cena, estilo(Estilo::Modo::plano), luz)) {
+        int pixels = 0;
+        for (int y = 0; y < Quadro::kAltura; ++y)
+            for (int x = 0; x < Quadro::kLargura; ++x)
+                if (q.getProfundidade(x, y) > 0) {
+                    ++pixels;
+                    ASSERT_EQ(q.getCor(x, y), Quadro::empacotar(181, 159, 130)) << x << "," << y;
+                }
+        EXPECT_GT(pixels, 10000);
+    }
+}
+
+TEST(PhongTest, BrilhoNoMeioQueNenhumCantoVe) {
+    // A large triangle in z = 0 seen from (0, 0, -4) with the headlight, every point normal
+    // (0, 0, -1). Pixel (320, 240) looks at P = (-0.00625, -0.00833, 0), where N.L = 0.9999966
+    // and R.V = 0.9999864; with Ka 0.1, Kd 0.5 and Ks 0.3 the colour is
+    // 25.5 + 0.5 Od 255 N.L + 0.3 * 255 (R.V)^16 = 216.73, 197.60 and 172.11. Gouraud there
+    // mixes the corners' colours, lit 57 degrees off: far darker.
+    Iluminacao luz;
+    luz.ka = 0.1;
+    luz.kd = 0.5;
+    luz.ks = 0.3;
+    const Cena cena("3 1\n-4 -4 0\n4 -4 0\n0 4 0\n0 2 1\n0 0 1\n0 1 0\n0 0 -4\n1 1 1\n");
+    for (const Quadro& q : ambos(cena, estilo(Estilo::Modo::phong), luz))
+        EXPECT_EQ(q.getCor(320, 240), Quadro::empacotar(216, 197, 172));
+    const Quadro gouraud = cena.desenhar(estilo(Estilo::Modo::gouraud), luz);
+    EXPECT_LT(Quadro::azul(gouraud.getCor(320, 240)), 140);
+}
+
+TEST(PhongTest, NormalInterpoladaNulaDaSoOAmbiente) {
+    // Halfway from a corner whose normal is (0, 0, 1) to one whose normal is (0, 0, -1) the
+    // normal is zero; a corner without a normal adds nothing.
+    const Iluminacao luz;
+    const Ponto foco(0, 0, -4);
+    const SombreamentoPhong::Canto a{Ponto(0, 0, 0), Vetor(0, 0, 1)};
+    const SombreamentoPhong::Canto b{Ponto(1, 0, 0), Vetor(0, 0, -1)};
+    const SombreamentoPhong::Canto c{Ponto(0, 1, 0), Vetor(0, 0, 0)};
+    const SombreamentoPhong phong(luz, foco, foco, a, b, c);
+    const Vetor meio = phong.cor(0.5, 0, 1);
+    EXPECT_EQ(meio.x, 51);
+    EXPECT_EQ(meio.y, 51);
+    EXPECT_EQ(meio.z, 51);
+    // Halfway to c the normal is (0, 0, 0.5), made unit and turned to the focus: lit head on.
+    const Vetor paraC = phong.cor(0, 0.5, 1);
+    EXPECT_EQ(paraC.x, luz.corDoVertice(Ponto(0, 0.5, 0), &a.normal, foco, foco).x);
+    EXPECT_GT(paraC.z, 200);
+}
+
+// A right triangle with corners on pixel corners (10, 10), (18, 10) and (10, 18): seen from
+// the origin through the window d = 1, hx = 320, hy = 240, a point (x, y, 1) lands at
+// (320 - x, 240 - y). Then a larger triangle nearer the camera, over columns 0..13.
+const std::string kTrianguloPequeno = "3 1\n310 230 1\n302 230 1\n310 222 1\n0 1 2\n";
+const std::string kVistaExata = "0 0 1\n0 1 0\n0 0 0\n1 320 240\n";
+
+TEST(ArestasTest, PixelsDasArestasDeUmTrianguloPequeno) {
+    // It covers i >= 10, j >= 10, i + j <= 26. Within 0.75 of y = 10: row 10; of x = 10:
+    // column 10; of x + y = 28: i + j = 26 (0.71 away). The rest is its colour.
+    const Cena cena(kTrianguloPequeno + kVistaExata);
+    for (const Quadro& q : ambos(cena, estilo(Estilo::Modo::gouraud, true))) {
+        for (int j = 8; j < 20; ++j)
+            for (int i = 8; i < 20; ++i) {
+                const bool coberto = i >= 10 && j >= 10 && i + j <= 26;
+                const bool interior = i >= 11 && j >= 11 && i + j <= 25;
+                EXPECT_EQ(q.getProfundidade(i, j) > 0, coberto) << i << "," << j;
+                if (coberto) {
+                    EXPECT_EQ(q.getCor(i, j) == 0, !interior) << i << "," << j;
+                }
+            }
+    }
+}
+
+TEST(ArestasTest, ArestaEscondidaNaoAparece) {
+    // Nearer (z = 0.5), a triangle whose right edge is x = 14 covers columns 0..13 of rows
+    // 10..16: the small triangle's left edge under it is hidden; its own right edge turns
+    // column 13 black; the small one's top edge shows from column 14 on.
+    const Cena cena("6 2\n310 230 1\n302 230 1\n310 222 1\n170 120 0.5\n153 120 0.5\n153 100 0.5\n"
+                    "0 1 2\n3 4 5\n" + kVistaExata);
+    for (const Quadro& q : ambos(cena, estilo(Estilo::Modo::gouraud, true))) {
+        for (int j = 11; j <= 15; ++j) {
+            EXPECT_NE(q.getCor(10, j), 0) << j;
+            EXPECT_NE(q.getCor(12, j), 0) << j;
+            EXPECT_EQ(q.getCor(13, j), 0) << j;
+        }
+        for (int i = 14; i <= 16; ++i) EXPECT_EQ(q.getCor(i, 10), 0) << i;
+        EXPECT_NE(q.getCor(14, 11), 0);
+    }
+}
+
+TEST(ArestasTest, CorteDoPlanoPertoNaoEAresta) {
+    // Corner (0, 1, 5) in front, (-1, -1, -1) and (1, -1, -1) behind, seen through a very wide
+    // window (hx = 1000, hy = 750): the near plane (cn = 0.001 sqrt 44) cuts it along row
+    // 272.06 from column 279.85 to 360.15. Row 271 is inside, 0.56 from that cut: black only
+    // near the two cut mesh edges, which reach it near columns 280.5 and 359.5.
+    const Cena cena("3 1\n0 1 5\n-1 -1 -1\n1 -1 -1\n0 1 2\n0 0 1\n0 1 0\n0 0 0\n1 1000 750\n");
+    for (const Quadro& q : ambos(cena, estilo(Estilo::Modo::gouraud, true))) {
+        for (int i = 283; i <= 357; ++i) {
+            EXPECT_GT(q.getProfundidade(i, 271), 0) << i;
+            EXPECT_NE(q.getCor(i, 271), 0) << i;
+        }
+        EXPECT_EQ(q.getCor(281, 271), 0);
+        EXPECT_EQ(q.getCor(359, 271), 0);
+        EXPECT_EQ(q.getProfundidade(320, 272), 0);
+    }
+}
+
+// The first pixel where two frames differ in colour, or in depth by more than a relative 1e-12
+// (the fast renderer cuts triangles that reach far off screen to a rectangle around it, whose
+// corners round their depths differently in the last bits), or "".
+std::string diferenca(const Quadro& a, const Quadro& b) {
+    for (int y = 0; y < Quadro::kAltura; ++y)
+        for (int x = 0; x < Quadro::kLargura; ++x) {
+            const double pa = a.getProfundidade(x, y), pb = b.getProfundidade(x, y);
+            if (a.getCor(x, y) != b.getCor(x, y) || std::fabs(pa - pb) > 1e-12 * std::fabs(pb))
+                return std::to_string(x) + "," + std::to_string(y);
+        }
+    return "";
+}
+
+TEST(ModosDiferencialTest, MesmoQuadroQueAReferenciaEmQualquerNumeroDeThreads) {
+    std::vector<std::string> cenas;
+    std::ifstream coelho(std::filesystem::path(GOURAUD_EXEMPLOS_DIR) / "bunny.txt");
+    ASSERT_TRUE(coelho.is_open());
+    cenas.push_back(std::string(std::istreambuf_iterator<char>(coelho), {}));
+    // Random clouds seen from a random focus, mostly from inside: large overlapping triangles,
+    // many cut by the near plane, needles crossing it.
+    for (std::uint64_t semente = 1; semente <= 6; ++semente)
+        cenas.push_back(gerarCena(semente, 60, 120));
+    Iluminacao lateral;
+    lateral.luzNoFoco = false;
+    lateral.luz = Ponto(30, 40, -50);
+    for (std::size_t k = 0; k < cenas.size(); ++k) {
+        const Cena cena(cenas[k]);
+        for (const Estilo::Modo modo : {Estilo::Modo::plano, Estilo::Modo::gouraud,
+                                        Estilo::Modo::phong}) {
+            const Estilo e = estilo(modo, true, true);
+            const Iluminacao& luz = k % 2 == 0 ? lateral : Iluminacao();
+            Quadro referencia;
+            desenharReferencia(*cena.malha, luz, cena.camera, cena.projecao, referencia, e);
+            for (const int threads : {1, 2, 3}) {
+                Renderizador renderizador(*cena.malha, luz, threads);
+                renderizador.setEstilo(e);
+                Quadro q;
+                renderizador.desenhar(cena.camera, cena.projecao, q);
+                EXPECT_EQ(diferenca(q, referencia), "")
+                    << "scene " << k << ", mode " << Estilo::nomeDoModo(modo) << ", " << threads
+                    << " threads";
+                const long antes = alocacoes.load();
+                renderizador.desenhar(cena.camera, cena.projecao, q);
+                EXPECT_EQ(alocacoes.load(), antes) << "drawing again allocated";
+            }
+        }
+    }
 }
 
 }  // namespace
