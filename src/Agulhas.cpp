@@ -25,20 +25,28 @@ bool finito(double x, double y, double z) {
     return std::isfinite(x) && std::isfinite(y) && std::isfinite(z);
 }
 
-// Where a needle's pixels go: the frame's colours and depths, row after row, and the colour.
+// Where a needle's pixels go: the frame's colours and depths, row after row, its size, and the
+// colour.
 struct Destino {
     std::uint16_t* cores;
     const double* profundidades;
+    int largura;
+    int altura;
     std::uint16_t cor;
 
     explicit Destino(Quadro& quadro)
-        : cores(quadro.linhaCor(0)), profundidades(quadro.linhaProfundidade(0)), cor(Agulhas::cor()) {}
+        : cores(quadro.linhaCor(0)),
+          profundidades(quadro.linhaProfundidade(0)),
+          largura(quadro.getLargura()),
+          altura(quadro.getAltura()),
+          cor(Agulhas::cor()) {}
 
     // Writes the colour at (i, j) when iz is at least the stored depth. Other threads may write
     // the same colour into the same pixel at the same time, so the store is atomic.
     void pintar(int i, int j, double iz) const {
         const std::size_t indice =
-            static_cast<std::size_t>(j) * Quadro::kLargura + static_cast<std::size_t>(i);
+            static_cast<std::size_t>(j) * static_cast<std::size_t>(largura) +
+            static_cast<std::size_t>(i);
         if (iz >= profundidades[indice]) {
             std::atomic_ref<std::uint16_t>(cores[indice]).store(cor, std::memory_order_relaxed);
         }
@@ -54,12 +62,12 @@ struct Destino {
 template <bool kColunas, bool kVerificar>
 void percorrer(double a0, double b0, double z0, double a1, double b1, double z1,
                const Destino destino) {
-    constexpr int kLimiteA = kColunas ? Quadro::kLargura : Quadro::kAltura;
-    constexpr double kLimiteB = kColunas ? Quadro::kAltura : Quadro::kLargura;
+    const int limiteA = kColunas ? destino.largura : destino.altura;
+    const double limiteB = kColunas ? destino.altura : destino.largura;
     const double menor = std::min(a0, a1);
     const double maior = std::max(a0, a1);
     const double inicio = std::max(menor, 0.0);
-    const double fim = std::min(maior, static_cast<double>(kLimiteA));
+    const double fim = std::min(maior, static_cast<double>(limiteA));
     if (!(inicio <= fim)) {
         return;
     }
@@ -68,7 +76,7 @@ void percorrer(double a0, double b0, double z0, double a1, double b1, double z1,
     if (primeiro + 0.5 < menor) {
         ++primeiro;
     }
-    int ultimo = std::min(static_cast<int>(fim), kLimiteA - 1);
+    int ultimo = std::min(static_cast<int>(fim), limiteA - 1);
     if (ultimo + 0.5 > maior) {
         --ultimo;
     }
@@ -79,7 +87,7 @@ void percorrer(double a0, double b0, double z0, double a1, double b1, double z1,
     for (int k = primeiro; k <= ultimo; ++k, centro += 1.0) {
         const Par valor = base + Par(centro - a0) * passo / divisor;
         const double b = valor.lane(0);
-        if (kVerificar && !(b >= 0.0 && b < kLimiteB)) {
+        if (kVerificar && !(b >= 0.0 && b < limiteB)) {
             continue;
         }
         const int m = static_cast<int>(b);
@@ -92,12 +100,12 @@ void percorrer(double a0, double b0, double z0, double a1, double b1, double z1,
 template <bool kColunas>
 void tracar(double a0, double b0, double z0, double a1, double b1, double z1,
             const Destino& destino) {
-    constexpr double kLimiteB = kColunas ? Quadro::kAltura : Quadro::kLargura;
+    const double limiteB = kColunas ? destino.altura : destino.largura;
     const double menorB = std::min(b0, b1);
     const double maiorB = std::max(b0, b1);
-    if (menorB >= kMargem && maiorB < kLimiteB - kMargem) {
+    if (menorB >= kMargem && maiorB < limiteB - kMargem) {
         percorrer<kColunas, false>(a0, b0, z0, a1, b1, z1, destino);
-    } else if (maiorB >= -kMargem && menorB < kLimiteB + kMargem) {
+    } else if (maiorB >= -kMargem && menorB < limiteB + kMargem) {
         percorrer<kColunas, true>(a0, b0, z0, a1, b1, z1, destino);
     } else if (std::fabs(menorB) >= kExtensaoConfiavel || std::fabs(maiorB) >= kExtensaoConfiavel) {
         // So far off that rounding may reach further than a pixel: every step checks.

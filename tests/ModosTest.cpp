@@ -334,32 +334,36 @@ TEST(ArestasTest, CorteDoPlanoPertoNaoEAresta) {
 // business, tested against the reference elsewhere: where it first cuts a triangle reaching far
 // off screen to a rectangle around it, they round differently in the last bits.)
 std::string diferenca(const Quadro& a, const Quadro& b) {
-    for (int y = 0; y < Quadro::kAltura; ++y)
-        for (int x = 0; x < Quadro::kLargura; ++x)
+    for (int y = 0; y < a.getAltura(); ++y)
+        for (int x = 0; x < a.getLargura(); ++x)
             if (a.getCor(x, y) != b.getCor(x, y))
                 return std::to_string(x) + "," + std::to_string(y);
     return "";
 }
 
 // Draws the scene in every mode with edges and needles on 1, 2 and 3 threads (or those given),
-// each frame against the reference, and each frame drawn again with nothing allocated.
+// on a frame of largura x altura, each frame against the reference, and each frame drawn again
+// with nothing allocated.
 void compararModos(const std::string& texto, const Iluminacao& luz, const std::string& nome,
-                   std::initializer_list<int> quantThreads = {1, 2, 3}) {
+                   std::initializer_list<int> quantThreads = {1, 2, 3},
+                   int largura = Quadro::kLargura, int altura = Quadro::kAltura) {
     const Cena cena(texto);
+    const Projecao projecao =
+        Projecao::daCena(*cena.gouraud, *cena.malha, cena.camera, largura, altura);
     for (const Estilo::Modo modo : {Estilo::Modo::plano, Estilo::Modo::gouraud,
                                     Estilo::Modo::phong}) {
         const Estilo e = estilo(modo, true, true);
-        Quadro referencia;
-        desenharReferencia(*cena.malha, luz, cena.camera, cena.projecao, referencia, e);
+        Quadro referencia(largura, altura);
+        desenharReferencia(*cena.malha, luz, cena.camera, projecao, referencia, e);
         for (const int threads : quantThreads) {
             Renderizador renderizador(*cena.malha, luz, threads);
             renderizador.setEstilo(e);
-            Quadro q;
-            renderizador.desenhar(cena.camera, cena.projecao, q);
+            Quadro q(largura, altura);
+            renderizador.desenhar(cena.camera, projecao, q);
             EXPECT_EQ(diferenca(q, referencia), "")
                 << nome << ", mode " << Estilo::nomeDoModo(modo) << ", " << threads << " threads";
             const long antes = alocacoes.load();
-            renderizador.desenhar(cena.camera, cena.projecao, q);
+            renderizador.desenhar(cena.camera, projecao, q);
             EXPECT_EQ(alocacoes.load(), antes) << "drawing again allocated";
         }
     }
@@ -374,6 +378,7 @@ TEST(ModosDiferencialTest, CoelhoEmCadaModoComArestasEAgulhas) {
     lateral.luz = Ponto(30, 40, -50);
     compararModos(texto, Iluminacao(), "bunny");
     compararModos(texto, lateral, "bunny, light to the side", {2});
+    compararModos(texto, Iluminacao(), "bunny on 333 x 517", {1, 3}, 333, 517);
 }
 
 TEST(ModosDiferencialTest, NuvensVistasDeDentro) {

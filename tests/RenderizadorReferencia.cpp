@@ -85,10 +85,11 @@ void triangulo(const Canto& a, const Canto& b, const Canto& c, const Pintura& pi
     const auto pixel = [](double v, double menor, double maior) {
         return static_cast<int>(std::clamp(v, menor, maior));
     };
-    const int i0 = pixel(std::ceil(std::min({a.x, b.x, c.x}) - 0.5), 0, 640);
-    const int i1 = pixel(std::floor(std::max({a.x, b.x, c.x}) - 0.5), -1, 639);
-    const int j0 = pixel(std::ceil(std::min({a.y, b.y, c.y}) - 0.5), 0, 480);
-    const int j1 = pixel(std::floor(std::max({a.y, b.y, c.y}) - 0.5), -1, 479);
+    const double largura = quadro.getLargura(), altura = quadro.getAltura();
+    const int i0 = pixel(std::ceil(std::min({a.x, b.x, c.x}) - 0.5), 0, largura);
+    const int i1 = pixel(std::floor(std::max({a.x, b.x, c.x}) - 0.5), -1, largura - 1);
+    const int j0 = pixel(std::ceil(std::min({a.y, b.y, c.y}) - 0.5), 0, altura);
+    const int j1 = pixel(std::floor(std::max({a.y, b.y, c.y}) - 0.5), -1, altura - 1);
     for (int j = j0; j <= j1; ++j) {
         for (int i = i0; i <= i1; ++i) {
             const double px = i + 0.5, py = j + 0.5;
@@ -156,15 +157,16 @@ void agulha(Vetor a, Vetor b, const Projecao& projecao, Quadro& quadro) {
         if (!std::isfinite(v)) return;
     const std::uint16_t cor = Quadro::empacotar(kAgulhaR, kAgulhaG, kAgulhaB);
     const auto pintar = [&](double x, double y, double iz) {
-        if (!(x >= 0 && x < 640 && y >= 0 && y < 480)) return;
+        if (!(x >= 0 && x < quadro.getLargura() && y >= 0 && y < quadro.getAltura())) return;
         const int i = static_cast<int>(std::floor(x)), j = static_cast<int>(std::floor(y));
         if (iz >= quadro.getProfundidade(i, j)) quadro.linhaCor(j)[i] = cor;
     };
     const double adx = std::fabs(x1 - x0), ady = std::fabs(y1 - y0);
     if (adx >= ady && adx > 0) {
         const double menor = std::min(x0, x1), maior = std::max(x0, x1);
-        const int i0 = static_cast<int>(std::clamp(std::floor(menor), 0.0, 640.0));
-        const int i1 = static_cast<int>(std::clamp(std::floor(maior), -1.0, 639.0));
+        const double largura = quadro.getLargura();
+        const int i0 = static_cast<int>(std::clamp(std::floor(menor), 0.0, largura));
+        const int i1 = static_cast<int>(std::clamp(std::floor(maior), -1.0, largura - 1));
         for (int i = i0; i <= i1; ++i) {
             const double centro = i + 0.5;
             if (!(centro >= menor && centro <= maior)) continue;
@@ -173,8 +175,9 @@ void agulha(Vetor a, Vetor b, const Projecao& projecao, Quadro& quadro) {
         }
     } else if (ady > adx) {
         const double menor = std::min(y0, y1), maior = std::max(y0, y1);
-        const int j0 = static_cast<int>(std::clamp(std::floor(menor), 0.0, 480.0));
-        const int j1 = static_cast<int>(std::clamp(std::floor(maior), -1.0, 479.0));
+        const double altura = quadro.getAltura();
+        const int j0 = static_cast<int>(std::clamp(std::floor(menor), 0.0, altura));
+        const int j1 = static_cast<int>(std::clamp(std::floor(maior), -1.0, altura - 1));
         for (int j = j0; j <= j1; ++j) {
             const double centro = j + 0.5;
             if (!(centro >= menor && centro <= maior)) continue;
