@@ -25,7 +25,8 @@ bash "$root/scripts/build.sh"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "visualizar: opening exemplos/bunny.txt on $DISPLAY"
     echo "  arrows turn it, Page Up/Down or +/- move nearer/further, R restores the view,"
-    echo "  F12 saves visualizador-NNN.png here, H shows the frame time, ESC quits"
+    echo "  M, E and N change the shading mode, the edges and the needles, F12 saves"
+    echo "  visualizador-NNN.png here, H shows the frame time, ESC quits"
     exec "$prog" "$cena"
 fi
 
