@@ -1,6 +1,7 @@
 #include "Classificacao.h"
 
 #include <algorithm>
+#include <atomic>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -40,6 +41,13 @@ Classificacao::Classificacao(const Malha& malha, const EstagioVertices& vertices
     sobreviventes.resize(static_cast<std::size_t>(triangulos));
     quantLotes = (triangulos + kPorLote - 1) / kPorLote;
     quantSobreviventes.resize(static_cast<std::size_t>(quantLotes));
+    marcas.assign(static_cast<std::size_t>(vertices.getQuantPontos()), 0);
+}
+
+const std::uint8_t* Classificacao::getMarcas() const { return marcas.data(); }
+
+void Classificacao::limparMarcas(int inicio, int fim) {
+    std::fill(marcas.begin() + inicio, marcas.begin() + fim, 0);
 }
 
 void Classificacao::preparar(int larguraQuadro, int alturaQuadro) {
@@ -65,13 +73,12 @@ std::pair<int, int> Classificacao::linhasRecortado(int i, const Camera& camera,
                                                    const Projecao& projecao) const {
     int j0 = 0;
     int j1 = -1;
-    const std::int32_t* canto = &vertices.getIndices()[static_cast<std::size_t>(i) * 3];
     const Triangulo& t = malha.getTriangulos()[i];
     const Ponto* pontos = malha.getPontos();
-    const VerticeTela* v = vertices.getVertices();
+    // Only its rows are wanted: no attributes.
     const Recorte::Poligono p =
         Recorte::recortar(camera, projecao, largura, altura, pontos[t.indiceP1], pontos[t.indiceP2],
-                          pontos[t.indiceP3], v[canto[0]], v[canto[1]], v[canto[2]]);
+                          pontos[t.indiceP3], nullptr, nullptr, nullptr, 0);
     if (p.quant >= 3) {
         double minX = p.cantos[0].x;
         double maxX = minX;
@@ -125,6 +132,11 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
             if (pixel == kNenhumPixel) {
                 return;
             }
+        }
+        const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
+        for (int k = 0; k < 3; ++k) {
+            std::atomic_ref<std::uint8_t>(marcas[static_cast<std::size_t>(canto[k])])
+                .store(1, std::memory_order_relaxed);
         }
         const int f0 = j0 / kLinhasPorFaixa;
         const int f1 = j1 / kLinhasPorFaixa;

@@ -14,7 +14,8 @@
 //   In:  the triangles' corners and the vertex stage's coarse and exact positions (and, for a
 //        triangle with a corner to clip, the rows of its clipped polygon).
 //   Out: per band, in file order, the triangles that may draw a pixel in it (Entrada), each with
-//        its three corners, and the one pixel it covers when its box holds a single candidate.
+//        its three corners, and the one pixel it covers when its box holds a single candidate;
+//        and a mark on every point such a triangle names, for the shading stage.
 // Triangles whose box holds no pixel centre (most of a scan's) stop here, and those whose box
 // holds one are decided here with the exact test, four triangles at a time in SSE2 lanes.
 // The work is cut into batches of kPorLote triangles that may run on any thread: classificar
@@ -53,6 +54,10 @@ public:
     void montarFaixas();
     // Lists the triangles of batch `lote` in the bands they may draw in.
     void distribuir(int lote);
+    // Per point of the vertex stage: not 0 when a triangle that may draw names it.
+    const std::uint8_t* getMarcas() const;
+    // Takes the marks of points [inicio, fim) off, once the shading stage has read them.
+    void limparMarcas(int inicio, int fim);
 
     // Band `faixa`'s list: entries [inicio(faixa), inicio(faixa + 1)) of getEntradas().
     std::int64_t inicio(int faixa) const;
@@ -90,6 +95,8 @@ private:
     std::vector<std::int64_t> inicioFaixa;
     std::vector<Entrada> listas;
     int quantLotes = 0;
+    // Set by classificar from any thread, each byte to 1 only (through atomic_ref).
+    std::vector<std::uint8_t> marcas;
 };
 
 #endif

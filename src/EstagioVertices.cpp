@@ -52,29 +52,31 @@ EstagioVertices::EstagioVertices(const Malha& malha) {
     exatas.resize(ordem.size());
 }
 
+int EstagioVertices::getQuantPontos() const { return static_cast<int>(pontos.size()); }
+
 int EstagioVertices::getQuantLotes() const {
     return (static_cast<int>(pontos.size()) + kPorLote - 1) / kPorLote;
 }
 
 const std::int32_t* EstagioVertices::getIndices() const { return indices.data(); }
+const Ponto* EstagioVertices::getPontos() const { return pontos.data(); }
+const Vetor* EstagioVertices::getNormais() const { return normais.data(); }
+const std::uint8_t* EstagioVertices::getComNormal() const { return comNormal.data(); }
 const VerticeTela* EstagioVertices::getVertices() const { return vertices.data(); }
 const EstagioVertices::PosicaoGrossa* EstagioVertices::getGrossas() const { return grossas.data(); }
 const PosicaoExata* EstagioVertices::getExatas() const { return exatas.data(); }
-const Ponto* EstagioVertices::getPontos() const { return pontos.data(); }
-const Vetor* EstagioVertices::getNormais() const { return normais.data(); }
 
 void EstagioVertices::processar(int lote, const Camera& camera, const Projecao& projecao,
-                                const Iluminacao& iluminacao, double limiteSeguro, bool comCores) {
+                                double limiteSeguro) {
     const int inicio = lote * kPorLote;
     const int fim = std::min(static_cast<int>(pontos.size()), inicio + kPorLote);
-    const Ponto luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
     const Par zPerto(projecao.zPerto);
     const Par limite(limiteSeguro);
     const Par zero(0.0);
     const Par um(1.0);
     const Par nan(kNaN);
-    // Two points at a time, sharing each division and square root; an odd last point is
-    // worked out in both lanes and stored once.
+    // Two points at a time, sharing each division; an odd last point is worked out in both
+    // lanes and stored once.
     for (int k = inicio; k < fim; k += 2) {
         const auto k0 = static_cast<std::size_t>(k);
         const auto k1 = static_cast<std::size_t>(std::min(k + 1, fim - 1));
@@ -95,22 +97,10 @@ void EstagioVertices::processar(int lote, const Camera& camera, const Projecao& 
         const Par xSeguro = selecionar(seguro, x, nan);
         const Par ySeguro = selecionar(seguro, y, nan);
 
-        const Vetor& m0 = normais[k0];
-        const Vetor& m1 = normais[k1];
-        Par r(0.0);
-        Par g(0.0);
-        Par b(0.0);
-        if (comCores) {
-            iluminacao.corDePar(px, py, pz, Par(m0.x, m1.x), Par(m0.y, m1.y), Par(m0.z, m1.z),
-                                mascara(comNormal[k0] != 0, comNormal[k1] != 0), camera.foco, luz,
-                                r, g, b);
-        }
-
         for (int lane = 0; lane < 2 && k + lane < fim; ++lane) {
             const auto posicao = static_cast<std::size_t>(k + lane);
             VerticeTela& v = vertices[posicao];
-            v = VerticeTela{xSeguro.lane(lane), ySeguro.lane(lane), iz.lane(lane),
-                            r.lane(lane),       g.lane(lane),       b.lane(lane)};
+            v = VerticeTela{xSeguro.lane(lane), ySeguro.lane(lane), iz.lane(lane)};
             PosicaoGrossa& grossa = grossas[posicao];
             if (seguro.lane(lane)) {
                 grossa = PosicaoGrossa{piso(v.x * kEscalaGrossa), piso(v.y * kEscalaGrossa)};

@@ -1,21 +1,29 @@
 #ifndef GOURAUD_RASTERIZADOR_H
 #define GOURAUD_RASTERIZADOR_H
 
+#include <cstdint>
+#include <vector>
+
 #include "Camera.h"
 #include "Classificacao.h"
 #include "EstagioVertices.h"
+#include "FaixaVisivel.h"
 #include "Malha.h"
 #include "Projecao.h"
 #include "Quadro.h"
+#include "Sombreamento.h"
 #include "VerticeTela.h"
 
-// Rasterising, the last stage: drawing one band of rows of the frame.
-//   In:  the band's list from the binning, in file order, and the vertex stage's corners.
-//   Out: the band's rows of the frame cleared, then each triangle's covered pixels (Cobertura)
-//        depth-tested and coloured (Sombreador); a triangle with a corner to clip is clipped
-//        first (Recorte) and drawn as the fan of its polygon.
-// Each band is drawn by one thread, its triangles in file order, so every pixel is written in
-// file order whatever the number of threads.
+// Rasterising, the last stage: drawing one band of rows of the frame, in two passes.
+//   In:  the band's list from the binning, in file order, the vertex stage's corners, and the
+//        shading mode.
+//   Out: the band's rows of the frame cleared, then
+//        1. visibility: each triangle's covered pixels (Cobertura) depth-tested (TesteProfundidade)
+//           into a FaixaVisivel, a triangle with a corner to clip clipped first (Recorte) into
+//           the pieces of its polygon's fan;
+//        2. shading: the mode colours each pixel once, from its winner (Sombreamento).
+// Each band is drawn by one thread, its triangles in file order, so every pixel's winner is the
+// same whatever the number of threads.
 class Rasterizador {
 public:
     // Draws from the stages given, which must outlive this object.
@@ -23,15 +31,17 @@ public:
                  const Classificacao& classificacao);
 
     // Clears band `faixa` of `quadro` and draws its triangles seen from `camera` through
-    // `projecao`, the view and frame the two earlier stages ran for.
+    // `projecao`, the view and frame the two earlier stages ran for, shaded by `sombreamento`;
+    // `visivel` is the calling thread's scratch space and `pecas` the band's list of pieces.
     void desenharFaixa(int faixa, const Camera& camera, const Projecao& projecao,
-                       Quadro& quadro) const;
+                       const Sombreamento& sombreamento, FaixaVisivel& visivel,
+                       std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const;
 
-    // Draws the triangle (a, b, c) into rows [linha0, linha1) of `quadro` (clamped to the
-    // frame): the pixels whose centre it covers, where its 1/cn is greater than the stored one.
-    // Corners less than Cobertura::kMaiorCoordenada pixels from the origin on both axes.
-    static void desenharTriangulo(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
-                                  int linha0, int linha1, Quadro& quadro);
+    // The visibility pass for the triangle (a, b, c) as winner `vencedor`: the pixels of
+    // `visivel`'s rows whose centre it covers and where its 1/cn is greater than `quadro`'s
+    // depth. Corners less than Cobertura::kMaiorCoordenada pixels from the origin on both axes.
+    static void visibilidade(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
+                             std::int32_t vencedor, FaixaVisivel& visivel, Quadro& quadro);
 
 private:
     const Malha& malha;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <type_traits>
 
 #include "Cobertura.h"
 
@@ -46,20 +47,44 @@ bool seguro(const Canto& v, double limite) {
     return std::fabs(v.x) < limite && std::fabs(v.y) < limite;
 }
 
+// The corner between `dentro` and `fora` made by a cut: it lies on the edge between them.
+Canto cantoNovo(const Canto& dentro, const Canto& fora) {
+    Canto v{};
+    v.origem = static_cast<std::uint8_t>(dentro.origem | fora.origem);
+    return v;
+}
+
+// Near-plane clipping: in camera space position and attributes vary linearly along an edge.
+Canto cortarNoPlano(const Canto& dentro, const Canto& fora, double zPerto, int quantAtributos) {
+    const double t = (zPerto - dentro.z) / (fora.z - dentro.z);
+    Canto v = cantoNovo(dentro, fora);
+    v.x = dentro.x + t * (fora.x - dentro.x);
+    v.y = dentro.y + t * (fora.y - dentro.y);
+    v.z = zPerto;
+    for (int k = 0; k < quantAtributos; ++k) {
+        const auto c = static_cast<std::size_t>(k);
+        v.atributos[c] = dentro.atributos[c] + t * (fora.atributos[c] - dentro.atributos[c]);
+    }
+    return v;
+}
+
 // Screen-side clipping against one side of the guard rectangle: along a screen edge 1/cn and
-// colour/cn vary linearly, so those are interpolated and the colour recovered from them.
+// attribute/cn vary linearly, so those are interpolated and the attribute recovered from them.
 template <bool kEixoX>
-Canto cortarNaTela(const Canto& dentro, const Canto& fora, double limite) {
+Canto cortarNaTela(const Canto& dentro, const Canto& fora, double limite, int quantAtributos) {
     const double de = kEixoX ? dentro.x : dentro.y;
     const double fo = kEixoX ? fora.x : fora.y;
     const double s = (limite - de) / (fo - de);
-    Canto v;
+    Canto v = cantoNovo(dentro, fora);
     v.x = kEixoX ? limite : dentro.x + s * (fora.x - dentro.x);
     v.y = kEixoX ? dentro.y + s * (fora.y - dentro.y) : limite;
     v.z = dentro.z + s * (fora.z - dentro.z);
-    v.r = (dentro.r * dentro.z + s * (fora.r * fora.z - dentro.r * dentro.z)) / v.z;
-    v.g = (dentro.g * dentro.z + s * (fora.g * fora.z - dentro.g * dentro.z)) / v.z;
-    v.b = (dentro.b * dentro.z + s * (fora.b * fora.z - dentro.b * dentro.z)) / v.z;
+    for (int k = 0; k < quantAtributos; ++k) {
+        const auto c = static_cast<std::size_t>(k);
+        const double d = dentro.atributos[c];
+        const double f = fora.atributos[c];
+        v.atributos[c] = (d * dentro.z + s * (f * fora.z - d * dentro.z)) / v.z;
+    }
     return v;
 }
 
@@ -69,49 +94,53 @@ double Recorte::limiteSeguro(int largura, int altura) {
     return std::max(kLimiteMinimo, std::max(largura, altura) + 2 * kGuarda);
 }
 
-VerticeTela Recorte::paraTela(const Canto& v) { return VerticeTela{v.x, v.y, v.z, v.r, v.g, v.b}; }
-
 Recorte::Poligono Recorte::recortar(const Camera& camera, const Projecao& projecao, int largura,
                                     int altura, const Ponto& p0, const Ponto& p1, const Ponto& p2,
-                                    const VerticeTela& v0, const VerticeTela& v1,
-                                    const VerticeTela& v2) {
-    const auto canto = [&camera](const Ponto& p, const VerticeTela& v) {
+                                    const double* atributos0, const double* atributos1,
+                                    const double* atributos2, int quantAtributos) {
+    const auto canto = [&camera, quantAtributos](const Ponto& p, const double* atributos) {
         const Vetor c = camera.coordenadas(p);
-        return Canto{c.x, c.y, c.z, v.r, v.g, v.b};
+        Canto v{c.x, c.y, c.z, {}, 0};
+        for (int k = 0; k < quantAtributos; ++k) {
+            v.atributos[static_cast<std::size_t>(k)] = atributos[k];
+        }
+        return v;
     };
-    return recortar(canto(p0, v0), canto(p1, v1), canto(p2, v2), projecao, largura, altura);
+    return recortar(canto(p0, atributos0), canto(p1, atributos1), canto(p2, atributos2),
+                    quantAtributos, projecao, largura, altura);
 }
 
 Recorte::Poligono Recorte::recortar(const Canto& a, const Canto& b, const Canto& c,
-                                    const Projecao& projecao, int largura, int altura) {
+                                    int quantAtributos, const Projecao& projecao, int largura,
+                                    int altura) {
     const double limite = limiteSeguro(largura, altura);
+    const int atributos = std::clamp(quantAtributos, 0, kMaxAtributos);
     Poligono p;
     p.cantos[0] = a;
     p.cantos[1] = b;
     p.cantos[2] = c;
+    for (int k = 0; k < 3; ++k) {
+        p.cantos[static_cast<std::size_t>(k)].origem = static_cast<std::uint8_t>(1U << k);
+    }
     p.quant = 3;
     for (int k = 0; k < p.quant; ++k) {
         if (!finito(p.cantos[static_cast<std::size_t>(k)])) {
             return Poligono{};
         }
     }
-    // Near plane, in camera space, where colours vary linearly along an edge.
+    // Near plane, in camera space.
     const double zPerto = projecao.zPerto;
     recortarPlano(
         p, [zPerto](const Canto& v) { return v.z >= zPerto; },
-        [zPerto](const Canto& dentro, const Canto& fora) {
-            const double t = (zPerto - dentro.z) / (fora.z - dentro.z);
-            return Canto{dentro.x + t * (fora.x - dentro.x),
-                         dentro.y + t * (fora.y - dentro.y),
-                         zPerto,
-                         dentro.r + t * (fora.r - dentro.r),
-                         dentro.g + t * (fora.g - dentro.g),
-                         dentro.b + t * (fora.b - dentro.b)};
+        [zPerto, atributos](const Canto& dentro, const Canto& fora) {
+            return cortarNoPlano(dentro, fora, zPerto, atributos);
         });
     bool todosSeguros = true;
     for (int k = 0; k < p.quant; ++k) {
         Canto& v = p.cantos[static_cast<std::size_t>(k)];
-        v = Canto{projecao.xTela(v.x, v.z), projecao.yTela(v.y, v.z), 1.0 / v.z, v.r, v.g, v.b};
+        v.x = projecao.xTela(v.x, v.z);
+        v.y = projecao.yTela(v.y, v.z);
+        v.z = 1.0 / v.z;
         if (!finito(v)) {
             return Poligono{};
         }
@@ -124,18 +153,15 @@ Recorte::Poligono Recorte::recortar(const Canto& a, const Canto& b, const Canto&
     const double direita = largura + kGuarda;
     constexpr double kTopo = -kGuarda;
     const double base = altura + kGuarda;
-    recortarPlano(
-        p, [](const Canto& v) { return v.x >= kEsquerda; },
-        [](const Canto& d, const Canto& f) { return cortarNaTela<true>(d, f, kEsquerda); });
-    recortarPlano(
-        p, [direita](const Canto& v) { return v.x <= direita; },
-        [direita](const Canto& d, const Canto& f) { return cortarNaTela<true>(d, f, direita); });
-    recortarPlano(
-        p, [](const Canto& v) { return v.y >= kTopo; },
-        [](const Canto& d, const Canto& f) { return cortarNaTela<false>(d, f, kTopo); });
-    recortarPlano(
-        p, [base](const Canto& v) { return v.y <= base; },
-        [base](const Canto& d, const Canto& f) { return cortarNaTela<false>(d, f, base); });
+    const auto lado = [&p, atributos](auto dentro, auto eixoX, double limite) {
+        recortarPlano(p, dentro, [limite, atributos](const Canto& d, const Canto& f) {
+            return cortarNaTela<decltype(eixoX)::value>(d, f, limite, atributos);
+        });
+    };
+    lado([](const Canto& v) { return v.x >= kEsquerda; }, std::true_type{}, kEsquerda);
+    lado([direita](const Canto& v) { return v.x <= direita; }, std::true_type{}, direita);
+    lado([](const Canto& v) { return v.y >= kTopo; }, std::false_type{}, kTopo);
+    lado([base](const Canto& v) { return v.y <= base; }, std::false_type{}, base);
     for (int k = 0; k < p.quant; ++k) {
         const Canto& v = p.cantos[static_cast<std::size_t>(k)];
         if (!finito(v) || !seguro(v, limite)) {

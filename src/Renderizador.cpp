@@ -1,53 +1,127 @@
 #include "Renderizador.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "Recorte.h"
+#include "SombreamentoComArestas.h"
+#include "SombreamentoGouraud.h"
+#include "SombreamentoPhong.h"
+#include "SombreamentoPlano.h"
 
 Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads)
-    : iluminacao(iluminacao),
+    : malha(malha),
+      iluminacao(iluminacao),
       trabalhadores(threads),
       vertices(malha),
       classificacao(malha, vertices),
       rasterizador(malha, vertices, classificacao),
-      desenhoModos(malha, vertices, classificacao),
-      malha(malha) {}
+      sombreamento(std::make_unique<SombreamentoGouraud>(vertices, iluminacao)),
+      visiveis(static_cast<std::size_t>(trabalhadores.getQuantidade())) {}
 
 int Renderizador::getQuantThreads() const { return trabalhadores.getQuantidade(); }
 
-void Renderizador::setEstilo(const Estilo& novo) { estilo = novo; }
+const EstagioVertices& Renderizador::getEstagioVertices() const { return vertices; }
+
+void Renderizador::usarSombreamento(std::unique_ptr<Sombreamento> modo) {
+    sombreamento = std::move(modo);
+}
+
+void Renderizador::setEstilo(const Estilo& novo) {
+    const bool mesmaPintura = novo.modo == estilo.modo && novo.arestas == estilo.arestas;
+    estilo = novo;
+    if (mesmaPintura) {
+        return;
+    }
+    std::unique_ptr<Sombreamento> modo;
+    switch (estilo.modo) {
+        case Estilo::Modo::plano:
+            modo = std::make_unique<SombreamentoPlano>(malha, iluminacao);
+            break;
+        case Estilo::Modo::gouraud:
+            modo = std::make_unique<SombreamentoGouraud>(vertices, iluminacao);
+            break;
+        case Estilo::Modo::phong:
+            modo = std::make_unique<SombreamentoPhong>(vertices, iluminacao);
+            break;
+    }
+    if (estilo.arestas) {
+        modo = std::make_unique<SombreamentoComArestas>(std::move(modo), malha, vertices);
+    }
+    usarSombreamento(std::move(modo));
+}
+
 const Estilo& Renderizador::getEstilo() const { return estilo; }
 
 void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,
                                      const Vetor& posicao1, double iz1, const Vetor& cor1,
                                      const Vetor& posicao2, double iz2, const Vetor& cor2,
                                      int linha0, int linha1, Quadro& quadro) {
-    const auto vertice = [](const Vetor& posicao, double iz, const Vetor& cor) {
-        return VerticeTela{posicao.x, posicao.y, iz, cor.x, cor.y, cor.z};
+    const auto canto = [](const Vetor& posicao, double iz, const Vetor& cor, int k) {
+        return Recorte::Canto{
+            posicao.x, posicao.y, iz, {cor.x, cor.y, cor.z}, static_cast<std::uint8_t>(1U << k)};
     };
-    Rasterizador::desenharTriangulo(vertice(posicao0, iz0, cor0), vertice(posicao1, iz1, cor1),
-                                    vertice(posicao2, iz2, cor2), linha0, linha1, quadro);
+    const FaixaVisivel::Peca triangulo{
+        0,
+        0,
+        {canto(posicao0, iz0, cor0, 0), canto(posicao1, iz1, cor1, 1),
+         canto(posicao2, iz2, cor2, 2)}};
+    const auto tela = [&triangulo](int k) {
+        const Recorte::Canto& c = triangulo.cantos[static_cast<std::size_t>(k)];
+        return VerticeTela{c.x, c.y, c.z};
+    };
+    const VerticeTela a = tela(0);
+    const VerticeTela b = tela(1);
+    const VerticeTela c = tela(2);
+    // The two passes a band at a time, the triangle its only winner.
+    FaixaVisivel visivel;
+    std::vector<FaixaVisivel::Peca> pecas;
+    const int fim = std::min(quadro.getAltura(), linha1);
+    for (int j0 = std::max(0, linha0); j0 < fim; j0 += Classificacao::kLinhasPorFaixa) {
+        visivel.iniciar(j0, std::min(fim, j0 + Classificacao::kLinhasPorFaixa), quadro.getLargura(),
+                        nullptr, pecas);
+        const std::int32_t numero = visivel.acrescentarPeca(triangulo);
+        Rasterizador::visibilidade(a, b, c, numero, visivel, quadro);
+        SombreamentoGouraud::sombrearFaixa(visivel, nullptr, nullptr, quadro);
+    }
 }
 
 void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro) {
+    sombreamento->iniciar(camera);
+    sombreamento->usarProjecao(projecao);
     const double limite = Recorte::limiteSeguro(quadro.getLargura(), quadro.getAltura());
-    // Only Gouraud shading reads the points' colours.
-    const bool comCores = estilo.modo == Estilo::Modo::gouraud;
-    auto pontos = [&](int lote) {
-        vertices.processar(lote, camera, projecao, iluminacao, limite, comCores);
-    };
+    auto pontos = [&](int lote) { vertices.processar(lote, camera, projecao, limite); };
     trabalhadores.paraCada(vertices.getQuantLotes(), pontos);
     classificacao.preparar(quadro.getLargura(), quadro.getAltura());
     auto classificar = [&](int lote) { classificacao.classificar(lote, camera, projecao); };
     trabalhadores.paraCada(classificacao.getQuantLotes(), classificar);
     classificacao.montarFaixas();
-    auto distribuir = [&](int lote) { classificacao.distribuir(lote); };
-    trabalhadores.paraCada(classificacao.getQuantLotes(), distribuir);
-    const bool soGouraud = comCores && !estilo.arestas;
-    auto faixas = [&](int faixa) {
-        if (soGouraud) {
-            rasterizador.desenharFaixa(faixa, camera, projecao, quadro);
-        } else {
-            desenhoModos.desenharFaixa(faixa, camera, projecao, estilo, iluminacao, quadro);
+    // In one job: the triangles listed in their bands, and the marked points prepared for the
+    // shading (and their marks taken off for the next frame).
+    const int lotesTriangulos = classificacao.getQuantLotes();
+    auto distribuirEPreparar = [&](int tarefa) {
+        if (tarefa < lotesTriangulos) {
+            classificacao.distribuir(tarefa);
+            return;
         }
+        const int inicio = (tarefa - lotesTriangulos) * EstagioVertices::kPorLote;
+        const int fim = std::min(vertices.getQuantPontos(), inicio + EstagioVertices::kPorLote);
+        sombreamento->prepararPontos(inicio, fim, classificacao.getMarcas());
+        classificacao.limparMarcas(inicio, fim);
+    };
+    trabalhadores.paraCada(lotesTriangulos + vertices.getQuantLotes(), distribuirEPreparar);
+    // Room for a whole band in every thread's scratch space, and a list of pieces per band.
+    for (FaixaVisivel& visivel : visiveis) {
+        visivel.reservar(static_cast<std::size_t>(Classificacao::kLinhasPorFaixa) *
+                         static_cast<std::size_t>(quadro.getLargura()));
+    }
+    if (pecas.size() != static_cast<std::size_t>(classificacao.getQuantFaixas())) {
+        pecas.resize(static_cast<std::size_t>(classificacao.getQuantFaixas()));
+    }
+    auto faixas = [&](int faixa, int thread) {
+        rasterizador.desenharFaixa(faixa, camera, projecao, *sombreamento,
+                                   visiveis[static_cast<std::size_t>(thread)],
+                                   pecas[static_cast<std::size_t>(faixa)], quadro);
     };
     trabalhadores.paraCada(classificacao.getQuantFaixas(), faixas);
     if (estilo.normais) {

@@ -1,20 +1,23 @@
 #ifndef GOURAUD_RENDERIZADOR_H
 #define GOURAUD_RENDERIZADOR_H
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "Agulhas.h"
 #include "Camera.h"
 #include "Classificacao.h"
 #include "Cobertura.h"
-#include "DesenhoModos.h"
 #include "EstagioVertices.h"
 #include "Estilo.h"
+#include "FaixaVisivel.h"
 #include "Iluminacao.h"
 #include "Malha.h"
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Rasterizador.h"
+#include "Sombreamento.h"
 #include "Trabalhadores.h"
 #include "VerticeTela.h"
 
@@ -23,22 +26,23 @@
 // depth test on 1/cn (strictly nearer wins, so equal depth keeps the earlier triangle) and
 // perspective-correct colours. The picture is the same bits on any number of threads: the
 // frame is cut into bands of rows, each band drawn by one thread in triangle file order.
-// Once the first frame is drawn, drawing again allocates nothing.
+// Once the first frame of a size is drawn, drawing again allocates nothing.
 //
 // It runs the stages in this order, each a class of its own:
-//   EstagioVertices  camera coordinates, lighting and projection of every point;
+//   EstagioVertices  where every point lands on the screen;
 //   Classificacao    which bands of rows each triangle may draw in;
+//   Sombreamento     what the points need for the shading (for Gouraud, their lit colours);
 //   Rasterizador     each band: its triangles clipped where needed (Recorte), their covered
-//                    pixels found exactly (Cobertura), depth-tested and coloured (Sombreador);
-//                    in another mode, or with the edges, DesenhoModos draws the band instead;
+//                    pixels found exactly (Cobertura) and depth-tested (TesteProfundidade) into
+//                    the band's winners (FaixaVisivel), then every pixel shaded once from its
+//                    winner (Sombreamento);
 //   Agulhas          with the needles on, the normals' needles over the finished frame.
 class Renderizador {
 public:
     using PosicaoExata = ::PosicaoExata;
-    using Vertice = VerticeTela;
 
     // Draws `malha` (which must outlive this object) lit by `iluminacao` on `threads` threads,
-    // the caller's included (0 means one per core).
+    // the caller's included (0 means one per core), with Gouraud shading.
     Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads = 0);
 
     // Clears `quadro` to black and depth 0 and draws the mesh seen from `camera` through
@@ -51,8 +55,16 @@ public:
     // Number of threads that draw, the caller's included.
     int getQuantThreads() const;
 
-    // The shading mode and the switches of the frames drawn from now on (Gouraud, nothing over
-    // it, until set).
+    // The vertex stage's points, normals and numbering, for a shading mode to read.
+    const EstagioVertices& getEstagioVertices() const;
+    // Shades the frames from now on with `modo` (not null).
+    void usarSombreamento(std::unique_ptr<Sombreamento> modo);
+
+    // The shading mode and the switches of the frames drawn from now on: Gouraud
+    // (SombreamentoGouraud), flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with
+    // the renderer's lighting, with the edges over it (SombreamentoComArestas), and the needles
+    // over everything (Agulhas). Gouraud with nothing over it until set; it replaces a mode
+    // given to usarSombreamento when the mode or the edges change.
     void setEstilo(const Estilo& novo);
     const Estilo& getEstilo() const;
 
@@ -65,16 +77,19 @@ public:
                                   int linha1, Quadro& quadro);
 
 private:
+    const Malha& malha;
     Iluminacao iluminacao;
     Trabalhadores trabalhadores;
     EstagioVertices vertices;
     Classificacao classificacao;
     Rasterizador rasterizador;
-    DesenhoModos desenhoModos;
+    std::unique_ptr<Sombreamento> sombreamento;
+    // One per thread: the band it is drawing; and per band, its clipped triangles' pieces.
+    std::vector<FaixaVisivel> visiveis;
+    std::vector<std::vector<FaixaVisivel::Peca>> pecas;
     Estilo estilo;
     // The needles, made for the first frame that draws them.
     std::optional<Agulhas> agulhas;
-    const Malha& malha;
 };
 
 #endif

@@ -1,52 +1,72 @@
 #include "SombreamentoPhong.h"
 
-namespace {
+#include <cstddef>
 
-Vetor diferenca(const Ponto& de, const Ponto& ate) {
-    return Vetor(ate.x - de.x, ate.y - de.y, ate.z - de.z);
+#include "CorPhong.h"
+
+SombreamentoPhong::SombreamentoPhong(const EstagioVertices& vertices,
+                                     const Iluminacao& iluminacao)
+    : vertices(vertices),
+      iluminacao(iluminacao),
+      atributos(static_cast<std::size_t>(vertices.getQuantPontos()) * CorPhong::kAtributos, 0.0) {}
+
+int SombreamentoPhong::getQuantAtributos() const { return CorPhong::kAtributos; }
+
+void SombreamentoPhong::iniciar(const Camera& cameraAtual) {
+    camera = cameraAtual;
+    luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
 }
 
-Vetor diferenca(const Vetor& de, const Vetor& ate) {
-    return Vetor(ate.x - de.x, ate.y - de.y, ate.z - de.z);
+const double* SombreamentoPhong::getAtributos(int ponto) const {
+    return &atributos[static_cast<std::size_t>(ponto) * CorPhong::kAtributos];
 }
 
-// va + (q1 d1 + q2 d2) s, d1 = vb - va and d2 = vc - va.
-double interpolar(double va, double d1, double d2, double q1, double q2, double s) {
-    return va + (q1 * d1 + q2 * d2) * s;
+void SombreamentoPhong::prepararPontos(int inicio, int fim, const std::uint8_t* marcas) {
+    const Ponto* pontos = vertices.getPontos();
+    const Vetor* normais = vertices.getNormais();
+    for (int k = inicio; k < fim; ++k) {
+        if (marcas[k] == 0) {
+            continue;
+        }
+        double* a = &atributos[static_cast<std::size_t>(k) * CorPhong::kAtributos];
+        const Ponto& p = pontos[k];
+        const Vetor& n = normais[k];
+        a[0] = p.x;
+        a[1] = p.y;
+        a[2] = p.z;
+        a[3] = n.x;
+        a[4] = n.y;
+        a[5] = n.z;
+    }
 }
 
-double noCorte(double dentro, double fora, double t) { return dentro + t * (fora - dentro); }
-
-}  // namespace
-
-SombreamentoPhong::SombreamentoPhong(const Iluminacao& iluminacao, const Ponto& foco,
-                                     const Ponto& posicaoLuz, const Canto& a, const Canto& b,
-                                     const Canto& c)
-    : iluminacao(iluminacao),
-      foco(foco),
-      posicaoLuz(posicaoLuz),
-      a(a),
-      dp1(diferenca(a.posicao, b.posicao)),
-      dp2(diferenca(a.posicao, c.posicao)),
-      dn1(diferenca(a.normal, b.normal)),
-      dn2(diferenca(a.normal, c.normal)) {}
-
-Vetor SombreamentoPhong::cor(double q1, double q2, double s) const {
-    const Ponto p(interpolar(a.posicao.x, dp1.x, dp2.x, q1, q2, s),
-                  interpolar(a.posicao.y, dp1.y, dp2.y, q1, q2, s),
-                  interpolar(a.posicao.z, dp1.z, dp2.z, q1, q2, s));
-    const Vetor n(interpolar(a.normal.x, dn1.x, dn2.x, q1, q2, s),
-                  interpolar(a.normal.y, dn1.y, dn2.y, q1, q2, s),
-                  interpolar(a.normal.z, dn1.z, dn2.z, q1, q2, s));
-    return iluminacao.corNoPonto(p, n, foco, posicaoLuz);
-}
-
-SombreamentoPhong::Canto SombreamentoPhong::cortar(const Canto& dentro, const Canto& fora,
-                                                   double t) {
-    return Canto{Ponto(noCorte(dentro.posicao.x, fora.posicao.x, t),
-                       noCorte(dentro.posicao.y, fora.posicao.y, t),
-                       noCorte(dentro.posicao.z, fora.posicao.z, t)),
-                 Vetor(noCorte(dentro.normal.x, fora.normal.x, t),
-                       noCorte(dentro.normal.y, fora.normal.y, t),
-                       noCorte(dentro.normal.z, fora.normal.z, t))};
+void SombreamentoPhong::sombrear(const FaixaVisivel& faixa, Quadro& quadro) const {
+    const VerticeTela* v = vertices.getVertices();
+    for (int j = faixa.getLinha0(); j < faixa.getLinha1(); ++j) {
+        const std::int32_t* vencedores = faixa.linhaVencedores(j);
+        const double* pesos1 = faixa.linhaPesos1(j);
+        const double* pesos2 = faixa.linhaPesos2(j);
+        const double* profundidades = quadro.linhaProfundidade(j);
+        std::uint16_t* linha = quadro.linhaCor(j);
+        for (int i = 0; i < faixa.getLargura(); ++i) {
+            const std::int32_t vencedor = vencedores[i];
+            if (vencedor == FaixaVisivel::kNenhum) {
+                continue;
+            }
+            const double s = 1.0 / profundidades[i];
+            Vetor cor;
+            if (FaixaVisivel::ehPeca(vencedor)) {
+                const auto& c = faixa.getPeca(vencedor).cantos;
+                cor = CorPhong::cor(iluminacao, camera.foco, luz, c[0].atributos.data(),
+                                    c[1].atributos.data(), c[2].atributos.data(),
+                                    pesos1[i] * c[1].z, pesos2[i] * c[2].z, s);
+            } else {
+                const Classificacao::Entrada& e = faixa.getEntrada(vencedor);
+                cor = CorPhong::cor(iluminacao, camera.foco, luz, getAtributos(e.a),
+                                    getAtributos(e.b), getAtributos(e.c), pesos1[i] * v[e.b].iz,
+                                    pesos2[i] * v[e.c].iz, s);
+            }
+            linha[i] = empacotar(cor.x, cor.y, cor.z);
+        }
+    }
 }

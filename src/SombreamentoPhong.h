@@ -1,46 +1,40 @@
 #ifndef GOURAUD_SOMBREAMENTO_PHONG_H
 #define GOURAUD_SOMBREAMENTO_PHONG_H
 
+#include <cstdint>
+#include <vector>
+
+#include "Camera.h"
+#include "EstagioVertices.h"
+#include "FaixaVisivel.h"
 #include "Iluminacao.h"
-#include "Ponto.h"
-#include "Vetor.h"
+#include "Quadro.h"
+#include "Sombreamento.h"
 
-// Phong shading of one triangle: at each pixel the world position and the normal are
-// interpolated from the corners with the perspective-correct weights the Gouraud colours use,
-// and the lighting is worked out there with that normal made unit length.
-class SombreamentoPhong {
+// Phong shading: the lighting formula at every pixel (CorPhong).
+//   Points: the world position and the unit point normal (zero without one) of each point some
+//   triangle that may draw names; those are the attributes the clipping interpolates.
+//   Pixels: position and normal interpolated from the winner's corners with the weights
+//   q1 = b1 iz1, q2 = b2 iz2 and s = 1/iz, the normal made unit length and turned towards the
+//   camera, then lit; each channel floored to 0..255 and packed into 16 bits.
+class SombreamentoPhong : public Sombreamento {
 public:
-    // A corner: its world position and its unit point normal before the two-sided reversal (the
-    // zero vector for a point without one).
-    struct Canto {
-        Ponto posicao;
-        Vetor normal;
-    };
+    // Lights the pixels of the triangles of `vertices` (which must outlive this object) with
+    // `iluminacao`.
+    SombreamentoPhong(const EstagioVertices& vertices, const Iluminacao& iluminacao);
 
-    // The triangle (a, b, c) lit by `iluminacao` from `posicaoLuz` and seen from `foco`; all of
-    // them must outlive this object.
-    SombreamentoPhong(const Iluminacao& iluminacao, const Ponto& foco, const Ponto& posicaoLuz,
-                      const Canto& a, const Canto& b, const Canto& c);
-
-    // The colour, each channel in [0, 255], at a pixel where b and c weigh q1 and q2 (their
-    // screen-space weights times their 1/cn) and s is 1/(1/cn) there: each value v is
-    // va + (q1 (vb - va) + q2 (vc - va)) s. An interpolated normal that is zero gives Ka.Ia.
-    Vetor cor(double q1, double q2, double s) const;
-
-    // The corner where the near plane cuts the edge from `dentro` to `fora` at the fraction t of
-    // the way: positions and normals interpolated linearly, v = vd + t (vf - vd).
-    static Canto cortar(const Canto& dentro, const Canto& fora, double t);
+    int getQuantAtributos() const override;
+    void iniciar(const Camera& camera) override;
+    void prepararPontos(int inicio, int fim, const std::uint8_t* marcas) override;
+    const double* getAtributos(int ponto) const override;
+    void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const override;
 
 private:
-    const Iluminacao& iluminacao;
-    const Ponto& foco;
-    const Ponto& posicaoLuz;
-    const Canto& a;
-    // Differences from corner a to corners b and c of the position and the normal.
-    Vetor dp1;
-    Vetor dp2;
-    Vetor dn1;
-    Vetor dn2;
+    const EstagioVertices& vertices;
+    Iluminacao iluminacao;
+    Camera camera;
+    Ponto luz;
+    std::vector<double> atributos;
 };
 
 #endif

@@ -18,6 +18,7 @@
 
 #include "Agulhas.h"
 #include "Camera.h"
+#include "CorPhong.h"
 #include "CorPlana.h"
 #include "Estilo.h"
 #include "GeradorCena.h"
@@ -28,7 +29,6 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 #include "RenderizadorReferencia.h"
-#include "SombreamentoPhong.h"
 
 // Counted by the test program's operator new (RenderizadorTest.cpp).
 extern std::atomic<long> alocacoes;
@@ -256,20 +256,20 @@ TEST(PhongTest, BrilhoNoMeioQueNenhumCantoVe) {
 
 TEST(PhongTest, NormalInterpoladaNulaDaSoOAmbiente) {
     // Halfway from a corner whose normal is (0, 0, 1) to one whose normal is (0, 0, -1) the
-    // normal is zero; a corner without a normal adds nothing.
+    // normal is zero; a corner without a normal adds nothing. Position, then normal.
     const Iluminacao luz;
     const Ponto foco(0, 0, -4);
-    const SombreamentoPhong::Canto a{Ponto(0, 0, 0), Vetor(0, 0, 1)};
-    const SombreamentoPhong::Canto b{Ponto(1, 0, 0), Vetor(0, 0, -1)};
-    const SombreamentoPhong::Canto c{Ponto(0, 1, 0), Vetor(0, 0, 0)};
-    const SombreamentoPhong phong(luz, foco, foco, a, b, c);
-    const Vetor meio = phong.cor(0.5, 0, 1);
+    const double a[] = {0, 0, 0, 0, 0, 1};
+    const double b[] = {1, 0, 0, 0, 0, -1};
+    const double c[] = {0, 1, 0, 0, 0, 0};
+    const Vetor meio = CorPhong::cor(luz, foco, foco, a, b, c, 0.5, 0, 1);
     EXPECT_EQ(meio.x, 51);
     EXPECT_EQ(meio.y, 51);
     EXPECT_EQ(meio.z, 51);
     // Halfway to c the normal is (0, 0, 0.5), made unit and turned to the focus: lit head on.
-    const Vetor paraC = phong.cor(0, 0.5, 1);
-    EXPECT_EQ(paraC.x, luz.corDoVertice(Ponto(0, 0.5, 0), &a.normal, foco, foco).x);
+    const Vetor paraC = CorPhong::cor(luz, foco, foco, a, b, c, 0, 0.5, 1);
+    const Vetor normal(0, 0, 1);
+    EXPECT_EQ(paraC.x, luz.corDoVertice(Ponto(0, 0.5, 0), &normal, foco, foco).x);
     EXPECT_GT(paraC.z, 200);
 }
 
