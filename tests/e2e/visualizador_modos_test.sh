@@ -77,10 +77,9 @@ for args in "--modo sombra" "--modo"; do
         fail "$args: status $rc, stderr '$(head -n 2 bad.err)'"
     fi
 done
-env -u DISPLAY "$prog" "$cena" --medir 2 --modo phong --arestas --normais >medir.out 2>medir.err \
-    </dev/null
-if [ "$?" -eq 0 ] && grep -Eq '^median [0-9.]+ ms, fastest [0-9.]+ ms, slowest [0-9.]+ ms$' medir.out
-then
+if env -u DISPLAY "$prog" "$cena" --medir 2 --modo phong --arestas --normais >medir.out \
+    2>medir.err </dev/null &&
+    grep -Eq '^median [0-9.]+ ms, fastest [0-9.]+ ms, slowest [0-9.]+ ms$' medir.out; then
     pass "--medir 2 --modo phong --arestas --normais: $(tail -n 1 medir.out)"
 else
     fail "--medir with the modes: $(cat medir.out medir.err)"
