@@ -36,7 +36,7 @@ void Renderizador::setEstilo(const Estilo& novo) {
     std::unique_ptr<Sombreamento> modo;
     switch (estilo.modo) {
         case Estilo::Modo::plano:
-            modo = std::make_unique<SombreamentoPlano>(malha, iluminacao);
+            modo = std::make_unique<SombreamentoPlano>(malha, vertices, iluminacao);
             break;
         case Estilo::Modo::gouraud:
             modo = std::make_unique<SombreamentoGouraud>(vertices, iluminacao);

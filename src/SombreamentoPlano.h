@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "Camera.h"
+#include "EstagioVertices.h"
 #include "FaixaVisivel.h"
 #include "Iluminacao.h"
 #include "Malha.h"
@@ -15,9 +16,10 @@
 // points carry nothing; a clipped triangle's pieces are coloured as the whole.
 class SombreamentoPlano : public Sombreamento {
 public:
-    // Lights the triangles of `malha` (which must outlive this object, and whose scene's
-    // triangle normals it reads) with `iluminacao`.
-    SombreamentoPlano(const Malha& malha, const Iluminacao& iluminacao);
+    // Lights the triangles of `malha` (whose scene's triangle normals it reads), whose points
+    // `vertices` keeps in its own order, with `iluminacao`; both must outlive this object.
+    SombreamentoPlano(const Malha& malha, const EstagioVertices& vertices,
+                      const Iluminacao& iluminacao);
 
     int getQuantAtributos() const override;
     void iniciar(const Camera& camera) override;
@@ -26,11 +28,12 @@ public:
     const double* getAtributos(int ponto) const override;
     void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const override;
 
-    // The packed colour of triangle t seen from this frame's camera.
-    std::uint16_t corDoTriangulo(int t) const;
-
 private:
+    // The packed colour of triangle t with corners p1, p2, p3, seen from this frame's camera.
+    std::uint16_t corDoTriangulo(int t, const Ponto& p1, const Ponto& p2, const Ponto& p3) const;
+
     const Malha& malha;
+    const EstagioVertices& vertices;
     Iluminacao iluminacao;
     Camera camera;
     Ponto luz;
