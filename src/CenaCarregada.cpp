@@ -5,7 +5,7 @@
 
 #include "Arquivo.h"
 
-CenaCarregada::CenaCarregada(const std::string& nome) {
+CenaCarregada::CenaCarregada(const std::string& nome, int largura, int altura) {
     std::ifstream arquivo;
     const std::string motivo = Arquivo::abrir(nome, arquivo);
     if (!motivo.empty()) {
@@ -25,7 +25,7 @@ CenaCarregada::CenaCarregada(const std::string& nome) {
     }
     malha = std::make_unique<Malha>(*lida);
     camera = Camera(*lida);
-    projecao = Projecao::daCena(*lida, *malha, camera);
+    projecao = Projecao::daCena(*lida, *malha, camera, largura, altura);
     cena = std::move(lida);
 }
 

@@ -14,9 +14,11 @@
 // that or, when the file cannot be drawn, nothing but the one-line reason.
 class CenaCarregada {
 public:
-    // Reads the scene file `nome`. When it does not open, is not a valid scene or its camera
-    // cannot give a picture, valida() is false and getErro() says why, naming the file.
-    explicit CenaCarregada(const std::string& nome);
+    // Reads the scene file `nome`, to be drawn on a largura x altura screen (each from 1 to
+    // 4096). When it does not open, is not a valid scene or its camera cannot give a picture,
+    // valida() is false and getErro() says why, naming the file.
+    explicit CenaCarregada(const std::string& nome, int largura = Projecao::kLargura,
+                           int altura = Projecao::kAltura);
     CenaCarregada(const CenaCarregada&) = delete;
     CenaCarregada& operator=(const CenaCarregada&) = delete;
 
@@ -33,7 +35,7 @@ public:
     const Malha& getMalha() const;
     // The camera of the file, the starting view.
     const Camera& getCamera() const;
-    // The projection of the starting view.
+    // The projection of the starting view, onto the screen size given.
     const Projecao& getProjecao() const;
 
 private:

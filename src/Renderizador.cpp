@@ -30,9 +30,19 @@ void Renderizador::usarSombreamento(std::unique_ptr<Sombreamento> modo) {
 void Renderizador::setEstilo(const Estilo& novo) {
     const bool mesmaPintura = novo.modo == estilo.modo && novo.arestas == estilo.arestas;
     estilo = novo;
-    if (mesmaPintura) {
-        return;
+    if (!mesmaPintura) {
+        montarSombreamento();
     }
+}
+
+const Estilo& Renderizador::getEstilo() const { return estilo; }
+
+void Renderizador::setIluminacao(const Iluminacao& nova) {
+    iluminacao = nova;
+    montarSombreamento();
+}
+
+void Renderizador::montarSombreamento() {
     std::unique_ptr<Sombreamento> modo;
     switch (estilo.modo) {
         case Estilo::Modo::plano:
@@ -50,8 +60,6 @@ void Renderizador::setEstilo(const Estilo& novo) {
     }
     usarSombreamento(std::move(modo));
 }
-
-const Estilo& Renderizador::getEstilo() const { return estilo; }
 
 void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,
                                      const Vetor& posicao1, double iz1, const Vetor& cor1,

@@ -59,6 +59,9 @@ public:
     const EstagioVertices& getEstagioVertices() const;
     // Shades the frames from now on with `modo` (not null).
     void usarSombreamento(std::unique_ptr<Sombreamento> modo);
+    // Draws the next frames lit by `nova` instead, in the mode and with the edges set
+    // (setEstilo).
+    void setIluminacao(const Iluminacao& nova);
 
     // The shading mode and the switches of the frames drawn from now on: Gouraud
     // (SombreamentoGouraud), flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with
@@ -77,6 +80,9 @@ public:
                                   int linha1, Quadro& quadro);
 
 private:
+    // Makes the shading stage of the mode and the edges set, lit by `iluminacao`.
+    void montarSombreamento();
+
     const Malha& malha;
     Iluminacao iluminacao;
     Trabalhadores trabalhadores;

@@ -15,17 +15,11 @@
 #include <string_view>
 #include <vector>
 
-#include "Camera.h"
-#include "CenaCarregada.h"
 #include "Estilo.h"
 #include "GravadorPng.h"
 #include "Janela.h"
-#include "LeitorIluminacao.h"
-#include "Malha.h"
-#include "Navegacao.h"
-#include "Projecao.h"
 #include "Quadro.h"
-#include "Renderizador.h"
+#include "Visualizacao.h"
 
 namespace {
 
@@ -34,38 +28,67 @@ constexpr int kSaidaUso = 2;
 constexpr char kCenaPadrao[] = "triangulo.txt";
 constexpr int kQuadrosMedidosPadrao = 20;
 constexpr int kMaisQuadrosMedidos = 100000;
+// The sides a window and a picture may have, in pixels.
+constexpr int kMenorLado = 16;
+constexpr int kMaiorLado = 4096;
+constexpr int kLarguraPadrao = 640;
+constexpr int kAlturaPadrao = 480;
 
 constexpr char kUso[] =
-    "usage: visualizador [CENA] [--iluminacao ARQUIVO] [--modo plano|gouraud|phong] [--arestas]\n"
-    "                    [--normais] [--imagem SAIDA.png] [--medir [N]]\n"
+    "usage: visualizador [CENA] [--iluminacao ARQUIVO] [--tamanho LARGURAxALTURA]\n"
+    "                    [--modo plano|gouraud|phong] [--arestas] [--normais]\n"
+    "                    [--imagem SAIDA.png] [--medir [N]]\n"
     "\n"
     "Draws a shaded picture of the scene file CENA (default: triangulo.txt in the current\n"
     "folder).\n"
     "\n"
-    "  --iluminacao ARQUIVO  lighting settings (light position, ambient, diffuse, specular\n"
-    "                        and light colour) instead of the defaults\n"
-    "  --modo MODO           plano: one colour per triangle, lit at its centroid; gouraud\n"
-    "                        (the default): lit at the points, colours interpolated; phong:\n"
-    "                        lit at every pixel, normals interpolated\n"
-    "  --arestas             draw the mesh's visible edges in black\n"
-    "  --normais             draw the scene's normals as short blue needles\n"
-    "  --imagem SAIDA.png    draw one 640x480 frame into an RGB PNG file, with no window\n"
-    "  --medir [N]           draw N frames (default 20) after one warm-up frame, with no\n"
-    "                        window, and print the median, fastest and slowest frame time\n"
-    "  --help                show this text\n"
+    "  --iluminacao ARQUIVO     lighting settings (light position, ambient, diffuse, specular\n"
+    "                           and light colour) instead of the defaults\n"
+    "  --tamanho LARGURAxALTURA size of the window and the picture, each from 16 to 4096\n"
+    "                           (default 640x480)\n"
+    "  --modo MODO              plano: one colour per triangle, lit at its centroid; gouraud\n"
+    "                           (the default): lit at the points, colours interpolated;\n"
+    "                           phong: lit at every pixel, normals interpolated\n"
+    "  --arestas                draw the mesh's visible edges in black\n"
+    "  --normais                draw the scene's normals as short blue needles\n"
+    "  --imagem SAIDA.png       draw one frame into an RGB PNG file, with no window\n"
+    "  --medir [N]              draw N frames (default 20) after one warm-up frame, with no\n"
+    "                           window, and print the median, fastest and slowest frame time\n"
+    "  --help                   show this text\n"
     "\n"
-    "In the window: arrows turn the model, Page Up/Down or +/- move nearer or further,\n"
-    "R restores the file's view, M changes the mode, E shows the edges, N the needles,\n"
-    "F12 saves visualizador-NNN.png, H shows the frame time, ESC quits.\n";
+    "In the window: a left drag or the arrows turn the model, a right or middle drag moves it,\n"
+    "the wheel, Page Up/Down or +/- move nearer or further, R restores the file's view, M\n"
+    "changes the mode, E shows the edges, N the needles, L reads the files again (they are\n"
+    "also read again when they change), F12 saves visualizador-NNN.png, H shows the frame\n"
+    "time, F1 or ? lists the keys, ESC quits.\n";
 
 struct Opcoes {
     std::string cena = kCenaPadrao;
     std::optional<std::string> iluminacao;
     std::optional<std::string> imagem;
     std::optional<int> quadrosMedidos;
+    int largura = kLarguraPadrao;
+    int altura = kAlturaPadrao;
     Estilo estilo;
     bool ajuda = false;
 };
+
+// A side of --tamanho: only digits, from kMenorLado to kMaiorLado.
+std::optional<int> lerLado(std::string_view texto) {
+    const bool soDigitos = !texto.empty() && std::all_of(texto.begin(), texto.end(), [](char c) {
+        return c >= '0' && c <= '9';
+    });
+    if (!soDigitos) {
+        return std::nullopt;
+    }
+    int lado = 0;
+    const auto [fim, erro] = std::from_chars(texto.data(), texto.data() + texto.size(), lado);
+    if (erro != std::errc() || fim != texto.data() + texto.size() || lado < kMenorLado ||
+        lado > kMaiorLado) {
+        return std::nullopt;
+    }
+    return lado;
+}
 
 // Reads the command line; nullopt, after saying why and showing the usage on standard error,
 // when it is not understood.
@@ -99,6 +122,20 @@ std::optional<Opcoes> lerOpcoes(int argc, char** argv) {
         } else if (!fimDasOpcoes && argumento == "--imagem") {
             if (!temProximo) return falhar("--imagem needs a file name");
             opcoes.imagem = argv[++i];
+        } else if (!fimDasOpcoes && argumento == "--tamanho") {
+            if (!temProximo) return falhar("--tamanho needs a size such as 640x480");
+            const std::string_view tamanho = argv[++i];
+            const std::size_t x = tamanho.find('x');
+            const std::optional<int> largura =
+                x == std::string_view::npos ? std::nullopt : lerLado(tamanho.substr(0, x));
+            const std::optional<int> altura =
+                x == std::string_view::npos ? std::nullopt : lerLado(tamanho.substr(x + 1));
+            if (!largura || !altura) {
+                return falhar("--tamanho takes WIDTHxHEIGHT, each from 16 to 4096, not " +
+                              std::string(tamanho));
+            }
+            opcoes.largura = *largura;
+            opcoes.altura = *altura;
         } else if (!fimDasOpcoes && argumento == "--medir") {
             opcoes.quadrosMedidos = kQuadrosMedidosPadrao;
             if (temProximo) {
@@ -135,16 +172,15 @@ int falha(const std::string& mensagem) {
     return kSaidaFalha;
 }
 
-// Draws `quantos` frames after a warm-up one and prints their median, fastest and slowest
-// times in milliseconds; false when standard output refused the line.
-bool medir(Renderizador& renderizador, const Camera& camera, const Projecao& projecao,
-           Quadro& quadro, int quantos) {
-    renderizador.desenhar(camera, projecao, quadro);
+// Draws `quantos` frames of the starting view after a warm-up one and prints their median,
+// fastest and slowest times in milliseconds; false when standard output refused the line.
+bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos) {
+    visualizacao.desenhar(quadro);
     std::vector<double> tempos;
     tempos.reserve(static_cast<std::size_t>(quantos));
     for (int i = 0; i < quantos; ++i) {
         const auto inicio = std::chrono::steady_clock::now();
-        renderizador.desenhar(camera, projecao, quadro);
+        visualizacao.desenhar(quadro);
         const std::chrono::duration<double, std::milli> duracao =
             std::chrono::steady_clock::now() - inicio;
         tempos.push_back(duracao.count());
@@ -159,30 +195,20 @@ bool medir(Renderizador& renderizador, const Camera& camera, const Projecao& pro
 }
 
 int executar(const Opcoes& opcoes) {
-    Iluminacao iluminacao;
-    if (opcoes.iluminacao) {
-        const std::string erro = LeitorIluminacao::lerArquivo(*opcoes.iluminacao, iluminacao);
-        if (!erro.empty()) {
-            return falha(erro);
-        }
+    // Reads the lighting file, then the scene, and keeps watching both for the window.
+    Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao, opcoes.largura, opcoes.altura);
+    if (!visualizacao.valida()) {
+        return falha(visualizacao.getErro());
     }
-    CenaCarregada carregada(opcoes.cena);
-    if (!carregada.valida()) {
-        return falha(carregada.getErro());
-    }
-    const Malha& malha = carregada.getMalha();
-    const Camera& camera = carregada.getCamera();
-    const Projecao& projecao = carregada.getProjecao();
-    Renderizador renderizador(malha, iluminacao);
-    renderizador.setEstilo(opcoes.estilo);
+    visualizacao.setEstilo(opcoes.estilo);
     if (opcoes.quadrosMedidos || opcoes.imagem) {
-        Quadro quadro;
+        Quadro quadro(opcoes.largura, opcoes.altura);
         if (opcoes.quadrosMedidos) {
-            if (!medir(renderizador, camera, projecao, quadro, *opcoes.quadrosMedidos)) {
+            if (!medir(visualizacao, quadro, *opcoes.quadrosMedidos)) {
                 return falha(std::string("cannot write the times: ") + std::strerror(errno));
             }
         } else {
-            renderizador.desenhar(camera, projecao, quadro);
+            visualizacao.desenhar(quadro);
         }
         if (opcoes.imagem) {
             const std::string erroImagem = GravadorPng::gravar(quadro, *opcoes.imagem);
@@ -193,10 +219,10 @@ int executar(const Opcoes& opcoes) {
         return 0;
     }
 
-    Navegacao navegacao(camera, malha.getCentro());
-    Janela janela(renderizador, navegacao, projecao, malha.getQuantTriangulos());
+    Janela janela(visualizacao);
     const std::string nome = std::filesystem::path(opcoes.cena).filename().string();
-    return janela.executar("visualizador - " + nome);
+    return janela.executar("visualizador - " + nome + " (" + std::to_string(opcoes.largura) + "x" +
+                           std::to_string(opcoes.altura) + ")");
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 #include "RenderizadorReferencia.h"
+#include "Visualizacao.h"
 
 // Counted by the test program's operator new (RenderizadorTest.cpp).
 extern std::atomic<long> alocacoes;
@@ -381,12 +382,66 @@ TEST(ModosDiferencialTest, CoelhoEmCadaModoComArestasEAgulhas) {
     compararModos(texto, Iluminacao(), "bunny on 333 x 517", {1, 3}, 333, 517);
 }
 
+TEST(ModosDiferencialTest, NovaIluminacaoMantemOModoEAsChaves) {
+    // New lighting (the viewer's lighting file read again) keeps each mode and the edges: the
+    // frame is the one a renderer made with that lighting and that style draws.
+    std::ifstream coelho(std::filesystem::path(GOURAUD_EXEMPLOS_DIR) / "bunny.txt");
+    ASSERT_TRUE(coelho.is_open());
+    const Cena cena(std::string{std::istreambuf_iterator<char>(coelho), {}});
+    Iluminacao lateral;
+    lateral.luzNoFoco = false;
+    lateral.luz = Ponto(30, 40, -50);
+    for (const Estilo::Modo modo : {Estilo::Modo::plano, Estilo::Modo::gouraud,
+                                    Estilo::Modo::phong}) {
+        const Estilo e = estilo(modo, true, true);
+        Renderizador renderizador(*cena.malha, Iluminacao(), 2);
+        renderizador.setEstilo(e);
+        Quadro q;
+        renderizador.desenhar(cena.camera, cena.projecao, q);
+        renderizador.setIluminacao(lateral);
+        renderizador.desenhar(cena.camera, cena.projecao, q);
+        EXPECT_EQ(diferenca(q, cena.desenhar(e, lateral)), "") << Estilo::nomeDoModo(modo);
+        EXPECT_NE(diferenca(q, cena.desenhar(estilo(Estilo::Modo::gouraud), lateral)), "")
+            << Estilo::nomeDoModo(modo);
+        EXPECT_EQ(renderizador.getEstilo().descricao(), e.descricao());
+    }
+}
+
 TEST(ModosDiferencialTest, NuvensVistasDeDentro) {
     // Random clouds seen from a random focus, mostly from inside: large overlapping triangles,
     // many cut by the near plane, needles crossing it.
     for (std::uint64_t semente = 1; semente <= 3; ++semente)
         compararModos(gerarCena(semente, 30, 30), Iluminacao(), "seed " + std::to_string(semente),
                       {1, 3});
+}
+
+TEST(ModosVisualizacaoTest, ModoEChavesFicamQuandoOsArquivosSaoLidosDeNovo) {
+    // The viewer reads its scene and lighting files again when they change: a new renderer for
+    // the scene, new lighting for the shading; the mode and the switches stay.
+    namespace fs = std::filesystem;
+    const fs::path pasta = fs::temp_directory_path() / "modos-visualizacao";
+    fs::remove_all(pasta);
+    fs::create_directories(pasta);
+    const fs::path exemplos(GOURAUD_EXEMPLOS_DIR);
+    fs::copy_file(exemplos / "toro.txt", pasta / "toro.txt");
+    fs::copy_file(exemplos / "iluminacao.txt", pasta / "luz.txt");
+    std::streambuf* saida = std::cout.rdbuf(nullptr);  // the loader's marker lines
+    Visualizacao visualizacao((pasta / "toro.txt").string(), (pasta / "luz.txt").string());
+    ASSERT_TRUE(visualizacao.valida());
+    Quadro gouraud;
+    visualizacao.desenhar(gouraud);
+    visualizacao.setEstilo(estilo(Estilo::Modo::phong, true, true));
+    Quadro antes;
+    visualizacao.desenhar(antes);
+    visualizacao.recarregar();
+    Quadro depois;
+    visualizacao.desenhar(depois);
+    std::cout.rdbuf(saida);
+    std::cout.clear();
+    fs::remove_all(pasta);
+    EXPECT_NE(diferenca(antes, gouraud), "");
+    EXPECT_EQ(diferenca(depois, antes), "");
+    EXPECT_EQ(visualizacao.getEstilo().descricao(), "phong, edges, normals");
 }
 
 }  // namespace
