@@ -25,6 +25,15 @@ const EstagioVertices& Renderizador::getEstagioVertices() const { return vertice
 
 void Renderizador::usarSombreamento(std::unique_ptr<Sombreamento> modo) {
     sombreamento = std::move(modo);
+    sombreamento->usarAvx2(avx2);
+}
+
+void Renderizador::permitirAvx2(bool permitir) {
+    avx2 = permitir;
+    vertices.usarAvx2(permitir);
+    classificacao.usarAvx2(permitir);
+    rasterizador.usarAvx2(permitir);
+    sombreamento->usarAvx2(permitir);
 }
 
 void Renderizador::setEstilo(const Estilo& novo) {

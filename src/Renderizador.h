@@ -62,6 +62,9 @@ public:
     // Draws the next frames lit by `nova` instead, in the mode and with the edges set
     // (setEstilo).
     void setIluminacao(const Iluminacao& nova);
+    // Whether the stages may use AVX2 where the processor has it (they do unless told not to);
+    // either way the pictures are the same bits.
+    void permitirAvx2(bool permitir);
 
     // The shading mode and the switches of the frames drawn from now on: Gouraud
     // (SombreamentoGouraud), flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with
@@ -96,6 +99,7 @@ private:
     Estilo estilo;
     // The needles, made for the first frame that draws them.
     std::optional<Agulhas> agulhas;
+    bool avx2 = true;
 };
 
 #endif

@@ -70,3 +70,5 @@ void SombreamentoComArestas::sombrear(const FaixaVisivel& faixa, Quadro& quadro)
         }
     }
 }
+
+void SombreamentoComArestas::usarAvx2(bool permitir) { modo->usarAvx2(permitir); }

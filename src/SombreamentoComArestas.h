@@ -30,6 +30,8 @@ public:
     void prepararPontos(int inicio, int fim, const std::uint8_t* marcas) override;
     const double* getAtributos(int ponto) const override;
     void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const override;
+    // Passed on to the mode under the edges.
+    void usarAvx2(bool permitir) override;
 
 private:
     std::unique_ptr<Sombreamento> modo;

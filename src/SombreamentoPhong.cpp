@@ -70,3 +70,5 @@ void SombreamentoPhong::sombrear(const FaixaVisivel& faixa, Quadro& quadro) cons
         }
     }
 }
+
+void SombreamentoPhong::usarAvx2(bool /*permitir*/) {}

@@ -28,6 +28,8 @@ public:
     void prepararPontos(int inicio, int fim, const std::uint8_t* marcas) override;
     const double* getAtributos(int ponto) const override;
     void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const override;
+    // One path on every processor: nothing to choose.
+    void usarAvx2(bool permitir) override;
 
 private:
     const EstagioVertices& vertices;

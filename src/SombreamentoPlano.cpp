@@ -60,3 +60,5 @@ void SombreamentoPlano::sombrear(const FaixaVisivel& faixa, Quadro& quadro) cons
         }
     }
 }
+
+void SombreamentoPlano::usarAvx2(bool /*permitir*/) {}

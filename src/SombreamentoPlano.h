@@ -27,6 +27,8 @@ public:
     // There are none: null.
     const double* getAtributos(int ponto) const override;
     void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const override;
+    // One path on every processor: nothing to choose.
+    void usarAvx2(bool permitir) override;
 
 private:
     // The packed colour of triangle t with corners p1, p2, p3, seen from this frame's camera.

@@ -367,6 +367,14 @@ void compararModos(const std::string& texto, const Iluminacao& luz, const std::s
             renderizador.desenhar(cena.camera, projecao, q);
             EXPECT_EQ(alocacoes.load(), antes) << "drawing again allocated";
         }
+        // Without the AVX2 paths: the same picture.
+        Renderizador portatil(*cena.malha, luz, 2);
+        portatil.permitirAvx2(false);
+        portatil.setEstilo(e);
+        Quadro q(largura, altura);
+        portatil.desenhar(cena.camera, projecao, q);
+        EXPECT_EQ(diferenca(q, referencia), "")
+            << nome << ", mode " << Estilo::nomeDoModo(modo) << ", without AVX2";
     }
 }
 
