@@ -85,7 +85,7 @@ constexpr LinhaAjuda kAjuda[] = {
     {"E", "show or hide the mesh's edges"},
     {"N", "show or hide the normals' needles"},
     {"L", "read the scene and lighting files again"},
-    {"H", "show or hide the frame time"},
+    {"H", "show or hide the mode and the frame time"},
     {"F12", "save the picture as visualizador-NNN.png"},
     {"F1, ?", "show or hide this help"},
     {"ESC", "quit"},
