@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the scene loader, runs every stage, and compares everything with the
 // straightforward stream-extraction reference, bit for bit. Any difference aborts. Whatever
-// loads is then drawn, with the headlight and with a light placed from the input's bytes, so
-// that the sanitizers watch the renderer on every scene the loader accepts.
+// loads is then drawn, with the headlight and with a light placed from the input's bytes, in
+// the default mode and in a mode with edges and needles chosen by the input's bytes, so that the
+// sanitizers watch the renderer on every scene the loader accepts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,7 @@
 
 #include "Camera.h"
 #include "CenaReferencia.h"
+#include "Estilo.h"
 #include "Gouraud.h"
 #include "Iluminacao.h"
 #include "Malha.h"
@@ -67,8 +69,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         Iluminacao lateral;
         lateral.luzNoFoco = false;
         lateral.luz = Ponto(tamanho > 0 ? dados[0] - 128.0 : 1.0, 7.0, -3.0);
+        // The mode and the switches from the input's bytes too.
+        Estilo estilo;
+        constexpr int kModos = 3;
+        estilo.modo = static_cast<Estilo::Modo>(tamanho > 1 ? dados[1] % kModos : 0);
+        estilo.arestas = tamanho > 2 && (dados[2] & 1U) != 0;
+        estilo.normais = tamanho > 2 && (dados[2] & 2U) != 0;
         for (const Iluminacao& iluminacao : {Iluminacao(), lateral}) {
             Renderizador renderizador(malha, iluminacao, 1);
+            renderizador.desenhar(camera, projecao, quadro);
+            renderizador.setEstilo(estilo);
             renderizador.desenhar(camera, projecao, quadro);
         }
     }

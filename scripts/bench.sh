@@ -8,6 +8,8 @@
 #   bash scripts/bench.sh carga --benchmark_filter=carga # Google Benchmark flags work too
 #   bash scripts/bench.sh renderizador                   # whole frames against the reference, Allegro 4, Mesa
 #   bash scripts/bench.sh renderizador --quadros 50 --rodadas 5 --imagens /tmp/quadros
+#   bash scripts/bench.sh modos                          # flat, Phong, edges and needles against Gouraud
+#   bash scripts/bench.sh modos --quadros 20 --rodadas 5
 # Options without a first word go to the loader's benchmark, as they always did:
 #   bash scripts/bench.sh --pontos 100000 --triangulos 200000 --repeticoes 3
 # The renderer's benchmark needs Mesa's OSMesa (libosmesa6-dev, installed here when missing) and
@@ -17,14 +19,16 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 qual=ambos
 case "${1:-}" in
-  carga|renderizador) qual=$1; shift ;;
+  carga|renderizador|modos) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
 
 extras=()
-if [ "$qual" != carga ]; then
+if [ "$qual" = renderizador ] || [ "$qual" = ambos ]; then
   extras+=(libosmesa6-dev)
+fi
+if [ "$qual" != carga ]; then
   command -v python3 >/dev/null || extras+=(python3)
 fi
 bash "$root/scripts/install-deps.sh" "${extras[@]}"
@@ -45,5 +49,8 @@ if [ ! -s "$malha" ]; then
   echo "bench: making $malha (the bunny subdivided four times, 940,544 triangles)"
   python3 "$subdividir" "$root/exemplos/bunny.txt" 4 >"$malha.tmp"
   mv "$malha.tmp" "$malha"
+fi
+if [ "$qual" = modos ]; then
+  exec bash "$root/scripts/bench_modos.sh" "$root/build/visualizador" "$malha" "$@"
 fi
 exec "$root/build/bench/visualizador_bench" --malha "$malha" "$@"

@@ -27,7 +27,8 @@ bash "$root/scripts/build.sh"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "visualizar: opening exemplos/bunny.txt on $DISPLAY"
     echo "  a left drag or the arrows turn it, a right drag moves it, the wheel, Page Up/Down"
-    echo "  or +/- move nearer/further, R restores the view, F1 lists every key, ESC quits"
+    echo "  or +/- move nearer/further, R restores the view, M, E and N change the shading"
+    echo "  mode, the edges and the needles, F1 lists every key, ESC quits"
     exec "$prog" "$cena"
 fi
 

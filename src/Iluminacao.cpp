@@ -42,6 +42,16 @@ Vetor Iluminacao::corDoVertice(const Ponto& p, const Vetor* normal, const Ponto&
     return Vetor(cor.x, cor.y, cor.z);
 }
 
+Vetor Iluminacao::corNoPonto(const Ponto& p, const Vetor& normal, const Ponto& foco,
+                             const Ponto& posicaoLuz) const {
+    const Terno<double> n{normal.x, normal.y, normal.z};
+    const Terno<double> u = unitario(n);
+    const bool usavel = (n.x != 0.0 || n.y != 0.0 || n.z != 0.0) && std::isfinite(u.x) &&
+                        std::isfinite(u.y) && std::isfinite(u.z);
+    const Vetor unitaria(u.x, u.y, u.z);
+    return corDoVertice(p, usavel ? &unitaria : nullptr, foco, posicaoLuz);
+}
+
 void Iluminacao::corDePar(Par px, Par py, Par pz, Par nx, Par ny, Par nz, MascaraPar temNormal,
                           const Ponto& foco, const Ponto& posicaoLuz, Par& r, Par& g,
                           Par& b) const {

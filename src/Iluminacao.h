@@ -37,6 +37,11 @@ public:
     // nullptr for a point without a normal (ambient only). Each channel clamped to [0, 255].
     Vetor corDoVertice(const Ponto& p, const Vetor* normal, const Ponto& foco,
                        const Ponto& posicaoLuz) const;
+    // Colour at a world-space point p whose normal lies along `normal`, of any length: the
+    // normal made unit length (each component times 1/sqrt((x.x + y.y) + z.z)), then as
+    // corDoVertice; Ka.Ia alone when it is zero or its unit vector is not finite.
+    Vetor corNoPonto(const Ponto& p, const Vetor& normal, const Ponto& foco,
+                     const Ponto& posicaoLuz) const;
     // The colours of two vertices at once, each lane exactly as corDoVertice: positions
     // (px, py, pz) and unit normals (nx, ny, nz), the normal counting only where temNormal
     // holds. The channels go to r, g and b.

@@ -18,6 +18,9 @@
 
 enum class Janela::Comando : int {
     mover,
+    modo,
+    arestas,
+    normais,
     recarregar,
     sobreposicao,
     ajuda,
@@ -53,6 +56,9 @@ constexpr Atalho kAtalhos[] = {
     {KEY_MINUS_PAD, 0, Comando::mover, Acao::afastar},
     {0, '-', Comando::mover, Acao::afastar},
     {KEY_R, 0, Comando::mover, Acao::restaurar},
+    {KEY_M, 0, Comando::modo, {}},
+    {KEY_E, 0, Comando::arestas, {}},
+    {KEY_N, 0, Comando::normais, {}},
     {KEY_L, 0, Comando::recarregar, {}},
     {KEY_H, 0, Comando::sobreposicao, {}},
     {KEY_F1, 0, Comando::ajuda, {}},
@@ -75,8 +81,11 @@ constexpr LinhaAjuda kAjuda[] = {
     {"Page Up, +", "10% nearer the centre"},
     {"Page Down, -", "10% further away"},
     {"R", "back to the file's view"},
+    {"M", "next shading: plano, gouraud, phong"},
+    {"E", "show or hide the mesh's edges"},
+    {"N", "show or hide the normals' needles"},
     {"L", "read the scene and lighting files again"},
-    {"H", "show or hide the frame time"},
+    {"H", "show or hide the mode and the frame time"},
     {"F12", "save the picture as visualizador-NNN.png"},
     {"F1, ?", "show or hide this help"},
     {"ESC", "quit"},
@@ -214,7 +223,8 @@ void Janela::escreverLinha() {
         std::ostringstream texto;
         texto.setf(std::ios::fixed);
         texto.precision(1);
-        texto << visualizacao.getQuantTriangulos() << " triangles, " << milissegundos << " ms";
+        texto << visualizacao.getEstilo().descricao() << ", " << visualizacao.getQuantTriangulos()
+              << " triangles, " << milissegundos << " ms";
         if (!mensagem.empty()) {
             texto << ", " << mensagem;
         }
@@ -310,6 +320,21 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
             visualizacao.aplicar(acao);
             desatualizado = true;
             break;
+        case Comando::modo:
+        case Comando::arestas:
+        case Comando::normais: {
+            Estilo estilo = visualizacao.getEstilo();
+            if (comando == Comando::modo) {
+                estilo.modo = Estilo::modoSeguinte(estilo.modo);
+            } else if (comando == Comando::arestas) {
+                estilo.arestas = !estilo.arestas;
+            } else {
+                estilo.normais = !estilo.normais;
+            }
+            visualizacao.setEstilo(estilo);
+            desatualizado = true;
+            break;
+        }
         case Comando::recarregar:
             visualizacao.recarregar();
             notarProblemas();

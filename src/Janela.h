@@ -11,10 +11,11 @@ struct BITMAP;
 
 // The interactive viewer: a 16-bit window through Allegro 4 that shows the frames of a
 // Visualizacao. The keys of its table and the mouse walk the camera (a left drag turns, a right
-// or middle drag moves, the wheel steps nearer or further), R restores the file's view, L reads
-// the files again, F12 saves a picture, H shows the overlay line, F1 or ? the keys, ESC or the
-// close button quits. It draws only when the view or a file changed, looks at the files twice a
-// second and sleeps between checks.
+// or middle drag moves, the wheel steps nearer or further), R restores the file's view, M, E and
+// N change the shading mode, the edges and the needles, L reads the files again, F12 saves a
+// picture, H shows the overlay line, F1 or ? the keys, ESC or the close button quits. It draws
+// only when the view or a file changed, looks at the files twice a second and sleeps between
+// checks.
 class Janela {
 public:
     // Shows `visualizacao` (valid) in a window of the size of its projection.

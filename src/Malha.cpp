@@ -17,10 +17,12 @@ Malha::Malha(Gouraud& cena)
       quantTriangulos(cena.getQuantTriangulos()),
       pontos(cena.getListaPonto()),
       triangulos(cena.getListaTriangulo()),
+      normaisTriangulo(cena.getListaNormalTriangulo()),
+      novosPontos(cena.getListaNovoPonto()),
+      cena(cena),
       normais(static_cast<std::size_t>(quantPontos)),
       temNormal(static_cast<std::size_t>(quantPontos), 0) {
     cena.calcularNormalTriangulo();
-    const Vetor* normaisTriangulo = cena.getListaNormalTriangulo();
     for (int i = 0; i < quantTriangulos; ++i) {
         const Vetor& n = normaisTriangulo[i];
         if (!finito(n)) {
@@ -71,6 +73,11 @@ int Malha::getQuantPontos() const { return quantPontos; }
 int Malha::getQuantTriangulos() const { return quantTriangulos; }
 const Ponto* Malha::getPontos() const { return pontos; }
 const Triangulo* Malha::getTriangulos() const { return triangulos; }
+const Vetor* Malha::getNormaisTriangulo() const { return normaisTriangulo; }
+const Ponto* Malha::getNovosPontos() const {
+    std::call_once(novosPontosCalculados, [this] { cena.calcularNovoPonto(); });
+    return novosPontos;
+}
 const Vetor* Malha::getNormal(int i) const {
     return temNormal[static_cast<std::size_t>(i)] != 0 ? &normais[static_cast<std::size_t>(i)]
                                                        : nullptr;

@@ -2,6 +2,7 @@
 #define GOURAUD_MALHA_H
 
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "Gouraud.h"
@@ -9,9 +10,11 @@
 #include "Triangulo.h"
 #include "Vetor.h"
 
-// The mesh of a loaded scene as the renderer needs it: the scene's points and triangles, one
-// unit normal per point and the points' bounding box. It reads the scene's lists in place, so
-// the scene must outlive it and not change.
+// The mesh of a loaded scene as the renderer needs it: the scene's points and triangles, the
+// triangles' normals and the displaced points the scene computes, one unit normal per point and
+// the points' bounding box. It reads the scene's lists in place, so the scene must outlive it
+// and not change (but for the displaced points, which it has the scene work out when first
+// asked).
 class Malha {
 public:
     // Runs the scene's calcularNormalTriangulo, then gives each point the sum of the normals of
@@ -24,6 +27,13 @@ public:
     // The scene's points and triangles (indices already checked in range); null when empty.
     const Ponto* getPontos() const;
     const Triangulo* getTriangulos() const;
+    // The scene's normal of each triangle, as calcularNormalTriangulo left it (of any length,
+    // possibly zero or not finite); null when there are no triangles.
+    const Vetor* getNormaisTriangulo() const;
+    // The scene's displaced points, as its calcularNovoPonto leaves them: each point plus the
+    // normal of the last triangle that names it, or the point itself when none does; null when
+    // empty. The first call runs calcularNovoPonto, once, whichever thread makes it.
+    const Ponto* getNovosPontos() const;
     // Unit normal of point i (0 <= i < quantPontos), or nullptr when it has none.
     const Vetor* getNormal(int i) const;
 
@@ -38,6 +48,10 @@ private:
     int quantTriangulos;
     const Ponto* pontos;
     const Triangulo* triangulos;
+    const Vetor* normaisTriangulo;
+    const Ponto* novosPontos;
+    Gouraud& cena;
+    mutable std::once_flag novosPontosCalculados;
     std::vector<Vetor> normais;
     std::vector<std::uint8_t> temNormal;
     Ponto centro;

@@ -4,10 +4,15 @@
 #include <utility>
 
 #include "Recorte.h"
+#include "SombreamentoComArestas.h"
 #include "SombreamentoGouraud.h"
+#include "SombreamentoPhong.h"
+#include "SombreamentoPlano.h"
 
 Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads)
-    : trabalhadores(threads),
+    : malha(malha),
+      iluminacao(iluminacao),
+      trabalhadores(threads),
       vertices(malha),
       classificacao(malha, vertices),
       rasterizador(malha, vertices, classificacao),
@@ -31,8 +36,38 @@ void Renderizador::permitirAvx2(bool permitir) {
     sombreamento->usarAvx2(permitir);
 }
 
+void Renderizador::setEstilo(const Estilo& novo) {
+    const bool mesmaPintura = novo.modo == estilo.modo && novo.arestas == estilo.arestas;
+    estilo = novo;
+    if (!mesmaPintura) {
+        montarSombreamento();
+    }
+}
+
+const Estilo& Renderizador::getEstilo() const { return estilo; }
+
 void Renderizador::setIluminacao(const Iluminacao& nova) {
-    usarSombreamento(std::make_unique<SombreamentoGouraud>(vertices, nova));
+    iluminacao = nova;
+    montarSombreamento();
+}
+
+void Renderizador::montarSombreamento() {
+    std::unique_ptr<Sombreamento> modo;
+    switch (estilo.modo) {
+        case Estilo::Modo::plano:
+            modo = std::make_unique<SombreamentoPlano>(malha, vertices, iluminacao);
+            break;
+        case Estilo::Modo::gouraud:
+            modo = std::make_unique<SombreamentoGouraud>(vertices, iluminacao);
+            break;
+        case Estilo::Modo::phong:
+            modo = std::make_unique<SombreamentoPhong>(vertices, iluminacao);
+            break;
+    }
+    if (estilo.arestas) {
+        modo = std::make_unique<SombreamentoComArestas>(std::move(modo), malha, vertices);
+    }
+    usarSombreamento(std::move(modo));
 }
 
 void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,
@@ -70,6 +105,7 @@ void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Ve
 
 void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro) {
     sombreamento->iniciar(camera);
+    sombreamento->usarProjecao(projecao);
     const double limite = Recorte::limiteSeguro(quadro.getLargura(), quadro.getAltura());
     auto pontos = [&](int lote) { vertices.processar(lote, camera, projecao, limite); };
     trabalhadores.paraCada(vertices.getQuantLotes(), pontos);
@@ -105,4 +141,10 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
                                    pecas[static_cast<std::size_t>(faixa)], quadro);
     };
     trabalhadores.paraCada(classificacao.getQuantFaixas(), faixas);
+    if (estilo.normais) {
+        if (!agulhas) {
+            agulhas.emplace(malha);
+        }
+        agulhas->desenhar(camera, projecao, quadro, trabalhadores);
+    }
 }

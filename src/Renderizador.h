@@ -2,12 +2,15 @@
 #define GOURAUD_RENDERIZADOR_H
 
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "Agulhas.h"
 #include "Camera.h"
 #include "Classificacao.h"
 #include "Cobertura.h"
 #include "EstagioVertices.h"
+#include "Estilo.h"
 #include "FaixaVisivel.h"
 #include "Iluminacao.h"
 #include "Malha.h"
@@ -32,7 +35,8 @@
 //   Rasterizador     each band: its triangles clipped where needed (Recorte), their covered
 //                    pixels found exactly (Cobertura) and depth-tested (TesteProfundidade) into
 //                    the band's winners (FaixaVisivel), then every pixel shaded once from its
-//                    winner (Sombreamento).
+//                    winner (Sombreamento);
+//   Agulhas          with the needles on, the normals' needles over the finished frame.
 class Renderizador {
 public:
     using PosicaoExata = ::PosicaoExata;
@@ -55,11 +59,20 @@ public:
     const EstagioVertices& getEstagioVertices() const;
     // Shades the frames from now on with `modo` (not null).
     void usarSombreamento(std::unique_ptr<Sombreamento> modo);
-    // Draws the next frames lit by `nova` instead, with Gouraud shading.
+    // Draws the next frames lit by `nova` instead, in the mode and with the edges set
+    // (setEstilo).
     void setIluminacao(const Iluminacao& nova);
     // Whether the stages may use AVX2 where the processor has it (they do unless told not to);
     // either way the pictures are the same bits.
     void permitirAvx2(bool permitir);
+
+    // The shading mode and the switches of the frames drawn from now on: Gouraud
+    // (SombreamentoGouraud), flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with
+    // the renderer's lighting, with the edges over it (SombreamentoComArestas), and the needles
+    // over everything (Agulhas). Gouraud with nothing over it until set; it replaces a mode
+    // given to usarSombreamento when the mode or the edges change.
+    void setEstilo(const Estilo& novo);
+    const Estilo& getEstilo() const;
 
     // Draws one screen-space triangle into rows [linha0, linha1) of `quadro` as desenhar does:
     // each corner's (x, y) in pixels (less than Cobertura::kMaiorCoordenada from the origin),
@@ -70,6 +83,11 @@ public:
                                   int linha1, Quadro& quadro);
 
 private:
+    // Makes the shading stage of the mode and the edges set, lit by `iluminacao`.
+    void montarSombreamento();
+
+    const Malha& malha;
+    Iluminacao iluminacao;
     Trabalhadores trabalhadores;
     EstagioVertices vertices;
     Classificacao classificacao;
@@ -78,6 +96,9 @@ private:
     // One per thread: the band it is drawing; and per band, its clipped triangles' pieces.
     std::vector<FaixaVisivel> visiveis;
     std::vector<std::vector<FaixaVisivel::Peca>> pecas;
+    Estilo estilo;
+    // The needles, made for the first frame that draws them.
+    std::optional<Agulhas> agulhas;
     bool avx2 = true;
 };
 

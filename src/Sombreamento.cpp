@@ -16,3 +16,5 @@ int canal(double valor) {
 std::uint16_t Sombreamento::empacotar(double r, double g, double b) {
     return Quadro::empacotar(canal(r), canal(g), canal(b));
 }
+
+void Sombreamento::usarProjecao(const Projecao&) {}

@@ -5,6 +5,7 @@
 
 #include "Camera.h"
 #include "FaixaVisivel.h"
+#include "Projecao.h"
 #include "Quadro.h"
 
 // The shading stage, the last step of every band: each pixel's colour, worked out once, from the
@@ -24,6 +25,9 @@ public:
     virtual int getQuantAtributos() const = 0;
     // Before every other call of a frame: the camera it is seen from.
     virtual void iniciar(const Camera& camera) = 0;
+    // Right after iniciar: the projection the frame is seen through, for a mode that needs it
+    // (by default, none does).
+    virtual void usarProjecao(const Projecao& projecao);
     // Works out what points [inicio, fim) of the vertex stage need for this frame, where
     // marcas[k] is not 0: those that the triangles which may draw something name.
     virtual void prepararPontos(int inicio, int fim, const std::uint8_t* marcas) = 0;

@@ -32,6 +32,15 @@ void Visualizacao::desenhar(Quadro& quadro) {
     renderizador->desenhar(navegacao->getCamera(), projecao, quadro);
 }
 
+void Visualizacao::setEstilo(const Estilo& novo) {
+    estilo = novo;
+    if (renderizador) {
+        renderizador->setEstilo(estilo);
+    }
+}
+
+const Estilo& Visualizacao::getEstilo() const { return estilo; }
+
 void Visualizacao::aplicar(Navegacao::Acao acao) {
     navegacao->aplicar(acao);
     if (acao == Navegacao::Acao::restaurar) {
@@ -74,6 +83,7 @@ void Visualizacao::lerCena() {
     }
     problemaCena.clear();
     auto novo = std::make_unique<Renderizador>(lida->getMalha(), iluminacao, threads);
+    novo->setEstilo(estilo);
     // The old renderer reads the old mesh: it goes first.
     renderizador = std::move(novo);
     carregada = std::move(lida);

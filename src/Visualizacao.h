@@ -7,6 +7,7 @@
 
 #include "ArquivoVigiado.h"
 #include "CenaCarregada.h"
+#include "Estilo.h"
 #include "Iluminacao.h"
 #include "Navegacao.h"
 #include "Projecao.h"
@@ -43,6 +44,11 @@ public:
     // projection).
     void deslocar(int dx, int dy);
 
+    // The shading mode and the switches the frames are drawn with (Renderizador::setEstilo),
+    // kept when the scene is read again.
+    void setEstilo(const Estilo& novo);
+    const Estilo& getEstilo() const;
+
     // Looks at both files, without reading them, and reads again each one that changed; true
     // when the picture or the problems may have changed.
     bool vigiar();
@@ -70,6 +76,7 @@ private:
     ArquivoVigiado vigiaCena;
     std::optional<ArquivoVigiado> vigiaIluminacao;
     Iluminacao iluminacao;
+    Estilo estilo;
     std::unique_ptr<CenaCarregada> carregada;
     std::unique_ptr<Renderizador> renderizador;
     std::optional<Navegacao> navegacao;

@@ -1,4 +1,4 @@
-// The viewer: draws a Gouraud-shaded picture of a scene file, in a window where the camera can
+// The viewer: draws a shaded picture of a scene file, in a window where the camera can
 // walk around the model, or headless into a PNG file, or times its frames.
 #include <allegro.h>
 
@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Estilo.h"
 #include "GravadorPng.h"
 #include "Janela.h"
 #include "Quadro.h"
@@ -35,24 +36,31 @@ constexpr int kAlturaPadrao = 480;
 
 constexpr char kUso[] =
     "usage: visualizador [CENA] [--iluminacao ARQUIVO] [--tamanho LARGURAxALTURA]\n"
+    "                    [--modo plano|gouraud|phong] [--arestas] [--normais]\n"
     "                    [--imagem SAIDA.png] [--medir [N]]\n"
     "\n"
-    "Draws a Gouraud-shaded picture of the scene file CENA (default: triangulo.txt in the\n"
-    "current folder).\n"
+    "Draws a shaded picture of the scene file CENA (default: triangulo.txt in the current\n"
+    "folder).\n"
     "\n"
     "  --iluminacao ARQUIVO     lighting settings (light position, ambient, diffuse, specular\n"
     "                           and light colour) instead of the defaults\n"
     "  --tamanho LARGURAxALTURA size of the window and the picture, each from 16 to 4096\n"
     "                           (default 640x480)\n"
+    "  --modo MODO              plano: one colour per triangle, lit at its centroid; gouraud\n"
+    "                           (the default): lit at the points, colours interpolated;\n"
+    "                           phong: lit at every pixel, normals interpolated\n"
+    "  --arestas                draw the mesh's visible edges in black\n"
+    "  --normais                draw the scene's normals as short blue needles\n"
     "  --imagem SAIDA.png       draw one frame into an RGB PNG file, with no window\n"
     "  --medir [N]              draw N frames (default 20) after one warm-up frame, with no\n"
     "                           window, and print the median, fastest and slowest frame time\n"
     "  --help                   show this text\n"
     "\n"
     "In the window: a left drag or the arrows turn the model, a right or middle drag moves it,\n"
-    "the wheel, Page Up/Down or +/- move nearer or further, R restores the file's view, L reads\n"
-    "the files again (they are also read again when they change), F12 saves\n"
-    "visualizador-NNN.png, H shows the frame time, F1 or ? lists the keys, ESC quits.\n";
+    "the wheel, Page Up/Down or +/- move nearer or further, R restores the file's view, M\n"
+    "changes the mode, E shows the edges, N the needles, L reads the files again (they are\n"
+    "also read again when they change), F12 saves visualizador-NNN.png, H shows the frame\n"
+    "time, F1 or ? lists the keys, ESC quits.\n";
 
 struct Opcoes {
     std::string cena = kCenaPadrao;
@@ -61,6 +69,7 @@ struct Opcoes {
     std::optional<int> quadrosMedidos;
     int largura = kLarguraPadrao;
     int altura = kAlturaPadrao;
+    Estilo estilo;
     bool ajuda = false;
 };
 
@@ -101,6 +110,15 @@ std::optional<Opcoes> lerOpcoes(int argc, char** argv) {
         } else if (!fimDasOpcoes && argumento == "--iluminacao") {
             if (!temProximo) return falhar("--iluminacao needs a file name");
             opcoes.iluminacao = argv[++i];
+        } else if (!fimDasOpcoes && argumento == "--modo") {
+            if (!temProximo) return falhar("--modo needs plano, gouraud or phong");
+            const std::optional<Estilo::Modo> modo = Estilo::lerModo(argv[++i]);
+            if (!modo) return falhar("unknown mode " + std::string(argv[i]));
+            opcoes.estilo.modo = *modo;
+        } else if (!fimDasOpcoes && argumento == "--arestas") {
+            opcoes.estilo.arestas = true;
+        } else if (!fimDasOpcoes && argumento == "--normais") {
+            opcoes.estilo.normais = true;
         } else if (!fimDasOpcoes && argumento == "--imagem") {
             if (!temProximo) return falhar("--imagem needs a file name");
             opcoes.imagem = argv[++i];
@@ -182,6 +200,7 @@ int executar(const Opcoes& opcoes) {
     if (!visualizacao.valida()) {
         return falha(visualizacao.getErro());
     }
+    visualizacao.setEstilo(opcoes.estilo);
     if (opcoes.quadrosMedidos || opcoes.imagem) {
         Quadro quadro(opcoes.largura, opcoes.altura);
         if (opcoes.quadrosMedidos) {

@@ -2,14 +2,38 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// A corner: camera coordinates (x, y, z) or screen ones (x, y, 1/cn), and a colour.
+// An edge is drawn over the pixels whose centre lies this near its line, in pixels.
+constexpr double kDistanciaAresta = 0.75;
+// A needle is this fraction of the bounding box's diagonal long.
+constexpr double kFracaoAgulha = 0.03;
+constexpr int kAgulhaR = 64, kAgulhaG = 96, kAgulhaB = 255;
+
+// A corner: camera coordinates (x, y, z) or screen ones (x, y, 1/cn), a colour, and its world
+// position (px, py, pz) and unit point normal (nx, ny, nz; zero for a point without one).
 struct Canto {
     double x, y, z, r, g, b;
+    double px, py, pz, nx, ny, nz;
+};
+
+// The line through the projected ends of an edge of the mesh.
+struct Linha {
+    double x0, y0, x1, y1;
+};
+
+// What a triangle's pixels need beside its corners.
+struct Pintura {
+    const Estilo& estilo;
+    const Iluminacao& iluminacao;
+    Ponto foco;
+    Ponto luz;
+    Vetor corPlana;
+    std::vector<Linha> linhas;
 };
 
 // Edge function of a -> b at p: (b - a) x (p - a).
@@ -24,7 +48,34 @@ bool topoEsquerda(const Canto& a, const Canto& b) {
 
 int canal(double valor) { return valor > 0 ? static_cast<int>(std::min(valor, 255.0)) : 0; }
 
-void triangulo(const Canto& a, const Canto& b, const Canto& c, Quadro& quadro) {
+bool finito(const Vetor& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// v made unit length into `unitario`; false when v is zero or the result is not finite.
+bool unitarizar(const Vetor& v, Vetor& unitario) {
+    if (!finito(v) || (v.x == 0 && v.y == 0 && v.z == 0)) return false;
+    const double inverso = 1.0 / std::sqrt((v.x * v.x + v.y * v.y) + v.z * v.z);
+    unitario = Vetor(inverso * v.x, inverso * v.y, inverso * v.z);
+    return finito(unitario);
+}
+
+// The distance from (px, py) to the line through the edge's ends is at most 0.75 pixel.
+bool pertoDaLinha(const Linha& l, double px, double py) {
+    const double dx = l.x1 - l.x0, dy = l.y1 - l.y0;
+    return std::fabs(dx * (py - l.y0) - dy * (px - l.x0)) / std::sqrt(dx * dx + dy * dy) <=
+           kDistanciaAresta;
+}
+
+// The corner where the near plane cuts the segment from d (in front) to f (behind).
+Canto cortar(const Canto& d, const Canto& f, double z) {
+    const double s = (z - d.z) / (f.z - d.z);
+    return {d.x + s * (f.x - d.x),   d.y + s * (f.y - d.y),   z,
+            d.r + s * (f.r - d.r),   d.g + s * (f.g - d.g),   d.b + s * (f.b - d.b),
+            d.px + s * (f.px - d.px), d.py + s * (f.py - d.py), d.pz + s * (f.pz - d.pz),
+            d.nx + s * (f.nx - d.nx), d.ny + s * (f.ny - d.ny), d.nz + s * (f.nz - d.nz)};
+}
+
+void triangulo(const Canto& a, const Canto& b, const Canto& c, const Pintura& pintura,
+               Quadro& quadro) {
     const double area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
     if (area == 0 || !std::isfinite(area)) return;
     // Corners in the order that makes the area positive, for the inside test only.
@@ -54,11 +105,84 @@ void triangulo(const Canto& a, const Canto& b, const Canto& c, Quadro& quadro) {
             const double iz = a.z + b1 * (b.z - a.z) + b2 * (c.z - a.z);
             if (!(iz > quadro.getProfundidade(i, j))) continue;
             const double q1 = b1 * b.z, q2 = b2 * c.z, s = 1.0 / iz;
+            // Perspective-correct: the weights over each corner's cn, renormalised.
+            const auto interpolar = [&](double va, double vb, double vc) {
+                return va + (q1 * (vb - va) + q2 * (vc - va)) * s;
+            };
+            Vetor cor;
+            switch (pintura.estilo.modo) {
+                case Estilo::Modo::plano:
+                    cor = pintura.corPlana;
+                    break;
+                case Estilo::Modo::gouraud:
+                    cor = Vetor(interpolar(a.r, b.r, c.r), interpolar(a.g, b.g, c.g),
+                                interpolar(a.b, b.b, c.b));
+                    break;
+                case Estilo::Modo::phong: {
+                    const Ponto p(interpolar(a.px, b.px, c.px), interpolar(a.py, b.py, c.py),
+                                  interpolar(a.pz, b.pz, c.pz));
+                    const Vetor n(interpolar(a.nx, b.nx, c.nx), interpolar(a.ny, b.ny, c.ny),
+                                  interpolar(a.nz, b.nz, c.nz));
+                    Vetor unitaria;
+                    const bool temNormal = unitarizar(n, unitaria);
+                    cor = pintura.iluminacao.corDoVertice(p, temNormal ? &unitaria : nullptr,
+                                                          pintura.foco, pintura.luz);
+                    break;
+                }
+            }
+            bool naAresta = false;
+            for (const Linha& linha : pintura.linhas) naAresta = naAresta || pertoDaLinha(linha, px, py);
             quadro.linhaProfundidade(j)[i] = iz;
-            quadro.linhaCor(j)[i] =
-                Quadro::empacotar(canal(a.r + (q1 * (b.r - a.r) + q2 * (c.r - a.r)) * s),
-                                  canal(a.g + (q1 * (b.g - a.g) + q2 * (c.g - a.g)) * s),
-                                  canal(a.b + (q1 * (b.b - a.b) + q2 * (c.b - a.b)) * s));
+            quadro.linhaCor(j)[i] = naAresta ? Quadro::empacotar(0, 0, 0)
+                                             : Quadro::empacotar(canal(cor.x), canal(cor.y),
+                                                                 canal(cor.z));
+        }
+    }
+}
+
+// Draws the needle from a to b (camera coordinates) over the frame without writing depth.
+void agulha(Vetor a, Vetor b, const Projecao& projecao, Quadro& quadro) {
+    const double z = projecao.zPerto;
+    const bool frenteA = a.z >= z, frenteB = b.z >= z;
+    if (!frenteA && !frenteB) return;
+    const auto cortarAgulha = [z](const Vetor& d, const Vetor& f) {
+        const double s = (z - d.z) / (f.z - d.z);
+        return Vetor(d.x + s * (f.x - d.x), d.y + s * (f.y - d.y), z);
+    };
+    if (!frenteA) a = cortarAgulha(b, a);
+    if (!frenteB) b = cortarAgulha(a, b);
+    const double x0 = projecao.xTela(a.x, a.z), y0 = projecao.yTela(a.y, a.z), iz0 = 1.0 / a.z;
+    const double x1 = projecao.xTela(b.x, b.z), y1 = projecao.yTela(b.y, b.z), iz1 = 1.0 / b.z;
+    for (const double v : {x0, y0, iz0, x1, y1, iz1})
+        if (!std::isfinite(v)) return;
+    const std::uint16_t cor = Quadro::empacotar(kAgulhaR, kAgulhaG, kAgulhaB);
+    const auto pintar = [&](double x, double y, double iz) {
+        if (!(x >= 0 && x < quadro.getLargura() && y >= 0 && y < quadro.getAltura())) return;
+        const int i = static_cast<int>(std::floor(x)), j = static_cast<int>(std::floor(y));
+        if (iz >= quadro.getProfundidade(i, j)) quadro.linhaCor(j)[i] = cor;
+    };
+    const double adx = std::fabs(x1 - x0), ady = std::fabs(y1 - y0);
+    if (adx >= ady && adx > 0) {
+        const double menor = std::min(x0, x1), maior = std::max(x0, x1);
+        const double largura = quadro.getLargura();
+        const int i0 = static_cast<int>(std::clamp(std::floor(menor), 0.0, largura));
+        const int i1 = static_cast<int>(std::clamp(std::floor(maior), -1.0, largura - 1));
+        for (int i = i0; i <= i1; ++i) {
+            const double centro = i + 0.5;
+            if (!(centro >= menor && centro <= maior)) continue;
+            pintar(centro, y0 + (i + 0.5 - x0) * (y1 - y0) / (x1 - x0),
+                   iz0 + (i + 0.5 - x0) * (iz1 - iz0) / (x1 - x0));
+        }
+    } else if (ady > adx) {
+        const double menor = std::min(y0, y1), maior = std::max(y0, y1);
+        const double altura = quadro.getAltura();
+        const int j0 = static_cast<int>(std::clamp(std::floor(menor), 0.0, altura));
+        const int j1 = static_cast<int>(std::clamp(std::floor(maior), -1.0, altura - 1));
+        for (int j = j0; j <= j1; ++j) {
+            const double centro = j + 0.5;
+            if (!(centro >= menor && centro <= maior)) continue;
+            pintar(x0 + (j + 0.5 - y0) * (x1 - x0) / (y1 - y0), centro,
+                   iz0 + (j + 0.5 - y0) * (iz1 - iz0) / (y1 - y0));
         }
     }
 }
@@ -66,21 +190,36 @@ void triangulo(const Canto& a, const Canto& b, const Canto& c, Quadro& quadro) {
 }  // namespace
 
 void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const Camera& camera,
-                        const Projecao& projecao, Quadro& quadro) {
+                        const Projecao& projecao, Quadro& quadro, const Estilo& estilo) {
     quadro.limpar();
     const Ponto luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
     std::vector<Canto> vertices;
     for (int i = 0; i < malha.getQuantPontos(); ++i) {
         const Ponto& p = malha.getPontos()[i];
         const Vetor c = camera.coordenadas(p);
-        const Vetor cor = iluminacao.corDoVertice(p, malha.getNormal(i), camera.foco, luz);
-        vertices.push_back({c.x, c.y, c.z, cor.x, cor.y, cor.z});
+        const Vetor* normal = malha.getNormal(i);
+        const Vetor n = normal != nullptr ? *normal : Vetor(0, 0, 0);
+        const Vetor cor = iluminacao.corDoVertice(p, normal, camera.foco, luz);
+        vertices.push_back({c.x, c.y, c.z, cor.x, cor.y, cor.z, p.x, p.y, p.z, n.x, n.y, n.z});
     }
     const double z = projecao.zPerto;
     for (int t = 0; t < malha.getQuantTriangulos(); ++t) {
         const Triangulo& tri = malha.getTriangulos()[t];
-        const Canto cantos[] = {vertices[tri.indiceP1], vertices[tri.indiceP2],
-                                vertices[tri.indiceP3]};
+        const int indices[] = {tri.indiceP1, tri.indiceP2, tri.indiceP3};
+        const Canto cantos[] = {vertices[indices[0]], vertices[indices[1]], vertices[indices[2]]};
+        Pintura pintura{estilo, iluminacao, camera.foco, luz, Vetor(), {}};
+        if (estilo.modo == Estilo::Modo::plano) {
+            // Lit at the centroid with the triangle's own normal.
+            const Ponto& p1 = malha.getPontos()[indices[0]];
+            const Ponto& p2 = malha.getPontos()[indices[1]];
+            const Ponto& p3 = malha.getPontos()[indices[2]];
+            const Ponto centroide(((p1.x + p2.x) + p3.x) / 3, ((p1.y + p2.y) + p3.y) / 3,
+                                  ((p1.z + p2.z) + p3.z) / 3);
+            Vetor unitaria;
+            const bool temNormal = unitarizar(malha.getNormaisTriangulo()[t], unitaria);
+            pintura.corPlana = iluminacao.corDoVertice(centroide, temNormal ? &unitaria : nullptr,
+                                                       camera.foco, luz);
+        }
         // Near plane: keep cn >= zPerto; a cut corner goes from the inside end to the outside one.
         std::vector<Canto> poligono;
         for (int k = 0; k < 3; ++k) {
@@ -88,19 +227,44 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
             const Canto& q = cantos[(k + 1) % 3];
             if (p.z >= z) poligono.push_back(p);
             if ((p.z >= z) != (q.z >= z)) {
-                const Canto& d = p.z >= z ? p : q;
-                const Canto& f = p.z >= z ? q : p;
-                const double s = (z - d.z) / (f.z - d.z);
-                poligono.push_back({d.x + s * (f.x - d.x), d.y + s * (f.y - d.y), z,
-                                    d.r + s * (f.r - d.r), d.g + s * (f.g - d.g),
-                                    d.b + s * (f.b - d.b)});
+                poligono.push_back(p.z >= z ? cortar(p, q, z) : cortar(q, p, z));
+            }
+            // The edge p -> q of the mesh, or the part of it in front of the near plane.
+            if (estilo.arestas && (p.z >= z || q.z >= z)) {
+                const Canto inicio = p.z >= z ? p : cortar(q, p, z);
+                const Canto fim = q.z >= z ? q : cortar(p, q, z);
+                pintura.linhas.push_back({projecao.xTela(inicio.x, inicio.z),
+                                          projecao.yTela(inicio.y, inicio.z),
+                                          projecao.xTela(fim.x, fim.z), projecao.yTela(fim.y, fim.z)});
             }
         }
         for (Canto& p : poligono) {
-            p = {projecao.xTela(p.x, p.z), projecao.yTela(p.y, p.z), 1.0 / p.z, p.r, p.g, p.b};
+            p.x = projecao.xTela(p.x, p.z);
+            p.y = projecao.yTela(p.y, p.z);
+            p.z = 1.0 / p.z;
         }
         for (std::size_t k = 1; k + 1 < poligono.size(); ++k) {
-            triangulo(poligono[0], poligono[k], poligono[k + 1], quadro);
+            triangulo(poligono[0], poligono[k], poligono[k + 1], pintura, quadro);
         }
+    }
+    if (!estilo.normais) return;
+    // A needle for every point a triangle names, from the point outwards, against the scene's
+    // normal, which points away from a viewer who sees the triangle counter-clockwise.
+    std::vector<bool> nomeado(static_cast<std::size_t>(malha.getQuantPontos()), false);
+    for (int t = 0; t < malha.getQuantTriangulos(); ++t) {
+        const Triangulo& tri = malha.getTriangulos()[t];
+        for (const int i : {tri.indiceP1, tri.indiceP2, tri.indiceP3}) nomeado[i] = true;
+    }
+    const double alcance = kFracaoAgulha * malha.getDiagonal();
+    for (int i = 0; i < malha.getQuantPontos(); ++i) {
+        if (!nomeado[i]) continue;
+        const Ponto& p = malha.getPontos()[i];
+        const Ponto& q = malha.getNovosPontos()[i];
+        const Vetor d(q.x - p.x, q.y - p.y, q.z - p.z);
+        if (!finito(d) || (d.x == 0 && d.y == 0 && d.z == 0)) continue;
+        const double comprimento = std::sqrt((d.x * d.x + d.y * d.y) + d.z * d.z);
+        const Ponto fim(p.x - alcance * d.x / comprimento, p.y - alcance * d.y / comprimento,
+                        p.z - alcance * d.z / comprimento);
+        agulha(camera.coordenadas(p), camera.coordenadas(fim), projecao, quadro);
     }
 }

@@ -3,16 +3,18 @@
 
 // The straightforward renderer, kept as the reference the fast one is tested against: every
 // triangle in file order, every pixel of its bounding box, edge functions and weights in plain
-// double, on one thread.
+// double, on one thread; then every needle, column by column or row by row.
 
 #include "Camera.h"
+#include "Estilo.h"
 #include "Iluminacao.h"
 #include "Malha.h"
 #include "Projecao.h"
 #include "Quadro.h"
 
-// Clears the frame and draws the mesh as Renderizador::desenhar does.
+// Clears the frame and draws the mesh in `estilo` as Renderizador::desenhar does.
 void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const Camera& camera,
-                        const Projecao& projecao, Quadro& quadro);
+                        const Projecao& projecao, Quadro& quadro,
+                        const Estilo& estilo = Estilo());
 
 #endif

@@ -1,0 +1,29 @@
+#ifndef GOURAUD_ESTILO_H
+#define GOURAUD_ESTILO_H
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// How a renderer draws a mesh: the shading mode, and whether the mesh's edges and the scene's
+// normals (as needles) are drawn over the picture.
+struct Estilo {
+    // plano: one colour per triangle, lit at its centroid with its own normal; gouraud: colours
+    // lit at the points and interpolated; phong: lit at every pixel with interpolated normals.
+    enum class Modo { plano, gouraud, phong };
+
+    Modo modo = Modo::gouraud;
+    bool arestas = false;
+    bool normais = false;
+
+    // The mode named `nome` as the options write it ("plano", "gouraud" or "phong"), or nullopt.
+    static std::optional<Modo> lerModo(std::string_view nome);
+    // The name of a mode as the options write it.
+    static const char* nomeDoModo(Modo modo);
+    // The mode after `modo` in the cycle plano -> gouraud -> phong -> plano.
+    static Modo modoSeguinte(Modo modo);
+    // The mode's name and the switches that are on, e.g. "phong, edges, normals".
+    std::string descricao() const;
+};
+
+#endif

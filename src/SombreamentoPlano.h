@@ -1,0 +1,44 @@
+#ifndef GOURAUD_SOMBREAMENTO_PLANO_H
+#define GOURAUD_SOMBREAMENTO_PLANO_H
+
+#include <cstdint>
+
+#include "Camera.h"
+#include "EstagioVertices.h"
+#include "FaixaVisivel.h"
+#include "Iluminacao.h"
+#include "Malha.h"
+#include "Quadro.h"
+#include "Sombreamento.h"
+
+// Flat shading: every pixel a triangle wins gets the triangle's one colour (CorPlana), the
+// lighting at its centroid with its own normal, floored to 0..255 and packed into 16 bits. The
+// points carry nothing; a clipped triangle's pieces are coloured as the whole.
+class SombreamentoPlano : public Sombreamento {
+public:
+    // Lights the triangles of `malha` (whose scene's triangle normals it reads), whose points
+    // `vertices` keeps in its own order, with `iluminacao`; both must outlive this object.
+    SombreamentoPlano(const Malha& malha, const EstagioVertices& vertices,
+                      const Iluminacao& iluminacao);
+
+    int getQuantAtributos() const override;
+    void iniciar(const Camera& camera) override;
+    void prepararPontos(int inicio, int fim, const std::uint8_t* marcas) override;
+    // There are none: null.
+    const double* getAtributos(int ponto) const override;
+    void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const override;
+    // One path on every processor: nothing to choose.
+    void usarAvx2(bool permitir) override;
+
+private:
+    // The packed colour of triangle t with corners p1, p2, p3, seen from this frame's camera.
+    std::uint16_t corDoTriangulo(int t, const Ponto& p1, const Ponto& p2, const Ponto& p3) const;
+
+    const Malha& malha;
+    const EstagioVertices& vertices;
+    Iluminacao iluminacao;
+    Camera camera;
+    Ponto luz;
+};
+
+#endif
