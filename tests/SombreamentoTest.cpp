@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -19,6 +20,7 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 #include "Sombreamento.h"
+#include "SombreamentoGouraud.h"
 
 namespace {
 
@@ -124,3 +126,58 @@ TEST(SombreamentoTest, CadaPixelTemOVencedorDoTesteDeProfundidade) {
 }
 
 }  // namespace
+
+// Gouraud's pixels four at a time: the same bits as one at a time for every kind of group (one
+// winner, four different ones, with pixels nobody won, with a piece of a clipped triangle, the
+// last pixels of a row), and for channels beyond 0..255 on either side or NaN.
+TEST(SombreamentoTest, GouraudQuatroPixelsComoUmAUm) {
+    if (!Iluminacao::quatroDisponivel()) GTEST_SKIP() << "no AVX2 on this processor";
+    constexpr int kLargura = 23;
+    constexpr int kPontos = 6;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // Three channels per point, some far outside 0..255 and one NaN.
+    const std::vector<double> cores = {0,   128, 255, 300, -40, 17.5, 254.9, 0.2, 1e300,
+                                       -0., 64,  nan, 90,  200, 10,   255,   255, 255};
+    std::vector<VerticeTela> vertices;
+    for (int k = 0; k < kPontos; ++k) vertices.push_back({0, 0, 0.25 + 0.5 * k});
+    const std::vector<Classificacao::Entrada> entradas = {
+        {0, 0, 1, 2, -1}, {1, 3, 4, 5, -1}, {2, 1, 3, 5, -1}, {3, 5, 0, 4, -1}};
+    Recorte::Canto canto{0, 0, 0.5, {40, 80, 120, 0, 0, 0}, 1};
+    FaixaVisivel::Peca peca{7, 0, {canto, canto, canto}};
+    peca.cantos[1].atributos[0] = 400;
+    peca.cantos[2].z = 2;
+    std::vector<FaixaVisivel::Peca> pecas;
+    FaixaVisivel faixa;
+    Quadro comQuatro(kLargura, 2);
+    faixa.iniciar(0, 2, kLargura, entradas.data(), pecas);
+    const std::int32_t numeroPeca = faixa.acrescentarPeca(peca);
+    // Row 0: groups of one winner, of four, with nobody, with the piece; row 1 pseudo-random.
+    const std::int32_t linha0[kLargura] = {1, 1, 1, 1, 0, 1, 2, 3, 2, FaixaVisivel::kNenhum, 2, 2,
+                                           numeroPeca, 0, 0, 0, 3, 3, 3, 3, 1, 2, 3};
+    std::uint32_t estado = 12345;
+    const auto aleatorio = [&estado] { return (estado = estado * 1664525U + 1013904223U) >> 8; };
+    for (int j = 0; j < 2; ++j) {
+        for (int i = 0; i < kLargura; ++i) {
+            const std::uint32_t r = aleatorio();
+            const std::int32_t v = j == 0 ? linha0[i]
+                                   : r % 7 == 0 ? FaixaVisivel::kNenhum
+                                   : r % 11 == 0 ? numeroPeca
+                                                 : static_cast<std::int32_t>(r % 4);
+            faixa.linhaVencedores(j)[i] = v;
+            faixa.linhaPesos1(j)[i] = (aleatorio() % 3000) / 1000.0 - 1;
+            faixa.linhaPesos2(j)[i] = (aleatorio() % 3000) / 1000.0 - 1;
+            comQuatro.linhaProfundidade(j)[i] = 0.05 + (aleatorio() % 1000) / 400.0;
+        }
+    }
+    Quadro umAUm = comQuatro;
+    SombreamentoGouraud::sombrearFaixa(faixa, vertices.data(), cores.data(), umAUm, false);
+    SombreamentoGouraud::sombrearFaixa(faixa, vertices.data(), cores.data(), comQuatro, true);
+    int pintados = 0;
+    for (int j = 0; j < 2; ++j) {
+        for (int i = 0; i < kLargura; ++i) {
+            EXPECT_EQ(comQuatro.getCor(i, j), umAUm.getCor(i, j)) << "pixel " << i << ", " << j;
+            pintados += umAUm.getCor(i, j) != 0;
+        }
+    }
+    EXPECT_GT(pintados, kLargura);
+}
