@@ -342,14 +342,8 @@ void Gouraud::carregar(std::istream& entrada) {
     leitor.lerReal(meiaAltura);
     projecaoCompleta = !leitor.falhou();
 
-    // V loses its component along N, both become unit vectors, and U = N x V.
-    auto n = std::make_unique<Vetor>(camera[0], camera[1], camera[2]);
-    auto v = std::make_unique<Vetor>(camera[3], camera[4], camera[5]);
-    foco = std::make_unique<Ponto>(camera[6], camera[7], camera[8]);
-    const std::unique_ptr<Vetor> vOrtogonal(operadores.ortogonalizacao(v.get(), n.get()));
-    vetorV.reset(operadores.normalizacao(vOrtogonal.get()));
-    vetorN.reset(operadores.normalizacao(n.get()));
-    vetorU.reset(operadores.produtoVetorial(vetorN.get(), vetorV.get()));
+    montarCamera(Vetor(camera[0], camera[1], camera[2]), Vetor(camera[3], camera[4], camera[5]),
+                 Ponto(camera[6], camera[7], camera[8]));
 
     listaNovoPonto = std::make_unique_for_overwrite<Ponto[]>(pontos);
     std::copy(novosPontos.get(), novosPontos.get() + pontos, listaNovoPonto.get());
@@ -363,6 +357,57 @@ void Gouraud::carregar(std::istream& entrada) {
     if (!valida) {
         diagnostico = Revisao(texto.inicio(), texto.fim()).primeiroProblema();
     }
+}
+
+Gouraud::Gouraud(const std::vector<Ponto>& pontos, const std::vector<Triangulo>& triangulos,
+                 const Vetor& n, const Vetor& v, const Ponto& focoDado, double distancia,
+                 double largura, double altura) {
+    constexpr std::size_t kMaiorContagem = std::numeric_limits<int>::max();
+    if (pontos.size() > kMaiorContagem || triangulos.size() > kMaiorContagem) {
+        diagnostico = "the scene has more than " + std::to_string(kMaiorContagem) +
+                      " points or triangles";
+        return;
+    }
+    const int quantidade = static_cast<int>(pontos.size());
+    for (std::size_t i = 0; i < triangulos.size(); ++i) {
+        const Triangulo& t = triangulos[i];
+        for (const int indice : {t.indiceP1, t.indiceP2, t.indiceP3}) {
+            if (!indiceDentro(indice, quantidade)) {
+                diagnostico = "triangle " + std::to_string(i) + " names point " +
+                              std::to_string(indice) + ", but the scene has " +
+                              quantidadeDe(quantidade, "point");
+                return;
+            }
+        }
+    }
+    listaPonto = std::make_unique_for_overwrite<Ponto[]>(pontos.size());
+    std::copy(pontos.begin(), pontos.end(), listaPonto.get());
+    listaNovoPonto = std::make_unique_for_overwrite<Ponto[]>(pontos.size());
+    std::copy(pontos.begin(), pontos.end(), listaNovoPonto.get());
+    listaTriangulo = std::make_unique_for_overwrite<Triangulo[]>(triangulos.size());
+    std::copy(triangulos.begin(), triangulos.end(), listaTriangulo.get());
+    listaNormalTriangulo = std::make_unique<Vetor[]>(triangulos.size());
+    listaPontoCamera = std::make_unique<Vetor[]>(pontos.size());
+    quantPontos = quantidade;
+    quantTriangulos = static_cast<int>(triangulos.size());
+    montarCamera(n, v, focoDado);
+    distanciaProjecao = distancia;
+    meiaLargura = largura;
+    meiaAltura = altura;
+    projecaoCompleta = true;
+    valida = true;
+}
+
+void Gouraud::montarCamera(const Vetor& n, const Vetor& v, const Ponto& focoDado) {
+    vetorNLido = std::make_unique<Vetor>(n);
+    vetorVLido = std::make_unique<Vetor>(v);
+    foco = std::make_unique<Ponto>(focoDado);
+    // V loses its component along N, both become unit vectors, and U = N x V.
+    const std::unique_ptr<Vetor> vOrtogonal(
+        operadores.ortogonalizacao(vetorVLido.get(), vetorNLido.get()));
+    vetorV.reset(operadores.normalizacao(vOrtogonal.get()));
+    vetorN.reset(operadores.normalizacao(vetorNLido.get()));
+    vetorU.reset(operadores.produtoVetorial(vetorN.get(), vetorV.get()));
 }
 
 void Gouraud::mudancaCoordenadasCamera() {
@@ -420,6 +465,8 @@ const Vetor* Gouraud::getListaPontoCamera() const { return listaPontoCamera.get(
 const Vetor* Gouraud::getVetorN() const { return vetorN.get(); }
 const Vetor* Gouraud::getVetorV() const { return vetorV.get(); }
 const Vetor* Gouraud::getVetorU() const { return vetorU.get(); }
+const Vetor* Gouraud::getVetorNLido() const { return vetorNLido.get(); }
+const Vetor* Gouraud::getVetorVLido() const { return vetorVLido.get(); }
 const Ponto* Gouraud::getFoco() const { return foco.get(); }
 bool Gouraud::cenaValida() const { return valida; }
 const std::string& Gouraud::getDiagnostico() const { return diagnostico; }

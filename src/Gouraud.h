@@ -4,6 +4,7 @@
 #include <istream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Operadores.h"
 #include "Ponto.h"
@@ -23,6 +24,14 @@ public:
     // Loads a scene from the stream's remaining characters; holds no scene if the stream is not
     // good at the start. Writes the marker line on standard output whenever it reads the stream.
     explicit Gouraud(std::istream& entrada);
+    // A scene made from lists rather than read: the points and triangles, the camera axes N and V
+    // and the focus, and the three reals after the focus, all taken as if a file had held them in
+    // that order. The camera is built exactly as loading builds it. The scene is valid when both
+    // counts fit in an int and every triangle index names a point; otherwise it holds no scene and
+    // the diagnostic says why. Writes nothing on standard output.
+    Gouraud(const std::vector<Ponto>& pontos, const std::vector<Triangulo>& triangulos,
+            const Vetor& n, const Vetor& v, const Ponto& foco, double distanciaProjecao,
+            double meiaLargura, double meiaAltura);
     ~Gouraud();
     Gouraud(const Gouraud&) = delete;
     Gouraud& operator=(const Gouraud&) = delete;
@@ -60,6 +69,10 @@ public:
     const Vetor* getVetorV() const;
     // Camera axis U = N x V, or nullptr without a scene.
     const Vetor* getVetorU() const;
+    // Camera axis N as the file held it, before it was made unit length; nullptr without a scene.
+    const Vetor* getVetorNLido() const;
+    // Camera axis V as the file held it, before it lost its part along N; nullptr without a scene.
+    const Vetor* getVetorVLido() const;
     // Camera focus in world coordinates, or nullptr without a scene.
     const Ponto* getFoco() const;
     // True when every number up to the focus was read, both counts are non-negative and every
@@ -79,11 +92,16 @@ public:
 private:
     // Reads the scene from the stream into the fields; see the public constructor.
     void carregar(std::istream& entrada);
+    // Keeps N and V as given, and builds the orthonormal basis from them: V loses its component
+    // along N, both become unit vectors, and U = N x V.
+    void montarCamera(const Vetor& n, const Vetor& v, const Ponto& foco);
 
     std::unique_ptr<Vetor> vetorN;
     std::unique_ptr<Vetor> vetorV;
     std::unique_ptr<Vetor> vetorU;
     std::unique_ptr<Ponto> foco;
+    std::unique_ptr<Vetor> vetorNLido;
+    std::unique_ptr<Vetor> vetorVLido;
     int quantPontos = 0;
     int quantTriangulos = 0;
     Operadores operadores;

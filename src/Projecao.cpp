@@ -64,6 +64,11 @@ Projecao Projecao::daCena(const Gouraud& cena, const Malha& malha, const Camera&
     return projecao;
 }
 
+bool Projecao::janelaDaCena(const Gouraud& cena) {
+    return cena.projecaoLida() && positivoFinito(cena.getDistanciaProjecao()) &&
+           positivoFinito(cena.getMeiaLargura()) && positivoFinito(cena.getMeiaAltura());
+}
+
 namespace {
 
 // xs = ((d.cu/cn - ox)/hx + 1).W/2 for one point (R = double) or two (R = Par).

@@ -28,6 +28,9 @@ public:
     // window frames, 5 % wider than needed, the points with cn >= zPerto; when there are none,
     // or their spread is 0, it is centred with hy = tan 30 degrees.
     static Projecao daCena(const Gouraud& cena, const Malha& malha, const Camera& camera);
+    // True when the scene holds an explicit projection window: the three reals after the focus
+    // were read and are positive and finite.
+    static bool janelaDaCena(const Gouraud& cena);
 
     // Screen x of a point with camera coordinates cu and cn (cn > 0).
     double xTela(double cu, double cn) const;
