@@ -1,25 +1,20 @@
 #include "GravadorPng.h"
 
-#include <fcntl.h>
 #include <png.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csetjmp>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <vector>
+
+#include "Arquivo.h"
 
 namespace {
 
 constexpr int kBitsPorCanal = 8;
 constexpr int kCanaisPorPixel = 3;
-constexpr mode_t kPermissoesNovas = 0666;
-// How much of the target's name goes into the temporary name: "." + this + ".XXXXXX" must stay
-// within the 255 bytes a file name may have, or a long but valid name could not be written.
-constexpr std::size_t kMaiorParteDoNome = 128;
 // Fast compression: the file is written before the first picture appears.
 constexpr int kNivelCompressao = 3;
 
@@ -80,17 +75,6 @@ bool codificar(png_bytep* linhas, Destino& destino) {
 
 std::string razao(int erro) { return erro != 0 ? std::strerror(erro) : "the PNG encoder failed"; }
 
-// Encodes the rows into the open file and closes it; "" or the reason it failed.
-std::string escreverEFechar(int descritor, png_bytep* linhas) {
-    Destino destino{descritor, 0};
-    const bool ok = codificar(linhas, destino);
-    const int erroFechar = ::close(descritor) != 0 ? errno : 0;
-    if (!ok) {
-        return razao(destino.erro);
-    }
-    return erroFechar != 0 ? std::strerror(erroFechar) : "";
-}
-
 }  // namespace
 
 std::string GravadorPng::gravar(const Quadro& quadro, const std::string& caminho) {
@@ -109,39 +93,8 @@ std::string GravadorPng::gravar(const Quadro& quadro, const std::string& caminho
         }
     }
 
-    struct stat info {};
-    if (::stat(caminho.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        if (S_ISDIR(info.st_mode)) {
-            return std::strerror(EISDIR);
-        }
-        const int descritor = ::open(caminho.c_str(), O_WRONLY | O_CLOEXEC);
-        if (descritor < 0) {
-            return std::strerror(errno);
-        }
-        return escreverEFechar(descritor, linhas.data());
-    }
-
-    const std::filesystem::path alvo(caminho);
-    const std::filesystem::path pasta = alvo.has_parent_path() ? alvo.parent_path() : ".";
-    // A hidden name beside the target, so that the rename never crosses file systems.
-    std::string oculto(".");
-    oculto += alvo.filename().string().substr(0, kMaiorParteDoNome);
-    oculto += ".XXXXXX";
-    std::string temporario = (pasta / oculto).string();
-    const int descritor = ::mkostemp(temporario.data(), O_CLOEXEC);
-    if (descritor < 0) {
-        return std::strerror(errno);
-    }
-    // A new file gets the usual permissions (0666 less the umask) rather than mkstemp's 0600.
-    const mode_t mascara = ::umask(0);
-    ::umask(mascara);
-    ::fchmod(descritor, kPermissoesNovas & ~mascara);
-    std::string erro = escreverEFechar(descritor, linhas.data());
-    if (erro.empty() && ::rename(temporario.c_str(), caminho.c_str()) != 0) {
-        erro = std::strerror(errno);
-    }
-    if (!erro.empty()) {
-        ::unlink(temporario.c_str());
-    }
-    return erro;
+    return Arquivo::gravar(caminho, [&linhas](int descritor) {
+        Destino destino{descritor, 0};
+        return codificar(linhas.data(), destino) ? std::string() : razao(destino.erro);
+    });
 }
