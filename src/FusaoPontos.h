@@ -1,0 +1,63 @@
+#ifndef GOURAUD_FUSAO_PONTOS_H
+#define GOURAUD_FUSAO_PONTOS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Ponto.h"
+#include "Triangulo.h"
+
+// The triangles of a mesh file gathered over distinct points. Corners at the same position are
+// one point (-0 equals 0), numbered in the order the triangles first use them; a vertex of the
+// file that no triangle uses never becomes a point. Positions are the file's single precision
+// values, widened exactly to double. Finding a position costs one hash of its coordinates.
+class FusaoPontos {
+public:
+    // Empty, with a small table that grows as points arrive.
+    FusaoPontos();
+    // Makes room for about `pontosPrevistos` distinct points and `triangulosPrevistos`
+    // triangles, counts the caller has checked against the file's length (guesses: everything
+    // grows as needed).
+    void reservar(std::size_t pontosPrevistos, std::size_t triangulosPrevistos);
+
+    // Starts a source of `quantVertices` indexed vertices (a mesh of the file); the vertex numbers
+    // given to pontoDoVertice and darPonto refer to it until the next source.
+    void novaFonte(std::size_t quantVertices);
+    // The point already given to vertex `vertice` (< quantVertices) of the current source, or -1.
+    int pontoDoVertice(std::size_t vertice) const;
+    // Gives vertex `vertice` of the current source the point at (x, y, z), as ponto does.
+    int darPonto(std::size_t vertice, float x, float y, float z);
+
+    // The point at (x, y, z): an earlier one at that position, or a new one at the end. -1, with
+    // the problem recorded, when a coordinate is not finite or there are more points than an int
+    // can count.
+    int ponto(float x, float y, float z);
+    // Adds the triangle of three points that ponto or darPonto gave.
+    void triangulo(int a, int b, int c);
+
+    // The first problem met ("point 4 (a corner of triangle 2) is not finite: nan 1 0"), or "".
+    const std::string& getProblema() const;
+    // The distinct points, in order of first use.
+    std::vector<Ponto>& getPontos();
+    // The triangles, in the order they were added.
+    std::vector<Triangulo>& getTriangulos();
+
+private:
+    // Makes the table `tamanho` slots (a power of two) and places every point again.
+    void refazerTabela(std::size_t tamanho);
+
+    std::vector<Ponto> pontos;
+    std::vector<Triangulo> triangulos;
+    // Open addressing with linear probing. A slot holds 0 when empty, otherwise the point's
+    // number plus 1 in its low 32 bits and the high 32 bits of its hash, so that most probes
+    // never read a point.
+    std::vector<std::uint64_t> tabela;
+    std::size_t mascara = 0;
+    // Point of each vertex of the current source, -1 until given.
+    std::vector<std::int32_t> mapa;
+    std::string problema;
+};
+
+#endif
