@@ -59,6 +59,19 @@ std::optional<Navegacao::Acao> movimento(int codigo, int caractere) {
             return Acao::afastar;
         case KEY_R:
             return Acao::restaurar;
+        // The views of the numeric keypad's layout, on the keypad or the row of digits.
+        case KEY_1:
+        case KEY_1_PAD:
+            return Acao::vistaFrente;
+        case KEY_3:
+        case KEY_3_PAD:
+            return Acao::vistaDireita;
+        case KEY_7:
+        case KEY_7_PAD:
+            return Acao::vistaTopo;
+        case KEY_9:
+        case KEY_9_PAD:
+            return Acao::vistaIso;
         default:
             break;
     }

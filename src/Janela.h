@@ -13,7 +13,8 @@ struct BITMAP;
 
 // The interactive viewer: a 640 x 480, 16-bit window through Allegro 4 that shows the frames
 // of a Renderizador and walks the camera with the keys (arrows turn, Page Up/Down and +/- move,
-// R restores, F12 saves a picture, H shows the overlay, ESC or the close button quits). It
+// 1, 3, 7 and 9 go to the front, right, top and iso views, R restores, F12 saves a picture, H
+// shows the overlay, ESC or the close button quits). It
 // draws only when the view changes and sleeps between key checks.
 class Janela {
 public:

@@ -1,7 +1,19 @@
 #include "Navegacao.h"
 
-Navegacao::Navegacao(const Camera& inicial, const Ponto& centro)
-    : inicial(inicial), atual(inicial), centro(centro) {}
+namespace {
+
+// The camera of the view `lado` of the model.
+Camera vista(VistaPadrao::Cima cima, VistaPadrao::Lado lado, const Ponto& centro,
+             double diagonal) {
+    const VistaPadrao padrao = VistaPadrao::calcular(cima, lado, centro, diagonal);
+    return Camera::deEixos(padrao.n, padrao.v, padrao.foco);
+}
+
+}  // namespace
+
+Navegacao::Navegacao(const Camera& inicial, const Ponto& centro, double diagonal,
+                     VistaPadrao::Cima cima)
+    : inicial(inicial), atual(inicial), centro(centro), diagonal(diagonal), eixoCima(cima) {}
 
 void Navegacao::aplicar(Acao acao) {
     switch (acao) {
@@ -25,6 +37,18 @@ void Navegacao::aplicar(Acao acao) {
             break;
         case Acao::restaurar:
             atual = inicial;
+            break;
+        case Acao::vistaFrente:
+            atual = vista(eixoCima, VistaPadrao::Lado::frente, centro, diagonal);
+            break;
+        case Acao::vistaDireita:
+            atual = vista(eixoCima, VistaPadrao::Lado::direita, centro, diagonal);
+            break;
+        case Acao::vistaTopo:
+            atual = vista(eixoCima, VistaPadrao::Lado::topo, centro, diagonal);
+            break;
+        case Acao::vistaIso:
+            atual = vista(eixoCima, VistaPadrao::Lado::iso, centro, diagonal);
             break;
     }
 }

@@ -1,5 +1,6 @@
-// The viewer: draws a Gouraud-shaded picture of a scene file, in a window where the camera can
-// walk around the model, or headless into a PNG file, or times its frames.
+// The viewer: draws a Gouraud-shaded picture of a scene file or a mesh file, in a window where
+// the camera can walk around the model, or headless into a PNG file, or times its frames; and
+// writes what it loaded as a scene file.
 #include <allegro.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 
 #include "Camera.h"
 #include "CenaCarregada.h"
+#include "GravadorCena.h"
 #include "GravadorPng.h"
 #include "Janela.h"
 #include "LeitorIluminacao.h"
@@ -25,6 +27,7 @@
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Renderizador.h"
+#include "VistaPadrao.h"
 
 namespace {
 
@@ -35,27 +38,39 @@ constexpr int kQuadrosMedidosPadrao = 20;
 constexpr int kMaisQuadrosMedidos = 100000;
 
 constexpr char kUso[] =
-    "usage: visualizador [CENA] [--iluminacao ARQUIVO] [--imagem SAIDA.png] [--medir [N]]\n"
+    "usage: visualizador [ARQUIVO] [--cima EIXO] [--vista VISTA] [--iluminacao ARQUIVO]\n"
+    "                    [--imagem SAIDA.png] [--medir [N]] [--salvar-cena SAIDA.txt]\n"
     "\n"
-    "Draws a Gouraud-shaded picture of the scene file CENA (default: triangulo.txt in the\n"
-    "current folder).\n"
+    "Draws a Gouraud-shaded picture of ARQUIVO (default: triangulo.txt in the current folder):\n"
+    "a scene file (.txt, or no extension) or a mesh file (OBJ, PLY, STL, OFF, glTF, 3DS,\n"
+    "Collada and the other formats of the Open Asset Import Library), which is framed by a\n"
+    "default camera.\n"
     "\n"
+    "  --cima EIXO           the model's up axis: +y (default), -y, +z, -z, +x or -x\n"
+    "  --vista VISTA         start from the view frente (default for a mesh), direita, topo\n"
+    "                        or iso, 1.5 diagonals from the model; replaces a scene file's\n"
+    "                        camera and projection window\n"
     "  --iluminacao ARQUIVO  lighting settings (light position, ambient, diffuse, specular\n"
     "                        and light colour) instead of the defaults\n"
     "  --imagem SAIDA.png    draw one 640x480 frame into an RGB PNG file, with no window\n"
     "  --medir [N]           draw N frames (default 20) after one warm-up frame, with no\n"
     "                        window, and print the median, fastest and slowest frame time\n"
+    "  --salvar-cena SAIDA.txt  write what was loaded, with its starting camera, as a scene\n"
+    "                        file; without --imagem or --medir, end without a window\n"
     "  --help                show this text\n"
     "\n"
     "In the window: arrows turn the model, Page Up/Down or +/- move nearer or further,\n"
-    "R restores the file's view, F12 saves visualizador-NNN.png, H shows the frame time,\n"
-    "ESC quits.\n";
+    "1, 3, 7 and 9 show the front, right, top and iso views, R restores the starting view,\n"
+    "F12 saves visualizador-NNN.png, H shows the frame time, ESC quits.\n";
 
 struct Opcoes {
     std::string cena = kCenaPadrao;
     std::optional<std::string> iluminacao;
     std::optional<std::string> imagem;
     std::optional<int> quadrosMedidos;
+    std::optional<std::string> salvarCena;
+    VistaPadrao::Cima cima = VistaPadrao::Cima::maisY;
+    std::optional<VistaPadrao::Lado> vista;
     bool ajuda = false;
 };
 
@@ -82,6 +97,25 @@ std::optional<Opcoes> lerOpcoes(int argc, char** argv) {
         } else if (!fimDasOpcoes && argumento == "--imagem") {
             if (!temProximo) return falhar("--imagem needs a file name");
             opcoes.imagem = argv[++i];
+        } else if (!fimDasOpcoes && argumento == "--salvar-cena") {
+            if (!temProximo) return falhar("--salvar-cena needs a file name");
+            opcoes.salvarCena = argv[++i];
+        } else if (!fimDasOpcoes && argumento == "--cima") {
+            if (!temProximo) return falhar("--cima needs an axis");
+            const std::optional<VistaPadrao::Cima> cima = VistaPadrao::lerCima(argv[++i]);
+            if (!cima) {
+                return falhar(std::string("unknown up axis ") + argv[i] +
+                              " (--cima takes +y, -y, +z, -z, +x or -x)");
+            }
+            opcoes.cima = *cima;
+        } else if (!fimDasOpcoes && argumento == "--vista") {
+            if (!temProximo) return falhar("--vista needs a view");
+            const std::optional<VistaPadrao::Lado> vista = VistaPadrao::lerLado(argv[++i]);
+            if (!vista) {
+                return falhar(std::string("unknown view ") + argv[i] +
+                              " (--vista takes frente, direita, topo or iso)");
+            }
+            opcoes.vista = *vista;
         } else if (!fimDasOpcoes && argumento == "--medir") {
             opcoes.quadrosMedidos = kQuadrosMedidosPadrao;
             if (temProximo) {
@@ -149,9 +183,18 @@ int executar(const Opcoes& opcoes) {
             return falha(erro);
         }
     }
-    CenaCarregada carregada(opcoes.cena);
+    CenaCarregada carregada(opcoes.cena, CenaCarregada::Opcoes{opcoes.cima, opcoes.vista});
     if (!carregada.valida()) {
         return falha(carregada.getErro());
+    }
+    if (opcoes.salvarCena) {
+        const std::string erroCena = GravadorCena::gravar(carregada.getCena(), *opcoes.salvarCena);
+        if (!erroCena.empty()) {
+            return falha("cannot write " + *opcoes.salvarCena + ": " + erroCena);
+        }
+        if (!opcoes.quadrosMedidos && !opcoes.imagem) {
+            return 0;
+        }
     }
     const Malha& malha = carregada.getMalha();
     const Camera& camera = carregada.getCamera();
@@ -175,7 +218,7 @@ int executar(const Opcoes& opcoes) {
         return 0;
     }
 
-    Navegacao navegacao(camera, malha.getCentro());
+    Navegacao navegacao(camera, malha.getCentro(), malha.getDiagonal(), opcoes.cima);
     Janela janela(renderizador, navegacao, projecao, malha.getQuantTriangulos());
     const std::string nome = std::filesystem::path(opcoes.cena).filename().string();
     return janela.executar("visualizador - " + nome);
