@@ -55,13 +55,23 @@ def inteiros(triangulos):
     return valores
 
 
+def volta(texto, valor):
+    """True when `texto` reads back, rounded to single precision, as `valor`."""
+    return struct.unpack("<f", struct.pack("<f", float(texto)))[0] == valor
+
+
 def texto_simples(valor):
-    """The shortest decimal that reads back to the single precision value `valor`."""
-    for digitos in range(1, 10):
-        texto = f"{valor:.{digitos}g}"
-        if struct.unpack("<f", struct.pack("<f", float(texto)))[0] == valor:
-            return texto
-    return repr(valor)
+    """The shortest decimal that reads back to the single precision value `valor`. Nine
+    significant digits always do, and more digits never undo it, so the fewest that do are
+    found by halving the range."""
+    menor, maior = 1, 9
+    while menor < maior:
+        meio = (menor + maior) // 2
+        if volta(f"{valor:.{meio}g}", valor):
+            maior = meio
+        else:
+            menor = meio + 1
+    return f"{valor:.{menor}g}"
 
 
 def gravar_ply(base, pontos, triangulos):

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -71,11 +72,13 @@ void LeitorMalha::ler(const std::string& caminho, const char* dados, std::size_t
             tamanho = static_cast<std::size_t>(fim);
             const bool todo = extensao == "ply" || extensao == "obj";
             const std::size_t ler = todo ? tamanho : std::min(tamanho, kBytesIniciais);
-            conteudo = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(ler, 1));
+            // One more byte holds a NUL after the contents, where the OBJ reading needs one.
+            conteudo = std::make_unique_for_overwrite<char[]>(ler + 1);
             if (!arquivo.read(conteudo.get(), static_cast<std::streamsize>(ler))) {
                 erro = "it cannot be read";
                 return;
             }
+            conteudo[ler] = '\0';
             dados = conteudo.get();
             // A file of another format that holds a PLY header is read whole for the checks.
             if (!todo && LeitorPly::pareceCabecalho(dados, ler) && ler < tamanho) {
@@ -90,6 +93,11 @@ void LeitorMalha::ler(const std::string& caminho, const char* dados, std::size_t
         } else if (tamanho == 0) {
             erro = "the file is empty";
             return;
+        } else if (extensao == "obj") {
+            conteudo = std::make_unique_for_overwrite<char[]>(tamanho + 1);
+            std::memcpy(conteudo.get(), dados, tamanho);
+            conteudo[tamanho] = '\0';
+            dados = conteudo.get();
         }
         // An empty file is left to the import library, which says why it cannot read it.
         const bool rapidos = leitores == Leitores::todos && tamanho > 0;

@@ -1,5 +1,6 @@
 #include "LeitorObj.h"
 
+#include <assimp/fast_atof.h>
 #include <tiny_obj_loader.h>
 
 #include <algorithm>
@@ -29,6 +30,8 @@ constexpr int kNumerosVn = 3;
 constexpr int kMenosNumerosVt = 2;
 constexpr int kMaisNumerosVt = 3;
 constexpr int kMaisReferenciasF = 3;
+// Longer words are cut by the import library's OBJ reader; the fast reading leaves them to it.
+constexpr std::ptrdiff_t kMaiorPalavra = 64;
 
 // What a byte may be on the lines the plain kind allows.
 enum Classe : unsigned char { kOutro = 0, kEspaco = 1, kNumero = 2, kReferencia = 4 };
@@ -56,7 +59,42 @@ struct Varredura {
     bool temFace = false;
     bool temOutra = false;
     bool outraAposFace = false;
+    // x, y and z of every vertex, converted as the import library converts them.
+    std::vector<float> coordenadas;
 };
+
+// What the import library's number conversion throws on a word that is no number.
+struct NumeroInvalido {
+    template <typename... Partes>
+    explicit NumeroInvalido(Partes&&...) {}
+};
+
+// Converts the first three words of a vertex line (after its "v") with the very routine the
+// import library's OBJ reader applies to each word, so that the fast reading gives the
+// library's single precision values; false when a word is too long for that reader's word
+// buffer or is not a number.
+bool converterVertice(const char* c, const char* fim, std::vector<float>& coordenadas) {
+    for (std::size_t k = 0; k < kCoordenadas; ++k) {
+        while (c != fim && ehEspaco(*c)) {
+            ++c;
+        }
+        const char* inicio = c;
+        while (c != fim && !ehEspaco(*c)) {
+            ++c;
+        }
+        if (c - inicio > kMaiorPalavra) {
+            return false;
+        }
+        float valor = 0.0f;
+        try {
+            Assimp::fast_atoreal_move<float, NumeroInvalido>(inicio, valor);
+        } catch (const NumeroInvalido&) {
+            return false;
+        }
+        coordenadas.push_back(valor);
+    }
+    return true;
+}
 
 // Counts the words of [inicio, fim), each made only of bytes of the class `permitida`; -1 when
 // a byte is of neither that class nor white space.
@@ -102,7 +140,8 @@ Varredura varrer(const char* inicio, const char* fim) {
         const bool palavra2 = resto > 2 && ehEspaco(c[2]);
         if (c[0] == 'v' && palavra1) {
             const int n = contarPalavras(c + 1, fimLinha, kNumero);
-            v.simples = n == kNumerosV || n == kNumerosVComCor;
+            v.simples = (n == kNumerosV || n == kNumerosVComCor) &&
+                        converterVertice(c + 1, fimLinha, v.coordenadas);
         } else if (c[0] == 'v' && resto > 2 && c[1] == 'n' && palavra2) {
             v.simples = contarPalavras(c + 2, fimLinha, kNumero) == kNumerosVn;
         } else if (c[0] == 'v' && resto > 2 && c[1] == 't' && palavra2) {
@@ -140,7 +179,8 @@ struct Parte {
     const char* inicio = nullptr;
     const char* fim = nullptr;
     Varredura varredura;
-    std::vector<float> vertices;
+    // Vertices the library met; their coordinates are the scan's.
+    std::size_t quantVertices = 0;
     // Zero-based vertex numbers, three per triangle; those in `relativos` count from the
     // part's first vertex, the rest from the file's.
     std::vector<std::int64_t> indices;
@@ -150,10 +190,9 @@ struct Parte {
     bool falhou = false;
 };
 
-void aoLerVertice(void* dados, tinyobj::real_t x, tinyobj::real_t y, tinyobj::real_t z,
+void aoLerVertice(void* dados, tinyobj::real_t, tinyobj::real_t, tinyobj::real_t,
                   tinyobj::real_t) {
-    auto& parte = *static_cast<Parte*>(dados);
-    parte.vertices.insert(parte.vertices.end(), {x, y, z});
+    ++static_cast<Parte*>(dados)->quantVertices;
 }
 
 void aoLerFace(void* dados, tinyobj::index_t* indices, int quant) {
@@ -165,7 +204,7 @@ void aoLerFace(void* dados, tinyobj::index_t* indices, int quant) {
     if (quant < kVerticesPorTriangulo) {
         return;  // a point or a line
     }
-    const auto lidos = static_cast<std::int64_t>(parte.vertices.size() / kCoordenadas);
+    const auto lidos = static_cast<std::int64_t>(parte.quantVertices);
     for (int k = 0; k < quant; ++k) {
         const std::int64_t bruto = indices[k].vertex_index;
         if (bruto > 0) {
@@ -252,7 +291,11 @@ Leitura LeitorObj::ler(const char* dados, std::size_t tamanho, FusaoPontos& fusa
             return Leitura::outroLeitor;
         }
         faceAntes = faceAntes || v.temFace;
-        quantVertices += parte.vertices.size() / kCoordenadas;
+        // The library and the scan must have met the same vertex lines.
+        if (v.coordenadas.size() != parte.quantVertices * kCoordenadas) {
+            return Leitura::outroLeitor;
+        }
+        quantVertices += parte.quantVertices;
         quantIndices += parte.indices.size();
     }
 
@@ -263,7 +306,8 @@ Leitura LeitorObj::ler(const char* dados, std::size_t tamanho, FusaoPontos& fusa
     for (const Parte& parte : partes) {
         const auto antes = static_cast<std::int64_t>(vertices.size() / kCoordenadas);
         const std::size_t primeiro = indices.size();
-        vertices.insert(vertices.end(), parte.vertices.begin(), parte.vertices.end());
+        vertices.insert(vertices.end(), parte.varredura.coordenadas.begin(),
+                        parte.varredura.coordenadas.end());
         indices.insert(indices.end(), parte.indices.begin(), parte.indices.end());
         for (const std::size_t relativo : parte.relativos) {
             indices[primeiro + relativo] += antes;
