@@ -51,6 +51,21 @@ LeitorMalha::LeitorMalha(const char* dados, std::size_t tamanho, const std::stri
 
 void LeitorMalha::ler(const std::string& caminho, const char* dados, std::size_t tamanho,
                       const std::string& extensao, Leitores leitores) {
+    lerMalha(caminho, dados, tamanho, extensao, leitores);
+    // The libraries' reasons may run over several lines; the reason is one line.
+    std::replace_if(
+        erro.begin(), erro.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    while (!erro.empty() && erro.back() == ' ') {
+        erro.pop_back();
+    }
+    if (!valida()) {
+        pontos.clear();
+        triangulos.clear();
+    }
+}
+
+void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::size_t tamanho,
+                           const std::string& extensao, Leitores leitores) {
     const bool daMemoria = dados != nullptr;
     // The whole file, when a check or a reader needs it in memory.
     std::unique_ptr<char[]> conteudo;

@@ -49,9 +49,12 @@ public:
     std::vector<Triangulo>& getTriangulos();
 
 private:
-    // Reads the file (or the bytes, when `dados` is given) with the reader its format calls for.
+    // Reads the file (or the bytes, when `dados` is given), then makes the reason one line.
     void ler(const std::string& caminho, const char* dados, std::size_t tamanho,
              const std::string& extensao, Leitores leitores);
+    // Reads the file (or the bytes) with the reader its format calls for.
+    void lerMalha(const std::string& caminho, const char* dados, std::size_t tamanho,
+                  const std::string& extensao, Leitores leitores);
 
     bool aberto = true;
     std::string erro;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -14,6 +15,7 @@
 namespace {
 
 constexpr std::string_view kEspacos = " \t\r\f\v";
+constexpr std::string_view kMagica = "ply";
 constexpr std::size_t kVerticesPorFace = 3;
 
 // Bytes of a PLY property type, or 0 for a name that is not one.
@@ -108,13 +110,17 @@ float coordenada(const draco::PlyProperty& propriedade, int entrada) {
 
 bool LeitorPly::pareceCabecalho(const char* dados, std::size_t tamanho) {
     const std::string_view texto(dados, tamanho);
-    const std::size_t inicio = texto.find_first_not_of(" \t\r\n");
-    if (inicio == std::string_view::npos) {
+    const std::size_t inicio = texto.find_first_not_of(" \t\r\n\f\v");
+    if (inicio == std::string_view::npos || texto.size() - inicio < kMagica.size()) {
         return false;
     }
-    const std::string_view resto = texto.substr(inicio);
-    return resto.size() > 3 && (resto.substr(0, 3) == "ply" || resto.substr(0, 3) == "PLY") &&
-           (resto[3] == '\n' || resto[3] == '\r');
+    // The import library takes a file for PLY on its first three letters alone, in any case.
+    for (std::size_t i = 0; i < kMagica.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(texto[inicio + i])) != kMagica[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 LeitorPly::Cabecalho LeitorPly::lerCabecalho(const char* dados, std::size_t tamanho) {
@@ -137,7 +143,8 @@ LeitorPly::Cabecalho LeitorPly::lerCabecalho(const char* dados, std::size_t tama
         if (p.empty()) {
             continue;
         }
-        if (p[0] == "end_header") {
+        // Without a line break after it the import library never finds the end of the header.
+        if (p[0] == "end_header" && quebra != std::string_view::npos) {
             inicioDados = proxima;
             break;
         }

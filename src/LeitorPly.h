@@ -27,13 +27,14 @@ public:
         std::uint64_t quantFaces = 0;
     };
 
-    // True when the bytes start as a PLY file does: "ply" alone on the first line, after any
-    // white space.
+    // True when the bytes start as the import library takes a PLY file to start: "ply" in any
+    // case, after any white space, whatever follows.
     static bool pareceCabecalho(const char* dados, std::size_t tamanho);
     // Reads the header of the `tamanho` bytes at `dados` (a whole PLY file) and checks it: the
-    // end_header line is there, every count is a number no larger than the file, every property
-    // type is known, and the data after the header has at least the bytes its elements need
-    // (binary: every scalar and list count; text: two characters a value).
+    // end_header line is there, ended by a line break; every count is a number no larger than
+    // the file; every property type is known; and the data after the header has at least the
+    // bytes its elements need (binary: every scalar and list count; text: two characters a
+    // value).
     static Cabecalho lerCabecalho(const char* dados, std::size_t tamanho);
     // Reads a file whose header is simples into `fusao`, in file order. outroLeitor when a face
     // is not a triangle or Draco cannot read the data (the import library then reads it, or says
