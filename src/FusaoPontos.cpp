@@ -1,10 +1,15 @@
 #include "FusaoPontos.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
+#include <cstdlib>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -25,6 +30,7 @@ constexpr std::uint64_t kMisturaZ = 0x165667B19E3779F9ULL;
 constexpr std::uint64_t kFinal1 = 0xFF51AFD7ED558CCDULL;
 constexpr std::uint64_t kFinal2 = 0xC4CEB9FE1A85EC53ULL;
 constexpr int kDeslocamentoFinal = 33;
+constexpr std::size_t kPaginaGrande = std::size_t{2} << 20;
 
 // The bits of a coordinate, with -0 and 0 the same.
 std::uint64_t chave(float valor) { return std::bit_cast<std::uint32_t>(valor + 0.0f); }
@@ -57,16 +63,18 @@ std::string texto(float x, float y, float z) {
 
 }  // namespace
 
-FusaoPontos::FusaoPontos() : tabela(kMenorTabela, kVaga), mascara(kMenorTabela - 1) {}
+void FusaoPontos::Libera::operator()(std::uint64_t* p) const { std::free(p); }
+
+FusaoPontos::FusaoPontos() { refazerTabela(kMenorTabela); }
 
 void FusaoPontos::reservar(std::size_t pontosPrevistos, std::size_t triangulosPrevistos) {
     pontos.reserve(std::min(pontosPrevistos, kMaisPontos));
     triangulos.reserve(triangulosPrevistos);
-    std::size_t tamanho = tabela.size();
+    std::size_t tamanho = tamanhoTabela;
     while (tamanho < kFolga * pontosPrevistos && tamanho < kMaiorTabelaReservada) {
         tamanho *= 2;
     }
-    if (tamanho != tabela.size()) {
+    if (tamanho != tamanhoTabela) {
         refazerTabela(tamanho);
     }
 }
@@ -114,14 +122,30 @@ int FusaoPontos::ponto(float x, float y, float z) {
     const std::size_t novo = pontos.size();
     pontos.emplace_back(px, py, pz);
     tabela[posicao] = esperada | (novo + 1);
-    if (kFolga * pontos.size() > tabela.size()) {
-        refazerTabela(tabela.size() * 2);
+    if (kFolga * pontos.size() > tamanhoTabela) {
+        refazerTabela(tamanhoTabela * 2);
     }
     return static_cast<int>(novo);
 }
 
+void FusaoPontos::antecipar(float x, float y, float z) const {
+    __builtin_prefetch(&tabela[espalhar(x, y, z) & mascara]);
+}
+
 void FusaoPontos::refazerTabela(std::size_t tamanho) {
-    tabela.assign(tamanho, kVaga);
+    // Probes land anywhere in the table: large pages spare the address translations a miss each.
+    const std::size_t bytes = tamanho * sizeof(std::uint64_t);
+    const std::size_t alinhamento = bytes >= kPaginaGrande ? kPaginaGrande : alignof(std::max_align_t);
+    auto* memoria = static_cast<std::uint64_t*>(std::aligned_alloc(alinhamento, bytes));
+    if (memoria == nullptr) {
+        throw std::bad_alloc();
+    }
+    tabela.reset(memoria);
+    if (bytes >= kPaginaGrande) {
+        ::madvise(memoria, bytes, MADV_HUGEPAGE);
+    }
+    std::fill(memoria, memoria + tamanho, kVaga);
+    tamanhoTabela = tamanho;
     mascara = tamanho - 1;
     for (std::size_t i = 0; i < pontos.size(); ++i) {
         const Ponto& p = pontos[i];

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
     // the problem recorded, when a coordinate is not finite or there are more points than an int
     // can count.
     int ponto(float x, float y, float z);
+    // Starts fetching the part of the table where the point at (x, y, z) would be, so that
+    // asking for it a little later does not wait for memory. Changes nothing.
+    void antecipar(float x, float y, float z) const;
     // Adds the triangle of three points that ponto or darPonto gave.
     void triangulo(int a, int b, int c);
 
@@ -50,10 +54,15 @@ private:
 
     std::vector<Ponto> pontos;
     std::vector<Triangulo> triangulos;
+    // The table's memory, in pages as large as the system gives when it is large itself.
+    struct Libera {
+        void operator()(std::uint64_t* p) const;
+    };
     // Open addressing with linear probing. A slot holds 0 when empty, otherwise the point's
     // number plus 1 in its low 32 bits and the high 32 bits of its hash, so that most probes
     // never read a point.
-    std::vector<std::uint64_t> tabela;
+    std::unique_ptr<std::uint64_t[], Libera> tabela;
+    std::size_t tamanhoTabela = 0;
     std::size_t mascara = 0;
     // Point of each vertex of the current source, -1 until given.
     std::vector<std::int32_t> mapa;

@@ -22,6 +22,8 @@ constexpr std::size_t kMenorParaDividir = std::size_t{1} << 20;
 constexpr unsigned kMaisPartes = 8;
 constexpr std::size_t kCoordenadas = 3;
 constexpr int kVerticesPorTriangulo = 3;
+// How many triangles ahead the merge is asked to fetch its table.
+constexpr std::size_t kTriangulosAntecipados = 8;
 
 // The numbers on a line of each statement the plain kind allows.
 constexpr int kNumerosV = 3;
@@ -322,7 +324,16 @@ Leitura LeitorObj::ler(const char* dados, std::size_t tamanho, FusaoPontos& fusa
     }
     fusao.reservar(quantVertices, indices.size() / kVerticesPorTriangulo);
     fusao.novaFonte(quantVertices);
+    const std::size_t antecipados = kTriangulosAntecipados * kVerticesPorTriangulo;
     for (std::size_t t = 0; t < indices.size(); t += kVerticesPorTriangulo) {
+        // Asks the merge ahead of time for the vertices of a later triangle that have no point.
+        for (std::size_t k = t + antecipados; k < t + antecipados + kVerticesPorTriangulo && k < indices.size(); ++k) {
+            const auto vertice = static_cast<std::size_t>(indices[k]);
+            if (fusao.pontoDoVertice(vertice) < 0) {
+                const float* p = &vertices[vertice * kCoordenadas];
+                fusao.antecipar(p[0], p[1], p[2]);
+            }
+        }
         int pontos[kVerticesPorTriangulo];
         for (int k = 0; k < kVerticesPorTriangulo; ++k) {
             const auto vertice = static_cast<std::size_t>(indices[t + static_cast<std::size_t>(k)]);

@@ -17,6 +17,8 @@ namespace {
 constexpr std::string_view kEspacos = " \t\r\f\v";
 constexpr std::string_view kMagica = "ply";
 constexpr std::size_t kVerticesPorFace = 3;
+// How many faces ahead the merge is asked to fetch its table.
+constexpr int kFacesAntecipadas = 8;
 
 // Bytes of a PLY property type, or 0 for a name that is not one.
 std::uint64_t bytesDoTipo(std::string_view tipo) {
@@ -269,7 +271,22 @@ Leitura LeitorPly::ler(const char* dados, std::size_t tamanho, const Cabecalho& 
     const int quantVertices = vertices->num_entries();
     fusao.reservar(static_cast<std::size_t>(quantVertices), static_cast<std::size_t>(quantFaces));
     fusao.novaFonte(static_cast<std::size_t>(quantVertices));
+    // Asks the merge ahead of time for the vertices of a later face that have no point yet.
+    const auto antecipar = [&](int f) {
+        const auto inicio = static_cast<int>(lista->GetListEntryOffset(f));
+        for (std::size_t k = 0; k < kVerticesPorFace; ++k) {
+            const std::int64_t v = indice(*lista, inicio + static_cast<int>(k));
+            if (v >= 0 && v < quantVertices && fusao.pontoDoVertice(static_cast<std::size_t>(v)) < 0) {
+                const int entrada = static_cast<int>(v);
+                fusao.antecipar(coordenada(*x, entrada), coordenada(*y, entrada),
+                                coordenada(*z, entrada));
+            }
+        }
+    };
     for (int f = 0; f < quantFaces; ++f) {
+        if (f + kFacesAntecipadas < quantFaces) {
+            antecipar(f + kFacesAntecipadas);
+        }
         const auto inicio = static_cast<int>(lista->GetListEntryOffset(f));
         int pontos[kVerticesPorFace];
         for (std::size_t k = 0; k < kVerticesPorFace; ++k) {

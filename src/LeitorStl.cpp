@@ -16,6 +16,8 @@ constexpr std::uint32_t kMenosTriangulosAdmesh = 64;
 constexpr std::size_t kBytesTesteAdmesh = 128;
 constexpr unsigned char kMaiorAscii = 127;
 constexpr int kVerticesPorTriangulo = 3;
+// How many triangles ahead the merge is asked to fetch its table.
+constexpr std::uint32_t kFacetasAntecipadas = 8;
 static_assert(LeitorStl::kBytesIniciais == kCabecalho + kBytesTesteAdmesh);
 
 bool pareceTexto(const char* inicio, std::size_t lidos) {
@@ -88,6 +90,11 @@ Leitura LeitorStl::ler(const std::string& caminho, const char* inicio, std::size
     // A closed surface has about half as many points as triangles.
     fusao.reservar(quant / 2, quant);
     for (std::uint32_t t = 0; t < quant; ++t) {
+        if (t + kFacetasAntecipadas < quant) {
+            for (const stl_vertex& v : arquivo.stl.facet_start[t + kFacetasAntecipadas].vertex) {
+                fusao.antecipar(v.x, v.y, v.z);
+            }
+        }
         const stl_facet& faceta = arquivo.stl.facet_start[t];
         int pontos[kVerticesPorTriangulo];
         for (int k = 0; k < kVerticesPorTriangulo; ++k) {
