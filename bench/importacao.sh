@@ -6,7 +6,9 @@
 #   bash scripts/bench.sh importacao --repeticoes 15
 #   bash scripts/bench.sh importacao --f3d              # also Debian's f3d, on a private Xvfb
 # Prints the machine's load before and after, then one line per format: the median, fastest
-# and slowest time, and the peak memory of one run (maximum resident set, 10^6 bytes).
+# and slowest time, the median processor time, and the peak memory of one run (maximum
+# resident set, 10^6 bytes); then the reading alone, with the faster library each format allows
+# and with the import library (build/bench/leitura_bench).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 repeticoes=7
@@ -39,24 +41,29 @@ saida=$(mktemp -d)
 trap 'rm -rf "$saida"' EXIT
 
 # Runs COMMAND... once for warm-up, then `repeticoes` times; prints the median, fastest and
-# slowest milliseconds and the peak memory of the last run in 10^6 bytes.
+# slowest wall-clock milliseconds, the median processor time (user and system, both cores added)
+# and the peak memory of the last run in 10^6 bytes.
 medir() {
-  local tempos=() i inicio fim kb
+  local i inicio fim
   "$@" >/dev/null 2>&1
+  : >"$saida/tempos"
   for ((i = 0; i < repeticoes; i++)); do
     inicio=$(date +%s%N)
-    /usr/bin/time -f %M -o "$saida/memoria" "$@" >/dev/null 2>&1
+    /usr/bin/time -f '%M %U %S' -o "$saida/memoria" "$@" >/dev/null 2>&1
     fim=$(date +%s%N)
-    tempos+=("$(( (fim - inicio) / 1000 ))")
+    echo "$(( (fim - inicio) / 1000 )) $(tail -n 1 "$saida/memoria")" >>"$saida/tempos"
   done
-  kb=$(tail -n 1 "$saida/memoria")
-  printf '%s\n' "${tempos[@]}" | sort -n | awk -v kb="$kb" '
-    { t[NR] = $1 / 1000 }
+  awk '
+    function mediana(v, n,   i, j, x) {
+      for (i = 2; i <= n; i++) { x = v[i]; for (j = i - 1; j > 0 && v[j] > x; j--) v[j + 1] = v[j]; v[j + 1] = x }
+      return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+    }
+    { t[NR] = $1 / 1000; c[NR] = ($3 + $4) * 1000; kb = $2 }
     END {
-      m = NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2
-      printf "median %7.1f ms, fastest %7.1f ms, slowest %7.1f ms, peak memory %5.1f MB\n",
-        m, t[1], t[NR], kb * 1024 / 1e6
-    }'
+      m = mediana(t, NR)
+      printf "median %7.1f ms, fastest %7.1f ms, slowest %7.1f ms, processor %7.1f ms, peak memory %5.1f MB\n",
+        m, t[1], t[NR], mediana(c, NR), kb * 1024 / 1e6
+    }' "$saida/tempos"
 }
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -74,4 +81,6 @@ if [ "$f3d" = 1 ]; then
       saida=$saida; medir f3d --output=$saida/f3d.png --resolution=640,480 $base.$formato"
   done
 fi
+echo "reading alone, the faster library and the import library:"
+"$root/build/bench/leitura_bench" --repeticoes "$repeticoes" "$base.ply" "$base.stl" "$base.obj"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
