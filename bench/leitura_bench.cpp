@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
         }
     }
     for (const std::string& arquivo : arquivos) {
-        for (const auto leitores : {LeitorMalha::Leitores::todos, LeitorMalha::Leitores::soImportador}) {
+        for (const auto leitores :
+             {LeitorMalha::Leitores::todos, LeitorMalha::Leitores::soImportador}) {
             std::vector<double> paredes;
             std::vector<double> processos;
             std::string biblioteca;
@@ -61,9 +62,11 @@ int main(int argc, char** argv) {
                 biblioteca = leitor.valida() ? leitor.getBiblioteca() : leitor.getErro();
                 triangulos = leitor.getTriangulos().size();
             }
-            std::printf("%-40s %-14s %8zu triangles: median %7.1f ms, fastest %7.1f ms, processor %7.1f ms\n",
-                        arquivo.c_str(), biblioteca.c_str(), triangulos, mediana(paredes),
-                        *std::min_element(paredes.begin(), paredes.end()), mediana(processos));
+            std::printf(
+                "%-40s %-14s %8zu triangles: median %7.1f ms, fastest %7.1f ms, processor %7.1f "
+                "ms\n",
+                arquivo.c_str(), biblioteca.c_str(), triangulos, mediana(paredes),
+                *std::min_element(paredes.begin(), paredes.end()), mediana(processos));
         }
     }
     return 0;

@@ -5,8 +5,8 @@
 // a mesh file does ("ply", "solid", "v ", "f " or "#") are also read as a mesh of that format
 // (PLY, STL or OBJ), through the checks, the fast readers and the import library, and what they
 // give is held to the reader's promises: triangles over distinct, finite points.
-#include <cstddef>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -13,8 +13,8 @@ namespace {
 // A scene of the given points and triangles seen from the view `lado`, with no projection
 // window: the view is framed automatically.
 std::unique_ptr<Gouraud> comVista(const std::vector<Ponto>& pontos,
-                                  const std::vector<Triangulo>& triangulos,
-                                  VistaPadrao::Cima cima, VistaPadrao::Lado lado) {
+                                  const std::vector<Triangulo>& triangulos, VistaPadrao::Cima cima,
+                                  VistaPadrao::Lado lado) {
     const CaixaEnvolvente caixa(pontos.data(), static_cast<int>(pontos.size()));
     const VistaPadrao vista =
         VistaPadrao::calcular(cima, lado, caixa.getCentro(), caixa.getDiagonal());
@@ -61,8 +61,7 @@ bool CenaCarregada::lerCena(const std::string& nome, const Opcoes& opcoes) {
     if (opcoes.vista && cena->cenaValida()) {
         const int quantPontos = cena->getQuantPontos();
         const int quantTriangulos = cena->getQuantTriangulos();
-        const std::vector<Ponto> pontos(cena->getListaPonto(),
-                                        cena->getListaPonto() + quantPontos);
+        const std::vector<Ponto> pontos(cena->getListaPonto(), cena->getListaPonto() + quantPontos);
         const std::vector<Triangulo> triangulos(cena->getListaTriangulo(),
                                                 cena->getListaTriangulo() + quantTriangulos);
         cena.reset();

@@ -135,7 +135,8 @@ void FusaoPontos::antecipar(float x, float y, float z) const {
 void FusaoPontos::refazerTabela(std::size_t tamanho) {
     // Probes land anywhere in the table: large pages spare the address translations a miss each.
     const std::size_t bytes = tamanho * sizeof(std::uint64_t);
-    const std::size_t alinhamento = bytes >= kPaginaGrande ? kPaginaGrande : alignof(std::max_align_t);
+    const std::size_t alinhamento =
+        bytes >= kPaginaGrande ? kPaginaGrande : alignof(std::max_align_t);
     auto* memoria = static_cast<std::uint64_t*>(std::aligned_alloc(alinhamento, bytes));
     if (memoria == nullptr) {
         throw std::bad_alloc();
@@ -149,8 +150,8 @@ void FusaoPontos::refazerTabela(std::size_t tamanho) {
     mascara = tamanho - 1;
     for (std::size_t i = 0; i < pontos.size(); ++i) {
         const Ponto& p = pontos[i];
-        const std::uint64_t hash = espalhar(static_cast<float>(p.x), static_cast<float>(p.y),
-                                            static_cast<float>(p.z));
+        const std::uint64_t hash =
+            espalhar(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
         std::size_t posicao = hash & mascara;
         while (tabela[posicao] != kVaga) {
             posicao = (posicao + 1) & mascara;

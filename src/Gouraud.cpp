@@ -364,8 +364,8 @@ Gouraud::Gouraud(const std::vector<Ponto>& pontos, const std::vector<Triangulo>&
                  double largura, double altura) {
     constexpr std::size_t kMaiorContagem = std::numeric_limits<int>::max();
     if (pontos.size() > kMaiorContagem || triangulos.size() > kMaiorContagem) {
-        diagnostico = "the scene has more than " + std::to_string(kMaiorContagem) +
-                      " points or triangles";
+        diagnostico =
+            "the scene has more than " + std::to_string(kMaiorContagem) + " points or triangles";
         return;
     }
     const int quantidade = static_cast<int>(pontos.size());

@@ -96,8 +96,7 @@ std::string GravadorCena::gravar(const Gouraud& cena, const std::string& caminho
         saida.linha({v.x, v.y, v.z});
         saida.linha({foco.x, foco.y, foco.z});
         if (Projecao::janelaDaCena(cena)) {
-            saida.linha(
-                {cena.getDistanciaProjecao(), cena.getMeiaLargura(), cena.getMeiaAltura()});
+            saida.linha({cena.getDistanciaProjecao(), cena.getMeiaLargura(), cena.getMeiaAltura()});
         } else {
             saida.linha({0, 0, 0});
         }

@@ -1,9 +1,9 @@
 #include "LeitorAssimp.h"
 
-#include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <assimp/Importer.hpp>
 #include <cstdint>
 #include <new>
 #include <vector>
@@ -181,6 +181,6 @@ std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fu
 std::string LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
                                      const std::string& extensao, FusaoPontos& fusao) {
     Assimp::Importer importador;
-    return extrair(importador,
-                   importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()), fusao);
+    return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),
+                   fusao);
 }

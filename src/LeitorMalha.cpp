@@ -135,8 +135,7 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
                 leitura = LeitorPly::ler(dados, tamanho, cabecalho, fusao, erro);
             }
         } else if (extensao == "stl") {
-            erro = LeitorStl::verificar(dados, std::min(lidos, LeitorStl::kBytesIniciais),
-                                        tamanho);
+            erro = LeitorStl::verificar(dados, std::min(lidos, LeitorStl::kBytesIniciais), tamanho);
             if (!erro.empty()) {
                 return;
             }

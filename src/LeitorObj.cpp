@@ -192,8 +192,7 @@ struct Parte {
     bool falhou = false;
 };
 
-void aoLerVertice(void* dados, tinyobj::real_t, tinyobj::real_t, tinyobj::real_t,
-                  tinyobj::real_t) {
+void aoLerVertice(void* dados, tinyobj::real_t, tinyobj::real_t, tinyobj::real_t, tinyobj::real_t) {
     ++static_cast<Parte*>(dados)->quantVertices;
 }
 
@@ -327,7 +326,8 @@ Leitura LeitorObj::ler(const char* dados, std::size_t tamanho, FusaoPontos& fusa
     const std::size_t antecipados = kTriangulosAntecipados * kVerticesPorTriangulo;
     for (std::size_t t = 0; t < indices.size(); t += kVerticesPorTriangulo) {
         // Asks the merge ahead of time for the vertices of a later triangle that have no point.
-        for (std::size_t k = t + antecipados; k < t + antecipados + kVerticesPorTriangulo && k < indices.size(); ++k) {
+        for (std::size_t k = t + antecipados;
+             k < t + antecipados + kVerticesPorTriangulo && k < indices.size(); ++k) {
             const auto vertice = static_cast<std::size_t>(indices[k]);
             if (fusao.pontoDoVertice(vertice) < 0) {
                 const float* p = &vertices[vertice * kCoordenadas];

@@ -23,10 +23,22 @@ constexpr int kFacesAntecipadas = 8;
 // Bytes of a PLY property type, or 0 for a name that is not one.
 std::uint64_t bytesDoTipo(std::string_view tipo) {
     static constexpr std::array<std::pair<std::string_view, std::uint64_t>, 16> kTipos{{
-        {"char", 1},  {"int8", 1},   {"uchar", 1},  {"uint8", 1},
-        {"short", 2}, {"int16", 2},  {"ushort", 2}, {"uint16", 2},
-        {"int", 4},   {"int32", 4},  {"uint", 4},   {"uint32", 4},
-        {"float", 4}, {"float32", 4}, {"double", 8}, {"float64", 8},
+        {"char", 1},
+        {"int8", 1},
+        {"uchar", 1},
+        {"uint8", 1},
+        {"short", 2},
+        {"int16", 2},
+        {"ushort", 2},
+        {"uint16", 2},
+        {"int", 4},
+        {"int32", 4},
+        {"uint", 4},
+        {"uint32", 4},
+        {"float", 4},
+        {"float32", 4},
+        {"double", 8},
+        {"float64", 8},
     }};
     for (const auto& [nome, bytes] : kTipos) {
         if (nome == tipo) {
@@ -57,7 +69,7 @@ std::vector<std::string_view> palavras(std::string_view linha) {
 struct Elemento {
     std::string_view nome;
     std::uint64_t quant = 0;
-    std::uint64_t bytesPorEntrada = 0;  // binary: scalars and list counts
+    std::uint64_t bytesPorEntrada = 0;    // binary: scalars and list counts
     std::uint64_t valoresPorEntrada = 0;  // text: one value per property at least
     std::vector<std::array<std::string_view, 3>> propriedades;  // name, type, list item type
 };
@@ -65,7 +77,8 @@ struct Elemento {
 // a * b + c, or false when it does not fit in 64 bits.
 bool multiplicarSomar(std::uint64_t a, std::uint64_t b, std::uint64_t& total) {
     std::uint64_t produto = 0;
-    return !__builtin_mul_overflow(a, b, &produto) && !__builtin_add_overflow(total, produto, &total);
+    return !__builtin_mul_overflow(a, b, &produto) &&
+           !__builtin_add_overflow(total, produto, &total);
 }
 
 bool simples(std::string_view formato, const std::vector<Elemento>& elementos) {
@@ -182,8 +195,8 @@ LeitorPly::Cabecalho LeitorPly::lerCabecalho(const char* dados, std::size_t tama
             const std::string_view tipo = p[lista ? 2 : 1];
             const std::uint64_t bytes = bytesDoTipo(tipo);
             if (bytes == 0 || (lista && bytesDoTipo(p[3]) == 0)) {
-                cabecalho.problema = onde + "unknown property type " +
-                                     std::string(bytes == 0 ? tipo : p[3]);
+                cabecalho.problema =
+                    onde + "unknown property type " + std::string(bytes == 0 ? tipo : p[3]);
                 return cabecalho;
             }
             Elemento& elemento = elementos.back();
@@ -202,10 +215,9 @@ LeitorPly::Cabecalho LeitorPly::lerCabecalho(const char* dados, std::size_t tama
     bool cabe = true;
     std::string promessa;
     for (const Elemento& elemento : elementos) {
-        cabe = cabe && multiplicarSomar(elemento.quant,
-                                        binario ? elemento.bytesPorEntrada
-                                                : elemento.valoresPorEntrada,
-                                        minimo);
+        cabe = cabe && multiplicarSomar(
+                           elemento.quant,
+                           binario ? elemento.bytesPorEntrada : elemento.valoresPorEntrada, minimo);
         if (!promessa.empty()) {
             promessa += ", ";
         }
@@ -276,7 +288,8 @@ Leitura LeitorPly::ler(const char* dados, std::size_t tamanho, const Cabecalho& 
         const auto inicio = static_cast<int>(lista->GetListEntryOffset(f));
         for (std::size_t k = 0; k < kVerticesPorFace; ++k) {
             const std::int64_t v = indice(*lista, inicio + static_cast<int>(k));
-            if (v >= 0 && v < quantVertices && fusao.pontoDoVertice(static_cast<std::size_t>(v)) < 0) {
+            if (v >= 0 && v < quantVertices &&
+                fusao.pontoDoVertice(static_cast<std::size_t>(v)) < 0) {
                 const int entrada = static_cast<int>(v);
                 fusao.antecipar(coordenada(*x, entrada), coordenada(*y, entrada),
                                 coordenada(*z, entrada));

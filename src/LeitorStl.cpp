@@ -69,7 +69,8 @@ Leitura LeitorStl::ler(const std::string& caminho, const char* inicio, std::size
         return Leitura::outroLeitor;
     }
     const std::uint32_t quant = contagem(inicio);
-    if (quant < kMenosTriangulosAdmesh || kInicioTriangulos + kBytesPorTriangulo * quant != tamanho) {
+    if (quant < kMenosTriangulosAdmesh ||
+        kInicioTriangulos + kBytesPorTriangulo * quant != tamanho) {
         return Leitura::outroLeitor;
     }
     bool binario = false;

@@ -3,8 +3,7 @@
 namespace {
 
 // The camera of the view `lado` of the model.
-Camera vista(VistaPadrao::Cima cima, VistaPadrao::Lado lado, const Ponto& centro,
-             double diagonal) {
+Camera vista(VistaPadrao::Cima cima, VistaPadrao::Lado lado, const Ponto& centro, double diagonal) {
     const VistaPadrao padrao = VistaPadrao::calcular(cima, lado, centro, diagonal);
     return Camera::deEixos(padrao.n, padrao.v, padrao.foco);
 }

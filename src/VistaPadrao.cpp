@@ -78,8 +78,8 @@ std::optional<VistaPadrao::Cima> VistaPadrao::lerCima(std::string_view nome) {
     static constexpr struct {
         std::string_view nome;
         Cima cima;
-    } kNomes[] = {{"+x", Cima::maisX}, {"-x", Cima::menosX}, {"+y", Cima::maisY},
-                  {"-y", Cima::menosY}, {"+z", Cima::maisZ}, {"-z", Cima::menosZ}};
+    } kNomes[] = {{"+x", Cima::maisX},  {"-x", Cima::menosX}, {"+y", Cima::maisY},
+                  {"-y", Cima::menosY}, {"+z", Cima::maisZ},  {"-z", Cima::menosZ}};
     for (const auto& [texto, cima] : kNomes) {
         if (nome == texto) {
             return cima;

@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "CenaCarregada.h"
 #include "Gouraud.h"
@@ -71,6 +72,24 @@ void esperaMesmaCena(const Gouraud& a, const Gouraud& b) {
     EXPECT_TRUE(iguais(a.getFoco(), b.getFoco()));
 }
 
+TEST(CenaDeListasTest, MesmaCameraQueOArquivoENadaComIndiceRuim) {
+    const std::vector<Ponto> pontos = {Ponto(0, 0, 0), Ponto(1, 0, 0), Ponto(0, 1, 0)};
+    const Gouraud deListas(pontos, {Triangulo(0, 1, 2)}, Vetor(0.5, 0, 2), Vetor(0, 1, 1),
+                           Ponto(0, 0, -5), 0, 0, 0);
+    const auto doArquivo =
+        carregar("3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\n0.5 0 2\n0 1 1\n0 0 -5\n0 0 0\n");
+    esperaMesmaCena(*doArquivo, deListas);
+    EXPECT_TRUE(deListas.projecaoLida());
+
+    const Gouraud ruim(pontos, {Triangulo(0, 1, 3)}, Vetor(0, 0, 1), Vetor(0, 1, 0),
+                       Ponto(0, 0, -5), 0, 0, 0);
+    EXPECT_FALSE(ruim.cenaValida());
+    EXPECT_EQ(ruim.getDiagnostico(), "triangle 0 names point 3, but the scene has 3 points");
+    EXPECT_EQ(ruim.getQuantPontos(), 0);
+    EXPECT_EQ(ruim.getListaPonto(), nullptr);
+    EXPECT_EQ(ruim.getVetorNLido(), nullptr);
+}
+
 class GravadorCenaTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -102,9 +121,8 @@ TEST_F(GravadorCenaTest, RealQualquerVoltaIgualEOsEixosComoForamDados) {
 
 TEST_F(GravadorCenaTest, JanelaQueNaoServeViraZeros) {
     for (const char* janela : {"1 -2 3", "1 2", ""}) {
-        const auto cena =
-            carregar(std::string("3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\n0 0 1\n0 1 0\n0 0 -5\n") +
-                     janela + "\n");
+        const auto cena = carregar(
+            std::string("3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\n0 0 1\n0 1 0\n0 0 -5\n") + janela + "\n");
         const fs::path saida = pasta / "cena.txt";
         ASSERT_EQ(GravadorCena::gravar(*cena, saida.string()), "");
         const std::string texto = lerArquivo(saida);
@@ -127,14 +145,14 @@ TEST_F(GravadorCenaTest, MalhaSalvaDaAMesmaFigura) {
 
         Quadro a;
         Quadro b;
-        Renderizador(original.getMalha(), Iluminacao()).desenhar(original.getCamera(),
-                                                                 original.getProjecao(), a);
-        Renderizador(salva.getMalha(), Iluminacao()).desenhar(salva.getCamera(),
-                                                              salva.getProjecao(), b);
+        Renderizador(original.getMalha(), Iluminacao())
+            .desenhar(original.getCamera(), original.getProjecao(), a);
+        Renderizador(salva.getMalha(), Iluminacao())
+            .desenhar(salva.getCamera(), salva.getProjecao(), b);
         for (int y = 0; y < Quadro::kAltura; ++y) {
-            ASSERT_EQ(std::memcmp(a.linhaCor(y), b.linhaCor(y),
-                                  sizeof(std::uint16_t) * Quadro::kLargura),
-                      0)
+            ASSERT_EQ(
+                std::memcmp(a.linhaCor(y), b.linhaCor(y), sizeof(std::uint16_t) * Quadro::kLargura),
+                0)
                 << "row " << y;
         }
     }

@@ -125,7 +125,8 @@ std::string stlBinario(const Lista& lista) {
 
 TEST(FusaoTest, CuboStlDeTriangulosSoltosTemOitoPontos) {
     const Lista cubo = lerCena(kExemplos / "cubo.txt");
-    for (const auto leitores : {LeitorMalha::Leitores::todos, LeitorMalha::Leitores::soImportador}) {
+    for (const auto leitores :
+         {LeitorMalha::Leitores::todos, LeitorMalha::Leitores::soImportador}) {
         LeitorMalha leitor = lerTexto(stlBinario(cubo), "stl", leitores);
         EXPECT_EQ(leitor.getPontos().size(), 8U);
         esperaMesmaMalha(leitor, cubo);
@@ -136,7 +137,8 @@ TEST(FusaoTest, ZeroNegativoEhZeroEVerticesSemUsoFicamDeFora) {
     // Vertex 1 is never used; vertices 2 and 3 differ only in the sign of a zero.
     const std::string obj =
         "v 9 9 9\nv -0 0 1\nv 0 -0 1\nv 1 0 1\nv 0 1 1\nf 2 4 5\nf 3 5 4\nf -4 -2 -1\n";
-    for (const auto leitores : {LeitorMalha::Leitores::todos, LeitorMalha::Leitores::soImportador}) {
+    for (const auto leitores :
+         {LeitorMalha::Leitores::todos, LeitorMalha::Leitores::soImportador}) {
         LeitorMalha leitor = lerTexto(obj, "obj", leitores);
         ASSERT_TRUE(leitor.valida()) << leitor.getErro();
         const std::vector<Ponto>& pontos = leitor.getPontos();
@@ -156,10 +158,12 @@ TEST(FusaoTest, ZeroNegativoEhZeroEVerticesSemUsoFicamDeFora) {
 }
 
 TEST(FusaoTest, CoordenadaNaoFinitaEhRecusadaComOPonto) {
-    for (const auto leitores : {LeitorMalha::Leitores::todos, LeitorMalha::Leitores::soImportador}) {
+    for (const auto leitores :
+         {LeitorMalha::Leitores::todos, LeitorMalha::Leitores::soImportador}) {
         const LeitorMalha nan = lerTexto("v 0 0 0\nv 1 0 0\nv nan 1 0\nf 1 2 3\n", "obj", leitores);
         EXPECT_EQ(nan.getErro(), "point 2 (a corner of triangle 0) is not finite: nan 1 0");
-        const LeitorMalha grande = lerTexto("v 0 0 0\nv 1e39 0 0\nv 0 1 0\nf 1 2 3\n", "obj", leitores);
+        const LeitorMalha grande =
+            lerTexto("v 0 0 0\nv 1e39 0 0\nv 0 1 0\nf 1 2 3\n", "obj", leitores);
         EXPECT_EQ(grande.getErro(), "point 1 (a corner of triangle 0) is not finite: inf 0 0");
     }
 }
@@ -270,8 +274,8 @@ std::string real(double valor) {
 // scene's points rounded to single precision) and the default front view, worked out here:
 // N = -z, V = +y, focus = centre + 1.5 diagonals along +z, automatic framing.
 TEST(ExemplosTest, CadaMalhaDaAFiguraDaCenaDeOrigem) {
-    const fs::path pasta = fs::temp_directory_path() /
-                           ("gouraud-exemplos-" + std::to_string(std::random_device{}()));
+    const fs::path pasta =
+        fs::temp_directory_path() / ("gouraud-exemplos-" + std::to_string(std::random_device{}()));
     fs::create_directories(pasta);
     const std::pair<const char*, const char*> exemplos[] = {{"bunny.ply", "bunny.txt"},
                                                             {"bunny.stl", "bunny.txt"},

@@ -104,9 +104,9 @@ TEST_F(VistaPadraoTest, CadaEixoParaCimaECadaVista) {
             }
             const Vetor n = vezes(-1, onde);
             const Vetor v = unitario(mais(cima, vezes(-ponto(cima, n), n)));
-            const CenaCarregada carregada(
-                malha, CenaCarregada::Opcoes{*VistaPadrao::lerCima(e.nome),
-                                             VistaPadrao::lerLado(nomeVista)});
+            const CenaCarregada carregada(malha,
+                                          CenaCarregada::Opcoes{*VistaPadrao::lerCima(e.nome),
+                                                                VistaPadrao::lerLado(nomeVista)});
             ASSERT_TRUE(carregada.valida()) << carregada.getErro();
             const Camera& camera = carregada.getCamera();
             esperaPerto(camera.n, n, "N");
@@ -134,7 +134,8 @@ TEST_F(VistaPadraoTest, VistaSubstituiACameraEAJanelaDeUmaCena) {
         "cena.txt", "4 1\n0 0 0\n1 0 0\n0 1 0\n-10 0 0\n0 1 2\n0 0 1\n0 1 0\n0 0 -5\n1 0.5 0.5\n");
     std::streambuf* saida = std::cout.rdbuf(nullptr);  // the scene loader's marker line
     const CenaCarregada propria(cena);
-    const CenaCarregada comCima(cena, CenaCarregada::Opcoes{VistaPadrao::Cima::maisZ, std::nullopt});
+    const CenaCarregada comCima(cena,
+                                CenaCarregada::Opcoes{VistaPadrao::Cima::maisZ, std::nullopt});
     const CenaCarregada topo(
         cena, CenaCarregada::Opcoes{VistaPadrao::Cima::maisY, VistaPadrao::Lado::topo});
     std::cout.rdbuf(saida);
