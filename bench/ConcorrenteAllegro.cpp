@@ -42,9 +42,10 @@ std::string ConcorrenteAllegro::iniciar() {
 
 std::string ConcorrenteAllegro::versao() { return allegro_id; }
 
-ConcorrenteAllegro::ConcorrenteAllegro(const Malha& malha, const Iluminacao& iluminacao)
+ConcorrenteAllegro::ConcorrenteAllegro(const Malha& malha, const Iluminacao& iluminacao,
+                                       int largura, int altura)
     : estado(std::make_unique<Estado>(malha, iluminacao)) {
-    estado->bitmap = create_bitmap_ex(kProfundidadeCor, Quadro::kLargura, Quadro::kAltura);
+    estado->bitmap = create_bitmap_ex(kProfundidadeCor, largura, altura);
     if (estado->bitmap == nullptr) {
         estado->erro = "create_bitmap_ex failed";
         return;
@@ -111,9 +112,9 @@ int ConcorrenteAllegro::getTriangulosPulados() const { return estado->pulados; }
 
 void ConcorrenteAllegro::copiar(Quadro& quadro) const {
     quadro.limpar();
-    for (int y = 0; y < Quadro::kAltura; ++y) {
+    for (int y = 0; y < quadro.getAltura() && y < estado->bitmap->h; ++y) {
         std::uint16_t* linha = quadro.linhaCor(y);
-        for (int x = 0; x < Quadro::kLargura; ++x) {
+        for (int x = 0; x < quadro.getLargura() && x < estado->bitmap->w; ++x) {
             const int pixel = _getpixel16(estado->bitmap, x, y);
             linha[x] = Quadro::empacotar(getr16(pixel), getg16(pixel), getb16(pixel));
         }

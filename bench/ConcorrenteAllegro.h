@@ -11,12 +11,12 @@
 #include "Quadro.h"
 
 // Allegro 4's own Gouraud triangles as a peer of the renderer: triangle3d_f with POLYTYPE_GRGB
-// and Allegro's z-buffer on a 640 x 480, 16-bit memory bitmap, no display needed. Every frame
-// computes, per point, the camera coordinates, the lighting colour (Iluminacao::corDoVertice),
-// the screen position (Projecao::xTela, yTela) and the depth cn for the z-buffer, then clears
-// the bitmap and the z-buffer and draws every triangle whose three points lie on or beyond the
-// near plane (cn >= zPerto); Allegro cannot clip there, so the others are left out and counted.
-// Allegro's GRGB interpolates colours linearly on the screen, not perspective-correct.
+// and Allegro's z-buffer on a 16-bit memory bitmap of the frame's size, no display needed. Every
+// frame computes, per point, the camera coordinates, the lighting colour
+// (Iluminacao::corDoVertice), the screen position (Projecao::xTela, yTela) and the depth cn for the
+// z-buffer, then clears the bitmap and the z-buffer and draws every triangle whose three points lie
+// on or beyond the near plane (cn >= zPerto); Allegro cannot clip there, so the others are left out
+// and counted. Allegro's GRGB interpolates colours linearly on the screen, not perspective-correct.
 class ConcorrenteAllegro {
 public:
     // Starts Allegro with no system driver and 16-bit colour; "" on success, else the reason.
@@ -25,8 +25,9 @@ public:
     // "Allegro 4.4.3, ..." as the library names itself.
     static std::string versao();
 
-    // `malha` must outlive this object.
-    ConcorrenteAllegro(const Malha& malha, const Iluminacao& iluminacao);
+    // Draws largura x altura frames of `malha`, which must outlive this object.
+    ConcorrenteAllegro(const Malha& malha, const Iluminacao& iluminacao,
+                       int largura = Quadro::kLargura, int altura = Quadro::kAltura);
     ~ConcorrenteAllegro();
     ConcorrenteAllegro(const ConcorrenteAllegro&) = delete;
     ConcorrenteAllegro& operator=(const ConcorrenteAllegro&) = delete;
@@ -38,7 +39,8 @@ public:
     void desenhar(const Camera& camera, const Projecao& projecao);
     // Triangles the last frame left out because a point was in front of the near plane.
     int getTriangulosPulados() const;
-    // The last frame's colours, for pictures and comparisons (depths are left at 0).
+    // The last frame's colours, for pictures and comparisons (depths are left at 0), into a
+    // frame of this object's size.
     void copiar(Quadro& quadro) const;
 
 private:

@@ -27,21 +27,24 @@ struct ConcorrenteOsmesa::Estado {
     std::vector<GLuint> indices;
     std::string erro;
     GLint bitsProfundidade = 0;
+    int largura;
+    int altura;
 
-    Estado(const Malha& m, const Iluminacao& i) : malha(m), iluminacao(i) {}
+    Estado(const Malha& m, const Iluminacao& i, int w, int h)
+        : malha(m), iluminacao(i), largura(w), altura(h) {}
 };
 
-ConcorrenteOsmesa::ConcorrenteOsmesa(const Malha& malha, const Iluminacao& iluminacao)
-    : estado(std::make_unique<Estado>(malha, iluminacao)) {
+ConcorrenteOsmesa::ConcorrenteOsmesa(const Malha& malha, const Iluminacao& iluminacao, int largura,
+                                     int altura)
+    : estado(std::make_unique<Estado>(malha, iluminacao, largura, altura)) {
     Estado& e = *estado;
     e.contexto = OSMesaCreateContextExt(OSMESA_RGB_565, kBitsProfundidadePedidos, 0, 0, nullptr);
     if (e.contexto == nullptr) {
         e.erro = "OSMesaCreateContextExt(OSMESA_RGB_565, 24 depth bits) failed";
         return;
     }
-    e.cores.resize(static_cast<std::size_t>(Quadro::kLargura) * Quadro::kAltura);
-    if (!OSMesaMakeCurrent(e.contexto, e.cores.data(), GL_UNSIGNED_SHORT_5_6_5, Quadro::kLargura,
-                           Quadro::kAltura)) {
+    e.cores.resize(static_cast<std::size_t>(largura) * static_cast<std::size_t>(altura));
+    if (!OSMesaMakeCurrent(e.contexto, e.cores.data(), GL_UNSIGNED_SHORT_5_6_5, largura, altura)) {
         e.erro = "OSMesaMakeCurrent failed";
         return;
     }
@@ -69,7 +72,7 @@ ConcorrenteOsmesa::ConcorrenteOsmesa(const Malha& malha, const Iluminacao& ilumi
                           static_cast<GLuint>(tri.indiceP3)});
     }
 
-    glViewport(0, 0, Quadro::kLargura, Quadro::kAltura);
+    glViewport(0, 0, largura, altura);
     glClearColor(0.0F, 0.0F, 0.0F, 1.0F);
     glClearDepth(1.0);
     glEnable(GL_DEPTH_TEST);
@@ -184,10 +187,11 @@ void ConcorrenteOsmesa::desenhar(const Camera& camera, const Projecao& projecao)
 void ConcorrenteOsmesa::copiar(Quadro& quadro) const {
     quadro.limpar();
     // OSMesa's row 0 is the bottom one.
-    for (int y = 0; y < Quadro::kAltura; ++y) {
-        const std::uint16_t* origem =
-            estado->cores.data() +
-            static_cast<std::size_t>(Quadro::kAltura - 1 - y) * Quadro::kLargura;
-        std::copy(origem, origem + Quadro::kLargura, quadro.linhaCor(y));
+    const Estado& e = *estado;
+    const int largura = std::min(e.largura, quadro.getLargura());
+    for (int y = 0; y < e.altura && y < quadro.getAltura(); ++y) {
+        const std::uint16_t* origem = e.cores.data() + static_cast<std::size_t>(e.altura - 1 - y) *
+                                                           static_cast<std::size_t>(e.largura);
+        std::copy(origem, origem + largura, quadro.linhaCor(y));
     }
 }

@@ -11,8 +11,8 @@
 #include "Quadro.h"
 
 // Mesa through OSMesa (llvmpipe on a machine without a GPU) as a peer of the renderer, drawing
-// into a 640 x 480 RGB 565 buffer with a depth buffer. It uses OpenGL's fixed-function smooth
-// lighting set up to match Iluminacao: one positional light (the headlight at the eye by
+// into an RGB 565 buffer of the frame's size with a depth buffer. It uses OpenGL's fixed-function
+// smooth lighting set up to match Iluminacao: one positional light (the headlight at the eye by
 // default), a local viewer, two-sided lighting, the ambient, diffuse and specular coefficients
 // as material colours. OpenGL's specular term is Blinn's, (N.H)^s, where Iluminacao's is Phong's
 // (R.V)^eta; with the light at the eye R.V = cos 2a and N.H = cos a, and (cos 2a)^eta is close to
@@ -26,8 +26,10 @@
 // context of the process is made.
 class ConcorrenteOsmesa {
 public:
-    // Makes the context and the arrays; `malha` must outlive this object. One per process.
-    ConcorrenteOsmesa(const Malha& malha, const Iluminacao& iluminacao);
+    // Makes the context for largura x altura frames and the arrays; `malha` must outlive this
+    // object. One per process.
+    ConcorrenteOsmesa(const Malha& malha, const Iluminacao& iluminacao,
+                      int largura = Quadro::kLargura, int altura = Quadro::kAltura);
     ~ConcorrenteOsmesa();
     ConcorrenteOsmesa(const ConcorrenteOsmesa&) = delete;
     ConcorrenteOsmesa& operator=(const ConcorrenteOsmesa&) = delete;
@@ -41,7 +43,8 @@ public:
 
     // One whole frame, as described above.
     void desenhar(const Camera& camera, const Projecao& projecao);
-    // The last frame's colours, top row first (depths are left at 0).
+    // The last frame's colours, top row first (depths are left at 0), into a frame of this
+    // object's size.
     void copiar(Quadro& quadro) const;
 
 private:

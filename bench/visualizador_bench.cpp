@@ -1,15 +1,17 @@
 // Times whole frames of this renderer against other renderers drawing the same 640 x 480 picture
-// of the same mesh, seen from the scene's camera with the automatic framing and the default
-// headlight: this renderer on every core and on one thread, the straightforward reference
-// (tests/RenderizadorReferencia), Allegro 4's own Gouraud triangles with its z-buffer, and Mesa's
-// llvmpipe through OSMesa with LP_NUM_THREADS=1 and 2. A frame is, for every one of them, the
-// camera coordinates and the lighting of the points, the projection, clearing colour and depth,
-// and rasterising every triangle. Each measurement draws one warm-up frame and then times N
-// frames one by one. The measurements run in K rounds, every renderer on both meshes in each, so
-// that other work on the machine falls on all of them alike; the results are the median, fastest
-// and slowest of all K x N frames of a renderer. It also times the viewer's
-// first picture of the large mesh, from starting `visualizador MESH --imagem OUT.png` to its exit.
-// A summary table in markdown comes last.
+// of the same mesh from the same view with the default headlight: this renderer on every core
+// and on one thread, the straightforward reference (tests/RenderizadorReferencia), Allegro 4's
+// own Gouraud triangles with its z-buffer, and Mesa's llvmpipe through OSMesa with
+// LP_NUM_THREADS=1 and 2. The large mesh is seen from the six views of tests/Vistas.h (the file's
+// camera, turned, from above, three-quarter, and twice and four times as near), the small one
+// from views 1 and 6. A frame is, for every one of them, the camera coordinates and the lighting
+// of the points, the projection, clearing colour and depth, and rasterising every triangle. Each
+// measurement draws one warm-up frame and then times N frames one by one. The measurements run
+// in K rounds, every renderer on every case in each, so that other work on the machine falls on
+// all of them alike; the results are the median, fastest and slowest of all K x N frames of a
+// renderer. It also times the viewer's first picture of the large mesh, from starting
+// `visualizador MESH --imagem OUT.png` to its exit. A summary table in markdown comes last, one
+// row per case, with the goal of each.
 //
 // Options:
 //   --malha FILE           the large mesh (default: coelho-940k.txt in the build folder, the
@@ -20,6 +22,7 @@
 //   --repeticoes R         runs of the viewer for the time to its first picture (default 5)
 //   --visualizador PATH    the viewer program (default: the one built beside this program)
 //   --imagens DIR          also write the last frame of every renderer as a PNG file into DIR
+//   --vistas LIST          the views of the large mesh to time, e.g. 1,3,6 (default 1,2,3,4,5,6)
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -58,6 +61,7 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 #include "RenderizadorReferencia.h"
+#include "Vistas.h"
 
 #if GOURAUD_BENCH_COM_ALLEGRO
 #include "ConcorrenteAllegro.h"
@@ -87,12 +91,16 @@ struct Configuracao {
     int repeticoes = kRepeticoesPadrao;
     std::string visualizador = GOURAUD_BENCH_VISUALIZADOR;
     std::string imagens;
+    std::vector<int> vistas = {1, 2, 3, 4, 5, 6};
 };
+
+// The views of the small mesh, the goals' two ends: the whole mesh, and most of it off screen.
+constexpr int kVistasPequena[] = {1, 6};
 
 constexpr char kUso[] =
     "usage: visualizador_bench [--malha FILE] [--malha-pequena FILE] [--quadros N]\n"
     "                          [--rodadas K] [--repeticoes R] [--visualizador PATH]\n"
-    "                          [--imagens DIR]\n"
+    "                          [--imagens DIR] [--vistas LIST]\n"
     "\n"
     "  --malha FILE           the large mesh (default: " GOURAUD_BENCH_MALHA_GRANDE
     ")\n"
@@ -102,7 +110,27 @@ constexpr char kUso[] =
     "  --rodadas K            rounds of all the measurements, results over all (default 3)\n"
     "  --repeticoes R         runs of the viewer timed to its first picture (default 5)\n"
     "  --visualizador PATH    the viewer program to time\n"
-    "  --imagens DIR          write the last frame of every renderer as PNG files into DIR\n";
+    "  --imagens DIR          write the last frame of every renderer as PNG files into DIR\n"
+    "  --vistas LIST          views of the large mesh, from 1 to 6, e.g. 1,3,6 (default all)\n";
+
+// "1,3,6" as {1, 3, 6}; nullopt unless every item is a view number, each at most once.
+std::optional<std::vector<int>> lerVistas(std::string_view texto) {
+    std::vector<int> vistas;
+    while (true) {
+        const std::size_t virgula = texto.find(',');
+        const std::string_view item = texto.substr(0, virgula);
+        int numero = 0;
+        const auto [fim, erro] = std::from_chars(item.data(), item.data() + item.size(), numero);
+        if (erro != std::errc{} || fim != item.data() + item.size() || numero < 1 ||
+            numero > kQuantVistas ||
+            std::find(vistas.begin(), vistas.end(), numero) != vistas.end()) {
+            return std::nullopt;
+        }
+        vistas.push_back(numero);
+        if (virgula == std::string_view::npos) return vistas;
+        texto.remove_prefix(virgula + 1);
+    }
+}
 
 std::optional<Configuracao> lerOpcoes(int argc, char** argv) {
     Configuracao c;
@@ -125,10 +153,20 @@ std::optional<Configuracao> lerOpcoes(int argc, char** argv) {
         if (nome == "--quadros") numero = &c.quadros;
         if (nome == "--rodadas") numero = &c.rodadas;
         if (nome == "--repeticoes") numero = &c.repeticoes;
-        if (texto == nullptr && numero == nullptr)
+        const bool vistas = nome == "--vistas";
+        if (texto == nullptr && numero == nullptr && !vistas)
             return falhar("unknown option " + std::string(nome));
         if (i + 1 >= argc) return falhar(std::string(nome) + " needs a value");
         const std::string_view valor = argv[++i];
+        if (vistas) {
+            const std::optional<std::vector<int>> lidas = lerVistas(valor);
+            if (!lidas) {
+                return falhar("--vistas needs view numbers from 1 to 6 separated by commas, got '" +
+                              std::string(valor) + "'");
+            }
+            c.vistas = *lidas;
+            continue;
+        }
         if (texto != nullptr) {
             *texto = valor;
             continue;
@@ -197,14 +235,31 @@ protected:
     std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
-// A scene with what every renderer needs to draw it: mesh, camera and framing.
+// A loaded scene: its mesh and the file's camera.
 struct Cena {
     std::string rotulo;  // file name and triangle count
     std::string curto;   // file name without its extension, for picture names
     std::unique_ptr<Gouraud> gouraud;
     std::unique_ptr<Malha> malha;
     Camera camera;
+};
+
+// One case every renderer draws: a scene from one of its views, and the goal for this renderer.
+struct Caso {
+    const Cena* cena = nullptr;
+    int vista = 1;
+    int largura = Quadro::kLargura;
+    int altura = Quadro::kAltura;
+    Camera camera;
     Projecao projecao;
+    std::string rotulo;  // "coelho-940k, view 3"
+    std::string curto;   // for picture names
+    // This renderer's median on every core must be at most metaMs, and llvmpipe's on two
+    // threads at least metaRazao times it (when above 0); with frenteAllegro, Allegro's too must
+    // be slower.
+    double metaMs = 0;
+    double metaRazao = 0;
+    bool frenteAllegro = false;
 };
 
 // 940544 as "940,544".
@@ -244,7 +299,6 @@ std::optional<Cena> carregarCena(const std::string& caminho) {
     }
     cena.malha = std::make_unique<Malha>(*cena.gouraud);
     cena.camera = Camera(*cena.gouraud);
-    cena.projecao = Projecao::daCena(*cena.gouraud, *cena.malha, cena.camera);
     cena.curto = std::filesystem::path(caminho).stem().string();
     cena.rotulo = std::filesystem::path(caminho).filename().string() + " (" +
                   comMilhares(cena.malha->getQuantTriangulos()) + " triangles)";
@@ -264,8 +318,8 @@ std::string comparar(const Quadro& nosso, const Quadro& outro) {
     long long ambos = 0;
     long long iguais = 0;
     double diferenca = 0;
-    for (int y = 0; y < Quadro::kAltura; ++y) {
-        for (int x = 0; x < Quadro::kLargura; ++x) {
+    for (int y = 0; y < nosso.getAltura() && y < outro.getAltura(); ++y) {
+        for (int x = 0; x < nosso.getLargura() && x < outro.getLargura(); ++x) {
             const std::uint16_t a = nosso.getCor(x, y);
             const std::uint16_t b = outro.getCor(x, y);
             if (desenhado(a) && desenhado(b)) {
@@ -312,16 +366,16 @@ constexpr int kColunaNome = 52;
 struct Relatorio {
     const Configuracao& configuracao;
     Quadro nosso;  // this renderer's frame, to compare the others with
-    std::map<std::string, std::map<std::string, Medida>> porCena;  // scene label -> row -> measure
-    std::vector<std::string> linhas;                               // row order
-    std::vector<std::string> cenas;                                // scene order
+    std::map<std::string, std::map<std::string, Medida>> porCaso;  // case label -> row -> measure
+    std::vector<std::string> linhas;                               // renderer order
+    std::vector<const Caso*> casos;                                // case order
 
     bool ultimaRodada = false;  // pictures are written in the last round only
 
     // Adds a round's frames to the renderer's earlier ones; the notes are the latest round's.
-    void anotar(const std::string& cena, const std::string& linha, Medida medida) {
+    void anotar(const Caso& caso, const std::string& linha, Medida medida) {
         if (std::find(linhas.begin(), linhas.end(), linha) == linhas.end()) linhas.push_back(linha);
-        Medida& total = porCena[cena][linha];
+        Medida& total = porCaso[caso.rotulo][linha];
         if (medida.tempos && total.tempos) {
             std::vector<double> ms = total.tempos->ms;
             ms.insert(ms.end(), medida.tempos->ms.begin(), medida.tempos->ms.end());
@@ -342,11 +396,11 @@ struct Relatorio {
 
     // Every round's frames together, with the notes.
     void imprimirTudo() {
-        for (const std::string& cena : cenas) {
-            std::printf("\n%s, all %d rounds\n", cena.c_str(), configuracao.rodadas);
+        for (const Caso* caso : casos) {
+            std::printf("\n%s, all %d rounds\n", caso->rotulo.c_str(), configuracao.rodadas);
             for (const std::string& linha : linhas) {
-                const auto it = porCena[cena].find(linha);
-                if (it == porCena[cena].end()) continue;
+                const auto it = porCaso[caso->rotulo].find(linha);
+                if (it == porCaso[caso->rotulo].end()) continue;
                 const Medida& m = it->second;
                 std::printf("  %-*s %s\n", kColunaNome, linha.c_str(),
                             m.tempos ? descrever(*m.tempos).c_str() : "not measured");
@@ -357,10 +411,10 @@ struct Relatorio {
         std::fflush(stdout);
     }
 
-    void gravar(const Cena& cena, const std::string& quem, const Quadro& quadro) {
+    void gravar(const Caso& caso, const std::string& quem, const Quadro& quadro) {
         if (configuracao.imagens.empty() || !ultimaRodada) return;
         const std::filesystem::path arquivo = std::filesystem::path(configuracao.imagens) /
-                                              (nomeArquivo(cena.curto + "-" + quem) + ".png");
+                                              (nomeArquivo(caso.curto + "-" + quem) + ".png");
         const std::string erro = GravadorPng::gravar(quadro, arquivo.string());
         if (!erro.empty()) {
             std::fprintf(stderr, "visualizador_bench: cannot write %s: %s\n", arquivo.c_str(),
@@ -374,13 +428,13 @@ struct Relatorio {
 // ---------------------------------------------------------------------------------------------
 // The renderers.
 
-void medirNosso(Relatorio& r, const Cena& cena, int threads, const std::string& linha) {
+void medirNosso(Relatorio& r, const Caso& caso, int threads, const std::string& linha) {
     Iluminacao iluminacao;
-    Renderizador renderizador(*cena.malha, iluminacao, threads);
-    Quadro quadro;
+    Renderizador renderizador(*caso.cena->malha, iluminacao, threads);
+    Quadro quadro(caso.largura, caso.altura);
     Medida m;
     m.tempos = medirQuadros(r.configuracao.quadros,
-                            [&] { renderizador.desenhar(cena.camera, cena.projecao, quadro); });
+                            [&] { renderizador.desenhar(caso.camera, caso.projecao, quadro); });
     if (threads == 0) {
         r.nosso = quadro;
         const auto nucleos = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
@@ -390,8 +444,8 @@ void medirNosso(Relatorio& r, const Cena& cena, int threads, const std::string& 
         }
     } else {
         int diferentes = 0;
-        for (int y = 0; y < Quadro::kAltura; ++y) {
-            for (int x = 0; x < Quadro::kLargura; ++x) {
+        for (int y = 0; y < quadro.getAltura(); ++y) {
+            for (int x = 0; x < quadro.getLargura(); ++x) {
                 diferentes += quadro.getCor(x, y) != r.nosso.getCor(x, y) ||
                               quadro.getProfundidade(x, y) != r.nosso.getProfundidade(x, y);
             }
@@ -402,20 +456,20 @@ void medirNosso(Relatorio& r, const Cena& cena, int threads, const std::string& 
                                     " pixels DIFFER from the picture drawn on every core");
     }
     r.imprimir(linha, m);
-    if (threads == 0) r.gravar(cena, "este", quadro);
-    r.anotar(cena.rotulo, linha, std::move(m));
+    if (threads == 0) r.gravar(caso, "este", quadro);
+    r.anotar(caso, linha, std::move(m));
 }
 
-void medirReferencia(Relatorio& r, const Cena& cena, const std::string& linha) {
+void medirReferencia(Relatorio& r, const Caso& caso, const std::string& linha) {
     Iluminacao iluminacao;
-    Quadro quadro;
+    Quadro quadro(caso.largura, caso.altura);
     Medida m;
     m.tempos = medirQuadros(r.configuracao.quadros, [&] {
-        desenharReferencia(*cena.malha, iluminacao, cena.camera, cena.projecao, quadro);
+        desenharReferencia(*caso.cena->malha, iluminacao, caso.camera, caso.projecao, quadro);
     });
     int diferentes = 0;
-    for (int y = 0; y < Quadro::kAltura; ++y) {
-        for (int x = 0; x < Quadro::kLargura; ++x) {
+    for (int y = 0; y < quadro.getAltura(); ++y) {
+        for (int x = 0; x < quadro.getLargura(); ++x) {
             diferentes += quadro.getCor(x, y) != r.nosso.getCor(x, y) ||
                           quadro.getProfundidade(x, y) != r.nosso.getProfundidade(x, y);
         }
@@ -424,37 +478,37 @@ void medirReferencia(Relatorio& r, const Cena& cena, const std::string& linha) {
                                       : std::to_string(diferentes) +
                                             " pixels DIFFER from this renderer's picture");
     r.imprimir(linha, m);
-    r.gravar(cena, "referencia", quadro);
-    r.anotar(cena.rotulo, linha, std::move(m));
+    r.gravar(caso, "referencia", quadro);
+    r.anotar(caso, linha, std::move(m));
 }
 
 #if GOURAUD_BENCH_COM_ALLEGRO
-void medirAllegro(Relatorio& r, const Cena& cena, const std::string& linha,
+void medirAllegro(Relatorio& r, const Caso& caso, const std::string& linha,
                   const std::string& erroInicio) {
     Medida m;
     if (!erroInicio.empty()) {
         m.notas.push_back(erroInicio);
     } else {
         Iluminacao iluminacao;
-        ConcorrenteAllegro allegro(*cena.malha, iluminacao);
+        ConcorrenteAllegro allegro(*caso.cena->malha, iluminacao, caso.largura, caso.altura);
         if (!allegro.getErro().empty()) {
             m.notas.push_back(allegro.getErro());
         } else {
             m.tempos = medirQuadros(r.configuracao.quadros,
-                                    [&] { allegro.desenhar(cena.camera, cena.projecao); });
-            Quadro quadro;
+                                    [&] { allegro.desenhar(caso.camera, caso.projecao); });
+            Quadro quadro(caso.largura, caso.altura);
             allegro.copiar(quadro);
             m.notas.push_back(comMilhares(allegro.getTriangulosPulados()) +
                               " triangles left out (a point in front of the near plane)");
             m.notas.push_back(comparar(r.nosso, quadro));
             r.imprimir(linha, m);
-            r.gravar(cena, "allegro", quadro);
-            r.anotar(cena.rotulo, linha, std::move(m));
+            r.gravar(caso, "allegro", quadro);
+            r.anotar(caso, linha, std::move(m));
             return;
         }
     }
     r.imprimir(linha, m);
-    r.anotar(cena.rotulo, linha, std::move(m));
+    r.anotar(caso, linha, std::move(m));
 }
 #endif
 
@@ -520,16 +574,16 @@ struct ResultadoOsmesa {
 
 // Runs in the child: makes the context with LP_NUM_THREADS set, times the frames and writes
 // erro, renderizador, depth bits, threads, the times and the last frame's colours.
-void filhoOsmesa(int fd, const Cena& cena, int quadros, int threadsLlvmpipe) {
+void filhoOsmesa(int fd, const Caso& caso, int quadros, int threadsLlvmpipe) {
     setenv("LP_NUM_THREADS", std::to_string(threadsLlvmpipe).c_str(), 1);
     Iluminacao iluminacao;
-    ConcorrenteOsmesa osmesa(*cena.malha, iluminacao);
+    ConcorrenteOsmesa osmesa(*caso.cena->malha, iluminacao, caso.largura, caso.altura);
     std::string erro = osmesa.getErro();
     const int threads = threadsDoProcesso();
     std::vector<double> ms;
-    Quadro quadro;
+    Quadro quadro(caso.largura, caso.altura);
     if (erro.empty()) {
-        ms = medirQuadros(quadros, [&] { osmesa.desenhar(cena.camera, cena.projecao); }).ms;
+        ms = medirQuadros(quadros, [&] { osmesa.desenhar(caso.camera, caso.projecao); }).ms;
         osmesa.copiar(quadro);
     }
     const std::int32_t numeros[] = {osmesa.getBitsProfundidade(), threads,
@@ -538,16 +592,18 @@ void filhoOsmesa(int fd, const Cena& cena, int quadros, int threadsLlvmpipe) {
               escreverTexto(fd, erro.empty() ? osmesa.getRenderizador() : "") &&
               escreverTudo(fd, numeros, sizeof numeros) &&
               escreverTudo(fd, ms.data(), ms.size() * sizeof(double));
-    for (int y = 0; ok && y < Quadro::kAltura; ++y) {
-        ok = escreverTudo(fd, quadro.linhaCor(y), Quadro::kLargura * sizeof(std::uint16_t));
+    const std::size_t bytesPorLinha = static_cast<std::size_t>(quadro.getLargura()) * 2;
+    for (int y = 0; ok && y < quadro.getAltura(); ++y) {
+        ok = escreverTudo(fd, quadro.linhaCor(y), bytesPorLinha);
     }
     close(fd);
     // _exit: the parent owns everything else this process inherited.
     _exit(ok ? EXIT_SUCCESS : EXIT_FAILURE);
 }
 
-ResultadoOsmesa executarOsmesa(const Cena& cena, int quadros, int threadsLlvmpipe) {
+ResultadoOsmesa executarOsmesa(const Caso& caso, int quadros, int threadsLlvmpipe) {
     ResultadoOsmesa r;
+    r.quadro = Quadro(caso.largura, caso.altura);
     int canal[2];
     if (pipe(canal) != 0) {
         r.erro = std::string("pipe: ") + std::strerror(errno);
@@ -558,7 +614,7 @@ ResultadoOsmesa executarOsmesa(const Cena& cena, int quadros, int threadsLlvmpip
     const pid_t filho = fork();
     if (filho == 0) {
         close(canal[0]);
-        filhoOsmesa(canal[1], cena, quadros, threadsLlvmpipe);
+        filhoOsmesa(canal[1], caso, quadros, threadsLlvmpipe);
     }
     close(canal[1]);
     if (filho < 0) {
@@ -576,8 +632,9 @@ ResultadoOsmesa executarOsmesa(const Cena& cena, int quadros, int threadsLlvmpip
         r.ms.resize(static_cast<std::size_t>(numeros[2]));
         ok = lerTudo(canal[0], r.ms.data(), r.ms.size() * sizeof(double));
     }
-    for (int y = 0; ok && y < Quadro::kAltura; ++y) {
-        ok = lerTudo(canal[0], r.quadro.linhaCor(y), Quadro::kLargura * sizeof(std::uint16_t));
+    const std::size_t bytesPorLinha = static_cast<std::size_t>(r.quadro.getLargura()) * 2;
+    for (int y = 0; ok && y < r.quadro.getAltura(); ++y) {
+        ok = lerTudo(canal[0], r.quadro.linhaCor(y), bytesPorLinha);
     }
     close(canal[0]);
     int status = 0;
@@ -589,13 +646,13 @@ ResultadoOsmesa executarOsmesa(const Cena& cena, int quadros, int threadsLlvmpip
     return r;
 }
 
-void medirOsmesa(Relatorio& r, const Cena& cena, int threadsLlvmpipe, const std::string& linha) {
-    ResultadoOsmesa resultado = executarOsmesa(cena, r.configuracao.quadros, threadsLlvmpipe);
+void medirOsmesa(Relatorio& r, const Caso& caso, int threadsLlvmpipe, const std::string& linha) {
+    ResultadoOsmesa resultado = executarOsmesa(caso, r.configuracao.quadros, threadsLlvmpipe);
     Medida m;
     if (!resultado.erro.empty() || resultado.ms.empty()) {
         m.notas.push_back(resultado.erro.empty() ? "no frame was timed" : resultado.erro);
         r.imprimir(linha, m);
-        r.anotar(cena.rotulo, linha, std::move(m));
+        r.anotar(caso, linha, std::move(m));
         return;
     }
     m.tempos = resumir(std::move(resultado.ms));
@@ -604,8 +661,8 @@ void medirOsmesa(Relatorio& r, const Cena& cena, int threadsLlvmpipe, const std:
                       " threads in the process after making the context");
     m.notas.push_back(comparar(r.nosso, resultado.quadro));
     r.imprimir(linha, m);
-    r.gravar(cena, "osmesa-" + std::to_string(threadsLlvmpipe), resultado.quadro);
-    r.anotar(cena.rotulo, linha, std::move(m));
+    r.gravar(caso, "osmesa-" + std::to_string(threadsLlvmpipe), resultado.quadro);
+    r.anotar(caso, linha, std::move(m));
 }
 #endif
 
@@ -767,13 +824,52 @@ std::string razao(const std::optional<Tempos>& t, const std::optional<Tempos>& n
     return s;
 }
 
-void imprimirResumo(const Relatorio& r, const std::string& linhaNossa, const PrimeiraImagem& p,
+// The names of the renderers' rows, for the summary's columns.
+struct Linhas {
+    std::string nossa;
+    std::string nossa1;
+    std::string referencia;
+    std::string allegro;
+    std::string llvmpipe1;
+    std::string llvmpipe2;
+};
+
+std::optional<Tempos> temposDe(const Relatorio& r, const Caso& caso, const std::string& linha) {
+    const auto medidas = r.porCaso.find(caso.rotulo);
+    if (medidas == r.porCaso.end()) return std::nullopt;
+    const auto it = medidas->second.find(linha);
+    return it == medidas->second.end() ? std::nullopt : it->second.tempos;
+}
+
+// "<= 16 ms, >= 8x llvmpipe" and whether this run met it: "yes", "NO" or "?" (not measured).
+std::pair<std::string, std::string> meta(const Caso& caso, const std::optional<Tempos>& nosso,
+                                         const std::optional<Tempos>& llvmpipe,
+                                         const std::optional<Tempos>& allegro) {
+    char limite[32];
+    std::snprintf(limite, sizeof limite, "≤ %g ms", caso.metaMs);
+    std::string texto = limite;
+    if (caso.frenteAllegro) {
+        texto += ", ahead of llvmpipe and Allegro";
+    } else if (caso.metaRazao > 0) {
+        texto += ", ≥ " + std::to_string(static_cast<int>(caso.metaRazao)) + "× llvmpipe";
+    }
+    if (!nosso) return {texto, "?"};
+    if (caso.metaRazao <= 0) return {texto, nosso->mediana <= caso.metaMs ? "yes" : "NO"};
+    if (!llvmpipe || (caso.frenteAllegro && !allegro)) return {texto, "?"};
+    bool cumprida =
+        nosso->mediana <= caso.metaMs && llvmpipe->mediana >= caso.metaRazao * nosso->mediana;
+    if (caso.frenteAllegro) cumprida = cumprida && allegro->mediana > nosso->mediana;
+    return {texto, cumprida ? "yes" : "NO"};
+}
+
+void imprimirResumo(const Relatorio& r, const Linhas& l, const PrimeiraImagem& p,
                     const std::vector<std::string>& notas, const std::string& cargaInicial,
                     const UsoCpu& usoInicial) {
     std::printf(
         "\nSummary (markdown): medians of %d frames (%d rounds of one warm-up and %d timed "
-        "frames), 640 x 480; ratio = renderer's median / this renderer's on every core (above 1: "
-        "slower)\n\n",
+        "frames), 640 x 480 unless the case says otherwise; ratio = that renderer's median / this "
+        "renderer's on every core "
+        "(above 1: slower)\n\n",
         r.configuracao.rodadas * r.configuracao.quadros, r.configuracao.rodadas,
         r.configuracao.quadros);
     std::printf(
@@ -781,23 +877,23 @@ void imprimirResumo(const Relatorio& r, const std::string& linhaNossa, const Pri
         "during the run %s\n\n",
         maquina().c_str(), cargaInicial.c_str(), cargaMedia().c_str(),
         outrosProcessos(usoInicial, lerUsoCpu()).c_str());
-    std::printf("| renderer |");
-    for (const std::string& cena : r.cenas) std::printf(" %s | ratio |", cena.c_str());
-    std::printf("\n|---|");
-    for (std::size_t i = 0; i < r.cenas.size(); ++i) std::printf("---:|---:|");
-    std::printf("\n");
-    for (const std::string& linha : r.linhas) {
-        std::printf("| %s |", linha.c_str());
-        for (const std::string& cena : r.cenas) {
-            const auto& medidas = r.porCena.at(cena);
-            const auto it = medidas.find(linha);
-            const std::optional<Tempos> t = it == medidas.end() ? std::nullopt : it->second.tempos;
-            const auto nossa = medidas.find(linhaNossa);
-            std::printf(
-                " %s | %s |", celula(t).c_str(),
-                razao(t, nossa == medidas.end() ? std::nullopt : nossa->second.tempos).c_str());
-        }
-        std::printf("\n");
+    std::printf(
+        "| mesh, view | %s | this, 1 thread | reference | Allegro | llvmpipe, 1 thread | "
+        "llvmpipe, 2 threads | ratio llvmpipe 2 | ratio Allegro | goal | met |\n"
+        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---|---|\n",
+        l.nossa.c_str());
+    for (const Caso* caso : r.casos) {
+        const std::optional<Tempos> nosso = temposDe(r, *caso, l.nossa);
+        const std::optional<Tempos> llvmpipe = temposDe(r, *caso, l.llvmpipe2);
+        const std::optional<Tempos> allegro = temposDe(r, *caso, l.allegro);
+        const auto [textoMeta, cumprida] = meta(*caso, nosso, llvmpipe, allegro);
+        std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n",
+                    caso->rotulo.c_str(), celula(nosso).c_str(),
+                    celula(temposDe(r, *caso, l.nossa1)).c_str(),
+                    celula(temposDe(r, *caso, l.referencia)).c_str(), celula(allegro).c_str(),
+                    celula(temposDe(r, *caso, l.llvmpipe1)).c_str(), celula(llvmpipe).c_str(),
+                    razao(llvmpipe, nosso).c_str(), razao(allegro, nosso).c_str(),
+                    textoMeta.c_str(), cumprida.c_str());
     }
     std::printf(
         "\nTime to first picture, `visualizador %s --imagem out.png` from start to exit "
@@ -863,7 +959,7 @@ int main(int argc, char** argv) {
 
     std::printf(
         "visualizador_bench: %d rounds; in each, every renderer draws one warm-up frame and %d "
-        "timed frames of each mesh\n",
+        "timed frames of each case\n",
         configuracao.rodadas, configuracao.quadros);
     const std::string cargaInicial = cargaMedia();
     const UsoCpu usoInicial = lerUsoCpu();
@@ -878,42 +974,85 @@ int main(int argc, char** argv) {
         if (!cena) return EXIT_FAILURE;
         const std::chrono::duration<double, std::milli> carga =
             std::chrono::steady_clock::now() - inicioCarga;
-        // The same file given twice still makes two columns.
-        while (std::find(relatorio.cenas.begin(), relatorio.cenas.end(), cena->rotulo) !=
-               relatorio.cenas.end()) {
-            cena->rotulo += " again";
+        // The same file given twice still makes cases of its own.
+        for (const Cena& outra : cenas) {
+            if (outra.curto == cena->curto) cena->curto += "-again";
         }
-        relatorio.cenas.push_back(cena->rotulo);
-        std::printf("%s: %s points, loaded with normals and framing in %.0f ms\n",
-                    cena->rotulo.c_str(), comMilhares(cena->malha->getQuantPontos()).c_str(),
-                    carga.count());
+        std::printf("%s: %s points, loaded with normals in %.0f ms\n", cena->rotulo.c_str(),
+                    comMilhares(cena->malha->getQuantPontos()).c_str(), carga.count());
         cenas.push_back(std::move(*cena));
     }
 
+    // The goals: on the large mesh at most 16 ms and at least 8 times llvmpipe's time (5 times
+    // in the near views 5 and 6, where llvmpipe gets faster too); on the small one at most 1 ms
+    // framed and 2 ms near, ahead of llvmpipe and Allegro; at 1920 x 1080 at most 40 ms.
+    std::vector<Caso> casos;
+    const auto acrescentar = [&](const Cena& cena, int vista, double metaMs, double metaRazao,
+                                 bool frenteAllegro, int largura = Quadro::kLargura,
+                                 int altura = Quadro::kAltura) {
+        const Vista v = vistaNumero(vista, *cena.malha, cena.camera, largura, altura);
+        Caso caso;
+        caso.cena = &cena;
+        caso.vista = vista;
+        caso.largura = largura;
+        caso.altura = altura;
+        caso.camera = v.camera;
+        caso.projecao = v.projecao;
+        caso.rotulo = cena.curto + ", view " + std::to_string(vista);
+        caso.curto = cena.curto + "-vista" + std::to_string(vista);
+        if (largura != Quadro::kLargura || altura != Quadro::kAltura) {
+            const std::string tamanho = std::to_string(largura) + "x" + std::to_string(altura);
+            caso.rotulo += ", " + tamanho;
+            caso.curto += "-" + tamanho;
+        }
+        caso.metaMs = metaMs;
+        caso.metaRazao = metaRazao;
+        caso.frenteAllegro = frenteAllegro;
+        casos.push_back(caso);
+    };
+    constexpr double kMetaGrandeMs = 16.0;
+    constexpr double kRazaoLonge = 8.0;
+    constexpr double kRazaoPerto = 5.0;
+    constexpr int kPrimeiraVistaPerto = 5;
+    constexpr double kMetaPequenaMs[] = {1.0, 2.0};
+    for (const int vista : configuracao.vistas) {
+        acrescentar(cenas[0], vista, kMetaGrandeMs,
+                    vista < kPrimeiraVistaPerto ? kRazaoLonge : kRazaoPerto, false);
+    }
+    for (std::size_t k = 0; k < std::size(kVistasPequena); ++k) {
+        acrescentar(cenas[1], kVistasPequena[k], kMetaPequenaMs[k], 1.0, true);
+    }
+    // A full-HD frame of the large mesh's first view: at most 40 ms.
+    constexpr double kMetaGrandeHdMs = 40.0;
+    constexpr int kLarguraHd = 1920;
+    constexpr int kAlturaHd = 1080;
+    acrescentar(cenas[0], 1, kMetaGrandeHdMs, 0.0, false, kLarguraHd, kAlturaHd);
+    for (const Caso& caso : casos) relatorio.casos.push_back(&caso);
+
     for (int rodada = 1; rodada <= configuracao.rodadas; ++rodada) {
         relatorio.ultimaRodada = rodada == configuracao.rodadas;
-        for (const Cena& cena : cenas) {
+        for (const Caso& caso : casos) {
             std::printf("\nRound %d of %d, %s\n", rodada, configuracao.rodadas,
-                        cena.rotulo.c_str());
-            medirNosso(relatorio, cena, 0, linhaNossa);
-            medirNosso(relatorio, cena, 1, linhaNossa1);
-            medirReferencia(relatorio, cena, linhaReferencia);
+                        caso.rotulo.c_str());
+            medirNosso(relatorio, caso, 0, linhaNossa);
+            medirNosso(relatorio, caso, 1, linhaNossa1);
+            medirReferencia(relatorio, caso, linhaReferencia);
 #if GOURAUD_BENCH_COM_ALLEGRO
-            medirAllegro(relatorio, cena, linhaAllegro, erroAllegro);
+            medirAllegro(relatorio, caso, linhaAllegro, erroAllegro);
 #else
             Medida semAllegro;
             semAllegro.notas.push_back(erroAllegro);
             relatorio.imprimir(linhaAllegro, semAllegro);
-            relatorio.anotar(cena.rotulo, linhaAllegro, std::move(semAllegro));
+            relatorio.anotar(caso, linhaAllegro, std::move(semAllegro));
 #endif
             for (const int threads : kThreadsLlvmpipe) {
 #if GOURAUD_BENCH_COM_OSMESA
-                medirOsmesa(relatorio, cena, threads, linhaOsmesa(threads));
+                medirOsmesa(relatorio, caso, threads, linhaOsmesa(threads));
 #else
                 Medida semOsmesa;
                 semOsmesa.notas.push_back("not built: pkg-config found no osmesa when configuring");
                 relatorio.imprimir(linhaOsmesa(threads), semOsmesa);
-                relatorio.anotar(cena.rotulo, linhaOsmesa(threads), std::move(semOsmesa));
+                relatorio.anotar(caso, linhaOsmesa(threads), std::move(semOsmesa));
 #endif
             }
         }
@@ -934,6 +1073,8 @@ int main(int argc, char** argv) {
         std::printf("  %-*s not measured: %s\n", kColunaNome, "start to exit",
                     primeira.observacao.c_str());
     }
-    imprimirResumo(relatorio, linhaNossa, primeira, notas, cargaInicial, usoInicial);
+    const Linhas linhas{linhaNossa,   linhaNossa1,    linhaReferencia,
+                        linhaAllegro, linhaOsmesa(1), linhaOsmesa(2)};
+    imprimirResumo(relatorio, linhas, primeira, notas, cargaInicial, usoInicial);
     return EXIT_SUCCESS;
 }

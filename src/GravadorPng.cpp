@@ -49,7 +49,7 @@ void avisoPng(png_structp, png_const_charp) {}
 
 // Encodes the rows into the file; false on failure (destino.erro holds errno when the system
 // refused a write, 0 when the encoder itself failed).
-bool codificar(png_bytep* linhas, Destino& destino) {
+bool codificar(png_bytep* linhas, int largura, int altura, Destino& destino) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, erroPng, avisoPng);
     if (png == nullptr) {
         return false;
@@ -65,8 +65,9 @@ bool codificar(png_bytep* linhas, Destino& destino) {
     }
     png_set_write_fn(png, &destino, escrever, descarregar);
     png_set_compression_level(png, kNivelCompressao);
-    png_set_IHDR(png, info, Quadro::kLargura, Quadro::kAltura, kBitsPorCanal, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(largura), static_cast<png_uint_32>(altura),
+                 kBitsPorCanal, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_rows(png, info, linhas);
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -78,23 +79,25 @@ std::string razao(int erro) { return erro != 0 ? std::strerror(erro) : "the PNG 
 }  // namespace
 
 std::string GravadorPng::gravar(const Quadro& quadro, const std::string& caminho) {
-    constexpr std::size_t kBytesPorLinha =
-        static_cast<std::size_t>(Quadro::kLargura) * kCanaisPorPixel;
-    std::vector<std::uint8_t> pixels(kBytesPorLinha * Quadro::kAltura);
-    std::vector<png_bytep> linhas(Quadro::kAltura);
-    for (int y = 0; y < Quadro::kAltura; ++y) {
-        std::uint8_t* linha = pixels.data() + static_cast<std::size_t>(y) * kBytesPorLinha;
+    const int largura = quadro.getLargura();
+    const int altura = quadro.getAltura();
+    const std::size_t bytesPorLinha = static_cast<std::size_t>(largura) * kCanaisPorPixel;
+    std::vector<std::uint8_t> pixels(bytesPorLinha * static_cast<std::size_t>(altura));
+    std::vector<png_bytep> linhas(static_cast<std::size_t>(altura));
+    for (int y = 0; y < altura; ++y) {
+        std::uint8_t* linha = pixels.data() + static_cast<std::size_t>(y) * bytesPorLinha;
         linhas[static_cast<std::size_t>(y)] = linha;
         const std::uint16_t* cores = quadro.linhaCor(y);
-        for (int x = 0; x < Quadro::kLargura; ++x) {
+        for (int x = 0; x < largura; ++x) {
             *linha++ = static_cast<std::uint8_t>(Quadro::vermelho(cores[x]));
             *linha++ = static_cast<std::uint8_t>(Quadro::verde(cores[x]));
             *linha++ = static_cast<std::uint8_t>(Quadro::azul(cores[x]));
         }
     }
 
-    return Arquivo::gravar(caminho, [&linhas](int descritor) {
+    return Arquivo::gravar(caminho, [&linhas, largura, altura](int descritor) {
         Destino destino{descritor, 0};
-        return codificar(linhas.data(), destino) ? std::string() : razao(destino.erro);
+        return codificar(linhas.data(), largura, altura, destino) ? std::string()
+                                                                  : razao(destino.erro);
     });
 }

@@ -11,24 +11,34 @@ namespace {
 constexpr double kFracaoPerto = 0.001;
 // The automatic window is this much larger than the points' spread.
 constexpr double kMargem = 1.05;
-constexpr double kLarguraD = Projecao::kLargura;
-constexpr double kAlturaD = Projecao::kAltura;
 
 bool positivoFinito(double valor) { return valor > 0.0 && std::isfinite(valor); }
 
 }  // namespace
 
-Projecao Projecao::daCena(const Gouraud& cena, const Malha& malha, const Camera& camera) {
-    Projecao projecao;
-    projecao.zPerto = kFracaoPerto * malha.getDiagonal();
+Projecao Projecao::daCena(const Gouraud& cena, const Malha& malha, const Camera& camera,
+                          int largura, int altura) {
     if (cena.projecaoLida() && positivoFinito(cena.getDistanciaProjecao()) &&
         positivoFinito(cena.getMeiaLargura()) && positivoFinito(cena.getMeiaAltura())) {
+        Projecao projecao;
+        projecao.largura = largura;
+        projecao.altura = altura;
+        projecao.zPerto = kFracaoPerto * malha.getDiagonal();
         projecao.d = cena.getDistanciaProjecao();
         projecao.hx = cena.getMeiaLargura();
         projecao.hy = cena.getMeiaAltura();
         return projecao;
     }
+    return enquadrar(malha, camera, largura, altura);
+}
 
+Projecao Projecao::enquadrar(const Malha& malha, const Camera& camera, int largura, int altura) {
+    Projecao projecao;
+    projecao.largura = largura;
+    projecao.altura = altura;
+    const double larguraD = largura;
+    const double alturaD = altura;
+    projecao.zPerto = kFracaoPerto * malha.getDiagonal();
     constexpr double kInfinito = std::numeric_limits<double>::infinity();
     double a0 = kInfinito;
     double a1 = -kInfinito;
@@ -49,18 +59,17 @@ Projecao Projecao::daCena(const Gouraud& cena, const Malha& malha, const Camera&
     }
     projecao.d = 1.0;
     if (a0 <= a1 && b0 <= b1) {
-        const double hy =
-            kMargem * std::max((a1 - a0) / 2.0 * kAlturaD / kLarguraD, (b1 - b0) / 2.0);
+        const double hy = kMargem * std::max((a1 - a0) / 2.0 * alturaD / larguraD, (b1 - b0) / 2.0);
         if (positivoFinito(hy)) {
             projecao.ox = (a0 + a1) / 2.0;
             projecao.oy = (b0 + b1) / 2.0;
             projecao.hy = hy;
-            projecao.hx = hy * kLarguraD / kAlturaD;
+            projecao.hx = hy * larguraD / alturaD;
             return projecao;
         }
     }
     projecao.hy = std::tan(std::numbers::pi / 6.0);
-    projecao.hx = projecao.hy * kLarguraD / kAlturaD;
+    projecao.hx = projecao.hy * larguraD / alturaD;
     return projecao;
 }
 
@@ -74,13 +83,13 @@ namespace {
 // xs = ((d.cu/cn - ox)/hx + 1).W/2 for one point (R = double) or two (R = Par).
 template <typename R>
 R xTelaDe(const Projecao& p, R cu, R cn) {
-    return ((R(p.d) * cu / cn - R(p.ox)) / R(p.hx) + R(1.0)) * R(kLarguraD) / R(2.0);
+    return ((R(p.d) * cu / cn - R(p.ox)) / R(p.hx) + R(1.0)) * R(p.largura) / R(2.0);
 }
 
 // ys = (1 - (d.cv/cn - oy)/hy).H/2 for one point (R = double) or two (R = Par).
 template <typename R>
 R yTelaDe(const Projecao& p, R cv, R cn) {
-    return (R(1.0) - (R(p.d) * cv / cn - R(p.oy)) / R(p.hy)) * R(kAlturaD) / R(2.0);
+    return (R(1.0) - (R(p.d) * cv / cn - R(p.oy)) / R(p.hy)) * R(p.altura) / R(2.0);
 }
 
 }  // namespace

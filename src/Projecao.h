@@ -6,12 +6,14 @@
 #include "Malha.h"
 #include "Par.h"
 
-// The perspective projection of camera coordinates c = (cu, cv, cn) onto the 640 x 480 screen:
-// a window of half-width hx and half-height hy, centred at (ox, oy), at distance d from the
-// focus, and the near plane cn = zPerto in front of which nothing is drawn.
+// The perspective projection of camera coordinates c = (cu, cv, cn) onto a screen of W x H
+// pixels (largura x altura, 640 x 480 unless given): a window of half-width hx and half-height
+// hy, centred at (ox, oy), at distance d from the focus, and the near plane cn = zPerto in front
+// of which nothing is drawn.
 //   xs = ((d.cu/cn - ox)/hx + 1).W/2,   ys = (1 - (d.cv/cn - oy)/hy).H/2
 class Projecao {
 public:
+    // The screen size of a projection made without one.
     static constexpr int kLargura = 640;
     static constexpr int kAltura = 480;
 
@@ -21,13 +23,23 @@ public:
     double ox = 0.0;
     double oy = 0.0;
     double zPerto = 0.0;
+    // The screen's width W and height H in pixels, at least 1.
+    int largura = kLargura;
+    int altura = kAltura;
 
-    // The projection of a scene seen from `camera`. zPerto is 0.001 times the mesh's bounding
-    // box diagonal. When the three reals after the focus were read and are positive and finite
-    // they are d, hx and hy, with the window centred (ox = oy = 0). Otherwise d = 1 and the
-    // window frames, 5 % wider than needed, the points with cn >= zPerto; when there are none,
-    // or their spread is 0, it is centred with hy = tan 30 degrees.
-    static Projecao daCena(const Gouraud& cena, const Malha& malha, const Camera& camera);
+    // The projection onto a largura x altura screen (each at least 1) of a scene seen from
+    // `camera`. zPerto is 0.001 times the mesh's bounding box diagonal. When the three reals
+    // after the focus were read and are positive and finite they are d, hx and hy, with the
+    // window centred (ox = oy = 0). Otherwise the window frames the mesh (enquadrar).
+    static Projecao daCena(const Gouraud& cena, const Malha& malha, const Camera& camera,
+                           int largura = kLargura, int altura = kAltura);
+    // The automatic framing of the mesh seen from `camera` on a largura x altura screen,
+    // whatever the scene file says: d = 1 and, over the points with cn >= zPerto, the ranges
+    // [a0, a1] of cu/cn and [b0, b1] of cv/cn give ox = (a0 + a1)/2, oy = (b0 + b1)/2,
+    // hy = 1.05 max((a1 - a0)/2 . H/W, (b1 - b0)/2) and hx = hy . W/H (left to right); with no
+    // such point, or a spread of 0, ox = oy = 0 and hy = tan 30 degrees.
+    static Projecao enquadrar(const Malha& malha, const Camera& camera, int largura = kLargura,
+                              int altura = kAltura);
     // True when the scene holds an explicit projection window: the three reals after the focus
     // were read and are positive and finite.
     static bool janelaDaCena(const Gouraud& cena);

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -13,18 +15,39 @@ constexpr unsigned kMascara6 = 0x3F;
 constexpr int kPerda5 = 3;
 constexpr int kPerda6 = 2;
 
-constexpr std::size_t kPixels = static_cast<std::size_t>(Quadro::kLargura) * Quadro::kAltura;
-
 int expandir5(unsigned valor) { return static_cast<int>((valor << kPerda5) | (valor >> 2)); }
 int expandir6(unsigned valor) { return static_cast<int>((valor << kPerda6) | (valor >> 4)); }
 
-std::size_t indice(int x, int y) {
-    return static_cast<std::size_t>(y) * Quadro::kLargura + static_cast<std::size_t>(x);
+bool ladoValido(int lado) { return lado >= Quadro::kMenorLado && lado <= Quadro::kMaiorLado; }
+
+// The frame's pixel count, checked before anything is allocated.
+std::size_t quantPixels(int largura, int altura) {
+    if (!ladoValido(largura) || !ladoValido(altura)) {
+        throw std::invalid_argument("a frame is " + std::to_string(Quadro::kMenorLado) + " to " +
+                                    std::to_string(Quadro::kMaiorLado) +
+                                    " pixels wide and high, not " + std::to_string(largura) +
+                                    " x " + std::to_string(altura));
+    }
+    return static_cast<std::size_t>(largura) * static_cast<std::size_t>(altura);
 }
 
 }  // namespace
 
-Quadro::Quadro() : cor(kPixels, 0), profundidade(kPixels, 0.0) {}
+Quadro::Quadro() : Quadro(kLargura, kAltura) {}
+
+Quadro::Quadro(int largura, int altura)
+    : largura(largura),
+      altura(altura),
+      cor(quantPixels(largura, altura), 0),
+      profundidade(cor.size(), 0.0) {}
+
+int Quadro::getLargura() const { return largura; }
+int Quadro::getAltura() const { return altura; }
+
+std::size_t Quadro::indice(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(largura) +
+           static_cast<std::size_t>(x);
+}
 
 void Quadro::limpar(int linha0, int linha1) {
     // Black is 0 and a depth of +0.0 is all zero bits, so both clear as bytes.
@@ -34,7 +57,7 @@ void Quadro::limpar(int linha0, int linha1) {
     std::memset(profundidade.data() + inicio, 0, quantos * sizeof(double));
 }
 
-void Quadro::limpar() { limpar(0, kAltura); }
+void Quadro::limpar() { limpar(0, altura); }
 
 std::uint16_t* Quadro::linhaCor(int y) { return cor.data() + indice(0, y); }
 const std::uint16_t* Quadro::linhaCor(int y) const { return cor.data() + indice(0, y); }

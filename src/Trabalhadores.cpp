@@ -8,7 +8,7 @@ Trabalhadores::Trabalhadores(int quantidade) {
     }
     threads.reserve(static_cast<std::size_t>(quantidade - 1));
     for (int i = 1; i < quantidade; ++i) {
-        threads.emplace_back([this] { laco(); });
+        threads.emplace_back([this, i] { laco(i); });
     }
 }
 
@@ -31,7 +31,7 @@ void Trabalhadores::executar(int n, Funcao funcao, void* contexto) {
     }
     if (threads.empty() || n == 1) {
         for (int i = 0; i < n; ++i) {
-            funcao(contexto, i);
+            funcao(contexto, i, 0);
         }
         return;
     }
@@ -45,19 +45,19 @@ void Trabalhadores::executar(int n, Funcao funcao, void* contexto) {
         ++geracao;
     }
     inicio.notify_all();
-    trabalhar();
+    trabalhar(0);
     std::unique_lock<std::mutex> guarda(trava);
     fim.wait(guarda, [this] { return ocupados == 0; });
 }
 
-void Trabalhadores::trabalhar() {
+void Trabalhadores::trabalhar(int thread) {
     for (int i = proxima.fetch_add(1, std::memory_order_relaxed); i < totalAtual;
          i = proxima.fetch_add(1, std::memory_order_relaxed)) {
-        funcaoAtual(contextoAtual, i);
+        funcaoAtual(contextoAtual, i, thread);
     }
 }
 
-void Trabalhadores::laco() {
+void Trabalhadores::laco(int thread) {
     std::uint64_t vista = 0;
     for (;;) {
         {
@@ -68,7 +68,7 @@ void Trabalhadores::laco() {
             }
             vista = geracao;
         }
-        trabalhar();
+        trabalhar(thread);
         {
             const std::lock_guard<std::mutex> guarda(trava);
             --ocupados;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 // A fixed group of threads that run the tasks 0 .. n-1 of one job at a time, the calling thread
@@ -22,24 +23,30 @@ public:
     // Number of threads that run tasks, the caller included.
     int getQuantidade() const;
 
-    // Runs tarefa(i) for every i in [0, n) and returns once all have returned. `tarefa` is
-    // called concurrently from several threads and must not throw.
+    // Runs tarefa(i) for every i in [0, n) and returns once all have returned; or
+    // tarefa(i, thread) when it takes two numbers, `thread` in [0, getQuantidade()) being the
+    // one that runs it (the caller's is 0), so that a task can use that thread's scratch space.
+    // `tarefa` is called concurrently from several threads and must not throw.
     template <typename Tarefa>
     void paraCada(int n, Tarefa& tarefa) {
         executar(n, &Trabalhadores::chamar<Tarefa>, &tarefa);
     }
 
 private:
-    using Funcao = void (*)(void*, int);
+    using Funcao = void (*)(void*, int, int);
     template <typename Tarefa>
-    static void chamar(void* contexto, int i) {
-        (*static_cast<Tarefa*>(contexto))(i);
+    static void chamar(void* contexto, int i, int thread) {
+        if constexpr (std::is_invocable_v<Tarefa&, int, int>) {
+            (*static_cast<Tarefa*>(contexto))(i, thread);
+        } else {
+            (*static_cast<Tarefa*>(contexto))(i);
+        }
     }
 
     void executar(int n, Funcao funcao, void* contexto);
-    // Takes tasks of the current job until none is left.
-    void trabalhar();
-    void laco();
+    // Takes tasks of the current job until none is left, as thread number `thread`.
+    void trabalhar(int thread);
+    void laco(int thread);
 
     std::vector<std::thread> threads;
     std::mutex trava;

@@ -34,10 +34,11 @@ void triangulo(const Canto& a, const Canto& b, const Canto& c, Quadro& quadro) {
     const auto pixel = [](double v, double menor, double maior) {
         return static_cast<int>(std::clamp(v, menor, maior));
     };
-    const int i0 = pixel(std::ceil(std::min({a.x, b.x, c.x}) - 0.5), 0, 640);
-    const int i1 = pixel(std::floor(std::max({a.x, b.x, c.x}) - 0.5), -1, 639);
-    const int j0 = pixel(std::ceil(std::min({a.y, b.y, c.y}) - 0.5), 0, 480);
-    const int j1 = pixel(std::floor(std::max({a.y, b.y, c.y}) - 0.5), -1, 479);
+    const double largura = quadro.getLargura(), altura = quadro.getAltura();
+    const int i0 = pixel(std::ceil(std::min({a.x, b.x, c.x}) - 0.5), 0, largura);
+    const int i1 = pixel(std::floor(std::max({a.x, b.x, c.x}) - 0.5), -1, largura - 1);
+    const int j0 = pixel(std::ceil(std::min({a.y, b.y, c.y}) - 0.5), 0, altura);
+    const int j1 = pixel(std::floor(std::max({a.y, b.y, c.y}) - 0.5), -1, altura - 1);
     for (int j = j0; j <= j1; ++j) {
         for (int i = i0; i <= i1; ++i) {
             const double px = i + 0.5, py = j + 0.5;

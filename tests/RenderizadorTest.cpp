@@ -30,6 +30,7 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 #include "RenderizadorReferencia.h"
+#include "Vistas.h"
 
 // Every allocation of the test program is counted, to show that drawing again allocates nothing.
 std::atomic<long> alocacoes{0};
@@ -351,6 +352,26 @@ TEST(QuadroDiferencialTest, MesmoQuadroQueAReferenciaEmQualquerNumeroDeThreads) 
                 EXPECT_EQ(alocacoes.load(), antes) << "drawing again allocated";
                 EXPECT_EQ(diferenca(q, referencia), "") << "scene " << k << " redrawn";
             }
+        }
+    }
+}
+
+TEST(QuadroDiferencialTest, VistasDoCoelhoComoAReferencia) {
+    // The framed bunny, seen from above, and four times as near with most of it off the screen.
+    std::ifstream arquivo(std::filesystem::path(GOURAUD_EXEMPLOS_DIR) / "bunny.txt");
+    ASSERT_TRUE(arquivo.is_open());
+    Cena coelho(std::string(std::istreambuf_iterator<char>(arquivo), {}));
+    for (const int numero : {1, 3, 6}) {
+        const Vista vista = vistaNumero(numero, *coelho.malha, coelho.camera);
+        Quadro referencia;
+        desenharReferencia(*coelho.malha, Iluminacao(), vista.camera, vista.projecao, referencia);
+        EXPECT_GT(quantDesenhados(referencia), 10000) << "view " << numero;
+        for (const int threads : {1, 2, 3}) {
+            Renderizador renderizador(*coelho.malha, Iluminacao(), threads);
+            Quadro q;
+            renderizador.desenhar(vista.camera, vista.projecao, q);
+            EXPECT_EQ(diferenca(q, referencia), "")
+                << "view " << numero << ", " << threads << " threads";
         }
     }
 }

@@ -1,0 +1,102 @@
+#ifndef GOURAUD_CLASSIFICACAO_H
+#define GOURAUD_CLASSIFICACAO_H
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "Camera.h"
+#include "EstagioVertices.h"
+#include "Malha.h"
+#include "Projecao.h"
+
+// Binning, the second stage: which bands of kLinhasPorFaixa rows each triangle may draw in.
+//   In:  the triangles' corners and the vertex stage's coarse and exact positions (and, for a
+//        triangle with a corner to clip, the rows of its clipped polygon).
+//   Out: per band, in file order, the triangles that may draw a pixel in it (Entrada), each with
+//        its three corners, and the one pixel it covers when its box holds a single candidate;
+//        and a mark on every point such a triangle names, for the shading stage.
+// Triangles whose box holds no pixel centre (most of a scan's) stop here, and those whose box
+// holds one are decided here with the exact test, four triangles at a time in SSE2 lanes.
+// The work is cut into batches of kPorLote triangles that may run on any thread: classificar
+// every batch, then montarFaixas, then distribuir every batch.
+class Classificacao {
+public:
+    static constexpr int kLinhasPorFaixa = 16;
+    static constexpr int kPorLote = 8192;
+    // A band entry's pixel when its box holds more than one candidate.
+    static constexpr std::int32_t kVariosPixels = -1;
+
+    // A triangle in a band's list: its number, its corners as points of the vertex stage, and
+    // y W + x of its one covered pixel (W the frame's width), or kVariosPixels.
+    struct Entrada {
+        std::int32_t triangulo;
+        std::int32_t a;
+        std::int32_t b;
+        std::int32_t c;
+        std::int32_t pixel;
+    };
+
+    // For the triangles of `malha`, whose points `vertices` numbers; both must outlive this.
+    Classificacao(const Malha& malha, const EstagioVertices& vertices);
+
+    // Sizes the bands for a frame of largura x altura (each 1 to Quadro::kMaiorLado); it
+    // allocates only when the height changes. Before the other steps of a frame.
+    void preparar(int largura, int altura);
+    // Number of bands of the frame prepared for.
+    int getQuantFaixas() const;
+    // Number of batches of triangles.
+    int getQuantLotes() const;
+    // Sorts the triangles of batch `lote` seen from `camera` through `projecao`, after the
+    // vertex stage has run for that view and the frame.
+    void classificar(int lote, const Camera& camera, const Projecao& projecao);
+    // After every batch was sorted: where each band's list starts, and room for all of them.
+    void montarFaixas();
+    // Lists the triangles of batch `lote` in the bands they may draw in.
+    void distribuir(int lote);
+    // Per point of the vertex stage: not 0 when a triangle that may draw names it.
+    const std::uint8_t* getMarcas() const;
+    // Takes the marks of points [inicio, fim) off, once the shading stage has read them.
+    void limparMarcas(int inicio, int fim);
+
+    // Band `faixa`'s list: entries [inicio(faixa), inicio(faixa + 1)) of getEntradas().
+    std::int64_t inicio(int faixa) const;
+    const Entrada* getEntradas() const;
+
+private:
+    // Rows [j0, j1] that triangle i, which needs clipping, may cover; j1 < j0 when none. Kept
+    // out of line so that the sorting loop stays small.
+    [[gnu::noinline]] std::pair<int, int> linhasRecortado(int i, const Camera& camera,
+                                                          const Projecao& projecao) const;
+    // y W + x when triangle i (in front, on screen) covers the centre of pixel (x, y), else a
+    // negative mark.
+    std::int32_t pixelUnico(int i, int x, int y) const;
+
+    const Malha& malha;
+    const EstagioVertices& vertices;
+
+    // Per batch of triangles, from the batch's first position: the triangles that may draw
+    // something, with their first and last band and their pixel; and how many there are.
+    struct Sobrevivente {
+        std::int32_t triangulo;
+        std::int16_t faixa0;
+        std::int16_t faixa1;
+        std::int32_t pixel;
+    };
+    std::vector<Sobrevivente> sobreviventes;
+    std::vector<int> quantSobreviventes;
+    // The frame's size, and its number of bands.
+    int largura = 0;
+    int altura = 0;
+    int quantFaixas = 0;
+    // Per batch and band: how many triangles of the batch the band lists, then where they go.
+    std::vector<std::int64_t> contagem;
+    // Start of each band's run in `listas`, and every band's triangles in file order.
+    std::vector<std::int64_t> inicioFaixa;
+    std::vector<Entrada> listas;
+    int quantLotes = 0;
+    // Set by classificar from any thread, each byte to 1 only (through atomic_ref).
+    std::vector<std::uint8_t> marcas;
+};
+
+#endif

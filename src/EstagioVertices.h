@@ -1,0 +1,75 @@
+#ifndef GOURAUD_ESTAGIO_VERTICES_H
+#define GOURAUD_ESTAGIO_VERTICES_H
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "Camera.h"
+#include "Cobertura.h"
+#include "Malha.h"
+#include "Projecao.h"
+#include "VerticeTela.h"
+
+// The vertex stage, the first one: where each point of the mesh lands on the screen.
+//   In:  the mesh (once), and per frame the camera, the projection and the frame's size.
+//   Out: for each point the triangles name, renumbered in the order they first name it: its
+//        screen corner (position, 1/cn), its coarse position for the binning and its exact one
+//        for the single-pixel tests; and the triangles' corners in that numbering, with the
+//        points and their normals in that order for the shading modes.
+// A point needs clipping when it is behind the near plane or at Recorte::limiteSeguro pixels or
+// further from the origin: its screen x is NaN (and its iz 0 behind the plane), and its coarse
+// position carries the marks below instead.
+// Points are worked out two at a time in SSE2 lanes (Par), with the same bits as one at a time.
+// What a mode needs of a point (its lit colour, say) is the shading stage's work.
+class EstagioVertices {
+public:
+    // A screen position in 1/kEscalaGrossa pixel, rounded down: small enough to stay in the
+    // cache while every triangle is sorted into bands.
+    struct PosicaoGrossa {
+        std::int32_t x;
+        std::int32_t y;
+    };
+    static constexpr int kBitsGrossos = 8;
+    static constexpr double kEscalaGrossa = 1 << kBitsGrossos;
+    // A point that needs clipping has x = kMarca, and y = kMarca too behind the near plane.
+    static constexpr std::int32_t kMarca = std::numeric_limits<std::int32_t>::min();
+    // Points per batch of work.
+    static constexpr int kPorLote = 8192;
+
+    // Renumbers the points of `malha`, which must outlive this object, and keeps a copy of
+    // them and their normals in the new order.
+    explicit EstagioVertices(const Malha& malha);
+
+    // Number of batches of points.
+    int getQuantLotes() const;
+    // Number of points, and the points of batch `lote`: [lote kPorLote, its end).
+    int getQuantPontos() const;
+    // Works out the points of batch `lote` seen from `camera` through `projecao`, for a frame
+    // whose safe limit (Recorte::limiteSeguro) is `limiteSeguro`.
+    void processar(int lote, const Camera& camera, const Projecao& projecao, double limiteSeguro);
+
+    // Corner k (0, 1, 2) of triangle t, as a point number of this stage, at 3 t + k.
+    const std::int32_t* getIndices() const;
+    // Per point of this stage: its world position, its unit normal (zero without one) and 1
+    // where it has one.
+    const Ponto* getPontos() const;
+    const Vetor* getNormais() const;
+    const std::uint8_t* getComNormal() const;
+    // Per point of this stage, after processar: screen corner, coarse and exact positions.
+    const VerticeTela* getVertices() const;
+    const PosicaoGrossa* getGrossas() const;
+    const PosicaoExata* getExatas() const;
+
+private:
+    std::vector<Ponto> pontos;
+    std::vector<Vetor> normais;
+    // 1 where the point has a normal (otherwise it is zero and the point gets ambient only).
+    std::vector<std::uint8_t> comNormal;
+    std::vector<std::int32_t> indices;
+    std::vector<VerticeTela> vertices;
+    std::vector<PosicaoGrossa> grossas;
+    std::vector<PosicaoExata> exatas;
+};
+
+#endif

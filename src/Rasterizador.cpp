@@ -1,0 +1,116 @@
+#include "Rasterizador.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <optional>
+
+#include "Cobertura.h"
+#include "Recorte.h"
+#include "TesteProfundidade.h"
+
+namespace {
+
+// Rows whose runs coverage finds in one call.
+constexpr int kLinhasPorVez = Classificacao::kLinhasPorFaixa;
+
+// True when a corner of the triangle is behind the near plane or too far off screen.
+bool precisaRecorte(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c) {
+    return std::isnan(a.x) || std::isnan(b.x) || std::isnan(c.x);
+}
+
+VerticeTela paraTela(const Recorte::Canto& v) { return VerticeTela{v.x, v.y, v.z}; }
+
+}  // namespace
+
+Rasterizador::Rasterizador(const Malha& malha, const EstagioVertices& vertices,
+                           const Classificacao& classificacao)
+    : malha(malha), vertices(vertices), classificacao(classificacao) {}
+
+void Rasterizador::visibilidade(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
+                                std::int32_t vencedor, FaixaVisivel& visivel, Quadro& quadro) {
+    Cobertura cobertura;
+    if (!cobertura.montar(a, b, c, visivel.getLinha0(), visivel.getLinha1(),
+                          visivel.getLargura())) {
+        return;
+    }
+    // A band's rows at a time; the triangle's weights and depths are set up once it is known
+    // to cover a pixel.
+    std::array<Intervalo, kLinhasPorVez> intervalos;
+    std::optional<TesteProfundidade> teste;
+    for (int j0 = cobertura.primeiraLinha(); j0 <= cobertura.ultimaLinha(); j0 += kLinhasPorVez) {
+        const int j1 = std::min(cobertura.ultimaLinha(), j0 + kLinhasPorVez - 1);
+        if (!cobertura.linhas(j0, j1, intervalos.data())) {
+            continue;
+        }
+        if (!teste) {
+            teste.emplace(a, b, c, cobertura.getArea());
+        }
+        for (int j = j0; j <= j1; ++j) {
+            teste->intervalo(j, intervalos[static_cast<std::size_t>(j - j0)], vencedor, visivel,
+                             quadro);
+        }
+    }
+}
+
+void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao& projecao,
+                                 const Sombreamento& sombreamento, FaixaVisivel& visivel,
+                                 std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const {
+    const int linha0 = faixa * Classificacao::kLinhasPorFaixa;
+    const int linha1 = std::min(quadro.getAltura(), linha0 + Classificacao::kLinhasPorFaixa);
+    const int largura = quadro.getLargura();
+    quadro.limpar(linha0, linha1);
+    const std::int64_t inicio = classificacao.inicio(faixa);
+    const std::int64_t fim = classificacao.inicio(faixa + 1);
+    const Classificacao::Entrada* entradas = classificacao.getEntradas() + inicio;
+    visivel.iniciar(linha0, linha1, largura, entradas, pecas);
+    const Triangulo* triangulos = malha.getTriangulos();
+    const Ponto* pontos = malha.getPontos();
+    const VerticeTela* v = vertices.getVertices();
+    const PosicaoExata* exatas = vertices.getExatas();
+    const int quantAtributos = sombreamento.getQuantAtributos();
+    // The corners of the triangle kAdiante entries ahead are fetched while this one is drawn.
+    constexpr std::int64_t kAdiante = 8;
+    const auto quantos = static_cast<std::int32_t>(fim - inicio);
+    for (std::int32_t k = 0; k < quantos; ++k) {
+        if (k + kAdiante < quantos) {
+            const Classificacao::Entrada& proxima = entradas[k + kAdiante];
+            for (const std::int32_t canto : {proxima.a, proxima.b, proxima.c}) {
+                __builtin_prefetch(&v[canto]);
+            }
+        }
+        const Classificacao::Entrada& entrada = entradas[k];
+        const VerticeTela& a = v[entrada.a];
+        const VerticeTela& b = v[entrada.b];
+        const VerticeTela& c = v[entrada.c];
+        if (entrada.pixel >= 0) {
+            // Its one pixel, already known to be covered.
+            const int y = entrada.pixel / largura;
+            TesteProfundidade(
+                a, b, c, Cobertura::area(exatas[entrada.a], exatas[entrada.b], exatas[entrada.c]))
+                .pixel(entrada.pixel - y * largura, y, k, visivel, quadro);
+            continue;
+        }
+        if (!precisaRecorte(a, b, c)) {
+            visibilidade(a, b, c, k, visivel, quadro);
+            continue;
+        }
+        const Triangulo& t = triangulos[entrada.triangulo];
+        const Recorte::Poligono p = Recorte::recortar(
+            camera, projecao, largura, quadro.getAltura(), pontos[t.indiceP1], pontos[t.indiceP2],
+            pontos[t.indiceP3], sombreamento.getAtributos(entrada.a),
+            sombreamento.getAtributos(entrada.b), sombreamento.getAtributos(entrada.c),
+            quantAtributos);
+        for (int k2 = 1; k2 + 1 < p.quant; ++k2) {
+            const FaixaVisivel::Peca peca{entrada.triangulo,
+                                          k2 - 1,
+                                          {p.cantos[0], p.cantos[static_cast<std::size_t>(k2)],
+                                           p.cantos[static_cast<std::size_t>(k2) + 1]}};
+            const std::int32_t numero = visivel.acrescentarPeca(peca);
+            visibilidade(paraTela(peca.cantos[0]), paraTela(peca.cantos[1]),
+                         paraTela(peca.cantos[2]), numero, visivel, quadro);
+        }
+    }
+    sombreamento.sombrear(visivel, quadro);
+}

@@ -1,0 +1,52 @@
+#ifndef GOURAUD_RASTERIZADOR_H
+#define GOURAUD_RASTERIZADOR_H
+
+#include <cstdint>
+#include <vector>
+
+#include "Camera.h"
+#include "Classificacao.h"
+#include "EstagioVertices.h"
+#include "FaixaVisivel.h"
+#include "Malha.h"
+#include "Projecao.h"
+#include "Quadro.h"
+#include "Sombreamento.h"
+#include "VerticeTela.h"
+
+// Rasterising, the last stage: drawing one band of rows of the frame, in two passes.
+//   In:  the band's list from the binning, in file order, the vertex stage's corners, and the
+//        shading mode.
+//   Out: the band's rows of the frame cleared, then
+//        1. visibility: each triangle's covered pixels (Cobertura) depth-tested (TesteProfundidade)
+//           into a FaixaVisivel, a triangle with a corner to clip clipped first (Recorte) into
+//           the pieces of its polygon's fan;
+//        2. shading: the mode colours each pixel once, from its winner (Sombreamento).
+// Each band is drawn by one thread, its triangles in file order, so every pixel's winner is the
+// same whatever the number of threads.
+class Rasterizador {
+public:
+    // Draws from the stages given, which must outlive this object.
+    Rasterizador(const Malha& malha, const EstagioVertices& vertices,
+                 const Classificacao& classificacao);
+
+    // Clears band `faixa` of `quadro` and draws its triangles seen from `camera` through
+    // `projecao`, the view and frame the two earlier stages ran for, shaded by `sombreamento`;
+    // `visivel` is the calling thread's scratch space and `pecas` the band's list of pieces.
+    void desenharFaixa(int faixa, const Camera& camera, const Projecao& projecao,
+                       const Sombreamento& sombreamento, FaixaVisivel& visivel,
+                       std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const;
+
+    // The visibility pass for the triangle (a, b, c) as winner `vencedor`: the pixels of
+    // `visivel`'s rows whose centre it covers and where its 1/cn is greater than `quadro`'s
+    // depth. Corners less than Cobertura::kMaiorCoordenada pixels from the origin on both axes.
+    static void visibilidade(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
+                             std::int32_t vencedor, FaixaVisivel& visivel, Quadro& quadro);
+
+private:
+    const Malha& malha;
+    const EstagioVertices& vertices;
+    const Classificacao& classificacao;
+};
+
+#endif

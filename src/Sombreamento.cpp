@@ -1,0 +1,18 @@
+#include "Sombreamento.h"
+
+namespace {
+
+constexpr double kCanalMaximoReal = 255.0;
+
+// The channel floored to 0..255; a NaN gives 0. Written as two selections, without branches.
+int canal(double valor) {
+    const double positivo = 0.0 < valor ? valor : 0.0;
+    const double limitado = kCanalMaximoReal < positivo ? kCanalMaximoReal : positivo;
+    return static_cast<int>(limitado);
+}
+
+}  // namespace
+
+std::uint16_t Sombreamento::empacotar(double r, double g, double b) {
+    return Quadro::empacotar(canal(r), canal(g), canal(b));
+}

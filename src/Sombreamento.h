@@ -1,0 +1,39 @@
+#ifndef GOURAUD_SOMBREAMENTO_H
+#define GOURAUD_SOMBREAMENTO_H
+
+#include <cstdint>
+
+#include "Camera.h"
+#include "FaixaVisivel.h"
+#include "Quadro.h"
+
+// The shading stage, the last step of every band: each pixel's colour, worked out once, from the
+// triangle that won it.
+//   In:  per point of the vertex stage, what the mode needs (prepararPontos); per band, the
+//        winners with their weights and 1/cn (FaixaVisivel), and each winner's corners: the
+//        vertex stage's points for a whole triangle, the pieces' own corners for a clipped one,
+//        whose attributes the clipping interpolated from the points' (getAtributos).
+//   Out: the colour of every pixel of the band that has a winner (the others stay black).
+// A shading mode is a class that implements it; the renderer calls it from several threads at
+// once, for disjoint points and bands.
+class Sombreamento {
+public:
+    virtual ~Sombreamento() = default;
+
+    // How many attributes each point carries for the clipping, at most Recorte::kMaxAtributos.
+    virtual int getQuantAtributos() const = 0;
+    // Before every other call of a frame: the camera it is seen from.
+    virtual void iniciar(const Camera& camera) = 0;
+    // Works out what points [inicio, fim) of the vertex stage need for this frame, where
+    // marcas[k] is not 0: those that the triangles which may draw something name.
+    virtual void prepararPontos(int inicio, int fim, const std::uint8_t* marcas) = 0;
+    // The getQuantAtributos() attributes of point `ponto`, prepared by prepararPontos.
+    virtual const double* getAtributos(int ponto) const = 0;
+    // Colours the pixels of `faixa` that have a winner, in `quadro`.
+    virtual void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const = 0;
+
+    // The 16-bit colour of three real channels, each floored to 0..255 (a NaN gives 0).
+    static std::uint16_t empacotar(double r, double g, double b);
+};
+
+#endif

@@ -1,0 +1,46 @@
+#ifndef GOURAUD_SOMBREAMENTO_GOURAUD_H
+#define GOURAUD_SOMBREAMENTO_GOURAUD_H
+
+#include <cstdint>
+#include <vector>
+
+#include "EstagioVertices.h"
+#include "FaixaVisivel.h"
+#include "Iluminacao.h"
+#include "Quadro.h"
+#include "Sombreamento.h"
+#include "VerticeTela.h"
+
+// Gouraud shading: the lighting formula at the points, colours interpolated on the screen.
+//   Points: the lit colour (r, g, b) of each point some triangle that may draw names, two points
+//   at a time in SSE2 lanes (Par) with the same bits as one at a time; those are the attributes
+//   the clipping interpolates.
+//   Pixels: c0 + (q1 (c1 - c0) + q2 (c2 - c0)) / iz per channel, q1 = b1 iz1 and q2 = b2 iz2
+//   (perspective-correct), floored to 0..255 and packed into 16 bits.
+class SombreamentoGouraud : public Sombreamento {
+public:
+    static constexpr int kQuantAtributos = 3;
+
+    // Lights the points of `vertices` (which must outlive this object) with `iluminacao`.
+    SombreamentoGouraud(const EstagioVertices& vertices, const Iluminacao& iluminacao);
+
+    int getQuantAtributos() const override;
+    void iniciar(const Camera& camera) override;
+    void prepararPontos(int inicio, int fim, const std::uint8_t* marcas) override;
+    const double* getAtributos(int ponto) const override;
+    void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const override;
+
+    // Colours the pixels of `faixa` from the winners' corners: for a whole triangle the screen
+    // corners `vertices` and the colours `cores` (three per point) of its points, for a piece
+    // its own corners. Either list may be null when no whole triangle won.
+    static void sombrearFaixa(const FaixaVisivel& faixa, const VerticeTela* vertices,
+                              const double* cores, Quadro& quadro);
+
+private:
+    const EstagioVertices& vertices;
+    Iluminacao iluminacao;
+    Camera camera;
+    std::vector<double> cores;
+};
+
+#endif

@@ -1,0 +1,59 @@
+#include "TesteProfundidade.h"
+
+namespace {
+
+// 2^-96: twice an exact area, in 2^-96 square pixel, in square pixels.
+constexpr double kInversoEscalaArea = 1.0 / 281474976710656.0 / 281474976710656.0;
+
+}  // namespace
+
+TesteProfundidade::TesteProfundidade(const VerticeTela& a, const VerticeTela& b,
+                                     const VerticeTela& c, Int128 area)
+    : a(a),
+      dx1(b.x - a.x),
+      dy1(b.y - a.y),
+      dx2(c.x - a.x),
+      dy2(c.y - a.y),
+      diz1(b.iz - a.iz),
+      diz2(c.iz - a.iz) {
+    // Twice the signed area in plain double; in the rare sliver where cancellation leaves it 0
+    // or of the wrong sign, the exact area (rounded once) takes its place.
+    double areaDupla = dx1 * dy2 - dy1 * dx2;
+    if (!(area > 0 ? areaDupla > 0 : areaDupla < 0)) {
+        areaDupla = static_cast<double>(area) * kInversoEscalaArea;
+    }
+    inversoArea = 1.0 / areaDupla;
+}
+
+void TesteProfundidade::pixel(int i, int j, std::int32_t vencedor, FaixaVisivel& faixa,
+                              Quadro& quadro) const {
+    testar(i, j, vencedor, quadro.linhaProfundidade(j), faixa.linhaVencedores(j),
+           faixa.linhaPesos1(j), faixa.linhaPesos2(j));
+}
+
+void TesteProfundidade::intervalo(int j, Intervalo pixels, std::int32_t vencedor,
+                                  FaixaVisivel& faixa, Quadro& quadro) const {
+    double* profundidades = quadro.linhaProfundidade(j);
+    std::int32_t* vencedores = faixa.linhaVencedores(j);
+    double* pesos1 = faixa.linhaPesos1(j);
+    double* pesos2 = faixa.linhaPesos2(j);
+    for (int i = pixels.inicio; i <= pixels.fim; ++i) {
+        testar(i, j, vencedor, profundidades, vencedores, pesos1, pesos2);
+    }
+}
+
+inline void TesteProfundidade::testar(int i, int j, std::int32_t vencedor, double* profundidades,
+                                      std::int32_t* vencedores, double* pesos1,
+                                      double* pesos2) const {
+    const double ex = (i + 0.5) - a.x;
+    const double ey = (j + 0.5) - a.y;
+    const double b1 = (ex * dy2 - ey * dx2) * inversoArea;
+    const double b2 = (dx1 * ey - dy1 * ex) * inversoArea;
+    const double iz = a.iz + b1 * diz1 + b2 * diz2;
+    if (iz > profundidades[i]) {
+        profundidades[i] = iz;
+        vencedores[i] = vencedor;
+        pesos1[i] = b1;
+        pesos2[i] = b2;
+    }
+}

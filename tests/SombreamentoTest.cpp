@@ -1,0 +1,125 @@
+// The shading stage as a mode sees it: each pixel's winner, its weights and its corners, through
+// a mode that paints every pixel with who won it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Camera.h"
+#include "Gouraud.h"
+#include "Iluminacao.h"
+#include "Malha.h"
+#include "Projecao.h"
+#include "Quadro.h"
+#include "Renderizador.h"
+#include "Sombreamento.h"
+
+namespace {
+
+// Paints a pixel won by triangle t with 1 + t, or by piece p of triangle t with 0x8000 | p << 8
+// | t; its one attribute per point is the point's number, so that a piece's corners tell what
+// the clipping interpolated.
+class SombreamentoIdentidade : public Sombreamento {
+public:
+    explicit SombreamentoIdentidade(int quantPontos) : numeros(quantPontos) {
+        for (int k = 0; k < quantPontos; ++k) numeros[k] = k;
+    }
+    int getQuantAtributos() const override { return 1; }
+    void iniciar(const Camera&) override {}
+    void prepararPontos(int inicio, int fim, const std::uint8_t* marcas) override {
+        for (int k = inicio; k < fim; ++k) preparados += marcas[k] != 0;
+    }
+    const double* getAtributos(int ponto) const override { return &numeros[ponto]; }
+    void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const override {
+        for (int j = faixa.getLinha0(); j < faixa.getLinha1(); ++j) {
+            for (int i = 0; i < faixa.getLargura(); ++i) {
+                const std::int32_t v = faixa.linhaVencedores(j)[i];
+                if (v == FaixaVisivel::kNenhum) continue;
+                const double b1 = faixa.linhaPesos1(j)[i], b2 = faixa.linhaPesos2(j)[i];
+                EXPECT_GE(b1, -1e-9);
+                EXPECT_GE(b2, -1e-9);
+                EXPECT_LE(b1 + b2, 1 + 1e-9);
+                if (!FaixaVisivel::ehPeca(v)) {
+                    quadro.linhaCor(j)[i] =
+                        static_cast<std::uint16_t>(1 + faixa.getEntrada(v).triangulo);
+                    continue;
+                }
+                const FaixaVisivel::Peca& p = faixa.getPeca(v);
+                // A corner made on an edge carries a point number between its ends'.
+                for (const Recorte::Canto& c : p.cantos) {
+                    EXPECT_NE(c.origem, 0);
+                    EXPECT_GE(c.atributos[0], 0);
+                }
+                quadro.linhaCor(j)[i] =
+                    static_cast<std::uint16_t>(0x8000 | (p.numero << 8) | p.triangulo);
+            }
+        }
+    }
+    std::vector<double> numeros;
+    std::atomic<int> preparados{0};
+};
+
+std::unique_ptr<Gouraud> carregar(const std::string& texto) {
+    std::istringstream entrada(texto);
+    std::streambuf* saida = std::cout.rdbuf(nullptr);  // the loader's marker line
+    auto cena = std::make_unique<Gouraud>(entrada);
+    std::cout.rdbuf(saida);
+    std::cout.clear();
+    return cena;
+}
+
+TEST(SombreamentoTest, CadaPixelTemOVencedorDoTesteDeProfundidade) {
+    // Seen from the origin along +z: triangles 0 and 1 are the same square's halves at z = 5,
+    // triangle 2 is triangle 1 again (equal depth: the earlier keeps it), triangle 3 a smaller
+    // one in front at z = 4, and triangle 4 a floor from behind the camera, cut by the near
+    // plane into pieces.
+    auto cena = carregar(
+        "10 5\n"
+        "-2 -2 5\n2 -2 5\n2 2 5\n-2 2 5\n"
+        "-0.5 -0.5 4\n0.5 -0.5 4\n0 0.5 4\n"
+        "-30 -3 -5\n30 -3 -5\n0 -3 60\n"
+        "0 1 2\n0 2 3\n0 2 3\n4 5 6\n7 8 9\n"
+        "0 0 1\n0 1 0\n0 0 0\n1 1 0.75\n");
+    ASSERT_TRUE(cena->cenaValida());
+    Malha malha(*cena);
+    const Camera camera(*cena);
+    const Projecao projecao = Projecao::daCena(*cena, malha, camera);
+    for (const int threads : {1, 3}) {
+        Renderizador renderizador(malha, Iluminacao(), threads);
+        auto modo = std::make_unique<SombreamentoIdentidade>(
+            renderizador.getEstagioVertices().getQuantPontos());
+        SombreamentoIdentidade* identidade = modo.get();
+        renderizador.usarSombreamento(std::move(modo));
+        Quadro q;
+        renderizador.desenhar(camera, projecao, q);
+        // Every point some drawn triangle names was prepared.
+        EXPECT_EQ(identidade->preparados.load(), 10);
+        // The centre is the small triangle's; to its upper right triangle 0's half, to its
+        // lower left the other half's, never its copy's.
+        EXPECT_EQ(q.getCor(320, 240), 1 + 3);
+        std::set<int> vistos;
+        for (int y = 0; y < Quadro::kAltura; ++y)
+            for (int x = 0; x < Quadro::kLargura; ++x) vistos.insert(q.getCor(x, y));
+        EXPECT_EQ(vistos.count(1 + 2), 0U) << "the copy at equal depth won a pixel";
+        EXPECT_EQ(vistos.count(1 + 0), 1U);
+        EXPECT_EQ(vistos.count(1 + 1), 1U);
+        // The floor: pieces of triangle 4, numbered from 0.
+        int pecas = 0;
+        for (const int cor : vistos) {
+            if ((cor & 0x8000) == 0) continue;
+            EXPECT_EQ(cor & 0xFF, 4);
+            EXPECT_LT((cor >> 8) & 0x7F, 6);
+            ++pecas;
+        }
+        EXPECT_GE(pecas, 1);
+        EXPECT_EQ(q.getCor(320, 470) & 0x80FF, 0x8000 | 4);
+    }
+}
+
+}  // namespace
