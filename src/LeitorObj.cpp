@@ -87,9 +87,14 @@ bool converterVertice(const char* c, const char* fim, std::vector<float>& coorde
         if (c - inicio > kMaiorPalavra) {
             return false;
         }
+        // The word on its own, as the library's reader copies it: the routine's messages quote
+        // the text up to its end, which must not be the rest of the file.
+        char palavra[kMaiorPalavra + 1];
+        std::memcpy(palavra, inicio, static_cast<std::size_t>(c - inicio));
+        palavra[c - inicio] = '\0';
         float valor = 0.0f;
         try {
-            Assimp::fast_atoreal_move<float, NumeroInvalido>(inicio, valor);
+            Assimp::fast_atoreal_move<float, NumeroInvalido>(palavra, valor);
         } catch (const NumeroInvalido&) {
             return false;
         }
