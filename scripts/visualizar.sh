@@ -5,10 +5,11 @@
 # or its close button; F12 saves pictures in the current folder. Without one it draws the bunny
 # headless into docs/visualizador.png (--imagem), then runs the viewer on a private Xvfb: it
 # waits for the first frame, presses H, saves a screenshot of the window with the overlay to
-# docs/visualizador-janela.png and ends the viewer with ESC. The overlay shows the last frame
-# time, which differs from run to run; a screenshot that differs from the saved one only in the
-# overlay's line of text leaves the saved file as it is, so re-running changes no picture in
-# docs/ unless the window really looks different. Exits non-zero if any step fails.
+# docs/visualizador-janela.png, hides it again, presses F1, saves a screenshot of the help over
+# the model to docs/visualizador-ajuda.png and ends the viewer with ESC. The overlay shows the
+# last frame time, which differs from run to run; a screenshot that differs from the saved one
+# only in the overlay's line of text leaves the saved file as it is, so re-running changes no
+# picture in docs/ unless the window really looks different. Exits non-zero if any step fails.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -16,6 +17,7 @@ prog="$root/build/visualizador"
 cena="$root/exemplos/bunny.txt"
 imagem="$root/docs/visualizador.png"
 janela="$root/docs/visualizador-janela.png"
+ajuda="$root/docs/visualizador-ajuda.png"
 # The overlay is one line of the 8-pixel font at the top of the window.
 readonly OVERLAY_ROWS=8
 
@@ -24,8 +26,8 @@ bash "$root/scripts/build.sh"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "visualizar: opening exemplos/bunny.txt on $DISPLAY"
-    echo "  arrows turn it, Page Up/Down or +/- move nearer/further, R restores the view,"
-    echo "  F12 saves visualizador-NNN.png here, H shows the frame time, ESC quits"
+    echo "  a left drag or the arrows turn it, a right drag moves it, the wheel, Page Up/Down"
+    echo "  or +/- move nearer/further, R restores the view, F1 lists every key, ESC quits"
     exec "$prog" "$cena"
 fi
 
@@ -77,6 +79,15 @@ else
     nota=""
 fi
 
+xvfb_press h 0.05 || die "xdotool could not press H"
+xvfb_wait_picture "$win" "$imagem" "$work/first.xwd" 10 ||
+    die "the overlay did not go away within 10 s of pressing H again"
+xvfb_press F1 0.05 || die "xdotool could not press F1"
+xvfb_wait_changed "$win" "$work/first.xwd" "$work/ajuda.xwd" 10 ||
+    die "the help did not appear within 10 s of pressing F1"
+xvfb_capture "$win" "$work/ajuda.png" || die "could not capture window $win"
+mv "$work/ajuda.png" "$ajuda"
+
 xvfb_press Escape 0.05 || die "xdotool could not press Escape"
 xvfb_wait_gone "$pid" 5 || die "the viewer was still running 5 s after ESC"
 set +e
@@ -92,3 +103,4 @@ fi
 
 echo "visualizar: the bunny drawn headless (--imagem): ${imagem#"$root"/}"
 echo "visualizar: the viewer's window with the overlay: ${janela#"$root"/}$nota"
+echo "visualizar: the viewer's help over the bunny: ${ajuda#"$root"/}"

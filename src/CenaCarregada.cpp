@@ -24,10 +24,11 @@ std::unique_ptr<Gouraud> comVista(const std::vector<Ponto>& pontos,
 
 }  // namespace
 
-CenaCarregada::CenaCarregada(const std::string& nome)
-    : CenaCarregada(nome, Opcoes{VistaPadrao::Cima::maisY, std::nullopt}) {}
+CenaCarregada::CenaCarregada(const std::string& nome, int largura, int altura)
+    : CenaCarregada(nome, Opcoes{}, largura, altura) {}
 
-CenaCarregada::CenaCarregada(const std::string& nome, const Opcoes& opcoes) {
+CenaCarregada::CenaCarregada(const std::string& nome, const Opcoes& opcoes, int largura,
+                             int altura) {
     const bool lida = LeitorMalha::ehMalha(nome) ? lerMalha(nome, opcoes) : lerCena(nome, opcoes);
     if (!lida) {
         cena.reset();
@@ -46,7 +47,7 @@ CenaCarregada::CenaCarregada(const std::string& nome, const Opcoes& opcoes) {
     }
     malha = std::make_unique<Malha>(*cena);
     camera = Camera(*cena);
-    projecao = Projecao::daCena(*cena, *malha, camera);
+    projecao = Projecao::daCena(*cena, *malha, camera, largura, altura);
 }
 
 bool CenaCarregada::lerCena(const std::string& nome, const Opcoes& opcoes) {

@@ -21,18 +21,22 @@ public:
     // How to frame what is read.
     struct Opcoes {
         // The model's up axis, for the views.
-        VistaPadrao::Cima cima;
+        VistaPadrao::Cima cima = VistaPadrao::Cima::maisY;
         // The view to start from: always used for a mesh (frente when not given), and for a
         // scene file only when given.
         std::optional<VistaPadrao::Lado> vista;
     };
 
-    // Reads `nome` with the default options: up axis +y, no view asked for.
-    explicit CenaCarregada(const std::string& nome);
-    // Reads `nome`: a scene file when LeitorMalha::ehMalha says it is not a mesh, otherwise a
-    // mesh file. When it does not open, cannot be read, is not a valid scene or its camera cannot
-    // give a picture, valida() is false and getErro() says why, naming the file.
-    CenaCarregada(const std::string& nome, const Opcoes& opcoes);
+    // Reads `nome` with the default options (up axis +y, no view asked for), to be drawn on a
+    // largura x altura screen (each from 1 to 4096).
+    explicit CenaCarregada(const std::string& nome, int largura = Projecao::kLargura,
+                           int altura = Projecao::kAltura);
+    // Reads `nome`, to be drawn on a largura x altura screen (each from 1 to 4096): a scene file
+    // when LeitorMalha::ehMalha says it is not a mesh, otherwise a mesh file. When it does not
+    // open, cannot be read, is not a valid scene or its camera cannot give a picture, valida()
+    // is false and getErro() says why, naming the file.
+    CenaCarregada(const std::string& nome, const Opcoes& opcoes, int largura = Projecao::kLargura,
+                  int altura = Projecao::kAltura);
     CenaCarregada(const CenaCarregada&) = delete;
     CenaCarregada& operator=(const CenaCarregada&) = delete;
 
@@ -50,7 +54,7 @@ public:
     const Malha& getMalha() const;
     // The camera of the starting view.
     const Camera& getCamera() const;
-    // The projection of the starting view.
+    // The projection of the starting view, onto the screen size given.
     const Projecao& getProjecao() const;
 
 private:

@@ -6,15 +6,14 @@
 
 namespace {
 
-constexpr int kLarguraTela = 640;
-constexpr int kAlturaTela = 480;
 constexpr int kProfundidadeCor = 16;
 // No minimum size is asked for the virtual screen.
 constexpr int kTamanhoVirtual = 0;
 
 }  // namespace
 
-bool InicioAllegro::iniciar(const char* programa, std::initializer_list<int> placas) {
+bool InicioAllegro::iniciar(const char* programa, std::initializer_list<int> placas, int largura,
+                            int altura) {
     if (allegro_init() != 0) {
         relatarFalha(programa, "allegro_init");
         return false;
@@ -22,7 +21,7 @@ bool InicioAllegro::iniciar(const char* programa, std::initializer_list<int> pla
     set_color_depth(kProfundidadeCor);
     bool modo = false;
     for (const int placa : placas) {
-        if (set_gfx_mode(placa, kLarguraTela, kAlturaTela, kTamanhoVirtual, kTamanhoVirtual) == 0) {
+        if (set_gfx_mode(placa, largura, altura, kTamanhoVirtual, kTamanhoVirtual) == 0) {
             modo = true;
             break;
         }

@@ -6,11 +6,15 @@
 // How the two programs bring up the graphics library, and report a step that failed.
 class InicioAllegro {
 public:
-    // Calls allegro_init, set_color_depth(16), set_gfx_mode for a 640 x 480 screen with each
-    // driver of `placas` in turn until one works, install_timer and install_keyboard. True when
-    // all of that worked; otherwise reports the failed step under `programa`, shuts the library
-    // down again and returns false.
-    static bool iniciar(const char* programa, std::initializer_list<int> placas);
+    static constexpr int kLarguraPadrao = 640;
+    static constexpr int kAlturaPadrao = 480;
+
+    // Calls allegro_init, set_color_depth(16), set_gfx_mode for a largura x altura screen with
+    // each driver of `placas` in turn until one works, install_timer and install_keyboard. True
+    // when all of that worked; otherwise reports the failed step under `programa`, shuts the
+    // library down again and returns false.
+    static bool iniciar(const char* programa, std::initializer_list<int> placas,
+                        int largura = kLarguraPadrao, int altura = kAlturaPadrao);
 
     // Writes "PROGRAMA: ETAPA failed: REASON" as one line on standard error, the reason being
     // the library's own, or that no display could be opened when the library gives none.

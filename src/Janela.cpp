@@ -3,32 +3,124 @@
 #include <allegro.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <sstream>
 
 #include "GravadorPng.h"
 #include "InicioAllegro.h"
+#include "MovimentoRato.h"
+
+enum class Janela::Comando : int {
+    mover,
+    recarregar,
+    sobreposicao,
+    ajuda,
+    salvar,
+    sair,
+};
 
 namespace {
 
+using Comando = Janela::Comando;
+
+// A key: its scan code, or 0 and its character for a key that keyboards put in different
+// places; what it asks for, and the camera's move when that is mover.
+struct Atalho {
+    int codigo;
+    int caractere;
+    Comando comando;
+    Navegacao::Acao acao;
+};
+
+using Acao = Navegacao::Acao;
+
+// The keys. A new key goes here, with its lines in kAjuda and its case in Janela::executar.
+constexpr Atalho kAtalhos[] = {
+    {KEY_RIGHT, 0, Comando::mover, Acao::direita},
+    {KEY_LEFT, 0, Comando::mover, Acao::esquerda},
+    {KEY_UP, 0, Comando::mover, Acao::cima},
+    {KEY_DOWN, 0, Comando::mover, Acao::baixo},
+    {KEY_PGUP, 0, Comando::mover, Acao::aproximar},
+    {KEY_PLUS_PAD, 0, Comando::mover, Acao::aproximar},
+    {0, '+', Comando::mover, Acao::aproximar},
+    {KEY_PGDN, 0, Comando::mover, Acao::afastar},
+    {KEY_MINUS_PAD, 0, Comando::mover, Acao::afastar},
+    {0, '-', Comando::mover, Acao::afastar},
+    {KEY_R, 0, Comando::mover, Acao::restaurar},
+    // The views where the numeric keypad puts them, on the keypad or the row of digits.
+    {KEY_1, 0, Comando::mover, Acao::vistaFrente},
+    {KEY_1_PAD, 0, Comando::mover, Acao::vistaFrente},
+    {KEY_3, 0, Comando::mover, Acao::vistaDireita},
+    {KEY_3_PAD, 0, Comando::mover, Acao::vistaDireita},
+    {KEY_7, 0, Comando::mover, Acao::vistaTopo},
+    {KEY_7_PAD, 0, Comando::mover, Acao::vistaTopo},
+    {KEY_9, 0, Comando::mover, Acao::vistaIso},
+    {KEY_9_PAD, 0, Comando::mover, Acao::vistaIso},
+    {KEY_L, 0, Comando::recarregar, {}},
+    {KEY_H, 0, Comando::sobreposicao, {}},
+    {KEY_F1, 0, Comando::ajuda, {}},
+    {0, '?', Comando::ajuda, {}},
+    {KEY_F12, 0, Comando::salvar, {}},
+    {KEY_ESC, 0, Comando::sair, {}},
+};
+
+// One line of the help: keys or a mouse action, and what it does; a line with no entry is a
+// heading.
+struct LinhaAjuda {
+    const char* entrada;
+    const char* efeito;
+};
+
+constexpr LinhaAjuda kAjuda[] = {
+    {nullptr, "Keys"},
+    {"Left, Right", "turn 5 degrees about the vertical axis"},
+    {"Up, Down", "turn 5 degrees about the horizontal axis"},
+    {"Page Up, +", "10% nearer the centre"},
+    {"Page Down, -", "10% further away"},
+    {"1, 3, 7, 9", "front, right, top, iso view, framed"},
+    {"R", "back to the starting view"},
+    {"L", "read the scene and lighting files again"},
+    {"H", "show or hide the frame time"},
+    {"F12", "save the picture as visualizador-NNN.png"},
+    {"F1, ?", "show or hide this help"},
+    {"ESC", "quit"},
+    {nullptr, "Mouse"},
+    {"left drag", "turn, 0.5 degrees a pixel"},
+    {"right/middle drag", "move the model with the pointer"},
+    {"wheel", "nearer (away from you) or further"},
+};
+
 constexpr int kProfundidadeCor = 16;
-// Pause between key checks while nothing happens.
+// Pause between checks while nothing happens.
 constexpr int kPausaMs = 10;
+// How often the files are looked at.
+constexpr std::chrono::milliseconds kIntervaloVigia{500};
 constexpr int kCanalMaximo = 255;
 constexpr int kFundoTexto = 0;
-// Bytes of a 16-bit row.
-constexpr std::size_t kBytesPorLinha = sizeof(std::uint16_t) * Quadro::kLargura;
+constexpr int kSemFundo = -1;
 // The frame's own layout: red in the top 5 bits, green in the middle 6, blue in the low 5.
 constexpr int kDeslocamentoVermelho = 11;
 constexpr int kDeslocamentoVerde = 5;
 constexpr int kDeslocamentoAzul = 0;
 constexpr int kMaiorNumeroDeFoto = 999999;
+// The pointer's position may run this far outside the window, so that a drag which leaves it
+// keeps counting.
+constexpr int kAlcanceRato = 1 << 20;
+// The help: a dark panel that lets the picture show through a little, its margin, line height
+// and the gap between its two columns, in pixels, and the greys of its frame and headings.
+constexpr int kOpacidadeAjuda = 208;
+constexpr int kMargemAjuda = 12;
+constexpr int kAlturaLinhaAjuda = 11;
+constexpr int kEspacoColunas = 16;
+constexpr int kCinzaBorda = 128;
+constexpr int kCinzaTitulo = 176;
+constexpr char kReticencias[] = "...";
 
 // Set from the library's own thread when the window's close button is pressed.
 std::atomic<bool>& fecharPedido() {
@@ -38,50 +130,45 @@ std::atomic<bool>& fecharPedido() {
 
 void aoFechar() { fecharPedido().store(true); }
 
-// The camera move a key asks for: by its scan code, or by its character for + and - (wherever
-// the keyboard puts them).
-std::optional<Navegacao::Acao> movimento(int codigo, int caractere) {
-    using Acao = Navegacao::Acao;
-    switch (codigo) {
-        case KEY_RIGHT:
-            return Acao::direita;
-        case KEY_LEFT:
-            return Acao::esquerda;
-        case KEY_UP:
-            return Acao::cima;
-        case KEY_DOWN:
-            return Acao::baixo;
-        case KEY_PGUP:
-        case KEY_PLUS_PAD:
-            return Acao::aproximar;
-        case KEY_PGDN:
-        case KEY_MINUS_PAD:
-            return Acao::afastar;
-        case KEY_R:
-            return Acao::restaurar;
-        // The views of the numeric keypad's layout, on the keypad or the row of digits.
-        case KEY_1:
-        case KEY_1_PAD:
-            return Acao::vistaFrente;
-        case KEY_3:
-        case KEY_3_PAD:
-            return Acao::vistaDireita;
-        case KEY_7:
-        case KEY_7_PAD:
-            return Acao::vistaTopo;
-        case KEY_9:
-        case KEY_9_PAD:
-            return Acao::vistaIso;
-        default:
-            break;
+// The mouse's movement, added up on the library's thread (whose callback takes no argument, so
+// the sums live here) and taken by the window once per frame.
+MovimentoRato& movimentoRato() {
+    static MovimentoRato movimento;
+    return movimento;
+}
+
+void aoMoverRato(int) { movimentoRato().registrar(mouse_x, mouse_y, mouse_z, mouse_b); }
+
+// What the key read by readkey asks for: by its scan code first, then by its character.
+const Atalho* atalhoDe(int tecla) {
+    const int codigo = tecla >> 8;
+    const int caractere = tecla & 0xFF;
+    for (const Atalho& atalho : kAtalhos) {
+        if (atalho.codigo != 0 && atalho.codigo == codigo) {
+            return &atalho;
+        }
     }
-    if (caractere == '+') {
-        return Acao::aproximar;
+    for (const Atalho& atalho : kAtalhos) {
+        if (atalho.codigo == 0 && caractere != 0 && atalho.caractere == caractere) {
+            return &atalho;
+        }
     }
-    if (caractere == '-') {
-        return Acao::afastar;
+    return nullptr;
+}
+
+// `texto` as it fits in `largura` pixels of the font: whole, or its end after "...", which
+// keeps a message's reason and the file's name when a long path does not fit.
+std::string caber(const std::string& texto, int largura) {
+    if (text_length(font, texto.c_str()) <= largura) {
+        return texto;
     }
-    return std::nullopt;
+    for (std::size_t corte = 1; corte < texto.size(); ++corte) {
+        const std::string parte = kReticencias + texto.substr(corte);
+        if (text_length(font, parte.c_str()) <= largura) {
+            return parte;
+        }
+    }
+    return "";
 }
 
 bool arquivoExiste(const std::string& nome) {
@@ -93,16 +180,15 @@ bool arquivoExiste(const std::string& nome) {
 
 void Janela::LiberaBitmap::operator()(BITMAP* bitmap) const { destroy_bitmap(bitmap); }
 
-Janela::Janela(Renderizador& renderizador, Navegacao& navegacao, const Projecao& projecao,
-               int quantTriangulos)
-    : renderizador(renderizador),
-      navegacao(navegacao),
-      projecao(projecao),
-      quantTriangulos(quantTriangulos) {}
+Janela::Janela(Visualizacao& visualizacao)
+    : visualizacao(visualizacao),
+      largura(visualizacao.getProjecao().largura),
+      altura(visualizacao.getProjecao().altura),
+      quadro(largura, altura) {}
 
 void Janela::desenhar() {
     const auto inicio = std::chrono::steady_clock::now();
-    renderizador.desenhar(navegacao.getCamera(), projecao, quadro);
+    visualizacao.desenhar(quadro);
     const std::chrono::duration<double, std::milli> duracao =
         std::chrono::steady_clock::now() - inicio;
     milissegundos = duracao.count();
@@ -112,30 +198,93 @@ void Janela::mostrar() {
     const bool mesmoFormato = _rgb_r_shift_16 == kDeslocamentoVermelho &&
                               _rgb_g_shift_16 == kDeslocamentoVerde &&
                               _rgb_b_shift_16 == kDeslocamentoAzul;
-    for (int y = 0; y < Quadro::kAltura; ++y) {
+    const std::size_t bytesPorLinha = sizeof(std::uint16_t) * static_cast<std::size_t>(largura);
+    for (int y = 0; y < altura; ++y) {
         const std::uint16_t* origem = quadro.linhaCor(y);
         auto* destino = reinterpret_cast<std::uint16_t*>(tela->line[y]);
         if (mesmoFormato) {
-            std::memcpy(destino, origem, kBytesPorLinha);
+            std::memcpy(destino, origem, bytesPorLinha);
             continue;
         }
-        for (int x = 0; x < Quadro::kLargura; ++x) {
+        for (int x = 0; x < largura; ++x) {
             destino[x] = static_cast<std::uint16_t>(makecol16(
                 Quadro::vermelho(origem[x]), Quadro::verde(origem[x]), Quadro::azul(origem[x])));
         }
     }
-    if (sobreposicaoVisivel) {
+    if (ajudaVisivel) {
+        escreverAjuda();
+    }
+    escreverLinha();
+    blit(tela.get(), screen, 0, 0, 0, 0, largura, altura);
+}
+
+void Janela::escreverLinha() {
+    std::string linha = problemas;
+    if (linha.empty() && sobreposicaoVisivel) {
         std::ostringstream texto;
         texto.setf(std::ios::fixed);
         texto.precision(1);
-        texto << quantTriangulos << " triangles, " << milissegundos << " ms";
+        texto << visualizacao.getQuantTriangulos() << " triangles, " << milissegundos << " ms";
         if (!mensagem.empty()) {
             texto << ", " << mensagem;
         }
-        const int branco = makecol(kCanalMaximo, kCanalMaximo, kCanalMaximo);
-        textout_ex(tela.get(), font, texto.str().c_str(), 0, 0, branco, kFundoTexto);
+        linha = texto.str();
     }
-    blit(tela.get(), screen, 0, 0, 0, 0, Quadro::kLargura, Quadro::kAltura);
+    if (linha.empty()) {
+        return;
+    }
+    const int branco = makecol(kCanalMaximo, kCanalMaximo, kCanalMaximo);
+    textout_ex(tela.get(), font, caber(linha, largura).c_str(), 0, 0, branco, kFundoTexto);
+}
+
+void Janela::escreverAjuda() {
+    int larguraEntrada = 0;
+    int larguraEfeito = 0;
+    for (const LinhaAjuda& linha : kAjuda) {
+        if (linha.entrada != nullptr) {
+            larguraEntrada = std::max(larguraEntrada, text_length(font, linha.entrada));
+        }
+        larguraEfeito = std::max(larguraEfeito, text_length(font, linha.efeito));
+    }
+    // A heading after the first stands half a line apart from the lines above it.
+    int alturaTexto = 0;
+    for (const LinhaAjuda& linha : kAjuda) {
+        if (linha.entrada == nullptr && alturaTexto > 0) {
+            alturaTexto += kAlturaLinhaAjuda / 2;
+        }
+        alturaTexto += kAlturaLinhaAjuda;
+    }
+    const int larguraPainel = 2 * kMargemAjuda + larguraEntrada + kEspacoColunas + larguraEfeito;
+    const int alturaPainel = 2 * kMargemAjuda + alturaTexto;
+    // Centred; a window too small for it shows its top-left part.
+    const int x0 = std::max(0, (largura - larguraPainel) / 2);
+    const int y0 = std::max(0, (altura - alturaPainel) / 2);
+    const int x1 = x0 + larguraPainel - 1;
+    const int y1 = y0 + alturaPainel - 1;
+
+    drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
+    set_trans_blender(0, 0, 0, kOpacidadeAjuda);
+    rectfill(tela.get(), x0, y0, x1, y1, makecol(0, 0, 0));
+    solid_mode();
+    rect(tela.get(), x0, y0, x1, y1, makecol(kCinzaBorda, kCinzaBorda, kCinzaBorda));
+
+    const int branco = makecol(kCanalMaximo, kCanalMaximo, kCanalMaximo);
+    const int cinza = makecol(kCinzaTitulo, kCinzaTitulo, kCinzaTitulo);
+    const int colunaEntrada = x0 + kMargemAjuda;
+    const int colunaEfeito = colunaEntrada + larguraEntrada + kEspacoColunas;
+    int y = y0 + kMargemAjuda;
+    for (const LinhaAjuda& linha : kAjuda) {
+        if (linha.entrada == nullptr && y > y0 + kMargemAjuda) {
+            y += kAlturaLinhaAjuda / 2;
+        }
+        if (linha.entrada == nullptr) {
+            textout_ex(tela.get(), font, linha.efeito, colunaEntrada, y, cinza, kSemFundo);
+        } else {
+            textout_ex(tela.get(), font, linha.entrada, colunaEntrada, y, branco, kSemFundo);
+            textout_ex(tela.get(), font, linha.efeito, colunaEfeito, y, branco, kSemFundo);
+        }
+        y += kAlturaLinhaAjuda;
+    }
 }
 
 void Janela::salvar() {
@@ -153,12 +302,79 @@ void Janela::salvar() {
     mensagem = "no free name for a picture";
 }
 
+bool Janela::notarProblemas() {
+    std::string agora = visualizacao.getProblemas();
+    if (agora == problemas) {
+        return false;
+    }
+    if (!agora.empty()) {
+        std::cerr << "visualizador: " << agora << std::endl;
+    }
+    problemas = std::move(agora);
+    return true;
+}
+
+bool Janela::executar(Comando comando, Navegacao::Acao acao) {
+    switch (comando) {
+        case Comando::mover:
+            visualizacao.aplicar(acao);
+            desatualizado = true;
+            break;
+        case Comando::recarregar:
+            visualizacao.recarregar();
+            notarProblemas();
+            desatualizado = true;
+            break;
+        case Comando::sobreposicao:
+            sobreposicaoVisivel = !sobreposicaoVisivel;
+            redesenhar = true;
+            break;
+        case Comando::ajuda:
+            ajudaVisivel = !ajudaVisivel;
+            redesenhar = true;
+            break;
+        case Comando::salvar:
+            if (desatualizado) {
+                desenhar();
+                desatualizado = false;
+            }
+            salvar();
+            redesenhar = true;
+            break;
+        case Comando::sair:
+            return false;
+    }
+    return true;
+}
+
+void Janela::seguirRato() {
+    const MovimentoRato::Soma soma = movimentoRato().tomar();
+    if (soma.giroX != 0 || soma.giroY != 0) {
+        visualizacao.girarArrasto(soma.giroX, soma.giroY);
+        desatualizado = true;
+    }
+    if (soma.deslocamentoX != 0 || soma.deslocamentoY != 0) {
+        visualizacao.deslocar(soma.deslocamentoX, soma.deslocamentoY);
+        desatualizado = true;
+    }
+    // Each notch is exactly one step, as one press of Page Up or Page Down.
+    for (int entalhe = 0; entalhe < soma.roda; ++entalhe) {
+        visualizacao.aplicar(Acao::aproximar);
+        desatualizado = true;
+    }
+    for (int entalhe = 0; entalhe > soma.roda; --entalhe) {
+        visualizacao.aplicar(Acao::afastar);
+        desatualizado = true;
+    }
+}
+
 int Janela::executar(const std::string& titulo) {
-    if (!InicioAllegro::iniciar("visualizador", {GFX_AUTODETECT_WINDOWED, GFX_AUTODETECT})) {
+    if (!InicioAllegro::iniciar("visualizador", {GFX_AUTODETECT_WINDOWED, GFX_AUTODETECT}, largura,
+                                altura)) {
         return 1;
     }
     // The picture is put together off screen, then copied to the window in one blit.
-    tela.reset(create_bitmap_ex(kProfundidadeCor, Quadro::kLargura, Quadro::kAltura));
+    tela.reset(create_bitmap_ex(kProfundidadeCor, largura, altura));
     if (!tela) {
         allegro_exit();
         std::cerr << "visualizador: no memory for the window's picture" << std::endl;
@@ -166,9 +382,23 @@ int Janela::executar(const std::string& titulo) {
     }
     set_window_title(titulo.c_str());
     set_close_button_callback(aoFechar);
+    // Without a mouse the keys still work.
+    const bool comRato = install_mouse() >= 0;
+    if (comRato) {
+        set_mouse_range(-kAlcanceRato, -kAlcanceRato, kAlcanceRato, kAlcanceRato);
+        position_mouse_z(0);
+        // The system's own pointer, drawn by the display and never into the picture; the
+        // library hides it over the window otherwise.
+        enable_hardware_cursor();
+        select_mouse_cursor(MOUSE_CURSOR_ARROW);
+        if ((gfx_capabilities & GFX_HW_CURSOR) != 0) {
+            show_mouse(screen);
+        }
+        movimentoRato().tomar();
+        mouse_callback = aoMoverRato;
+    }
 
-    bool desatualizado = true;
-    bool redesenhar = true;
+    auto proximaOlhada = std::chrono::steady_clock::now() + kIntervaloVigia;
     for (;;) {
         if (desatualizado) {
             desenhar();
@@ -182,37 +412,33 @@ int Janela::executar(const std::string& titulo) {
         if (fecharPedido().load()) {
             break;
         }
-        if (!keypressed()) {
-            rest(kPausaMs);
-            continue;
-        }
-        // Every key that arrived while the last frame was drawn counts, and all of them are
-        // answered by one new frame, so a held key never leaves a backlog behind it.
+        // Everything that arrived while the last frame was drawn counts, and all of it is
+        // answered by one new frame, so a held key or a long drag never leaves a backlog.
+        seguirRato();
         bool sair = false;
         while (keypressed() && !sair) {
-            const int tecla = readkey();
-            const int codigo = tecla >> 8;
-            const int caractere = tecla & 0xFF;
-            if (const std::optional<Navegacao::Acao> acao = movimento(codigo, caractere)) {
-                navegacao.aplicar(*acao);
-                desatualizado = true;
-            } else if (codigo == KEY_ESC) {
-                sair = true;
-            } else if (codigo == KEY_H) {
-                sobreposicaoVisivel = !sobreposicaoVisivel;
-                redesenhar = true;
-            } else if (codigo == KEY_F12) {
-                if (desatualizado) {
-                    desenhar();
-                    desatualizado = false;
-                }
-                salvar();
-                redesenhar = true;
+            if (const Atalho* atalho = atalhoDe(readkey())) {
+                sair = !executar(atalho->comando, atalho->acao);
             }
         }
         if (sair) {
             break;
         }
+        const auto agora = std::chrono::steady_clock::now();
+        if (agora >= proximaOlhada) {
+            if (visualizacao.vigiar()) {
+                desatualizado = true;
+            }
+            redesenhar = notarProblemas() || redesenhar;
+            proximaOlhada = agora + kIntervaloVigia;
+        }
+        if (!desatualizado && !redesenhar) {
+            rest(kPausaMs);
+        }
+    }
+    if (comRato) {
+        mouse_callback = nullptr;
+        show_mouse(nullptr);
     }
     tela.reset();
     clear_keybuf();

@@ -22,6 +22,10 @@ void Renderizador::usarSombreamento(std::unique_ptr<Sombreamento> modo) {
     sombreamento = std::move(modo);
 }
 
+void Renderizador::setIluminacao(const Iluminacao& nova) {
+    sombreamento = std::make_unique<SombreamentoGouraud>(vertices, nova);
+}
+
 void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,
                                      const Vetor& posicao1, double iz1, const Vetor& cor1,
                                      const Vetor& posicao2, double iz2, const Vetor& cor2,

@@ -55,6 +55,8 @@ public:
     const EstagioVertices& getEstagioVertices() const;
     // Shades the frames from now on with `modo` (not null).
     void usarSombreamento(std::unique_ptr<Sombreamento> modo);
+    // Draws the next frames lit by `nova` instead, with Gouraud shading.
+    void setIluminacao(const Iluminacao& nova);
 
     // Draws one screen-space triangle into rows [linha0, linha1) of `quadro` as desenhar does:
     // each corner's (x, y) in pixels (less than Cobertura::kMaiorCoordenada from the origin),

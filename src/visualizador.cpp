@@ -16,18 +16,13 @@
 #include <string_view>
 #include <vector>
 
-#include "Camera.h"
 #include "CenaCarregada.h"
 #include "GravadorCena.h"
 #include "GravadorPng.h"
 #include "Janela.h"
-#include "LeitorIluminacao.h"
-#include "Malha.h"
-#include "Navegacao.h"
-#include "Projecao.h"
 #include "Quadro.h"
-#include "Renderizador.h"
 #include "VistaPadrao.h"
+#include "Visualizacao.h"
 
 namespace {
 
@@ -36,32 +31,42 @@ constexpr int kSaidaUso = 2;
 constexpr char kCenaPadrao[] = "triangulo.txt";
 constexpr int kQuadrosMedidosPadrao = 20;
 constexpr int kMaisQuadrosMedidos = 100000;
+// The sides a window and a picture may have, in pixels.
+constexpr int kMenorLado = 16;
+constexpr int kMaiorLado = 4096;
+constexpr int kLarguraPadrao = 640;
+constexpr int kAlturaPadrao = 480;
 
 constexpr char kUso[] =
     "usage: visualizador [ARQUIVO] [--cima EIXO] [--vista VISTA] [--iluminacao ARQUIVO]\n"
-    "                    [--imagem SAIDA.png] [--medir [N]] [--salvar-cena SAIDA.txt]\n"
+    "                    [--tamanho LARGURAxALTURA] [--imagem SAIDA.png] [--medir [N]]\n"
+    "                    [--salvar-cena SAIDA.txt]\n"
     "\n"
     "Draws a Gouraud-shaded picture of ARQUIVO (default: triangulo.txt in the current folder):\n"
     "a scene file (.txt, or no extension) or a mesh file (OBJ, PLY, STL, OFF, glTF, 3DS,\n"
     "Collada and the other formats of the Open Asset Import Library), which is framed by a\n"
     "default camera.\n"
     "\n"
-    "  --cima EIXO           the model's up axis: +y (default), -y, +z, -z, +x or -x\n"
-    "  --vista VISTA         start from the view frente (default for a mesh), direita, topo\n"
-    "                        or iso, 1.5 diagonals from the model; replaces a scene file's\n"
-    "                        camera and projection window\n"
-    "  --iluminacao ARQUIVO  lighting settings (light position, ambient, diffuse, specular\n"
-    "                        and light colour) instead of the defaults\n"
-    "  --imagem SAIDA.png    draw one 640x480 frame into an RGB PNG file, with no window\n"
-    "  --medir [N]           draw N frames (default 20) after one warm-up frame, with no\n"
-    "                        window, and print the median, fastest and slowest frame time\n"
+    "  --cima EIXO              the model's up axis: +y (default), -y, +z, -z, +x or -x\n"
+    "  --vista VISTA            start from the view frente (default for a mesh), direita,\n"
+    "                           topo or iso, 1.5 diagonals from the model; replaces a scene\n"
+    "                           file's camera and projection window\n"
+    "  --iluminacao ARQUIVO     lighting settings (light position, ambient, diffuse, specular\n"
+    "                           and light colour) instead of the defaults\n"
+    "  --tamanho LARGURAxALTURA size of the window and the picture, each from 16 to 4096\n"
+    "                           (default 640x480)\n"
+    "  --imagem SAIDA.png       draw one frame into an RGB PNG file, with no window\n"
+    "  --medir [N]              draw N frames (default 20) after one warm-up frame, with no\n"
+    "                           window, and print the median, fastest and slowest frame time\n"
     "  --salvar-cena SAIDA.txt  write what was loaded, with its starting camera, as a scene\n"
-    "                        file; without --imagem or --medir, end without a window\n"
-    "  --help                show this text\n"
+    "                           file; without --imagem or --medir, end without a window\n"
+    "  --help                   show this text\n"
     "\n"
-    "In the window: arrows turn the model, Page Up/Down or +/- move nearer or further,\n"
-    "1, 3, 7 and 9 show the front, right, top and iso views, R restores the starting view,\n"
-    "F12 saves visualizador-NNN.png, H shows the frame time, ESC quits.\n";
+    "In the window: a left drag or the arrows turn the model, a right or middle drag moves it,\n"
+    "the wheel, Page Up/Down or +/- move nearer or further, 1, 3, 7 and 9 show the front,\n"
+    "right, top and iso views as --vista frames them, R restores the starting view, L reads\n"
+    "the files again (they are also read again when they change), F12 saves\n"
+    "visualizador-NNN.png, H shows the frame time, F1 or ? lists the keys, ESC quits.\n";
 
 struct Opcoes {
     std::string cena = kCenaPadrao;
@@ -71,8 +76,27 @@ struct Opcoes {
     std::optional<std::string> salvarCena;
     VistaPadrao::Cima cima = VistaPadrao::Cima::maisY;
     std::optional<VistaPadrao::Lado> vista;
+    int largura = kLarguraPadrao;
+    int altura = kAlturaPadrao;
     bool ajuda = false;
 };
+
+// A side of --tamanho: only digits, from kMenorLado to kMaiorLado.
+std::optional<int> lerLado(std::string_view texto) {
+    const bool soDigitos = !texto.empty() && std::all_of(texto.begin(), texto.end(), [](char c) {
+        return c >= '0' && c <= '9';
+    });
+    if (!soDigitos) {
+        return std::nullopt;
+    }
+    int lado = 0;
+    const auto [fim, erro] = std::from_chars(texto.data(), texto.data() + texto.size(), lado);
+    if (erro != std::errc() || fim != texto.data() + texto.size() || lado < kMenorLado ||
+        lado > kMaiorLado) {
+        return std::nullopt;
+    }
+    return lado;
+}
 
 // Reads the command line; nullopt, after saying why and showing the usage on standard error,
 // when it is not understood.
@@ -116,6 +140,20 @@ std::optional<Opcoes> lerOpcoes(int argc, char** argv) {
                               " (--vista takes frente, direita, topo or iso)");
             }
             opcoes.vista = *vista;
+        } else if (!fimDasOpcoes && argumento == "--tamanho") {
+            if (!temProximo) return falhar("--tamanho needs a size such as 640x480");
+            const std::string_view tamanho = argv[++i];
+            const std::size_t x = tamanho.find('x');
+            const std::optional<int> largura =
+                x == std::string_view::npos ? std::nullopt : lerLado(tamanho.substr(0, x));
+            const std::optional<int> altura =
+                x == std::string_view::npos ? std::nullopt : lerLado(tamanho.substr(x + 1));
+            if (!largura || !altura) {
+                return falhar("--tamanho takes WIDTHxHEIGHT, each from 16 to 4096, not " +
+                              std::string(tamanho));
+            }
+            opcoes.largura = *largura;
+            opcoes.altura = *altura;
         } else if (!fimDasOpcoes && argumento == "--medir") {
             opcoes.quadrosMedidos = kQuadrosMedidosPadrao;
             if (temProximo) {
@@ -152,16 +190,15 @@ int falha(const std::string& mensagem) {
     return kSaidaFalha;
 }
 
-// Draws `quantos` frames after a warm-up one and prints their median, fastest and slowest
-// times in milliseconds; false when standard output refused the line.
-bool medir(Renderizador& renderizador, const Camera& camera, const Projecao& projecao,
-           Quadro& quadro, int quantos) {
-    renderizador.desenhar(camera, projecao, quadro);
+// Draws `quantos` frames of the starting view after a warm-up one and prints their median,
+// fastest and slowest times in milliseconds; false when standard output refused the line.
+bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos) {
+    visualizacao.desenhar(quadro);
     std::vector<double> tempos;
     tempos.reserve(static_cast<std::size_t>(quantos));
     for (int i = 0; i < quantos; ++i) {
         const auto inicio = std::chrono::steady_clock::now();
-        renderizador.desenhar(camera, projecao, quadro);
+        visualizacao.desenhar(quadro);
         const std::chrono::duration<double, std::milli> duracao =
             std::chrono::steady_clock::now() - inicio;
         tempos.push_back(duracao.count());
@@ -176,19 +213,16 @@ bool medir(Renderizador& renderizador, const Camera& camera, const Projecao& pro
 }
 
 int executar(const Opcoes& opcoes) {
-    Iluminacao iluminacao;
-    if (opcoes.iluminacao) {
-        const std::string erro = LeitorIluminacao::lerArquivo(*opcoes.iluminacao, iluminacao);
-        if (!erro.empty()) {
-            return falha(erro);
-        }
-    }
-    CenaCarregada carregada(opcoes.cena, CenaCarregada::Opcoes{opcoes.cima, opcoes.vista});
-    if (!carregada.valida()) {
-        return falha(carregada.getErro());
+    // Reads the lighting file, then the scene, and keeps watching both for the window.
+    Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao,
+                              CenaCarregada::Opcoes{opcoes.cima, opcoes.vista}, opcoes.largura,
+                              opcoes.altura);
+    if (!visualizacao.valida()) {
+        return falha(visualizacao.getErro());
     }
     if (opcoes.salvarCena) {
-        const std::string erroCena = GravadorCena::gravar(carregada.getCena(), *opcoes.salvarCena);
+        const std::string erroCena =
+            GravadorCena::gravar(visualizacao.getCarregada().getCena(), *opcoes.salvarCena);
         if (!erroCena.empty()) {
             return falha("cannot write " + *opcoes.salvarCena + ": " + erroCena);
         }
@@ -196,18 +230,14 @@ int executar(const Opcoes& opcoes) {
             return 0;
         }
     }
-    const Malha& malha = carregada.getMalha();
-    const Camera& camera = carregada.getCamera();
-    const Projecao& projecao = carregada.getProjecao();
-    Renderizador renderizador(malha, iluminacao);
     if (opcoes.quadrosMedidos || opcoes.imagem) {
-        Quadro quadro;
+        Quadro quadro(opcoes.largura, opcoes.altura);
         if (opcoes.quadrosMedidos) {
-            if (!medir(renderizador, camera, projecao, quadro, *opcoes.quadrosMedidos)) {
+            if (!medir(visualizacao, quadro, *opcoes.quadrosMedidos)) {
                 return falha(std::string("cannot write the times: ") + std::strerror(errno));
             }
         } else {
-            renderizador.desenhar(camera, projecao, quadro);
+            visualizacao.desenhar(quadro);
         }
         if (opcoes.imagem) {
             const std::string erroImagem = GravadorPng::gravar(quadro, *opcoes.imagem);
@@ -218,10 +248,10 @@ int executar(const Opcoes& opcoes) {
         return 0;
     }
 
-    Navegacao navegacao(camera, malha.getCentro(), malha.getDiagonal(), opcoes.cima);
-    Janela janela(renderizador, navegacao, projecao, malha.getQuantTriangulos());
+    Janela janela(visualizacao);
     const std::string nome = std::filesystem::path(opcoes.cena).filename().string();
-    return janela.executar("visualizador - " + nome);
+    return janela.executar("visualizador - " + nome + " (" + std::to_string(opcoes.largura) + "x" +
+                           std::to_string(opcoes.altura) + ")");
 }
 
 }  // namespace

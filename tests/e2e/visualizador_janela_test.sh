@@ -126,10 +126,11 @@ fi
 
 # --- The window and its first frame ----------------------------------------------------------
 start_viewer keys
-if xwininfo -id "$win" | grep -qF '"visualizador - bunny.txt"'; then
-    pass "window $win titled \"visualizador - bunny.txt\" shows the --imagem picture (5/6/5 bits)"
+if xwininfo -id "$win" | grep -qF '"visualizador - bunny.txt (640x480)"'; then
+    pass "window $win titled \"visualizador - bunny.txt (640x480)\" shows the --imagem" \
+        "picture (5/6/5 bits)"
 else
-    fail "window $win shows the picture but is not titled \"visualizador - bunny.txt\""
+    fail "window $win shows the picture but is not titled \"visualizador - bunny.txt (640x480)\""
 fi
 
 ticks() { sed 's/.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }'; }

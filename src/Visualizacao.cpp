@@ -1,0 +1,110 @@
+#include "Visualizacao.h"
+
+#include "LeitorIluminacao.h"
+
+Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::string>& nomeLuz,
+                           int largura, int altura, int threads)
+    : Visualizacao(cena, nomeLuz, CenaCarregada::Opcoes{}, largura, altura, threads) {}
+
+Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::string>& nomeLuz,
+                           const CenaCarregada::Opcoes& opcoes, int largura, int altura,
+                           int threads)
+    : vigiaCena(cena), opcoes(opcoes), largura(largura), altura(altura), threads(threads) {
+    // The files are looked at before they are read, so a change made while they are read shows
+    // at the next look.
+    if (nomeLuz) {
+        vigiaIluminacao.emplace(*nomeLuz);
+        erro = LeitorIluminacao::lerArquivo(*nomeLuz, iluminacao);
+        if (!erro.empty()) {
+            return;
+        }
+    }
+    auto lida = std::make_unique<CenaCarregada>(cena, opcoes, largura, altura);
+    if (!lida->valida()) {
+        erro = lida->getErro();
+        return;
+    }
+    carregada = std::move(lida);
+    renderizador = std::make_unique<Renderizador>(carregada->getMalha(), iluminacao, threads);
+    navegacao.emplace(carregada->getCamera(), carregada->getMalha().getCentro(),
+                      carregada->getMalha().getDiagonal(), opcoes.cima);
+    projecao = carregada->getProjecao();
+}
+
+bool Visualizacao::valida() const { return carregada != nullptr; }
+const std::string& Visualizacao::getErro() const { return erro; }
+
+void Visualizacao::desenhar(Quadro& quadro) {
+    renderizador->desenhar(navegacao->getCamera(), projecao, quadro);
+}
+
+void Visualizacao::aplicar(Navegacao::Acao acao) {
+    navegacao->aplicar(acao);
+    if (acao == Navegacao::Acao::restaurar) {
+        projecao = carregada->getProjecao();
+    }
+}
+
+void Visualizacao::girarArrasto(int dx, int dy) { navegacao->girarArrasto(dx, dy); }
+
+void Visualizacao::deslocar(int dx, int dy) { navegacao->deslocar(dx, dy, projecao); }
+
+bool Visualizacao::vigiar() {
+    bool mudou = false;
+    if (vigiaCena.mudou()) {
+        lerCena();
+        mudou = true;
+    }
+    if (vigiaIluminacao && vigiaIluminacao->mudou()) {
+        lerIluminacao();
+        mudou = true;
+    }
+    return mudou;
+}
+
+void Visualizacao::recarregar() {
+    // A look first, so that the next one compares with what was read now.
+    vigiaCena.mudou();
+    lerCena();
+    if (vigiaIluminacao) {
+        vigiaIluminacao->mudou();
+        lerIluminacao();
+    }
+}
+
+void Visualizacao::lerCena() {
+    auto lida = std::make_unique<CenaCarregada>(vigiaCena.getNome(), opcoes, largura, altura);
+    if (!lida->valida()) {
+        problemaCena = lida->getErro();
+        return;
+    }
+    problemaCena.clear();
+    auto novo = std::make_unique<Renderizador>(lida->getMalha(), iluminacao, threads);
+    // The old renderer reads the old mesh: it goes first.
+    renderizador = std::move(novo);
+    carregada = std::move(lida);
+    projecao.zPerto = carregada->getProjecao().zPerto;
+    navegacao->setInicio(carregada->getCamera(), carregada->getMalha().getCentro(),
+                         carregada->getMalha().getDiagonal());
+}
+
+void Visualizacao::lerIluminacao() {
+    Iluminacao nova;
+    problemaIluminacao = LeitorIluminacao::lerArquivo(vigiaIluminacao->getNome(), nova);
+    if (problemaIluminacao.empty()) {
+        iluminacao = nova;
+        renderizador->setIluminacao(iluminacao);
+    }
+}
+
+std::string Visualizacao::getProblemas() const {
+    if (problemaCena.empty() || problemaIluminacao.empty()) {
+        return problemaCena + problemaIluminacao;
+    }
+    return problemaCena + "; " + problemaIluminacao;
+}
+
+const Camera& Visualizacao::getCamera() const { return navegacao->getCamera(); }
+const Projecao& Visualizacao::getProjecao() const { return projecao; }
+int Visualizacao::getQuantTriangulos() const { return carregada->getMalha().getQuantTriangulos(); }
+CenaCarregada& Visualizacao::getCarregada() { return *carregada; }

@@ -1,0 +1,94 @@
+#ifndef GOURAUD_VISUALIZACAO_H
+#define GOURAUD_VISUALIZACAO_H
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ArquivoVigiado.h"
+#include "CenaCarregada.h"
+#include "Iluminacao.h"
+#include "Navegacao.h"
+#include "Projecao.h"
+#include "Quadro.h"
+#include "Renderizador.h"
+
+// What the viewer shows and keeps up to date: the scene or mesh file and the lighting file as last
+// read,
+// the renderer that draws them, the walk around the model and the projection of the view. Both
+// files are watched; one that changed is read again through the same calls as at the start, and
+// the view stays as it is. A file that no longer reads leaves the picture as it was and gives a
+// one-line problem until a good version is read.
+class Visualizacao {
+public:
+    // Takes a first look at the scene or mesh file `cena` and the lighting file `iluminacao`
+    // (none: the default settings), then reads the lighting file and the scene, as
+    // CenaCarregada (with `opcoes`, at every reading) and LeitorIluminacao::lerArquivo do, for
+    // frames of largura x altura pixels (each from 1 to 4096). The renderer uses `threads`
+    // threads (0: one per core).
+    Visualizacao(const std::string& cena, const std::optional<std::string>& iluminacao,
+                 const CenaCarregada::Opcoes& opcoes, int largura = Projecao::kLargura,
+                 int altura = Projecao::kAltura, int threads = 0);
+    // The same with the default options (up axis +y, no view asked for).
+    Visualizacao(const std::string& cena, const std::optional<std::string>& iluminacao,
+                 int largura = Projecao::kLargura, int altura = Projecao::kAltura, int threads = 0);
+
+    // True when both files read at the start; the rest needs it.
+    bool valida() const;
+    // "" when valid; otherwise the first file's one-line reason, lighting first.
+    const std::string& getErro() const;
+
+    // Draws the current view into `quadro`, of the size given.
+    void desenhar(Quadro& quadro);
+
+    // Applies a key's move; restaurar also brings back the file's projection.
+    void aplicar(Navegacao::Acao acao);
+    // Turns as a drag of (dx, dy) pixels does (Navegacao::girarArrasto).
+    void girarArrasto(int dx, int dy);
+    // Moves the view with a drag of (dx, dy) pixels (Navegacao::deslocar, through the current
+    // projection).
+    void deslocar(int dx, int dy);
+
+    // Looks at both files, without reading them, and reads again each one that changed; true
+    // when the picture or the problems may have changed.
+    bool vigiar();
+    // Reads both files again, changed or not.
+    void recarregar();
+
+    // The one-line problems of the files that do not read now, scene first, joined by "; ";
+    // "" when both read.
+    std::string getProblemas() const;
+
+    // The camera and projection of the view now.
+    const Camera& getCamera() const;
+    const Projecao& getProjecao() const;
+    // Number of triangles of the scene drawn.
+    int getQuantTriangulos() const;
+    // The file as last read successfully.
+    CenaCarregada& getCarregada();
+
+private:
+    // Reads the scene file again; on success draws it from now on with the view unchanged (the
+    // camera, centre and projection window; only the near plane follows the new mesh), and
+    // restaurar then gives the new file's view.
+    void lerCena();
+    // Reads the lighting file again over the defaults; on success draws with it from now on.
+    void lerIluminacao();
+
+    ArquivoVigiado vigiaCena;
+    std::optional<ArquivoVigiado> vigiaIluminacao;
+    CenaCarregada::Opcoes opcoes;
+    Iluminacao iluminacao;
+    std::unique_ptr<CenaCarregada> carregada;
+    std::unique_ptr<Renderizador> renderizador;
+    std::optional<Navegacao> navegacao;
+    Projecao projecao;
+    int largura;
+    int altura;
+    int threads;
+    std::string erro;
+    std::string problemaCena;
+    std::string problemaIluminacao;
+};
+
+#endif
