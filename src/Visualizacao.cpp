@@ -39,9 +39,23 @@ void Visualizacao::desenhar(Quadro& quadro) {
 }
 
 void Visualizacao::aplicar(Navegacao::Acao acao) {
+    using Acao = Navegacao::Acao;
     navegacao->aplicar(acao);
-    if (acao == Navegacao::Acao::restaurar) {
-        projecao = carregada->getProjecao();
+    switch (acao) {
+        case Acao::restaurar:
+            projecao = carregada->getProjecao();
+            break;
+        case Acao::vistaFrente:
+        case Acao::vistaDireita:
+        case Acao::vistaTopo:
+        case Acao::vistaIso:
+            // The automatic framing of that camera, as a file read with --vista gets it: the
+            // picture is the one --imagem --vista gives, bit for bit.
+            projecao =
+                Projecao::enquadrar(carregada->getMalha(), navegacao->getCamera(), largura, altura);
+            break;
+        default:
+            break;
     }
 }
 

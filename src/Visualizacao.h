@@ -41,7 +41,9 @@ public:
     // Draws the current view into `quadro`, of the size given.
     void desenhar(Quadro& quadro);
 
-    // Applies a key's move; restaurar also brings back the file's projection.
+    // Applies a key's move. restaurar also brings back the starting view's projection; a view
+    // key (vistaFrente, ...) frames that view automatically at the frame's size, so that it
+    // shows exactly what --vista with the same up axis shows.
     void aplicar(Navegacao::Acao acao);
     // Turns as a drag of (dx, dy) pixels does (Navegacao::girarArrasto).
     void girarArrasto(int dx, int dy);

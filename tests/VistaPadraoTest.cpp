@@ -173,4 +173,29 @@ TEST_F(VistaPadraoTest, TeclasDasVistasDaoAsCamerasDaOpcao) {
     EXPECT_TRUE(mesmosBits(navegacao.getCamera(), inicial.getCamera()));
 }
 
+TEST_F(VistaPadraoTest, TeclaDaVistaDepoisDeDeslocarGiraDeNovoEmTornoDoCentroDaCaixa) {
+    const std::string malha = escrever("caixa.obj", kCaixa);
+    const CenaCarregada inicial(malha);
+    const CenaCarregada direita(
+        malha, CenaCarregada::Opcoes{VistaPadrao::Cima::maisY, VistaPadrao::Lado::direita});
+    ASSERT_TRUE(inicial.valida() && direita.valida());
+    const Ponto centro = inicial.getMalha().getCentro();
+    Navegacao navegacao(inicial.getCamera(), centro, inicial.getMalha().getDiagonal());
+    // A pan moves the turning centre with the camera; the view key brings both back.
+    navegacao.deslocar(120, -45, inicial.getProjecao());
+    navegacao.aplicar(Navegacao::Acao::cima);
+    ASSERT_NE(navegacao.getCentro().x, centro.x);
+    navegacao.aplicar(Navegacao::Acao::vistaDireita);
+    EXPECT_TRUE(mesmosBits(navegacao.getCamera(), direita.getCamera()));
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(navegacao.getCentro().x),
+              std::bit_cast<std::uint64_t>(centro.x));
+    EXPECT_EQ(navegacao.getCentro().y, centro.y);
+    EXPECT_EQ(navegacao.getCentro().z, centro.z);
+    // A turn from there is the turn of the option's camera about the box's centre.
+    navegacao.aplicar(Navegacao::Acao::esquerda);
+    Camera esperada = direita.getCamera();
+    esperada.girar(esperada.v, Navegacao::kGrausPorPasso, centro);
+    EXPECT_TRUE(mesmosBits(navegacao.getCamera(), esperada));
+}
+
 }  // namespace

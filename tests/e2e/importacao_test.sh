@@ -5,7 +5,7 @@
 # Draws the sample meshes of exemplos/ headless (the same picture from every format), checks
 # --cima and --vista, the round trip through --salvar-cena (the same PNG bytes), one small file
 # per refusal (status 1, one line naming the file, no file written, within a 2 GB address space),
-# and, on a private Xvfb, that the keys 1, 3, 7 and 9 show the views --vista draws. Each case
+# and, on a private Xvfb, that the keys 1, 3, 7 and 9 show the very pictures --vista draws. Each case
 # runs in a fresh folder of its own. Prints one line per case; exits 0 only if every case passed,
 # and keeps the work folder on failure.
 set -u -o pipefail
@@ -205,10 +205,14 @@ done
 verdict "unknown or missing --cima and --vista values: status 2 with the usage"
 
 # --- Keys 1, 3, 7 and 9 in the window. -------------------------------------------------------
-# They move the camera to the views of --vista (the unit tests hold the cameras to the bit); the
-# projection stays that of the starting view, so the pictures are compared with each other.
+# They give the camera and the framing of --vista, so each picture saved with F12 is the --imagem
+# picture of that view, byte for byte, wherever the camera and the turning centre had gone.
 new_case
 run "$exemplos/bunny.ply" --cima -x --imagem inicio.png
+for vista in direita topo iso; do
+    run "$exemplos/bunny.ply" --cima -x --vista "$vista" --imagem "$vista.png"
+    [ "$rc" -eq 0 ] || problem "--vista $vista: status $rc"
+done
 if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
     echo "SKIP: keys 1, 3, 7 and 9 (Xvfb or xdotool missing)"
 elif ! xvfb_start "$START_TIMEOUT"; then
@@ -238,12 +242,20 @@ else
         foto 7 && topo=$foto
         foto Left Up Next 7 && topo2=$foto
         foto KP_9 && iso=$foto
+        # A right drag moves the camera and the turning centre; 3 brings both back.
+        xwd -id "$win" -silent >"$dir/antes.xwd" || problem "xwd could not dump the window"
+        xdotool mousedown 3 mousemove_relative 40 25 mouseup 3 || problem "xdotool could not drag"
+        xvfb_wait_changed "$win" "$dir/antes.xwd" "$dir/deslocado.xwd" "$KEY_TIMEOUT" ||
+            problem "a right drag did not move the picture"
         foto 3 && direita=$foto
         foto KP_7 && topo3=$foto
         foto r && inicio=$foto
         same_png "$dir/$frente" "$dir/inicio.png"
-        same_png "$dir/$topo" "$dir/$topo2"
-        same_png "$dir/$topo" "$dir/$topo3"
+        same_png "$dir/$topo" "$dir/topo.png"
+        same_png "$dir/$topo2" "$dir/topo.png"
+        same_png "$dir/$topo3" "$dir/topo.png"
+        same_png "$dir/$iso" "$dir/iso.png"
+        same_png "$dir/$direita" "$dir/direita.png"
         same_png "$dir/$inicio" "$dir/inicio.png"
         for a in "$topo" "$iso" "$direita"; do
             for b in "$frente" "$topo" "$iso" "$direita"; do
@@ -254,7 +266,7 @@ else
         xvfb_wait_gone "$pid" "$KEY_TIMEOUT" || problem "ESC did not end the viewer"
         [ ! -s "$dir/janela.err" ] || problem "stderr: $(cat "$dir/janela.err")"
     fi
-    verdict "keys 1, 3, 7 (and KP 7) and KP 9: the same view from wherever the camera was; 1 is the front view, R the start"
+    verdict "keys 1, 3, 7 (and KP 7) and KP 9: the --vista pictures from wherever the camera was; R the start"
 fi
 
 if [ "$failures" -eq 0 ]; then
