@@ -10,16 +10,15 @@
 
 namespace {
 
-// A scene of the given points and triangles seen from the view `lado`, with no projection
-// window: the view is framed automatically.
-std::unique_ptr<Gouraud> comVista(const std::vector<Ponto>& pontos,
-                                  const std::vector<Triangulo>& triangulos, VistaPadrao::Cima cima,
-                                  VistaPadrao::Lado lado) {
+// A scene of the given points and triangles (moved in, not copied) seen from the view `lado`,
+// with no projection window: the view is framed automatically.
+std::unique_ptr<Gouraud> comVista(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos,
+                                  VistaPadrao::Cima cima, VistaPadrao::Lado lado) {
     const CaixaEnvolvente caixa(pontos.data(), static_cast<int>(pontos.size()));
     const VistaPadrao vista =
         VistaPadrao::calcular(cima, lado, caixa.getCentro(), caixa.getDiagonal());
-    return std::make_unique<Gouraud>(pontos, triangulos, vista.n, vista.v, vista.foco, 0.0, 0.0,
-                                     0.0);
+    return std::make_unique<Gouraud>(std::move(pontos), std::move(triangulos), vista.n, vista.v,
+                                     vista.foco, 0.0, 0.0, 0.0);
 }
 
 }  // namespace
@@ -62,11 +61,11 @@ bool CenaCarregada::lerCena(const std::string& nome, const Opcoes& opcoes) {
     if (opcoes.vista && cena->cenaValida()) {
         const int quantPontos = cena->getQuantPontos();
         const int quantTriangulos = cena->getQuantTriangulos();
-        const std::vector<Ponto> pontos(cena->getListaPonto(), cena->getListaPonto() + quantPontos);
-        const std::vector<Triangulo> triangulos(cena->getListaTriangulo(),
-                                                cena->getListaTriangulo() + quantTriangulos);
+        std::vector<Ponto> pontos(cena->getListaPonto(), cena->getListaPonto() + quantPontos);
+        std::vector<Triangulo> triangulos(cena->getListaTriangulo(),
+                                          cena->getListaTriangulo() + quantTriangulos);
         cena.reset();
-        cena = comVista(pontos, triangulos, opcoes.cima, *opcoes.vista);
+        cena = comVista(std::move(pontos), std::move(triangulos), opcoes.cima, *opcoes.vista);
     }
     return true;
 }
@@ -81,7 +80,7 @@ bool CenaCarregada::lerMalha(const std::string& nome, const Opcoes& opcoes) {
         erro = nome + ": " + leitor.getErro();
         return false;
     }
-    cena = comVista(leitor.getPontos(), leitor.getTriangulos(), opcoes.cima,
+    cena = comVista(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), opcoes.cima,
                     opcoes.vista.value_or(VistaPadrao::Lado::frente));
     return true;
 }

@@ -310,14 +310,14 @@ void Gouraud::carregar(std::istream& entrada) {
 
     // The scene is built in locals and moved into the fields only when it is sound, so a
     // rejected file never leaves a half-built object.
-    auto novosPontos = std::make_unique<Ponto[]>(pontos);
+    std::vector<Ponto> novosPontos(static_cast<std::size_t>(pontos));
     for (int i = 0; i < pontos; ++i) {
         Ponto& p = novosPontos[i];
         leitor.lerReal(p.x);
         leitor.lerReal(p.y);
         leitor.lerReal(p.z);
     }
-    auto novosTriangulos = std::make_unique<Triangulo[]>(triangulos);
+    std::vector<Triangulo> novosTriangulos(static_cast<std::size_t>(triangulos));
     bool indicesValidos = true;
     for (int i = 0; i < triangulos; ++i) {
         Triangulo& t = novosTriangulos[i];
@@ -345,10 +345,7 @@ void Gouraud::carregar(std::istream& entrada) {
     montarCamera(Vetor(camera[0], camera[1], camera[2]), Vetor(camera[3], camera[4], camera[5]),
                  Ponto(camera[6], camera[7], camera[8]));
 
-    listaNovoPonto = std::make_unique_for_overwrite<Ponto[]>(pontos);
-    std::copy(novosPontos.get(), novosPontos.get() + pontos, listaNovoPonto.get());
-    listaPonto = std::move(novosPontos);
-    listaTriangulo = std::move(novosTriangulos);
+    guardarListas(std::move(novosPontos), std::move(novosTriangulos));
     listaNormalTriangulo = std::make_unique<Vetor[]>(triangulos);
     listaPontoCamera = std::make_unique<Vetor[]>(pontos);
     quantPontos = pontos;
@@ -359,9 +356,9 @@ void Gouraud::carregar(std::istream& entrada) {
     }
 }
 
-Gouraud::Gouraud(const std::vector<Ponto>& pontos, const std::vector<Triangulo>& triangulos,
-                 const Vetor& n, const Vetor& v, const Ponto& focoDado, double distancia,
-                 double largura, double altura) {
+Gouraud::Gouraud(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos, const Vetor& n,
+                 const Vetor& v, const Ponto& focoDado, double distancia, double largura,
+                 double altura) {
     constexpr std::size_t kMaiorContagem = std::numeric_limits<int>::max();
     if (pontos.size() > kMaiorContagem || triangulos.size() > kMaiorContagem) {
         diagnostico =
@@ -380,22 +377,28 @@ Gouraud::Gouraud(const std::vector<Ponto>& pontos, const std::vector<Triangulo>&
             }
         }
     }
-    listaPonto = std::make_unique_for_overwrite<Ponto[]>(pontos.size());
-    std::copy(pontos.begin(), pontos.end(), listaPonto.get());
-    listaNovoPonto = std::make_unique_for_overwrite<Ponto[]>(pontos.size());
-    std::copy(pontos.begin(), pontos.end(), listaNovoPonto.get());
-    listaTriangulo = std::make_unique_for_overwrite<Triangulo[]>(triangulos.size());
-    std::copy(triangulos.begin(), triangulos.end(), listaTriangulo.get());
-    listaNormalTriangulo = std::make_unique<Vetor[]>(triangulos.size());
-    listaPontoCamera = std::make_unique<Vetor[]>(pontos.size());
+    const auto quantTriangulosDados = static_cast<int>(triangulos.size());
+    guardarListas(std::move(pontos), std::move(triangulos));
+    listaNormalTriangulo = std::make_unique<Vetor[]>(static_cast<std::size_t>(quantTriangulosDados));
+    listaPontoCamera = std::make_unique<Vetor[]>(static_cast<std::size_t>(quantidade));
     quantPontos = quantidade;
-    quantTriangulos = static_cast<int>(triangulos.size());
+    quantTriangulos = quantTriangulosDados;
     montarCamera(n, v, focoDado);
     distanciaProjecao = distancia;
     meiaLargura = largura;
     meiaAltura = altura;
     projecaoCompleta = true;
     valida = true;
+}
+
+void Gouraud::guardarListas(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos) {
+    // An empty list holds memory too, so that a scene's getters never give null.
+    pontos.reserve(std::max<std::size_t>(pontos.size(), 1));
+    triangulos.reserve(std::max<std::size_t>(triangulos.size(), 1));
+    listaNovoPonto = std::make_unique_for_overwrite<Ponto[]>(pontos.size());
+    std::copy(pontos.begin(), pontos.end(), listaNovoPonto.get());
+    listaPonto = std::move(pontos);
+    listaTriangulo = std::move(triangulos);
 }
 
 void Gouraud::montarCamera(const Vetor& n, const Vetor& v, const Ponto& focoDado) {
@@ -411,7 +414,7 @@ void Gouraud::montarCamera(const Vetor& n, const Vetor& v, const Ponto& focoDado
 }
 
 void Gouraud::mudancaCoordenadasCamera() {
-    if (!listaPonto) {
+    if (!listaNovoPonto) {
         return;
     }
     const Ponto f = *foco;
@@ -457,8 +460,10 @@ void Gouraud::calcularNovoPonto() {
 
 int Gouraud::getQuantPontos() const { return quantPontos; }
 int Gouraud::getQuantTriangulos() const { return quantTriangulos; }
-const Ponto* Gouraud::getListaPonto() const { return listaPonto.get(); }
-const Triangulo* Gouraud::getListaTriangulo() const { return listaTriangulo.get(); }
+const Ponto* Gouraud::getListaPonto() const { return listaNovoPonto ? listaPonto.data() : nullptr; }
+const Triangulo* Gouraud::getListaTriangulo() const {
+    return listaNovoPonto ? listaTriangulo.data() : nullptr;
+}
 const Vetor* Gouraud::getListaNormalTriangulo() const { return listaNormalTriangulo.get(); }
 const Ponto* Gouraud::getListaNovoPonto() const { return listaNovoPonto.get(); }
 const Vetor* Gouraud::getListaPontoCamera() const { return listaPontoCamera.get(); }
