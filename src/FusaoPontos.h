@@ -35,11 +35,24 @@ public:
     // the problem recorded, when a coordinate is not finite or there are more points than an int
     // can count.
     int ponto(float x, float y, float z);
-    // Starts fetching the part of the table where the point at (x, y, z) would be, so that
-    // asking for it a little later does not wait for memory. Changes nothing.
-    void antecipar(float x, float y, float z) const;
+    // The hash of the position (x, y, z), for antecipar and ponto.
+    static std::uint64_t espalhamento(float x, float y, float z);
+    // Starts fetching the part of the table where a point whose position has the hash `hash`
+    // would be, so that asking for it a little later does not wait for memory. Changes nothing.
+    void antecipar(std::uint64_t hash) const;
+    // The same as ponto(x, y, z), given the hash of (x, y, z).
+    int ponto(float x, float y, float z, std::uint64_t hash);
     // Adds the triangle of three points that ponto or darPonto gave.
     void triangulo(int a, int b, int c);
+    // Adds `quantTriangulos` triangles of the current source, in order: their corners are the
+    // vertices numbered by the 3 quantTriangulos 4-byte unsigned numbers at `indices` (native byte
+    // order, each below the source's count: the caller has checked them), vertex v at the floats
+    // at x + v passo, y + v passo and z + v passo. Each vertex gets its point once, as darPonto
+    // gives it, asked for a few triangles ahead so that the table is fetched in time. False, with
+    // the problem recorded, when a point is not finite or there are too many.
+    bool triangulosIndexados(const unsigned char* indices, std::size_t quantTriangulos,
+                             const unsigned char* x, const unsigned char* y,
+                             const unsigned char* z, std::size_t passo);
 
     // The first problem met ("point 4 (a corner of triangle 2) is not finite: nan 1 0"), or "".
     const std::string& getProblema() const;
@@ -49,19 +62,27 @@ public:
     std::vector<Triangulo>& getTriangulos();
 
 private:
+    // A slot of the table: the bits of the position's coordinates, -0 made 0, and the point's
+    // number plus 1 (0 for an empty slot). A probe compares the position where it lands, with no
+    // second read of memory elsewhere.
+    struct Vaga {
+        std::uint32_t x;
+        std::uint32_t y;
+        std::uint32_t z;
+        std::uint32_t numero;
+    };
+    // The table's memory, in pages as large as the system gives when it is large itself.
+    struct Libera {
+        void operator()(Vaga* p) const;
+    };
+
     // Makes the table `tamanho` slots (a power of two) and places every point again.
     void refazerTabela(std::size_t tamanho);
 
     std::vector<Ponto> pontos;
     std::vector<Triangulo> triangulos;
-    // The table's memory, in pages as large as the system gives when it is large itself.
-    struct Libera {
-        void operator()(std::uint64_t* p) const;
-    };
-    // Open addressing with linear probing. A slot holds 0 when empty, otherwise the point's
-    // number plus 1 in its low 32 bits and the high 32 bits of its hash, so that most probes
-    // never read a point.
-    std::unique_ptr<std::uint64_t[], Libera> tabela;
+    // Open addressing with linear probing, at most half full.
+    std::unique_ptr<Vaga[], Libera> tabela;
     std::size_t tamanhoTabela = 0;
     std::size_t mascara = 0;
     // Point of each vertex of the current source, -1 until given.

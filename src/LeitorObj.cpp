@@ -11,6 +11,7 @@
 #include <exception>
 #include <functional>
 #include <istream>
+#include <limits>
 #include <streambuf>
 #include <thread>
 #include <vector>
@@ -22,8 +23,6 @@ constexpr std::size_t kMenorParaDividir = std::size_t{1} << 20;
 constexpr unsigned kMaisPartes = 8;
 constexpr std::size_t kCoordenadas = 3;
 constexpr int kVerticesPorTriangulo = 3;
-// How many triangles ahead the merge is asked to fetch its table.
-constexpr std::size_t kTriangulosAntecipados = 8;
 
 // The numbers on a line of each statement the plain kind allows.
 constexpr int kNumerosV = 3;
@@ -55,6 +54,14 @@ constexpr std::array<unsigned char, 256> kClasses = [] {
 unsigned char classe(char c) { return kClasses[static_cast<unsigned char>(c)]; }
 bool ehEspaco(char c) { return classe(c) == kEspaco; }
 
+// A run of lines of faces (blank lines and comments among them), and the number of vertex
+// lines of its part before it.
+struct Trecho {
+    const char* inicio;
+    const char* fim;
+    std::size_t verticesAntes;
+};
+
 // What the scan of a part of the file found.
 struct Varredura {
     bool simples = true;
@@ -63,6 +70,10 @@ struct Varredura {
     bool outraAposFace = false;
     // x, y and z of every vertex, converted as the import library converts them.
     std::vector<float> coordenadas;
+    // Where the faces are, for the library to read them and nothing else; and how many lines of
+    // faces there are.
+    std::vector<Trecho> trechos;
+    std::size_t quantFaces = 0;
 };
 
 // What the import library's number conversion throws on a word that is no number.
@@ -137,8 +148,13 @@ Varredura varrer(const char* inicio, const char* fim) {
         while (c != fimLinha && ehEspaco(*c)) {
             ++c;
         }
+        const char* inicioLinha = linha;
         linha = proxima;
-        if (c == fimLinha) {
+        if (c == fimLinha || c[0] == '#') {
+            // Blank lines and comments go with the run of faces they stand in, if any.
+            if (!v.trechos.empty() && v.trechos.back().fim == inicioLinha) {
+                v.trechos.back().fim = proxima;
+            }
             continue;
         }
         // A statement of one letter, or of two, followed by white space.
@@ -158,36 +174,70 @@ Varredura varrer(const char* inicio, const char* fim) {
             const int n = contarPalavras(c + 1, fimLinha, kReferencia);
             v.simples = n >= 1 && n <= kMaisReferenciasF;
             v.temFace = true;
-        } else {
-            // A comment, or a statement the fast reading ignores, named by a letter. A carriage
-            // return inside it would be a line break for one reader and not for the other.
-            const bool letra = (c[0] >= 'a' && c[0] <= 'z') || (c[0] >= 'A' && c[0] <= 'Z');
-            v.simples = (c[0] == '#' || letra) && std::memchr(c, '\r', resto) == nullptr;
-            if (c[0] != '#') {
-                v.temOutra = true;
-                v.outraAposFace = v.outraAposFace || v.temFace;
+            ++v.quantFaces;
+            if (!v.trechos.empty() && v.trechos.back().fim == inicioLinha) {
+                v.trechos.back().fim = proxima;
+            } else {
+                v.trechos.push_back(
+                    Trecho{inicioLinha, proxima, v.coordenadas.size() / kCoordenadas});
             }
+        } else {
+            // A statement the fast reading ignores, named by a letter. A carriage return inside
+            // it would be a line break for one reader and not for the other.
+            const bool letra = (c[0] >= 'a' && c[0] <= 'z') || (c[0] >= 'A' && c[0] <= 'Z');
+            v.simples = letra && std::memchr(c, '\r', resto) == nullptr;
+            v.temOutra = true;
+            v.outraAposFace = v.outraAposFace || v.temFace;
         }
     }
     return v;
 }
 
-// A streambuf over bytes in memory, so that the library reads the part where it lies.
-class Memoria : public std::streambuf {
+// A stream of the runs of faces of a part, one after another where they lie in memory, so that
+// the library reads the faces and nothing else. It moves to the next run only when the library
+// asks for a byte past the end of one, so while the library reports a face the run it is in is
+// the current one.
+class Trechos : public std::streambuf {
 public:
-    Memoria(const char* inicio, const char* fim) {
-        char* i = const_cast<char*>(inicio);
-        setg(i, i, i + (fim - inicio));
+    explicit Trechos(const std::vector<Trecho>& trechos) : trechos(trechos) {
+        if (!trechos.empty()) {
+            mostrar(0);
+        }
     }
+    // The run the library is reading.
+    const Trecho& getAtual() const { return trechos[atual]; }
+
+protected:
+    int_type underflow() override {
+        while (gptr() == egptr()) {
+            if (atual + 1 >= trechos.size()) {
+                return traits_type::eof();
+            }
+            mostrar(atual + 1);
+        }
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    void mostrar(std::size_t trecho) {
+        atual = trecho;
+        char* i = const_cast<char*>(trechos[trecho].inicio);
+        setg(i, i, i + (trechos[trecho].fim - trechos[trecho].inicio));
+    }
+
+    const std::vector<Trecho>& trechos;
+    std::size_t atual = 0;
 };
 
-// One part of the file: its scan, its vertices and its triangles' vertex numbers.
+// One part of the file: its scan and its triangles' vertex numbers.
 struct Parte {
     const char* inicio = nullptr;
     const char* fim = nullptr;
     Varredura varredura;
-    // Vertices the library met; their coordinates are the scan's.
-    std::size_t quantVertices = 0;
+    // The runs of faces as the library reads them.
+    const Trechos* trechos = nullptr;
+    // Faces the library met.
+    std::size_t quantFaces = 0;
     // Zero-based vertex numbers, three per triangle; those in `relativos` count from the
     // part's first vertex, the rest from the file's.
     std::vector<std::int64_t> indices;
@@ -197,12 +247,9 @@ struct Parte {
     bool falhou = false;
 };
 
-void aoLerVertice(void* dados, tinyobj::real_t, tinyobj::real_t, tinyobj::real_t, tinyobj::real_t) {
-    ++static_cast<Parte*>(dados)->quantVertices;
-}
-
 void aoLerFace(void* dados, tinyobj::index_t* indices, int quant) {
     auto& parte = *static_cast<Parte*>(dados);
+    ++parte.quantFaces;
     if (quant > kVerticesPorTriangulo) {
         parte.poligono = true;
         return;
@@ -210,7 +257,9 @@ void aoLerFace(void* dados, tinyobj::index_t* indices, int quant) {
     if (quant < kVerticesPorTriangulo) {
         return;  // a point or a line
     }
-    const auto lidos = static_cast<std::int64_t>(parte.quantVertices);
+    // The vertices before this face in its part: those before its run, as lines of faces hold
+    // none.
+    const auto lidos = static_cast<std::int64_t>(parte.trechos->getAtual().verticesAntes);
     for (int k = 0; k < quant; ++k) {
         const std::int64_t bruto = indices[k].vertex_index;
         if (bruto > 0) {
@@ -232,15 +281,20 @@ void lerParte(Parte& parte) {
         if (!parte.varredura.simples) {
             return;
         }
-        Memoria memoria(parte.inicio, parte.fim);
-        std::istream entrada(&memoria);
+        if (parte.varredura.trechos.empty()) {
+            return;
+        }
+        // The vertices are the scan's: the library reads the faces alone.
+        Trechos trechos(parte.varredura.trechos);
+        parte.trechos = &trechos;
+        std::istream entrada(&trechos);
         tinyobj::callback_t chamadas;
-        chamadas.vertex_cb = aoLerVertice;
         chamadas.index_cb = aoLerFace;
         std::string avisos;
         std::string erros;
         parte.falhou =
             !tinyobj::LoadObjWithCallback(entrada, chamadas, &parte, nullptr, &avisos, &erros);
+        parte.trechos = nullptr;
     } catch (const std::exception&) {
         parte.falhou = true;
     }
@@ -297,63 +351,52 @@ Leitura LeitorObj::ler(const char* dados, std::size_t tamanho, FusaoPontos& fusa
             return Leitura::outroLeitor;
         }
         faceAntes = faceAntes || v.temFace;
-        // The library and the scan must have met the same vertex lines.
-        if (v.coordenadas.size() != parte.quantVertices * kCoordenadas) {
+        // The library and the scan must have met the same faces.
+        if (parte.quantFaces != v.quantFaces) {
             return Leitura::outroLeitor;
         }
-        quantVertices += parte.quantVertices;
+        quantVertices += v.coordenadas.size() / kCoordenadas;
         quantIndices += parte.indices.size();
     }
+    if (quantVertices > std::numeric_limits<std::uint32_t>::max()) {
+        return Leitura::outroLeitor;
+    }
 
+    // The vertices of all parts, and the corners as numbers among them.
     std::vector<float> vertices;
     vertices.reserve(quantVertices * kCoordenadas);
-    std::vector<std::int64_t> indices;
+    std::vector<std::uint32_t> indices;
     indices.reserve(quantIndices);
+    const auto limite = static_cast<std::int64_t>(quantVertices);
     for (const Parte& parte : partes) {
         const auto antes = static_cast<std::int64_t>(vertices.size() / kCoordenadas);
-        const std::size_t primeiro = indices.size();
         vertices.insert(vertices.end(), parte.varredura.coordenadas.begin(),
                         parte.varredura.coordenadas.end());
-        indices.insert(indices.end(), parte.indices.begin(), parte.indices.end());
-        for (const std::size_t relativo : parte.relativos) {
-            indices[primeiro + relativo] += antes;
+        std::size_t proximoRelativo = 0;
+        for (std::size_t i = 0; i < parte.indices.size(); ++i) {
+            std::int64_t v = parte.indices[i];
+            if (proximoRelativo < parte.relativos.size() && parte.relativos[proximoRelativo] == i) {
+                v += antes;
+                ++proximoRelativo;
+            }
+            // An index that names no vertex is the import library's to refuse.
+            if (v < 0 || v >= limite) {
+                return Leitura::outroLeitor;
+            }
+            indices.push_back(static_cast<std::uint32_t>(v));
         }
     }
     partes.clear();
 
-    const auto limite = static_cast<std::int64_t>(quantVertices);
-    if (std::any_of(indices.begin(), indices.end(),
-                    [limite](std::int64_t v) { return v < 0 || v >= limite; })) {
-        return Leitura::outroLeitor;
-    }
-    fusao.reservar(quantVertices, indices.size() / kVerticesPorTriangulo);
+    const std::size_t quantTriangulos = indices.size() / kVerticesPorTriangulo;
+    fusao.reservar(quantVertices, quantTriangulos);
     fusao.novaFonte(quantVertices);
-    const std::size_t antecipados = kTriangulosAntecipados * kVerticesPorTriangulo;
-    for (std::size_t t = 0; t < indices.size(); t += kVerticesPorTriangulo) {
-        // Asks the merge ahead of time for the vertices of a later triangle that have no point.
-        for (std::size_t k = t + antecipados;
-             k < t + antecipados + kVerticesPorTriangulo && k < indices.size(); ++k) {
-            const auto vertice = static_cast<std::size_t>(indices[k]);
-            if (fusao.pontoDoVertice(vertice) < 0) {
-                const float* p = &vertices[vertice * kCoordenadas];
-                fusao.antecipar(p[0], p[1], p[2]);
-            }
-        }
-        int pontos[kVerticesPorTriangulo];
-        for (int k = 0; k < kVerticesPorTriangulo; ++k) {
-            const auto vertice = static_cast<std::size_t>(indices[t + static_cast<std::size_t>(k)]);
-            int ponto = fusao.pontoDoVertice(vertice);
-            if (ponto < 0) {
-                const float* p = &vertices[vertice * kCoordenadas];
-                ponto = fusao.darPonto(vertice, p[0], p[1], p[2]);
-                if (ponto < 0) {
-                    erro = fusao.getProblema();
-                    return Leitura::recusada;
-                }
-            }
-            pontos[k] = ponto;
-        }
-        fusao.triangulo(pontos[0], pontos[1], pontos[2]);
+    const auto* coordenadas = reinterpret_cast<const unsigned char*>(vertices.data());
+    if (!fusao.triangulosIndexados(reinterpret_cast<const unsigned char*>(indices.data()),
+                                   quantTriangulos, coordenadas, coordenadas + sizeof(float),
+                                   coordenadas + 2 * sizeof(float), kCoordenadas * sizeof(float))) {
+        erro = fusao.getProblema();
+        return Leitura::recusada;
     }
     return Leitura::lida;
 }

@@ -17,8 +17,6 @@ namespace {
 constexpr std::string_view kEspacos = " \t\r\f\v";
 constexpr std::string_view kMagica = "ply";
 constexpr std::size_t kVerticesPorFace = 3;
-// How many faces ahead the merge is asked to fetch its table.
-constexpr int kFacesAntecipadas = 8;
 
 // Bytes of a PLY property type, or 0 for a name that is not one.
 std::uint64_t bytesDoTipo(std::string_view tipo) {
@@ -102,22 +100,15 @@ bool simples(std::string_view formato, const std::vector<Elemento>& elementos) {
            tipo != "double" && tipo != "float64";
 }
 
-// Reads one value of a 32-bit index property.
-std::int64_t indice(const draco::PlyProperty& propriedade, int entrada) {
-    const void* endereco = propriedade.GetDataEntryAddress(entrada);
-    if (propriedade.data_type() == draco::DT_UINT32) {
+// The 32-bit index at `endereco`, signed or not.
+std::int64_t indice(const unsigned char* endereco, bool comSinal) {
+    if (!comSinal) {
         std::uint32_t valor = 0;
         std::memcpy(&valor, endereco, sizeof(valor));
         return valor;
     }
     std::int32_t valor = 0;
     std::memcpy(&valor, endereco, sizeof(valor));
-    return valor;
-}
-
-float coordenada(const draco::PlyProperty& propriedade, int entrada) {
-    float valor = 0.0f;
-    std::memcpy(&valor, propriedade.GetDataEntryAddress(entrada), sizeof(valor));
     return valor;
 }
 
@@ -273,56 +264,41 @@ Leitura LeitorPly::ler(const char* dados, std::size_t tamanho, const Cabecalho& 
         (lista->data_type() != draco::DT_INT32 && lista->data_type() != draco::DT_UINT32)) {
         return Leitura::outroLeitor;
     }
+    // Every face a triangle, their indices one after another: the data is then three indices a
+    // face, front to back.
     const int quantFaces = faces->num_entries();
     for (int f = 0; f < quantFaces; ++f) {
-        if (lista->GetListEntryNumValues(f) != static_cast<std::int64_t>(kVerticesPorFace)) {
+        if (lista->GetListEntryNumValues(f) != static_cast<std::int64_t>(kVerticesPorFace) ||
+            lista->GetListEntryOffset(f) != static_cast<std::int64_t>(kVerticesPorFace) * f) {
             return Leitura::outroLeitor;
         }
     }
-
     const int quantVertices = vertices->num_entries();
+    if (quantFaces == 0) {
+        return Leitura::lida;
+    }
+    const auto* indices = static_cast<const unsigned char*>(lista->GetDataEntryAddress(0));
+    const bool comSinal = lista->data_type() == draco::DT_INT32;
+    const std::size_t quantIndices = kVerticesPorFace * static_cast<std::size_t>(quantFaces);
+    for (std::size_t i = 0; i < quantIndices; ++i) {
+        const std::int64_t v = indice(indices + i * sizeof(std::uint32_t), comSinal);
+        if (v < 0 || v >= quantVertices) {
+            erro = "face " + std::to_string(i / kVerticesPorFace) + " names vertex " +
+                   std::to_string(v) + ", but the file has " + std::to_string(quantVertices) +
+                   " vertices";
+            return Leitura::recusada;
+        }
+    }
+
     fusao.reservar(static_cast<std::size_t>(quantVertices), static_cast<std::size_t>(quantFaces));
     fusao.novaFonte(static_cast<std::size_t>(quantVertices));
-    // Asks the merge ahead of time for the vertices of a later face that have no point yet.
-    const auto antecipar = [&](int f) {
-        const auto inicio = static_cast<int>(lista->GetListEntryOffset(f));
-        for (std::size_t k = 0; k < kVerticesPorFace; ++k) {
-            const std::int64_t v = indice(*lista, inicio + static_cast<int>(k));
-            if (v >= 0 && v < quantVertices &&
-                fusao.pontoDoVertice(static_cast<std::size_t>(v)) < 0) {
-                const int entrada = static_cast<int>(v);
-                fusao.antecipar(coordenada(*x, entrada), coordenada(*y, entrada),
-                                coordenada(*z, entrada));
-            }
-        }
-    };
-    for (int f = 0; f < quantFaces; ++f) {
-        if (f + kFacesAntecipadas < quantFaces) {
-            antecipar(f + kFacesAntecipadas);
-        }
-        const auto inicio = static_cast<int>(lista->GetListEntryOffset(f));
-        int pontos[kVerticesPorFace];
-        for (std::size_t k = 0; k < kVerticesPorFace; ++k) {
-            const std::int64_t v = indice(*lista, inicio + static_cast<int>(k));
-            if (v < 0 || v >= quantVertices) {
-                erro = "face " + std::to_string(f) + " names vertex " + std::to_string(v) +
-                       ", but the file has " + std::to_string(quantVertices) + " vertices";
-                return Leitura::recusada;
-            }
-            const auto vertice = static_cast<std::size_t>(v);
-            int ponto = fusao.pontoDoVertice(vertice);
-            if (ponto < 0) {
-                const int entrada = static_cast<int>(v);
-                ponto = fusao.darPonto(vertice, coordenada(*x, entrada), coordenada(*y, entrada),
-                                       coordenada(*z, entrada));
-                if (ponto < 0) {
-                    erro = fusao.getProblema();
-                    return Leitura::recusada;
-                }
-            }
-            pontos[k] = ponto;
-        }
-        fusao.triangulo(pontos[0], pontos[1], pontos[2]);
+    if (!fusao.triangulosIndexados(
+            indices, static_cast<std::size_t>(quantFaces),
+            static_cast<const unsigned char*>(x->GetDataEntryAddress(0)),
+            static_cast<const unsigned char*>(y->GetDataEntryAddress(0)),
+            static_cast<const unsigned char*>(z->GetDataEntryAddress(0)), sizeof(float))) {
+        erro = fusao.getProblema();
+        return Leitura::recusada;
     }
     return Leitura::lida;
 }

@@ -2,6 +2,8 @@
 
 #include <admesh/stl.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -18,6 +20,7 @@ constexpr unsigned char kMaiorAscii = 127;
 constexpr int kVerticesPorTriangulo = 3;
 // How many triangles ahead the merge is asked to fetch its table.
 constexpr std::uint32_t kFacetasAntecipadas = 8;
+constexpr std::uint32_t kCantosAntecipados = kFacetasAntecipadas * kVerticesPorTriangulo;
 static_assert(LeitorStl::kBytesIniciais == kCabecalho + kBytesTesteAdmesh);
 
 bool pareceTexto(const char* inicio, std::size_t lidos) {
@@ -90,23 +93,38 @@ Leitura LeitorStl::ler(const std::string& caminho, const char* inicio, std::size
     }
     // A closed surface has about half as many points as triangles.
     fusao.reservar(quant / 2, quant);
-    for (std::uint32_t t = 0; t < quant; ++t) {
-        if (t + kFacetasAntecipadas < quant) {
-            for (const stl_vertex& v : arquivo.stl.facet_start[t + kFacetasAntecipadas].vertex) {
-                fusao.antecipar(v.x, v.y, v.z);
-            }
+    const stl_facet* facetas = arquivo.stl.facet_start;
+    // The hashes of the corners of the next kFacetasAntecipadas triangles, asked for ahead so
+    // that the merge's table is fetched in time, by corner number modulo the ring's size.
+    std::array<std::uint64_t, kCantosAntecipados> anel{};
+    const auto antecipar = [&](std::uint32_t t) {
+        for (int k = 0; k < kVerticesPorTriangulo; ++k) {
+            const stl_vertex& v = facetas[t].vertex[k];
+            const std::uint64_t hash = FusaoPontos::espalhamento(v.x, v.y, v.z);
+            anel[(t * kVerticesPorTriangulo + static_cast<std::uint32_t>(k)) % kCantosAntecipados] =
+                hash;
+            fusao.antecipar(hash);
         }
-        const stl_facet& faceta = arquivo.stl.facet_start[t];
+    };
+    for (std::uint32_t t = 0; t < std::min(quant, kFacetasAntecipadas); ++t) {
+        antecipar(t);
+    }
+    for (std::uint32_t t = 0; t < quant; ++t) {
         int pontos[kVerticesPorTriangulo];
         for (int k = 0; k < kVerticesPorTriangulo; ++k) {
-            const stl_vertex& v = faceta.vertex[k];
-            pontos[k] = fusao.ponto(v.x, v.y, v.z);
+            const stl_vertex& v = facetas[t].vertex[k];
+            pontos[k] = fusao.ponto(
+                v.x, v.y, v.z,
+                anel[(t * kVerticesPorTriangulo + static_cast<std::uint32_t>(k)) % kCantosAntecipados]);
             if (pontos[k] < 0) {
                 erro = fusao.getProblema();
                 return Leitura::recusada;
             }
         }
         fusao.triangulo(pontos[0], pontos[1], pontos[2]);
+        if (t + kFacetasAntecipadas < quant) {
+            antecipar(t + kFacetasAntecipadas);
+        }
     }
     return Leitura::lida;
 }
