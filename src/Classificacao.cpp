@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 #include <cmath>
 #include <cstddef>
 
+#include "BlocoCaixas.h"
 #include "Cobertura.h"
+#include "Quadro.h"
 #include "Recorte.h"
 
 namespace {
@@ -18,8 +21,16 @@ using PosicaoGrossa = EstagioVertices::PosicaoGrossa;
 constexpr int kLinhasPorFaixa = Classificacao::kLinhasPorFaixa;
 constexpr int kPorLote = Classificacao::kPorLote;
 constexpr std::int32_t kVariosPixels = Classificacao::kVariosPixels;
-// The pixel of a triangle whose single candidate it does not cover.
+// The pixel of a triangle whose few candidates it does not cover.
 constexpr std::int32_t kNenhumPixel = -2;
+// The gathers of the AVX2 path index the coarse positions as int32 pairs.
+constexpr int kMaisPontosAvx2 = 1 << 28;
+// Boxes of at most this many candidates a side are decided here.
+constexpr int kLadoCaixaPequena = 2;
+constexpr int kBitMascara = Classificacao::kBitMascara;
+static_assert(static_cast<std::int64_t>(Quadro::kMaiorLado) * Quadro::kMaiorLado <=
+                  std::int64_t{1} << kBitMascara,
+              "a pixel's number must fit below the bits of its box's mask");
 constexpr int kBitsGrossos = EstagioVertices::kBitsGrossos;
 constexpr std::int32_t kMeioPixelGrosso = 1 << (kBitsGrossos - 1);
 constexpr std::int32_t kMarca = EstagioVertices::kMarca;
@@ -42,6 +53,11 @@ Classificacao::Classificacao(const Malha& malha, const EstagioVertices& vertices
     quantLotes = (triangulos + kPorLote - 1) / kPorLote;
     quantSobreviventes.resize(static_cast<std::size_t>(quantLotes));
     marcas.assign(static_cast<std::size_t>(vertices.getQuantPontos()), 0);
+    usarAvx2(true);
+}
+
+void Classificacao::usarAvx2(bool permitir) {
+    avx2 = permitir && BlocoCaixas::disponivel() && vertices.getQuantPontos() < kMaisPontosAvx2;
 }
 
 const std::uint8_t* Classificacao::getMarcas() const { return marcas.data(); }
@@ -103,12 +119,32 @@ std::pair<int, int> Classificacao::linhasRecortado(int i, const Camera& camera,
     return {j0, j1};
 }
 
-std::int32_t Classificacao::pixelUnico(int i, int x, int y) const {
+std::int32_t Classificacao::codificar(int i0, int j0, unsigned cobertos) const {
+    if (cobertos == 0) {
+        return kNenhumPixel;
+    }
+    return static_cast<std::int32_t>(cobertos << kBitMascara) | (j0 * largura + i0);
+}
+
+std::int32_t Classificacao::pixelDaCaixa(int i, int i0, int i1, int j0, int j1) const {
+    if (i1 - i0 >= kLadoCaixaPequena || j1 - j0 >= kLadoCaixaPequena) {
+        return kVariosPixels;
+    }
     const std::int32_t* canto = &vertices.getIndices()[static_cast<std::size_t>(i) * 3];
-    const PosicaoExata* exatas = vertices.getExatas();
-    return Cobertura::cobre(exatas[canto[0]], exatas[canto[1]], exatas[canto[2]], x, y)
-               ? y * largura + x
-               : kNenhumPixel;
+    const PosicaoGrossa* g = vertices.getGrossas();
+    const PosicaoGrossa& a = g[canto[0]];
+    const PosicaoGrossa& b = g[canto[1]];
+    const PosicaoGrossa& c = g[canto[2]];
+    // A box clamped small by the frame's side may hold a large triangle: only corners near each
+    // other are decided here.
+    if (std::max({a.x, b.x, c.x}) - std::min({a.x, b.x, c.x}) > BlocoCaixas::kMaiorExtensao ||
+        std::max({a.y, b.y, c.y}) - std::min({a.y, b.y, c.y}) > BlocoCaixas::kMaiorExtensao) {
+        return kVariosPixels;
+    }
+    const PosicaoExata* e = vertices.getExatas();
+    return codificar(i0, j0,
+                     Cobertura::cobertosNaCaixa(a, b, c, e[canto[0]], e[canto[1]], e[canto[2]], i0,
+                                                j0, i1 - i0 + 1, j1 - j0 + 1));
 }
 
 void Classificacao::classificar(int lote, const Camera& camera, const Projecao& projecao) {
@@ -123,15 +159,11 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
     // own first position on.
     Sobrevivente* saida = &sobreviventes[static_cast<std::size_t>(inicio)];
     int quantos = 0;
-    // Lists triangle i, whose candidate pixels lie in [i0, i1] x [j0, j1] (not empty), unless it
-    // has a single candidate that it does not cover.
-    const auto registrar = [&](int i, int i0, int i1, int j0, int j1) {
-        std::int32_t pixel = kVariosPixels;
-        if (j0 == j1 && i0 == i1) {
-            pixel = pixelUnico(i, i0, j0);
-            if (pixel == kNenhumPixel) {
-                return;
-            }
+    // Lists triangle i, whose candidate pixels lie in rows [j0, j1], with its entry's pixel
+    // (kVariosPixels, or its covered pixels in a small box), unless it covers none.
+    const auto registrar = [&](int i, int j0, int j1, std::int32_t pixel) {
+        if (pixel == kNenhumPixel) {
+            return;
         }
         const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
         for (int k = 0; k < 3; ++k) {
@@ -156,11 +188,47 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
         }
         const auto [j0, j1] = linhasRecortado(i, camera, projecao);
         if (j0 <= j1) {
-            // Its columns play no part: two of them keep it off the single-pixel test.
-            registrar(i, 0, 1, j0, j1);
+            registrar(i, j0, j1, kVariosPixels);
         }
     };
     int i = inicio;
+    if (avx2) {
+        // Eight triangles at a time in AVX2 lanes, small ones decided there but for the
+        // candidates in doubt.
+        const PosicaoExata* exatas = vertices.getExatas();
+        BlocoCaixas bloco;
+        for (; i + BlocoCaixas::kTriangulos <= fim; i += BlocoCaixas::kTriangulos) {
+            bloco.calcular(&indices[static_cast<std::size_t>(i) * 3], grossas, largura, altura);
+            if ((bloco.especiais | bloco.vivos) == 0) {
+                continue;
+            }
+            for (int k = 0; k < BlocoCaixas::kTriangulos; ++k) {
+                const auto t = static_cast<std::size_t>(k);
+                if (((bloco.especiais >> k) & 1U) != 0) {
+                    recortado(i + k);
+                    continue;
+                }
+                if (((bloco.vivos >> k) & 1U) == 0) {
+                    continue;
+                }
+                std::int32_t pixel = kVariosPixels;
+                if (((bloco.pequenos >> k) & 1U) != 0) {
+                    auto cobertos = static_cast<unsigned>(bloco.dentro[t]);
+                    const std::int32_t* canto = &indices[static_cast<std::size_t>(i + k) * 3];
+                    for (auto duvida = static_cast<unsigned>(bloco.duvida[t]); duvida != 0;
+                         duvida &= duvida - 1) {
+                        const int n = std::countr_zero(duvida);
+                        if (Cobertura::cobre(exatas[canto[0]], exatas[canto[1]], exatas[canto[2]],
+                                             bloco.coluna0[t] + n % 2, bloco.linha0[t] + n / 2)) {
+                            cobertos |= 1U << n;
+                        }
+                    }
+                    pixel = codificar(bloco.coluna0[t], bloco.linha0[t], cobertos);
+                }
+                registrar(i + k, bloco.linha0[t], bloco.linha1[t], pixel);
+            }
+        }
+    }
 #if defined(__SSE2__)
     // Four triangles at a time: their candidate boxes in four 32-bit lanes.
     const __m128i marca = _mm_set1_epi32(kMarca);
@@ -229,7 +297,7 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
             if (((especiais >> k) & 1) != 0) {
                 recortado(i + k);
             } else if (((vivos >> k) & 1) != 0) {
-                registrar(i + k, i0[k], i1[k], j0[k], j1[k]);
+                registrar(i + k, j0[k], j1[k], pixelDaCaixa(i + k, i0[k], i1[k], j0[k], j1[k]));
             }
         }
     }
@@ -248,7 +316,7 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
         const int l0 = primeiroPixelGrosso(std::min({a.y, b.y, c.y}));
         const int l1 = ultimoPixelGrosso(std::max({a.y, b.y, c.y}), altura);
         if (c0 <= c1 && l0 <= l1) {
-            registrar(i, c0, c1, l0, l1);
+            registrar(i, l0, l1, pixelDaCaixa(i, c0, c1, l0, l1));
         }
     }
     quantSobreviventes[static_cast<std::size_t>(lote)] = quantos;

@@ -16,19 +16,24 @@
 //   Out: per band, in file order, the triangles that may draw a pixel in it (Entrada), each with
 //        its three corners, and the one pixel it covers when its box holds a single candidate;
 //        and a mark on every point such a triangle names, for the shading stage.
-// Triangles whose box holds no pixel centre (most of a scan's) stop here, and those whose box
-// holds one are decided here with the exact test, four triangles at a time in SSE2 lanes.
+// Triangles whose box holds no pixel centre (most of a scan's) stop here, four triangles at a
+// time in SSE2 lanes; so do those whose box of at most 2 x 2 candidates they do not cover,
+// decided here as the exact test would (Cobertura::cobertosNaCaixa).
 // The work is cut into batches of kPorLote triangles that may run on any thread: classificar
 // every batch, then montarFaixas, then distribuir every batch.
 class Classificacao {
 public:
     static constexpr int kLinhasPorFaixa = 16;
     static constexpr int kPorLote = 8192;
-    // A band entry's pixel when its box holds more than one candidate.
+    // A band entry's pixel when its box holds more than 2 x 2 candidates.
     static constexpr std::int32_t kVariosPixels = -1;
+    // The first bit of the mask in an entry's pixel.
+    static constexpr int kBitMascara = 24;
 
     // A triangle in a band's list: its number, its corners as points of the vertex stage, and
-    // y W + x of its one covered pixel (W the frame's width), or kVariosPixels.
+    // when its box holds at most 2 x 2 candidates, y W + x of the box's first pixel (W the
+    // frame's width) with, from bit kBitMascara on, which of the pixels (x + di, y + dj) it
+    // covers as bit 2 dj + di (never none); kVariosPixels otherwise.
     struct Entrada {
         std::int32_t triangulo;
         std::int32_t a;
@@ -47,6 +52,9 @@ public:
     int getQuantFaixas() const;
     // Number of batches of triangles.
     int getQuantLotes() const;
+    // Sorts with AVX2 (BlocoCaixas) where the processor has it and `permitir` holds; the other
+    // path gives the very same lists. Allowed from the start.
+    void usarAvx2(bool permitir);
     // Sorts the triangles of batch `lote` seen from `camera` through `projecao`, after the
     // vertex stage has run for that view and the frame.
     void classificar(int lote, const Camera& camera, const Projecao& projecao);
@@ -68,9 +76,13 @@ private:
     // out of line so that the sorting loop stays small.
     [[gnu::noinline]] std::pair<int, int> linhasRecortado(int i, const Camera& camera,
                                                           const Projecao& projecao) const;
-    // y W + x when triangle i (in front, on screen) covers the centre of pixel (x, y), else a
-    // negative mark.
-    std::int32_t pixelUnico(int i, int x, int y) const;
+    // The entry's pixel for triangle i (in front, on screen), whose box of candidates is
+    // [i0, i1] x [j0, j1]: its covered pixels when the box and the triangle are small, a
+    // negative mark when it covers none of them, kVariosPixels for others.
+    std::int32_t pixelDaCaixa(int i, int i0, int i1, int j0, int j1) const;
+    // The entry's pixel for the small box from (i0, j0) whose covered pixels are `cobertos`
+    // (Cobertura::cobertosNaCaixa's bits), or a negative mark when none.
+    std::int32_t codificar(int i0, int j0, unsigned cobertos) const;
 
     const Malha& malha;
     const EstagioVertices& vertices;
@@ -95,6 +107,7 @@ private:
     std::vector<std::int64_t> inicioFaixa;
     std::vector<Entrada> listas;
     int quantLotes = 0;
+    bool avx2 = false;
     // Set by classificar from any thread, each byte to 1 only (through atomic_ref).
     std::vector<std::uint8_t> marcas;
 };

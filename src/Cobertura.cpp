@@ -1,6 +1,7 @@
 #include "Cobertura.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 
 namespace {
@@ -16,6 +17,15 @@ constexpr int kCorteRapido = kBitsFracao - kBitsRapidos;
 constexpr std::int64_t kPixelRapido = std::int64_t{1} << kBitsRapidos;
 // Slack added to the bound on the quick test's error, in units of 2^-32 square pixel.
 constexpr std::int64_t kFolgaExtra = 8;
+// Coarse positions are in 1/256 pixel. A coarse corner is floor(256 v) and the exact one
+// trunc(2^48 v) 2^-48 for the same double v, so 256 times the exact corner exceeds the coarse
+// one by d in (-2^-40, 1 + 2^-40) on each axis. A cross product U x W of two corners taken
+// from a pixel centre (exact in coarse units) then moves by less than (1 + 2^-40) (|U|_1 +
+// |W|_1) + 2.01 between the two (the cross terms of d): with the coarse vectors below 2^23,
+// less than |U|_1 + |W|_1 + kFolgaGrossa square units.
+constexpr std::int64_t kPixelGrosso = 256;
+constexpr std::int64_t kMeioPixelGrosso = kPixelGrosso / 2;
+constexpr std::int64_t kFolgaGrossa = 4;
 // Candidate boxes up to this many pixels are tested pixel by pixel, exactly; larger ones step
 // quick edge values across the box.
 constexpr int kCaixaPequena = 4;
@@ -37,9 +47,57 @@ int ultimoPixel(double v, int limite) {
 // The centre of pixel i (or row j) in 2^-48 pixel.
 std::int64_t centro(int i) { return (2 * std::int64_t{i} + 1) * kMeioPixel; }
 
+// What the coarse corners say of a pixel centre (px, py), in coarse units. With A = a - p,
+// B = b - p and C = c - p, the edge values there are A x B, B x C and C x A (their sum is twice
+// the area): the centre is inside when all three are positive or all three negative, outside
+// when one is positive and another negative. From the coarse corners each lies within the
+// |.|_1 of its two vectors + kFolgaGrossa of the exact one; a sign within that bound is in
+// doubt. Corners less than 3 pixels from the centre keep every value below 2^21.
+enum class DecisaoGrossa { fora, dentro, duvida };
+
+[[gnu::always_inline]] inline DecisaoGrossa decidirGrosso(const PosicaoGrossa& a,
+                                                          const PosicaoGrossa& b,
+                                                          const PosicaoGrossa& c, std::int32_t px,
+                                                          std::int32_t py) {
+    const std::int32_t ax = a.x - px;
+    const std::int32_t ay = a.y - py;
+    const std::int32_t bx = b.x - px;
+    const std::int32_t by = b.y - py;
+    const std::int32_t cx = c.x - px;
+    const std::int32_t cy = c.y - py;
+    const std::int32_t na = std::abs(ax) + std::abs(ay);
+    const std::int32_t nb = std::abs(bx) + std::abs(by);
+    const std::int32_t nc = std::abs(cx) + std::abs(cy);
+    constexpr auto kFolga = static_cast<std::int32_t>(kFolgaGrossa);
+    const std::int32_t ab = ax * by - ay * bx;
+    const std::int32_t bc = bx * cy - by * cx;
+    const std::int32_t ca = cx * ay - cy * ax;
+    const std::int32_t fab = na + nb + kFolga;
+    const std::int32_t fbc = nb + nc + kFolga;
+    const std::int32_t fca = nc + na + kFolga;
+    // Bit 0 where an edge value is surely positive, bit 1 where surely negative.
+    const unsigned positivos = (ab > fab ? 1U : 0U) | (bc > fbc ? 2U : 0U) | (ca > fca ? 4U : 0U);
+    const unsigned negativos =
+        (ab < -fab ? 1U : 0U) | (bc < -fbc ? 2U : 0U) | (ca < -fca ? 4U : 0U);
+    if (positivos == 7U || negativos == 7U) {
+        return DecisaoGrossa::dentro;
+    }
+    return positivos != 0 && negativos != 0 ? DecisaoGrossa::fora : DecisaoGrossa::duvida;
+}
+
 }  // namespace
 
 std::int64_t Cobertura::paraInteiro(double v) { return static_cast<std::int64_t>(v * kEscala); }
+
+PosicaoGrossa Cobertura::paraGrossa(double x, double y) {
+    // Conversion truncates towards zero; one comparison turns that into the floor.
+    const auto piso = [](double v) {
+        const auto t = static_cast<std::int32_t>(v);
+        return t - (v < t ? 1 : 0);
+    };
+    return PosicaoGrossa{piso(x * static_cast<double>(kPixelGrosso)),
+                         piso(y * static_cast<double>(kPixelGrosso))};
+}
 
 bool Cobertura::ArestaExata::dentro(std::int64_t px, std::int64_t py) const {
     // The edge value (e - s) x (p - s): positive inside, 0 on the edge.
@@ -90,6 +148,26 @@ bool Cobertura::cobre(const PosicaoExata& a, const PosicaoExata& b, const Posica
     const std::int64_t py = centro(j);
     return montarArestaExata(p1, p2).dentro(px, py) && montarArestaExata(p2, a).dentro(px, py) &&
            montarArestaExata(a, p1).dentro(px, py);
+}
+
+unsigned Cobertura::cobertosNaCaixa(const PosicaoGrossa& a, const PosicaoGrossa& b,
+                                    const PosicaoGrossa& c, const PosicaoExata& ea,
+                                    const PosicaoExata& eb, const PosicaoExata& ec, int i0, int j0,
+                                    int colunas, int linhas) {
+    const auto centro = [](int pixel) {
+        return pixel * static_cast<std::int32_t>(kPixelGrosso) +
+               static_cast<std::int32_t>(kMeioPixelGrosso);
+    };
+    unsigned cobertos = 0;
+    for (int dj = 0; dj < linhas; ++dj) {
+        for (int di = 0; di < colunas; ++di) {
+            const DecisaoGrossa d = decidirGrosso(a, b, c, centro(i0 + di), centro(j0 + dj));
+            const bool dentro = d == DecisaoGrossa::dentro ||
+                                (d == DecisaoGrossa::duvida && cobre(ea, eb, ec, i0 + di, j0 + dj));
+            cobertos |= dentro ? 1U << (2 * dj + di) : 0U;
+        }
+    }
+    return cobertos;
 }
 
 bool Cobertura::montar(const PosicaoExata& a, const PosicaoExata& b, const PosicaoExata& c) {

@@ -24,6 +24,12 @@ struct PosicaoExata {
     std::int64_t y;
 };
 
+// A screen position in 1/256 pixel, rounded down: what the binning's quick tests read.
+struct PosicaoGrossa {
+    std::int32_t x;
+    std::int32_t y;
+};
+
 // Pixels [inicio, fim] of one row; empty when inicio > fim.
 struct Intervalo {
     int inicio;
@@ -50,6 +56,9 @@ public:
     // Position in 2^-48 pixel of a coordinate v in pixels (|v| < kMaiorCoordenada), rounded
     // towards zero.
     static std::int64_t paraInteiro(double v);
+    // The coarse position of (x, y) in pixels (each less than kMaiorCoordenada from 0):
+    // floor(256 x), floor(256 y).
+    static PosicaoGrossa paraGrossa(double x, double y);
 
     // Prepares the triangle (a, b, c) for the pixels of rows [linha0, linha1) and columns
     // [0, largura) whose centres lie in its bounding box; false when there are none or its area
@@ -64,6 +73,15 @@ public:
     // (i, j), as dentro() decides.
     static bool cobre(const PosicaoExata& a, const PosicaoExata& b, const PosicaoExata& c, int i,
                       int j);
+    // Which of the pixels (i0 + di, j0 + dj), 0 <= di < colunas <= 2 and 0 <= dj < linhas <= 2,
+    // the triangle of coarse corners a, b, c (PosicaoGrossa of the exact ea, eb, ec) covers, as
+    // bit 2 dj + di, each exactly as cobre() decides. Those pixels' centres lie in the box of
+    // the coarse corners. From the coarse positions where their edge values are clear of the
+    // bound on their error, from the exact ones otherwise.
+    static unsigned cobertosNaCaixa(const PosicaoGrossa& a, const PosicaoGrossa& b,
+                                    const PosicaoGrossa& c, const PosicaoExata& ea,
+                                    const PosicaoExata& eb, const PosicaoExata& ec, int i0, int j0,
+                                    int colunas, int linhas);
 
     // Twice the prepared triangle's signed area, as area() gives it.
     Int128 getArea() const;

@@ -1,5 +1,7 @@
 #include "EstagioVertices.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <limits>
@@ -9,11 +11,14 @@
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr int kQuatro = 4;
 
-// floor(v) for |v| < 2^31: conversion truncates towards zero, one comparison corrects it.
-std::int32_t piso(double v) {
-    const auto t = static_cast<std::int32_t>(v);
-    return t - (v < t ? 1 : 0);
+// (e.x x + e.y y) + e.z z in four lanes, as Camera::coordenadas does it.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256d eixo(const Vetor& e, __m256d x,
+                                                                __m256d y, __m256d z) {
+    return _mm256_add_pd(
+        _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(e.x), x), _mm256_mul_pd(_mm256_set1_pd(e.y), y)),
+        _mm256_mul_pd(_mm256_set1_pd(e.z), z));
 }
 
 }  // namespace
@@ -50,6 +55,7 @@ EstagioVertices::EstagioVertices(const Malha& malha) {
     vertices.resize(ordem.size());
     grossas.resize(ordem.size());
     exatas.resize(ordem.size());
+    usarAvx2(true);
 }
 
 int EstagioVertices::getQuantPontos() const { return static_cast<int>(pontos.size()); }
@@ -66,10 +72,98 @@ const VerticeTela* EstagioVertices::getVertices() const { return vertices.data()
 const EstagioVertices::PosicaoGrossa* EstagioVertices::getGrossas() const { return grossas.data(); }
 const PosicaoExata* EstagioVertices::getExatas() const { return exatas.data(); }
 
+void EstagioVertices::usarAvx2(bool permitir) {
+    avx2 = permitir && __builtin_cpu_supports("avx2") != 0;
+}
+
+void EstagioVertices::guardar(std::size_t posicao, double x, double y, double iz, bool seguro,
+                              bool frente) {
+    VerticeTela& v = vertices[posicao];
+    v = VerticeTela{x, y, iz};
+    PosicaoGrossa& grossa = grossas[posicao];
+    if (seguro) {
+        grossa = Cobertura::paraGrossa(v.x, v.y);
+        exatas[posicao] = PosicaoExata{Cobertura::paraInteiro(v.x), Cobertura::paraInteiro(v.y)};
+    } else {
+        grossa = PosicaoGrossa{kMarca, frente ? 0 : kMarca};
+    }
+}
+
+[[gnu::target("avx2")]] void EstagioVertices::processarQuatro(int inicio, int fim,
+                                                              const Camera& camera,
+                                                              const Projecao& projecao,
+                                                              double limiteSeguro) {
+    const Camera& c = camera;
+    const __m256d focoX = _mm256_set1_pd(c.foco.x);
+    const __m256d focoY = _mm256_set1_pd(c.foco.y);
+    const __m256d focoZ = _mm256_set1_pd(c.foco.z);
+    const __m256d zPerto = _mm256_set1_pd(projecao.zPerto);
+    const __m256d limite = _mm256_set1_pd(limiteSeguro);
+    const __m256d um = _mm256_set1_pd(1.0);
+    const __m256d dois = _mm256_set1_pd(2.0);
+    const __m256d sinal = _mm256_set1_pd(-0.0);
+    const __m256d distancia = _mm256_set1_pd(projecao.d);
+    for (int k = inicio; k < fim; k += kQuatro) {
+        alignas(32) double lidos[3][kQuatro];
+        for (int t = 0; t < kQuatro; ++t) {
+            const Ponto& p = pontos[static_cast<std::size_t>(std::min(k + t, fim - 1))];
+            lidos[0][t] = p.x;
+            lidos[1][t] = p.y;
+            lidos[2][t] = p.z;
+        }
+        const __m256d dx = _mm256_sub_pd(_mm256_load_pd(lidos[0]), focoX);
+        const __m256d dy = _mm256_sub_pd(_mm256_load_pd(lidos[1]), focoY);
+        const __m256d dz = _mm256_sub_pd(_mm256_load_pd(lidos[2]), focoZ);
+        const __m256d cu = eixo(c.u, dx, dy, dz);
+        const __m256d cv = eixo(c.v, dx, dy, dz);
+        const __m256d cn = eixo(c.n, dx, dy, dz);
+        const __m256d frente = _mm256_cmp_pd(cn, zPerto, _CMP_GE_OQ);
+        const __m256d iz = _mm256_and_pd(frente, _mm256_div_pd(um, cn));
+        // xs = ((d.cu/cn - ox)/hx + 1).W/2 and ys = (1 - (d.cv/cn - oy)/hy).H/2.
+        const __m256d x = _mm256_div_pd(
+            _mm256_mul_pd(
+                _mm256_add_pd(
+                    _mm256_div_pd(_mm256_sub_pd(_mm256_div_pd(_mm256_mul_pd(distancia, cu), cn),
+                                                _mm256_set1_pd(projecao.ox)),
+                                  _mm256_set1_pd(projecao.hx)),
+                    um),
+                _mm256_set1_pd(projecao.largura)),
+            dois);
+        const __m256d y = _mm256_div_pd(
+            _mm256_mul_pd(
+                _mm256_sub_pd(
+                    um, _mm256_div_pd(_mm256_sub_pd(_mm256_div_pd(_mm256_mul_pd(distancia, cv), cn),
+                                                    _mm256_set1_pd(projecao.oy)),
+                                      _mm256_set1_pd(projecao.hy))),
+                _mm256_set1_pd(projecao.altura)),
+            dois);
+        const __m256d seguro = _mm256_and_pd(
+            frente, _mm256_and_pd(_mm256_cmp_pd(_mm256_andnot_pd(sinal, x), limite, _CMP_LT_OQ),
+                                  _mm256_cmp_pd(_mm256_andnot_pd(sinal, y), limite, _CMP_LT_OQ)));
+        const __m256d nan = _mm256_set1_pd(kNaN);
+        alignas(32) double xs[kQuatro];
+        alignas(32) double ys[kQuatro];
+        alignas(32) double izs[kQuatro];
+        _mm256_store_pd(xs, _mm256_blendv_pd(nan, x, seguro));
+        _mm256_store_pd(ys, _mm256_blendv_pd(nan, y, seguro));
+        _mm256_store_pd(izs, iz);
+        const auto seguros = static_cast<unsigned>(_mm256_movemask_pd(seguro));
+        const auto frentes = static_cast<unsigned>(_mm256_movemask_pd(frente));
+        for (int t = 0; t < kQuatro && k + t < fim; ++t) {
+            guardar(static_cast<std::size_t>(k + t), xs[t], ys[t], izs[t],
+                    ((seguros >> t) & 1U) != 0, ((frentes >> t) & 1U) != 0);
+        }
+    }
+}
+
 void EstagioVertices::processar(int lote, const Camera& camera, const Projecao& projecao,
                                 double limiteSeguro) {
     const int inicio = lote * kPorLote;
     const int fim = std::min(static_cast<int>(pontos.size()), inicio + kPorLote);
+    if (avx2) {
+        processarQuatro(inicio, fim, camera, projecao, limiteSeguro);
+        return;
+    }
     const Par zPerto(projecao.zPerto);
     const Par limite(limiteSeguro);
     const Par zero(0.0);
@@ -98,17 +192,8 @@ void EstagioVertices::processar(int lote, const Camera& camera, const Projecao& 
         const Par ySeguro = selecionar(seguro, y, nan);
 
         for (int lane = 0; lane < 2 && k + lane < fim; ++lane) {
-            const auto posicao = static_cast<std::size_t>(k + lane);
-            VerticeTela& v = vertices[posicao];
-            v = VerticeTela{xSeguro.lane(lane), ySeguro.lane(lane), iz.lane(lane)};
-            PosicaoGrossa& grossa = grossas[posicao];
-            if (seguro.lane(lane)) {
-                grossa = PosicaoGrossa{piso(v.x * kEscalaGrossa), piso(v.y * kEscalaGrossa)};
-                exatas[posicao] =
-                    PosicaoExata{Cobertura::paraInteiro(v.x), Cobertura::paraInteiro(v.y)};
-            } else {
-                grossa = PosicaoGrossa{kMarca, frente.lane(lane) ? 0 : kMarca};
-            }
+            guardar(static_cast<std::size_t>(k + lane), xSeguro.lane(lane), ySeguro.lane(lane),
+                    iz.lane(lane), seguro.lane(lane), frente.lane(lane));
         }
     }
 }

@@ -20,16 +20,14 @@
 // A point needs clipping when it is behind the near plane or at Recorte::limiteSeguro pixels or
 // further from the origin: its screen x is NaN (and its iz 0 behind the plane), and its coarse
 // position carries the marks below instead.
-// Points are worked out two at a time in SSE2 lanes (Par), with the same bits as one at a time.
+// Points are worked out four at a time in AVX2 lanes or two at a time in SSE2 lanes (Par), with
+// the same bits as one at a time.
 // What a mode needs of a point (its lit colour, say) is the shading stage's work.
 class EstagioVertices {
 public:
     // A screen position in 1/kEscalaGrossa pixel, rounded down: small enough to stay in the
     // cache while every triangle is sorted into bands.
-    struct PosicaoGrossa {
-        std::int32_t x;
-        std::int32_t y;
-    };
+    using PosicaoGrossa = ::PosicaoGrossa;
     static constexpr int kBitsGrossos = 8;
     static constexpr double kEscalaGrossa = 1 << kBitsGrossos;
     // A point that needs clipping has x = kMarca, and y = kMarca too behind the near plane.
@@ -49,6 +47,11 @@ public:
     // whose safe limit (Recorte::limiteSeguro) is `limiteSeguro`.
     void processar(int lote, const Camera& camera, const Projecao& projecao, double limiteSeguro);
 
+    // Works four points at a time in AVX2 lanes where the processor has it and `permitir`
+    // holds, two at a time in SSE2 lanes elsewhere: the same bits either way. Allowed from the
+    // start.
+    void usarAvx2(bool permitir);
+
     // Corner k (0, 1, 2) of triangle t, as a point number of this stage, at 3 t + k.
     const std::int32_t* getIndices() const;
     // Per point of this stage: its world position, its unit normal (zero without one) and 1
@@ -62,6 +65,14 @@ public:
     const PosicaoExata* getExatas() const;
 
 private:
+    // Points [inicio, fim) four at a time, as processar.
+    void processarQuatro(int inicio, int fim, const Camera& camera, const Projecao& projecao,
+                         double limiteSeguro);
+    // Stores point `posicao`'s results: its screen corner, and its coarse and exact positions
+    // when it is safe, its marks otherwise.
+    void guardar(std::size_t posicao, double x, double y, double iz, bool seguro, bool frente);
+
+    bool avx2 = false;
     std::vector<Ponto> pontos;
     std::vector<Vetor> normais;
     // 1 where the point has a normal (otherwise it is zero and the point gets ambient only).

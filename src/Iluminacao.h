@@ -42,6 +42,15 @@ public:
     // holds. The channels go to r, g and b.
     void corDePar(Par px, Par py, Par pz, Par nx, Par ny, Par nz, MascaraPar temNormal,
                   const Ponto& foco, const Ponto& posicaoLuz, Par& r, Par& g, Par& b) const;
+    // Whether this processor can run corDeQuatro (it has AVX2).
+    static bool quatroDisponivel();
+    // The colours of four vertices at once in AVX2 lanes, each lane exactly as corDoVertice:
+    // positions (px, py, pz) and unit normals (nx, ny, nz), four of each, the normal counting
+    // only where temNormal[k] holds; the channels go to r, g and b, four of each. Only where
+    // quatroDisponivel().
+    void corDeQuatro(const double* px, const double* py, const double* pz, const double* nx,
+                     const double* ny, const double* nz, const bool* temNormal, const Ponto& foco,
+                     const Ponto& posicaoLuz, double* r, double* g, double* b) const;
 };
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <optional>
@@ -9,9 +10,14 @@
 #include "Cobertura.h"
 #include "Recorte.h"
 #include "TesteProfundidade.h"
+#include "Varredura.h"
 
 namespace {
 
+// An entry's pixel number below its mask, and the mask's bits of each row of its 2 x 2 box.
+constexpr int kMascaraPixel = (1 << Classificacao::kBitMascara) - 1;
+constexpr unsigned kPrimeiraLinha = 0x3;
+constexpr unsigned kSegundaLinha = 0xC;
 // Rows whose runs coverage finds in one call.
 constexpr int kLinhasPorVez = Classificacao::kLinhasPorFaixa;
 
@@ -22,11 +28,21 @@ bool precisaRecorte(const VerticeTela& a, const VerticeTela& b, const VerticeTel
 
 VerticeTela paraTela(const Recorte::Canto& v) { return VerticeTela{v.x, v.y, v.z}; }
 
+// Whether the coarse corners lie close enough together for Varredura.
+bool pequenoParaVarrer(const PosicaoGrossa& a, const PosicaoGrossa& b, const PosicaoGrossa& c) {
+    return std::max({a.x, b.x, c.x}) - std::min({a.x, b.x, c.x}) < Varredura::kMaiorExtensao &&
+           std::max({a.y, b.y, c.y}) - std::min({a.y, b.y, c.y}) < Varredura::kMaiorExtensao;
+}
+
 }  // namespace
 
 Rasterizador::Rasterizador(const Malha& malha, const EstagioVertices& vertices,
                            const Classificacao& classificacao)
-    : malha(malha), vertices(vertices), classificacao(classificacao) {}
+    : malha(malha), vertices(vertices), classificacao(classificacao) {
+    usarAvx2(true);
+}
+
+void Rasterizador::usarAvx2(bool permitir) { avx2 = permitir && Varredura::disponivel(); }
 
 void Rasterizador::visibilidade(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
                                 std::int32_t vencedor, FaixaVisivel& visivel, Quadro& quadro) {
@@ -69,6 +85,7 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
     const Ponto* pontos = malha.getPontos();
     const VerticeTela* v = vertices.getVertices();
     const PosicaoExata* exatas = vertices.getExatas();
+    const PosicaoGrossa* grossas = vertices.getGrossas();
     const int quantAtributos = sombreamento.getQuantAtributos();
     // The corners of the triangle kAdiante entries ahead are fetched while this one is drawn.
     constexpr std::int64_t kAdiante = 8;
@@ -85,14 +102,41 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
         const VerticeTela& b = v[entrada.b];
         const VerticeTela& c = v[entrada.c];
         if (entrada.pixel >= 0) {
-            // Its one pixel, already known to be covered.
-            const int y = entrada.pixel / largura;
-            TesteProfundidade(
-                a, b, c, Cobertura::area(exatas[entrada.a], exatas[entrada.b], exatas[entrada.c]))
-                .pixel(entrada.pixel - y * largura, y, k, visivel, quadro);
+            // Its few covered pixels, already known: those in this band's rows.
+            const int origem = entrada.pixel & kMascaraPixel;
+            const int y0 = origem / largura;
+            const int x0 = origem - y0 * largura;
+            unsigned cobertos = static_cast<unsigned>(entrada.pixel) >> Classificacao::kBitMascara;
+            if (y0 < linha0) {
+                cobertos &= kSegundaLinha;
+            }
+            if (y0 + 1 >= linha1) {
+                cobertos &= kPrimeiraLinha;
+            }
+            if (cobertos == 0) {
+                continue;
+            }
+            const TesteProfundidade teste(a, b, c, exatas[entrada.a], exatas[entrada.b],
+                                          exatas[entrada.c]);
+            for (; cobertos != 0; cobertos &= cobertos - 1) {
+                const int bit = std::countr_zero(cobertos);
+                teste.pixel(x0 + bit % 2, y0 + bit / 2, k, visivel, quadro);
+            }
             continue;
         }
         if (!precisaRecorte(a, b, c)) {
+            const PosicaoGrossa& ga = grossas[entrada.a];
+            const PosicaoGrossa& gb = grossas[entrada.b];
+            const PosicaoGrossa& gc = grossas[entrada.c];
+            if (avx2 && pequenoParaVarrer(ga, gb, gc)) {
+                const TesteProfundidade teste(a, b, c, exatas[entrada.a], exatas[entrada.b],
+                                              exatas[entrada.c]);
+                if (teste.temArea()) {
+                    Varredura::desenhar(ga, gb, gc, exatas[entrada.a], exatas[entrada.b],
+                                        exatas[entrada.c], teste, k, visivel, quadro);
+                }
+                continue;
+            }
             visibilidade(a, b, c, k, visivel, quadro);
             continue;
         }

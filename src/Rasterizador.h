@@ -37,6 +37,10 @@ public:
                        const Sombreamento& sombreamento, FaixaVisivel& visivel,
                        std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const;
 
+    // Draws triangles of up to Varredura::kMaiorExtensao a side with Varredura where the
+    // processor has AVX2 and `permitir` holds; the same bits either way. Allowed from the start.
+    void usarAvx2(bool permitir);
+
     // The visibility pass for the triangle (a, b, c) as winner `vencedor`: the pixels of
     // `visivel`'s rows whose centre it covers and where its 1/cn is greater than `quadro`'s
     // depth. Corners less than Cobertura::kMaiorCoordenada pixels from the origin on both axes.
@@ -47,6 +51,7 @@ private:
     const Malha& malha;
     const EstagioVertices& vertices;
     const Classificacao& classificacao;
+    bool avx2 = false;
 };
 
 #endif

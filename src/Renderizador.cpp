@@ -20,10 +20,19 @@ const EstagioVertices& Renderizador::getEstagioVertices() const { return vertice
 
 void Renderizador::usarSombreamento(std::unique_ptr<Sombreamento> modo) {
     sombreamento = std::move(modo);
+    sombreamento->usarAvx2(avx2);
+}
+
+void Renderizador::permitirAvx2(bool permitir) {
+    avx2 = permitir;
+    vertices.usarAvx2(permitir);
+    classificacao.usarAvx2(permitir);
+    rasterizador.usarAvx2(permitir);
+    sombreamento->usarAvx2(permitir);
 }
 
 void Renderizador::setIluminacao(const Iluminacao& nova) {
-    sombreamento = std::make_unique<SombreamentoGouraud>(vertices, nova);
+    usarSombreamento(std::make_unique<SombreamentoGouraud>(vertices, nova));
 }
 
 void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,

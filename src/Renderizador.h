@@ -57,6 +57,9 @@ public:
     void usarSombreamento(std::unique_ptr<Sombreamento> modo);
     // Draws the next frames lit by `nova` instead, with Gouraud shading.
     void setIluminacao(const Iluminacao& nova);
+    // Whether the stages may use AVX2 where the processor has it (they do unless told not to);
+    // either way the pictures are the same bits.
+    void permitirAvx2(bool permitir);
 
     // Draws one screen-space triangle into rows [linha0, linha1) of `quadro` as desenhar does:
     // each corner's (x, y) in pixels (less than Cobertura::kMaiorCoordenada from the origin),
@@ -75,6 +78,7 @@ private:
     // One per thread: the band it is drawing; and per band, its clipped triangles' pieces.
     std::vector<FaixaVisivel> visiveis;
     std::vector<std::vector<FaixaVisivel::Peca>> pecas;
+    bool avx2 = true;
 };
 
 #endif

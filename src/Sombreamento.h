@@ -31,6 +31,8 @@ public:
     virtual const double* getAtributos(int ponto) const = 0;
     // Colours the pixels of `faixa` that have a winner, in `quadro`.
     virtual void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const = 0;
+    // Whether the mode may use AVX2 where the processor has it; the same bits either way.
+    virtual void usarAvx2(bool permitir) = 0;
 
     // The 16-bit colour of three real channels, each floored to 0..255 (a NaN gives 0).
     static std::uint16_t empacotar(double r, double g, double b);

@@ -1,14 +1,23 @@
 #include "SombreamentoGouraud.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "Par.h"
+
+namespace {
+
+constexpr int kLanesQuatro = 4;
+
+}  // namespace
 
 SombreamentoGouraud::SombreamentoGouraud(const EstagioVertices& vertices,
                                          const Iluminacao& iluminacao)
     : vertices(vertices),
       iluminacao(iluminacao),
-      cores(static_cast<std::size_t>(vertices.getQuantPontos()) * kQuantAtributos, 0.0) {}
+      cores(static_cast<std::size_t>(vertices.getQuantPontos()) * kQuantAtributos, 0.0) {
+    usarAvx2(true);
+}
 
 int SombreamentoGouraud::getQuantAtributos() const { return kQuantAtributos; }
 
@@ -44,6 +53,48 @@ void SombreamentoGouraud::prepararPontos(int inicio, int fim, const std::uint8_t
             cor[2] = b.lane(lane);
         }
     };
+    if (quatro) {
+        // Four marked points at a time in AVX2 lanes; the last few fill the lanes left with
+        // the last of them, stored once.
+        int grupo[kLanesQuatro];
+        int quantos = 0;
+        const auto iluminarQuatro = [&] {
+            double px[kLanesQuatro], py[kLanesQuatro], pz[kLanesQuatro];
+            double nx[kLanesQuatro], ny[kLanesQuatro], nz[kLanesQuatro];
+            bool tem[kLanesQuatro];
+            for (int t = 0; t < kLanesQuatro; ++t) {
+                const int k = grupo[std::min(t, quantos - 1)];
+                px[t] = pontos[k].x;
+                py[t] = pontos[k].y;
+                pz[t] = pontos[k].z;
+                nx[t] = normais[k].x;
+                ny[t] = normais[k].y;
+                nz[t] = normais[k].z;
+                tem[t] = comNormal[k] != 0;
+            }
+            double r[kLanesQuatro], g[kLanesQuatro], b[kLanesQuatro];
+            iluminacao.corDeQuatro(px, py, pz, nx, ny, nz, tem, camera.foco, luz, r, g, b);
+            for (int t = 0; t < quantos; ++t) {
+                double* cor = &cores[static_cast<std::size_t>(grupo[t]) * kQuantAtributos];
+                cor[0] = r[t];
+                cor[1] = g[t];
+                cor[2] = b[t];
+            }
+            quantos = 0;
+        };
+        for (int k = inicio; k < fim; ++k) {
+            if (marcas[k] != 0) {
+                grupo[quantos++] = k;
+                if (quantos == kLanesQuatro) {
+                    iluminarQuatro();
+                }
+            }
+        }
+        if (quantos > 0) {
+            iluminarQuatro();
+        }
+        return;
+    }
     int pendente = -1;
     for (int k = inicio; k < fim; ++k) {
         if (marcas[k] == 0) {
@@ -59,6 +110,10 @@ void SombreamentoGouraud::prepararPontos(int inicio, int fim, const std::uint8_t
     if (pendente >= 0) {
         iluminar(pendente, pendente);
     }
+}
+
+void SombreamentoGouraud::usarAvx2(bool permitir) {
+    quatro = permitir && Iluminacao::quatroDisponivel();
 }
 
 void SombreamentoGouraud::sombrear(const FaixaVisivel& faixa, Quadro& quadro) const {

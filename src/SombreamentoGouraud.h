@@ -12,9 +12,10 @@
 #include "VerticeTela.h"
 
 // Gouraud shading: the lighting formula at the points, colours interpolated on the screen.
-//   Points: the lit colour (r, g, b) of each point some triangle that may draw names, two points
-//   at a time in SSE2 lanes (Par) with the same bits as one at a time; those are the attributes
-//   the clipping interpolates.
+//   Points: the lit colour (r, g, b) of each point some triangle that may draw names, four points
+//   at a time in AVX2 lanes where the processor has it, two at a time in SSE2 lanes (Par)
+//   elsewhere, with the same bits as one at a time; those are the attributes the clipping
+//   interpolates.
 //   Pixels: c0 + (q1 (c1 - c0) + q2 (c2 - c0)) / iz per channel, q1 = b1 iz1 and q2 = b2 iz2
 //   (perspective-correct), floored to 0..255 and packed into 16 bits.
 class SombreamentoGouraud : public Sombreamento {
@@ -29,6 +30,7 @@ public:
     void prepararPontos(int inicio, int fim, const std::uint8_t* marcas) override;
     const double* getAtributos(int ponto) const override;
     void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const override;
+    void usarAvx2(bool permitir) override;
 
     // Colours the pixels of `faixa` from the winners' corners: for a whole triangle the screen
     // corners `vertices` and the colours `cores` (three per point) of its points, for a piece
@@ -41,6 +43,7 @@ private:
     Iluminacao iluminacao;
     Camera camera;
     std::vector<double> cores;
+    bool quatro = false;
 };
 
 #endif

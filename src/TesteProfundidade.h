@@ -21,6 +21,10 @@ public:
     // signed area, whose sign the plain double one must share.
     TesteProfundidade(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
                       Int128 area);
+    // The same, the exact area worked out from the corners' exact positions only when the plain
+    // double one is in doubt.
+    TesteProfundidade(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
+                      const PosicaoExata& ea, const PosicaoExata& eb, const PosicaoExata& ec);
 
     // Pixel (i, j) of `faixa`'s rows, won by `vencedor` where nearer than `quadro`'s depth.
     void pixel(int i, int j, std::int32_t vencedor, FaixaVisivel& faixa, Quadro& quadro) const;
@@ -28,7 +32,25 @@ public:
     void intervalo(int j, Intervalo pixels, std::int32_t vencedor, FaixaVisivel& faixa,
                    Quadro& quadro) const;
 
+    // What the test works out once per triangle: the first corner, the other two's offsets
+    // from it, 1 over twice the area (the exact area's sign; infinite when it is 0) and the
+    // differences of 1/cn. At pixel centre (px, py), with ex = px - ax and ey = py - ay,
+    // b1 = (ex dy2 - ey dx2) inversoArea, b2 = (dx1 ey - dy1 ex) inversoArea and
+    // iz = aiz + b1 diz1 + b2 diz2.
+    struct Coeficientes {
+        double ax, ay, aiz;
+        double dx1, dy1, dx2, dy2, inversoArea;
+        double diz1, diz2;
+    };
+    Coeficientes getCoeficientes() const;
+    // False for a triangle whose exact area is 0, which draws nothing.
+    bool temArea() const;
+
 private:
+    // Sets inversoArea from the plain double area, or from the exact one (given by `exata()`)
+    // where the two do not share their sign.
+    template <typename Exata>
+    void montarArea(Exata exata);
     // What pixel and intervalo do at pixel i of row j, given the row's lists.
     void testar(int i, int j, std::int32_t vencedor, double* profundidades,
                 std::int32_t* vencedores, double* pesos1, double* pesos2) const;

@@ -36,6 +36,7 @@ public:
         for (int k = inicio; k < fim; ++k) preparados += marcas[k] != 0;
     }
     const double* getAtributos(int ponto) const override { return &numeros[ponto]; }
+    void usarAvx2(bool) override {}
     void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const override {
         for (int j = faixa.getLinha0(); j < faixa.getLinha1(); ++j) {
             for (int i = 0; i < faixa.getLargura(); ++i) {
