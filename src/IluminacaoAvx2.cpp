@@ -7,8 +7,14 @@
 
 #include "Iluminacao.h"
 
+// Everything up to the matching pop is compiled for AVX2; clang takes the same request in its own
+// words.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 namespace {
 
@@ -84,7 +90,11 @@ void colorirQuatro(const Iluminacao& luz, const double* px, const double* py, co
 
 }  // namespace
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 bool Iluminacao::quatroDisponivel() { return __builtin_cpu_supports("avx2") != 0; }
 
