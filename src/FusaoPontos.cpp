@@ -131,7 +131,9 @@ int FusaoPontos::ponto(float x, float y, float z, std::uint64_t hash) {
     return static_cast<int>(novo);
 }
 
-void FusaoPontos::antecipar(std::uint64_t hash) const { __builtin_prefetch(&tabela[hash & mascara]); }
+void FusaoPontos::antecipar(std::uint64_t hash) const {
+    __builtin_prefetch(&tabela[hash & mascara]);
+}
 
 void FusaoPontos::refazerTabela(std::size_t tamanho) {
     // Probes land anywhere in the table: large pages spare the address translations a miss each.
@@ -157,9 +159,9 @@ void FusaoPontos::refazerTabela(std::size_t tamanho) {
         if (vaga.numero == kVaga) {
             continue;
         }
-        const std::uint64_t hash = espalhamento(std::bit_cast<float>(vaga.x),
-                                                std::bit_cast<float>(vaga.y),
-                                                std::bit_cast<float>(vaga.z));
+        const std::uint64_t hash =
+            espalhamento(std::bit_cast<float>(vaga.x), std::bit_cast<float>(vaga.y),
+                         std::bit_cast<float>(vaga.z));
         std::size_t posicao = hash & mascara;
         while (tabela[posicao].numero != kVaga) {
             posicao = (posicao + 1) & mascara;
@@ -198,8 +200,8 @@ bool FusaoPontos::triangulosIndexados(const unsigned char* indices, std::size_t 
                 const float pz = real(z, v);
                 // A corner of the first triangles was never asked for ahead; a later one was,
                 // since it had no point then either.
-                const std::uint64_t hash = t < kAntecipados ? espalhamento(px, py, pz)
-                                                            : anel[canto % kCantosAntecipados];
+                const std::uint64_t hash =
+                    t < kAntecipados ? espalhamento(px, py, pz) : anel[canto % kCantosAntecipados];
                 numero = ponto(px, py, pz, hash);
                 if (numero < 0) {
                     return false;

@@ -51,8 +51,8 @@ public:
     // gives it, asked for a few triangles ahead so that the table is fetched in time. False, with
     // the problem recorded, when a point is not finite or there are too many.
     bool triangulosIndexados(const unsigned char* indices, std::size_t quantTriangulos,
-                             const unsigned char* x, const unsigned char* y,
-                             const unsigned char* z, std::size_t passo);
+                             const unsigned char* x, const unsigned char* y, const unsigned char* z,
+                             std::size_t passo);
 
     // The first problem met ("point 4 (a corner of triangle 2) is not finite: nan 1 0"), or "".
     const std::string& getProblema() const;

@@ -379,7 +379,8 @@ Gouraud::Gouraud(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos, c
     }
     const auto quantTriangulosDados = static_cast<int>(triangulos.size());
     guardarListas(std::move(pontos), std::move(triangulos));
-    listaNormalTriangulo = std::make_unique<Vetor[]>(static_cast<std::size_t>(quantTriangulosDados));
+    listaNormalTriangulo =
+        std::make_unique<Vetor[]>(static_cast<std::size_t>(quantTriangulosDados));
     listaPontoCamera = std::make_unique<Vetor[]>(static_cast<std::size_t>(quantidade));
     quantPontos = quantidade;
     quantTriangulos = quantTriangulosDados;

@@ -292,11 +292,11 @@ Leitura LeitorPly::ler(const char* dados, std::size_t tamanho, const Cabecalho& 
 
     fusao.reservar(static_cast<std::size_t>(quantVertices), static_cast<std::size_t>(quantFaces));
     fusao.novaFonte(static_cast<std::size_t>(quantVertices));
-    if (!fusao.triangulosIndexados(
-            indices, static_cast<std::size_t>(quantFaces),
-            static_cast<const unsigned char*>(x->GetDataEntryAddress(0)),
-            static_cast<const unsigned char*>(y->GetDataEntryAddress(0)),
-            static_cast<const unsigned char*>(z->GetDataEntryAddress(0)), sizeof(float))) {
+    if (!fusao.triangulosIndexados(indices, static_cast<std::size_t>(quantFaces),
+                                   static_cast<const unsigned char*>(x->GetDataEntryAddress(0)),
+                                   static_cast<const unsigned char*>(y->GetDataEntryAddress(0)),
+                                   static_cast<const unsigned char*>(z->GetDataEntryAddress(0)),
+                                   sizeof(float))) {
         erro = fusao.getProblema();
         return Leitura::recusada;
     }

@@ -113,9 +113,10 @@ Leitura LeitorStl::ler(const std::string& caminho, const char* inicio, std::size
         int pontos[kVerticesPorTriangulo];
         for (int k = 0; k < kVerticesPorTriangulo; ++k) {
             const stl_vertex& v = facetas[t].vertex[k];
-            pontos[k] = fusao.ponto(
-                v.x, v.y, v.z,
-                anel[(t * kVerticesPorTriangulo + static_cast<std::uint32_t>(k)) % kCantosAntecipados]);
+            pontos[k] =
+                fusao.ponto(v.x, v.y, v.z,
+                            anel[(t * kVerticesPorTriangulo + static_cast<std::uint32_t>(k)) %
+                                 kCantosAntecipados]);
             if (pontos[k] < 0) {
                 erro = fusao.getProblema();
                 return Leitura::recusada;
