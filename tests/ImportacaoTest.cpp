@@ -226,6 +226,59 @@ TEST(LeitoresTest, ModelosDoAssimpIguaisPelosDoisCaminhos) {
     EXPECT_GT(comparados, 20);
 }
 
+// The fast OBJ reader gives the import library's points and triangles when vertex lines stand
+// between runs of faces, the runs hold comments and blank lines, and faces name vertices by
+// absolute and relative numbers, over many more triangles than the merge looks ahead.
+TEST(LeitoresTest, ObjComVerticesEntreFacesIgualAoImportador) {
+    constexpr int kBlocos = 40;
+    constexpr int kVerticesPorBloco = 6;
+    constexpr int kFacesPorBloco = 7;
+    std::mt19937 gerador(7);
+    std::uniform_int_distribution<int> coordenada(-2, 2);
+    std::uniform_int_distribution<int> escolha(0, 1 << 20);
+    std::ostringstream obj;
+    int lidos = 0;
+    for (int b = 0; b < kBlocos; ++b) {
+        for (int v = 0; v < kVerticesPorBloco; ++v) {
+            // Few distinct positions, some of them -0, so that many corners merge.
+            obj << "v " << coordenada(gerador) << " -" << std::abs(coordenada(gerador)) << " "
+                << coordenada(gerador) * 0.5 << "\n";
+        }
+        lidos += kVerticesPorBloco;
+        for (int f = 0; f < kFacesPorBloco; ++f) {
+            obj << "f";
+            for (int k = 0; k < 3; ++k) {
+                const int vertice = escolha(gerador) % lidos;  // zero-based, among those read
+                if (escolha(gerador) % 2 == 0) {
+                    obj << " " << vertice + 1;
+                } else {
+                    obj << " " << vertice - lidos;
+                }
+            }
+            obj << (f % 3 == 0 ? "\n# a comment among the faces\n\n" : "\n");
+        }
+    }
+    LeitorMalha rapido = lerTexto(obj.str(), "obj");
+    LeitorMalha importador = lerTexto(obj.str(), "obj", LeitorMalha::Leitores::soImportador);
+    ASSERT_TRUE(rapido.valida()) << rapido.getErro();
+    ASSERT_TRUE(importador.valida()) << importador.getErro();
+    EXPECT_EQ(rapido.getBiblioteca(), "tinyobjloader");
+    ASSERT_EQ(rapido.getTriangulos().size(),
+              static_cast<std::size_t>(kBlocos) * static_cast<std::size_t>(kFacesPorBloco));
+    ASSERT_EQ(rapido.getPontos().size(), importador.getPontos().size());
+    for (std::size_t i = 0; i < rapido.getPontos().size(); ++i) {
+        ASSERT_TRUE(mesmoPonto(rapido.getPontos()[i], importador.getPontos()[i])) << i;
+    }
+    ASSERT_EQ(rapido.getTriangulos().size(), importador.getTriangulos().size());
+    for (std::size_t t = 0; t < rapido.getTriangulos().size(); ++t) {
+        const Triangulo& a = rapido.getTriangulos()[t];
+        const Triangulo& b = importador.getTriangulos()[t];
+        ASSERT_EQ((std::vector<int>{a.indiceP1, a.indiceP2, a.indiceP3}),
+                  (std::vector<int>{b.indiceP1, b.indiceP2, b.indiceP3}))
+            << "triangle " << t;
+    }
+}
+
 TEST(LeitoresTest, MalhaUsadaPorDoisNosEhDesenhadaEmCadaUm) {
     LeitorMalha leitor((kMalhas / "instancias.gltf").string());
     ASSERT_TRUE(leitor.valida()) << leitor.getErro();
