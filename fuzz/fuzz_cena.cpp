@@ -2,7 +2,11 @@
 // straightforward stream-extraction reference, bit for bit. Any difference aborts. Whatever
 // loads is then drawn, with the headlight and with a light placed from the input's bytes, in
 // the default mode and in a mode with edges and needles chosen by the input's bytes, so that the
-// sanitizers watch the renderer on every scene the loader accepts.
+// sanitizers watch the renderer on every scene the loader accepts. Bytes that start as a mesh
+// file does ("ply", "solid", "v ", "f " or "#") are also read as a mesh of that format (PLY, STL
+// or OBJ), through the checks, the fast readers and the import library, and what they give is
+// held to the reader's promises: triangles over distinct, finite points.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -11,12 +15,14 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Camera.h"
 #include "CenaReferencia.h"
 #include "Estilo.h"
 #include "Gouraud.h"
 #include "Iluminacao.h"
+#include "LeitorMalha.h"
 #include "Malha.h"
 #include "Projecao.h"
 #include "Quadro.h"
@@ -28,8 +34,57 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
+namespace {
+
+// The mesh format the bytes look like, or "" for none: the import library is costly to start,
+// so only bytes shaped like a mesh file reach it.
+std::string formatoDeMalha(const std::string& texto) {
+    if (texto.starts_with("ply")) {
+        return "ply";
+    }
+    if (texto.starts_with("solid") || texto.starts_with("STL")) {
+        return "stl";
+    }
+    if (texto.starts_with("v ") || texto.starts_with("f ") || texto.starts_with("#")) {
+        return "obj";
+    }
+    return "";
+}
+
+// Reads the bytes as a mesh and aborts when the reader breaks what it promises.
+void lerComoMalha(const std::string& texto, const std::string& formato) {
+    LeitorMalha leitor(texto.data(), texto.size(), formato);
+    const std::string& erro = leitor.getErro();
+    // A refusal says why in one line.
+    if (!leitor.valida() && !erro.empty() && erro.find('\n') == std::string::npos) {
+        return;
+    }
+    const std::vector<Ponto>& pontos = leitor.getPontos();
+    const std::vector<Triangulo>& triangulos = leitor.getTriangulos();
+    bool bom = leitor.valida() && !triangulos.empty();
+    for (const Ponto& p : pontos) {
+        bom = bom && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+    }
+    const auto quant = static_cast<int>(pontos.size());
+    for (const Triangulo& t : triangulos) {
+        for (const int i : {t.indiceP1, t.indiceP2, t.indiceP3}) {
+            bom = bom && i >= 0 && i < quant;
+        }
+    }
+    if (!bom) {
+        std::fprintf(stderr, "the mesh reader broke its promises: '%s'\n", erro.c_str());
+        std::abort();
+    }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
     const std::string texto(reinterpret_cast<const char*>(dados), tamanho);
+    const std::string formato = formatoDeMalha(texto);
+    if (!formato.empty()) {
+        lerComoMalha(texto, formato);
+    }
 
     std::istringstream entrada(texto);
     Gouraud cena(entrada);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Reproduces the benchmark tables in one command: installs the dependencies, builds Release in
 # build/ and runs the benchmarks, the loader's (build/bench/gouraud_bench) and the renderer's
-# (build/bench/visualizador_bench). A first argument picks one; the rest go to it:
+# (build/bench/visualizador_bench); the viewer's whole runs on mesh files (bench/importacao.sh)
+# only when asked for. A first argument picks one; the rest go to it:
 #   bash scripts/bench.sh                                # both, with their defaults
 #   bash scripts/bench.sh carga                          # the loader: 1,000,000 points, 2,000,000 triangles
 #   bash scripts/bench.sh carga --pontos 100000 --triangulos 200000 --repeticoes 3
@@ -10,6 +11,8 @@
 #   bash scripts/bench.sh renderizador --quadros 50 --rodadas 5 --imagens /tmp/quadros
 #   bash scripts/bench.sh modos                          # flat, Phong, edges and needles against Gouraud
 #   bash scripts/bench.sh modos --quadros 20 --rodadas 5
+#   bash scripts/bench.sh importacao                     # whole runs on the large mesh as PLY, STL, OBJ
+#   bash scripts/bench.sh importacao --repeticoes 15 --f3d
 # Options without a first word go to the loader's benchmark, as they always did:
 #   bash scripts/bench.sh --pontos 100000 --triangulos 200000 --repeticoes 3
 # The renderer's benchmark needs Mesa's OSMesa (libosmesa6-dev, installed here when missing) and
@@ -19,13 +22,16 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 qual=ambos
 case "${1:-}" in
-  carga|renderizador|modos) qual=$1; shift ;;
+  carga|renderizador|modos|importacao) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
 
 extras=()
-if [ "$qual" = renderizador ] || [ "$qual" = ambos ]; then
+if [ "$qual" = importacao ]; then
+  [ -x /usr/bin/time ] || extras+=(time)
+  for a in "$@"; do [ "$a" = --f3d ] && extras+=(f3d xvfb); done
+elif [ "$qual" = renderizador ] || [ "$qual" = ambos ]; then
   extras+=(libosmesa6-dev)
 fi
 if [ "$qual" != carga ]; then
@@ -36,6 +42,9 @@ bash "$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=Release -DGOURAUD
 
 if [ "$qual" = carga ]; then
   exec "$root/build/bench/gouraud_bench" "$@"
+fi
+if [ "$qual" = importacao ]; then
+  exec bash "$root/bench/importacao.sh" "$@"
 fi
 if [ "$qual" = ambos ]; then
   "$root/build/bench/gouraud_bench"

@@ -1,7 +1,10 @@
 #include "Camera.h"
 
 #include <cmath>
+#include <memory>
 #include <numbers>
+
+#include "Operadores.h"
 
 namespace {
 
@@ -43,6 +46,23 @@ Camera::Camera() : foco(0, 0, 0), u(-1, 0, 0), v(0, 1, 0), n(0, 0, 1) {}
 
 Camera::Camera(const Gouraud& cena)
     : foco(*cena.getFoco()), u(*cena.getVetorU()), v(*cena.getVetorV()), n(*cena.getVetorN()) {}
+
+Camera Camera::deEixos(const Vetor& n, const Vetor& v, const Ponto& foco) {
+    // The very steps of Gouraud's camera construction, so that both give the same bits.
+    Operadores operadores;
+    Vetor nDado = n;
+    Vetor vDado = v;
+    const std::unique_ptr<Vetor> vOrtogonal(operadores.ortogonalizacao(&vDado, &nDado));
+    const std::unique_ptr<Vetor> vUnitario(operadores.normalizacao(vOrtogonal.get()));
+    const std::unique_ptr<Vetor> nUnitario(operadores.normalizacao(&nDado));
+    const std::unique_ptr<Vetor> u(operadores.produtoVetorial(nUnitario.get(), vUnitario.get()));
+    Camera camera;
+    camera.foco = foco;
+    camera.u = *u;
+    camera.v = *vUnitario;
+    camera.n = *nUnitario;
+    return camera;
+}
 
 std::string Camera::problemaDaCena(const Gouraud& cena) {
     const Ponto* f = cena.getFoco();

@@ -21,6 +21,9 @@ public:
     Camera();
     // The focus and axes of a loaded scene (its getters must not be null).
     explicit Camera(const Gouraud& cena);
+    // The camera a scene file holding these N, V and focus would load: V loses its part along N,
+    // both become unit vectors and U = N x V, with the scene's own arithmetic.
+    static Camera deEixos(const Vetor& n, const Vetor& v, const Ponto& foco);
 
     // Why the scene's camera cannot give a picture ("the camera axis N is zero", ...), or ""
     // when its focus is finite and its axes are finite and of unit length. The scene must hold

@@ -2,31 +2,87 @@
 
 #include <fstream>
 #include <utility>
+#include <vector>
 
 #include "Arquivo.h"
+#include "CaixaEnvolvente.h"
+#include "LeitorMalha.h"
 
-CenaCarregada::CenaCarregada(const std::string& nome, int largura, int altura) {
+namespace {
+
+// A scene of the given points and triangles (moved in, not copied) seen from the view `lado`,
+// with no projection window: the view is framed automatically.
+std::unique_ptr<Gouraud> comVista(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos,
+                                  VistaPadrao::Cima cima, VistaPadrao::Lado lado) {
+    const CaixaEnvolvente caixa(pontos.data(), static_cast<int>(pontos.size()));
+    const VistaPadrao vista =
+        VistaPadrao::calcular(cima, lado, caixa.getCentro(), caixa.getDiagonal());
+    return std::make_unique<Gouraud>(std::move(pontos), std::move(triangulos), vista.n, vista.v,
+                                     vista.foco, 0.0, 0.0, 0.0);
+}
+
+}  // namespace
+
+CenaCarregada::CenaCarregada(const std::string& nome, int largura, int altura)
+    : CenaCarregada(nome, Opcoes{}, largura, altura) {}
+
+CenaCarregada::CenaCarregada(const std::string& nome, const Opcoes& opcoes, int largura,
+                             int altura) {
+    const bool lida = LeitorMalha::ehMalha(nome) ? lerMalha(nome, opcoes) : lerCena(nome, opcoes);
+    if (!lida) {
+        cena.reset();
+        return;
+    }
+    if (!cena->cenaValida()) {
+        erro = nome + ": " + cena->getDiagnostico();
+        cena.reset();
+        return;
+    }
+    const std::string problema = Camera::problemaDaCena(*cena);
+    if (!problema.empty()) {
+        erro = nome + ": the camera cannot give a picture: " + problema;
+        cena.reset();
+        return;
+    }
+    malha = std::make_unique<Malha>(*cena);
+    camera = Camera(*cena);
+    projecao = Projecao::daCena(*cena, *malha, camera, largura, altura);
+}
+
+bool CenaCarregada::lerCena(const std::string& nome, const Opcoes& opcoes) {
     std::ifstream arquivo;
     const std::string motivo = Arquivo::abrir(nome, arquivo);
     if (!motivo.empty()) {
         erro = "cannot open the scene " + nome + ": " + motivo;
-        return;
+        return false;
     }
-    auto lida = std::make_unique<Gouraud>(arquivo);
+    cena = std::make_unique<Gouraud>(arquivo);
     arquivo.close();
-    if (!lida->cenaValida()) {
-        erro = nome + ": " + lida->getDiagnostico();
-        return;
+    if (opcoes.vista && cena->cenaValida()) {
+        const int quantPontos = cena->getQuantPontos();
+        const int quantTriangulos = cena->getQuantTriangulos();
+        std::vector<Ponto> pontos(cena->getListaPonto(), cena->getListaPonto() + quantPontos);
+        std::vector<Triangulo> triangulos(cena->getListaTriangulo(),
+                                          cena->getListaTriangulo() + quantTriangulos);
+        cena.reset();
+        cena = comVista(std::move(pontos), std::move(triangulos), opcoes.cima, *opcoes.vista);
     }
-    const std::string problema = Camera::problemaDaCena(*lida);
-    if (!problema.empty()) {
-        erro = nome + ": the camera cannot give a picture: " + problema;
-        return;
+    return true;
+}
+
+bool CenaCarregada::lerMalha(const std::string& nome, const Opcoes& opcoes) {
+    LeitorMalha leitor(nome);
+    if (!leitor.abriu()) {
+        erro = "cannot open the mesh " + nome + ": " + leitor.getErro();
+        return false;
     }
-    malha = std::make_unique<Malha>(*lida);
-    camera = Camera(*lida);
-    projecao = Projecao::daCena(*lida, *malha, camera, largura, altura);
-    cena = std::move(lida);
+    if (!leitor.valida()) {
+        erro = nome + ": " + leitor.getErro();
+        return false;
+    }
+    cena = comVista(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), opcoes.cima,
+                    opcoes.vista.value_or(VistaPadrao::Lado::frente));
+    return true;
 }
 
 bool CenaCarregada::valida() const { return cena != nullptr; }

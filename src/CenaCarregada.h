@@ -2,43 +2,67 @@
 #define GOURAUD_CENA_CARREGADA_H
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Camera.h"
 #include "Gouraud.h"
 #include "Malha.h"
 #include "Projecao.h"
+#include "VistaPadrao.h"
 
-// A scene file read and made ready to draw: the scene, its mesh (point normals, bounding box)
-// and the view it starts from (the file's camera and projection). Reading either gives all of
-// that or, when the file cannot be drawn, nothing but the one-line reason.
+// A scene file or a mesh file read and made ready to draw: the scene, its mesh (point normals,
+// bounding box) and the view it starts from. A scene file starts from its own camera and
+// projection; a mesh file, which has no camera, from a view of VistaPadrao with the automatic
+// framing; a view asked for replaces a scene file's camera and drops its projection window.
+// Reading gives all of that or, when the file cannot be drawn, nothing but the one-line reason.
 class CenaCarregada {
 public:
-    // Reads the scene file `nome`, to be drawn on a largura x altura screen (each from 1 to
-    // 4096). When it does not open, is not a valid scene or its camera cannot give a picture,
-    // valida() is false and getErro() says why, naming the file.
+    // How to frame what is read.
+    struct Opcoes {
+        // The model's up axis, for the views.
+        VistaPadrao::Cima cima = VistaPadrao::Cima::maisY;
+        // The view to start from: always used for a mesh (frente when not given), and for a
+        // scene file only when given.
+        std::optional<VistaPadrao::Lado> vista;
+    };
+
+    // Reads `nome` with the default options (up axis +y, no view asked for), to be drawn on a
+    // largura x altura screen (each from 1 to 4096).
     explicit CenaCarregada(const std::string& nome, int largura = Projecao::kLargura,
                            int altura = Projecao::kAltura);
+    // Reads `nome`, to be drawn on a largura x altura screen (each from 1 to 4096): a scene file
+    // when LeitorMalha::ehMalha says it is not a mesh, otherwise a mesh file. When it does not
+    // open, cannot be read, is not a valid scene or its camera cannot give a picture, valida()
+    // is false and getErro() says why, naming the file.
+    CenaCarregada(const std::string& nome, const Opcoes& opcoes, int largura = Projecao::kLargura,
+                  int altura = Projecao::kAltura);
     CenaCarregada(const CenaCarregada&) = delete;
     CenaCarregada& operator=(const CenaCarregada&) = delete;
 
     // True when the scene can be drawn; the getters below need it.
     bool valida() const;
     // "" when valid; otherwise one line such as "x.txt: line 5, column 5: triangle 0 names
-    // point 3, but the scene has 3 points" or "cannot open the scene x.txt: No such file or
-    // directory".
+    // point 3, but the scene has 3 points", "cannot open the scene x.txt: No such file or
+    // directory" or "x.ply: it holds no triangles".
     const std::string& getErro() const;
 
-    // The scene as loaded (its lists, camera and projection settings).
+    // The scene as loaded (its lists, camera and projection settings); for a mesh, the scene it
+    // became; with a view, the scene with that view's camera and no projection window.
     Gouraud& getCena();
     // The mesh the renderer draws; lives as long as this object.
     const Malha& getMalha() const;
-    // The camera of the file, the starting view.
+    // The camera of the starting view.
     const Camera& getCamera() const;
     // The projection of the starting view, onto the screen size given.
     const Projecao& getProjecao() const;
 
 private:
+    // Reads a scene file into `cena`; false, with the reason in `erro`, when it cannot.
+    bool lerCena(const std::string& nome, const Opcoes& opcoes);
+    // Reads a mesh file into `cena`; false, with the reason in `erro`, when it cannot.
+    bool lerMalha(const std::string& nome, const Opcoes& opcoes);
+
     std::unique_ptr<Gouraud> cena;
     std::unique_ptr<Malha> malha;
     Camera camera;

@@ -310,14 +310,14 @@ void Gouraud::carregar(std::istream& entrada) {
 
     // The scene is built in locals and moved into the fields only when it is sound, so a
     // rejected file never leaves a half-built object.
-    auto novosPontos = std::make_unique<Ponto[]>(pontos);
+    std::vector<Ponto> novosPontos(static_cast<std::size_t>(pontos));
     for (int i = 0; i < pontos; ++i) {
         Ponto& p = novosPontos[i];
         leitor.lerReal(p.x);
         leitor.lerReal(p.y);
         leitor.lerReal(p.z);
     }
-    auto novosTriangulos = std::make_unique<Triangulo[]>(triangulos);
+    std::vector<Triangulo> novosTriangulos(static_cast<std::size_t>(triangulos));
     bool indicesValidos = true;
     for (int i = 0; i < triangulos; ++i) {
         Triangulo& t = novosTriangulos[i];
@@ -342,19 +342,10 @@ void Gouraud::carregar(std::istream& entrada) {
     leitor.lerReal(meiaAltura);
     projecaoCompleta = !leitor.falhou();
 
-    // V loses its component along N, both become unit vectors, and U = N x V.
-    auto n = std::make_unique<Vetor>(camera[0], camera[1], camera[2]);
-    auto v = std::make_unique<Vetor>(camera[3], camera[4], camera[5]);
-    foco = std::make_unique<Ponto>(camera[6], camera[7], camera[8]);
-    const std::unique_ptr<Vetor> vOrtogonal(operadores.ortogonalizacao(v.get(), n.get()));
-    vetorV.reset(operadores.normalizacao(vOrtogonal.get()));
-    vetorN.reset(operadores.normalizacao(n.get()));
-    vetorU.reset(operadores.produtoVetorial(vetorN.get(), vetorV.get()));
+    montarCamera(Vetor(camera[0], camera[1], camera[2]), Vetor(camera[3], camera[4], camera[5]),
+                 Ponto(camera[6], camera[7], camera[8]));
 
-    listaNovoPonto = std::make_unique_for_overwrite<Ponto[]>(pontos);
-    std::copy(novosPontos.get(), novosPontos.get() + pontos, listaNovoPonto.get());
-    listaPonto = std::move(novosPontos);
-    listaTriangulo = std::move(novosTriangulos);
+    guardarListas(std::move(novosPontos), std::move(novosTriangulos));
     listaNormalTriangulo = std::make_unique<Vetor[]>(triangulos);
     listaPontoCamera = std::make_unique<Vetor[]>(pontos);
     quantPontos = pontos;
@@ -365,8 +356,66 @@ void Gouraud::carregar(std::istream& entrada) {
     }
 }
 
+Gouraud::Gouraud(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos, const Vetor& n,
+                 const Vetor& v, const Ponto& focoDado, double distancia, double largura,
+                 double altura) {
+    constexpr std::size_t kMaiorContagem = std::numeric_limits<int>::max();
+    if (pontos.size() > kMaiorContagem || triangulos.size() > kMaiorContagem) {
+        diagnostico =
+            "the scene has more than " + std::to_string(kMaiorContagem) + " points or triangles";
+        return;
+    }
+    const int quantidade = static_cast<int>(pontos.size());
+    for (std::size_t i = 0; i < triangulos.size(); ++i) {
+        const Triangulo& t = triangulos[i];
+        for (const int indice : {t.indiceP1, t.indiceP2, t.indiceP3}) {
+            if (!indiceDentro(indice, quantidade)) {
+                diagnostico = "triangle " + std::to_string(i) + " names point " +
+                              std::to_string(indice) + ", but the scene has " +
+                              quantidadeDe(quantidade, "point");
+                return;
+            }
+        }
+    }
+    const auto quantTriangulosDados = static_cast<int>(triangulos.size());
+    guardarListas(std::move(pontos), std::move(triangulos));
+    listaNormalTriangulo =
+        std::make_unique<Vetor[]>(static_cast<std::size_t>(quantTriangulosDados));
+    listaPontoCamera = std::make_unique<Vetor[]>(static_cast<std::size_t>(quantidade));
+    quantPontos = quantidade;
+    quantTriangulos = quantTriangulosDados;
+    montarCamera(n, v, focoDado);
+    distanciaProjecao = distancia;
+    meiaLargura = largura;
+    meiaAltura = altura;
+    projecaoCompleta = true;
+    valida = true;
+}
+
+void Gouraud::guardarListas(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos) {
+    // An empty list holds memory too, so that a scene's getters never give null.
+    pontos.reserve(std::max<std::size_t>(pontos.size(), 1));
+    triangulos.reserve(std::max<std::size_t>(triangulos.size(), 1));
+    listaNovoPonto = std::make_unique_for_overwrite<Ponto[]>(pontos.size());
+    std::copy(pontos.begin(), pontos.end(), listaNovoPonto.get());
+    listaPonto = std::move(pontos);
+    listaTriangulo = std::move(triangulos);
+}
+
+void Gouraud::montarCamera(const Vetor& n, const Vetor& v, const Ponto& focoDado) {
+    vetorNLido = std::make_unique<Vetor>(n);
+    vetorVLido = std::make_unique<Vetor>(v);
+    foco = std::make_unique<Ponto>(focoDado);
+    // V loses its component along N, both become unit vectors, and U = N x V.
+    const std::unique_ptr<Vetor> vOrtogonal(
+        operadores.ortogonalizacao(vetorVLido.get(), vetorNLido.get()));
+    vetorV.reset(operadores.normalizacao(vOrtogonal.get()));
+    vetorN.reset(operadores.normalizacao(vetorNLido.get()));
+    vetorU.reset(operadores.produtoVetorial(vetorN.get(), vetorV.get()));
+}
+
 void Gouraud::mudancaCoordenadasCamera() {
-    if (!listaPonto) {
+    if (!listaNovoPonto) {
         return;
     }
     const Ponto f = *foco;
@@ -412,14 +461,18 @@ void Gouraud::calcularNovoPonto() {
 
 int Gouraud::getQuantPontos() const { return quantPontos; }
 int Gouraud::getQuantTriangulos() const { return quantTriangulos; }
-const Ponto* Gouraud::getListaPonto() const { return listaPonto.get(); }
-const Triangulo* Gouraud::getListaTriangulo() const { return listaTriangulo.get(); }
+const Ponto* Gouraud::getListaPonto() const { return listaNovoPonto ? listaPonto.data() : nullptr; }
+const Triangulo* Gouraud::getListaTriangulo() const {
+    return listaNovoPonto ? listaTriangulo.data() : nullptr;
+}
 const Vetor* Gouraud::getListaNormalTriangulo() const { return listaNormalTriangulo.get(); }
 const Ponto* Gouraud::getListaNovoPonto() const { return listaNovoPonto.get(); }
 const Vetor* Gouraud::getListaPontoCamera() const { return listaPontoCamera.get(); }
 const Vetor* Gouraud::getVetorN() const { return vetorN.get(); }
 const Vetor* Gouraud::getVetorV() const { return vetorV.get(); }
 const Vetor* Gouraud::getVetorU() const { return vetorU.get(); }
+const Vetor* Gouraud::getVetorNLido() const { return vetorNLido.get(); }
+const Vetor* Gouraud::getVetorVLido() const { return vetorVLido.get(); }
 const Ponto* Gouraud::getFoco() const { return foco.get(); }
 bool Gouraud::cenaValida() const { return valida; }
 const std::string& Gouraud::getDiagnostico() const { return diagnostico; }

@@ -4,6 +4,7 @@
 #include <istream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Operadores.h"
 #include "Ponto.h"
@@ -23,6 +24,15 @@ public:
     // Loads a scene from the stream's remaining characters; holds no scene if the stream is not
     // good at the start. Writes the marker line on standard output whenever it reads the stream.
     explicit Gouraud(std::istream& entrada);
+    // A scene made from lists rather than read: the points and triangles (kept as they are: lists
+    // moved in are not copied), the camera axes N and V and the focus, and the three reals after
+    // the focus, all taken as if a file had held them in that order. The camera is built exactly
+    // as loading builds it. The scene is valid when both counts fit in an int and every triangle
+    // index names a point; otherwise it holds no scene and the diagnostic says why. Writes
+    // nothing on standard output.
+    Gouraud(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos, const Vetor& n,
+            const Vetor& v, const Ponto& foco, double distanciaProjecao, double meiaLargura,
+            double meiaAltura);
     ~Gouraud();
     Gouraud(const Gouraud&) = delete;
     Gouraud& operator=(const Gouraud&) = delete;
@@ -60,6 +70,10 @@ public:
     const Vetor* getVetorV() const;
     // Camera axis U = N x V, or nullptr without a scene.
     const Vetor* getVetorU() const;
+    // Camera axis N as the file held it, before it was made unit length; nullptr without a scene.
+    const Vetor* getVetorNLido() const;
+    // Camera axis V as the file held it, before it lost its part along N; nullptr without a scene.
+    const Vetor* getVetorVLido() const;
     // Camera focus in world coordinates, or nullptr without a scene.
     const Ponto* getFoco() const;
     // True when every number up to the focus was read, both counts are non-negative and every
@@ -79,18 +93,28 @@ public:
 private:
     // Reads the scene from the stream into the fields; see the public constructor.
     void carregar(std::istream& entrada);
+    // Takes the points and triangles as the scene's lists, and the displaced points as a copy of
+    // the points.
+    void guardarListas(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos);
+    // Keeps N and V as given, and builds the orthonormal basis from them: V loses its component
+    // along N, both become unit vectors, and U = N x V.
+    void montarCamera(const Vetor& n, const Vetor& v, const Ponto& foco);
 
     std::unique_ptr<Vetor> vetorN;
     std::unique_ptr<Vetor> vetorV;
     std::unique_ptr<Vetor> vetorU;
     std::unique_ptr<Ponto> foco;
+    std::unique_ptr<Vetor> vetorNLido;
+    std::unique_ptr<Vetor> vetorVLido;
     int quantPontos = 0;
     int quantTriangulos = 0;
     Operadores operadores;
     std::unique_ptr<Vetor[]> listaNormalTriangulo;
-    std::unique_ptr<Ponto[]> listaPonto;
+    // The points and triangles, empty without a scene; a scene's lists always hold memory, so
+    // their getters give a pointer even for a scene of no points or triangles.
+    std::vector<Ponto> listaPonto;
     std::unique_ptr<Ponto[]> listaNovoPonto;
-    std::unique_ptr<Triangulo[]> listaTriangulo;
+    std::vector<Triangulo> listaTriangulo;
     std::unique_ptr<Vetor[]> listaPontoCamera;
     bool valida = false;
     std::string diagnostico;

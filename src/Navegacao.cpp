@@ -2,8 +2,24 @@
 
 #include <cmath>
 
-Navegacao::Navegacao(const Camera& inicial, const Ponto& centro)
-    : inicial(inicial), atual(inicial), centroInicial(centro), centro(centro) {}
+namespace {
+
+// The camera of the view `lado` of the model.
+Camera vista(VistaPadrao::Cima cima, VistaPadrao::Lado lado, const Ponto& centro, double diagonal) {
+    const VistaPadrao padrao = VistaPadrao::calcular(cima, lado, centro, diagonal);
+    return Camera::deEixos(padrao.n, padrao.v, padrao.foco);
+}
+
+}  // namespace
+
+Navegacao::Navegacao(const Camera& inicial, const Ponto& centro, double diagonal,
+                     VistaPadrao::Cima cima)
+    : inicial(inicial),
+      atual(inicial),
+      centroInicial(centro),
+      centro(centro),
+      diagonal(diagonal),
+      eixoCima(cima) {}
 
 void Navegacao::aplicar(Acao acao) {
     switch (acao) {
@@ -29,7 +45,25 @@ void Navegacao::aplicar(Acao acao) {
             atual = inicial;
             centro = centroInicial;
             break;
+        case Acao::vistaFrente:
+            irParaVista(VistaPadrao::Lado::frente);
+            break;
+        case Acao::vistaDireita:
+            irParaVista(VistaPadrao::Lado::direita);
+            break;
+        case Acao::vistaTopo:
+            irParaVista(VistaPadrao::Lado::topo);
+            break;
+        case Acao::vistaIso:
+            irParaVista(VistaPadrao::Lado::iso);
+            break;
     }
+}
+
+void Navegacao::irParaVista(VistaPadrao::Lado lado) {
+    // The view of the model, wherever a drag of the right button moved the centre.
+    centro = centroInicial;
+    atual = vista(eixoCima, lado, centro, diagonal);
 }
 
 void Navegacao::girarArrasto(int dx, int dy) {
@@ -73,6 +107,11 @@ void Navegacao::deslocar(int dx, int dy, const Projecao& projecao) {
 void Navegacao::setInicio(const Camera& novoInicial, const Ponto& novoCentro) {
     inicial = novoInicial;
     centroInicial = novoCentro;
+}
+
+void Navegacao::setInicio(const Camera& novoInicial, const Ponto& novoCentro, double novaDiagonal) {
+    setInicio(novoInicial, novoCentro);
+    diagonal = novaDiagonal;
 }
 
 const Camera& Navegacao::getCamera() const { return atual; }

@@ -73,6 +73,11 @@ Projecao Projecao::enquadrar(const Malha& malha, const Camera& camera, int largu
     return projecao;
 }
 
+bool Projecao::janelaDaCena(const Gouraud& cena) {
+    return cena.projecaoLida() && positivoFinito(cena.getDistanciaProjecao()) &&
+           positivoFinito(cena.getMeiaLargura()) && positivoFinito(cena.getMeiaAltura());
+}
+
 namespace {
 
 // xs = ((d.cu/cn - ox)/hx + 1).W/2 for one point (R = double) or two (R = Par).

@@ -40,6 +40,9 @@ public:
     // such point, or a spread of 0, ox = oy = 0 and hy = tan 30 degrees.
     static Projecao enquadrar(const Malha& malha, const Camera& camera, int largura = kLargura,
                               int altura = kAltura);
+    // True when the scene holds an explicit projection window: the three reals after the focus
+    // were read and are positive and finite.
+    static bool janelaDaCena(const Gouraud& cena);
 
     // Screen x of a point with camera coordinates cu and cn (cn > 0).
     double xTela(double cu, double cn) const;

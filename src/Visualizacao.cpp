@@ -4,7 +4,12 @@
 
 Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::string>& nomeLuz,
                            int largura, int altura, int threads)
-    : vigiaCena(cena), largura(largura), altura(altura), threads(threads) {
+    : Visualizacao(cena, nomeLuz, CenaCarregada::Opcoes{}, largura, altura, threads) {}
+
+Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::string>& nomeLuz,
+                           const CenaCarregada::Opcoes& opcoes, int largura, int altura,
+                           int threads)
+    : vigiaCena(cena), opcoes(opcoes), largura(largura), altura(altura), threads(threads) {
     // The files are looked at before they are read, so a change made while they are read shows
     // at the next look.
     if (nomeLuz) {
@@ -14,14 +19,15 @@ Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::str
             return;
         }
     }
-    auto lida = std::make_unique<CenaCarregada>(cena, largura, altura);
+    auto lida = std::make_unique<CenaCarregada>(cena, opcoes, largura, altura);
     if (!lida->valida()) {
         erro = lida->getErro();
         return;
     }
     carregada = std::move(lida);
     renderizador = std::make_unique<Renderizador>(carregada->getMalha(), iluminacao, threads);
-    navegacao.emplace(carregada->getCamera(), carregada->getMalha().getCentro());
+    navegacao.emplace(carregada->getCamera(), carregada->getMalha().getCentro(),
+                      carregada->getMalha().getDiagonal(), opcoes.cima);
     projecao = carregada->getProjecao();
 }
 
@@ -42,9 +48,23 @@ void Visualizacao::setEstilo(const Estilo& novo) {
 const Estilo& Visualizacao::getEstilo() const { return estilo; }
 
 void Visualizacao::aplicar(Navegacao::Acao acao) {
+    using Acao = Navegacao::Acao;
     navegacao->aplicar(acao);
-    if (acao == Navegacao::Acao::restaurar) {
-        projecao = carregada->getProjecao();
+    switch (acao) {
+        case Acao::restaurar:
+            projecao = carregada->getProjecao();
+            break;
+        case Acao::vistaFrente:
+        case Acao::vistaDireita:
+        case Acao::vistaTopo:
+        case Acao::vistaIso:
+            // The automatic framing of that camera, as a file read with --vista gets it: the
+            // picture is the one --imagem --vista gives, bit for bit.
+            projecao =
+                Projecao::enquadrar(carregada->getMalha(), navegacao->getCamera(), largura, altura);
+            break;
+        default:
+            break;
     }
 }
 
@@ -76,7 +96,7 @@ void Visualizacao::recarregar() {
 }
 
 void Visualizacao::lerCena() {
-    auto lida = std::make_unique<CenaCarregada>(vigiaCena.getNome(), largura, altura);
+    auto lida = std::make_unique<CenaCarregada>(vigiaCena.getNome(), opcoes, largura, altura);
     if (!lida->valida()) {
         problemaCena = lida->getErro();
         return;
@@ -88,7 +108,8 @@ void Visualizacao::lerCena() {
     renderizador = std::move(novo);
     carregada = std::move(lida);
     projecao.zPerto = carregada->getProjecao().zPerto;
-    navegacao->setInicio(carregada->getCamera(), carregada->getMalha().getCentro());
+    navegacao->setInicio(carregada->getCamera(), carregada->getMalha().getCentro(),
+                         carregada->getMalha().getDiagonal());
 }
 
 void Visualizacao::lerIluminacao() {
@@ -110,3 +131,4 @@ std::string Visualizacao::getProblemas() const {
 const Camera& Visualizacao::getCamera() const { return navegacao->getCamera(); }
 const Projecao& Visualizacao::getProjecao() const { return projecao; }
 int Visualizacao::getQuantTriangulos() const { return carregada->getMalha().getQuantTriangulos(); }
+CenaCarregada& Visualizacao::getCarregada() { return *carregada; }

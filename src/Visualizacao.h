@@ -14,17 +14,23 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 
-// What the viewer shows and keeps up to date: the scene file and the lighting file as last read,
+// What the viewer shows and keeps up to date: the scene or mesh file and the lighting file as last
+// read,
 // the renderer that draws them, the walk around the model and the projection of the view. Both
 // files are watched; one that changed is read again through the same calls as at the start, and
 // the view stays as it is. A file that no longer reads leaves the picture as it was and gives a
 // one-line problem until a good version is read.
 class Visualizacao {
 public:
-    // Takes a first look at the scene file `cena` and the lighting file `iluminacao` (none: the
-    // default settings), then reads the lighting file and the scene, as CenaCarregada and
-    // LeitorIluminacao::lerArquivo do, for frames of largura x altura pixels (each from 1 to
-    // 4096). The renderer uses `threads` threads (0: one per core).
+    // Takes a first look at the scene or mesh file `cena` and the lighting file `iluminacao`
+    // (none: the default settings), then reads the lighting file and the scene, as
+    // CenaCarregada (with `opcoes`, at every reading) and LeitorIluminacao::lerArquivo do, for
+    // frames of largura x altura pixels (each from 1 to 4096). The renderer uses `threads`
+    // threads (0: one per core).
+    Visualizacao(const std::string& cena, const std::optional<std::string>& iluminacao,
+                 const CenaCarregada::Opcoes& opcoes, int largura = Projecao::kLargura,
+                 int altura = Projecao::kAltura, int threads = 0);
+    // The same with the default options (up axis +y, no view asked for).
     Visualizacao(const std::string& cena, const std::optional<std::string>& iluminacao,
                  int largura = Projecao::kLargura, int altura = Projecao::kAltura, int threads = 0);
 
@@ -36,7 +42,9 @@ public:
     // Draws the current view into `quadro`, of the size given.
     void desenhar(Quadro& quadro);
 
-    // Applies a key's move; restaurar also brings back the file's projection.
+    // Applies a key's move. restaurar also brings back the starting view's projection; a view
+    // key (vistaFrente, ...) frames that view automatically at the frame's size, so that it
+    // shows exactly what --vista with the same up axis shows.
     void aplicar(Navegacao::Acao acao);
     // Turns as a drag of (dx, dy) pixels does (Navegacao::girarArrasto).
     void girarArrasto(int dx, int dy);
@@ -64,6 +72,8 @@ public:
     const Projecao& getProjecao() const;
     // Number of triangles of the scene drawn.
     int getQuantTriangulos() const;
+    // The file as last read successfully.
+    CenaCarregada& getCarregada();
 
 private:
     // Reads the scene file again; on success draws it from now on with the view unchanged (the
@@ -75,6 +85,7 @@ private:
 
     ArquivoVigiado vigiaCena;
     std::optional<ArquivoVigiado> vigiaIluminacao;
+    CenaCarregada::Opcoes opcoes;
     Iluminacao iluminacao;
     Estilo estilo;
     std::unique_ptr<CenaCarregada> carregada;

@@ -1,5 +1,6 @@
-// The viewer: draws a shaded picture of a scene file, in a window where the camera can
-// walk around the model, or headless into a PNG file, or times its frames.
+// The viewer: draws a shaded picture of a scene file or a mesh file, in a window where the
+// camera can walk around the model, or headless into a PNG file, or times its frames; and
+// writes what it loaded as a scene file.
 #include <allegro.h>
 
 #include <algorithm>
@@ -15,11 +16,22 @@
 #include <string_view>
 #include <vector>
 
+#include "CenaCarregada.h"
 #include "Estilo.h"
+#include "GravadorCena.h"
 #include "GravadorPng.h"
 #include "Janela.h"
 #include "Quadro.h"
+#include "VistaPadrao.h"
 #include "Visualizacao.h"
+
+// jemalloc, the allocator the viewer is linked with, reads its settings from this name at its
+// first allocation: it backs its memory with transparent huge pages where the system allows them
+// on request, so a large mesh costs a fault per 2 MiB rather than per 4 KiB. Without jemalloc
+// (a sanitizer build) nothing reads it.
+extern "C" {
+const char* malloc_conf = "thp:always";
+}
 
 namespace {
 
@@ -35,13 +47,20 @@ constexpr int kLarguraPadrao = 640;
 constexpr int kAlturaPadrao = 480;
 
 constexpr char kUso[] =
-    "usage: visualizador [CENA] [--iluminacao ARQUIVO] [--tamanho LARGURAxALTURA]\n"
-    "                    [--modo plano|gouraud|phong] [--arestas] [--normais]\n"
-    "                    [--imagem SAIDA.png] [--medir [N]]\n"
+    "usage: visualizador [ARQUIVO] [--cima EIXO] [--vista VISTA] [--iluminacao ARQUIVO]\n"
+    "                    [--tamanho LARGURAxALTURA] [--modo plano|gouraud|phong]\n"
+    "                    [--arestas] [--normais] [--imagem SAIDA.png] [--medir [N]]\n"
+    "                    [--salvar-cena SAIDA.txt]\n"
     "\n"
-    "Draws a shaded picture of the scene file CENA (default: triangulo.txt in the current\n"
-    "folder).\n"
+    "Draws a shaded picture of ARQUIVO (default: triangulo.txt in the current folder):\n"
+    "a scene file (.txt, or no extension) or a mesh file (OBJ, PLY, STL, OFF, glTF, 3DS,\n"
+    "Collada and the other formats of the Open Asset Import Library), which is framed by a\n"
+    "default camera.\n"
     "\n"
+    "  --cima EIXO              the model's up axis: +y (default), -y, +z, -z, +x or -x\n"
+    "  --vista VISTA            start from the view frente (default for a mesh), direita,\n"
+    "                           topo or iso, 1.5 diagonals from the model; replaces a scene\n"
+    "                           file's camera and projection window\n"
     "  --iluminacao ARQUIVO     lighting settings (light position, ambient, diffuse, specular\n"
     "                           and light colour) instead of the defaults\n"
     "  --tamanho LARGURAxALTURA size of the window and the picture, each from 16 to 4096\n"
@@ -54,19 +73,25 @@ constexpr char kUso[] =
     "  --imagem SAIDA.png       draw one frame into an RGB PNG file, with no window\n"
     "  --medir [N]              draw N frames (default 20) after one warm-up frame, with no\n"
     "                           window, and print the median, fastest and slowest frame time\n"
+    "  --salvar-cena SAIDA.txt  write what was loaded, with its starting camera, as a scene\n"
+    "                           file; without --imagem or --medir, end without a window\n"
     "  --help                   show this text\n"
     "\n"
     "In the window: a left drag or the arrows turn the model, a right or middle drag moves it,\n"
-    "the wheel, Page Up/Down or +/- move nearer or further, R restores the file's view, M\n"
+    "the wheel, Page Up/Down or +/- move nearer or further, 1, 3, 7 and 9 show the front,\n"
+    "right, top and iso views as --vista frames them, R restores the starting view, M\n"
     "changes the mode, E shows the edges, N the needles, L reads the files again (they are\n"
-    "also read again when they change), F12 saves visualizador-NNN.png, H shows the frame\n"
-    "time, F1 or ? lists the keys, ESC quits.\n";
+    "also read again when they change), F12 saves visualizador-NNN.png, H shows the mode and\n"
+    "the frame time, F1 or ? lists the keys, ESC quits.\n";
 
 struct Opcoes {
     std::string cena = kCenaPadrao;
     std::optional<std::string> iluminacao;
     std::optional<std::string> imagem;
     std::optional<int> quadrosMedidos;
+    std::optional<std::string> salvarCena;
+    VistaPadrao::Cima cima = VistaPadrao::Cima::maisY;
+    std::optional<VistaPadrao::Lado> vista;
     int largura = kLarguraPadrao;
     int altura = kAlturaPadrao;
     Estilo estilo;
@@ -122,6 +147,25 @@ std::optional<Opcoes> lerOpcoes(int argc, char** argv) {
         } else if (!fimDasOpcoes && argumento == "--imagem") {
             if (!temProximo) return falhar("--imagem needs a file name");
             opcoes.imagem = argv[++i];
+        } else if (!fimDasOpcoes && argumento == "--salvar-cena") {
+            if (!temProximo) return falhar("--salvar-cena needs a file name");
+            opcoes.salvarCena = argv[++i];
+        } else if (!fimDasOpcoes && argumento == "--cima") {
+            if (!temProximo) return falhar("--cima needs an axis");
+            const std::optional<VistaPadrao::Cima> cima = VistaPadrao::lerCima(argv[++i]);
+            if (!cima) {
+                return falhar(std::string("unknown up axis ") + argv[i] +
+                              " (--cima takes +y, -y, +z, -z, +x or -x)");
+            }
+            opcoes.cima = *cima;
+        } else if (!fimDasOpcoes && argumento == "--vista") {
+            if (!temProximo) return falhar("--vista needs a view");
+            const std::optional<VistaPadrao::Lado> vista = VistaPadrao::lerLado(argv[++i]);
+            if (!vista) {
+                return falhar(std::string("unknown view ") + argv[i] +
+                              " (--vista takes frente, direita, topo or iso)");
+            }
+            opcoes.vista = *vista;
         } else if (!fimDasOpcoes && argumento == "--tamanho") {
             if (!temProximo) return falhar("--tamanho needs a size such as 640x480");
             const std::string_view tamanho = argv[++i];
@@ -196,11 +240,23 @@ bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos) {
 
 int executar(const Opcoes& opcoes) {
     // Reads the lighting file, then the scene, and keeps watching both for the window.
-    Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao, opcoes.largura, opcoes.altura);
+    Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao,
+                              CenaCarregada::Opcoes{opcoes.cima, opcoes.vista}, opcoes.largura,
+                              opcoes.altura);
     if (!visualizacao.valida()) {
         return falha(visualizacao.getErro());
     }
     visualizacao.setEstilo(opcoes.estilo);
+    if (opcoes.salvarCena) {
+        const std::string erroCena =
+            GravadorCena::gravar(visualizacao.getCarregada().getCena(), *opcoes.salvarCena);
+        if (!erroCena.empty()) {
+            return falha("cannot write " + *opcoes.salvarCena + ": " + erroCena);
+        }
+        if (!opcoes.quadrosMedidos && !opcoes.imagem) {
+            return 0;
+        }
+    }
     if (opcoes.quadrosMedidos || opcoes.imagem) {
         Quadro quadro(opcoes.largura, opcoes.altura);
         if (opcoes.quadrosMedidos) {

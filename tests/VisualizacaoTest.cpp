@@ -219,4 +219,117 @@ TEST_F(VisualizacaoTest, RecarregarLeMesmoOQueOOlharNaoVe) {
     EXPECT_FALSE(visualizacao.vigiar());
 }
 
+// What --imagem draws for `nome` read with `opcoes` at largura x altura, default lighting.
+Quadro desenhoDaOpcao(const std::string& nome, const CenaCarregada::Opcoes& opcoes, int largura,
+                      int altura) {
+    const CenaCarregada carregada(nome, opcoes, largura, altura);
+    EXPECT_TRUE(carregada.valida()) << carregada.getErro();
+    Renderizador renderizador(carregada.getMalha(), Iluminacao());
+    Quadro quadro(largura, altura);
+    renderizador.desenhar(carregada.getCamera(), carregada.getProjecao(), quadro);
+    return quadro;
+}
+
+bool mesmoQuadroDeTamanho(const Quadro& a, const Quadro& b) {
+    if (a.getLargura() != b.getLargura() || a.getAltura() != b.getAltura()) {
+        return false;
+    }
+    for (int y = 0; y < a.getAltura(); ++y) {
+        if (std::memcmp(a.linhaCor(y), b.linhaCor(y), sizeof(std::uint16_t) * a.getLargura())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+template <typename T>
+bool mesmosBytes(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST_F(VisualizacaoTest, TeclasDasVistasDaoOQuadroDeVistaDePontoAPonto) {
+    using Lado = VistaPadrao::Lado;
+    const struct {
+        std::string nome;
+        VistaPadrao::Cima cima;
+        int largura;
+        int altura;
+    } casos[] = {
+        // A mesh on a wide frame, and a scene file whose own window the views drop.
+        {std::string(GOURAUD_EXEMPLOS_DIR) + "/bunny.ply", VistaPadrao::Cima::maisZ, 320, 200},
+        {kToro, VistaPadrao::Cima::menosX, 640, 480},
+    };
+    const std::pair<Acao, Lado> teclas[] = {{Acao::vistaDireita, Lado::direita},
+                                            {Acao::vistaIso, Lado::iso},
+                                            {Acao::vistaTopo, Lado::topo},
+                                            {Acao::vistaFrente, Lado::frente}};
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.nome);
+        const CenaCarregada::Opcoes opcoes{caso.cima, std::nullopt};
+        Visualizacao visualizacao(caso.nome, std::nullopt, opcoes, caso.largura, caso.altura);
+        ASSERT_TRUE(visualizacao.valida()) << visualizacao.getErro();
+        const Camera cameraInicial = visualizacao.getCamera();
+        const Projecao projecaoInicial = visualizacao.getProjecao();
+        Quadro inicial(caso.largura, caso.altura);
+        visualizacao.desenhar(inicial);
+        for (const auto& [tecla, lado] : teclas) {
+            // Wherever the walk went, the pan included, the key gives the --vista picture.
+            visualizacao.aplicar(Acao::direita);
+            visualizacao.girarArrasto(13, -7);
+            visualizacao.deslocar(40, 25);
+            visualizacao.aplicar(Acao::aproximar);
+            visualizacao.aplicar(tecla);
+            const CenaCarregada esperada(caso.nome, CenaCarregada::Opcoes{caso.cima, lado},
+                                         caso.largura, caso.altura);
+            EXPECT_TRUE(mesmosBytes(visualizacao.getCamera(), esperada.getCamera()));
+            EXPECT_TRUE(mesmosBytes(visualizacao.getProjecao(), esperada.getProjecao()));
+            Quadro quadro(caso.largura, caso.altura);
+            visualizacao.desenhar(quadro);
+            EXPECT_TRUE(mesmoQuadroDeTamanho(
+                quadro, desenhoDaOpcao(caso.nome, CenaCarregada::Opcoes{caso.cima, lado},
+                                       caso.largura, caso.altura)));
+        }
+        // R: the starting camera, centre and projection. A turn from there shows the centre.
+        visualizacao.deslocar(-60, 10);
+        visualizacao.aplicar(Acao::restaurar);
+        EXPECT_TRUE(mesmosBytes(visualizacao.getCamera(), cameraInicial));
+        EXPECT_TRUE(mesmosBytes(visualizacao.getProjecao(), projecaoInicial));
+        Quadro quadro(caso.largura, caso.altura);
+        visualizacao.desenhar(quadro);
+        EXPECT_TRUE(mesmoQuadroDeTamanho(quadro, inicial));
+        Visualizacao nova(caso.nome, std::nullopt, opcoes, caso.largura, caso.altura);
+        nova.aplicar(Acao::baixo);
+        visualizacao.aplicar(Acao::baixo);
+        EXPECT_TRUE(mesmosBytes(visualizacao.getCamera(), nova.getCamera()));
+    }
+}
+
+TEST_F(VisualizacaoTest, MalhaRelidaComOCimaEAVistaDoInicio) {
+    copiar(std::string(GOURAUD_EXEMPLOS_DIR) + "/bunny.ply", "malha.ply");
+    const CenaCarregada::Opcoes opcoes{VistaPadrao::Cima::maisZ, VistaPadrao::Lado::iso};
+    Visualizacao visualizacao(caminho("malha.ply"), std::nullopt, opcoes);
+    ASSERT_TRUE(visualizacao.valida()) << visualizacao.getErro();
+    visualizacao.aplicar(Acao::vistaTopo);
+
+    // Another mesh, far from the first and of another size, under the same name.
+    escrever("malha.ply",
+             "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\n"
+             "property float z\nelement face 4\nproperty list uchar int vertex_indices\n"
+             "end_header\n10 0 0\n14 0 0\n10 3 0\n10 0 2\n3 0 2 1\n3 0 1 3\n3 0 3 2\n"
+             "3 1 2 3\n");
+    EXPECT_TRUE(visualizacao.vigiar());
+    ASSERT_EQ(visualizacao.getProblemas(), "");
+    EXPECT_EQ(visualizacao.getQuantTriangulos(), 4);
+    visualizacao.aplicar(Acao::restaurar);
+    const CenaCarregada iso(caminho("malha.ply"), opcoes);
+    EXPECT_TRUE(mesmosBytes(visualizacao.getCamera(), iso.getCamera()));
+    EXPECT_TRUE(mesmosBytes(visualizacao.getProjecao(), iso.getProjecao()));
+    // The views follow the new mesh's box.
+    visualizacao.aplicar(Acao::vistaDireita);
+    const CenaCarregada direita(caminho("malha.ply"),
+                                CenaCarregada::Opcoes{opcoes.cima, VistaPadrao::Lado::direita});
+    EXPECT_TRUE(mesmosBytes(visualizacao.getCamera(), direita.getCamera()));
+    EXPECT_TRUE(mesmosBytes(visualizacao.getProjecao(), direita.getProjecao()));
+}
+
 }  // namespace

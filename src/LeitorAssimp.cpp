@@ -1,0 +1,186 @@
+#include "LeitorAssimp.h"
+
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <assimp/Importer.hpp>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+namespace {
+
+// The steps the library runs once the scene is checked.
+constexpr unsigned kPassos = aiProcess_Triangulate | aiProcess_PreTransformVertices;
+// Beyond these the nodes place more than any file this viewer can draw: a node graph that uses
+// a large mesh many times is refused before the library copies it for every use.
+constexpr std::uint64_t kMaisNos = std::uint64_t{1} << 22;
+constexpr std::uint64_t kMaisVerticesColocados = std::uint64_t{1} << 27;
+constexpr unsigned kVerticesPorTriangulo = 3;
+
+std::string texto(std::uint64_t valor) { return std::to_string(valor); }
+
+// Why the scene the library returned cannot be processed, or "".
+std::string conferir(const aiScene& cena) {
+    if (cena.mNumMeshes > 0 && cena.mMeshes == nullptr) {
+        return "the library returned meshes without their list";
+    }
+    for (unsigned m = 0; m < cena.mNumMeshes; ++m) {
+        const aiMesh* malha = cena.mMeshes[m];
+        if (malha == nullptr || (malha->mNumVertices > 0 && malha->mVertices == nullptr) ||
+            (malha->mNumFaces > 0 && malha->mFaces == nullptr)) {
+            return "mesh " + texto(m) + " of the file is incomplete";
+        }
+        for (unsigned f = 0; f < malha->mNumFaces; ++f) {
+            const aiFace& face = malha->mFaces[f];
+            if (face.mNumIndices == 0 || face.mIndices == nullptr) {
+                return "face " + texto(f) + " of mesh " + texto(m) + " has no corners";
+            }
+            for (unsigned k = 0; k < face.mNumIndices; ++k) {
+                if (face.mIndices[k] >= malha->mNumVertices) {
+                    return "face " + texto(f) + " of mesh " + texto(m) + " names vertex " +
+                           texto(face.mIndices[k]) + ", but the mesh has " +
+                           texto(malha->mNumVertices) + " vertices";
+                }
+            }
+        }
+    }
+    if (cena.mRootNode == nullptr) {
+        return "";
+    }
+    std::vector<const aiNode*> pendentes{cena.mRootNode};
+    std::uint64_t visitados = 0;
+    std::uint64_t colocados = 0;
+    while (!pendentes.empty()) {
+        const aiNode* no = pendentes.back();
+        pendentes.pop_back();
+        if (++visitados > kMaisNos) {
+            return "the file has more than " + texto(kMaisNos) + " nodes";
+        }
+        if ((no->mNumMeshes > 0 && no->mMeshes == nullptr) ||
+            (no->mNumChildren > 0 && no->mChildren == nullptr)) {
+            return "a node of the file is incomplete";
+        }
+        for (unsigned k = 0; k < no->mNumMeshes; ++k) {
+            if (no->mMeshes[k] >= cena.mNumMeshes) {
+                return "a node names mesh " + texto(no->mMeshes[k]) + ", but the file has " +
+                       texto(cena.mNumMeshes) + " meshes";
+            }
+            colocados += cena.mMeshes[no->mMeshes[k]]->mNumVertices;
+            if (colocados > kMaisVerticesColocados) {
+                return "the nodes of the file place more than " + texto(kMaisVerticesColocados) +
+                       " vertices";
+            }
+        }
+        for (unsigned k = 0; k < no->mNumChildren; ++k) {
+            if (no->mChildren[k] == nullptr) {
+                return "a node of the file is incomplete";
+            }
+            pendentes.push_back(no->mChildren[k]);
+        }
+    }
+    return "";
+}
+
+// True when a face of some mesh has three corners or more.
+bool temTriangulos(const aiScene& cena) {
+    for (unsigned m = 0; m < cena.mNumMeshes; ++m) {
+        const aiMesh& malha = *cena.mMeshes[m];
+        for (unsigned f = 0; f < malha.mNumFaces; ++f) {
+            if (malha.mFaces[f].mNumIndices >= kVerticesPorTriangulo) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Drops the scene's cameras and lights, as the library's own steps drop what they replace.
+void esquecerCamerasELuzes(const aiScene& lida) {
+    // The importer owns the scene and lets its steps change it; this is one more such change.
+    auto& cena = const_cast<aiScene&>(lida);
+    for (unsigned i = 0; cena.mCameras != nullptr && i < cena.mNumCameras; ++i) {
+        delete cena.mCameras[i];
+    }
+    delete[] cena.mCameras;
+    cena.mCameras = nullptr;
+    cena.mNumCameras = 0;
+    for (unsigned i = 0; cena.mLights != nullptr && i < cena.mNumLights; ++i) {
+        delete cena.mLights[i];
+    }
+    delete[] cena.mLights;
+    cena.mLights = nullptr;
+    cena.mNumLights = 0;
+}
+
+// Checks the scene just read, runs the library's steps and gathers the triangles.
+std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPontos& fusao) {
+    if (lida == nullptr) {
+        return importador.GetErrorString();
+    }
+    std::string problema = conferir(*lida);
+    if (!problema.empty()) {
+        return problema;
+    }
+    if (!temTriangulos(*lida)) {
+        // Point clouds and lines: the library's steps would only say that nothing is left.
+        return "it holds no triangles";
+    }
+    // The steps place cameras and lights too, and stop the program on one whose node is
+    // missing; the picture has no use for them.
+    esquecerCamerasELuzes(*importador.GetScene());
+    const aiScene* cena = importador.ApplyPostProcessing(kPassos);
+    if (cena == nullptr) {
+        return importador.GetErrorString();
+    }
+    problema = conferir(*cena);
+    if (!problema.empty()) {
+        return problema;
+    }
+    std::size_t vertices = 0;
+    std::size_t faces = 0;
+    for (unsigned m = 0; m < cena->mNumMeshes; ++m) {
+        vertices += cena->mMeshes[m]->mNumVertices;
+        faces += cena->mMeshes[m]->mNumFaces;
+    }
+    fusao.reservar(vertices, faces);
+    for (unsigned m = 0; m < cena->mNumMeshes; ++m) {
+        const aiMesh& malha = *cena->mMeshes[m];
+        fusao.novaFonte(malha.mNumVertices);
+        for (unsigned f = 0; f < malha.mNumFaces; ++f) {
+            const aiFace& face = malha.mFaces[f];
+            if (face.mNumIndices != kVerticesPorTriangulo) {
+                continue;  // a point or a line
+            }
+            int pontos[kVerticesPorTriangulo];
+            for (unsigned k = 0; k < kVerticesPorTriangulo; ++k) {
+                const unsigned vertice = face.mIndices[k];
+                int ponto = fusao.pontoDoVertice(vertice);
+                if (ponto < 0) {
+                    const aiVector3D& p = malha.mVertices[vertice];
+                    ponto = fusao.darPonto(vertice, p.x, p.y, p.z);
+                    if (ponto < 0) {
+                        return fusao.getProblema();
+                    }
+                }
+                pontos[k] = ponto;
+            }
+            fusao.triangulo(pontos[0], pontos[1], pontos[2]);
+        }
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fusao) {
+    Assimp::Importer importador;
+    return extrair(importador, importador.ReadFile(caminho, 0), fusao);
+}
+
+std::string LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
+                                     const std::string& extensao, FusaoPontos& fusao) {
+    Assimp::Importer importador;
+    return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),
+                   fusao);
+}

@@ -1,0 +1,66 @@
+#ifndef GOURAUD_LEITOR_MALHA_H
+#define GOURAUD_LEITOR_MALHA_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "Ponto.h"
+#include "Triangulo.h"
+
+// A mesh file (OBJ, PLY, STL, OFF, glTF, 3DS, Collada and every other format the Open Asset Import
+// Library reads) read as a list of triangles over distinct points. The triangles are those of
+// every mesh in the library's order, faces in their order, in world coordinates, polygons
+// triangulated by the library, points and lines left out. The points are the distinct positions
+// the triangles use (-0 equals 0), in order of first use, the file's single precision values
+// widened exactly to double. Large binary PLY and STL files and plain OBJ files are read by
+// faster libraries that give the same triangles (Draco, ADMesh, tinyobjloader); the checks
+// around the libraries keep hostile files from hanging or crashing them.
+class LeitorMalha {
+public:
+    // Which libraries may read the file: all, or the import library alone (to compare them).
+    enum class Leitores { todos, soImportador };
+
+    // True when `nome` names a mesh file: it has an extension and that extension is not .txt (in
+    // any case). Anything else is a scene file.
+    static bool ehMalha(const std::string& nome);
+
+    // Reads the mesh file `caminho`.
+    explicit LeitorMalha(const std::string& caminho, Leitores leitores = Leitores::todos);
+    // Reads `tamanho` bytes at `dados` as a file with the extension `extensao` ("ply", "obj", ...)
+    // would be read, except that files it refers to are not found.
+    LeitorMalha(const char* dados, std::size_t tamanho, const std::string& extensao,
+                Leitores leitores = Leitores::todos);
+
+    // True when the file was read and holds at least one triangle.
+    bool valida() const;
+    // False when the file could not even be opened (getErro then says why, as the system does).
+    bool abriu() const;
+    // "" when valid; otherwise one line saying why, without the file's name: the library's own
+    // reason ("No suitable reader found for the file format of file ..."), "it holds no
+    // triangles", "point 2 (a corner of triangle 0) is not finite: nan 1 0", ...
+    const std::string& getErro() const;
+    // The library that read the file: "assimp", "draco", "admesh" or "tinyobjloader".
+    const std::string& getBiblioteca() const;
+
+    // The distinct points, in order of first use.
+    std::vector<Ponto>& getPontos();
+    // The triangles, in file order, over getPontos().
+    std::vector<Triangulo>& getTriangulos();
+
+private:
+    // Reads the file (or the bytes, when `dados` is given), then makes the reason one line.
+    void ler(const std::string& caminho, const char* dados, std::size_t tamanho,
+             const std::string& extensao, Leitores leitores);
+    // Reads the file (or the bytes) with the reader its format calls for.
+    void lerMalha(const std::string& caminho, const char* dados, std::size_t tamanho,
+                  const std::string& extensao, Leitores leitores);
+
+    bool aberto = true;
+    std::string erro;
+    std::string biblioteca;
+    std::vector<Ponto> pontos;
+    std::vector<Triangulo> triangulos;
+};
+
+#endif

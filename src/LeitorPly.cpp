@@ -1,0 +1,304 @@
+#include "LeitorPly.h"
+
+#include <draco/core/decoder_buffer.h>
+#include <draco/core/draco_types.h>
+#include <draco/io/ply_reader.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kEspacos = " \t\r\f\v";
+constexpr std::string_view kMagica = "ply";
+constexpr std::size_t kVerticesPorFace = 3;
+
+// Bytes of a PLY property type, or 0 for a name that is not one.
+std::uint64_t bytesDoTipo(std::string_view tipo) {
+    static constexpr std::array<std::pair<std::string_view, std::uint64_t>, 16> kTipos{{
+        {"char", 1},
+        {"int8", 1},
+        {"uchar", 1},
+        {"uint8", 1},
+        {"short", 2},
+        {"int16", 2},
+        {"ushort", 2},
+        {"uint16", 2},
+        {"int", 4},
+        {"int32", 4},
+        {"uint", 4},
+        {"uint32", 4},
+        {"float", 4},
+        {"float32", 4},
+        {"double", 8},
+        {"float64", 8},
+    }};
+    for (const auto& [nome, bytes] : kTipos) {
+        if (nome == tipo) {
+            return bytes;
+        }
+    }
+    return 0;
+}
+
+bool ehFloat32(std::string_view tipo) { return tipo == "float" || tipo == "float32"; }
+bool ehInteiro32(std::string_view tipo) {
+    return tipo == "int" || tipo == "int32" || tipo == "uint" || tipo == "uint32";
+}
+
+// The words of a header line.
+std::vector<std::string_view> palavras(std::string_view linha) {
+    std::vector<std::string_view> resultado;
+    std::size_t inicio = linha.find_first_not_of(kEspacos);
+    while (inicio != std::string_view::npos) {
+        const std::size_t fim = std::min(linha.find_first_of(kEspacos, inicio), linha.size());
+        resultado.push_back(linha.substr(inicio, fim - inicio));
+        inicio = linha.find_first_not_of(kEspacos, fim);
+    }
+    return resultado;
+}
+
+// An element of the header: its name, its count and what one entry needs at least.
+struct Elemento {
+    std::string_view nome;
+    std::uint64_t quant = 0;
+    std::uint64_t bytesPorEntrada = 0;    // binary: scalars and list counts
+    std::uint64_t valoresPorEntrada = 0;  // text: one value per property at least
+    std::vector<std::array<std::string_view, 3>> propriedades;  // name, type, list item type
+};
+
+// a * b + c, or false when it does not fit in 64 bits.
+bool multiplicarSomar(std::uint64_t a, std::uint64_t b, std::uint64_t& total) {
+    std::uint64_t produto = 0;
+    return !__builtin_mul_overflow(a, b, &produto) &&
+           !__builtin_add_overflow(total, produto, &total);
+}
+
+bool simples(std::string_view formato, const std::vector<Elemento>& elementos) {
+    if (formato != "binary_little_endian" || elementos.size() != 2 ||
+        elementos[0].nome != "vertex" || elementos[1].nome != "face" ||
+        elementos[1].propriedades.size() != 1) {
+        return false;
+    }
+    int coordenadas = 0;
+    for (const auto& [nome, tipo, item] : elementos[0].propriedades) {
+        if (nome == "x" || nome == "y" || nome == "z") {
+            if (!ehFloat32(tipo)) {
+                return false;
+            }
+            ++coordenadas;
+        }
+    }
+    const auto& [nome, tipo, item] = elementos[1].propriedades[0];
+    return coordenadas == 3 && (nome == "vertex_indices" || nome == "vertex_index") &&
+           !item.empty() && ehInteiro32(item) && tipo != "float" && tipo != "float32" &&
+           tipo != "double" && tipo != "float64";
+}
+
+// The 32-bit index at `endereco`, signed or not.
+std::int64_t indice(const unsigned char* endereco, bool comSinal) {
+    if (!comSinal) {
+        std::uint32_t valor = 0;
+        std::memcpy(&valor, endereco, sizeof(valor));
+        return valor;
+    }
+    std::int32_t valor = 0;
+    std::memcpy(&valor, endereco, sizeof(valor));
+    return valor;
+}
+
+}  // namespace
+
+bool LeitorPly::pareceCabecalho(const char* dados, std::size_t tamanho) {
+    const std::string_view texto(dados, tamanho);
+    const std::size_t inicio = texto.find_first_not_of(" \t\r\n\f\v");
+    if (inicio == std::string_view::npos || texto.size() - inicio < kMagica.size()) {
+        return false;
+    }
+    // The import library takes a file for PLY on its first three letters alone, in any case.
+    for (std::size_t i = 0; i < kMagica.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(texto[inicio + i])) != kMagica[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+LeitorPly::Cabecalho LeitorPly::lerCabecalho(const char* dados, std::size_t tamanho) {
+    Cabecalho cabecalho;
+    const std::string_view texto(dados, tamanho);
+    std::string_view formato;
+    std::vector<Elemento> elementos;
+    std::size_t inicioLinha = 0;
+    std::size_t inicioDados = std::string_view::npos;
+    int numeroLinha = 0;
+    while (inicioLinha < texto.size()) {
+        const std::size_t quebra = texto.find('\n', inicioLinha);
+        const std::size_t fimLinha = quebra == std::string_view::npos ? texto.size() : quebra;
+        const std::size_t proxima = quebra == std::string_view::npos ? texto.size() : quebra + 1;
+        const std::vector<std::string_view> p =
+            palavras(texto.substr(inicioLinha, fimLinha - inicioLinha));
+        inicioLinha = proxima;
+        ++numeroLinha;
+        const std::string onde = "line " + std::to_string(numeroLinha) + " of the header: ";
+        if (p.empty()) {
+            continue;
+        }
+        // Without a line break after it the import library never finds the end of the header.
+        if (p[0] == "end_header" && quebra != std::string_view::npos) {
+            inicioDados = proxima;
+            break;
+        }
+        if (p[0] == "format" && p.size() >= 2) {
+            formato = p[1];
+        } else if (p[0] == "element") {
+            Elemento elemento;
+            if (p.size() != 3) {
+                cabecalho.problema = onde + "an element needs a name and a count";
+                return cabecalho;
+            }
+            elemento.nome = p[1];
+            const auto [fim, erro] =
+                std::from_chars(p[2].data(), p[2].data() + p[2].size(), elemento.quant);
+            if (erro != std::errc() || fim != p[2].data() + p[2].size()) {
+                cabecalho.problema =
+                    onde + "the count of element " + std::string(p[1]) + " is not a number";
+                return cabecalho;
+            }
+            if (elemento.quant > tamanho) {
+                cabecalho.problema = onde + "element " + std::string(p[1]) + " promises " +
+                                     std::string(p[2]) + " entries, more than the " +
+                                     std::to_string(tamanho) + " bytes of the file";
+                return cabecalho;
+            }
+            elementos.push_back(std::move(elemento));
+        } else if (p[0] == "property") {
+            const bool lista = p.size() >= 2 && p[1] == "list";
+            if (elementos.empty() || p.size() != (lista ? 5U : 3U)) {
+                cabecalho.problema = onde + "a property needs an element, a type and a name";
+                return cabecalho;
+            }
+            const std::string_view tipo = p[lista ? 2 : 1];
+            const std::uint64_t bytes = bytesDoTipo(tipo);
+            if (bytes == 0 || (lista && bytesDoTipo(p[3]) == 0)) {
+                cabecalho.problema =
+                    onde + "unknown property type " + std::string(bytes == 0 ? tipo : p[3]);
+                return cabecalho;
+            }
+            Elemento& elemento = elementos.back();
+            elemento.bytesPorEntrada += bytes;
+            elemento.valoresPorEntrada += 1;
+            elemento.propriedades.push_back({p.back(), tipo, lista ? p[3] : std::string_view()});
+        }
+    }
+    if (inicioDados == std::string_view::npos) {
+        cabecalho.problema = "the header does not end: there is no end_header line";
+        return cabecalho;
+    }
+
+    const bool binario = formato != "ascii";
+    std::uint64_t minimo = 0;
+    bool cabe = true;
+    std::string promessa;
+    for (const Elemento& elemento : elementos) {
+        cabe = cabe && multiplicarSomar(
+                           elemento.quant,
+                           binario ? elemento.bytesPorEntrada : elemento.valoresPorEntrada, minimo);
+        if (!promessa.empty()) {
+            promessa += ", ";
+        }
+        promessa += std::to_string(elemento.quant);
+        promessa += ' ';
+        promessa.append(elemento.nome);
+    }
+    // Text values need at least one character and a separator each.
+    if (!binario && cabe && minimo > 0) {
+        cabe = !__builtin_mul_overflow(minimo, std::uint64_t{2}, &minimo);
+        minimo -= 1;
+    }
+    const std::uint64_t restante = tamanho - inicioDados;
+    if (!cabe || minimo > restante) {
+        cabecalho.problema = "the header promises " + promessa + " entries, at least " +
+                             (cabe ? std::to_string(minimo) : std::string("2^64")) +
+                             " bytes, but only " + std::to_string(restante) + " follow it";
+        return cabecalho;
+    }
+    cabecalho.simples = simples(formato, elementos);
+    if (cabecalho.simples) {
+        cabecalho.quantVertices = elementos[0].quant;
+        cabecalho.quantFaces = elementos[1].quant;
+    }
+    return cabecalho;
+}
+
+Leitura LeitorPly::ler(const char* dados, std::size_t tamanho, const Cabecalho& cabecalho,
+                       FusaoPontos& fusao, std::string& erro) {
+    draco::DecoderBuffer buffer;
+    buffer.Init(dados, tamanho);
+    draco::PlyReader leitor;
+    if (!leitor.Read(&buffer).ok()) {
+        return Leitura::outroLeitor;
+    }
+    const draco::PlyElement* vertices = leitor.GetElementByName("vertex");
+    const draco::PlyElement* faces = leitor.GetElementByName("face");
+    if (vertices == nullptr || faces == nullptr ||
+        static_cast<std::uint64_t>(vertices->num_entries()) != cabecalho.quantVertices ||
+        static_cast<std::uint64_t>(faces->num_entries()) != cabecalho.quantFaces) {
+        return Leitura::outroLeitor;
+    }
+    const draco::PlyProperty* x = vertices->GetPropertyByName("x");
+    const draco::PlyProperty* y = vertices->GetPropertyByName("y");
+    const draco::PlyProperty* z = vertices->GetPropertyByName("z");
+    const draco::PlyProperty* lista = faces->GetPropertyByName("vertex_indices");
+    if (lista == nullptr) {
+        lista = faces->GetPropertyByName("vertex_index");
+    }
+    if (x == nullptr || y == nullptr || z == nullptr || lista == nullptr || !lista->is_list() ||
+        x->data_type() != draco::DT_FLOAT32 || y->data_type() != draco::DT_FLOAT32 ||
+        z->data_type() != draco::DT_FLOAT32 ||
+        (lista->data_type() != draco::DT_INT32 && lista->data_type() != draco::DT_UINT32)) {
+        return Leitura::outroLeitor;
+    }
+    // Every face a triangle, their indices one after another: the data is then three indices a
+    // face, front to back.
+    const int quantFaces = faces->num_entries();
+    for (int f = 0; f < quantFaces; ++f) {
+        if (lista->GetListEntryNumValues(f) != static_cast<std::int64_t>(kVerticesPorFace) ||
+            lista->GetListEntryOffset(f) != static_cast<std::int64_t>(kVerticesPorFace) * f) {
+            return Leitura::outroLeitor;
+        }
+    }
+    const int quantVertices = vertices->num_entries();
+    if (quantFaces == 0) {
+        return Leitura::lida;
+    }
+    const auto* indices = static_cast<const unsigned char*>(lista->GetDataEntryAddress(0));
+    const bool comSinal = lista->data_type() == draco::DT_INT32;
+    const std::size_t quantIndices = kVerticesPorFace * static_cast<std::size_t>(quantFaces);
+    for (std::size_t i = 0; i < quantIndices; ++i) {
+        const std::int64_t v = indice(indices + i * sizeof(std::uint32_t), comSinal);
+        if (v < 0 || v >= quantVertices) {
+            erro = "face " + std::to_string(i / kVerticesPorFace) + " names vertex " +
+                   std::to_string(v) + ", but the file has " + std::to_string(quantVertices) +
+                   " vertices";
+            return Leitura::recusada;
+        }
+    }
+
+    fusao.reservar(static_cast<std::size_t>(quantVertices), static_cast<std::size_t>(quantFaces));
+    fusao.novaFonte(static_cast<std::size_t>(quantVertices));
+    if (!fusao.triangulosIndexados(indices, static_cast<std::size_t>(quantFaces),
+                                   static_cast<const unsigned char*>(x->GetDataEntryAddress(0)),
+                                   static_cast<const unsigned char*>(y->GetDataEntryAddress(0)),
+                                   static_cast<const unsigned char*>(z->GetDataEntryAddress(0)),
+                                   sizeof(float))) {
+        erro = fusao.getProblema();
+        return Leitura::recusada;
+    }
+    return Leitura::lida;
+}

@@ -1,0 +1,47 @@
+#ifndef GOURAUD_LEITOR_PLY_H
+#define GOURAUD_LEITOR_PLY_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "FusaoPontos.h"
+#include "Leitura.h"
+
+// PLY files: the checks of the header that keep the import library away from a header that does
+// not end or promises more than the file holds, and the fast reading, with Draco's PLY reader,
+// of the plain binary triangle meshes that scanners write. Every other PLY file is left to the
+// import library.
+class LeitorPly {
+public:
+    // What the header says, as far as the checks and the fast reading need it.
+    struct Cabecalho {
+        // "" when the header ends and the data after it can hold what it promises; otherwise
+        // why not, in one line.
+        std::string problema;
+        // True for a binary little-endian file whose elements are exactly "vertex", with float
+        // x, y and z, then "face", with nothing but a list of 32-bit vertex indices: the kind the
+        // fast reading takes.
+        bool simples = false;
+        std::uint64_t quantVertices = 0;
+        std::uint64_t quantFaces = 0;
+    };
+
+    // True when the bytes start as the import library takes a PLY file to start: "ply" in any
+    // case, after any white space, whatever follows.
+    static bool pareceCabecalho(const char* dados, std::size_t tamanho);
+    // Reads the header of the `tamanho` bytes at `dados` (a whole PLY file) and checks it: the
+    // end_header line is there, ended by a line break; every count is a number no larger than
+    // the file; every property type is known; and the data after the header has at least the
+    // bytes its elements need (binary: every scalar and list count; text: two characters a
+    // value).
+    static Cabecalho lerCabecalho(const char* dados, std::size_t tamanho);
+    // Reads a file whose header is simples into `fusao`, in file order. outroLeitor when a face
+    // is not a triangle or Draco cannot read the data (the import library then reads it, or says
+    // why not); recusada, with the reason in `erro`, when a face names a vertex the file does not
+    // have or a point is not finite.
+    static Leitura ler(const char* dados, std::size_t tamanho, const Cabecalho& cabecalho,
+                       FusaoPontos& fusao, std::string& erro);
+};
+
+#endif
