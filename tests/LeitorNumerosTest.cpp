@@ -203,6 +203,8 @@ TEST(LeitorNumerosTest, DigitosLongosIgualAoStream) {
 }
 
 TEST(LeitorNumerosTest, InteirosIgualAoStream) {
+    const std::string zerosAntesDoCinco = repetir('0', 200) + "5";
+    const std::string menosZeros = std::string("-") + repetir('0', 200);
     verificarCorpus({"2147483647",
                      "2147483648",
                      "-2147483648",
@@ -220,8 +222,8 @@ TEST(LeitorNumerosTest, InteirosIgualAoStream) {
                      "3.0",
                      "5e3",
                      "1,000",
-                     repetir('0', 200) + "5",
-                     std::string("-") + repetir('0', 200),
+                     zerosAntesDoCinco,
+                     menosZeros,
                      "12 34 -56",
                      "0 0 0"});
 }
