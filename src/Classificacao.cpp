@@ -18,9 +18,6 @@ namespace {
 
 using PosicaoGrossa = EstagioVertices::PosicaoGrossa;
 
-constexpr int kLinhasPorFaixa = Classificacao::kLinhasPorFaixa;
-constexpr int kPorLote = Classificacao::kPorLote;
-constexpr std::int32_t kVariosPixels = Classificacao::kVariosPixels;
 // The pixel of a triangle whose few candidates it does not cover.
 constexpr std::int32_t kNenhumPixel = -2;
 // The gathers of the AVX2 path index the coarse positions as int32 pairs.
