@@ -28,9 +28,11 @@ bool precisaRecorte(const VerticeTela& a, const VerticeTela& b, const VerticeTel
 
 VerticeTela paraTela(const Recorte::Canto& v) { return VerticeTela{v.x, v.y, v.z}; }
 
-// Whether the coarse corners lie close enough together for Varredura.
+// Whether Varredura should draw the triangle: its coarse corners close enough together for it,
+// and the triangle wide enough for its eight-pixel steps to pay.
 bool pequenoParaVarrer(const PosicaoGrossa& a, const PosicaoGrossa& b, const PosicaoGrossa& c) {
-    return std::max({a.x, b.x, c.x}) - std::min({a.x, b.x, c.x}) < Varredura::kMaiorExtensao &&
+    const std::int32_t largura = std::max({a.x, b.x, c.x}) - std::min({a.x, b.x, c.x});
+    return largura >= Varredura::kMenorLargura && largura < Varredura::kMaiorExtensao &&
            std::max({a.y, b.y, c.y}) - std::min({a.y, b.y, c.y}) < Varredura::kMaiorExtensao;
 }
 
