@@ -22,36 +22,10 @@ source "$root/scripts/xvfb_lib.sh"
 # shellcheck source=tests/e2e/relato.sh
 source "$(dirname "${BASH_SOURCE[0]}")/relato.sh"
 readonly START_TIMEOUT=30 TIMEOUT=10 RELOAD_LIMIT=2 QUIT_LIMIT=2
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/visualizador-interacao.XXXXXX") && cd "$work" || exit 1
-# shellcheck disable=SC2317  # called from the EXIT trap
-finish() {
-    if [ "$failures" -eq 0 ] && [ "$XVFB_EXIT_STATUS" -eq 0 ]; then
-        rm -rf "$work"
-    else
-        echo "visualizador_interacao_test: $failures check(s) failed; output kept in $work"
-    fi
-}
-xvfb_install_traps finish
-
-for tool in Xvfb xwd xwininfo xdotool convert cmp; do
-    command -v "$tool" >/dev/null || fatal "required tool '$tool' is missing"
-done
-
-shot() { xwd -id "$win" -silent >"$1"; }
-press() { xvfb_press "$1" 0.05 || fail "xdotool could not press $1"; }
-# Runs the command until it succeeds; false after TIMEOUT seconds.
-wait_until() {
-    local deadline
-    deadline=$(xvfb_deadline "$TIMEOUT")
-    until "$@"; do
-        xvfb_past "$deadline" && return 1
-        sleep 0.05
-    done
-}
-shot_is() { shot "$2" && cmp -s "$1" "$2"; }
-wait_same() { wait_until shot_is "$1" "$2"; }
-wait_changed() { xvfb_wait_changed "$win" "$1" "$2" "$TIMEOUT"; }
+JANELA_TIMEOUT=$TIMEOUT
+# shellcheck source=tests/e2e/janela_lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/janela_lib.sh"
+janela_iniciar visualizador-interacao Xvfb xwd xwininfo xdotool convert cmp
 # Drags with BUTTON from the window's middle by DX, DY pixels.
 drag() {
     local button=$1 dx=$2 dy=$3

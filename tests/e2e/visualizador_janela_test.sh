@@ -21,36 +21,10 @@ readonly START_TIMEOUT=30 KEY_TIMEOUT=10 QUIT_LIMIT=2 CPU_LIMIT=5
 
 # shellcheck source=tests/e2e/relato.sh
 source "$(dirname "${BASH_SOURCE[0]}")/relato.sh"
-work=$(mktemp -d "${TMPDIR:-/tmp}/visualizador-e2e.XXXXXX") && cd "$work" || exit 1
-# shellcheck disable=SC2317  # called from the EXIT trap
-finish() {
-    if [ "$failures" -eq 0 ] && [ "$XVFB_EXIT_STATUS" -eq 0 ]; then
-        rm -rf "$work"
-    else
-        echo "visualizador_janela_test: $failures check(s) failed; output kept in $work"
-    fi
-}
-xvfb_install_traps finish
-
-for tool in Xvfb xwd xwininfo xdotool xev xprop convert od; do
-    command -v "$tool" >/dev/null || fatal "required tool '$tool' is missing"
-done
-
-shot() { xwd -id "$win" -silent >"$1"; }
-press() { xvfb_press "$1" 0.05 || fail "xdotool could not press $1"; }
-# Runs the command until it succeeds; false after KEY_TIMEOUT seconds.
-wait_until() {
-    local deadline
-    deadline=$(xvfb_deadline "$KEY_TIMEOUT")
-    until "$@"; do
-        xvfb_past "$deadline" && return 1
-        sleep 0.05
-    done
-}
-# Captures the window into OUT until it is the same as TARGET.
-shot_is() { shot "$2" && cmp -s "$1" "$2"; }
-wait_same() { wait_until shot_is "$1" "$2"; }
-wait_changed() { xvfb_wait_changed "$win" "$1" "$2" "$KEY_TIMEOUT"; }
+JANELA_TIMEOUT=$KEY_TIMEOUT
+# shellcheck source=tests/e2e/janela_lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/janela_lib.sh"
+janela_iniciar visualizador-e2e Xvfb xwd xwininfo xdotool xev xprop convert od
 # Starts the viewer on the bunny in a folder of its own (F12 saves there); sets pid and win and
 # waits until the window shows the --imagem picture.
 start_viewer() {

@@ -21,20 +21,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/relato.sh"
 cena=$root/exemplos/bunny.txt
 readonly START_TIMEOUT=30 KEY_TIMEOUT=10 QUIT_LIMIT=5
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/visualizador-modos.XXXXXX") && cd "$work" || exit 1
-# shellcheck disable=SC2317  # called from the EXIT trap
-finish() {
-    if [ "$failures" -eq 0 ] && [ "$XVFB_EXIT_STATUS" -eq 0 ]; then
-        rm -rf "$work"
-    else
-        echo "visualizador_modos_test: $failures check(s) failed; output kept in $work"
-    fi
-}
-xvfb_install_traps finish
-
-for tool in Xvfb xwd xwininfo xdotool convert cmp; do
-    command -v "$tool" >/dev/null || fatal "required tool '$tool' is missing"
-done
+JANELA_TIMEOUT=$KEY_TIMEOUT
+# shellcheck source=tests/e2e/janela_lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/janela_lib.sh"
+janela_iniciar visualizador-modos Xvfb xwd xwininfo xdotool convert cmp
 
 # --- Headless --------------------------------------------------------------------------------
 # The picture of the options given after the file name, headless, as NAME.png.
@@ -87,15 +77,6 @@ fi
 
 # --- In the window ---------------------------------------------------------------------------
 xvfb_start "$START_TIMEOUT" || fatal "could not start Xvfb"
-press() { xvfb_press "$1" 0.05 || fail "xdotool could not press $1"; }
-wait_until() {
-    local deadline
-    deadline=$(xvfb_deadline "$KEY_TIMEOUT")
-    until "$@"; do
-        xvfb_past "$deadline" && return 1
-        sleep 0.05
-    done
-}
 # Starts the viewer with the options given in folder NAME; sets pid and win, and waits until
 # the window shows the picture EXPECTED.png.
 start_viewer() {
