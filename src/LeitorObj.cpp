@@ -389,6 +389,10 @@ Leitura LeitorObj::ler(const char* dados, std::size_t tamanho, FusaoPontos& fusa
     partes.clear();
 
     const std::size_t quantTriangulos = indices.size() / kVerticesPorTriangulo;
+    // A file without faces adds nothing; with no vertices either there is no array to point into.
+    if (quantTriangulos == 0) {
+        return Leitura::lida;
+    }
     fusao.reservar(quantVertices, quantTriangulos);
     fusao.novaFonte(quantVertices);
     const auto* coordenadas = reinterpret_cast<const unsigned char*>(vertices.data());
