@@ -31,6 +31,8 @@ static_assert(static_cast<std::int64_t>(Quadro::kMaiorLado) * Quadro::kMaiorLado
 constexpr int kBitsGrossos = EstagioVertices::kBitsGrossos;
 constexpr std::int32_t kMeioPixelGrosso = 1 << (kBitsGrossos - 1);
 constexpr std::int32_t kMarca = EstagioVertices::kMarca;
+static_assert(Classificacao::kPorLote % EstagioVertices::kPorGrupo == 0,
+              "a batch holds whole groups");
 
 // The pixels whose centres may lie in [menor, maior] given in coarse units: a superset of the
 // exact ones (the coarse positions are rounded down), clamped to [0, limite).
@@ -144,7 +146,8 @@ std::int32_t Classificacao::pixelDaCaixa(int i, int i0, int i1, int j0, int j1) 
                                                 j0, i1 - i0 + 1, j1 - j0 + 1));
 }
 
-void Classificacao::classificar(int lote, const Camera& camera, const Projecao& projecao) {
+void Classificacao::classificar(int lote, const Camera& camera, const Projecao& projecao,
+                                const std::uint8_t* gruposVivos) {
     const int inicio = lote * kPorLote;
     const int fim = std::min(malha.getQuantTriangulos(), inicio + kPorLote);
     const std::int32_t* indices = vertices.getIndices();
@@ -188,132 +191,141 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
             registrar(i, j0, j1, kVariosPixels);
         }
     };
-    int i = inicio;
-    if (avx2) {
-        // Eight triangles at a time in AVX2 lanes, small ones decided there but for the
-        // candidates in doubt.
-        const PosicaoExata* exatas = vertices.getExatas();
-        BlocoCaixas bloco;
-        for (; i + BlocoCaixas::kTriangulos <= fim; i += BlocoCaixas::kTriangulos) {
-            bloco.calcular(&indices[static_cast<std::size_t>(i) * 3], grossas, largura, altura);
-            if ((bloco.especiais | bloco.vivos) == 0) {
+    // Runs of live groups at a time (every triangle without a culling).
+    for (auto trecho = EstagioVertices::trechoVivo(inicio, fim, gruposVivos); trecho.first < fim;
+         trecho = EstagioVertices::trechoVivo(trecho.second, fim, gruposVivos)) {
+        const int fimTrecho = trecho.second;
+        int i = trecho.first;
+        if (avx2) {
+            // Eight triangles at a time in AVX2 lanes, small ones decided there but for the
+            // candidates in doubt.
+            const PosicaoExata* exatas = vertices.getExatas();
+            BlocoCaixas bloco;
+            for (; i + BlocoCaixas::kTriangulos <= fimTrecho; i += BlocoCaixas::kTriangulos) {
+                bloco.calcular(&indices[static_cast<std::size_t>(i) * 3], grossas, largura, altura);
+                if ((bloco.especiais | bloco.vivos) == 0) {
+                    continue;
+                }
+                for (int k = 0; k < BlocoCaixas::kTriangulos; ++k) {
+                    const auto t = static_cast<std::size_t>(k);
+                    if (((bloco.especiais >> k) & 1U) != 0) {
+                        recortado(i + k);
+                        continue;
+                    }
+                    if (((bloco.vivos >> k) & 1U) == 0) {
+                        continue;
+                    }
+                    std::int32_t pixel = kVariosPixels;
+                    if (((bloco.pequenos >> k) & 1U) != 0) {
+                        auto cobertos = static_cast<unsigned>(bloco.dentro[t]);
+                        const std::int32_t* canto = &indices[static_cast<std::size_t>(i + k) * 3];
+                        for (auto duvida = static_cast<unsigned>(bloco.duvida[t]); duvida != 0;
+                             duvida &= duvida - 1) {
+                            const int n = std::countr_zero(duvida);
+                            if (Cobertura::cobre(exatas[canto[0]], exatas[canto[1]],
+                                                 exatas[canto[2]], bloco.coluna0[t] + n % 2,
+                                                 bloco.linha0[t] + n / 2)) {
+                                cobertos |= 1U << n;
+                            }
+                        }
+                        pixel = codificar(bloco.coluna0[t], bloco.linha0[t], cobertos);
+                    }
+                    registrar(i + k, bloco.linha0[t], bloco.linha1[t], pixel);
+                }
+            }
+        }
+#if defined(__SSE2__)
+        // Four triangles at a time: their candidate boxes in four 32-bit lanes.
+        const __m128i marca = _mm_set1_epi32(kMarca);
+        const __m128i meioPixel = _mm_set1_epi32(kMeioPixelGrosso);
+        const __m128i ultimaColuna = _mm_set1_epi32(largura - 1);
+        const __m128i ultimaLinha = _mm_set1_epi32(altura - 1);
+        const auto menor = [](__m128i a, __m128i b) {
+            const __m128i aMaior = _mm_cmpgt_epi32(a, b);
+            return _mm_or_si128(_mm_and_si128(aMaior, b), _mm_andnot_si128(aMaior, a));
+        };
+        const auto maior = [](__m128i a, __m128i b) {
+            const __m128i aMaior = _mm_cmpgt_epi32(a, b);
+            return _mm_or_si128(_mm_and_si128(aMaior, a), _mm_andnot_si128(aMaior, b));
+        };
+        // ceil((v - 128) / 256), at least 0; and floor((v - 128) / 256), at most `limite`.
+        const auto primeiro = [&](__m128i v) {
+            const __m128i p = _mm_sub_epi32(
+                _mm_setzero_si128(), _mm_srai_epi32(_mm_sub_epi32(meioPixel, v), kBitsGrossos));
+            return _mm_andnot_si128(_mm_srai_epi32(p, 31), p);
+        };
+        const auto ultimo = [&](__m128i v, __m128i limite) {
+            return menor(limite, _mm_srai_epi32(_mm_sub_epi32(v, meioPixel), kBitsGrossos));
+        };
+        const std::int64_t* posicoes = reinterpret_cast<const std::int64_t*>(grossas);
+        // Corner k (0, 1, 2) of the four triangles: x in one vector, y in another.
+        const auto canto4 = [&](const std::int32_t* c, int k, __m128i& x, __m128i& y) {
+            const __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[k]]));
+            const __m128i p1 =
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[3 + k]]));
+            const __m128i p2 =
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[6 + k]]));
+            const __m128i p3 =
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[9 + k]]));
+            const __m128i p01 = _mm_unpacklo_epi32(p0, p1);  // x0 x1 y0 y1
+            const __m128i p23 = _mm_unpacklo_epi32(p2, p3);  // x2 x3 y2 y3
+            x = _mm_unpacklo_epi64(p01, p23);
+            y = _mm_unpackhi_epi64(p01, p23);
+        };
+        alignas(16) std::int32_t i0[4];
+        alignas(16) std::int32_t i1[4];
+        alignas(16) std::int32_t j0[4];
+        alignas(16) std::int32_t j1[4];
+        for (; i + 4 <= fimTrecho; i += 4) {
+            const std::int32_t* c = &indices[static_cast<std::size_t>(i) * 3];
+            __m128i xa, ya, xb, yb, xc, yc;
+            canto4(c, 0, xa, ya);
+            canto4(c, 1, xb, yb);
+            canto4(c, 2, xc, yc);
+            const __m128i marcados =
+                _mm_or_si128(_mm_cmpeq_epi32(xa, marca),
+                             _mm_or_si128(_mm_cmpeq_epi32(xb, marca), _mm_cmpeq_epi32(xc, marca)));
+            const __m128i c0 = primeiro(menor(menor(xa, xb), xc));
+            const __m128i c1 = ultimo(maior(maior(xa, xb), xc), ultimaColuna);
+            const __m128i l0 = primeiro(menor(menor(ya, yb), yc));
+            const __m128i l1 = ultimo(maior(maior(ya, yb), yc), ultimaLinha);
+            const __m128i vazios = _mm_or_si128(_mm_cmpgt_epi32(c0, c1), _mm_cmpgt_epi32(l0, l1));
+            const int especiais = _mm_movemask_ps(_mm_castsi128_ps(marcados));
+            const int vivos =
+                _mm_movemask_ps(_mm_castsi128_ps(_mm_andnot_si128(vazios, _mm_set1_epi32(-1)))) &
+                ~especiais;
+            if ((especiais | vivos) == 0) {
                 continue;
             }
-            for (int k = 0; k < BlocoCaixas::kTriangulos; ++k) {
-                const auto t = static_cast<std::size_t>(k);
-                if (((bloco.especiais >> k) & 1U) != 0) {
+            _mm_store_si128(reinterpret_cast<__m128i*>(i0), c0);
+            _mm_store_si128(reinterpret_cast<__m128i*>(i1), c1);
+            _mm_store_si128(reinterpret_cast<__m128i*>(j0), l0);
+            _mm_store_si128(reinterpret_cast<__m128i*>(j1), l1);
+            for (int k = 0; k < 4; ++k) {
+                if (((especiais >> k) & 1) != 0) {
                     recortado(i + k);
-                    continue;
+                } else if (((vivos >> k) & 1) != 0) {
+                    registrar(i + k, j0[k], j1[k], pixelDaCaixa(i + k, i0[k], i1[k], j0[k], j1[k]));
                 }
-                if (((bloco.vivos >> k) & 1U) == 0) {
-                    continue;
-                }
-                std::int32_t pixel = kVariosPixels;
-                if (((bloco.pequenos >> k) & 1U) != 0) {
-                    auto cobertos = static_cast<unsigned>(bloco.dentro[t]);
-                    const std::int32_t* canto = &indices[static_cast<std::size_t>(i + k) * 3];
-                    for (auto duvida = static_cast<unsigned>(bloco.duvida[t]); duvida != 0;
-                         duvida &= duvida - 1) {
-                        const int n = std::countr_zero(duvida);
-                        if (Cobertura::cobre(exatas[canto[0]], exatas[canto[1]], exatas[canto[2]],
-                                             bloco.coluna0[t] + n % 2, bloco.linha0[t] + n / 2)) {
-                            cobertos |= 1U << n;
-                        }
-                    }
-                    pixel = codificar(bloco.coluna0[t], bloco.linha0[t], cobertos);
-                }
-                registrar(i + k, bloco.linha0[t], bloco.linha1[t], pixel);
             }
         }
-    }
-#if defined(__SSE2__)
-    // Four triangles at a time: their candidate boxes in four 32-bit lanes.
-    const __m128i marca = _mm_set1_epi32(kMarca);
-    const __m128i meioPixel = _mm_set1_epi32(kMeioPixelGrosso);
-    const __m128i ultimaColuna = _mm_set1_epi32(largura - 1);
-    const __m128i ultimaLinha = _mm_set1_epi32(altura - 1);
-    const auto menor = [](__m128i a, __m128i b) {
-        const __m128i aMaior = _mm_cmpgt_epi32(a, b);
-        return _mm_or_si128(_mm_and_si128(aMaior, b), _mm_andnot_si128(aMaior, a));
-    };
-    const auto maior = [](__m128i a, __m128i b) {
-        const __m128i aMaior = _mm_cmpgt_epi32(a, b);
-        return _mm_or_si128(_mm_and_si128(aMaior, a), _mm_andnot_si128(aMaior, b));
-    };
-    // ceil((v - 128) / 256), at least 0; and floor((v - 128) / 256), at most `limite`.
-    const auto primeiro = [&](__m128i v) {
-        const __m128i p = _mm_sub_epi32(_mm_setzero_si128(),
-                                        _mm_srai_epi32(_mm_sub_epi32(meioPixel, v), kBitsGrossos));
-        return _mm_andnot_si128(_mm_srai_epi32(p, 31), p);
-    };
-    const auto ultimo = [&](__m128i v, __m128i limite) {
-        return menor(limite, _mm_srai_epi32(_mm_sub_epi32(v, meioPixel), kBitsGrossos));
-    };
-    const std::int64_t* posicoes = reinterpret_cast<const std::int64_t*>(grossas);
-    // Corner k (0, 1, 2) of the four triangles: x in one vector, y in another.
-    const auto canto4 = [&](const std::int32_t* c, int k, __m128i& x, __m128i& y) {
-        const __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[k]]));
-        const __m128i p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[3 + k]]));
-        const __m128i p2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[6 + k]]));
-        const __m128i p3 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&posicoes[c[9 + k]]));
-        const __m128i p01 = _mm_unpacklo_epi32(p0, p1);  // x0 x1 y0 y1
-        const __m128i p23 = _mm_unpacklo_epi32(p2, p3);  // x2 x3 y2 y3
-        x = _mm_unpacklo_epi64(p01, p23);
-        y = _mm_unpackhi_epi64(p01, p23);
-    };
-    alignas(16) std::int32_t i0[4];
-    alignas(16) std::int32_t i1[4];
-    alignas(16) std::int32_t j0[4];
-    alignas(16) std::int32_t j1[4];
-    for (; i + 4 <= fim; i += 4) {
-        const std::int32_t* c = &indices[static_cast<std::size_t>(i) * 3];
-        __m128i xa, ya, xb, yb, xc, yc;
-        canto4(c, 0, xa, ya);
-        canto4(c, 1, xb, yb);
-        canto4(c, 2, xc, yc);
-        const __m128i marcados =
-            _mm_or_si128(_mm_cmpeq_epi32(xa, marca),
-                         _mm_or_si128(_mm_cmpeq_epi32(xb, marca), _mm_cmpeq_epi32(xc, marca)));
-        const __m128i c0 = primeiro(menor(menor(xa, xb), xc));
-        const __m128i c1 = ultimo(maior(maior(xa, xb), xc), ultimaColuna);
-        const __m128i l0 = primeiro(menor(menor(ya, yb), yc));
-        const __m128i l1 = ultimo(maior(maior(ya, yb), yc), ultimaLinha);
-        const __m128i vazios = _mm_or_si128(_mm_cmpgt_epi32(c0, c1), _mm_cmpgt_epi32(l0, l1));
-        const int especiais = _mm_movemask_ps(_mm_castsi128_ps(marcados));
-        const int vivos =
-            _mm_movemask_ps(_mm_castsi128_ps(_mm_andnot_si128(vazios, _mm_set1_epi32(-1)))) &
-            ~especiais;
-        if ((especiais | vivos) == 0) {
-            continue;
-        }
-        _mm_store_si128(reinterpret_cast<__m128i*>(i0), c0);
-        _mm_store_si128(reinterpret_cast<__m128i*>(i1), c1);
-        _mm_store_si128(reinterpret_cast<__m128i*>(j0), l0);
-        _mm_store_si128(reinterpret_cast<__m128i*>(j1), l1);
-        for (int k = 0; k < 4; ++k) {
-            if (((especiais >> k) & 1) != 0) {
-                recortado(i + k);
-            } else if (((vivos >> k) & 1) != 0) {
-                registrar(i + k, j0[k], j1[k], pixelDaCaixa(i + k, i0[k], i1[k], j0[k], j1[k]));
-            }
-        }
-    }
 #endif
-    for (; i < fim; ++i) {
-        const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
-        const PosicaoGrossa& a = grossas[canto[0]];
-        const PosicaoGrossa& b = grossas[canto[1]];
-        const PosicaoGrossa& c = grossas[canto[2]];
-        if (a.x == kMarca || b.x == kMarca || c.x == kMarca) {
-            recortado(i);
-            continue;
-        }
-        const int c0 = primeiroPixelGrosso(std::min({a.x, b.x, c.x}));
-        const int c1 = ultimoPixelGrosso(std::max({a.x, b.x, c.x}), largura);
-        const int l0 = primeiroPixelGrosso(std::min({a.y, b.y, c.y}));
-        const int l1 = ultimoPixelGrosso(std::max({a.y, b.y, c.y}), altura);
-        if (c0 <= c1 && l0 <= l1) {
-            registrar(i, l0, l1, pixelDaCaixa(i, c0, c1, l0, l1));
+        for (; i < fimTrecho; ++i) {
+            const std::int32_t* canto = &indices[static_cast<std::size_t>(i) * 3];
+            const PosicaoGrossa& a = grossas[canto[0]];
+            const PosicaoGrossa& b = grossas[canto[1]];
+            const PosicaoGrossa& c = grossas[canto[2]];
+            if (a.x == kMarca || b.x == kMarca || c.x == kMarca) {
+                recortado(i);
+                continue;
+            }
+            const int c0 = primeiroPixelGrosso(std::min({a.x, b.x, c.x}));
+            const int c1 = ultimoPixelGrosso(std::max({a.x, b.x, c.x}), largura);
+            const int l0 = primeiroPixelGrosso(std::min({a.y, b.y, c.y}));
+            const int l1 = ultimoPixelGrosso(std::max({a.y, b.y, c.y}), altura);
+            if (c0 <= c1 && l0 <= l1) {
+                registrar(i, l0, l1, pixelDaCaixa(i, c0, c1, l0, l1));
+            }
         }
     }
     quantSobreviventes[static_cast<std::size_t>(lote)] = quantos;

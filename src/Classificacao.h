@@ -56,8 +56,11 @@ public:
     // path gives the very same lists. Allowed from the start.
     void usarAvx2(bool permitir);
     // Sorts the triangles of batch `lote` seen from `camera` through `projecao`, after the
-    // vertex stage has run for that view and the frame.
-    void classificar(int lote, const Camera& camera, const Projecao& projecao);
+    // vertex stage has run for that view and the frame: all of them, or with `gruposVivos` only
+    // those of the groups of EstagioVertices::kPorGrupo triangles where it is not 0 (the culling
+    // found the others off the screen).
+    void classificar(int lote, const Camera& camera, const Projecao& projecao,
+                     const std::uint8_t* gruposVivos = nullptr);
     // After every batch was sorted: where each band's list starts, and room for all of them.
     void montarFaixas();
     // Lists the triangles of batch `lote` in the bands they may draw in.

@@ -64,6 +64,24 @@ int EstagioVertices::getQuantLotes() const {
     return (static_cast<int>(pontos.size()) + kPorLote - 1) / kPorLote;
 }
 
+std::pair<int, int> EstagioVertices::trechoVivo(int inicio, int fim,
+                                                const std::uint8_t* gruposVivos) {
+    if (gruposVivos == nullptr) {
+        return {std::min(inicio, fim), fim};
+    }
+    int a = inicio;
+    while (a < fim && gruposVivos[a / kPorGrupo] == 0) {
+        a = std::min(fim, a + kPorGrupo);
+    }
+    int b = a;
+    while (b < fim && gruposVivos[b / kPorGrupo] != 0) {
+        b = std::min(fim, b + kPorGrupo);
+    }
+    return {a, b};
+}
+
+int EstagioVertices::getQuantTriangulos() const { return static_cast<int>(indices.size() / 3); }
+
 const std::int32_t* EstagioVertices::getIndices() const { return indices.data(); }
 const Ponto* EstagioVertices::getPontos() const { return pontos.data(); }
 const Vetor* EstagioVertices::getNormais() const { return normais.data(); }
@@ -157,9 +175,17 @@ void EstagioVertices::guardar(std::size_t posicao, double x, double y, double iz
 }
 
 void EstagioVertices::processar(int lote, const Camera& camera, const Projecao& projecao,
-                                double limiteSeguro) {
+                                double limiteSeguro, const std::uint8_t* gruposVivos) {
     const int inicio = lote * kPorLote;
     const int fim = std::min(static_cast<int>(pontos.size()), inicio + kPorLote);
+    for (auto trecho = trechoVivo(inicio, fim, gruposVivos); trecho.first < fim;
+         trecho = trechoVivo(trecho.second, fim, gruposVivos)) {
+        processarTrecho(trecho.first, trecho.second, camera, projecao, limiteSeguro);
+    }
+}
+
+void EstagioVertices::processarTrecho(int inicio, int fim, const Camera& camera,
+                                      const Projecao& projecao, double limiteSeguro) {
     if (avx2) {
         processarQuatro(inicio, fim, camera, projecao, limiteSeguro);
         return;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "Camera.h"
@@ -34,24 +35,37 @@ public:
     static constexpr std::int32_t kMarca = std::numeric_limits<std::int32_t>::min();
     // Points per batch of work.
     static constexpr int kPorLote = 8192;
+    // Points (and triangles) per group of the culling: a batch holds whole groups.
+    static constexpr int kPorGrupo = 256;
+    static_assert(kPorLote % kPorGrupo == 0);
 
     // Renumbers the points of `malha`, which must outlive this object, and keeps a copy of
     // them and their normals in the new order.
     explicit EstagioVertices(const Malha& malha);
+
+    // The first run [a, b) of items (points or triangles) of live groups within [inicio, fim):
+    // groups of kPorGrupo items from 0, live where gruposVivos is not 0, or all of them when it
+    // is null. a = b = fim when there is none; inicio must start a group.
+    static std::pair<int, int> trechoVivo(int inicio, int fim, const std::uint8_t* gruposVivos);
 
     // Number of batches of points.
     int getQuantLotes() const;
     // Number of points, and the points of batch `lote`: [lote kPorLote, its end).
     int getQuantPontos() const;
     // Works out the points of batch `lote` seen from `camera` through `projecao`, for a frame
-    // whose safe limit (Recorte::limiteSeguro) is `limiteSeguro`.
-    void processar(int lote, const Camera& camera, const Projecao& projecao, double limiteSeguro);
+    // whose safe limit (Recorte::limiteSeguro) is `limiteSeguro`: all of them, or with
+    // `gruposVivos` only those of the groups of kPorGrupo points where it is not 0 (the others
+    // keep what they held).
+    void processar(int lote, const Camera& camera, const Projecao& projecao, double limiteSeguro,
+                   const std::uint8_t* gruposVivos = nullptr);
 
     // Works four points at a time in AVX2 lanes where the processor has it and `permitir`
     // holds, two at a time in SSE2 lanes elsewhere: the same bits either way. Allowed from the
     // start.
     void usarAvx2(bool permitir);
 
+    // Number of triangles.
+    int getQuantTriangulos() const;
     // Corner k (0, 1, 2) of triangle t, as a point number of this stage, at 3 t + k.
     const std::int32_t* getIndices() const;
     // Per point of this stage: its world position, its unit normal (zero without one) and 1
@@ -65,6 +79,9 @@ public:
     const PosicaoExata* getExatas() const;
 
 private:
+    // Points [inicio, fim) as processar.
+    void processarTrecho(int inicio, int fim, const Camera& camera, const Projecao& projecao,
+                         double limiteSeguro);
     // Points [inicio, fim) four at a time, as processar.
     void processarQuatro(int inicio, int fim, const Camera& camera, const Projecao& projecao,
                          double limiteSeguro);

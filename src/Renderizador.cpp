@@ -14,6 +14,7 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
       iluminacao(iluminacao),
       trabalhadores(threads),
       vertices(malha),
+      descarte(vertices),
       classificacao(malha, vertices),
       rasterizador(malha, vertices, classificacao),
       sombreamento(std::make_unique<SombreamentoGouraud>(vertices, iluminacao)),
@@ -35,6 +36,8 @@ void Renderizador::permitirAvx2(bool permitir) {
     rasterizador.usarAvx2(permitir);
     sombreamento->usarAvx2(permitir);
 }
+
+void Renderizador::permitirDescarte(bool permitir) { descartar = permitir; }
 
 void Renderizador::setEstilo(const Estilo& novo) {
     const bool mesmaPintura = novo.modo == estilo.modo && novo.arestas == estilo.arestas;
@@ -107,10 +110,21 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
     sombreamento->iniciar(camera);
     sombreamento->usarProjecao(projecao);
     const double limite = Recorte::limiteSeguro(quadro.getLargura(), quadro.getAltura());
-    auto pontos = [&](int lote) { vertices.processar(lote, camera, projecao, limite); };
+    const std::uint8_t* pontosVivos = nullptr;
+    const std::uint8_t* triangulosVivos = nullptr;
+    if (descartar) {
+        descarte.preparar(camera, projecao, quadro.getLargura(), quadro.getAltura());
+        pontosVivos = descarte.getPontosVivos();
+        triangulosVivos = descarte.getTriangulosVivos();
+    }
+    auto pontos = [&](int lote) {
+        vertices.processar(lote, camera, projecao, limite, pontosVivos);
+    };
     trabalhadores.paraCada(vertices.getQuantLotes(), pontos);
     classificacao.preparar(quadro.getLargura(), quadro.getAltura());
-    auto classificar = [&](int lote) { classificacao.classificar(lote, camera, projecao); };
+    auto classificar = [&](int lote) {
+        classificacao.classificar(lote, camera, projecao, triangulosVivos);
+    };
     trabalhadores.paraCada(classificacao.getQuantLotes(), classificar);
     classificacao.montarFaixas();
     // In one job: the triangles listed in their bands, and the marked points prepared for the

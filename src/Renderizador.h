@@ -9,6 +9,7 @@
 #include "Camera.h"
 #include "Classificacao.h"
 #include "Cobertura.h"
+#include "Descarte.h"
 #include "EstagioVertices.h"
 #include "Estilo.h"
 #include "FaixaVisivel.h"
@@ -29,7 +30,8 @@
 // Once the first frame of a size is drawn, drawing again allocates nothing.
 //
 // It runs the stages in this order, each a class of its own:
-//   EstagioVertices  where every point lands on the screen;
+//   Descarte         which groups of triangles may reach the screen at all;
+//   EstagioVertices  where every point those name lands on the screen;
 //   Classificacao    which bands of rows each triangle may draw in;
 //   Sombreamento     what the points need for the shading (for Gouraud, their lit colours);
 //   Rasterizador     each band: its triangles clipped where needed (Recorte), their covered
@@ -65,6 +67,9 @@ public:
     // Whether the stages may use AVX2 where the processor has it (they do unless told not to);
     // either way the pictures are the same bits.
     void permitirAvx2(bool permitir);
+    // Whether groups of triangles found wholly off the screen skip the vertex stage and the
+    // binning (they do unless told not to); either way the pictures are the same bits.
+    void permitirDescarte(bool permitir);
 
     // The shading mode and the switches of the frames drawn from now on: Gouraud
     // (SombreamentoGouraud), flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with
@@ -90,6 +95,7 @@ private:
     Iluminacao iluminacao;
     Trabalhadores trabalhadores;
     EstagioVertices vertices;
+    Descarte descarte;
     Classificacao classificacao;
     Rasterizador rasterizador;
     std::unique_ptr<Sombreamento> sombreamento;
@@ -100,6 +106,7 @@ private:
     // The needles, made for the first frame that draws them.
     std::optional<Agulhas> agulhas;
     bool avx2 = true;
+    bool descartar = true;
 };
 
 #endif
