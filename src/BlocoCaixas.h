@@ -39,7 +39,7 @@ struct BlocoCaixas {
     // Whether this processor can run calcular.
     static bool disponivel();
     // Fills the block for the eight triangles whose corners are indices[0 .. 24), on a frame of
-    // largura x altura; points numbered below 2^28.
+    // largura x altura.
     void calcular(const std::int32_t* indices, const PosicaoGrossa* grossas, int largura,
                   int altura);
 };

@@ -20,8 +20,6 @@ using PosicaoGrossa = EstagioVertices::PosicaoGrossa;
 
 // The pixel of a triangle whose few candidates it does not cover.
 constexpr std::int32_t kNenhumPixel = -2;
-// The gathers of the AVX2 path index the coarse positions as int32 pairs.
-constexpr int kMaisPontosAvx2 = 1 << 28;
 // Boxes of at most this many candidates a side are decided here.
 constexpr int kLadoCaixaPequena = 2;
 constexpr int kBitMascara = Classificacao::kBitMascara;
@@ -55,9 +53,7 @@ Classificacao::Classificacao(const Malha& malha, const EstagioVertices& vertices
     usarAvx2(true);
 }
 
-void Classificacao::usarAvx2(bool permitir) {
-    avx2 = permitir && BlocoCaixas::disponivel() && vertices.getQuantPontos() < kMaisPontosAvx2;
-}
+void Classificacao::usarAvx2(bool permitir) { avx2 = permitir && BlocoCaixas::disponivel(); }
 
 const std::uint8_t* Classificacao::getMarcas() const { return marcas.data(); }
 
