@@ -202,13 +202,13 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
                 if ((bloco.especiais | bloco.vivos) == 0) {
                     continue;
                 }
-                for (int k = 0; k < BlocoCaixas::kTriangulos; ++k) {
+                // Only the lanes with something to do, in order.
+                for (unsigned lanes = bloco.especiais | bloco.vivos; lanes != 0;
+                     lanes &= lanes - 1) {
+                    const int k = std::countr_zero(lanes);
                     const auto t = static_cast<std::size_t>(k);
                     if (((bloco.especiais >> k) & 1U) != 0) {
                         recortado(i + k);
-                        continue;
-                    }
-                    if (((bloco.vivos >> k) & 1U) == 0) {
                         continue;
                     }
                     std::int32_t pixel = kVariosPixels;
