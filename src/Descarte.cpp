@@ -43,7 +43,8 @@ Descarte::Descarte(const EstagioVertices& vertices) {
     for (int g = 0; g < gruposTriangulos; ++g) {
         Caixa& caixa = caixas[static_cast<std::size_t>(g)];
         caixa.finita = true;
-        const int fim = std::min(quantTriangulos, (g + 1) * kPorGrupo);
+        const auto fim = static_cast<int>(
+            std::min<std::int64_t>(quantTriangulos, std::int64_t{g + 1} * kPorGrupo));
         const std::size_t primeiro = static_cast<std::size_t>(g) * kPorGrupo * 3;
         const Ponto& p0 = pontos[indices[primeiro]];
         caixa.menor = caixa.maior = {p0.x, p0.y, p0.z};

@@ -69,15 +69,16 @@ std::pair<int, int> EstagioVertices::trechoVivo(int inicio, int fim,
     if (gruposVivos == nullptr) {
         return {std::min(inicio, fim), fim};
     }
-    int a = inicio;
+    // In 64 bits: a group's end may lie beyond the int range.
+    std::int64_t a = inicio;
     while (a < fim && gruposVivos[a / kPorGrupo] == 0) {
-        a = std::min(fim, a + kPorGrupo);
+        a = std::min<std::int64_t>(fim, a + kPorGrupo);
     }
-    int b = a;
+    std::int64_t b = a;
     while (b < fim && gruposVivos[b / kPorGrupo] != 0) {
-        b = std::min(fim, b + kPorGrupo);
+        b = std::min<std::int64_t>(fim, b + kPorGrupo);
     }
-    return {a, b};
+    return {static_cast<int>(a), static_cast<int>(b)};
 }
 
 int EstagioVertices::getQuantTriangulos() const { return static_cast<int>(indices.size() / 3); }
