@@ -12,6 +12,7 @@
 #include "Camera.h"
 #include "Descarte.h"
 #include "EstagioVertices.h"
+#include "GeradorCena.h"
 #include "Gouraud.h"
 #include "Iluminacao.h"
 #include "Malha.h"
@@ -65,15 +66,6 @@ std::string cenaDasRegioes() {
     return texto.str();
 }
 
-std::unique_ptr<Gouraud> carregar(const std::string& texto) {
-    std::istringstream entrada(texto);
-    std::streambuf* saida = std::cout.rdbuf(nullptr);  // the loader's marker line
-    auto cena = std::make_unique<Gouraud>(entrada);
-    std::cout.rdbuf(saida);
-    std::cout.clear();
-    return cena;
-}
-
 bool mesmosBits(const Quadro& a, const Quadro& b) {
     for (int y = 0; y < a.getAltura(); ++y) {
         if (std::memcmp(a.linhaCor(y), b.linhaCor(y),
@@ -87,7 +79,7 @@ bool mesmosBits(const Quadro& a, const Quadro& b) {
 }
 
 TEST(DescarteTest, GruposForaDaTelaOuAtrasDoPlanoPertoFicamDeFora) {
-    auto cena = carregar(cenaDasRegioes());
+    auto cena = carregarCena(cenaDasRegioes());
     ASSERT_TRUE(cena->cenaValida());
     const Malha malha(*cena);
     const EstagioVertices vertices(malha);
@@ -127,7 +119,7 @@ TEST(DescarteTest, GruposForaDaTelaOuAtrasDoPlanoPertoFicamDeFora) {
 }
 
 TEST(DescarteTest, MesmoQuadroComESemDescarteAoAndarPelaCena) {
-    auto cena = carregar(cenaDasRegioes());
+    auto cena = carregarCena(cenaDasRegioes());
     ASSERT_TRUE(cena->cenaValida());
     const Malha malha(*cena);
     const Camera inicial(*cena);

@@ -1,7 +1,9 @@
 #include "GeradorCena.h"
 
 #include <charconv>
+#include <iostream>
 #include <random>
+#include <sstream>
 
 namespace {
 
@@ -60,4 +62,13 @@ std::string gerarCena(std::uint64_t semente, int pontos, int triangulos) {
         escrever(texto, coordenada(gerador), fimDoVetor ? '\n' : ' ');
     }
     return texto;
+}
+
+std::unique_ptr<Gouraud> carregarCena(const std::string& texto) {
+    std::istringstream entrada(texto);
+    std::streambuf* saida = std::cout.rdbuf(nullptr);  // the loader's marker line
+    auto cena = std::make_unique<Gouraud>(entrada);
+    std::cout.rdbuf(saida);
+    std::cout.clear();
+    return cena;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "CenaCarregada.h"
+#include "GeradorCena.h"
 #include "Gouraud.h"
 #include "GravadorCena.h"
 #include "Iluminacao.h"
@@ -33,14 +34,6 @@ template <typename T>
 bool iguais(const T* a, const T* b) {
     return a != nullptr && b != nullptr && igual(a->x, b->x) && igual(a->y, b->y) &&
            igual(a->z, b->z);
-}
-
-std::unique_ptr<Gouraud> carregar(const std::string& texto) {
-    std::istringstream entrada(texto);
-    std::streambuf* saida = std::cout.rdbuf(nullptr);  // the loader's marker line
-    auto cena = std::make_unique<Gouraud>(entrada);
-    std::cout.rdbuf(saida);
-    return cena;
 }
 
 std::string lerArquivo(const fs::path& caminho) {
@@ -77,7 +70,7 @@ TEST(CenaDeListasTest, MesmaCameraQueOArquivoENadaComIndiceRuim) {
     const Gouraud deListas(pontos, {Triangulo(0, 1, 2)}, Vetor(0.5, 0, 2), Vetor(0, 1, 1),
                            Ponto(0, 0, -5), 0, 0, 0);
     const auto doArquivo =
-        carregar("3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\n0.5 0 2\n0 1 1\n0 0 -5\n0 0 0\n");
+        carregarCena("3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\n0.5 0 2\n0 1 1\n0 0 -5\n0 0 0\n");
     esperaMesmaCena(*doArquivo, deListas);
     EXPECT_TRUE(deListas.projecaoLida());
 
@@ -104,13 +97,13 @@ protected:
 TEST_F(GravadorCenaTest, RealQualquerVoltaIgualEOsEixosComoForamDados) {
     // Reals that need all 17 digits, tiny and huge ones, a negative zero, and axes that are
     // neither unit nor orthogonal.
-    const auto cena = carregar(
+    const auto cena = carregarCena(
         "3 1\n0.1 -0 1e-300\n123456789.12345678 0.30000000000000004 1.7976931348623157e308\n"
         "2.2250738585072014e-308 -5 7\n2 0 1\n0 0 2\n0.5 1 1\n0 0 -5\n1 0.25 0.1875\n");
     ASSERT_TRUE(cena->cenaValida());
     const fs::path saida = pasta / "cena.txt";
     ASSERT_EQ(GravadorCena::gravar(*cena, saida.string()), "");
-    const auto lida = carregar(lerArquivo(saida));
+    const auto lida = carregarCena(lerArquivo(saida));
     esperaMesmaCena(*cena, *lida);
     EXPECT_TRUE(lida->projecaoLida());
     EXPECT_TRUE(igual(lida->getMeiaAltura(), 0.1875));
@@ -121,7 +114,7 @@ TEST_F(GravadorCenaTest, RealQualquerVoltaIgualEOsEixosComoForamDados) {
 
 TEST_F(GravadorCenaTest, JanelaQueNaoServeViraZeros) {
     for (const char* janela : {"1 -2 3", "1 2", ""}) {
-        const auto cena = carregar(
+        const auto cena = carregarCena(
             std::string("3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\n0 0 1\n0 1 0\n0 0 -5\n") + janela + "\n");
         const fs::path saida = pasta / "cena.txt";
         ASSERT_EQ(GravadorCena::gravar(*cena, saida.string()), "");
@@ -159,7 +152,7 @@ TEST_F(GravadorCenaTest, MalhaSalvaDaAMesmaFigura) {
 }
 
 TEST_F(GravadorCenaTest, FalhaNaoDeixaArquivo) {
-    const auto cena = carregar("3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\n0 0 1\n0 1 0\n0 0 -5\n");
+    const auto cena = carregarCena("3 1\n0 0 0\n1 0 0\n0 1 0\n0 1 2\n0 0 1\n0 1 0\n0 0 -5\n");
     EXPECT_EQ(GravadorCena::gravar(*cena, (pasta / "nada" / "cena.txt").string()),
               "No such file or directory");
     EXPECT_EQ(GravadorCena::gravar(*cena, pasta.string()), "Is a directory");

@@ -47,15 +47,6 @@ namespace {
 constexpr double kTolerancia = 1e-9;
 const Vetor kPreto(0, 0, 0);
 
-std::unique_ptr<Gouraud> carregar(const std::string& texto) {
-    std::istringstream entrada(texto);
-    std::streambuf* saida = std::cout.rdbuf(nullptr);  // the loader's marker line
-    auto cena = std::make_unique<Gouraud>(entrada);
-    std::cout.rdbuf(saida);
-    std::cout.clear();
-    return cena;
-}
-
 // Draws one screen-space triangle with one colour and one depth into rows [0, 64).
 void triangulo(Quadro& q, double x0, double y0, double x1, double y1, double x2, double y2,
                double iz = 1, const Vetor& cor = Vetor(255, 255, 255)) {
@@ -234,7 +225,7 @@ std::string cenaSimples(const std::string& malha, const std::string& projecao = 
 
 TEST(ProjecaoTelaTest, JanelaDoArquivoOuEnquadramentoAutomatico) {
     const std::string quadrado = "4 0\n1 1 5\n-1 1 5\n1 -1 5\n-1 -1 5";
-    auto explicita = carregar(cenaSimples(quadrado, "1 1 1"));
+    auto explicita = carregarCena(cenaSimples(quadrado, "1 1 1"));
     Malha malhaExplicita(*explicita);
     const Projecao p = Projecao::daCena(*explicita, malhaExplicita, Camera(*explicita));
     EXPECT_EQ(p.xTela(-1, 5), 256);  // ((-1/5) / 1 + 1) * 320
@@ -243,7 +234,7 @@ TEST(ProjecaoTelaTest, JanelaDoArquivoOuEnquadramentoAutomatico) {
 
     // Spread of cu/cn is [-0.6, 0.2] and of cv/cn [-0.2, 0.2]: centred at -0.2, and the width
     // decides: hy = 1.05 * 0.4 * 480/640.
-    auto automatica = carregar(cenaSimples("5 0\n1 1 5\n-1 1 5\n1 -1 5\n-1 -1 5\n3 1 5", "2 0 1"));
+    auto automatica = carregarCena(cenaSimples("5 0\n1 1 5\n-1 1 5\n1 -1 5\n-1 -1 5\n3 1 5", "2 0 1"));
     Malha malha(*automatica);
     const Projecao a = Projecao::daCena(*automatica, malha, Camera(*automatica));
     EXPECT_EQ(a.d, 1);
@@ -252,7 +243,7 @@ TEST(ProjecaoTelaTest, JanelaDoArquivoOuEnquadramentoAutomatico) {
     EXPECT_NEAR(a.hy, 1.05 * 0.3, kTolerancia);
     EXPECT_NEAR(a.hx, 1.05 * 0.4, kTolerancia);
 
-    auto atras = carregar(cenaSimples("2 0\n1 1 -5\n-1 1 -5"));
+    auto atras = carregarCena(cenaSimples("2 0\n1 1 -5\n-1 1 -5"));
     Malha malhaAtras(*atras);
     const Projecao t = Projecao::daCena(*atras, malhaAtras, Camera(*atras));
     EXPECT_NEAR(t.hy, std::tan(M_PI / 6), kTolerancia);
@@ -266,7 +257,7 @@ struct Cena {
     std::unique_ptr<Malha> malha;
     Camera camera;
     Projecao projecao;
-    explicit Cena(const std::string& texto) : gouraud(carregar(texto)) {
+    explicit Cena(const std::string& texto) : gouraud(carregarCena(texto)) {
         malha = std::make_unique<Malha>(*gouraud);
         camera = Camera(*gouraud);
         projecao = Projecao::daCena(*gouraud, *malha, camera);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Camera.h"
+#include "GeradorCena.h"
 #include "Gouraud.h"
 #include "Iluminacao.h"
 #include "Malha.h"
@@ -68,21 +69,12 @@ public:
     std::atomic<int> preparados{0};
 };
 
-std::unique_ptr<Gouraud> carregar(const std::string& texto) {
-    std::istringstream entrada(texto);
-    std::streambuf* saida = std::cout.rdbuf(nullptr);  // the loader's marker line
-    auto cena = std::make_unique<Gouraud>(entrada);
-    std::cout.rdbuf(saida);
-    std::cout.clear();
-    return cena;
-}
-
 TEST(SombreamentoTest, CadaPixelTemOVencedorDoTesteDeProfundidade) {
     // Seen from the origin along +z: triangles 0 and 1 are the same square's halves at z = 5,
     // triangle 2 is triangle 1 again (equal depth: the earlier keeps it), triangle 3 a smaller
     // one in front at z = 4, and triangle 4 a floor from behind the camera, cut by the near
     // plane into pieces.
-    auto cena = carregar(
+    auto cena = carregarCena(
         "10 5\n"
         "-2 -2 5\n2 -2 5\n2 2 5\n-2 2 5\n"
         "-0.5 -0.5 4\n0.5 -0.5 4\n0 0.5 4\n"

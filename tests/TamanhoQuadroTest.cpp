@@ -27,15 +27,6 @@
 
 namespace {
 
-std::unique_ptr<Gouraud> carregar(const std::string& texto) {
-    std::istringstream entrada(texto);
-    std::streambuf* saida = std::cout.rdbuf(nullptr);  // the loader's marker line
-    auto cena = std::make_unique<Gouraud>(entrada);
-    std::cout.rdbuf(saida);
-    std::cout.clear();
-    return cena;
-}
-
 // The first pixel where two frames of the same size differ in colour, or in depth by more than
 // a relative 1e-12 (the guard rectangle's corners round depths in the last bits), or "".
 std::string diferenca(const Quadro& a, const Quadro& b) {
@@ -80,7 +71,7 @@ std::string cenaSimples(const std::string& malha, const std::string& projecao = 
 TEST(ProjecaoTelaTest, TamanhoDaTelaNaProjecaoENoEnquadramento) {
     // Spread of cu/cn [-0.6, 0.2] and of cv/cn [-0.2, 0.2]. On 1920 x 1080 the width decides:
     // hy = 1.05 * (0.4 * 1080 / 1920) and hx = hy * 1920 / 1080; on 2000 x 300 the height.
-    auto cena = carregar(cenaSimples("5 0\n1 1 5\n-1 1 5\n1 -1 5\n-1 -1 5\n3 1 5"));
+    auto cena = carregarCena(cenaSimples("5 0\n1 1 5\n-1 1 5\n1 -1 5\n-1 -1 5\n3 1 5"));
     Malha malha(*cena);
     const Camera camera(*cena);
     const Projecao hd = Projecao::daCena(*cena, malha, camera, 1920, 1080);
@@ -102,7 +93,7 @@ TEST(ProjecaoTelaTest, TamanhoDaTelaNaProjecaoENoEnquadramento) {
     EXPECT_EQ(padrao.hy, dado.hy);
     EXPECT_EQ(padrao.xTela(0.3, 2), dado.xTela(0.3, 2));
     // The file's window keeps its hx and hy on any screen; only W and H change.
-    auto janela = carregar(cenaSimples("4 0\n1 1 5\n-1 1 5\n1 -1 5\n-1 -1 5", "1 1 1"));
+    auto janela = carregarCena(cenaSimples("4 0\n1 1 5\n-1 1 5\n1 -1 5\n-1 -1 5", "1 1 1"));
     Malha malhaJanela(*janela);
     const Projecao p = Projecao::daCena(*janela, malhaJanela, Camera(*janela), 100, 50);
     EXPECT_EQ(p.xTela(-1, 5), 40);  // ((-1/5) / 1 + 1) * 50
@@ -129,7 +120,7 @@ TEST(QuadroDiferencialTest, TamanhosDeQuadroComoAReferencia) {
     // size; and full HD.
     const Tamanho tamanhos[] = {{4096, 16}, {16, 4096}, {333, 517}, {1920, 1080}};
     for (std::size_t k = 0; k < cenas.size(); ++k) {
-        auto gouraud = carregar(cenas[k]);
+        auto gouraud = carregarCena(cenas[k]);
         ASSERT_TRUE(gouraud->cenaValida());
         Malha malha(*gouraud);
         const Camera camera(*gouraud);
