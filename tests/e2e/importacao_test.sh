@@ -53,11 +53,6 @@ run() {
     out=$(cat "$work/$n.out")
     err=$(cat "$work/$n.err")
 }
-problem() { problems+="${problems:+; }$*"; }
-verdict() {
-    if [ -z "$problems" ]; then pass "$1"; else fail "$1: $problems [case $n]"; fi
-    problems=""
-}
 # drew FILES ARGS...: runs the program and expects status 0, nothing on stderr, and exactly the
 # files named in FILES (space-separated) added to the folder.
 drew() {

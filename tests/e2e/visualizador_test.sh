@@ -61,12 +61,6 @@ run() {
     out=$(cat "$work/$n.out")
     err=$(cat "$work/$n.err")
 }
-problem() { problems+="${problems:+; }$*"; }
-# Reports the case NAME as passed when no problem was noted since the last verdict.
-verdict() {
-    if [ -z "$problems" ]; then pass "$1"; else fail "$1: $problems [case $n]"; fi
-    problems=""
-}
 
 # refused PREFIX REST ARGS...: runs the program and expects a refusal: status 1, one line on
 # stderr made of PREFIX and then text matching the extended regular expression REST, nothing on
