@@ -1,5 +1,5 @@
 // Measures the scene loader and the three stages of Gouraud against the straightforward reference
-// ones (tests/CenaReferencia) and against a floor that only reads the file, allocates the lists
+// ones (tests/cena/CenaReferencia) and against a floor that only reads the file, allocates the lists
 // and converts every number with std::from_chars. Every benchmark runs several repetitions; a
 // summary of the medians, the ratios between them and the peak memory of one fast load is printed
 // at the end.

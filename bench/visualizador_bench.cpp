@@ -1,8 +1,8 @@
 // Times whole frames of this renderer against other renderers drawing the same 640 x 480 picture
 // of the same mesh from the same view with the default headlight: this renderer on every core
-// and on one thread, the straightforward reference (tests/RenderizadorReferencia), Allegro 4's
+// and on one thread, the straightforward reference (tests/renderizador/RenderizadorReferencia), Allegro 4's
 // own Gouraud triangles with its z-buffer, and Mesa's llvmpipe through OSMesa with
-// LP_NUM_THREADS=1 and 2. The large mesh is seen from the six views of tests/Vistas.h (the file's
+// LP_NUM_THREADS=1 and 2. The large mesh is seen from the six views of tests/renderizador/Vistas.h (the file's
 // camera, turned, from above, three-quarter, and twice and four times as near), the small one
 // from views 1 and 6. A frame is, for every one of them, the camera coordinates and the lighting
 // of the points, the projection, clearing colour and depth, and rasterising every triangle. Each
@@ -934,7 +934,7 @@ int main(int argc, char** argv) {
     const int nucleos = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
     const std::string linhaNossa = "this renderer, " + std::to_string(nucleos) + " threads";
     const std::string linhaNossa1 = "this renderer, 1 thread";
-    const std::string linhaReferencia = "reference (tests/RenderizadorReferencia), 1 thread";
+    const std::string linhaReferencia = "reference (tests/renderizador/RenderizadorReferencia), 1 thread";
     const std::string linhaAllegro = "Allegro 4 triangle3d_f GRGB + z-buffer, 1 thread";
     const auto linhaOsmesa = [](int n) {
         return "Mesa llvmpipe via OSMesa, LP_NUM_THREADS=" + std::to_string(n);

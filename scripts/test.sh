@@ -21,7 +21,7 @@ trap 'rm -rf "$corpus"' EXIT
 # Leaks inside the import library itself (readers that give up on a malformed file) are not ours.
 if ! (cd build-fuzz && LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp" \
       ./fuzz/fuzz_cena -max_total_time="$FUZZ_SECONDS" -timeout=10 \
-      -rss_limit_mb=2048 -print_final_stats=1 "$corpus" "$root/fuzz/corpus" "$root/tests/cenas" \
+      -rss_limit_mb=2048 -print_final_stats=1 "$corpus" "$root/fuzz/corpus" "$root/tests/cena/cenas" \
       >fuzz.log 2>&1); then
   tail -n 60 build-fuzz/fuzz.log
   echo "test: the fuzz target failed; its input is in build-fuzz/" >&2

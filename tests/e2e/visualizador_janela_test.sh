@@ -86,7 +86,7 @@ mark() {
     done
 }
 mark 1
-timeout 10 "$prog" "$root/tests/cenas/indice_fora.txt" >/dev/null 2>"$work/bad.err" </dev/null
+timeout 10 "$prog" "$root/tests/cena/cenas/indice_fora.txt" >/dev/null 2>"$work/bad.err" </dev/null
 rc=$?
 mark 2
 windows=$(awk '/VISUALIZADOR_MARCA/ { on = 1 } on && /CreateNotify/ { n++ } END { print n + 0 }' \

@@ -4,7 +4,7 @@
 #
 # Every case runs headless (DISPLAY unset) in a fresh folder of its own, so that a refusal can be
 # held to "no file at all was created". Checks the usage errors and --help, every invalid scene in
-# tests/cenas, cameras that cannot give a picture, bad lighting files, files that do not open,
+# tests/cena/cenas, cameras that cannot give a picture, bad lighting files, files that do not open,
 # outputs that cannot be written, --medir, and the pictures of the sample scenes. Prints one line
 # per case and exits 0 only if every case passed; on failure the work folder is kept.
 set -u -o pipefail
@@ -12,7 +12,7 @@ set -u -o pipefail
 [ -n "${1:-}" ] || { echo "usage: visualizador_test.sh PATH/TO/visualizador" >&2; exit 2; }
 prog=$(realpath "$1")
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-cenas=$root/tests/cenas
+cenas=$root/tests/cena/cenas
 exemplos=$root/exemplos
 readonly MARKER=ouhaisudhsaiudhsaiduhasdiuhias WIDTH=640 HEIGHT=480
 
@@ -144,7 +144,7 @@ two scenes|"$triangulo" "$triangulo" --imagem out.png
 --medir 0|"$triangulo" --medir 0
 EOF
 
-# --- Scenes in tests/cenas: the two valid ones are drawn, every other one is refused. -------
+# --- Scenes in tests/cena/cenas: the two valid ones are drawn, every other one is refused. -------
 invalid=0
 for scene in "$cenas"/*; do
     name=$(basename "$scene")

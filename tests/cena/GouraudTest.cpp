@@ -321,7 +321,7 @@ TEST(ArquivoRuimTest, ContagensQueOTextoNaoComportaNaoAlocam) {
     EXPECT_EQ(carregarTexto("0 715827883 ").cena->getListaPonto(), nullptr);
 }
 
-// Problems no file in tests/cenas shows, each text with the line that names its first problem.
+// Problems no file in tests/cena/cenas shows, each text with the line that names its first problem.
 TEST(DiagnosticoTest, PrimeiroProblemaNaOrdemDoArquivo) {
     const std::string camera = std::string("\n") + kCameraPadrao;
     const std::pair<std::string, std::string> casos[] = {
