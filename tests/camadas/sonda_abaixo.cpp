@@ -1,0 +1,3 @@
+// A file of the scene layer that includes only its own layer: the build must take it.
+#include "Gouraud.h"
+#include "Operadores.h"
