@@ -4,7 +4,9 @@
 #include <assimp/scene.h>
 
 #include <assimp/Importer.hpp>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -17,6 +19,8 @@ constexpr unsigned kPassos = aiProcess_Triangulate | aiProcess_PreTransformVerti
 constexpr std::uint64_t kMaisNos = std::uint64_t{1} << 22;
 constexpr std::uint64_t kMaisVerticesColocados = std::uint64_t{1} << 27;
 constexpr unsigned kVerticesPorTriangulo = 3;
+// Loose points and segments are counted in ints.
+constexpr int kMaisPrimitivas = std::numeric_limits<int>::max();
 
 std::string texto(std::uint64_t valor) { return std::to_string(valor); }
 
@@ -82,17 +86,68 @@ std::string conferir(const aiScene& cena) {
     return "";
 }
 
-// True when a face of some mesh has three corners or more.
-bool temTriangulos(const aiScene& cena) {
+// True when some mesh has a face.
+bool temFaces(const aiScene& cena) {
     for (unsigned m = 0; m < cena.mNumMeshes; ++m) {
-        const aiMesh& malha = *cena.mMeshes[m];
-        for (unsigned f = 0; f < malha.mNumFaces; ++f) {
-            if (malha.mFaces[f].mNumIndices >= kVerticesPorTriangulo) {
-                return true;
-            }
+        if (cena.mMeshes[m]->mNumFaces > 0) {
+            return true;
         }
     }
     return false;
+}
+
+// The first colour of vertex v of the mesh, or null when the mesh has none.
+const Primitivas::Terno* corDoVertice(const aiMesh& malha, unsigned v, Primitivas::Terno& cor) {
+    if (malha.mColors[0] == nullptr) {
+        return nullptr;
+    }
+    const aiColor4D& c = malha.mColors[0][v];
+    cor = Primitivas::Terno{c.r, c.g, c.b};
+    return &cor;
+}
+
+// Adds vertex v of the mesh as a loose point, with its normal and its first colour; the reason
+// when its position is not finite.
+std::string acrescentarPonto(const aiMesh& malha, unsigned v, Primitivas& primitivas) {
+    const aiVector3D& p = malha.mVertices[v];
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+        return "point " + texto(static_cast<std::uint64_t>(primitivas.getQuantPontos())) +
+               " of the file's points is not finite: " + FusaoPontos::texto(p.x, p.y, p.z);
+    }
+    if (primitivas.getQuantPontos() == kMaisPrimitivas) {
+        return "the file has more than " + texto(kMaisPrimitivas) + " points";
+    }
+    Primitivas::Terno normal{};
+    const bool comNormal = malha.mNormals != nullptr;
+    if (comNormal) {
+        normal = Primitivas::Terno{malha.mNormals[v].x, malha.mNormals[v].y, malha.mNormals[v].z};
+    }
+    Primitivas::Terno cor{};
+    primitivas.acrescentarPonto(Ponto(p.x, p.y, p.z), comNormal ? &normal : nullptr,
+                                corDoVertice(malha, v, cor));
+    return "";
+}
+
+// Adds the segment between vertices a and b of the mesh, with a's first colour; the reason when
+// an end is not finite.
+std::string acrescentarLinha(const aiMesh& malha, unsigned a, unsigned b, Primitivas& primitivas) {
+    for (const unsigned v : {a, b}) {
+        const aiVector3D& p = malha.mVertices[v];
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+            return "line " + texto(static_cast<std::uint64_t>(primitivas.getQuantLinhas())) +
+                   " of the file's lines has an end that is not finite: " +
+                   FusaoPontos::texto(p.x, p.y, p.z);
+        }
+    }
+    if (primitivas.getQuantLinhas() == kMaisPrimitivas) {
+        return "the file has more than " + texto(kMaisPrimitivas) + " lines";
+    }
+    const aiVector3D& p = malha.mVertices[a];
+    const aiVector3D& q = malha.mVertices[b];
+    Primitivas::Terno cor{};
+    primitivas.acrescentarLinha(Ponto(p.x, p.y, p.z), Ponto(q.x, q.y, q.z),
+                                corDoVertice(malha, a, cor));
+    return "";
 }
 
 // Drops the scene's cameras and lights, as the library's own steps drop what they replace.
@@ -113,8 +168,10 @@ void esquecerCamerasELuzes(const aiScene& lida) {
     cena.mNumLights = 0;
 }
 
-// Checks the scene just read, runs the library's steps and gathers the triangles.
-std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPontos& fusao) {
+// Checks the scene just read, runs the library's steps and gathers the triangles, the points and
+// the lines.
+std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPontos& fusao,
+                    Primitivas& primitivas) {
     if (lida == nullptr) {
         return importador.GetErrorString();
     }
@@ -122,9 +179,19 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
     if (!problema.empty()) {
         return problema;
     }
-    if (!temTriangulos(*lida)) {
-        // Point clouds and lines: the library's steps would only say that nothing is left.
-        return "it holds no triangles";
+    if (!temFaces(*lida)) {
+        // A cloud of vertices: the library's steps would only say that nothing is left, as no
+        // node places a mesh without faces. Every vertex is a point, where the file puts it.
+        for (unsigned m = 0; m < lida->mNumMeshes; ++m) {
+            const aiMesh& malha = *lida->mMeshes[m];
+            for (unsigned v = 0; v < malha.mNumVertices; ++v) {
+                problema = acrescentarPonto(malha, v, primitivas);
+                if (!problema.empty()) {
+                    return problema;
+                }
+            }
+        }
+        return "";
     }
     // The steps place cameras and lights too, and stop the program on one whose node is
     // missing; the picture has no use for them.
@@ -149,8 +216,16 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
         fusao.novaFonte(malha.mNumVertices);
         for (unsigned f = 0; f < malha.mNumFaces; ++f) {
             const aiFace& face = malha.mFaces[f];
+            if (face.mNumIndices == 1) {
+                problema = acrescentarPonto(malha, face.mIndices[0], primitivas);
+            } else if (face.mNumIndices == 2) {
+                problema = acrescentarLinha(malha, face.mIndices[0], face.mIndices[1], primitivas);
+            }
+            if (!problema.empty()) {
+                return problema;
+            }
             if (face.mNumIndices != kVerticesPorTriangulo) {
-                continue;  // a point or a line
+                continue;
             }
             int pontos[kVerticesPorTriangulo];
             for (unsigned k = 0; k < kVerticesPorTriangulo; ++k) {
@@ -173,14 +248,16 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
 
 }  // namespace
 
-std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fusao) {
+std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fusao,
+                                     Primitivas& primitivas) {
     Assimp::Importer importador;
-    return extrair(importador, importador.ReadFile(caminho, 0), fusao);
+    return extrair(importador, importador.ReadFile(caminho, 0), fusao, primitivas);
 }
 
 std::string LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
-                                     const std::string& extensao, FusaoPontos& fusao) {
+                                     const std::string& extensao, FusaoPontos& fusao,
+                                     Primitivas& primitivas) {
     Assimp::Importer importador;
     return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),
-                   fusao);
+                   fusao, primitivas);
 }

@@ -61,6 +61,7 @@ void LeitorMalha::ler(const std::string& caminho, const char* dados, std::size_t
     if (!valida()) {
         pontos.clear();
         triangulos.clear();
+        primitivas = Primitivas();
     }
 }
 
@@ -133,6 +134,9 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
             if (rapidos && extensao == "ply" && cabecalho.simples) {
                 biblioteca = "draco";
                 leitura = LeitorPly::ler(dados, tamanho, cabecalho, fusao, erro);
+            } else if (rapidos && extensao == "ply" && cabecalho.nuvem) {
+                biblioteca = "draco";
+                leitura = LeitorPly::lerNuvem(dados, tamanho, cabecalho, primitivas, erro);
             }
         } else if (extensao == "stl") {
             erro = LeitorStl::verificar(dados, std::min(lidos, LeitorStl::kBytesIniciais), tamanho);
@@ -154,19 +158,20 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
         if (leitura == Leitura::outroLeitor) {
             // What a fast reader started is dropped: the import library reads the file afresh.
             fusao = FusaoPontos();
+            primitivas = Primitivas();
             biblioteca = "assimp";
             if (daMemoria || (ply && extensao == "ply")) {
-                erro = LeitorAssimp::lerMemoria(dados, tamanho, extensao, fusao);
+                erro = LeitorAssimp::lerMemoria(dados, tamanho, extensao, fusao, primitivas);
             } else {
                 conteudo.reset();
-                erro = LeitorAssimp::lerArquivo(caminho, fusao);
+                erro = LeitorAssimp::lerArquivo(caminho, fusao, primitivas);
             }
             if (!erro.empty()) {
                 return;
             }
         }
-        if (fusao.getTriangulos().empty()) {
-            erro = "it holds no triangles";
+        if (fusao.getTriangulos().empty() && primitivas.vazia()) {
+            erro = "it holds nothing to draw";
             return;
         }
         pontos = std::move(fusao.getPontos());
@@ -184,3 +189,4 @@ const std::string& LeitorMalha::getErro() const { return erro; }
 const std::string& LeitorMalha::getBiblioteca() const { return biblioteca; }
 std::vector<Ponto>& LeitorMalha::getPontos() { return pontos; }
 std::vector<Triangulo>& LeitorMalha::getTriangulos() { return triangulos; }
+Primitivas& LeitorMalha::getPrimitivas() { return primitivas; }

@@ -74,7 +74,8 @@ void Rasterizador::visibilidade(const VerticeTela& a, const VerticeTela& b, cons
 
 void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao& projecao,
                                  const Sombreamento& sombreamento, FaixaVisivel& visivel,
-                                 std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const {
+                                 std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro,
+                                 const Extras* extras) const {
     const int linha0 = faixa * Classificacao::kLinhasPorFaixa;
     const int linha1 = std::min(quadro.getAltura(), linha0 + Classificacao::kLinhasPorFaixa);
     const int largura = quadro.getLargura();
@@ -158,5 +159,12 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
                          paraTela(peca.cantos[2]), numero, visivel, quadro);
         }
     }
+    if (extras != nullptr) {
+        extras->aposVisibilidade(visivel, quadro);
+    }
     sombreamento.sombrear(visivel, quadro);
+    if (extras != nullptr) {
+        extras->aposSombreamento(visivel, quadro);
+    }
+    sombreamento.sobrepor(visivel, quadro);
 }

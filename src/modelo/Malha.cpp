@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <span>
+#include <utility>
 
 #include "CaixaEnvolvente.h"
 
@@ -13,7 +15,9 @@ bool finito(const Vetor& a) {
 
 }  // namespace
 
-Malha::Malha(Gouraud& cena)
+Malha::Malha(Gouraud& cena) : Malha(cena, Primitivas()) {}
+
+Malha::Malha(Gouraud& cena, Primitivas dadas)
     : quantPontos(cena.getQuantPontos()),
       quantTriangulos(cena.getQuantTriangulos()),
       pontos(cena.getListaPonto()),
@@ -22,7 +26,8 @@ Malha::Malha(Gouraud& cena)
       novosPontos(cena.getListaNovoPonto()),
       cena(cena),
       normais(static_cast<std::size_t>(quantPontos)),
-      temNormal(static_cast<std::size_t>(quantPontos), 0) {
+      temNormal(static_cast<std::size_t>(quantPontos), 0),
+      primitivas(std::move(dadas)) {
     cena.calcularNormalTriangulo();
     for (int i = 0; i < quantTriangulos; ++i) {
         const Vetor& n = normaisTriangulo[i];
@@ -50,7 +55,9 @@ Malha::Malha(Gouraud& cena)
         }
     }
 
-    const CaixaEnvolvente caixa(pontos, quantPontos);
+    const CaixaEnvolvente caixa(
+        {std::span<const Ponto>(pontos, static_cast<std::size_t>(quantPontos)),
+         primitivas.getPontos(), primitivas.getExtremos()});
     centro = caixa.getCentro();
     diagonal = caixa.getDiagonal();
 }
@@ -68,5 +75,6 @@ const Vetor* Malha::getNormal(int i) const {
     return temNormal[static_cast<std::size_t>(i)] != 0 ? &normais[static_cast<std::size_t>(i)]
                                                        : nullptr;
 }
+const Primitivas& Malha::getPrimitivas() const { return primitivas; }
 const Ponto& Malha::getCentro() const { return centro; }
 double Malha::getDiagonal() const { return diagonal; }

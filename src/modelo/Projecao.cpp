@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <span>
 
 namespace {
 
@@ -44,18 +45,24 @@ Projecao Projecao::enquadrar(const Malha& malha, const Camera& camera, int largu
     double a1 = -kInfinito;
     double b0 = kInfinito;
     double b1 = -kInfinito;
-    const Ponto* pontos = malha.getPontos();
-    for (int i = 0; i < malha.getQuantPontos(); ++i) {
-        const Vetor c = camera.coordenadas(pontos[i]);
-        if (!(c.z >= projecao.zPerto)) {
-            continue;
+    // Every point of the model counts: the scene's, the loose points and the segments' ends.
+    const Primitivas& primitivas = malha.getPrimitivas();
+    for (const std::span<const Ponto> lista :
+         {std::span<const Ponto>(malha.getPontos(), static_cast<std::size_t>(malha.getQuantPontos())),
+          std::span<const Ponto>(primitivas.getPontos()),
+          std::span<const Ponto>(primitivas.getExtremos())}) {
+        for (const Ponto& p : lista) {
+            const Vetor c = camera.coordenadas(p);
+            if (!(c.z >= projecao.zPerto)) {
+                continue;
+            }
+            const double a = c.x / c.z;
+            const double b = c.y / c.z;
+            a0 = std::min(a0, a);
+            a1 = std::max(a1, a);
+            b0 = std::min(b0, b);
+            b1 = std::max(b1, b);
         }
-        const double a = c.x / c.z;
-        const double b = c.y / c.z;
-        a0 = std::min(a0, a);
-        a1 = std::max(a1, a);
-        b0 = std::min(b0, b);
-        b1 = std::max(b1, b);
     }
     projecao.d = 1.0;
     if (a0 <= a1 && b0 <= b1) {

@@ -5,16 +5,23 @@
 #include <string>
 #include <string_view>
 
-// How a renderer draws a mesh: the shading mode, and whether the mesh's edges and the scene's
-// normals (as needles) are drawn over the picture.
+// How a renderer draws a mesh: the shading mode, whether the mesh's edges and the scene's
+// normals (as needles) are drawn over the picture, and the size of the loose points.
 struct Estilo {
     // plano: one colour per triangle, lit at its centroid with its own normal; gouraud: colours
     // lit at the points and interpolated; phong: lit at every pixel with interpolated normals.
     enum class Modo { plano, gouraud, phong };
 
+    // The side of a point's square in pixels: from kMenorPonto to kMaiorPonto, kPontoPadrao
+    // unless set.
+    static constexpr int kMenorPonto = 1;
+    static constexpr int kMaiorPonto = 16;
+    static constexpr int kPontoPadrao = 3;
+
     Modo modo = Modo::gouraud;
     bool arestas = false;
     bool normais = false;
+    int tamanhoPonto = kPontoPadrao;
 
     // The mode named `nome` as the options write it ("plano", "gouraud" or "phong"), or nullopt.
     static std::optional<Modo> lerModo(std::string_view nome);
@@ -22,6 +29,9 @@ struct Estilo {
     static const char* nomeDoModo(Modo modo);
     // The mode after `modo` in the cycle plano -> gouraud -> phong -> plano.
     static Modo modoSeguinte(Modo modo);
+    // The point size `tamanho` made one pixel larger (passo 1) or smaller (passo -1), kept
+    // within [kMenorPonto, kMaiorPonto].
+    static int pontoSeguinte(int tamanho, int passo);
     // The mode's name and the switches that are on, e.g. "phong, edges, normals".
     std::string descricao() const;
 };

@@ -9,6 +9,39 @@
 #include "SombreamentoPhong.h"
 #include "SombreamentoPlano.h"
 
+namespace {
+
+// A band's loose points and lines, drawn in their places among the rasteriser's passes.
+class ExtrasFaixa : public Rasterizador::Extras {
+public:
+    ExtrasFaixa(const PontosTela* pontos, const LinhasTela* linhas)
+        : pontos(pontos), linhas(linhas) {}
+
+    void aposVisibilidade(FaixaVisivel& visivel, Quadro& quadro) const override {
+        if (pontos != nullptr) {
+            pontos->desenharFaixa(faixaDe(visivel), visivel, quadro);
+        }
+    }
+
+    void aposSombreamento(const FaixaVisivel& visivel, Quadro& quadro) const override {
+        if (linhas != nullptr) {
+            linhas->desenharFaixa(faixaDe(visivel), visivel.getLinha0(), visivel.getLinha1(),
+                                  quadro);
+        }
+    }
+
+private:
+    // The number of the band whose rows `visivel` holds.
+    static int faixaDe(const FaixaVisivel& visivel) {
+        return visivel.getLinha0() / Classificacao::kLinhasPorFaixa;
+    }
+
+    const PontosTela* pontos;
+    const LinhasTela* linhas;
+};
+
+}  // namespace
+
 Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads)
     : malha(malha),
       iluminacao(iluminacao),
@@ -18,7 +51,15 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
       classificacao(malha, vertices),
       rasterizador(malha, vertices, classificacao),
       sombreamento(std::make_unique<SombreamentoGouraud>(vertices, iluminacao)),
-      visiveis(static_cast<std::size_t>(trabalhadores.getQuantidade())) {}
+      visiveis(static_cast<std::size_t>(trabalhadores.getQuantidade())) {
+    const Primitivas& primitivas = malha.getPrimitivas();
+    if (primitivas.getQuantPontos() > 0) {
+        pontosTela.emplace(primitivas, iluminacao);
+    }
+    if (primitivas.getQuantLinhas() > 0) {
+        linhasTela.emplace(primitivas, iluminacao);
+    }
+}
 
 int Renderizador::getQuantThreads() const { return trabalhadores.getQuantidade(); }
 
@@ -52,6 +93,12 @@ const Estilo& Renderizador::getEstilo() const { return estilo; }
 void Renderizador::setIluminacao(const Iluminacao& nova) {
     iluminacao = nova;
     montarSombreamento();
+    if (pontosTela) {
+        pontosTela->setIluminacao(nova);
+    }
+    if (linhasTela) {
+        linhasTela->setIluminacao(nova);
+    }
 }
 
 void Renderizador::montarSombreamento() {
@@ -149,10 +196,25 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
     if (pecas.size() != static_cast<std::size_t>(classificacao.getQuantFaixas())) {
         pecas.resize(static_cast<std::size_t>(classificacao.getQuantFaixas()));
     }
+    // The loose points and the lines, each worked out and listed by band for this frame.
+    const int largura = quadro.getLargura();
+    const int altura = quadro.getAltura();
+    constexpr int kLinhas = Classificacao::kLinhasPorFaixa;
+    if (pontosTela) {
+        pontosTela->preparar(camera, projecao, largura, altura, kLinhas, estilo.tamanhoPonto,
+                             trabalhadores);
+    }
+    if (linhasTela) {
+        linhasTela->preparar(camera, projecao, largura, altura, kLinhas, trabalhadores);
+    }
+    const ExtrasFaixa extras(pontosTela ? &*pontosTela : nullptr,
+                             linhasTela ? &*linhasTela : nullptr);
+    const bool comExtras = pontosTela || linhasTela;
     auto faixas = [&](int faixa, int thread) {
         rasterizador.desenharFaixa(faixa, camera, projecao, *sombreamento,
                                    visiveis[static_cast<std::size_t>(thread)],
-                                   pecas[static_cast<std::size_t>(faixa)], quadro);
+                                   pecas[static_cast<std::size_t>(faixa)], quadro,
+                                   comExtras ? &extras : nullptr);
     };
     trabalhadores.paraCada(classificacao.getQuantFaixas(), faixas);
     if (estilo.normais) {

@@ -14,7 +14,9 @@
 #include "Estilo.h"
 #include "FaixaVisivel.h"
 #include "Iluminacao.h"
+#include "LinhasTela.h"
 #include "Malha.h"
+#include "PontosTela.h"
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Rasterizador.h"
@@ -38,6 +40,8 @@
 //                    pixels found exactly (Cobertura) and depth-tested (TesteProfundidade) into
 //                    the band's winners (FaixaVisivel), then every pixel shaded once from its
 //                    winner (Sombreamento);
+//                    with the model's loose points (PontosTela) after the triangles'
+//                    visibility and its lines (LinhasTela) after the shading, before the edges;
 //   Agulhas          with the needles on, the normals' needles over the finished frame.
 class Renderizador {
 public:
@@ -73,9 +77,10 @@ public:
 
     // The shading mode and the switches of the frames drawn from now on: Gouraud
     // (SombreamentoGouraud), flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with
-    // the renderer's lighting, with the edges over it (SombreamentoComArestas), and the needles
-    // over everything (Agulhas). Gouraud with nothing over it until set; it replaces a mode
-    // given to usarSombreamento when the mode or the edges change.
+    // the renderer's lighting, with the edges over it (SombreamentoComArestas), the needles
+    // over everything (Agulhas), and the points' size. Gouraud with nothing over it and points
+    // of Estilo::kPontoPadrao pixels until set; it replaces a mode given to usarSombreamento
+    // when the mode or the edges change.
     void setEstilo(const Estilo& novo);
     const Estilo& getEstilo() const;
 
@@ -105,6 +110,9 @@ private:
     Estilo estilo;
     // The needles, made for the first frame that draws them.
     std::optional<Agulhas> agulhas;
+    // The model's loose points and lines, when it has any.
+    std::optional<PontosTela> pontosTela;
+    std::optional<LinhasTela> linhasTela;
     bool avx2 = true;
     bool descartar = true;
 };
