@@ -5,9 +5,9 @@
     exportar_primitivas.py linhas CENA.txt SAIDA.gltf
 
 `nuvem` writes a binary little-endian PLY point cloud, as a scanner gives one: N points (the
-scene's point count unless given) spread over the mesh's triangles, each triangle getting points
-in proportion to its area at pseudo-random places (seed S, 1 unless given), with a colour per
-point (red, green and blue bytes that follow the position along the three axes) and, with
+scene's point count unless given) spread over the mesh's triangles in the triangles' order, each
+triangle getting points in proportion to its area at pseudo-random places (seed S, 1 unless
+given), with a colour per point (red, green and blue bytes that follow the position along the three axes) and, with
 --normais, the normal of the triangle it lies on. It makes the sample cloud of exemplos/ and the
 benchmark's large cloud from the subdivided bunny:
 
@@ -84,23 +84,21 @@ def gravar_nuvem(cena, saida, quant, normais, semente):
     formato = "<3f" + ("3f" if normais else "") + "3B"
     registro = struct.Struct(formato)
     dados = bytearray(registro.size * quant)
+    # The points walk the triangles in file order, as a scanner's walk the surface: point i
+    # lies on the triangle where the running sum of the areas reaches (i + r) / N of the total,
+    # r pseudo-random in [0, 1), at a uniform pseudo-random place on it.
+    triangulo = 0
     for i in range(quant):
-        # A triangle picked in proportion to its area, and a uniform place on it.
-        alvo = gerador.random() * total
-        baixo, alto = 0, len(acumulado) - 1
-        while baixo < alto:
-            meio = (baixo + alto) // 2
-            if acumulado[meio] < alvo:
-                baixo = meio + 1
-            else:
-                alto = meio
-        a, b, c = (pontos[k] for k in triangulos[baixo])
+        alvo = (i + gerador.random()) / quant * total
+        while triangulo < len(acumulado) - 1 and acumulado[triangulo] < alvo:
+            triangulo += 1
+        a, b, c = (pontos[k] for k in triangulos[triangulo])
         u, v = gerador.random(), gerador.random()
         if u + v > 1.0:
             u, v = 1.0 - u, 1.0 - v
         p = tuple(a[k] + u * (b[k] - a[k]) + v * (c[k] - a[k]) for k in range(3))
         cor = tuple(round(255 * (p[k] - menor[k]) / extensao[k]) for k in range(3))
-        campos = list(p) + (list(unitarias[baixo]) if normais else []) + list(cor)
+        campos = list(p) + (list(unitarias[triangulo]) if normais else []) + list(cor)
         registro.pack_into(dados, i * registro.size, *campos)
     propriedades = ["float x", "float y", "float z"]
     if normais:

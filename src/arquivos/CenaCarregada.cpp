@@ -16,7 +16,7 @@ namespace {
 std::unique_ptr<Gouraud> comVista(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos,
                                   const Primitivas& primitivas, VistaPadrao::Cima cima,
                                   VistaPadrao::Lado lado) {
-    const CaixaEnvolvente caixa({pontos, primitivas.getPontos(), primitivas.getExtremos()});
+    const CaixaEnvolvente caixa(pontos.data(), static_cast<int>(pontos.size()), primitivas);
     const VistaPadrao vista =
         VistaPadrao::calcular(cima, lado, caixa.getCentro(), caixa.getDiagonal());
     return std::make_unique<Gouraud>(std::move(pontos), std::move(triangulos), vista.n, vista.v,

@@ -123,7 +123,7 @@ std::string acrescentarPonto(const aiMesh& malha, unsigned v, Primitivas& primit
         normal = Primitivas::Terno{malha.mNormals[v].x, malha.mNormals[v].y, malha.mNormals[v].z};
     }
     Primitivas::Terno cor{};
-    primitivas.acrescentarPonto(Ponto(p.x, p.y, p.z), comNormal ? &normal : nullptr,
+    primitivas.acrescentarPonto(Primitivas::Terno{p.x, p.y, p.z}, comNormal ? &normal : nullptr,
                                 corDoVertice(malha, v, cor));
     return "";
 }
@@ -145,7 +145,7 @@ std::string acrescentarLinha(const aiMesh& malha, unsigned a, unsigned b, Primit
     const aiVector3D& p = malha.mVertices[a];
     const aiVector3D& q = malha.mVertices[b];
     Primitivas::Terno cor{};
-    primitivas.acrescentarLinha(Ponto(p.x, p.y, p.z), Ponto(q.x, q.y, q.z),
+    primitivas.acrescentarLinha(Primitivas::Terno{p.x, p.y, p.z}, Primitivas::Terno{q.x, q.y, q.z},
                                 corDoVertice(malha, a, cor));
     return "";
 }

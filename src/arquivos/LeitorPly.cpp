@@ -430,7 +430,8 @@ Leitura LeitorPly::lerNuvem(const char* dados, std::size_t tamanho, const Cabeca
                  static_cast<float>(cor[1][i]) / kMaiorByte,
                  static_cast<float>(cor[2][i]) / kMaiorByte};
         }
-        primitivas.acrescentarPonto(Ponto(x, y, z), cabecalho.nuvemComNormais ? &n : nullptr,
+        primitivas.acrescentarPonto(Primitivas::Terno{x, y, z},
+                                    cabecalho.nuvemComNormais ? &n : nullptr,
                                     cabecalho.nuvemComCores ? &c : nullptr);
     }
     return Leitura::lida;

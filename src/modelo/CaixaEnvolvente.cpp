@@ -4,30 +4,30 @@
 #include <cmath>
 
 CaixaEnvolvente::CaixaEnvolvente(const Ponto* pontos, int quant)
-    : CaixaEnvolvente({std::span<const Ponto>(pontos, quant > 0 ? static_cast<std::size_t>(quant)
-                                                                : std::size_t{0})}) {}
+    : CaixaEnvolvente(pontos, quant, Primitivas()) {}
 
-CaixaEnvolvente::CaixaEnvolvente(std::initializer_list<std::span<const Ponto>> listas) {
+CaixaEnvolvente::CaixaEnvolvente(const Ponto* pontos, int quant, const Primitivas& primitivas) {
     Ponto minimo;
     Ponto maximo;
     bool vazia = true;
-    for (const std::span<const Ponto> lista : listas) {
-        for (const Ponto& p : lista) {
-            if (vazia) {
-                minimo = maximo = p;
-                vazia = false;
-                continue;
-            }
-            minimo =
-                Ponto(std::min(minimo.x, p.x), std::min(minimo.y, p.y), std::min(minimo.z, p.z));
-            maximo =
-                Ponto(std::max(maximo.x, p.x), std::max(maximo.y, p.y), std::max(maximo.z, p.z));
+    const auto incluir = [&](const Ponto& p) {
+        if (vazia) {
+            minimo = maximo = p;
+            vazia = false;
+            return;
         }
+        minimo = Ponto(std::min(minimo.x, p.x), std::min(minimo.y, p.y), std::min(minimo.z, p.z));
+        maximo = Ponto(std::max(maximo.x, p.x), std::max(maximo.y, p.y), std::max(maximo.z, p.z));
+    };
+    for (int i = 0; i < quant; ++i) {
+        incluir(pontos[i]);
     }
-    fechar(minimo, maximo);
-}
-
-void CaixaEnvolvente::fechar(const Ponto& minimo, const Ponto& maximo) {
+    for (int i = 0; i < primitivas.getQuantPontos(); ++i) {
+        incluir(primitivas.getPonto(i));
+    }
+    for (const Primitivas::Terno& p : primitivas.getExtremos()) {
+        incluir(Primitivas::ponto(p));
+    }
     centro = Ponto((minimo.x + maximo.x) / 2.0, (minimo.y + maximo.y) / 2.0,
                    (minimo.z + maximo.z) / 2.0);
     const double dx = maximo.x - minimo.x;

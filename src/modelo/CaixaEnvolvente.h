@@ -1,11 +1,8 @@
 #ifndef GOURAUD_CAIXA_ENVOLVENTE_H
 #define GOURAUD_CAIXA_ENVOLVENTE_H
 
-#include <cstddef>
-#include <initializer_list>
-#include <span>
-
 #include "Ponto.h"
+#include "Primitivas.h"
 
 // The axis-aligned bounding box of a list of points, reduced to the two numbers the viewer needs:
 // its centre and the length of its diagonal.
@@ -15,8 +12,9 @@ public:
     // (least + greatest) / 2 on each axis and the diagonal sqrt((dx*dx + dy*dy) + dz*dz), both
     // the origin and 0 for no points.
     CaixaEnvolvente(const Ponto* pontos, int quant);
-    // The box of the points of every list, as one list of them all.
-    explicit CaixaEnvolvente(std::initializer_list<std::span<const Ponto>> listas);
+    // The same for those points together with the loose points and the segments' ends of
+    // `primitivas`.
+    CaixaEnvolvente(const Ponto* pontos, int quant, const Primitivas& primitivas);
 
     // Centre of the box, world coordinates.
     const Ponto& getCentro() const;
@@ -24,9 +22,6 @@ public:
     double getDiagonal() const;
 
 private:
-    // Works out the centre and the diagonal of the box from its least and greatest corners.
-    void fechar(const Ponto& minimo, const Ponto& maximo);
-
     Ponto centro;
     double diagonal = 0.0;
 };

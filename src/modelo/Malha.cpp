@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstddef>
-#include <span>
 #include <utility>
 
 #include "CaixaEnvolvente.h"
@@ -55,9 +54,7 @@ Malha::Malha(Gouraud& cena, Primitivas dadas)
         }
     }
 
-    const CaixaEnvolvente caixa(
-        {std::span<const Ponto>(pontos, static_cast<std::size_t>(quantPontos)),
-         primitivas.getPontos(), primitivas.getExtremos()});
+    const CaixaEnvolvente caixa(pontos, quantPontos, primitivas);
     centro = caixa.getCentro();
     diagonal = caixa.getDiagonal();
 }

@@ -32,7 +32,9 @@ bool Primitivas::temCor(const Terno& cor) {
 }
 
 void Primitivas::reservarPontos(std::size_t quant, bool comNormais, bool comCores) {
-    pontos.reserve(quant);
+    x.reserve(quant);
+    y.reserve(quant);
+    z.reserve(quant);
     if (comNormais) {
         normais.reserve(quant);
     }
@@ -41,25 +43,36 @@ void Primitivas::reservarPontos(std::size_t quant, bool comNormais, bool comCore
     }
 }
 
-void Primitivas::acrescentarPonto(const Ponto& posicao, const Terno* normal, const Terno* cor) {
-    const std::size_t anteriores = pontos.size();
-    pontos.push_back(posicao);
+Ponto Primitivas::ponto(const Terno& posicao) { return Ponto(posicao.x, posicao.y, posicao.z); }
+
+void Primitivas::acrescentarPonto(const Terno& posicao, const Terno* normal, const Terno* cor) {
+    const std::size_t anteriores = x.size();
+    x.push_back(posicao.x);
+    y.push_back(posicao.y);
+    z.push_back(posicao.z);
     acrescentar(normais, anteriores, normal, semNormal());
     acrescentar(cores, anteriores, cor, semCor());
 }
 
-void Primitivas::acrescentarLinha(const Ponto& inicio, const Ponto& fim, const Terno* cor) {
+void Primitivas::acrescentarLinha(const Terno& inicio, const Terno& fim, const Terno* cor) {
     const std::size_t anteriores = extremos.size() / 2;
     extremos.push_back(inicio);
     extremos.push_back(fim);
     acrescentar(coresLinhas, anteriores, cor, semCor());
 }
 
-bool Primitivas::vazia() const { return pontos.empty() && extremos.empty(); }
-int Primitivas::getQuantPontos() const { return static_cast<int>(pontos.size()); }
+bool Primitivas::vazia() const { return x.empty() && extremos.empty(); }
+int Primitivas::getQuantPontos() const { return static_cast<int>(x.size()); }
 int Primitivas::getQuantLinhas() const { return static_cast<int>(extremos.size() / 2); }
-const std::vector<Ponto>& Primitivas::getPontos() const { return pontos; }
+Primitivas::Terno Primitivas::getPosicao(int i) const {
+    const auto k = static_cast<std::size_t>(i);
+    return Terno{x[k], y[k], z[k]};
+}
+Ponto Primitivas::getPonto(int i) const { return ponto(getPosicao(i)); }
+const float* Primitivas::getX() const { return x.data(); }
+const float* Primitivas::getY() const { return y.data(); }
+const float* Primitivas::getZ() const { return z.data(); }
 const std::vector<Primitivas::Terno>& Primitivas::getNormais() const { return normais; }
 const std::vector<Primitivas::Terno>& Primitivas::getCores() const { return cores; }
-const std::vector<Ponto>& Primitivas::getExtremos() const { return extremos; }
+const std::vector<Primitivas::Terno>& Primitivas::getExtremos() const { return extremos; }
 const std::vector<Primitivas::Terno>& Primitivas::getCoresLinhas() const { return coresLinhas; }

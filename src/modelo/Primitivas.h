@@ -8,14 +8,15 @@
 
 // The points and the line segments of a model, beside its triangles, in file order: each point
 // with its normal and its colour when the file gives them, each segment with its two ends and the
-// colour of its first vertex when the file gives one. Positions are world coordinates; normals
-// and colours are kept as the file gives them (single precision), and the lists of normals and
-// colours are empty until a point or a segment brings one. Points are never merged: two at one
-// position are two points.
+// colour of its first vertex when the file gives one. Positions are world coordinates; positions,
+// normals and colours are kept as the file gives them, in single precision (a position widens
+// exactly to the double the renderer computes with), and the lists of normals and colours are
+// empty until a point or a segment brings one. Points are never merged: two at one position are
+// two points.
 class Primitivas {
 public:
-    // Three single-precision numbers: a normal (x, y, z) or a colour (r, g, b), each channel
-    // 0..1 as the file gives it.
+    // Three single-precision numbers: a position or a normal (x, y, z), or a colour (r, g, b),
+    // each channel 0..1 as the file gives it.
     struct Terno {
         float x;
         float y;
@@ -29,22 +30,30 @@ public:
     static Terno semCor();
     // Whether `cor` is a colour: all three channels finite.
     static bool temCor(const Terno& cor);
+    // A position widened exactly to double.
+    static Ponto ponto(const Terno& posicao);
 
     // Makes room for `pontos` points, with room for their normals and colours when asked.
     void reservarPontos(std::size_t pontos, bool comNormais, bool comCores);
     // Adds a point at `posicao`, with the normal and the colour given (null for none).
-    void acrescentarPonto(const Ponto& posicao, const Terno* normal, const Terno* cor);
+    void acrescentarPonto(const Terno& posicao, const Terno* normal, const Terno* cor);
     // Adds the segment from `inicio` to `fim`, with the colour of its first vertex (null for
     // none).
-    void acrescentarLinha(const Ponto& inicio, const Ponto& fim, const Terno* cor);
+    void acrescentarLinha(const Terno& inicio, const Terno& fim, const Terno* cor);
 
     // True when it holds neither points nor segments.
     bool vazia() const;
     int getQuantPontos() const;
     int getQuantLinhas() const;
 
-    // The points' positions, getQuantPontos() of them.
-    const std::vector<Ponto>& getPontos() const;
+    // Point i's position (0 <= i < getQuantPontos()), as the file gives it and widened.
+    Terno getPosicao(int i) const;
+    Ponto getPonto(int i) const;
+    // The points' x, y and z, getQuantPontos() of each: one list per axis, so that several
+    // points' coordinates are read at once.
+    const float* getX() const;
+    const float* getY() const;
+    const float* getZ() const;
     // The points' normals: empty when no point has one, otherwise one per point (semNormal()
     // for a point without one).
     const std::vector<Terno>& getNormais() const;
@@ -52,16 +61,18 @@ public:
     // point without one).
     const std::vector<Terno>& getCores() const;
     // The segments' ends, two per segment: 2k is the start of segment k and 2k + 1 its end.
-    const std::vector<Ponto>& getExtremos() const;
+    const std::vector<Terno>& getExtremos() const;
     // The segments' colours (of their first vertices): empty when none has one, otherwise one
     // per segment (semCor() for one without).
     const std::vector<Terno>& getCoresLinhas() const;
 
 private:
-    std::vector<Ponto> pontos;
+    std::vector<float> x;
+    std::vector<float> y;
+    std::vector<float> z;
     std::vector<Terno> normais;
     std::vector<Terno> cores;
-    std::vector<Ponto> extremos;
+    std::vector<Terno> extremos;
     std::vector<Terno> coresLinhas;
 };
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
-#include <span>
 
 namespace {
 
@@ -46,23 +45,28 @@ Projecao Projecao::enquadrar(const Malha& malha, const Camera& camera, int largu
     double b0 = kInfinito;
     double b1 = -kInfinito;
     // Every point of the model counts: the scene's, the loose points and the segments' ends.
-    const Primitivas& primitivas = malha.getPrimitivas();
-    for (const std::span<const Ponto> lista :
-         {std::span<const Ponto>(malha.getPontos(), static_cast<std::size_t>(malha.getQuantPontos())),
-          std::span<const Ponto>(primitivas.getPontos()),
-          std::span<const Ponto>(primitivas.getExtremos())}) {
-        for (const Ponto& p : lista) {
-            const Vetor c = camera.coordenadas(p);
-            if (!(c.z >= projecao.zPerto)) {
-                continue;
-            }
-            const double a = c.x / c.z;
-            const double b = c.y / c.z;
-            a0 = std::min(a0, a);
-            a1 = std::max(a1, a);
-            b0 = std::min(b0, b);
-            b1 = std::max(b1, b);
+    const auto incluir = [&](const Ponto& p) {
+        const Vetor c = camera.coordenadas(p);
+        if (!(c.z >= projecao.zPerto)) {
+            return;
         }
+        const double a = c.x / c.z;
+        const double b = c.y / c.z;
+        a0 = std::min(a0, a);
+        a1 = std::max(a1, a);
+        b0 = std::min(b0, b);
+        b1 = std::max(b1, b);
+    };
+    const Ponto* pontos = malha.getPontos();
+    for (int i = 0; i < malha.getQuantPontos(); ++i) {
+        incluir(pontos[i]);
+    }
+    const Primitivas& primitivas = malha.getPrimitivas();
+    for (int i = 0; i < primitivas.getQuantPontos(); ++i) {
+        incluir(primitivas.getPonto(i));
+    }
+    for (const Primitivas::Terno& p : primitivas.getExtremos()) {
+        incluir(Primitivas::ponto(p));
     }
     projecao.d = 1.0;
     if (a0 <= a1 && b0 <= b1) {

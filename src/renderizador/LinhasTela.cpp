@@ -56,13 +56,13 @@ void LinhasTela::preparar(const Camera& camera, const Projecao& projecao, int la
     const double larguraReal = largura;
     const auto faixas = [&](int k) {
         constexpr std::pair kNenhuma{1, 0};
-        const std::vector<Ponto>& extremos = primitivas.getExtremos();
+        const std::vector<Primitivas::Terno>& extremos = primitivas.getExtremos();
         const auto indice = static_cast<std::size_t>(k);
         Vetor inicio;
         Vetor fim;
-        if (!Segmento::recortar(camera.coordenadas(extremos[2 * indice]),
-                                camera.coordenadas(extremos[2 * indice + 1]), projecao.zPerto,
-                                inicio, fim)) {
+        if (!Segmento::recortar(camera.coordenadas(Primitivas::ponto(extremos[2 * indice])),
+                                camera.coordenadas(Primitivas::ponto(extremos[2 * indice + 1])),
+                                projecao.zPerto, inicio, fim)) {
             return kNenhuma;
         }
         SegmentoTela& s = segmentos[indice];
@@ -84,7 +84,8 @@ void LinhasTela::preparar(const Camera& camera, const Projecao& projecao, int la
         const int linhaFinal = static_cast<int>(std::min(maiorY, alturaReal - 1.0));
         return std::pair{linhaInicial / linhasPorFaixa, linhaFinal / linhasPorFaixa};
     };
-    listas.montar(primitivas.getQuantLinhas(), quantFaixas, trabalhadores, faixas);
+    listas.montar(
+        primitivas.getQuantLinhas(), quantFaixas, trabalhadores, [](int, int) {}, faixas);
 }
 
 void LinhasTela::desenharFaixa(int faixa, int linha0, int linha1, Quadro& quadro) const {

@@ -22,10 +22,12 @@ public:
     static constexpr int kMaisFaixas = 1 << 15;
 
     // Lists items 0 .. quantItens - 1 in `quantFaixas` bands (at most kMaisFaixas) on
-    // `trabalhadores`: faixas(i), called once per item from any thread, gives the first and last
-    // band item i may draw in, or a first band after the last for none.
-    template <typename Faixas>
-    void montar(int quantItens, int quantFaixas, Trabalhadores& trabalhadores, Faixas faixas);
+    // `trabalhadores`: for each batch [inicio, fim) of kPorLote items, from any thread,
+    // preparar(inicio, fim) and then faixas(i) for each item of it, which gives the first and
+    // last band item i may draw in, or a first band after the last for none.
+    template <typename Preparar, typename Faixas>
+    void montar(int quantItens, int quantFaixas, Trabalhadores& trabalhadores, Preparar preparar,
+                Faixas faixas);
 
     // The items of band `faixa` (0 <= faixa < quantFaixas), in increasing order.
     std::span<const std::int32_t> getFaixa(int faixa) const;
@@ -49,9 +51,9 @@ private:
     std::vector<std::int32_t> itens;
 };
 
-template <typename Faixas>
+template <typename Preparar, typename Faixas>
 void ListasPorFaixa::montar(int quantItens, int quantFaixas, Trabalhadores& trabalhadores,
-                            Faixas faixas) {
+                            Preparar preparar, Faixas faixas) {
     const int quantLotes = (quantItens + kPorLote - 1) / kPorLote;
     const auto tamanho = static_cast<std::size_t>(quantItens);
     if (faixasDosItens.size() < tamanho) {
@@ -66,6 +68,7 @@ void ListasPorFaixa::montar(int quantItens, int quantFaixas, Trabalhadores& trab
         std::int64_t* contagem = posicoes.data() + static_cast<std::ptrdiff_t>(lote) * quantFaixas;
         std::fill(contagem, contagem + quantFaixas, std::int64_t{0});
         const int fim = std::min(quantItens, (lote + 1) * kPorLote);
+        preparar(lote * kPorLote, fim);
         for (int i = lote * kPorLote; i < fim; ++i) {
             const auto [primeira, ultima] = faixas(i);
             if (primeira > ultima) {

@@ -14,12 +14,11 @@ namespace {
 // A band's loose points and lines, drawn in their places among the rasteriser's passes.
 class ExtrasFaixa : public Rasterizador::Extras {
 public:
-    ExtrasFaixa(const PontosTela* pontos, const LinhasTela* linhas)
-        : pontos(pontos), linhas(linhas) {}
+    ExtrasFaixa(PontosTela* pontos, const LinhasTela* linhas) : pontos(pontos), linhas(linhas) {}
 
     void aposVisibilidade(FaixaVisivel& visivel, Quadro& quadro) const override {
         if (pontos != nullptr) {
-            pontos->desenharFaixa(faixaDe(visivel), visivel, quadro);
+            pontos->desenharFaixa(visivel, quadro);
         }
     }
 
@@ -36,7 +35,7 @@ private:
         return visivel.getLinha0() / Classificacao::kLinhasPorFaixa;
     }
 
-    const PontosTela* pontos;
+    PontosTela* pontos;
     const LinhasTela* linhas;
 };
 
@@ -72,6 +71,9 @@ void Renderizador::usarSombreamento(std::unique_ptr<Sombreamento> modo) {
 
 void Renderizador::permitirAvx2(bool permitir) {
     avx2 = permitir;
+    if (pontosTela) {
+        pontosTela->usarAvx2(permitir);
+    }
     vertices.usarAvx2(permitir);
     classificacao.usarAvx2(permitir);
     rasterizador.usarAvx2(permitir);
@@ -201,7 +203,7 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
     const int altura = quadro.getAltura();
     constexpr int kLinhas = Classificacao::kLinhasPorFaixa;
     if (pontosTela) {
-        pontosTela->preparar(camera, projecao, largura, altura, kLinhas, estilo.tamanhoPonto,
+        pontosTela->preparar(camera, projecao, largura, altura, estilo.tamanhoPonto,
                              trabalhadores);
     }
     if (linhasTela) {

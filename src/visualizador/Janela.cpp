@@ -21,6 +21,8 @@ enum class Janela::Comando : int {
     modo,
     arestas,
     normais,
+    pontoMenor,
+    pontoMaior,
     recarregar,
     sobreposicao,
     ajuda,
@@ -59,6 +61,8 @@ constexpr Atalho kAtalhos[] = {
     {KEY_M, 0, Comando::modo, {}},
     {KEY_E, 0, Comando::arestas, {}},
     {KEY_N, 0, Comando::normais, {}},
+    {0, '[', Comando::pontoMenor, {}},
+    {0, ']', Comando::pontoMaior, {}},
     // The views where the numeric keypad puts them, on the keypad or the row of digits.
     {KEY_1, 0, Comando::mover, Acao::vistaFrente},
     {KEY_1_PAD, 0, Comando::mover, Acao::vistaFrente},
@@ -94,8 +98,9 @@ constexpr LinhaAjuda kAjuda[] = {
     {"M", "next shading: plano, gouraud, phong"},
     {"E", "show or hide the mesh's edges"},
     {"N", "show or hide the normals' needles"},
+    {"[, ]", "points one pixel smaller, larger"},
     {"L", "read the scene and lighting files again"},
-    {"H", "show or hide the mode and the frame time"},
+    {"H", "show or hide the mode, the counts, the time"},
     {"F12", "save the picture as visualizador-NNN.png"},
     {"F1, ?", "show or hide this help"},
     {"ESC", "quit"},
@@ -233,8 +238,7 @@ void Janela::escreverLinha() {
         std::ostringstream texto;
         texto.setf(std::ios::fixed);
         texto.precision(1);
-        texto << visualizacao.getEstilo().descricao() << ", " << visualizacao.getQuantTriangulos()
-              << " triangles, " << milissegundos << " ms";
+        texto << visualizacao.getDescricao() << ", " << milissegundos << " ms";
         if (!mensagem.empty()) {
             texto << ", " << mensagem;
         }
@@ -332,14 +336,19 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
             break;
         case Comando::modo:
         case Comando::arestas:
-        case Comando::normais: {
+        case Comando::normais:
+        case Comando::pontoMenor:
+        case Comando::pontoMaior: {
             Estilo estilo = visualizacao.getEstilo();
             if (comando == Comando::modo) {
                 estilo.modo = Estilo::modoSeguinte(estilo.modo);
             } else if (comando == Comando::arestas) {
                 estilo.arestas = !estilo.arestas;
-            } else {
+            } else if (comando == Comando::normais) {
                 estilo.normais = !estilo.normais;
+            } else {
+                estilo.tamanhoPonto = Estilo::pontoSeguinte(
+                    estilo.tamanhoPonto, comando == Comando::pontoMaior ? 1 : -1);
             }
             visualizacao.setEstilo(estilo);
             desatualizado = true;

@@ -49,8 +49,8 @@ constexpr int kAlturaPadrao = 480;
 constexpr char kUso[] =
     "usage: visualizador [ARQUIVO] [--cima EIXO] [--vista VISTA] [--iluminacao ARQUIVO]\n"
     "                    [--tamanho LARGURAxALTURA] [--modo plano|gouraud|phong]\n"
-    "                    [--arestas] [--normais] [--imagem SAIDA.png] [--medir [N]]\n"
-    "                    [--salvar-cena SAIDA.txt]\n"
+    "                    [--arestas] [--normais] [--ponto N] [--imagem SAIDA.png]\n"
+    "                    [--medir [N]] [--salvar-cena SAIDA.txt]\n"
     "\n"
     "Draws a shaded picture of ARQUIVO (default: triangulo.txt in the current folder):\n"
     "a scene file (.txt, or no extension) or a mesh file (OBJ, PLY, STL, OFF, glTF, 3DS,\n"
@@ -70,6 +70,8 @@ constexpr char kUso[] =
     "                           phong: lit at every pixel, normals interpolated\n"
     "  --arestas                draw the mesh's visible edges in black\n"
     "  --normais                draw the scene's normals as short blue needles\n"
+    "  --ponto N                draw the model's points as squares of N x N pixels, N from\n"
+    "                           1 to 16 (default 3)\n"
     "  --imagem SAIDA.png       draw one frame into an RGB PNG file, with no window\n"
     "  --medir [N]              draw N frames (default 20) after one warm-up frame, with no\n"
     "                           window, and print the median, fastest and slowest frame time\n"
@@ -80,9 +82,10 @@ constexpr char kUso[] =
     "In the window: a left drag or the arrows turn the model, a right or middle drag moves it,\n"
     "the wheel, Page Up/Down or +/- move nearer or further, 1, 3, 7 and 9 show the front,\n"
     "right, top and iso views as --vista frames them, R restores the starting view, M\n"
-    "changes the mode, E shows the edges, N the needles, L reads the files again (they are\n"
-    "also read again when they change), F12 saves visualizador-NNN.png, H shows the mode and\n"
-    "the frame time, F1 or ? lists the keys, ESC quits.\n";
+    "changes the mode, E shows the edges, N the needles, [ and ] make the points smaller or\n"
+    "larger, L reads the files again (they are also read again when they change), F12 saves\n"
+    "visualizador-NNN.png, H shows the mode, the counts and the frame time, F1 or ? lists the\n"
+    "keys, ESC quits.\n";
 
 struct Opcoes {
     std::string cena = kCenaPadrao;
@@ -98,21 +101,26 @@ struct Opcoes {
     bool ajuda = false;
 };
 
-// A side of --tamanho: only digits, from kMenorLado to kMaiorLado.
-std::optional<int> lerLado(std::string_view texto) {
+// A whole number written only in digits, from `menor` to `maior`.
+std::optional<int> lerInteiro(std::string_view texto, int menor, int maior) {
     const bool soDigitos = !texto.empty() && std::all_of(texto.begin(), texto.end(), [](char c) {
         return c >= '0' && c <= '9';
     });
     if (!soDigitos) {
         return std::nullopt;
     }
-    int lado = 0;
-    const auto [fim, erro] = std::from_chars(texto.data(), texto.data() + texto.size(), lado);
-    if (erro != std::errc() || fim != texto.data() + texto.size() || lado < kMenorLado ||
-        lado > kMaiorLado) {
+    int valor = 0;
+    const auto [fim, erro] = std::from_chars(texto.data(), texto.data() + texto.size(), valor);
+    if (erro != std::errc() || fim != texto.data() + texto.size() || valor < menor ||
+        valor > maior) {
         return std::nullopt;
     }
-    return lado;
+    return valor;
+}
+
+// A side of --tamanho: only digits, from kMenorLado to kMaiorLado.
+std::optional<int> lerLado(std::string_view texto) {
+    return lerInteiro(texto, kMenorLado, kMaiorLado);
 }
 
 // Reads the command line; nullopt, after saying why and showing the usage on standard error,
@@ -144,6 +152,15 @@ std::optional<Opcoes> lerOpcoes(int argc, char** argv) {
             opcoes.estilo.arestas = true;
         } else if (!fimDasOpcoes && argumento == "--normais") {
             opcoes.estilo.normais = true;
+        } else if (!fimDasOpcoes && argumento == "--ponto") {
+            const std::optional<int> tamanho =
+                temProximo ? lerInteiro(argv[++i], Estilo::kMenorPonto, Estilo::kMaiorPonto)
+                           : std::nullopt;
+            if (!tamanho) {
+                return falhar(std::string("--ponto takes a size from 1 to 16 pixels") +
+                              (temProximo ? std::string(", not ") + argv[i] : std::string()));
+            }
+            opcoes.estilo.tamanhoPonto = *tamanho;
         } else if (!fimDasOpcoes && argumento == "--imagem") {
             if (!temProximo) return falhar("--imagem needs a file name");
             opcoes.imagem = argv[++i];
@@ -248,10 +265,29 @@ int executar(const Opcoes& opcoes) {
     }
     visualizacao.setEstilo(opcoes.estilo);
     if (opcoes.salvarCena) {
+        // The scene format holds triangles: a model without any is not written at all, and the
+        // points and lines of one with triangles are left out, as the user is told.
+        const Malha& malha = visualizacao.getCarregada().getMalha();
+        const Primitivas& primitivas = malha.getPrimitivas();
+        const std::string nomeCena = std::filesystem::path(opcoes.cena).filename().string();
+        if (malha.getQuantTriangulos() == 0) {
+            return falha("cannot write " + *opcoes.salvarCena +
+                         ": the scene format holds triangles only, and " + nomeCena +
+                         " has none");
+        }
         const std::string erroCena =
             GravadorCena::gravar(visualizacao.getCarregada().getCena(), *opcoes.salvarCena);
         if (!erroCena.empty()) {
             return falha("cannot write " + *opcoes.salvarCena + ": " + erroCena);
+        }
+        if (!primitivas.vazia()) {
+            std::cerr << "visualizador: " << *opcoes.salvarCena
+                      << " holds the triangles only; the scene format cannot hold the points "
+                         "and lines of "
+                      << nomeCena << " ("
+                      << Visualizacao::contagem(0, primitivas.getQuantLinhas(),
+                                                primitivas.getQuantPontos())
+                      << "), which were not written" << std::endl;
         }
         if (!opcoes.quadrosMedidos && !opcoes.imagem) {
             return 0;
