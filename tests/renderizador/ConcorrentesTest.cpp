@@ -46,8 +46,8 @@ struct Coelho {
 
 // Checks a peer's frame of the view against this renderer's: at most `bordas` pixels drawn by
 // one of the two only, per pixel drawn by both, and a mean channel difference of at most
-// `diferencaMedia` of 255 where both drew.
-void comoONosso(const Coelho& coelho, const Vista& vista, const Quadro& outro, double bordas,
+// `diferencaMedia` of 255 where both drew. Unused when both peers were left out.
+[[maybe_unused]] void comoONosso(const Coelho& coelho, const Vista& vista, const Quadro& outro, double bordas,
                 double diferencaMedia, const std::string& quem) {
     Renderizador renderizador(*coelho.malha, Iluminacao());
     Quadro nosso;
