@@ -6,7 +6,9 @@
 #include <charconv>
 #include <functional>
 #include <map>
+#include <optional>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -105,8 +107,9 @@ bool pareceNumero(std::string_view texto) {
 }
 
 // Reads one command line into an OpcoesVisualizador with CLI11. CLI11 finds the options and
-// their values; the checks of the values are the viewer's own, and the file to draw is what
-// CLI11 leaves over (its "extras"), sorted out after the parse as the viewer always did.
+// their values; the checks of the values are the viewer's own, and the file to draw is among the
+// words CLI11 leaves over (its "extras"): after the parse, the first of them is the file, and an
+// unknown option or a second file is refused.
 class Leitor {
 public:
     Leitor() {
@@ -262,9 +265,8 @@ std::string Leitor::lerArquivos() {
             return "unknown option " + palavra;
         } else {
             arquivos.push_back(palavra);
-        }
-        if (arquivos.size() > 1) {
-            return "only one scene file can be given";
+            // A second file is refused before anything after it is looked at.
+            if (arquivos.size() > 1) break;
         }
     }
     if (arquivos.size() > 1) {
