@@ -3,6 +3,7 @@
 // frames against the straightforward reference on 1, 2 and 3 threads.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -29,6 +30,9 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 #include "RenderizadorReferencia.h"
+
+// The test program's count of allocations (RenderizadorTest.cpp counts them).
+extern std::atomic<long> alocacoes;
 
 namespace {
 
@@ -389,6 +393,10 @@ TEST(PrimitivasDiferencialTest, ComoAReferenciaEmQualquerNumeroDeThreads) {
                         EXPECT_EQ(diferenca(q, referencia), "")
                             << "seed " << semente << ", size " << tamanho << ", " << threads
                             << " threads, avx2 " << avx2;
+                        const long antes = alocacoes.load();
+                        renderizador.desenhar(camera, vista, q);  // a frame over a frame
+                        EXPECT_EQ(alocacoes.load(), antes) << "drawing again allocated";
+                        EXPECT_EQ(diferenca(q, referencia), "");
                     }
                 }
             }
