@@ -93,15 +93,16 @@ void lerComoMalha(const std::string& texto, const std::string& formato) {
     // A model with points or lines is drawn from its default view, with points of a size from
     // the bytes, so that the sanitizers watch their passes too.
     const CaixaEnvolvente caixa(pontos.data(), quant, primitivas);
-    const VistaPadrao vista = VistaPadrao::calcular(VistaPadrao::Cima::maisY, VistaPadrao::Lado::iso,
-                                                    caixa.getCentro(), caixa.getDiagonal());
+    const VistaPadrao vista = VistaPadrao::calcular(
+        VistaPadrao::Cima::maisY, VistaPadrao::Lado::iso, caixa.getCentro(), caixa.getDiagonal());
     Gouraud cena(std::move(pontos), std::move(triangulos), vista.n, vista.v, vista.foco, 0, 0, 0);
     const Malha malha(cena, std::move(primitivas));
     const Camera camera(cena);
     const Projecao projecao = Projecao::enquadrar(malha, camera);
     Renderizador renderizador(malha, Iluminacao(), 1);
     Estilo estilo;
-    estilo.tamanhoPonto = Estilo::kMenorPonto + static_cast<int>(texto.size() % Estilo::kMaiorPonto);
+    estilo.tamanhoPonto =
+        Estilo::kMenorPonto + static_cast<int>(texto.size() % Estilo::kMaiorPonto);
     estilo.arestas = true;
     renderizador.setEstilo(estilo);
     static Quadro quadro;

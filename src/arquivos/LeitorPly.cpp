@@ -117,7 +117,7 @@ std::optional<Nuvem> nuvem(std::string_view formato, const std::vector<Elemento>
         return std::nullopt;
     }
     // Per name: x, y, z, nx, ny, nz, red, green, blue found with the right type.
-    constexpr std::array<std::string_view, 9> kNomes{"x",  "y",  "z",   "nx",  "ny",
+    constexpr std::array<std::string_view, 9> kNomes{"x",  "y",   "z",     "nx",  "ny",
                                                      "nz", "red", "green", "blue"};
     constexpr std::size_t kPrimeiraNormal = 3;
     constexpr std::size_t kPrimeiraCor = 6;
@@ -378,8 +378,7 @@ Leitura LeitorPly::lerNuvem(const char* dados, std::size_t tamanho, const Cabeca
     // Each property's values one after another: the address of entry 0 and the step.
     const auto coluna = [vertices](const char* nome, draco::DataType tipo) {
         const draco::PlyProperty* propriedade = vertices->GetPropertyByName(nome);
-        return propriedade != nullptr && !propriedade->is_list() &&
-                       propriedade->data_type() == tipo
+        return propriedade != nullptr && !propriedade->is_list() && propriedade->data_type() == tipo
                    ? static_cast<const unsigned char*>(propriedade->GetDataEntryAddress(0))
                    : nullptr;
     };
@@ -416,8 +415,8 @@ Leitura LeitorPly::lerNuvem(const char* dados, std::size_t tamanho, const Cabeca
         const float y = real(posicao[1], i);
         const float z = real(posicao[2], i);
         if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
-            erro = "point " + std::to_string(i) + " of the file's points is not finite: " +
-                   FusaoPontos::texto(x, y, z);
+            erro = "point " + std::to_string(i) +
+                   " of the file's points is not finite: " + FusaoPontos::texto(x, y, z);
             return Leitura::recusada;
         }
         Primitivas::Terno n{};

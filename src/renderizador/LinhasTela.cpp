@@ -23,9 +23,8 @@ struct Pintor {
 
     // Writes the colour at (i, j) when iz is at least the stored depth.
     void operator()(int i, int j, double iz) const {
-        const std::size_t indice =
-            static_cast<std::size_t>(j) * static_cast<std::size_t>(largura) +
-            static_cast<std::size_t>(i);
+        const std::size_t indice = static_cast<std::size_t>(j) * static_cast<std::size_t>(largura) +
+                                   static_cast<std::size_t>(i);
         if (iz >= profundidades[indice]) {
             cores[indice] = cor;
         }
@@ -35,8 +34,7 @@ struct Pintor {
 }  // namespace
 
 LinhasTela::LinhasTela(const Primitivas& primitivas, const Iluminacao& iluminacao)
-    : primitivas(primitivas),
-      segmentos(static_cast<std::size_t>(primitivas.getQuantLinhas())) {
+    : primitivas(primitivas), segmentos(static_cast<std::size_t>(primitivas.getQuantLinhas())) {
     setIluminacao(iluminacao);
 }
 
@@ -49,8 +47,8 @@ void LinhasTela::setIluminacao(const Iluminacao& nova) {
     }
 }
 
-void LinhasTela::preparar(const Camera& camera, const Projecao& projecao, int largura,
-                          int altura, int linhasPorFaixa, Trabalhadores& trabalhadores) {
+void LinhasTela::preparar(const Camera& camera, const Projecao& projecao, int largura, int altura,
+                          int linhasPorFaixa, Trabalhadores& trabalhadores) {
     const int quantFaixas = (altura + linhasPorFaixa - 1) / linhasPorFaixa;
     const double alturaReal = altura;
     const double larguraReal = largura;
@@ -66,11 +64,9 @@ void LinhasTela::preparar(const Camera& camera, const Projecao& projecao, int la
             return kNenhuma;
         }
         SegmentoTela& s = segmentos[indice];
-        s = SegmentoTela{projecao.xTela(inicio.x, inicio.z), projecao.yTela(inicio.y, inicio.z),
-                         1.0 / inicio.z,
-                         projecao.xTela(fim.x, fim.z),
-                         projecao.yTela(fim.y, fim.z),
-                         1.0 / fim.z};
+        s = SegmentoTela{
+            projecao.xTela(inicio.x, inicio.z), projecao.yTela(inicio.y, inicio.z), 1.0 / inicio.z,
+            projecao.xTela(fim.x, fim.z),       projecao.yTela(fim.y, fim.z),       1.0 / fim.z};
         // Its rows lie between its ends' up to rounding; a segment wholly off the frame has none.
         const double menorY = std::min(s.y0, s.y1) - kMargem;
         const double maiorY = std::max(s.y0, s.y1) + kMargem;

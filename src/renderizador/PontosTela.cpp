@@ -46,11 +46,11 @@ bool intervalo(double centro, double meio, int limite, int& primeiro, int& ultim
 
 // (e.x dx + e.y dy) + e.z dz in four lanes, as Camera::coordenadas does it.
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256d coordenadaQuatro(const Vetor& e,
-                                                                           __m256d dx, __m256d dy,
-                                                                           __m256d dz) {
-    return _mm256_add_pd(
-        _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(e.x), dx), _mm256_mul_pd(_mm256_set1_pd(e.y), dy)),
-        _mm256_mul_pd(_mm256_set1_pd(e.z), dz));
+                                                                            __m256d dx, __m256d dy,
+                                                                            __m256d dz) {
+    return _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(e.x), dx),
+                                       _mm256_mul_pd(_mm256_set1_pd(e.y), dy)),
+                         _mm256_mul_pd(_mm256_set1_pd(e.z), dz));
 }
 
 // v clamped to [0, teto] and truncated, as intervalo() converts its candidates.
@@ -62,26 +62,25 @@ bool intervalo(double centro, double meio, int limite, int& primeiro, int& ultim
 // intervalo() for four finite centres at a time, the same comparisons of the same values, the
 // pixels kept as whole doubles: primeiro > ultimo in a lane where there are none.
 [[gnu::target("avx2"), gnu::always_inline]] inline void intervaloQuatro(__m256d centro,
-                                                                       __m256d meio, int limite,
-                                                                       __m256d& primeiro,
-                                                                       __m256d& ultimo) {
+                                                                        __m256d meio, int limite,
+                                                                        __m256d& primeiro,
+                                                                        __m256d& ultimo) {
     const __m256d metade = _mm256_set1_pd(0.5);
     const __m256d um = _mm256_set1_pd(1.0);
     const __m256d teto = _mm256_set1_pd(limite + 3.0);
     const __m256d inicio = _mm256_sub_pd(centro, meio);
     const __m256d fim = _mm256_add_pd(centro, meio);
     __m256d p = truncarQuatro(_mm256_add_pd(inicio, metade), teto);
-    p = _mm256_sub_pd(p,
-                      _mm256_and_pd(_mm256_cmp_pd(inicio, _mm256_sub_pd(p, metade), _CMP_LE_OQ), um));
+    p = _mm256_sub_pd(
+        p, _mm256_and_pd(_mm256_cmp_pd(inicio, _mm256_sub_pd(p, metade), _CMP_LE_OQ), um));
     __m256d u = _mm256_sub_pd(truncarQuatro(_mm256_add_pd(fim, metade), teto), um);
-    u = _mm256_sub_pd(u,
-                      _mm256_andnot_pd(_mm256_cmp_pd(_mm256_add_pd(u, metade), fim, _CMP_LT_OQ), um));
+    u = _mm256_sub_pd(
+        u, _mm256_andnot_pd(_mm256_cmp_pd(_mm256_add_pd(u, metade), fim, _CMP_LT_OQ), um));
     primeiro = _mm256_max_pd(p, _mm256_setzero_pd());
     ultimo = _mm256_min_pd(u, _mm256_set1_pd(limite - 1.0));
 }
 
 }  // namespace
-
 
 PontosTela::PontosTela(const Primitivas& primitivas, const Iluminacao& iluminacao)
     : primitivas(primitivas) {
@@ -89,9 +88,7 @@ PontosTela::PontosTela(const Primitivas& primitivas, const Iluminacao& iluminaca
     usarAvx2(true);
 }
 
-void PontosTela::usarAvx2(bool permitir) {
-    avx2 = permitir && __builtin_cpu_supports("avx2") != 0;
-}
+void PontosTela::usarAvx2(bool permitir) { avx2 = permitir && __builtin_cpu_supports("avx2") != 0; }
 
 void PontosTela::setIluminacao(const Iluminacao& nova) {
     iluminacao = nova;
@@ -105,8 +102,7 @@ void PontosTela::setIluminacao(const Iluminacao& nova) {
 
 std::uint16_t PontosTela::corDoPonto(std::size_t i, const Ponto& foco, const Ponto& luz) const {
     const std::vector<Primitivas::Terno>& normais = primitivas.getNormais();
-    if (normais.empty() ||
-        (normais[i].x == 0.0f && normais[i].y == 0.0f && normais[i].z == 0.0f)) {
+    if (normais.empty() || (normais[i].x == 0.0f && normais[i].y == 0.0f && normais[i].z == 0.0f)) {
         return coresDeFrente[i];
     }
     const std::vector<Primitivas::Terno>& cores = primitivas.getCores();
@@ -129,9 +125,8 @@ void PontosTela::marcar(Trecho& trecho, int coluna0, int coluna1, int linha0, in
     trecho.coluna1 = std::max(trecho.coluna1, coluna1);
 }
 
-void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera,
-                                const Projecao& projecao, double meio, const Ponto& luz,
-                                Trecho& trecho) const {
+void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const Projecao& projecao,
+                                double meio, const Ponto& luz, Trecho& trecho) const {
     const float* x = primitivas.getX();
     const float* y = primitivas.getY();
     const float* z = primitivas.getZ();
@@ -183,8 +178,8 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera,
 
 [[gnu::target("avx2")]] void PontosTela::desenharTrechoQuatro(int inicio, int fim,
                                                               const Camera& camera,
-                                                              const Projecao& projecao,
-                                                              double meio, const Ponto& luz,
+                                                              const Projecao& projecao, double meio,
+                                                              const Ponto& luz,
                                                               Trecho& trecho) const {
     const float* x = primitivas.getX();
     const float* y = primitivas.getY();
@@ -254,16 +249,17 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera,
         const __m256d xs = _mm256_mul_pd(
             _mm256_mul_pd(
                 _mm256_add_pd(
-                    _mm256_div_pd(_mm256_sub_pd(_mm256_div_pd(_mm256_mul_pd(distancia, cu), cn), ox),
-                                  hx),
+                    _mm256_div_pd(
+                        _mm256_sub_pd(_mm256_div_pd(_mm256_mul_pd(distancia, cu), cn), ox), hx),
                     um),
                 larguraProjecao),
             metade);
         const __m256d ys = _mm256_mul_pd(
             _mm256_mul_pd(
                 _mm256_sub_pd(
-                    um, _mm256_div_pd(
-                            _mm256_sub_pd(_mm256_div_pd(_mm256_mul_pd(distancia, cv), cn), oy), hy)),
+                    um,
+                    _mm256_div_pd(
+                        _mm256_sub_pd(_mm256_div_pd(_mm256_mul_pd(distancia, cv), cn), oy), hy)),
                 alturaProjecao),
             metade);
         // x - x is 0 for a finite x and NaN otherwise.
@@ -275,10 +271,10 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera,
         __m256d linha1;
         intervaloQuatro(xs, meioV, largura, coluna0, coluna1);
         intervaloQuatro(ys, meioV, altura, linha0, linha1);
-        const __m256d validos = _mm256_and_pd(
-            _mm256_and_pd(frente, finitos),
-            _mm256_and_pd(_mm256_cmp_pd(coluna0, coluna1, _CMP_LE_OQ),
-                          _mm256_cmp_pd(linha0, linha1, _CMP_LE_OQ)));
+        const __m256d validos =
+            _mm256_and_pd(_mm256_and_pd(frente, finitos),
+                          _mm256_and_pd(_mm256_cmp_pd(coluna0, coluna1, _CMP_LE_OQ),
+                                        _mm256_cmp_pd(linha0, linha1, _CMP_LE_OQ)));
         auto bits = static_cast<unsigned>(_mm256_movemask_pd(validos)) & ((1U << quantos) - 1U);
         if (bits == 0) {
             continue;
@@ -317,7 +313,8 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera,
                 for (int r = 0; r < kQuatro; ++r) {
                     const std::ptrdiff_t deslocamento = r < linhas ? r * larguraLinha : 0;
                     ganha[r] = _mm256_and_pd(
-                        _mm256_cmp_pd(profundidade, _mm256_loadu_pd(base + deslocamento), _CMP_GT_OQ),
+                        _mm256_cmp_pd(profundidade, _mm256_loadu_pd(base + deslocamento),
+                                      _CMP_GT_OQ),
                         dentro);
                 }
                 if (_mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(ganha[0], ganha[1]),
@@ -332,8 +329,8 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera,
                         continue;
                     }
                     double* destino = base + r * larguraLinha;
-                    _mm256_storeu_pd(destino,
-                                     _mm256_blendv_pd(_mm256_loadu_pd(destino), profundidade, ganha[r]));
+                    _mm256_storeu_pd(destino, _mm256_blendv_pd(_mm256_loadu_pd(destino),
+                                                               profundidade, ganha[r]));
                     const std::ptrdiff_t posicao = destino - profundidades;
                     for (; ganhos != 0; ganhos &= ganhos - 1) {
                         coresTrecho[posicao + std::countr_zero(ganhos)] = cor;
@@ -341,7 +338,8 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera,
                 }
                 continue;
             }
-            const std::uint16_t cor = semNormais ? coresDeFrente[i] : corDoPonto(i, camera.foco, luz);
+            const std::uint16_t cor =
+                semNormais ? coresDeFrente[i] : corDoPonto(i, camera.foco, luz);
             for (int c = 0; c < colunas; c += kQuatro) {
                 const __m256d dentro = _mm256_load_pd(
                     reinterpret_cast<const double*>(kMascaras[std::min(kQuatro, colunas - c)]));
@@ -425,7 +423,8 @@ void PontosTela::desenharFaixa(FaixaVisivel& visivel, Quadro& quadro) {
         const int primeira = std::max(linha0, trecho.linha0);
         const int ultima = std::min(linha1 - 1, trecho.linha1);
         for (int j = primeira; j <= ultima; ++j) {
-            const std::size_t linha = static_cast<std::size_t>(j) * static_cast<std::size_t>(largura);
+            const std::size_t linha =
+                static_cast<std::size_t>(j) * static_cast<std::size_t>(largura);
             double* profundidades = trecho.profundidades.data() + linha;
             const std::uint16_t* cores = trecho.cores.data() + linha;
             double* profundidadesQuadro = quadro.linhaProfundidade(j);

@@ -203,8 +203,7 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
     const int altura = quadro.getAltura();
     constexpr int kLinhas = Classificacao::kLinhasPorFaixa;
     if (pontosTela) {
-        pontosTela->preparar(camera, projecao, largura, altura, estilo.tamanhoPonto,
-                             trabalhadores);
+        pontosTela->preparar(camera, projecao, largura, altura, estilo.tamanhoPonto, trabalhadores);
     }
     if (linhasTela) {
         linhasTela->preparar(camera, projecao, largura, altura, kLinhas, trabalhadores);
@@ -213,10 +212,9 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
                              linhasTela ? &*linhasTela : nullptr);
     const bool comExtras = pontosTela || linhasTela;
     auto faixas = [&](int faixa, int thread) {
-        rasterizador.desenharFaixa(faixa, camera, projecao, *sombreamento,
-                                   visiveis[static_cast<std::size_t>(thread)],
-                                   pecas[static_cast<std::size_t>(faixa)], quadro,
-                                   comExtras ? &extras : nullptr);
+        rasterizador.desenharFaixa(
+            faixa, camera, projecao, *sombreamento, visiveis[static_cast<std::size_t>(thread)],
+            pecas[static_cast<std::size_t>(faixa)], quadro, comExtras ? &extras : nullptr);
     };
     trabalhadores.paraCada(classificacao.getQuantFaixas(), faixas);
     if (estilo.normais) {

@@ -112,16 +112,14 @@ void Segmento::percorrer(double a0, double b0, double z0, double a1, double b1, 
             }
             return de;
         };
-        const bool confiavel = std::fabs(b0) < kExtensaoConfiavel &&
-                               std::fabs(b1) < kExtensaoConfiavel &&
-                               std::fabs(a0) < kExtensaoConfiavel && std::fabs(a1) < kExtensaoConfiavel;
+        const bool confiavel =
+            std::fabs(b0) < kExtensaoConfiavel && std::fabs(b1) < kExtensaoConfiavel &&
+            std::fabs(a0) < kExtensaoConfiavel && std::fabs(a1) < kExtensaoConfiavel;
         if (confiavel && crescente) {
-            primeiro =
-                primeiroQue(primeiro, ultimo, [&](int k) { return b(k) >= limiteB0; });
+            primeiro = primeiroQue(primeiro, ultimo, [&](int k) { return b(k) >= limiteB0; });
             ultimo = primeiroQue(primeiro, ultimo, [&](int k) { return !(b(k) < limiteB1); }) - 1;
         } else if (confiavel) {
-            primeiro =
-                primeiroQue(primeiro, ultimo, [&](int k) { return b(k) < limiteB1; });
+            primeiro = primeiroQue(primeiro, ultimo, [&](int k) { return b(k) < limiteB1; });
             ultimo = primeiroQue(primeiro, ultimo, [&](int k) { return !(b(k) >= limiteB0); }) - 1;
         }
     }

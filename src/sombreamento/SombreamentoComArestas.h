@@ -14,9 +14,9 @@
 
 // A shading mode with the mesh's edges over it, hidden lines removed: once the mode has coloured
 // a band (sombrear) and the model's lines are drawn over it, every pixel whose winner has one of
-// its own edges within 0.75 pixel of the pixel's centre (Arestas) turns black (sobrepor). A whole triangle's edges run between its corners' screen
-// positions; a clipped one's between the projected ends of their parts in front of the near
-// plane, never along the cut.
+// its own edges within 0.75 pixel of the pixel's centre (Arestas) turns black (sobrepor). A whole
+// triangle's edges run between its corners' screen positions; a clipped one's between the projected
+// ends of their parts in front of the near plane, never along the cut.
 class SombreamentoComArestas : public Sombreamento {
 public:
     // `modo` (not null) colours the pixels; `malha` and `vertices` (which must outlive this

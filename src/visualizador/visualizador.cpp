@@ -79,8 +79,7 @@ int executar(const OpcoesVisualizador& opcoes) {
         const std::string nomeCena = std::filesystem::path(opcoes.cena).filename().string();
         if (malha.getQuantTriangulos() == 0) {
             return falha("cannot write " + *opcoes.salvarCena +
-                         ": the scene format holds triangles only, and " + nomeCena +
-                         " has none");
+                         ": the scene format holds triangles only, and " + nomeCena + " has none");
         }
         const std::string erroCena =
             GravadorCena::gravar(visualizacao.getCarregada().getCena(), *opcoes.salvarCena);

@@ -107,9 +107,12 @@ TEST(PrimitivasArquivoTest, ArquivoSemFacesNemLinhasEhUmaNuvemDeTodosOsVertices)
 // with alpha, and a property the fast reading does not know), the values made up from i.
 std::string nuvemBinaria(int n, bool normais, bool cores, bool desconhecida = false) {
     std::string texto = "ply\nformat binary_little_endian 1.0\nelement vertex " +
-                        std::to_string(n) + "\nproperty float x\nproperty float y\nproperty float z\n";
+                        std::to_string(n) +
+                        "\nproperty float x\nproperty float y\nproperty float z\n";
     if (normais) texto += "property float nx\nproperty float ny\nproperty float nz\n";
-    if (cores) texto += "property uchar red\nproperty uchar green\nproperty uchar blue\nproperty uchar alpha\n";
+    if (cores)
+        texto +=
+            "property uchar red\nproperty uchar green\nproperty uchar blue\nproperty uchar alpha\n";
     if (desconhecida) texto += "property float intensity\n";
     texto += "end_header\n";
     const auto real = [&texto](float v) { texto.append(reinterpret_cast<const char*>(&v), 4); };
@@ -175,7 +178,8 @@ TEST(PrimitivasArquivoTest, ArquivosRecusadosEmUmaLinha) {
     const std::string nan =
         "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
         "property float z\nend_header\n0 0 0\nnan 0 0\n0 1 0\n";
-    EXPECT_EQ(lerTexto(nan, "ply").getErro(), "point 1 of the file's points is not finite: nan 0 0");
+    EXPECT_EQ(lerTexto(nan, "ply").getErro(),
+              "point 1 of the file's points is not finite: nan 0 0");
     std::string binaria = nuvemBinaria(3, false, true);
     const float infinito = std::numeric_limits<float>::infinity();
     // The second point's y, after the header, its x and the first point's 16 bytes.
@@ -214,12 +218,14 @@ TEST(PrimitivasArquivoTest, GltfDePontosComIndiceForaDoAlcance) {
     // Indices 0, 1, 2 and 7 of four vertices: the import library leaves the point that names
     // no vertex out, and the others are drawn; with all four out of range it refuses the file.
     LeitorMalha umFora = lerTexto(
-        gltfDePontos("AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAACAPwAAgD8AAAAAAAAAAAAAgD8AAAAAAAABAAIABwA="),
+        gltfDePontos(
+            "AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAACAPwAAgD8AAAAAAAAAAAAAgD8AAAAAAAABAAIABwA="),
         "gltf");
     ASSERT_TRUE(umFora.valida()) << umFora.getErro();
     EXPECT_EQ(umFora.getPrimitivas().getQuantPontos(), 3);
     const LeitorMalha todosFora = lerTexto(
-        gltfDePontos("AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAACAPwAAgD8AAAAAAAAAAAAAgD8AAAAABwAIAAkACgA="),
+        gltfDePontos(
+            "AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAACAPwAAgD8AAAAAAAAAAAAAgD8AAAAABwAIAAkACgA="),
         "gltf");
     EXPECT_FALSE(todosFora.valida());
     EXPECT_NE(todosFora.getErro().find("has no faces"), std::string::npos) << todosFora.getErro();
@@ -254,7 +260,8 @@ TEST(PrimitivasArquivoTest, NuvemDeUmPontoEnquadradaNoCentro) {
 
 TEST(PrimitivasArquivoTest, CaixaEVistaContamPontosELinhas) {
     // A unit triangle, a point at x = 10 and a line to y = -6: the box spans all three.
-    LeitorMalha leitor = lerTexto("v 0 0 0\nv 1 0 0\nv 0 1 0\nv 10 0 0\nv 0 -6 0\nf 1 2 3\np 4\nl 1 5\n", "obj");
+    LeitorMalha leitor =
+        lerTexto("v 0 0 0\nv 1 0 0\nv 0 1 0\nv 10 0 0\nv 0 -6 0\nf 1 2 3\np 4\nl 1 5\n", "obj");
     ASSERT_TRUE(leitor.valida()) << leitor.getErro();
     Gouraud cena(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), Vetor(0, 0, 1),
                  Vetor(0, 1, 0), Ponto(0, 0, -5), 0, 0, 0);

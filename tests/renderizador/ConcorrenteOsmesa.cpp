@@ -89,9 +89,9 @@ ConcorrenteOsmesa::ConcorrenteOsmesa(const Malha& malha, const Iluminacao& ilumi
         if (!cores.empty() && Primitivas::temCor(cores[k])) {
             od = Vetor(cores[k].x, cores[k].y, cores[k].z);
         }
-        for (const double canal : {l.ka * l.ia.x + l.kd * od.x * l.il.x,
-                                   l.ka * l.ia.y + l.kd * od.y * l.il.y,
-                                   l.ka * l.ia.z + l.kd * od.z * l.il.z}) {
+        for (const double canal :
+             {l.ka * l.ia.x + l.kd * od.x * l.il.x, l.ka * l.ia.y + l.kd * od.y * l.il.y,
+              l.ka * l.ia.z + l.kd * od.z * l.il.z}) {
             saida.push_back(static_cast<GLubyte>(std::clamp(canal, 0.0, kCanalMaximo)));
         }
     };

@@ -67,14 +67,14 @@ struct Modelo {
     }
     // The triangles given (corners on the screen as naTela puts them) and `primitivas`.
     Modelo(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos, Primitivas primitivas)
-        : Modelo(std::make_unique<Gouraud>(std::move(pontos), std::move(triangulos),
-                                           Vetor(0, 0, 1), Vetor(0, 1, 0), Ponto(0, 0, 0), 0, 0, 0),
+        : Modelo(std::make_unique<Gouraud>(std::move(pontos), std::move(triangulos), Vetor(0, 0, 1),
+                                           Vetor(0, 1, 0), Ponto(0, 0, 0), 0, 0, 0),
                  std::move(primitivas)) {}
     explicit Modelo(Primitivas primitivas) : Modelo({}, {}, std::move(primitivas)) {}
 };
 
 Quadro desenhar(const Modelo& modelo, const Estilo& estilo = Estilo(), int threads = 2,
-               bool avx2 = true) {
+                bool avx2 = true) {
     Renderizador renderizador(*modelo.malha, Iluminacao(), threads);
     renderizador.permitirAvx2(avx2);
     renderizador.setEstilo(estilo);
@@ -127,8 +127,8 @@ TEST(PontosTest, QuadradosCobremAsColunasEAsLinhasDaRegra) {
             const Modelo modelo(std::move(primitivas));
             for (const bool avx2 : {true, false}) {
                 const Quadro q = desenhar(modelo, comPonto(x.tamanho), 2, avx2);
-                EXPECT_EQ(desenhados(q), retangulo(x.primeiro, x.ultimo, y.primeiro + 200,
-                                                   y.ultimo + 200))
+                EXPECT_EQ(desenhados(q),
+                          retangulo(x.primeiro, x.ultimo, y.primeiro + 200, y.ultimo + 200))
                     << "centre " << x.centro << ", " << y.centro << ", size " << x.tamanho;
                 EXPECT_EQ(q.getCor(x.primeiro, y.primeiro + 200), kBege);
                 EXPECT_EQ(q.getProfundidade(x.primeiro, y.primeiro + 200), 1.0);
@@ -139,8 +139,8 @@ TEST(PontosTest, QuadradosCobremAsColunasEAsLinhasDaRegra) {
 
 TEST(PontosTest, FrameCortaOQuadradoEPlanoPertoOEsconde) {
     Primitivas primitivas;
-    primitivas.acrescentarPonto(naTela(0.5, 511.5, 1), nullptr, nullptr);  // half off, corner
-    primitivas.acrescentarPonto(naTela(-5, 100, 1), nullptr, nullptr);     // off the left
+    primitivas.acrescentarPonto(naTela(0.5, 511.5, 1), nullptr, nullptr);      // half off, corner
+    primitivas.acrescentarPonto(naTela(-5, 100, 1), nullptr, nullptr);         // off the left
     primitivas.acrescentarPonto(naTela(300.5, 40.5, 0.25), nullptr, nullptr);  // nearer than zPerto
     primitivas.acrescentarPonto(naTela(400.5, 40.5, 0.5), nullptr, nullptr);   // on the near plane
     const Quadro q = desenhar(Modelo(std::move(primitivas)));
@@ -297,12 +297,12 @@ TEST(LinhasTest, MetadeAtrasDeUmTrianguloEArestasPorCima) {
     const std::uint16_t corVerde = Quadro::empacotar(51, 255, 51);
     const Quadro q = desenhar(modelo);
     const std::uint16_t triangulo = q.getCor(210, 320);
-    EXPECT_EQ(q.getCor(180, 300), corVerde);  // before the triangle
-    EXPECT_EQ(q.getCor(282, 300), corVerde);  // in front of it
+    EXPECT_EQ(q.getCor(180, 300), corVerde);            // before the triangle
+    EXPECT_EQ(q.getCor(282, 300), corVerde);            // in front of it
     EXPECT_EQ(q.getCor(283, 300), q.getCor(283, 320));  // behind it: the triangle shows
     EXPECT_NE(q.getCor(283, 300), corVerde);
     EXPECT_EQ(q.getProfundidade(250, 300), 0.5);  // the triangle's depth stays
-    EXPECT_EQ(q.getCor(210, 400), kBege);      // at equal depth the line shows
+    EXPECT_EQ(q.getCor(210, 400), kBege);         // at equal depth the line shows
     EXPECT_NE(triangulo, kBege);
     // The edges go over the lines: the left edge's pixel (200, 400) turns black.
     EXPECT_EQ(q.getCor(200, 400), kBege);
@@ -332,7 +332,8 @@ Modelo coelhoComPrimitivas(std::uint64_t semente) {
     const std::unique_ptr<Gouraud> lido =
         carregarCena(std::string(std::istreambuf_iterator<char>(arquivo), {}));
     const Gouraud& coelho = *lido;
-    std::vector<Ponto> pontos(coelho.getListaPonto(), coelho.getListaPonto() + coelho.getQuantPontos());
+    std::vector<Ponto> pontos(coelho.getListaPonto(),
+                              coelho.getListaPonto() + coelho.getQuantPontos());
     std::vector<Triangulo> triangulos(coelho.getListaTriangulo(),
                                       coelho.getListaTriangulo() + coelho.getQuantTriangulos());
     std::mt19937_64 gerador(semente);
@@ -352,17 +353,19 @@ Modelo coelhoComPrimitivas(std::uint64_t semente) {
         primitivas.acrescentarLinha(a, b, k % 7 == 0 ? nullptr : &c);
     }
     const Primitivas copia = primitivas;
-    for (int k = 0; k < 100; ++k) primitivas.acrescentarPonto(copia.getPosicao(k), nullptr, nullptr);
-    return Modelo(std::make_unique<Gouraud>(std::move(pontos), std::move(triangulos),
-                                            *coelho.getVetorNLido(), *coelho.getVetorVLido(),
-                                            *coelho.getFoco(), 0, 0, 0),
-                  std::move(primitivas));
+    for (int k = 0; k < 100; ++k)
+        primitivas.acrescentarPonto(copia.getPosicao(k), nullptr, nullptr);
+    return Modelo(
+        std::make_unique<Gouraud>(std::move(pontos), std::move(triangulos), *coelho.getVetorNLido(),
+                                  *coelho.getVetorVLido(), *coelho.getFoco(), 0, 0, 0),
+        std::move(primitivas));
 }
 
 std::string diferenca(const Quadro& a, const Quadro& b) {
     for (int y = 0; y < a.getAltura(); ++y)
         for (int x = 0; x < a.getLargura(); ++x)
-            if (a.getCor(x, y) != b.getCor(x, y) || a.getProfundidade(x, y) != b.getProfundidade(x, y))
+            if (a.getCor(x, y) != b.getCor(x, y) ||
+                a.getProfundidade(x, y) != b.getProfundidade(x, y))
                 return std::to_string(x) + "," + std::to_string(y);
     return "";
 }
