@@ -85,8 +85,8 @@ Quadro desenhar(const Modelo& modelo, const Estilo& estilo = Estilo(), int threa
 
 std::set<Pixel> desenhados(const Quadro& q) {
     std::set<Pixel> pixels;
-    for (int j = 0; j < kLado; ++j)
-        for (int i = 0; i < kLado; ++i)
+    for (int j = 0; j < q.getAltura(); ++j)
+        for (int i = 0; i < q.getLargura(); ++i)
             if (q.getCor(i, j) != 0) pixels.insert({i, j});
     return pixels;
 }
