@@ -80,8 +80,7 @@ void LinhasTela::preparar(const Camera& camera, const Projecao& projecao, int la
         const int linhaFinal = static_cast<int>(std::min(maiorY, alturaReal - 1.0));
         return std::pair{linhaInicial / linhasPorFaixa, linhaFinal / linhasPorFaixa};
     };
-    listas.montar(
-        primitivas.getQuantLinhas(), quantFaixas, trabalhadores, [](int, int) {}, faixas);
+    listas.montar(primitivas.getQuantLinhas(), quantFaixas, trabalhadores, faixas);
 }
 
 void LinhasTela::desenharFaixa(int faixa, int linha0, int linha1, Quadro& quadro) const {

@@ -9,11 +9,11 @@
 
 #include "Trabalhadores.h"
 
-// Items (points, segments) listed by the bands of rows they may draw in, each band's list in item
-// order, made on several threads with the same result on any number of them: a first pass asks
-// each item for its bands and counts them per batch of items, a second places every item in its
-// bands' lists, each batch after the batches before it. Once the lists have held as many entries,
-// making them again allocates nothing.
+// Items (the model's segments) listed by the bands of rows they may draw in, each band's list
+// in item order, made on several threads with the same result on any number of them: a first
+// pass asks each item for its bands and counts them per batch of items, a second places every
+// item in its bands' lists, each batch after the batches before it. Once the lists have held as
+// many entries, making them again allocates nothing.
 class ListasPorFaixa {
 public:
     // Items per batch of work.
@@ -22,12 +22,10 @@ public:
     static constexpr int kMaisFaixas = 1 << 15;
 
     // Lists items 0 .. quantItens - 1 in `quantFaixas` bands (at most kMaisFaixas) on
-    // `trabalhadores`: for each batch [inicio, fim) of kPorLote items, from any thread,
-    // preparar(inicio, fim) and then faixas(i) for each item of it, which gives the first and
-    // last band item i may draw in, or a first band after the last for none.
-    template <typename Preparar, typename Faixas>
-    void montar(int quantItens, int quantFaixas, Trabalhadores& trabalhadores, Preparar preparar,
-                Faixas faixas);
+    // `trabalhadores`: faixas(i), called once per item from any thread, gives the first and last
+    // band item i may draw in, or a first band after the last for none.
+    template <typename Faixas>
+    void montar(int quantItens, int quantFaixas, Trabalhadores& trabalhadores, Faixas faixas);
 
     // The items of band `faixa` (0 <= faixa < quantFaixas), in increasing order.
     std::span<const std::int32_t> getFaixa(int faixa) const;
@@ -51,9 +49,9 @@ private:
     std::vector<std::int32_t> itens;
 };
 
-template <typename Preparar, typename Faixas>
+template <typename Faixas>
 void ListasPorFaixa::montar(int quantItens, int quantFaixas, Trabalhadores& trabalhadores,
-                            Preparar preparar, Faixas faixas) {
+                            Faixas faixas) {
     const int quantLotes = (quantItens + kPorLote - 1) / kPorLote;
     const auto tamanho = static_cast<std::size_t>(quantItens);
     if (faixasDosItens.size() < tamanho) {
@@ -68,7 +66,6 @@ void ListasPorFaixa::montar(int quantItens, int quantFaixas, Trabalhadores& trab
         std::int64_t* contagem = posicoes.data() + static_cast<std::ptrdiff_t>(lote) * quantFaixas;
         std::fill(contagem, contagem + quantFaixas, std::int64_t{0});
         const int fim = std::min(quantItens, (lote + 1) * kPorLote);
-        preparar(lote * kPorLote, fim);
         for (int i = lote * kPorLote; i < fim; ++i) {
             const auto [primeira, ultima] = faixas(i);
             if (primeira > ultima) {
