@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <stdexcept>
 
 #include "Par.h"
 
@@ -30,7 +31,11 @@ EstagioVertices::EstagioVertices(const Malha& malha) {
     std::vector<std::int32_t> novoIndice(static_cast<std::size_t>(malha.getQuantPontos()), -1);
     std::vector<int> ordem;
     indices.resize(static_cast<std::size_t>(triangulos) * 3);
-    for (int i = 0; i < triangulos; ++i) {
+    const Aparencia* aparencia = malha.getAparencia();
+    if (aparencia != nullptr) {
+        numerarVariantes(malha, *aparencia, novoIndice, ordem);
+    }
+    for (int i = 0; i < triangulos && aparencia == nullptr; ++i) {
         const Triangulo& t = malha.getTriangulos()[i];
         const int cantos[] = {t.indiceP1, t.indiceP2, t.indiceP3};
         for (int k = 0; k < 3; ++k) {
@@ -56,6 +61,41 @@ EstagioVertices::EstagioVertices(const Malha& malha) {
     grossas.resize(ordem.size());
     exatas.resize(ordem.size());
     usarAvx2(true);
+}
+
+void EstagioVertices::numerarVariantes(const Malha& malha, const Aparencia& aparencia,
+                                       std::vector<std::int32_t>& primeiro,
+                                       std::vector<int>& ordem) {
+    // primeiro[p] is the first of point p's variants met; each variant links to the next one of
+    // the same point, so a corner looks among its own point's few variants only.
+    std::vector<std::int32_t> seguinte;
+    const int triangulos = malha.getQuantTriangulos();
+    for (int i = 0; i < triangulos; ++i) {
+        const Triangulo& t = malha.getTriangulos()[i];
+        const int cantos[] = {t.indiceP1, t.indiceP2, t.indiceP3};
+        const std::uint8_t texturizado = aparencia.texturizado(i) ? 1 : 0;
+        for (int k = 0; k < 3; ++k) {
+            const std::int32_t variante = aparencia.getCanto(i, k);
+            const auto ponto = static_cast<std::size_t>(cantos[k]);
+            std::int32_t novo = primeiro[ponto];
+            while (novo >= 0 && (variantes[static_cast<std::size_t>(novo)] != variante ||
+                                 texturizados[static_cast<std::size_t>(novo)] != texturizado)) {
+                novo = seguinte[static_cast<std::size_t>(novo)];
+            }
+            if (novo < 0) {
+                if (ordem.size() >= static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+                    throw std::length_error("the mesh has too many corners to draw");
+                }
+                novo = static_cast<std::int32_t>(ordem.size());
+                ordem.push_back(cantos[k]);
+                variantes.push_back(variante);
+                texturizados.push_back(texturizado);
+                seguinte.push_back(primeiro[ponto]);
+                primeiro[ponto] = novo;
+            }
+            indices[static_cast<std::size_t>(i) * 3 + static_cast<std::size_t>(k)] = novo;
+        }
+    }
 }
 
 int EstagioVertices::getQuantPontos() const { return static_cast<int>(pontos.size()); }
@@ -87,6 +127,12 @@ const std::int32_t* EstagioVertices::getIndices() const { return indices.data();
 const Ponto* EstagioVertices::getPontos() const { return pontos.data(); }
 const Vetor* EstagioVertices::getNormais() const { return normais.data(); }
 const std::uint8_t* EstagioVertices::getComNormal() const { return comNormal.data(); }
+const std::int32_t* EstagioVertices::getVariantes() const {
+    return variantes.empty() ? nullptr : variantes.data();
+}
+const std::uint8_t* EstagioVertices::getTexturizados() const {
+    return texturizados.empty() ? nullptr : texturizados.data();
+}
 const VerticeTela* EstagioVertices::getVertices() const { return vertices.data(); }
 const EstagioVertices::PosicaoGrossa* EstagioVertices::getGrossas() const { return grossas.data(); }
 const PosicaoExata* EstagioVertices::getExatas() const { return exatas.data(); }

@@ -3,8 +3,8 @@
 #include "CorPlana.h"
 
 SombreamentoPlano::SombreamentoPlano(const Malha& malha, const EstagioVertices& vertices,
-                                     const Iluminacao& iluminacao)
-    : malha(malha), vertices(vertices), iluminacao(iluminacao) {}
+                                     const Iluminacao& iluminacao, const CoresDaMalha* cores)
+    : malha(malha), vertices(vertices), iluminacao(iluminacao), cores(cores) {}
 
 int SombreamentoPlano::getQuantAtributos() const { return 0; }
 
@@ -19,8 +19,28 @@ const double* SombreamentoPlano::getAtributos(int) const { return nullptr; }
 
 std::uint16_t SombreamentoPlano::corDoTriangulo(int t, const Ponto& p1, const Ponto& p2,
                                                 const Ponto& p3) const {
-    const Vetor cor =
-        CorPlana::cor(iluminacao, p1, p2, p3, malha.getNormaisTriangulo()[t], camera.foco, luz);
+    if (cores == nullptr) {
+        const Vetor cor =
+            CorPlana::cor(iluminacao, p1, p2, p3, malha.getNormaisTriangulo()[t], camera.foco, luz);
+        return empacotar(cor.x, cor.y, cor.z);
+    }
+    const Vetor c1 = cores->corDoCanto(t, 0);
+    const Vetor c2 = cores->corDoCanto(t, 1);
+    const Vetor c3 = cores->corDoCanto(t, 2);
+    Vetor od(((c1.x + c2.x) + c3.x) / 3.0, ((c1.y + c2.y) + c3.y) / 3.0,
+             ((c1.z + c2.z) + c3.z) / 3.0);
+    if (cores->texturizado(t)) {
+        double u[3];
+        double v[3];
+        for (int k = 0; k < 3; ++k) {
+            cores->coordenadasDoCanto(t, k, u[k], v[k]);
+        }
+        const Vetor amostra =
+            cores->amostra(t, ((u[0] + u[1]) + u[2]) / 3.0, ((v[0] + v[1]) + v[2]) / 3.0);
+        od = Vetor(od.x * amostra.x, od.y * amostra.y, od.z * amostra.z);
+    }
+    const Vetor cor = CorPlana::cor(iluminacao, p1, p2, p3, malha.getNormaisTriangulo()[t],
+                                    camera.foco, luz, od);
     return empacotar(cor.x, cor.y, cor.z);
 }
 

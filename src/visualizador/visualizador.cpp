@@ -49,8 +49,8 @@ constexpr int kAlturaPadrao = 480;
 constexpr char kUso[] =
     "usage: visualizador [ARQUIVO] [--cima EIXO] [--vista VISTA] [--iluminacao ARQUIVO]\n"
     "                    [--tamanho LARGURAxALTURA] [--modo plano|gouraud|phong]\n"
-    "                    [--arestas] [--normais] [--imagem SAIDA.png] [--medir [N]]\n"
-    "                    [--salvar-cena SAIDA.txt]\n"
+    "                    [--arestas] [--normais] [--sem-cor] [--imagem SAIDA.png]\n"
+    "                    [--medir [N]] [--salvar-cena SAIDA.txt]\n"
     "\n"
     "Draws a shaded picture of ARQUIVO (default: triangulo.txt in the current folder):\n"
     "a scene file (.txt, or no extension) or a mesh file (OBJ, PLY, STL, OFF, glTF, 3DS,\n"
@@ -70,6 +70,8 @@ constexpr char kUso[] =
     "                           phong: lit at every pixel, normals interpolated\n"
     "  --arestas                draw the mesh's visible edges in black\n"
     "  --normais                draw the scene's normals as short blue needles\n"
+    "  --sem-cor                leave out the file's own colours, materials and textures:\n"
+    "                           every triangle in the lighting settings' colour\n"
     "  --imagem SAIDA.png       draw one frame into an RGB PNG file, with no window\n"
     "  --medir [N]              draw N frames (default 20) after one warm-up frame, with no\n"
     "                           window, and print the median, fastest and slowest frame time\n"
@@ -80,9 +82,10 @@ constexpr char kUso[] =
     "In the window: a left drag or the arrows turn the model, a right or middle drag moves it,\n"
     "the wheel, Page Up/Down or +/- move nearer or further, 1, 3, 7 and 9 show the front,\n"
     "right, top and iso views as --vista frames them, R restores the starting view, M\n"
-    "changes the mode, E shows the edges, N the needles, L reads the files again (they are\n"
-    "also read again when they change), F12 saves visualizador-NNN.png, H shows the mode and\n"
-    "the frame time, F1 or ? lists the keys, ESC quits.\n";
+    "changes the mode, E shows the edges, N the needles, C turns the file's colours off or\n"
+    "on, L reads the files again (they are also read again when they change), F12 saves\n"
+    "visualizador-NNN.png, H shows the mode and the frame time, F1 or ? lists the keys, ESC\n"
+    "quits.\n";
 
 struct Opcoes {
     std::string cena = kCenaPadrao;
@@ -144,6 +147,8 @@ std::optional<Opcoes> lerOpcoes(int argc, char** argv) {
             opcoes.estilo.arestas = true;
         } else if (!fimDasOpcoes && argumento == "--normais") {
             opcoes.estilo.normais = true;
+        } else if (!fimDasOpcoes && argumento == "--sem-cor") {
+            opcoes.estilo.cores = false;
         } else if (!fimDasOpcoes && argumento == "--imagem") {
             if (!temProximo) return falhar("--imagem needs a file name");
             opcoes.imagem = argv[++i];
@@ -247,11 +252,20 @@ int executar(const Opcoes& opcoes) {
         return falha(visualizacao.getErro());
     }
     visualizacao.setEstilo(opcoes.estilo);
+    for (const std::string& aviso : visualizacao.getCarregada().getAvisos()) {
+        std::cerr << "visualizador: " << opcoes.cena << ": " << aviso << std::endl;
+    }
     if (opcoes.salvarCena) {
         const std::string erroCena =
             GravadorCena::gravar(visualizacao.getCarregada().getCena(), *opcoes.salvarCena);
         if (!erroCena.empty()) {
             return falha("cannot write " + *opcoes.salvarCena + ": " + erroCena);
+        }
+        if (visualizacao.getCarregada().temCores()) {
+            std::cerr << "visualizador: " << *opcoes.salvarCena
+                      << " holds the geometry only: a scene file cannot hold the colours, "
+                         "materials and textures of "
+                      << opcoes.cena << std::endl;
         }
         if (!opcoes.quadrosMedidos && !opcoes.imagem) {
             return 0;

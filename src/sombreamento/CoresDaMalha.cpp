@@ -1,0 +1,57 @@
+#include "CoresDaMalha.h"
+
+#include <cstddef>
+
+#include "AmostraTextura.h"
+#include "CorObjeto.h"
+
+namespace {
+
+constexpr std::size_t kCanais = 3;
+constexpr std::size_t kEixos = 2;
+
+}  // namespace
+
+CoresDaMalha::CoresDaMalha(const Malha& malha, const EstagioVertices& vertices,
+                           const Vetor& odPadrao)
+    : aparencia(*malha.getAparencia()),
+      od(odPadrao),
+      cores(static_cast<std::size_t>(vertices.getQuantPontos()) * kCanais),
+      coordenadas(static_cast<std::size_t>(vertices.getQuantPontos()) * kEixos) {
+    const std::int32_t* variantes = vertices.getVariantes();
+    const std::uint8_t* texturizados = vertices.getTexturizados();
+    for (std::size_t k = 0; k < static_cast<std::size_t>(vertices.getQuantPontos()); ++k) {
+        const Aparencia::Variante& v = aparencia.getVariante(variantes[k]);
+        const Vetor cor = CorObjeto::cor(aparencia, v, texturizados[k] != 0, od);
+        cores[kCanais * k] = cor.x;
+        cores[kCanais * k + 1] = cor.y;
+        cores[kCanais * k + 2] = cor.z;
+        if (texturizados[k] != 0) {
+            coordenadas[kEixos * k] = v.uv[0];
+            coordenadas[kEixos * k + 1] = v.uv[1];
+        }
+    }
+}
+
+const double* CoresDaMalha::getCores() const { return cores.data(); }
+const double* CoresDaMalha::getCoordenadas() const { return coordenadas.data(); }
+bool CoresDaMalha::temTexturizados() const { return aparencia.temTexturizados(); }
+bool CoresDaMalha::texturizado(int t) const { return aparencia.texturizado(t); }
+
+Vetor CoresDaMalha::corDoCanto(int t, int k) const {
+    return CorObjeto::cor(aparencia, aparencia.getVariante(aparencia.getCanto(t, k)),
+                          aparencia.texturizado(t), od);
+}
+
+void CoresDaMalha::coordenadasDoCanto(int t, int k, double& u, double& v) const {
+    const Aparencia::Variante& variante = aparencia.getVariante(aparencia.getCanto(t, k));
+    u = variante.uv[0];
+    v = variante.uv[1];
+}
+
+Vetor CoresDaMalha::amostra(int t, double u, double v) const {
+    const Aparencia::Material& material =
+        *aparencia.getMaterial(aparencia.getVariante(aparencia.getCanto(t, 0)).material);
+    return AmostraTextura::amostrar(aparencia.getTextura(material.textura), material.repeticaoU,
+                                    material.repeticaoV, u, v);
+}

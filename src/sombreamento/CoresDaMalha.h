@@ -1,0 +1,44 @@
+#ifndef GOURAUD_CORES_DA_MALHA_H
+#define GOURAUD_CORES_DA_MALHA_H
+
+#include <vector>
+
+#include "Aparencia.h"
+#include "EstagioVertices.h"
+#include "Malha.h"
+#include "Vetor.h"
+
+// The colours the shading modes use for a mesh with a look of its own (Malha::getAparencia),
+// worked out once per lighting: for every point of the vertex stage (one per variant its
+// corners use) its object colour before any texture (CorObjeto) and its texture coordinates;
+// for every triangle, by its number in the file, its corners' colours and coordinates and its
+// material's texture, sampled by AmostraTextura.
+class CoresDaMalha {
+public:
+    // For `malha` (with a look of its own) and the points `vertices` made of it, both of which
+    // must outlive this object; `od` is the lighting settings' object colour, for corners that
+    // have no colour of their own.
+    CoresDaMalha(const Malha& malha, const EstagioVertices& vertices, const Vetor& od);
+
+    // Per point of the vertex stage: its colour (r, g, b) before the texture, three doubles, and
+    // its texture coordinates (u, v), two doubles (0 where it has none).
+    const double* getCores() const;
+    const double* getCoordenadas() const;
+    // Whether some triangle is textured.
+    bool temTexturizados() const;
+    // Whether triangle t (its number in the file) is textured.
+    bool texturizado(int t) const;
+    // The colour of corner k (0, 1, 2) of triangle t, and its texture coordinates (u, v).
+    Vetor corDoCanto(int t, int k) const;
+    void coordenadasDoCanto(int t, int k, double& u, double& v) const;
+    // The sample of textured triangle t's texture at (u, v) (AmostraTextura).
+    Vetor amostra(int t, double u, double v) const;
+
+private:
+    const Aparencia& aparencia;
+    Vetor od;
+    std::vector<double> cores;
+    std::vector<double> coordenadas;
+};
+
+#endif
