@@ -1,12 +1,37 @@
 #include "AmostraTextura.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cmath>
 #include <cstdint>
 
 namespace {
 
 constexpr double kByte = 255.0;
+// Whole numbers of smaller magnitude convert to 64 bits exactly, where the remainder is cheap.
+constexpr double kInteiroSeguro = 9007199254740992.0;  // 2^53
+
+// b / 255 for every byte b, each the very quotient the division gives.
+constexpr std::array<double, 256> kCanais = [] {
+    std::array<double, 256> canais{};
+    for (std::size_t b = 0; b < canais.size(); ++b) {
+        canais[b] = static_cast<double>(b) / kByte;
+    }
+    return canais;
+}();
+
+// The remainder of the whole number i by m (both as doubles, m > 0), in [0, m).
+double resto(double i, double m) {
+    if (std::fabs(i) < kInteiroSeguro) {
+        const auto divisor = static_cast<std::int64_t>(m);
+        std::int64_t r = static_cast<std::int64_t>(i) % divisor;
+        return static_cast<double>(r < 0 ? r + divisor : r);
+    }
+    // fmod of whole numbers is exact at any size.
+    const double r = std::fmod(i, m);
+    return r < 0.0 ? r + m : r;
+}
 
 }  // namespace
 
@@ -20,21 +45,14 @@ int AmostraTextura::indice(double i, int n, Aparencia::Repeticao repeticao) {
         case Aparencia::Repeticao::limitar:
             return static_cast<int>(std::clamp(i, 0.0, lado - 1.0));
         case Aparencia::Repeticao::espelhar: {
-            // fmod of whole numbers is exact at any size; mirrored every other period.
-            double resto = std::fmod(i, 2.0 * lado);
-            if (resto < 0.0) {
-                resto += 2.0 * lado;
-            }
-            return static_cast<int>(resto < lado ? resto : 2.0 * lado - 1.0 - resto);
+            // Mirrored every other period.
+            const double r = resto(i, 2.0 * lado);
+            return static_cast<int>(r < lado ? r : 2.0 * lado - 1.0 - r);
         }
         case Aparencia::Repeticao::repetir:
             break;
     }
-    double resto = std::fmod(i, lado);
-    if (resto < 0.0) {
-        resto += lado;
-    }
-    return static_cast<int>(resto);
+    return static_cast<int>(resto(i, lado));
 }
 
 Vetor AmostraTextura::amostrar(const Textura& textura, Aparencia::Repeticao repeticaoU,
@@ -61,8 +79,8 @@ Vetor AmostraTextura::amostrar(const Textura& textura, Aparencia::Repeticao repe
     const double p11 = fx * fy;
     double canais[3];
     for (int k = 0; k < 3; ++k) {
-        canais[k] = ((p00 * (t00[k] / kByte) + p10 * (t10[k] / kByte)) + p01 * (t01[k] / kByte)) +
-                    p11 * (t11[k] / kByte);
+        canais[k] = ((p00 * kCanais[t00[k]] + p10 * kCanais[t10[k]]) + p01 * kCanais[t01[k]]) +
+                    p11 * kCanais[t11[k]];
     }
     return Vetor(canais[0], canais[1], canais[2]);
 }

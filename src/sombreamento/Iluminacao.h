@@ -47,6 +47,14 @@ public:
     // Od is then e + Od.d.
     void partesDoVertice(const Ponto& p, const Vetor* normal, const Ponto& foco,
                          const Ponto& posicaoLuz, Vetor& e, Vetor& d) const;
+    // The parts of four vertices at once in AVX2 lanes, each lane exactly as partesDoVertice:
+    // positions (px, py, pz) and unit normals (nx, ny, nz), four of each, the normal counting
+    // only where temNormal[k] holds; channel c of E goes to e[c] and of D to d[c], four values
+    // each. Only where quatroDisponivel().
+    void partesDeQuatro(const double* px, const double* py, const double* pz, const double* nx,
+                        const double* ny, const double* nz, const bool* temNormal,
+                        const Ponto& foco, const Ponto& posicaoLuz, double* const* e,
+                        double* const* d) const;
     // Colour at a world-space point p whose normal lies along `normal`, of any length: the
     // normal made unit length (each component times 1/sqrt((x.x + y.y) + z.z)), then as
     // corDoVertice; Ka.Ia alone when it is zero or its unit vector is not finite.

@@ -96,6 +96,27 @@ void colorirQuatro(const Iluminacao& luz, const double* px, const double* py, co
     _mm256_storeu_pd(b, cor.z.v);
 }
 
+void partesQuatro(const Iluminacao& luz, const double* px, const double* py, const double* pz,
+                  const double* nx, const double* ny, const double* nz, const bool* temNormal,
+                  const Ponto& foco, const Ponto& posicaoLuz, double* const* e,
+                  double* const* d) {
+    const auto carregar = [](const double* v) { return Quadra(_mm256_loadu_pd(v)); };
+    const MascaraQuadra comNormal{
+        _mm256_castsi256_pd(_mm256_setr_epi64x(temNormal[0] ? -1 : 0, temNormal[1] ? -1 : 0,
+                                               temNormal[2] ? -1 : 0, temNormal[3] ? -1 : 0))};
+    Terno<Quadra> te{};
+    Terno<Quadra> td{};
+    partes(luz, Terno<Quadra>{carregar(px), carregar(py), carregar(pz)},
+           Terno<Quadra>{carregar(nx), carregar(ny), carregar(nz)}, comNormal, foco, posicaoLuz,
+           te, td);
+    _mm256_storeu_pd(e[0], te.x.v);
+    _mm256_storeu_pd(e[1], te.y.v);
+    _mm256_storeu_pd(e[2], te.z.v);
+    _mm256_storeu_pd(d[0], td.x.v);
+    _mm256_storeu_pd(d[1], td.y.v);
+    _mm256_storeu_pd(d[2], td.z.v);
+}
+
 }  // namespace
 
 #if defined(__clang__)
@@ -120,4 +141,11 @@ void Iluminacao::corDeQuatro(const double* px, const double* py, const double* p
                              double* b) const {
     const double* const od[] = {odR, odG, odB};
     colorirQuatro(*this, px, py, pz, nx, ny, nz, temNormal, od, foco, posicaoLuz, r, g, b);
+}
+
+void Iluminacao::partesDeQuatro(const double* px, const double* py, const double* pz,
+                                const double* nx, const double* ny, const double* nz,
+                                const bool* temNormal, const Ponto& foco, const Ponto& posicaoLuz,
+                                double* const* e, double* const* d) const {
+    partesQuatro(*this, px, py, pz, nx, ny, nz, temNormal, foco, posicaoLuz, e, d);
 }

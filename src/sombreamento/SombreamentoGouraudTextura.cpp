@@ -1,5 +1,6 @@
 #include "SombreamentoGouraudTextura.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "PixelsDaFaixa.h"
@@ -12,6 +13,7 @@ constexpr int kD = 3;
 constexpr int kC = 6;
 constexpr int kU = 9;
 constexpr int kV = 10;
+constexpr int kLanes = 4;
 
 }  // namespace
 
@@ -21,7 +23,9 @@ SombreamentoGouraudTextura::SombreamentoGouraudTextura(const EstagioVertices& ve
     : vertices(vertices),
       iluminacao(iluminacao),
       cores(cores),
-      atributos(static_cast<std::size_t>(vertices.getQuantPontos()) * kQuantAtributos, 0.0) {}
+      atributos(static_cast<std::size_t>(vertices.getQuantPontos()) * kQuantAtributos, 0.0) {
+    usarAvx2(true);
+}
 
 int SombreamentoGouraudTextura::getQuantAtributos() const { return kQuantAtributos; }
 
@@ -34,38 +38,133 @@ const double* SombreamentoGouraudTextura::getAtributos(int ponto) const {
     return &atributos[static_cast<std::size_t>(ponto) * kQuantAtributos];
 }
 
+void SombreamentoGouraudTextura::guardar(int ponto, const double* e, const double* d) {
+    const auto k = static_cast<std::size_t>(ponto);
+    double* a = &atributos[k * kQuantAtributos];
+    const double* c = cores.getCores() + kCanais * k;
+    const double* uv = cores.getCoordenadas() + 2 * k;
+    for (int canal = 0; canal < kCanais; ++canal) {
+        a[kE + canal] = e[canal];
+        a[kD + canal] = d[canal];
+        a[kC + canal] = c[canal];
+    }
+    a[kU] = uv[0];
+    a[kV] = uv[1];
+}
+
 void SombreamentoGouraudTextura::prepararPontos(int inicio, int fim, const std::uint8_t* marcas) {
     const Ponto* pontos = vertices.getPontos();
     const Vetor* normais = vertices.getNormais();
     const std::uint8_t* comNormal = vertices.getComNormal();
     const std::uint8_t* texturizados = vertices.getTexturizados();
     const double* corObjeto = cores.getCores();
-    const double* coordenadas = cores.getCoordenadas();
+    if (!quatro) {
+        for (int k = inicio; k < fim; ++k) {
+            if (marcas[k] == 0) {
+                continue;
+            }
+            const Vetor* normal = comNormal[k] != 0 ? &normais[k] : nullptr;
+            const double* c = &corObjeto[static_cast<std::size_t>(k) * kCanais];
+            if (texturizados[k] == 0) {
+                const Vetor cor = iluminacao.corDoVertice(pontos[k], normal, camera.foco, luz,
+                                                          Vetor(c[0], c[1], c[2]));
+                double* a = &atributos[static_cast<std::size_t>(k) * kQuantAtributos];
+                a[kE] = cor.x;
+                a[kE + 1] = cor.y;
+                a[kE + 2] = cor.z;
+                continue;
+            }
+            Vetor e;
+            Vetor d;
+            iluminacao.partesDoVertice(pontos[k], normal, camera.foco, luz, e, d);
+            const double pe[kCanais] = {e.x, e.y, e.z};
+            const double pd[kCanais] = {d.x, d.y, d.z};
+            guardar(k, pe, pd);
+        }
+        return;
+    }
+    // Four marked points at a time in AVX2 lanes, the textured and the others in groups of
+    // their own; the last few fill the lanes left with the last of them, stored once.
+    struct Grupo {
+        int pontos[kLanes];
+        int quantos = 0;
+        double px[kLanes], py[kLanes], pz[kLanes], nx[kLanes], ny[kLanes], nz[kLanes];
+        bool tem[kLanes];
+    };
+    Grupo texturizado;
+    Grupo liso;
+    const auto carregar = [&](Grupo& g) {
+        for (int t = 0; t < kLanes; ++t) {
+            const int k = g.pontos[std::min(t, g.quantos - 1)];
+            g.px[t] = pontos[k].x;
+            g.py[t] = pontos[k].y;
+            g.pz[t] = pontos[k].z;
+            g.nx[t] = normais[k].x;
+            g.ny[t] = normais[k].y;
+            g.nz[t] = normais[k].z;
+            g.tem[t] = comNormal[k] != 0;
+        }
+    };
+    const auto iluminarTexturizado = [&] {
+        Grupo& g = texturizado;
+        carregar(g);
+        double e[kCanais][kLanes];
+        double d[kCanais][kLanes];
+        double* const pe[kCanais] = {e[0], e[1], e[2]};
+        double* const pd[kCanais] = {d[0], d[1], d[2]};
+        iluminacao.partesDeQuatro(g.px, g.py, g.pz, g.nx, g.ny, g.nz, g.tem, camera.foco, luz, pe,
+                                  pd);
+        for (int t = 0; t < g.quantos; ++t) {
+            const double et[kCanais] = {e[0][t], e[1][t], e[2][t]};
+            const double dt[kCanais] = {d[0][t], d[1][t], d[2][t]};
+            guardar(g.pontos[t], et, dt);
+        }
+        g.quantos = 0;
+    };
+    const auto iluminarLiso = [&] {
+        Grupo& g = liso;
+        carregar(g);
+        double od[kCanais][kLanes];
+        for (int t = 0; t < kLanes; ++t) {
+            const double* c =
+                &corObjeto[static_cast<std::size_t>(g.pontos[std::min(t, g.quantos - 1)]) *
+                           kCanais];
+            for (int canal = 0; canal < kCanais; ++canal) {
+                od[canal][t] = c[canal];
+            }
+        }
+        double r[kLanes], gr[kLanes], b[kLanes];
+        iluminacao.corDeQuatro(g.px, g.py, g.pz, g.nx, g.ny, g.nz, g.tem, od[0], od[1], od[2],
+                               camera.foco, luz, r, gr, b);
+        for (int t = 0; t < g.quantos; ++t) {
+            double* a = &atributos[static_cast<std::size_t>(g.pontos[t]) * kQuantAtributos];
+            a[kE] = r[t];
+            a[kE + 1] = gr[t];
+            a[kE + 2] = b[t];
+        }
+        g.quantos = 0;
+    };
     for (int k = inicio; k < fim; ++k) {
         if (marcas[k] == 0) {
             continue;
         }
-        const auto ponto = static_cast<std::size_t>(k);
-        double* a = &atributos[ponto * kQuantAtributos];
-        const Vetor* normal = comNormal[k] != 0 ? &normais[k] : nullptr;
-        const double* c = &corObjeto[ponto * kCanais];
-        if (texturizados[k] == 0) {
-            const Vetor cor =
-                iluminacao.corDoVertice(pontos[k], normal, camera.foco, luz, Vetor(c[0], c[1], c[2]));
-            a[kE] = cor.x;
-            a[kE + 1] = cor.y;
-            a[kE + 2] = cor.z;
-            continue;
+        if (texturizados[k] != 0) {
+            texturizado.pontos[texturizado.quantos++] = k;
+            if (texturizado.quantos == kLanes) {
+                iluminarTexturizado();
+            }
+        } else {
+            liso.pontos[liso.quantos++] = k;
+            if (liso.quantos == kLanes) {
+                iluminarLiso();
+            }
         }
-        Vetor e;
-        Vetor d;
-        iluminacao.partesDoVertice(pontos[k], normal, camera.foco, luz, e, d);
-        const double valores[kQuantAtributos] = {
-            e.x, e.y, e.z, d.x, d.y, d.z, c[0], c[1], c[2], coordenadas[2 * ponto],
-            coordenadas[2 * ponto + 1]};
-        for (int i = 0; i < kQuantAtributos; ++i) {
-            a[i] = valores[i];
-        }
+    }
+    if (texturizado.quantos > 0) {
+        iluminarTexturizado();
+    }
+    if (liso.quantos > 0) {
+        iluminarLiso();
     }
 }
 
@@ -89,4 +188,6 @@ void SombreamentoGouraudTextura::sombrear(const FaixaVisivel& faixa, Quadro& qua
         });
 }
 
-void SombreamentoGouraudTextura::usarAvx2(bool /*permitir*/) {}
+void SombreamentoGouraudTextura::usarAvx2(bool permitir) {
+    quatro = permitir && Iluminacao::quatroDisponivel();
+}

@@ -38,16 +38,22 @@ public:
     void prepararPontos(int inicio, int fim, const std::uint8_t* marcas) override;
     const double* getAtributos(int ponto) const override;
     void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const override;
-    // One path on every processor: nothing to choose.
+    // Lights four points at a time in AVX2 lanes where the processor has it and `permitir`
+    // holds; the same bits either way.
     void usarAvx2(bool permitir) override;
 
 private:
+    // Stores textured point `ponto`'s attributes: the parts e and d (three channels each), its
+    // colour and its texture coordinates.
+    void guardar(int ponto, const double* e, const double* d);
+
     const EstagioVertices& vertices;
     Iluminacao iluminacao;
     const CoresDaMalha& cores;
     Camera camera;
     Ponto luz;
     std::vector<double> atributos;
+    bool quatro = false;
 };
 
 #endif
