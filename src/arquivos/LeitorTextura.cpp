@@ -18,6 +18,15 @@ namespace {
 constexpr int kCanais = 3;
 constexpr std::array<unsigned char, 8> kAssinaturaPng = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::array<unsigned char, 3> kAssinaturaJpeg = {0xFF, 0xD8, 0xFF};
+// A PNG's first chunk, its header, from the type's name to the end of width and height.
+constexpr std::size_t kInicioIhdr = 12;
+constexpr std::size_t kFimIhdr = kInicioIhdr + 12;
+
+// The big-endian 32-bit number at `p`.
+std::uint64_t grandeFinal(const unsigned char* p) {
+    return std::uint64_t{p[0]} << 24 | std::uint64_t{p[1]} << 16 | std::uint64_t{p[2]} << 8 |
+           std::uint64_t{p[3]};
+}
 
 template <std::size_t N>
 bool comeca(const unsigned char* dados, std::size_t tamanho,
@@ -42,14 +51,30 @@ std::string LeitorTextura::decodificar(const unsigned char* dados, std::size_t t
         return "it is larger than " + std::to_string(kMaiorArquivo >> 20) + " MiB";
     }
     const int bytes = static_cast<int>(tamanho);
-    int largura = 0;
-    int altura = 0;
+    std::uint64_t largura = 0;
+    std::uint64_t altura = 0;
     int canais = 0;
-    if (stbi_info_from_memory(dados, bytes, &largura, &altura, &canais) == 0) {
-        return std::string("it cannot be decoded: ") + stbi_failure_reason();
+    if (comeca(dados, tamanho, kAssinaturaPng)) {
+        // The size the header declares, read here: the decoder refuses a large one only as an
+        // image it does not know.
+        if (tamanho < kFimIhdr || std::memcmp(dados + kInicioIhdr, "IHDR", 4) != 0) {
+            return "it cannot be decoded: its header is cut short";
+        }
+        largura = grandeFinal(dados + kInicioIhdr + 4);
+        altura = grandeFinal(dados + kInicioIhdr + 8);
+    } else {
+        int l = 0;
+        int a = 0;
+        if (stbi_info_from_memory(dados, bytes, &l, &a, &canais) == 0) {
+            return std::string("it cannot be decoded: ") + stbi_failure_reason();
+        }
+        largura = static_cast<std::uint64_t>(l);
+        altura = static_cast<std::uint64_t>(a);
     }
-    if (largura < 1 || altura < 1 || largura > Textura::kMaiorLado ||
-        altura > Textura::kMaiorLado) {
+    if (largura < 1 || altura < 1) {
+        return "it has no texels";
+    }
+    if (largura > Textura::kMaiorLado || altura > Textura::kMaiorLado) {
         return "it is " + std::to_string(largura) + " x " + std::to_string(altura) +
                " texels, more than " + std::to_string(Textura::kMaiorLado) + " on a side";
     }
@@ -67,10 +92,10 @@ std::string LeitorTextura::decodificar(const unsigned char* dados, std::size_t t
     if (imagem == nullptr) {
         return std::string("it cannot be decoded: ") + stbi_failure_reason();
     }
-    if (l != largura || a != altura) {
+    if (static_cast<std::uint64_t>(l) != largura || static_cast<std::uint64_t>(a) != altura) {
         return "its size changed while it was decoded";
     }
-    textura.emplace(largura, altura,
+    textura.emplace(l, a,
                     std::vector<std::uint8_t>(imagem.get(), imagem.get() + decodificados));
     return "";
 }
