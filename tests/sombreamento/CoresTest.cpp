@@ -134,6 +134,11 @@ TEST(CorObjetoTest, ProdutoDasFontesSubstitutosEAusentes) {
     EXPECT_FALSE(CorObjeto::comTextura(&branco, uv));
     EXPECT_TRUE(CorObjeto::comTextura(&branco, uvFinito));
     EXPECT_FALSE(CorObjeto::comTextura(&padrao, uvFinito));
+    // The overlay's words for the colours off.
+    Estilo semCor;
+    semCor.cores = false;
+    semCor.arestas = true;
+    EXPECT_EQ(semCor.descricao(), "gouraud, edges, colours off");
 }
 
 TEST(AmostraTexturaTest, DoisPorDoisComRepeticaoLimiteEEspelho) {
