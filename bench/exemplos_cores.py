@@ -45,7 +45,7 @@ def png(largura, altura, pixel):
             + pedaco(b"IDAT", zlib.compress(bytes(linhas), 9)) + pedaco(b"IEND", b""))
 
 
-def xadrez(i, j, lado=64, casas=8):
+def xadrez(i, j, lado=64, casas=4):
     """A checkerboard of warm and cool squares, each with a darker rim, and a light dot in each
     square's top-left corner, so that the texture's orientation shows."""
     casa = lado // casas
@@ -177,8 +177,8 @@ def gltf_de_cena(cena, caminho):
 
 
 def caixa(caminho):
-    """A box 2 x 1.5 x 1 whose six faces each show the checkerboard once and a half (the
-    coordinates run from 0 to 1.5, so the texture repeats), four corners of their own a face."""
+    """A box 2 x 1.5 x 1 whose six faces each show the checkerboard twice across (the
+    coordinates run from 0 to 2, so the texture repeats), four corners of their own a face."""
     meia = (1.0, 0.75, 0.5)
     posicoes, coordenadas, indices = [], [], []
     for eixo in range(3):
@@ -193,7 +193,7 @@ def caixa(caminho):
                 p[u] = a * meia[u]
                 p[v] = b * meia[v]
                 posicoes.extend(p)
-                coordenadas.extend((0.75 * (a + 1), 0.75 * (b + 1)))
+                coordenadas.extend((a + 1.0, b + 1.0))
             indices.extend((base, base + 1, base + 2, base, base + 2, base + 3))
     gravar_gltf(caminho, posicoes, coordenadas, indices, png(64, 64, xadrez))
 
