@@ -53,6 +53,11 @@ std::string conferir(const aiScene& cena) {
             }
         }
     }
+    for (unsigned i = 0; i < cena.mNumTextures; ++i) {
+        if (cena.mTextures == nullptr || cena.mTextures[i] == nullptr) {
+            return "an image the file holds is incomplete";
+        }
+    }
     if (cena.mRootNode == nullptr) {
         return "";
     }

@@ -1,5 +1,6 @@
 #include "Aparencia.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <stdexcept>
 #include <utility>
@@ -39,16 +40,23 @@ Aparencia::Aparencia(int quantPontos, int quantTriangulos, std::vector<std::int3
             faltando("material");
         }
     }
-    comTextura.resize(static_cast<std::size_t>(quantTriangulos));
-    for (std::size_t t = 0; t < comTextura.size(); ++t) {
+    for (const std::int32_t c : cantos) {
+        if (c < 0 || c >= static_cast<std::int64_t>(variantes.size())) {
+            faltando("corner");
+        }
+    }
+    comTextura.assign(static_cast<std::size_t>(quantTriangulos), 0);
+    // Only a material with a texture that was read can make a triangle textured.
+    const float coordenadas[2] = {0.0f, 0.0f};
+    const bool algumaTextura =
+        std::any_of(materiais.begin(), materiais.end(), [&coordenadas](const Material& m) {
+            return CorObjeto::comTextura(&m, coordenadas);
+        });
+    for (std::size_t t = 0; algumaTextura && t < comTextura.size(); ++t) {
         bool todos = true;
         std::int32_t material = -1;
         for (std::size_t k = 0; k < kCantos; ++k) {
-            const std::int32_t c = cantos[kCantos * t + k];
-            if (c < 0 || c >= static_cast<std::int64_t>(variantes.size())) {
-                faltando("corner");
-            }
-            const Variante& v = variantes[static_cast<std::size_t>(c)];
+            const Variante& v = variantes[static_cast<std::size_t>(cantos[kCantos * t + k])];
             todos = todos && (k == 0 || v.material == material) &&
                     CorObjeto::comTextura(getMaterial(v.material), v.temUv ? v.uv.data() : nullptr);
             material = v.material;
