@@ -65,10 +65,13 @@ Vetor AmostraTextura::amostrar(const Textura& textura, Aparencia::Repeticao repe
     const double y0 = std::floor(y);
     const double fx = x - x0;
     const double fy = y - y0;
+    // On a repeating axis the next texel is the one after, or the first after the last.
     const int i0 = indice(x0, w, repeticaoU);
-    const int i1 = indice(x0 + 1.0, w, repeticaoU);
+    const int i1 = repeticaoU == Aparencia::Repeticao::repetir ? (i0 + 1 == w ? 0 : i0 + 1)
+                                                                : indice(x0 + 1.0, w, repeticaoU);
     const int j0 = indice(y0, h, repeticaoV);
-    const int j1 = indice(y0 + 1.0, h, repeticaoV);
+    const int j1 = repeticaoV == Aparencia::Repeticao::repetir ? (j0 + 1 == h ? 0 : j0 + 1)
+                                                                : indice(y0 + 1.0, h, repeticaoV);
     const std::uint8_t* t00 = textura.texel(i0, j0);
     const std::uint8_t* t10 = textura.texel(i1, j0);
     const std::uint8_t* t01 = textura.texel(i0, j1);

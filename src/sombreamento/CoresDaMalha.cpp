@@ -50,8 +50,19 @@ void CoresDaMalha::coordenadasDoCanto(int t, int k, double& u, double& v) const 
 }
 
 Vetor CoresDaMalha::amostra(int t, double u, double v) const {
+    return texturaDe(t).amostra(u, v);
+}
+
+CoresDaMalha::TexturaDoTriangulo CoresDaMalha::texturaDe(int t) const {
+    if (!aparencia.texturizado(t)) {
+        return TexturaDoTriangulo{};
+    }
     const Aparencia::Material& material =
         *aparencia.getMaterial(aparencia.getVariante(aparencia.getCanto(t, 0)).material);
-    return AmostraTextura::amostrar(aparencia.getTextura(material.textura), material.repeticaoU,
-                                    material.repeticaoV, u, v);
+    return TexturaDoTriangulo{&aparencia.getTextura(material.textura), material.repeticaoU,
+                              material.repeticaoV};
+}
+
+Vetor CoresDaMalha::TexturaDoTriangulo::amostra(double u, double v) const {
+    return AmostraTextura::amostrar(*textura, repeticaoU, repeticaoV, u, v);
 }

@@ -34,6 +34,18 @@ public:
     // The sample of textured triangle t's texture at (u, v) (AmostraTextura).
     Vetor amostra(int t, double u, double v) const;
 
+    // A triangle's texture and how its axes repeat, for sampling many pixels of it.
+    struct TexturaDoTriangulo {
+        // Null for a triangle that is not textured.
+        const Textura* textura = nullptr;
+        Aparencia::Repeticao repeticaoU = Aparencia::Repeticao::repetir;
+        Aparencia::Repeticao repeticaoV = Aparencia::Repeticao::repetir;
+        // The sample at (u, v), of a textured triangle.
+        Vetor amostra(double u, double v) const;
+    };
+    // Triangle t's texture (null for one that is not textured).
+    TexturaDoTriangulo texturaDe(int t) const;
+
 private:
     const Aparencia& aparencia;
     Vetor od;

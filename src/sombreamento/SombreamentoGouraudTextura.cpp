@@ -169,15 +169,22 @@ void SombreamentoGouraudTextura::prepararPontos(int inicio, int fim, const std::
 }
 
 void SombreamentoGouraudTextura::sombrear(const FaixaVisivel& faixa, Quadro& quadro) const {
+    // Neighbouring pixels are often won by the same triangle: its texture is kept.
+    int anterior = -1;
+    CoresDaMalha::TexturaDoTriangulo textura;
     sombrearPixels(
         faixa, quadro, vertices.getVertices(), atributos.data(), kQuantAtributos,
-        [this](int t, const double* a, const double* b, const double* c, double q1, double q2,
-               double s) {
+        [&](int t, const double* a, const double* b, const double* c, double q1, double q2,
+            double s) {
             const auto valor = [&](int k) { return interpolarAtributo(a, b, c, k, q1, q2, s); };
-            if (!cores.texturizado(t)) {
+            if (t != anterior) {
+                anterior = t;
+                textura = cores.texturaDe(t);
+            }
+            if (textura.textura == nullptr) {
                 return empacotar(valor(kE), valor(kE + 1), valor(kE + 2));
             }
-            const Vetor amostra = cores.amostra(t, valor(kU), valor(kV));
+            const Vetor amostra = textura.amostra(valor(kU), valor(kV));
             const double od[kCanais] = {valor(kC) * amostra.x, valor(kC + 1) * amostra.y,
                                         valor(kC + 2) * amostra.z};
             double canais[kCanais];
