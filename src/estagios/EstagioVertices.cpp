@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
-#include <stdexcept>
 
 #include "Par.h"
 
@@ -28,13 +27,14 @@ EstagioVertices::EstagioVertices(const Malha& malha) {
     // Points are renumbered in the order the triangles first name them: consecutive triangles
     // then read nearby records, and points no triangle names are left out of the vertex stage.
     const int triangulos = malha.getQuantTriangulos();
-    std::vector<std::int32_t> novoIndice(static_cast<std::size_t>(malha.getQuantPontos()), -1);
     std::vector<int> ordem;
     indices.resize(static_cast<std::size_t>(triangulos) * 3);
     const Aparencia* aparencia = malha.getAparencia();
     if (aparencia != nullptr) {
-        numerarVariantes(malha, *aparencia, novoIndice, ordem);
+        numerarVariantes(malha, *aparencia, ordem);
     }
+    std::vector<std::int32_t> novoIndice(
+        aparencia == nullptr ? static_cast<std::size_t>(malha.getQuantPontos()) : 0, -1);
     for (int i = 0; i < triangulos && aparencia == nullptr; ++i) {
         const Triangulo& t = malha.getTriangulos()[i];
         const int cantos[] = {t.indiceP1, t.indiceP2, t.indiceP3};
@@ -64,11 +64,11 @@ EstagioVertices::EstagioVertices(const Malha& malha) {
 }
 
 void EstagioVertices::numerarVariantes(const Malha& malha, const Aparencia& aparencia,
-                                       std::vector<std::int32_t>& primeiro,
                                        std::vector<int>& ordem) {
-    // primeiro[p] is the first of point p's variants met; each variant links to the next one of
-    // the same point, so a corner looks among its own point's few variants only.
-    std::vector<std::int32_t> seguinte;
+    // A variant is of one point, so a point of this stage is found by the corner's variant and
+    // whether its triangle is textured: entry 2 v + texturizado, -1 until met.
+    std::vector<std::int32_t> novoIndice(2 * static_cast<std::size_t>(aparencia.getQuantVariantes()),
+                                         -1);
     const int triangulos = malha.getQuantTriangulos();
     for (int i = 0; i < triangulos; ++i) {
         const Triangulo& t = malha.getTriangulos()[i];
@@ -76,22 +76,12 @@ void EstagioVertices::numerarVariantes(const Malha& malha, const Aparencia& apar
         const std::uint8_t texturizado = aparencia.texturizado(i) ? 1 : 0;
         for (int k = 0; k < 3; ++k) {
             const std::int32_t variante = aparencia.getCanto(i, k);
-            const auto ponto = static_cast<std::size_t>(cantos[k]);
-            std::int32_t novo = primeiro[ponto];
-            while (novo >= 0 && (variantes[static_cast<std::size_t>(novo)] != variante ||
-                                 texturizados[static_cast<std::size_t>(novo)] != texturizado)) {
-                novo = seguinte[static_cast<std::size_t>(novo)];
-            }
+            std::int32_t& novo = novoIndice[2 * static_cast<std::size_t>(variante) + texturizado];
             if (novo < 0) {
-                if (ordem.size() >= static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-                    throw std::length_error("the mesh has too many corners to draw");
-                }
                 novo = static_cast<std::int32_t>(ordem.size());
                 ordem.push_back(cantos[k]);
                 variantes.push_back(variante);
                 texturizados.push_back(texturizado);
-                seguinte.push_back(primeiro[ponto]);
-                primeiro[ponto] = novo;
             }
             indices[static_cast<std::size_t>(i) * 3 + static_cast<std::size_t>(k)] = novo;
         }

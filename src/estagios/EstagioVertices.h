@@ -89,9 +89,8 @@ public:
 private:
     // Numbers the points as one per variant and texturing of the corners that use them (the
     // mesh has a look of its own): fills indices, and ordem with each new point's point of the
-    // mesh; primeiro holds -1 for every point of the mesh.
-    void numerarVariantes(const Malha& malha, const Aparencia& aparencia,
-                          std::vector<std::int32_t>& primeiro, std::vector<int>& ordem);
+    // mesh.
+    void numerarVariantes(const Malha& malha, const Aparencia& aparencia, std::vector<int>& ordem);
     // Points [inicio, fim) as processar.
     void processarTrecho(int inicio, int fim, const Camera& camera, const Projecao& projecao,
                          double limiteSeguro);

@@ -40,8 +40,9 @@ Aparencia::Aparencia(int quantPontos, int quantTriangulos, std::vector<std::int3
             faltando("material");
         }
     }
-    for (const std::int32_t c : cantos) {
-        if (c < 0 || c >= static_cast<std::int64_t>(variantes.size())) {
+    if (!cantos.empty()) {
+        const auto [menor, maior] = std::minmax_element(cantos.begin(), cantos.end());
+        if (*menor < 0 || *maior >= static_cast<std::int64_t>(variantes.size())) {
             faltando("corner");
         }
     }

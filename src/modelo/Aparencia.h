@@ -40,7 +40,8 @@ public:
 
     // The attributes of a corner: its point, its material (-1 for none), and the file's colour
     // (first colour set, alpha left out) and texture coordinates (set 0: u, v) of its vertex
-    // when it has them, as the library gives them.
+    // when it has them, as the library gives them. A variant is of one point: every corner that
+    // names it is at that point.
     struct Variante {
         std::int32_t ponto = 0;
         std::int32_t material = -1;

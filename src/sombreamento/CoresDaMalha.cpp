@@ -17,7 +17,9 @@ CoresDaMalha::CoresDaMalha(const Malha& malha, const EstagioVertices& vertices,
     : aparencia(*malha.getAparencia()),
       od(odPadrao),
       cores(static_cast<std::size_t>(vertices.getQuantPontos()) * kCanais),
-      coordenadas(static_cast<std::size_t>(vertices.getQuantPontos()) * kEixos) {
+      coordenadas(aparencia.temTexturizados()
+                      ? static_cast<std::size_t>(vertices.getQuantPontos()) * kEixos
+                      : 0) {
     const std::int32_t* variantes = vertices.getVariantes();
     const std::uint8_t* texturizados = vertices.getTexturizados();
     for (std::size_t k = 0; k < static_cast<std::size_t>(vertices.getQuantPontos()); ++k) {
@@ -26,7 +28,7 @@ CoresDaMalha::CoresDaMalha(const Malha& malha, const EstagioVertices& vertices,
         cores[kCanais * k] = cor.x;
         cores[kCanais * k + 1] = cor.y;
         cores[kCanais * k + 2] = cor.z;
-        if (texturizados[k] != 0) {
+        if (texturizados[k] != 0 && !coordenadas.empty()) {
             coordenadas[kEixos * k] = v.uv[0];
             coordenadas[kEixos * k + 1] = v.uv[1];
         }
@@ -34,7 +36,9 @@ CoresDaMalha::CoresDaMalha(const Malha& malha, const EstagioVertices& vertices,
 }
 
 const double* CoresDaMalha::getCores() const { return cores.data(); }
-const double* CoresDaMalha::getCoordenadas() const { return coordenadas.data(); }
+const double* CoresDaMalha::getCoordenadas() const {
+    return coordenadas.empty() ? nullptr : coordenadas.data();
+}
 bool CoresDaMalha::temTexturizados() const { return aparencia.temTexturizados(); }
 bool CoresDaMalha::texturizado(int t) const { return aparencia.texturizado(t); }
 

@@ -21,7 +21,8 @@ public:
     CoresDaMalha(const Malha& malha, const EstagioVertices& vertices, const Vetor& od);
 
     // Per point of the vertex stage: its colour (r, g, b) before the texture, three doubles, and
-    // its texture coordinates (u, v), two doubles (0 where it has none).
+    // its texture coordinates (u, v), two doubles (0 where it has none; null when no triangle
+    // is textured).
     const double* getCores() const;
     const double* getCoordenadas() const;
     // Whether some triangle is textured.

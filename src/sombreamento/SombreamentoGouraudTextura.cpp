@@ -24,6 +24,17 @@ SombreamentoGouraudTextura::SombreamentoGouraudTextura(const EstagioVertices& ve
       iluminacao(iluminacao),
       cores(cores),
       atributos(static_cast<std::size_t>(vertices.getQuantPontos()) * kQuantAtributos, 0.0) {
+    // A point's colour and coordinates are the same every frame: set here, once.
+    const double* corObjeto = cores.getCores();
+    const double* coordenadas = cores.getCoordenadas();
+    for (std::size_t k = 0; k < static_cast<std::size_t>(vertices.getQuantPontos()); ++k) {
+        double* a = &atributos[k * kQuantAtributos];
+        for (int canal = 0; canal < kCanais; ++canal) {
+            a[kC + canal] = corObjeto[kCanais * k + static_cast<std::size_t>(canal)];
+        }
+        a[kU] = coordenadas[2 * k];
+        a[kV] = coordenadas[2 * k + 1];
+    }
     usarAvx2(true);
 }
 
@@ -39,17 +50,11 @@ const double* SombreamentoGouraudTextura::getAtributos(int ponto) const {
 }
 
 void SombreamentoGouraudTextura::guardar(int ponto, const double* e, const double* d) {
-    const auto k = static_cast<std::size_t>(ponto);
-    double* a = &atributos[k * kQuantAtributos];
-    const double* c = cores.getCores() + kCanais * k;
-    const double* uv = cores.getCoordenadas() + 2 * k;
+    double* a = &atributos[static_cast<std::size_t>(ponto) * kQuantAtributos];
     for (int canal = 0; canal < kCanais; ++canal) {
         a[kE + canal] = e[canal];
         a[kD + canal] = d[canal];
-        a[kC + canal] = c[canal];
     }
-    a[kU] = uv[0];
-    a[kV] = uv[1];
 }
 
 void SombreamentoGouraudTextura::prepararPontos(int inicio, int fim, const std::uint8_t* marcas) {

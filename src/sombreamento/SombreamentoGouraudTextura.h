@@ -43,8 +43,8 @@ public:
     void usarAvx2(bool permitir) override;
 
 private:
-    // Stores textured point `ponto`'s attributes: the parts e and d (three channels each), its
-    // colour and its texture coordinates.
+    // Stores textured point `ponto`'s parts e and d (three channels each) beside its colour and
+    // texture coordinates.
     void guardar(int ponto, const double* e, const double* d);
 
     const EstagioVertices& vertices;

@@ -23,7 +23,21 @@ SombreamentoPhong::SombreamentoPhong(const EstagioVertices& vertices,
       quantAtributos(cores != nullptr ? kAtributosComCor : CorPhong::kAtributos),
       atributos(static_cast<std::size_t>(vertices.getQuantPontos()) *
                     static_cast<std::size_t>(quantAtributos),
-                0.0) {}
+                0.0) {
+    // A point's colour and coordinates are the same every frame: set here, once.
+    for (std::size_t k = 0; cores != nullptr && k < static_cast<std::size_t>(vertices.getQuantPontos());
+         ++k) {
+        double* a = &atributos[k * kAtributosComCor];
+        const double* c = cores->getCores() + 3 * k;
+        a[kC] = c[0];
+        a[kC + 1] = c[1];
+        a[kC + 2] = c[2];
+        if (cores->getCoordenadas() != nullptr) {
+            a[kU] = cores->getCoordenadas()[2 * k];
+            a[kV] = cores->getCoordenadas()[2 * k + 1];
+        }
+    }
+}
 
 int SombreamentoPhong::getQuantAtributos() const { return quantAtributos; }
 
@@ -53,15 +67,6 @@ void SombreamentoPhong::prepararPontos(int inicio, int fim, const std::uint8_t* 
         a[3] = n.x;
         a[4] = n.y;
         a[5] = n.z;
-        if (cores != nullptr) {
-            const double* c = cores->getCores() + 3 * ponto;
-            const double* uv = cores->getCoordenadas() + 2 * ponto;
-            a[kC] = c[0];
-            a[kC + 1] = c[1];
-            a[kC + 2] = c[2];
-            a[kU] = uv[0];
-            a[kV] = uv[1];
-        }
     }
 }
 
