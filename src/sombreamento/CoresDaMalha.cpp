@@ -19,7 +19,8 @@ CoresDaMalha::CoresDaMalha(const Malha& malha, const EstagioVertices& vertices,
       cores(static_cast<std::size_t>(vertices.getQuantPontos()) * kCanais),
       coordenadas(aparencia.temTexturizados()
                       ? static_cast<std::size_t>(vertices.getQuantPontos()) * kEixos
-                      : 0) {
+                      : 0),
+      materiais(static_cast<std::size_t>(vertices.getQuantPontos()), -1) {
     const std::int32_t* variantes = vertices.getVariantes();
     const std::uint8_t* texturizados = vertices.getTexturizados();
     for (std::size_t k = 0; k < static_cast<std::size_t>(vertices.getQuantPontos()); ++k) {
@@ -31,6 +32,7 @@ CoresDaMalha::CoresDaMalha(const Malha& malha, const EstagioVertices& vertices,
         if (texturizados[k] != 0 && !coordenadas.empty()) {
             coordenadas[kEixos * k] = v.uv[0];
             coordenadas[kEixos * k + 1] = v.uv[1];
+            materiais[k] = v.material;
         }
     }
 }
@@ -40,7 +42,6 @@ const double* CoresDaMalha::getCoordenadas() const {
     return coordenadas.empty() ? nullptr : coordenadas.data();
 }
 bool CoresDaMalha::temTexturizados() const { return aparencia.temTexturizados(); }
-bool CoresDaMalha::texturizado(int t) const { return aparencia.texturizado(t); }
 
 Vetor CoresDaMalha::corDoCanto(int t, int k) const {
     return CorObjeto::cor(aparencia, aparencia.getVariante(aparencia.getCanto(t, k)),
@@ -53,16 +54,22 @@ void CoresDaMalha::coordenadasDoCanto(int t, int k, double& u, double& v) const 
     v = variante.uv[1];
 }
 
-Vetor CoresDaMalha::amostra(int t, double u, double v) const {
-    return texturaDe(t).amostra(u, v);
-}
-
 CoresDaMalha::TexturaDoTriangulo CoresDaMalha::texturaDe(int t) const {
     if (!aparencia.texturizado(t)) {
         return TexturaDoTriangulo{};
     }
     const Aparencia::Material& material =
         *aparencia.getMaterial(aparencia.getVariante(aparencia.getCanto(t, 0)).material);
+    return TexturaDoTriangulo{&aparencia.getTextura(material.textura), material.repeticaoU,
+                              material.repeticaoV};
+}
+
+CoresDaMalha::TexturaDoTriangulo CoresDaMalha::texturaDoPonto(int ponto) const {
+    const std::int32_t m = materiais[static_cast<std::size_t>(ponto)];
+    if (m < 0) {
+        return TexturaDoTriangulo{};
+    }
+    const Aparencia::Material& material = *aparencia.getMaterial(m);
     return TexturaDoTriangulo{&aparencia.getTextura(material.textura), material.repeticaoU,
                               material.repeticaoV};
 }

@@ -1,6 +1,7 @@
 #ifndef GOURAUD_CORES_DA_MALHA_H
 #define GOURAUD_CORES_DA_MALHA_H
 
+#include <cstdint>
 #include <vector>
 
 #include "Aparencia.h"
@@ -27,14 +28,9 @@ public:
     const double* getCoordenadas() const;
     // Whether some triangle is textured.
     bool temTexturizados() const;
-    // Whether triangle t (its number in the file) is textured.
-    bool texturizado(int t) const;
     // The colour of corner k (0, 1, 2) of triangle t, and its texture coordinates (u, v).
     Vetor corDoCanto(int t, int k) const;
     void coordenadasDoCanto(int t, int k, double& u, double& v) const;
-    // The sample of textured triangle t's texture at (u, v) (AmostraTextura).
-    Vetor amostra(int t, double u, double v) const;
-
     // A triangle's texture and how its axes repeat, for sampling many pixels of it.
     struct TexturaDoTriangulo {
         // Null for a triangle that is not textured.
@@ -46,12 +42,17 @@ public:
     };
     // Triangle t's texture (null for one that is not textured).
     TexturaDoTriangulo texturaDe(int t) const;
+    // The same for the triangle whose first corner is point `ponto` of the vertex stage: read
+    // beside the points, where the triangle's number would look far away in the file's look.
+    TexturaDoTriangulo texturaDoPonto(int ponto) const;
 
 private:
     const Aparencia& aparencia;
     Vetor od;
     std::vector<double> cores;
     std::vector<double> coordenadas;
+    // Per point of the vertex stage: its material when its triangles are textured, else -1.
+    std::vector<std::int32_t> materiais;
 };
 
 #endif

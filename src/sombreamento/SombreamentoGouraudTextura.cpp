@@ -179,12 +179,12 @@ void SombreamentoGouraudTextura::sombrear(const FaixaVisivel& faixa, Quadro& qua
     CoresDaMalha::TexturaDoTriangulo textura;
     sombrearPixels(
         faixa, quadro, vertices.getVertices(), atributos.data(), kQuantAtributos,
-        [&](int t, const double* a, const double* b, const double* c, double q1, double q2,
-            double s) {
+        [&](int t, int ponto, const double* a, const double* b, const double* c, double q1,
+            double q2, double s) {
             const auto valor = [&](int k) { return interpolarAtributo(a, b, c, k, q1, q2, s); };
             if (t != anterior) {
                 anterior = t;
-                textura = cores.texturaDe(t);
+                textura = ponto >= 0 ? cores.texturaDoPonto(ponto) : cores.texturaDe(t);
             }
             if (textura.textura == nullptr) {
                 return empacotar(valor(kE), valor(kE + 1), valor(kE + 2));

@@ -72,8 +72,8 @@ void SombreamentoPhong::prepararPontos(int inicio, int fim, const std::uint8_t* 
 
 void SombreamentoPhong::sombrear(const FaixaVisivel& faixa, Quadro& quadro) const {
     sombrearPixels(faixa, quadro, vertices.getVertices(), atributos.data(), quantAtributos,
-                   [this](int t, const double* a, const double* b, const double* c, double q1,
-                          double q2, double s) {
+                   [this](int t, int ponto, const double* a, const double* b, const double* c,
+                          double q1, double q2, double s) {
                        if (cores == nullptr) {
                            const Vetor cor =
                                CorPhong::cor(iluminacao, camera.foco, luz, a, b, c, q1, q2, s);
@@ -83,8 +83,10 @@ void SombreamentoPhong::sombrear(const FaixaVisivel& faixa, Quadro& quadro) cons
                            return interpolarAtributo(a, b, c, k, q1, q2, s);
                        };
                        Vetor od(valor(kC), valor(kC + 1), valor(kC + 2));
-                       if (cores->texturizado(t)) {
-                           const Vetor amostra = cores->amostra(t, valor(kU), valor(kV));
+                       const CoresDaMalha::TexturaDoTriangulo textura =
+                           ponto >= 0 ? cores->texturaDoPonto(ponto) : cores->texturaDe(t);
+                       if (textura.textura != nullptr) {
+                           const Vetor amostra = textura.amostra(valor(kU), valor(kV));
                            od = Vetor(od.x * amostra.x, od.y * amostra.y, od.z * amostra.z);
                        }
                        const Vetor cor =
