@@ -59,11 +59,11 @@ std::string formatoDeMalha(const std::string& texto) {
 void desenharComCores(LeitorMalha& leitor) {
     const CaixaEnvolvente caixa(leitor.getPontos().data(),
                                 static_cast<int>(leitor.getPontos().size()));
-    const VistaPadrao vista = VistaPadrao::calcular(VistaPadrao::Cima::maisY,
-                                                    VistaPadrao::Lado::frente, caixa.getCentro(),
-                                                    caixa.getDiagonal());
-    Gouraud cena(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), vista.n,
-                 vista.v, vista.foco, 0.0, 0.0, 0.0);
+    const VistaPadrao vista =
+        VistaPadrao::calcular(VistaPadrao::Cima::maisY, VistaPadrao::Lado::frente,
+                              caixa.getCentro(), caixa.getDiagonal());
+    Gouraud cena(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), vista.n, vista.v,
+                 vista.foco, 0.0, 0.0, 0.0);
     if (!cena.cenaValida() || !Camera::problemaDaCena(cena).empty()) {
         return;
     }
@@ -73,7 +73,8 @@ void desenharComCores(LeitorMalha& leitor) {
     const Projecao projecao = Projecao::daCena(cena, malha, camera, kLado, kLado);
     Quadro quadro(kLado, kLado);
     Renderizador renderizador(malha, Iluminacao(), 1);
-    for (const Estilo::Modo modo : {Estilo::Modo::plano, Estilo::Modo::gouraud, Estilo::Modo::phong}) {
+    for (const Estilo::Modo modo :
+         {Estilo::Modo::plano, Estilo::Modo::gouraud, Estilo::Modo::phong}) {
         Estilo estilo;
         estilo.modo = modo;
         renderizador.setEstilo(estilo);

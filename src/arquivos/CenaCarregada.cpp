@@ -93,5 +93,7 @@ Gouraud& CenaCarregada::getCena() { return *cena; }
 const Malha& CenaCarregada::getMalha() const { return *malha; }
 const Camera& CenaCarregada::getCamera() const { return camera; }
 const Projecao& CenaCarregada::getProjecao() const { return projecao; }
-bool CenaCarregada::temCores() const { return malha != nullptr && malha->getAparencia() != nullptr; }
+bool CenaCarregada::temCores() const {
+    return malha != nullptr && malha->getAparencia() != nullptr;
+}
 const std::vector<std::string>& CenaCarregada::getAvisos() const { return avisos; }

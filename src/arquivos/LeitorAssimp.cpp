@@ -215,8 +215,7 @@ private:
             texels[3 * i + 1] = t.pcData[i].g;
             texels[3 * i + 2] = t.pcData[i].b;
         }
-        textura.emplace(static_cast<int>(t.mWidth), static_cast<int>(t.mHeight),
-                        std::move(texels));
+        textura.emplace(static_cast<int>(t.mWidth), static_cast<int>(t.mHeight), std::move(texels));
         return "";
     }
 
@@ -252,9 +251,8 @@ Aparencia::Material material(const aiMaterial& m, Texturas& texturas) {
         aiString caminho;
         aiTextureMapMode modos[3] = {aiTextureMapMode_Wrap, aiTextureMapMode_Wrap,
                                      aiTextureMapMode_Wrap};
-        if (m.GetTextureCount(tipo) == 0 ||
-            m.GetTexture(tipo, 0, &caminho, nullptr, nullptr, nullptr, nullptr, modos) !=
-                AI_SUCCESS) {
+        if (m.GetTextureCount(tipo) == 0 || m.GetTexture(tipo, 0, &caminho, nullptr, nullptr,
+                                                         nullptr, nullptr, modos) != AI_SUCCESS) {
             continue;
         }
         material.textura = texturas.obter(caminho.C_Str());
@@ -274,7 +272,8 @@ bool temAparencia(const aiScene& cena) {
         }
     }
     for (unsigned i = 0; cena.mMaterials != nullptr && i < cena.mNumMaterials; ++i) {
-        if (cena.mMaterials[i] != nullptr && !CorObjeto::substituto(descrever(*cena.mMaterials[i]))) {
+        if (cena.mMaterials[i] != nullptr &&
+            !CorObjeto::substituto(descrever(*cena.mMaterials[i]))) {
             return true;
         }
     }
@@ -367,8 +366,9 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
                                           cor != nullptr ? cor->b : 0.0f};
                     const float coordenadas[2] = {uv != nullptr ? uv->x : 0.0f,
                                                   uv != nullptr ? uv->y : 0.0f};
-                    variantes[k] = montagem->variante(vertice, ponto, cor != nullptr ? rgb : nullptr,
-                                                      uv != nullptr ? coordenadas : nullptr);
+                    variantes[k] =
+                        montagem->variante(vertice, ponto, cor != nullptr ? rgb : nullptr,
+                                           uv != nullptr ? coordenadas : nullptr);
                 }
             }
             fusao.triangulo(pontos[0], pontos[1], pontos[2]);
@@ -396,8 +396,7 @@ std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fu
 
 std::string LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
                                      const std::string& extensao, const std::string& caminho,
-                                     FusaoPontos& fusao,
-                                     std::unique_ptr<Aparencia>& aparencia,
+                                     FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
                                      std::vector<std::string>& avisos) {
     Assimp::Importer importador;
     return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),

@@ -33,8 +33,7 @@ public:
     // are found; with `caminho` "" files it refers to are not found.
     static std::string lerMemoria(const char* dados, std::size_t tamanho,
                                   const std::string& extensao, const std::string& caminho,
-                                  FusaoPontos& fusao,
-                                  std::unique_ptr<Aparencia>& aparencia,
+                                  FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
                                   std::vector<std::string>& avisos);
 };
 

@@ -159,8 +159,8 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
             aparencia.reset();
             biblioteca = "assimp";
             if (daMemoria || (ply && extensao == "ply")) {
-                erro = LeitorAssimp::lerMemoria(dados, tamanho, extensao, caminho, fusao,
-                                                aparencia, avisos);
+                erro = LeitorAssimp::lerMemoria(dados, tamanho, extensao, caminho, fusao, aparencia,
+                                                avisos);
             } else {
                 conteudo.reset();
                 erro = LeitorAssimp::lerArquivo(caminho, fusao, aparencia, avisos);

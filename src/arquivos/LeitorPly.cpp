@@ -1,7 +1,5 @@
 #include "LeitorPly.h"
 
-#include "MontagemAparencia.h"
-
 #include <draco/core/decoder_buffer.h>
 #include <draco/core/draco_types.h>
 #include <draco/io/ply_reader.h>
@@ -13,6 +11,8 @@
 #include <cstring>
 #include <string_view>
 #include <vector>
+
+#include "MontagemAparencia.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ bool multiplicarSomar(std::uint64_t a, std::uint64_t b, std::uint64_t& total) {
 // The names of vertex properties the import library reads as a colour; the fast reading takes
 // only the first three, as uchar.
 constexpr std::array<std::string_view, 12> kNomesDeCor = {
-    "red", "green", "blue", "alpha", "r", "g", "b", "a",
+    "red",         "green",         "blue",         "alpha",        "r", "g", "b", "a",
     "diffuse_red", "diffuse_green", "diffuse_blue", "diffuse_alpha"};
 constexpr std::size_t kCanaisLidos = 3;
 

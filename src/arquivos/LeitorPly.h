@@ -3,9 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-
 #include <memory>
+#include <string>
 
 #include "Aparencia.h"
 #include "FusaoPontos.h"

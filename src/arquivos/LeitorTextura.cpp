@@ -16,7 +16,8 @@
 namespace {
 
 constexpr int kCanais = 3;
-constexpr std::array<unsigned char, 8> kAssinaturaPng = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::array<unsigned char, 8> kAssinaturaPng = {0x89, 'P',  'N',  'G',
+                                                         '\r', '\n', 0x1A, '\n'};
 constexpr std::array<unsigned char, 3> kAssinaturaJpeg = {0xFF, 0xD8, 0xFF};
 // A PNG's first chunk, its header, from the type's name to the end of width and height.
 constexpr std::size_t kInicioIhdr = 12;
@@ -82,8 +83,7 @@ std::string LeitorTextura::decodificar(const unsigned char* dados, std::size_t t
         static_cast<std::size_t>(largura) * static_cast<std::size_t>(altura) * kCanais;
     if (decodificados > Textura::kMaisBytes) {
         return "it is " + std::to_string(largura) + " x " + std::to_string(altura) +
-               " texels, more than " + std::to_string(Textura::kMaisBytes >> 20) +
-               " MiB decoded";
+               " texels, more than " + std::to_string(Textura::kMaisBytes >> 20) + " MiB decoded";
     }
     int l = 0;
     int a = 0;
@@ -95,8 +95,7 @@ std::string LeitorTextura::decodificar(const unsigned char* dados, std::size_t t
     if (static_cast<std::uint64_t>(l) != largura || static_cast<std::uint64_t>(a) != altura) {
         return "its size changed while it was decoded";
     }
-    textura.emplace(l, a,
-                    std::vector<std::uint8_t>(imagem.get(), imagem.get() + decodificados));
+    textura.emplace(l, a, std::vector<std::uint8_t>(imagem.get(), imagem.get() + decodificados));
     return "";
 }
 
@@ -118,7 +117,8 @@ std::string LeitorTextura::lerArquivo(const std::string& caminho, std::optional<
         return "it is larger than " + std::to_string(kMaiorArquivo >> 20) + " MiB";
     }
     std::vector<unsigned char> dados(tamanho);
-    if (!arquivo.read(reinterpret_cast<char*>(dados.data()), static_cast<std::streamsize>(tamanho))) {
+    if (!arquivo.read(reinterpret_cast<char*>(dados.data()),
+                      static_cast<std::streamsize>(tamanho))) {
         return "it cannot be read";
     }
     return decodificar(dados.data(), dados.size(), textura);

@@ -58,7 +58,8 @@ std::int32_t MontagemAparencia::variante(std::size_t vertice, std::int32_t ponto
         v = seguinte[static_cast<std::size_t>(v)];
     }
     if (v == kNenhuma) {
-        if (variantes.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+        if (variantes.size() >=
+            static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
             throw std::length_error("too many corners");
         }
         v = static_cast<std::int32_t>(variantes.size());

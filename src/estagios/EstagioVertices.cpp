@@ -67,8 +67,8 @@ void EstagioVertices::numerarVariantes(const Malha& malha, const Aparencia& apar
                                        std::vector<int>& ordem) {
     // A variant is of one point, so a point of this stage is found by the corner's variant and
     // whether its triangle is textured: entry 2 v + texturizado, -1 until met.
-    std::vector<std::int32_t> novoIndice(2 * static_cast<std::size_t>(aparencia.getQuantVariantes()),
-                                         -1);
+    std::vector<std::int32_t> novoIndice(
+        2 * static_cast<std::size_t>(aparencia.getQuantVariantes()), -1);
     const int triangulos = malha.getQuantTriangulos();
     for (int i = 0; i < triangulos; ++i) {
         const Triangulo& t = malha.getTriangulos()[i];

@@ -24,7 +24,8 @@ Aparencia::Aparencia(int quantPontos, int quantTriangulos, std::vector<std::int3
     const auto faltando = [](const char* o) {
         throw std::invalid_argument(std::string("the look of the mesh names a missing ") + o);
     };
-    if (quantTriangulos < 0 || cantos.size() != kCantos * static_cast<std::size_t>(quantTriangulos)) {
+    if (quantTriangulos < 0 ||
+        cantos.size() != kCantos * static_cast<std::size_t>(quantTriangulos)) {
         throw std::invalid_argument("the look of the mesh has the wrong number of corners");
     }
     for (const Material& m : materiais) {
@@ -49,10 +50,9 @@ Aparencia::Aparencia(int quantPontos, int quantTriangulos, std::vector<std::int3
     comTextura.assign(static_cast<std::size_t>(quantTriangulos), 0);
     // Only a material with a texture that was read can make a triangle textured.
     const float coordenadas[2] = {0.0f, 0.0f};
-    const bool algumaTextura =
-        std::any_of(materiais.begin(), materiais.end(), [&coordenadas](const Material& m) {
-            return CorObjeto::comTextura(&m, coordenadas);
-        });
+    const bool algumaTextura = std::any_of(
+        materiais.begin(), materiais.end(),
+        [&coordenadas](const Material& m) { return CorObjeto::comTextura(&m, coordenadas); });
     for (std::size_t t = 0; algumaTextura && t < comTextura.size(); ++t) {
         bool todos = true;
         std::int32_t material = -1;

@@ -36,8 +36,8 @@ bool CorObjeto::comTextura(const Aparencia::Material* material, const float* uv)
            uv != nullptr && finitos(uv, 2);
 }
 
-Vetor CorObjeto::cor(const float* corVertice, const Aparencia::Material* material,
-                     bool texturizado, const Vetor& od) {
+Vetor CorObjeto::cor(const float* corVertice, const Aparencia::Material* material, bool texturizado,
+                     const Vetor& od) {
     const bool temVertice = corVertice != nullptr && finitos(corVertice, 3);
     const bool temMaterial = material != nullptr && !substituto(*material) && material->temCor &&
                              finitos(material->cor.data(), 3);

@@ -27,8 +27,8 @@ public:
     // times material, per channel), each channel in [0, 1]. When neither counts, `od` for a
     // vertex drawn without a texture (`texturizado` false) and (1, 1, 1) for one whose texture
     // sample is the whole colour.
-    static Vetor cor(const float* corVertice, const Aparencia::Material* material,
-                     bool texturizado, const Vetor& od);
+    static Vetor cor(const float* corVertice, const Aparencia::Material* material, bool texturizado,
+                     const Vetor& od);
     // The same for variant `v` of `aparencia`.
     static Vetor cor(const Aparencia& aparencia, const Aparencia::Variante& v, bool texturizado,
                      const Vetor& od);

@@ -12,8 +12,8 @@ constexpr std::size_t kCanais = 3;
 Textura::Textura(int largura, int altura, std::vector<std::uint8_t> dados)
     : largura(largura), altura(altura), texels(std::move(dados)) {
     if (largura < 1 || altura < 1 || largura > kMaiorLado || altura > kMaiorLado ||
-        texels.size() != static_cast<std::size_t>(largura) * static_cast<std::size_t>(altura) *
-                             kCanais) {
+        texels.size() !=
+            static_cast<std::size_t>(largura) * static_cast<std::size_t>(altura) * kCanais) {
         throw std::invalid_argument("a texture's size does not match its texels");
     }
 }

@@ -70,7 +70,8 @@ void Renderizador::montarSombreamento() {
             break;
         case Estilo::Modo::gouraud:
             if (comCores != nullptr && comCores->temTexturizados()) {
-                modo = std::make_unique<SombreamentoGouraudTextura>(vertices, iluminacao, *comCores);
+                modo =
+                    std::make_unique<SombreamentoGouraudTextura>(vertices, iluminacao, *comCores);
             } else {
                 modo = std::make_unique<SombreamentoGouraud>(vertices, iluminacao, comCores);
             }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstddef>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 namespace {
@@ -68,10 +68,10 @@ Vetor AmostraTextura::amostrar(const Textura& textura, Aparencia::Repeticao repe
     // On a repeating axis the next texel is the one after, or the first after the last.
     const int i0 = indice(x0, w, repeticaoU);
     const int i1 = repeticaoU == Aparencia::Repeticao::repetir ? (i0 + 1 == w ? 0 : i0 + 1)
-                                                                : indice(x0 + 1.0, w, repeticaoU);
+                                                               : indice(x0 + 1.0, w, repeticaoU);
     const int j0 = indice(y0, h, repeticaoV);
     const int j1 = repeticaoV == Aparencia::Repeticao::repetir ? (j0 + 1 == h ? 0 : j0 + 1)
-                                                                : indice(y0 + 1.0, h, repeticaoV);
+                                                               : indice(y0 + 1.0, h, repeticaoV);
     const std::uint8_t* t00 = textura.texel(i0, j0);
     const std::uint8_t* t10 = textura.texel(i1, j0);
     const std::uint8_t* t01 = textura.texel(i0, j1);

@@ -88,9 +88,9 @@ void Iluminacao::corDePar(Par px, Par py, Par pz, Par nx, Par ny, Par nz, Mascar
 void Iluminacao::corDePar(Par px, Par py, Par pz, Par nx, Par ny, Par nz, MascaraPar temNormal,
                           Par odR, Par odG, Par odB, const Ponto& foco, const Ponto& posicaoLuz,
                           Par& r, Par& g, Par& b) const {
-    const Terno<Par> cor = colorir(*this, fatorDifuso(*this, Terno<Par>{odR, odG, odB}),
-                                   Terno<Par>{px, py, pz}, Terno<Par>{nx, ny, nz}, temNormal, foco,
-                                   posicaoLuz);
+    const Terno<Par> cor =
+        colorir(*this, fatorDifuso(*this, Terno<Par>{odR, odG, odB}), Terno<Par>{px, py, pz},
+                Terno<Par>{nx, ny, nz}, temNormal, foco, posicaoLuz);
     r = cor.x;
     g = cor.y;
     b = cor.z;

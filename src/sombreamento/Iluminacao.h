@@ -85,8 +85,8 @@ public:
     // The same with each vertex's object colour, four channels each at odR, odG and odB, in
     // place of the settings' Od. Only where quatroDisponivel().
     void corDeQuatro(const double* px, const double* py, const double* pz, const double* nx,
-                     const double* ny, const double* nz, const bool* temNormal,
-                     const double* odR, const double* odG, const double* odB, const Ponto& foco,
+                     const double* ny, const double* nz, const bool* temNormal, const double* odR,
+                     const double* odG, const double* odB, const Ponto& foco,
                      const Ponto& posicaoLuz, double* r, double* g, double* b) const;
 };
 

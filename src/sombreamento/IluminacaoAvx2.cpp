@@ -85,12 +85,11 @@ void colorirQuatro(const Iluminacao& luz, const double* px, const double* py, co
     const Terno<Quadra> p{carregar(px), carregar(py), carregar(pz)};
     const Terno<Quadra> n{carregar(nx), carregar(ny), carregar(nz)};
     const Terno<Quadra> cor =
-        od == nullptr
-            ? colorir(luz, p, n, comNormal, foco, posicaoLuz)
-            : colorir(luz,
-                      fatorDifuso(luz, Terno<Quadra>{carregar(od[0]), carregar(od[1]),
-                                                     carregar(od[2])}),
-                      p, n, comNormal, foco, posicaoLuz);
+        od == nullptr ? colorir(luz, p, n, comNormal, foco, posicaoLuz)
+                      : colorir(luz,
+                                fatorDifuso(luz, Terno<Quadra>{carregar(od[0]), carregar(od[1]),
+                                                               carregar(od[2])}),
+                                p, n, comNormal, foco, posicaoLuz);
     _mm256_storeu_pd(r, cor.x.v);
     _mm256_storeu_pd(g, cor.y.v);
     _mm256_storeu_pd(b, cor.z.v);
@@ -98,8 +97,7 @@ void colorirQuatro(const Iluminacao& luz, const double* px, const double* py, co
 
 void partesQuatro(const Iluminacao& luz, const double* px, const double* py, const double* pz,
                   const double* nx, const double* ny, const double* nz, const bool* temNormal,
-                  const Ponto& foco, const Ponto& posicaoLuz, double* const* e,
-                  double* const* d) {
+                  const Ponto& foco, const Ponto& posicaoLuz, double* const* e, double* const* d) {
     const auto carregar = [](const double* v) { return Quadra(_mm256_loadu_pd(v)); };
     const MascaraQuadra comNormal{
         _mm256_castsi256_pd(_mm256_setr_epi64x(temNormal[0] ? -1 : 0, temNormal[1] ? -1 : 0,
@@ -107,8 +105,8 @@ void partesQuatro(const Iluminacao& luz, const double* px, const double* py, con
     Terno<Quadra> te{};
     Terno<Quadra> td{};
     partes(luz, Terno<Quadra>{carregar(px), carregar(py), carregar(pz)},
-           Terno<Quadra>{carregar(nx), carregar(ny), carregar(nz)}, comNormal, foco, posicaoLuz,
-           te, td);
+           Terno<Quadra>{carregar(nx), carregar(ny), carregar(nz)}, comNormal, foco, posicaoLuz, te,
+           td);
     _mm256_storeu_pd(e[0], te.x.v);
     _mm256_storeu_pd(e[1], te.y.v);
     _mm256_storeu_pd(e[2], te.z.v);

@@ -82,8 +82,9 @@ struct Geometria {
 };
 
 template <typename R, typename M>
-Geometria<R, M> geometria(const Iluminacao& luz, const Terno<R>& p, Terno<R> n, M temNormal,
-                          const Ponto& foco, const Ponto& posicaoLuz) {
+[[gnu::always_inline]] inline Geometria<R, M> geometria(const Iluminacao& luz, const Terno<R>& p,
+                                                        Terno<R> n, M temNormal, const Ponto& foco,
+                                                        const Ponto& posicaoLuz) {
     Geometria<R, M> g{R(0.0), R(0.0), temNormal, temNormal, false, false};
     const Terno<R> paraFoco{R(foco.x) - p.x, R(foco.y) - p.y, R(foco.z) - p.z};
     // Two-sided: the normal faces the side the camera is on.
@@ -117,8 +118,9 @@ Geometria<R, M> geometria(const Iluminacao& luz, const Terno<R>& p, Terno<R> n, 
 // holds), unclamped: E = Ka.Ia + Ks.Il.(R.Vv)^eta and D = Kd.Il.(N.L), each term only where
 // it counts, so that the colour is E + Od.D for any object colour Od.
 template <typename R, typename M>
-void partes(const Iluminacao& luz, const Terno<R>& p, const Terno<R>& n, M temNormal,
-            const Ponto& foco, const Ponto& posicaoLuz, Terno<R>& e, Terno<R>& d) {
+[[gnu::always_inline]] inline void partes(const Iluminacao& luz, const Terno<R>& p,
+                                          const Terno<R>& n, M temNormal, const Ponto& foco,
+                                          const Ponto& posicaoLuz, Terno<R>& e, Terno<R>& d) {
     const Geometria<R, M> g = geometria(luz, p, n, temNormal, foco, posicaoLuz);
     e = {R(luz.ka * luz.ia.x), R(luz.ka * luz.ia.y), R(luz.ka * luz.ia.z)};
     d = {R(0.0), R(0.0), R(0.0)};
@@ -140,8 +142,9 @@ void partes(const Iluminacao& luz, const Terno<R>& p, const Terno<R>& n, M temNo
 // Kd.Od.Il per channel `difuso`. Each step is the same IEEE operation in the same order in
 // either case.
 template <typename R, typename M>
-Terno<R> colorir(const Iluminacao& luz, const Terno<R>& difuso, const Terno<R>& p,
-                 const Terno<R>& n, M temNormal, const Ponto& foco, const Ponto& posicaoLuz) {
+[[gnu::always_inline]] inline Terno<R> colorir(const Iluminacao& luz, const Terno<R>& difuso,
+                                               const Terno<R>& p, const Terno<R>& n, M temNormal,
+                                               const Ponto& foco, const Ponto& posicaoLuz) {
     Terno<R> cor{R(luz.ka * luz.ia.x), R(luz.ka * luz.ia.y), R(luz.ka * luz.ia.z)};
     const Geometria<R, M> g = geometria(luz, p, n, temNormal, foco, posicaoLuz);
     if (!g.algumaDifusa) {
@@ -160,8 +163,9 @@ Terno<R> colorir(const Iluminacao& luz, const Terno<R>& difuso, const Terno<R>& 
 
 // The same with the settings' own object colour Od for every vertex.
 template <typename R, typename M>
-Terno<R> colorir(const Iluminacao& luz, const Terno<R>& p, const Terno<R>& n, M temNormal,
-                 const Ponto& foco, const Ponto& posicaoLuz) {
+[[gnu::always_inline]] inline Terno<R> colorir(const Iluminacao& luz, const Terno<R>& p,
+                                               const Terno<R>& n, M temNormal, const Ponto& foco,
+                                               const Ponto& posicaoLuz) {
     const Terno<R> difuso{R(luz.kd * luz.od.x * luz.il.x), R(luz.kd * luz.od.y * luz.il.y),
                           R(luz.kd * luz.od.z * luz.il.z)};
     return colorir(luz, difuso, p, n, temNormal, foco, posicaoLuz);

@@ -205,14 +205,14 @@ void SombreamentoGouraud::prepararPontos(int inicio, int fim, const std::uint8_t
         if (corObjeto != nullptr) {
             const double* od0 = &corObjeto[static_cast<std::size_t>(k0) * kCanais];
             const double* od1 = &corObjeto[static_cast<std::size_t>(k1) * kCanais];
-            iluminacao.corDePar(Par(p0.x, p1.x), Par(p0.y, p1.y), Par(p0.z, p1.z),
-                                Par(m0.x, m1.x), Par(m0.y, m1.y), Par(m0.z, m1.z),
+            iluminacao.corDePar(Par(p0.x, p1.x), Par(p0.y, p1.y), Par(p0.z, p1.z), Par(m0.x, m1.x),
+                                Par(m0.y, m1.y), Par(m0.z, m1.z),
                                 mascara(comNormal[k0] != 0, comNormal[k1] != 0),
                                 Par(od0[0], od1[0]), Par(od0[1], od1[1]), Par(od0[2], od1[2]),
                                 camera.foco, luz, r, g, b);
         } else {
-            iluminacao.corDePar(Par(p0.x, p1.x), Par(p0.y, p1.y), Par(p0.z, p1.z),
-                                Par(m0.x, m1.x), Par(m0.y, m1.y), Par(m0.z, m1.z),
+            iluminacao.corDePar(Par(p0.x, p1.x), Par(p0.y, p1.y), Par(p0.z, p1.z), Par(m0.x, m1.x),
+                                Par(m0.y, m1.y), Par(m0.z, m1.z),
                                 mascara(comNormal[k0] != 0, comNormal[k1] != 0), camera.foco, luz,
                                 r, g, b);
         }
@@ -253,8 +253,8 @@ void SombreamentoGouraud::prepararPontos(int inicio, int fim, const std::uint8_t
                     odG[t] = od[1];
                     odB[t] = od[2];
                 }
-                iluminacao.corDeQuatro(px, py, pz, nx, ny, nz, tem, odR, odG, odB, camera.foco,
-                                       luz, r, g, b);
+                iluminacao.corDeQuatro(px, py, pz, nx, ny, nz, tem, odR, odG, odB, camera.foco, luz,
+                                       r, g, b);
             } else {
                 iluminacao.corDeQuatro(px, py, pz, nx, ny, nz, tem, camera.foco, luz, r, g, b);
             }

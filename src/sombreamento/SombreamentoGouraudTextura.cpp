@@ -177,27 +177,28 @@ void SombreamentoGouraudTextura::sombrear(const FaixaVisivel& faixa, Quadro& qua
     // Neighbouring pixels are often won by the same triangle: its texture is kept.
     int anterior = -1;
     CoresDaMalha::TexturaDoTriangulo textura;
-    sombrearPixels(
-        faixa, quadro, vertices.getVertices(), atributos.data(), kQuantAtributos,
-        [&](int t, int ponto, const double* a, const double* b, const double* c, double q1,
-            double q2, double s) {
-            const auto valor = [&](int k) { return interpolarAtributo(a, b, c, k, q1, q2, s); };
-            if (t != anterior) {
-                anterior = t;
-                textura = ponto >= 0 ? cores.texturaDoPonto(ponto) : cores.texturaDe(t);
-            }
-            if (textura.textura == nullptr) {
-                return empacotar(valor(kE), valor(kE + 1), valor(kE + 2));
-            }
-            const Vetor amostra = textura.amostra(valor(kU), valor(kV));
-            const double od[kCanais] = {valor(kC) * amostra.x, valor(kC + 1) * amostra.y,
-                                        valor(kC + 2) * amostra.z};
-            double canais[kCanais];
-            for (int k = 0; k < kCanais; ++k) {
-                canais[k] = valor(kE + k) + od[k] * valor(kD + k);
-            }
-            return empacotar(canais[0], canais[1], canais[2]);
-        });
+    sombrearPixels(faixa, quadro, vertices.getVertices(), atributos.data(), kQuantAtributos,
+                   [&](int t, int ponto, const double* a, const double* b, const double* c,
+                       double q1, double q2, double s) {
+                       const auto valor = [&](int k) {
+                           return interpolarAtributo(a, b, c, k, q1, q2, s);
+                       };
+                       if (t != anterior) {
+                           anterior = t;
+                           textura = ponto >= 0 ? cores.texturaDoPonto(ponto) : cores.texturaDe(t);
+                       }
+                       if (textura.textura == nullptr) {
+                           return empacotar(valor(kE), valor(kE + 1), valor(kE + 2));
+                       }
+                       const Vetor amostra = textura.amostra(valor(kU), valor(kV));
+                       const double od[kCanais] = {valor(kC) * amostra.x, valor(kC + 1) * amostra.y,
+                                                   valor(kC + 2) * amostra.z};
+                       double canais[kCanais];
+                       for (int k = 0; k < kCanais; ++k) {
+                           canais[k] = valor(kE + k) + od[k] * valor(kD + k);
+                       }
+                       return empacotar(canais[0], canais[1], canais[2]);
+                   });
 }
 
 void SombreamentoGouraudTextura::usarAvx2(bool permitir) {

@@ -15,8 +15,8 @@ constexpr int kAtributosComCor = kV + 1;
 
 }  // namespace
 
-SombreamentoPhong::SombreamentoPhong(const EstagioVertices& vertices,
-                                     const Iluminacao& iluminacao, const CoresDaMalha* cores)
+SombreamentoPhong::SombreamentoPhong(const EstagioVertices& vertices, const Iluminacao& iluminacao,
+                                     const CoresDaMalha* cores)
     : vertices(vertices),
       iluminacao(iluminacao),
       cores(cores),
@@ -25,8 +25,8 @@ SombreamentoPhong::SombreamentoPhong(const EstagioVertices& vertices,
                     static_cast<std::size_t>(quantAtributos),
                 0.0) {
     // A point's colour and coordinates are the same every frame: set here, once.
-    for (std::size_t k = 0; cores != nullptr && k < static_cast<std::size_t>(vertices.getQuantPontos());
-         ++k) {
+    for (std::size_t k = 0;
+         cores != nullptr && k < static_cast<std::size_t>(vertices.getQuantPontos()); ++k) {
         double* a = &atributos[k * kAtributosComCor];
         const double* c = cores->getCores() + 3 * k;
         a[kC] = c[0];
@@ -71,28 +71,25 @@ void SombreamentoPhong::prepararPontos(int inicio, int fim, const std::uint8_t* 
 }
 
 void SombreamentoPhong::sombrear(const FaixaVisivel& faixa, Quadro& quadro) const {
-    sombrearPixels(faixa, quadro, vertices.getVertices(), atributos.data(), quantAtributos,
-                   [this](int t, int ponto, const double* a, const double* b, const double* c,
-                          double q1, double q2, double s) {
-                       if (cores == nullptr) {
-                           const Vetor cor =
-                               CorPhong::cor(iluminacao, camera.foco, luz, a, b, c, q1, q2, s);
-                           return empacotar(cor.x, cor.y, cor.z);
-                       }
-                       const auto valor = [&](int k) {
-                           return interpolarAtributo(a, b, c, k, q1, q2, s);
-                       };
-                       Vetor od(valor(kC), valor(kC + 1), valor(kC + 2));
-                       const CoresDaMalha::TexturaDoTriangulo textura =
-                           ponto >= 0 ? cores->texturaDoPonto(ponto) : cores->texturaDe(t);
-                       if (textura.textura != nullptr) {
-                           const Vetor amostra = textura.amostra(valor(kU), valor(kV));
-                           od = Vetor(od.x * amostra.x, od.y * amostra.y, od.z * amostra.z);
-                       }
-                       const Vetor cor =
-                           CorPhong::cor(iluminacao, camera.foco, luz, a, b, c, q1, q2, s, od);
-                       return empacotar(cor.x, cor.y, cor.z);
-                   });
+    sombrearPixels(
+        faixa, quadro, vertices.getVertices(), atributos.data(), quantAtributos,
+        [this](int t, int ponto, const double* a, const double* b, const double* c, double q1,
+               double q2, double s) {
+            if (cores == nullptr) {
+                const Vetor cor = CorPhong::cor(iluminacao, camera.foco, luz, a, b, c, q1, q2, s);
+                return empacotar(cor.x, cor.y, cor.z);
+            }
+            const auto valor = [&](int k) { return interpolarAtributo(a, b, c, k, q1, q2, s); };
+            Vetor od(valor(kC), valor(kC + 1), valor(kC + 2));
+            const CoresDaMalha::TexturaDoTriangulo textura =
+                ponto >= 0 ? cores->texturaDoPonto(ponto) : cores->texturaDe(t);
+            if (textura.textura != nullptr) {
+                const Vetor amostra = textura.amostra(valor(kU), valor(kV));
+                od = Vetor(od.x * amostra.x, od.y * amostra.y, od.z * amostra.z);
+            }
+            const Vetor cor = CorPhong::cor(iluminacao, camera.foco, luz, a, b, c, q1, q2, s, od);
+            return empacotar(cor.x, cor.y, cor.z);
+        });
 }
 
 void SombreamentoPhong::usarAvx2(bool /*permitir*/) {}

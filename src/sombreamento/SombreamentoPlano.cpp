@@ -18,8 +18,7 @@ void SombreamentoPlano::prepararPontos(int, int, const std::uint8_t*) {}
 const double* SombreamentoPlano::getAtributos(int) const { return nullptr; }
 
 std::uint16_t SombreamentoPlano::corDoTriangulo(int t, const Ponto& p1, const Ponto& p2,
-                                                const Ponto& p3,
-                                                const std::int32_t* pontos) const {
+                                                const Ponto& p3, const std::int32_t* pontos) const {
     if (cores == nullptr) {
         const Vetor cor =
             CorPlana::cor(iluminacao, p1, p2, p3, malha.getNormaisTriangulo()[t], camera.foco, luz);
@@ -53,8 +52,8 @@ std::uint16_t SombreamentoPlano::corDoTriangulo(int t, const Ponto& p1, const Po
             textura.amostra(((u[0] + u[1]) + u[2]) / 3.0, ((v[0] + v[1]) + v[2]) / 3.0);
         od = Vetor(od.x * amostra.x, od.y * amostra.y, od.z * amostra.z);
     }
-    const Vetor cor = CorPlana::cor(iluminacao, p1, p2, p3, malha.getNormaisTriangulo()[t],
-                                    camera.foco, luz, od);
+    const Vetor cor =
+        CorPlana::cor(iluminacao, p1, p2, p3, malha.getNormaisTriangulo()[t], camera.foco, luz, od);
     return empacotar(cor.x, cor.y, cor.z);
 }
 
@@ -79,17 +78,17 @@ void SombreamentoPlano::sombrear(const FaixaVisivel& faixa, Quadro& quadro) cons
                 if (t != anterior) {
                     const Triangulo& triangulo = malha.getTriangulos()[t];
                     anterior = t;
-                    corAnterior = corDoTriangulo(t, mundo[triangulo.indiceP1],
-                                                 mundo[triangulo.indiceP2],
-                                                 mundo[triangulo.indiceP3], nullptr);
+                    corAnterior =
+                        corDoTriangulo(t, mundo[triangulo.indiceP1], mundo[triangulo.indiceP2],
+                                       mundo[triangulo.indiceP3], nullptr);
                 }
             } else {
                 const Classificacao::Entrada& e = faixa.getEntrada(vencedor);
                 if (e.triangulo != anterior) {
                     anterior = e.triangulo;
                     const std::int32_t cantos[] = {e.a, e.b, e.c};
-                    corAnterior = corDoTriangulo(e.triangulo, pontos[e.a], pontos[e.b],
-                                                 pontos[e.c], cantos);
+                    corAnterior =
+                        corDoTriangulo(e.triangulo, pontos[e.a], pontos[e.b], pontos[e.c], cantos);
                 }
             }
             linha[i] = corAnterior;

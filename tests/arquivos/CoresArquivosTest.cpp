@@ -30,8 +30,8 @@ const fs::path kExemplos = GOURAUD_EXEMPLOS_DIR;
 
 // A folder of its own under the system's temporary folder, removed at the end.
 struct Pasta {
-    fs::path caminho = fs::temp_directory_path() /
-                       ("gouraud-cores-" + std::to_string(std::random_device{}()));
+    fs::path caminho =
+        fs::temp_directory_path() / ("gouraud-cores-" + std::to_string(std::random_device{}()));
     Pasta() { fs::create_directories(caminho); }
     ~Pasta() { fs::remove_all(caminho); }
     fs::path operator/(const std::string& nome) const { return caminho / nome; }
@@ -107,7 +107,8 @@ std::string quadradoGltf(const std::string& corVertice, const std::string& fator
     for (const auto& xy : p) f((xy[0] + 1) / 2), f((xy[1] + 1) / 2);
     for (const std::uint16_t i : {0, 1, 2, 0, 2, 3})
         dados.append(reinterpret_cast<const char*>(&i), 2);
-    static const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static const char kBase64[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string base64;
     for (std::size_t i = 0; i < dados.size(); i += 3) {
         const auto byte = [&](std::size_t k) {
@@ -120,27 +121,29 @@ std::string quadradoGltf(const std::string& corVertice, const std::string& fator
         base64 += resto > 1 ? kBase64[(n >> 6) & 63] : '=';
         base64 += resto > 2 ? kBase64[n & 63] : '=';
     }
-    const std::string comTextura =
-        textura.empty() ? "" : R"(, "baseColorTexture": {"index": 0})";
-    const std::string imagens = textura.empty()
-                                    ? ""
-                                    : R"("textures": [{"source": 0}], "images": [{"uri": ")" +
-                                          textura + R"("}],)";
+    const std::string comTextura = textura.empty() ? "" : R"(, "baseColorTexture": {"index": 0})";
+    const std::string imagens =
+        textura.empty()
+            ? ""
+            : R"("textures": [{"source": 0}], "images": [{"uri": ")" + textura + R"("}],)";
     return R"({"asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0]}],
 "nodes": [{"mesh": 0}],
 "meshes": [{"primitives": [{"attributes": {"POSITION": 0, "COLOR_0": 1, "TEXCOORD_0": 2},
   "indices": 3, "material": 0}]}],
 "materials": [{"name": "tinta", "pbrMetallicRoughness": {"baseColorFactor": [)" +
            fator + R"(, 1])" + comTextura + R"(}}],
-)" + imagens + R"(
-"buffers": [{"byteLength": 140, "uri": "data:application/octet-stream;base64,)" + base64 +
+)" + imagens +
+           R"(
+"buffers": [{"byteLength": 140, "uri": "data:application/octet-stream;base64,)" +
+           base64 +
            R"("}],
 "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 48},
   {"buffer": 0, "byteOffset": 48, "byteLength": 48},
   {"buffer": 0, "byteOffset": 96, "byteLength": 32},
   {"buffer": 0, "byteOffset": 128, "byteLength": 12}],
 "accessors": [
-  {"bufferView": 0, "componentType": 5126, "count": 4, "type": "VEC3", "min": [-1, -1, 0], "max": [1, 1, 0]},
+  {"bufferView": 0, "componentType": 5126, "count": 4, "type": "VEC3", "min": [-1, -1, 0],
+   "max": [1, 1, 0]},
   {"bufferView": 1, "componentType": 5126, "count": 4, "type": "VEC3"},
   {"bufferView": 2, "componentType": 5126, "count": 4, "type": "VEC2"},
   {"bufferView": 3, "componentType": 5123, "count": 6, "type": "SCALAR"}]})";
@@ -155,7 +158,8 @@ TEST(CoresArquivosTest, GltfMultiplicaFatorTexturaECorDoVertice) {
     texturaLisa(pasta / "amarelo.png", 255, 255, 0);
     escrever(pasta / "quadrado.gltf", quadradoGltf("1 0.5 1", "0.5, 1, 1", "amarelo.png"));
     const std::uint16_t esperado = Quadro::empacotar(127, 127, 0);
-    for (const Estilo::Modo modo : {Estilo::Modo::plano, Estilo::Modo::gouraud, Estilo::Modo::phong}) {
+    for (const Estilo::Modo modo :
+         {Estilo::Modo::plano, Estilo::Modo::gouraud, Estilo::Modo::phong}) {
         const Quadro q = desenhar(pasta / "quadrado.gltf", modo);
         EXPECT_EQ(q.getCor(32, 24), esperado) << Estilo::nomeDoModo(modo);
     }
@@ -163,10 +167,10 @@ TEST(CoresArquivosTest, GltfMultiplicaFatorTexturaECorDoVertice) {
     escrever(pasta / "sem.gltf", quadradoGltf("1 0.5 1", "0.5, 1, 1", ""));
     EXPECT_EQ(desenhar(pasta / "sem.gltf").getCor(32, 24), Quadro::empacotar(127, 127, 255));
     const Iluminacao padrao;
-    EXPECT_EQ(desenhar(pasta / "quadrado.gltf", Estilo::Modo::gouraud, false).getCor(32, 24),
-              Quadro::empacotar(static_cast<int>(255 * padrao.od.x),
-                                static_cast<int>(255 * padrao.od.y),
-                                static_cast<int>(255 * padrao.od.z)));
+    EXPECT_EQ(
+        desenhar(pasta / "quadrado.gltf", Estilo::Modo::gouraud, false).getCor(32, 24),
+        Quadro::empacotar(static_cast<int>(255 * padrao.od.x), static_cast<int>(255 * padrao.od.y),
+                          static_cast<int>(255 * padrao.od.z)));
 }
 
 TEST(CoresArquivosTest, TexturaQueNaoSeLeDaUmAvisoEACorDoMaterial) {
@@ -233,7 +237,8 @@ TEST(CoresArquivosTest, CadaLeitorDaAsMesmasCores) {
     }
     for (std::int32_t t = 0; t < 256; ++t) {
         ply += '\3';
-        for (const std::int32_t i : {t, t + 1, t + 2}) ply.append(reinterpret_cast<const char*>(&i), 4);
+        for (const std::int32_t i : {t, t + 1, t + 2})
+            ply.append(reinterpret_cast<const char*>(&i), 4);
     }
     const auto comparar = [](LeitorMalha& rapido, LeitorMalha& importador) {
         ASSERT_TRUE(rapido.valida() && importador.valida());

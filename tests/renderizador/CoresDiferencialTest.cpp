@@ -49,14 +49,34 @@ std::shared_ptr<const Aparencia> olharAleatorio(const Gouraud& cena, std::uint64
     texturas.push_back(textura(3, 2));
     texturas.push_back(textura(5, 4));
     std::vector<Aparencia::Material> materiais(4);
-    materiais[0] = {"tinta", true, {0.9f, 0.5f, 0.3f}, true, 0,
-                    Aparencia::Repeticao::repetir, Aparencia::Repeticao::repetir};
-    materiais[1] = {"sem cor", false, {}, true, 1, Aparencia::Repeticao::limitar,
+    materiais[0] = {"tinta",
+                    true,
+                    {0.9f, 0.5f, 0.3f},
+                    true,
+                    0,
+                    Aparencia::Repeticao::repetir,
+                    Aparencia::Repeticao::repetir};
+    materiais[1] = {"sem cor",
+                    false,
+                    {},
+                    true,
+                    1,
+                    Aparencia::Repeticao::limitar,
                     Aparencia::Repeticao::espelhar};
-    materiais[2] = {"DefaultMaterial", true, {0.1f, 0.9f, 0.1f}, true, 0,
-                    Aparencia::Repeticao::repetir, Aparencia::Repeticao::repetir};
-    materiais[3] = {"liso", true, {0.2f, 0.6f, 1.5f}, false, -1,
-                    Aparencia::Repeticao::repetir, Aparencia::Repeticao::repetir};
+    materiais[2] = {"DefaultMaterial",
+                    true,
+                    {0.1f, 0.9f, 0.1f},
+                    true,
+                    0,
+                    Aparencia::Repeticao::repetir,
+                    Aparencia::Repeticao::repetir};
+    materiais[3] = {"liso",
+                    true,
+                    {0.2f, 0.6f, 1.5f},
+                    false,
+                    -1,
+                    Aparencia::Repeticao::repetir,
+                    Aparencia::Repeticao::repetir};
     const float nan = std::numeric_limits<float>::quiet_NaN();
     std::vector<Aparencia::Variante> variantes;
     std::vector<std::int32_t> cantos;
@@ -134,8 +154,8 @@ TEST(CoresDiferencialTest, MesmoQuadroQueAReferenciaEmQualquerNumeroDeThreads) {
                     renderizador.setEstilo(e);
                     renderizador.desenhar(vista.camera, vista.projecao, ultimo);
                     EXPECT_EQ(diferenca(ultimo, referencia), "")
-                        << "scene " << k << ", mode " << Estilo::nomeDoModo(modo) << ", "
-                        << threads << " threads";
+                        << "scene " << k << ", mode " << Estilo::nomeDoModo(modo) << ", " << threads
+                        << " threads";
                 }
                 Renderizador portatil(malha, luz, 2);
                 portatil.permitirAvx2(false);
@@ -170,7 +190,8 @@ TEST(CoresDiferencialTest, SemCoresEhOQuadroDaMalhaSemElas) {
             semCor.setEstilo(estilo(modo, true, false));
             Quadro q;
             semCor.desenhar(vista.camera, vista.projecao, q);
-            EXPECT_EQ(diferenca(q, esperado), "") << "view " << numero << ", " << Estilo::nomeDoModo(modo);
+            EXPECT_EQ(diferenca(q, esperado), "")
+                << "view " << numero << ", " << Estilo::nomeDoModo(modo);
             semCor.setEstilo(estilo(modo, true, true));
             semCor.desenhar(vista.camera, vista.projecao, q);
             EXPECT_NE(diferenca(q, esperado), "");

@@ -29,7 +29,8 @@ struct Canto {
 
 // The texel index that whole index i reaches on an axis of n texels.
 int texel(double i, int n, Aparencia::Repeticao repeticao) {
-    if (repeticao == Aparencia::Repeticao::limitar) return static_cast<int>(std::clamp(i, 0.0, n - 1.0));
+    if (repeticao == Aparencia::Repeticao::limitar)
+        return static_cast<int>(std::clamp(i, 0.0, n - 1.0));
     if (repeticao == Aparencia::Repeticao::espelhar) {
         const double r = i - 2.0 * n * std::floor(i / (2.0 * n));
         return static_cast<int>(r < n ? r : 2.0 * n - 1.0 - r);
@@ -48,8 +49,9 @@ Vetor amostra(const Aparencia& aparencia, const Aparencia::Material& m, double u
     const double pesos[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
     double canal[3];
     for (int k = 0; k < 3; ++k) {
-        canal[k] = ((pesos[0] * (t.texel(i[0], j[0])[k] / 255.0) + pesos[1] * (t.texel(i[1], j[0])[k] / 255.0)) +
-                    pesos[2] * (t.texel(i[0], j[1])[k] / 255.0)) + pesos[3] * (t.texel(i[1], j[1])[k] / 255.0);
+        const auto b = [&](int x, int y) { return t.texel(i[x], j[y])[k] / 255.0; };
+        canal[k] = ((pesos[0] * b(0, 0) + pesos[1] * b(1, 0)) + pesos[2] * b(0, 1)) +
+                   pesos[3] * b(1, 1);
     }
     return Vetor(canal[0], canal[1], canal[2]);
 }
@@ -158,13 +160,17 @@ void triangulo(const Canto& a, const Canto& b, const Canto& c, const Pintura& pi
                     if (pintura.textura != nullptr) {
                         // E + Od.D, Od the interpolated colour times the sample.
                         const Vetor t = amostra(*pintura.aparencia, *pintura.textura,
-                                                interpolar(a.u, b.u, c.u), interpolar(a.v, b.v, c.v));
-                        cor = Vetor(interpolar(a.er, b.er, c.er) +
-                                        interpolar(a.cr, b.cr, c.cr) * t.x * interpolar(a.dr, b.dr, c.dr),
-                                    interpolar(a.eg, b.eg, c.eg) +
-                                        interpolar(a.cg, b.cg, c.cg) * t.y * interpolar(a.dg, b.dg, c.dg),
-                                    interpolar(a.eb, b.eb, c.eb) +
-                                        interpolar(a.cb, b.cb, c.cb) * t.z * interpolar(a.db, b.db, c.db));
+                                                interpolar(a.u, b.u, c.u),
+                                                interpolar(a.v, b.v, c.v));
+                        const Vetor od(interpolar(a.cr, b.cr, c.cr) * t.x,
+                                       interpolar(a.cg, b.cg, c.cg) * t.y,
+                                       interpolar(a.cb, b.cb, c.cb) * t.z);
+                        const auto canal = [&](double Canto::*e, double Canto::*d, double o) {
+                            return interpolar(a.*e, b.*e, c.*e) + o * interpolar(a.*d, b.*d, c.*d);
+                        };
+                        cor = Vetor(canal(&Canto::er, &Canto::dr, od.x),
+                                    canal(&Canto::eg, &Canto::dg, od.y),
+                                    canal(&Canto::eb, &Canto::db, od.z));
                     }
                     break;
                 case Estilo::Modo::phong: {
@@ -181,7 +187,8 @@ void triangulo(const Canto& a, const Canto& b, const Canto& c, const Pintura& pi
                     }
                     if (pintura.textura != nullptr) {
                         const Vetor t = amostra(*pintura.aparencia, *pintura.textura,
-                                                interpolar(a.u, b.u, c.u), interpolar(a.v, b.v, c.v));
+                                                interpolar(a.u, b.u, c.u),
+                                                interpolar(a.v, b.v, c.v));
                         od = Vetor(od.x * t.x, od.y * t.y, od.z * t.z);
                     }
                     cor = pintura.iluminacao.corDoVertice(p, temNormal ? &unitaria : nullptr,
@@ -259,8 +266,8 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
         const Vetor* normal = malha.getNormal(i);
         const Vetor n = normal != nullptr ? *normal : Vetor(0, 0, 0);
         const Vetor cor = iluminacao.corDoVertice(p, normal, camera.foco, luz);
-        vertices.push_back({c.x, c.y, c.z, cor.x, cor.y, cor.z, p.x, p.y, p.z, n.x, n.y, n.z, 0, 0, 0,
-                            0, 0, 0, 0, 0, 0, 0, 0});
+        vertices.push_back({c.x, c.y, c.z, cor.x, cor.y, cor.z, p.x, p.y, p.z, n.x, n.y, n.z,
+                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     }
     const double z = projecao.zPerto;
     const Aparencia* aparencia = estilo.cores ? malha.getAparencia() : nullptr;
@@ -274,7 +281,8 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
             // Each corner with its own colour: lit with it, or split into E and D.
             pintura.aparencia = aparencia;
             for (int k = 0; k < 3; ++k) {
-                const Aparencia::Variante& variante = aparencia->getVariante(aparencia->getCanto(t, k));
+                const Aparencia::Variante& variante =
+                    aparencia->getVariante(aparencia->getCanto(t, k));
                 const Vetor od = CorObjeto::cor(*aparencia, variante, texturizado, iluminacao.od);
                 const Ponto& p = malha.getPontos()[indices[k]];
                 const Vetor* normal = malha.getNormal(indices[k]);

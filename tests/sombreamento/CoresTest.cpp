@@ -38,9 +38,7 @@ Iluminacao luzDeFrente() {
 }
 
 // A 2 x 2 texture: red and green on the top row, blue and white below.
-Textura xadrez() {
-    return Textura(2, 2, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255});
-}
+Textura xadrez() { return Textura(2, 2, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}); }
 
 // Points and triangles seen from the origin along +z with V = +y (so U = -x) through the
 // window d = hx = hy = 1, drawn on a largura x altura frame with its own look.
@@ -177,8 +175,8 @@ TEST(CoresTest, TrianguloDeTresCoresEmCadaModo) {
     // of the corner that has it.
     const Desenho desenho(
         "3 1\n1 -1 1\n-1 -1 1\n1 1 1\n0 1 2",
-        std::make_shared<const Aparencia>(aparencia(
-            3, {0, 1, 2}, {comCor(0.9f, 0, 0), comCor(0, 0.9f, 0), comCor(0, 0, 0.9f)})),
+        std::make_shared<const Aparencia>(
+            aparencia(3, {0, 1, 2}, {comCor(0.9f, 0, 0), comCor(0, 0.9f, 0), comCor(0, 0, 0.9f)})),
         640, 480);
     const double b1 = 100.5 / 640;
     const double b2 = 179.5 / 480;
