@@ -148,7 +148,6 @@ Leitura lerCores(const draco::PlyElement& vertices, const unsigned char* indices
     montagem.reservar(quantVertices, quantFaces);
     montagem.novaFonte(quantVertices, -1);
     // Each vertex's variant once, in the order of the vertices: every vertex has one colour.
-    std::vector<std::int32_t> variantes(quantVertices, -1);
     for (std::size_t v = 0; v < quantVertices; ++v) {
         const int ponto = fusao.pontoDoVertice(v);
         if (ponto < 0) {
@@ -157,14 +156,14 @@ Leitura lerCores(const draco::PlyElement& vertices, const unsigned char* indices
         const float cor[kCanaisLidos] = {static_cast<float>(bytes[0][v]) / kByte,
                                          static_cast<float>(bytes[1][v]) / kByte,
                                          static_cast<float>(bytes[2][v]) / kByte};
-        variantes[v] = montagem.variante(v, ponto, cor, nullptr);
+        montagem.variante(v, ponto, cor, nullptr);
     }
     for (std::size_t f = 0; f < quantFaces; ++f) {
         std::int32_t cantos[kVerticesPorFace];
         for (std::size_t k = 0; k < kVerticesPorFace; ++k) {
             std::uint32_t v = 0;
             std::memcpy(&v, indices + (f * kVerticesPorFace + k) * sizeof(v), sizeof(v));
-            cantos[k] = variantes[v];
+            cantos[k] = montagem.varianteDoVertice(v);
         }
         montagem.triangulo(cantos[0], cantos[1], cantos[2]);
     }

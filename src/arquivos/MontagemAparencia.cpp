@@ -71,6 +71,10 @@ std::int32_t MontagemAparencia::variante(std::size_t vertice, std::int32_t ponto
     return v;
 }
 
+std::int32_t MontagemAparencia::varianteDoVertice(std::size_t vertice) const {
+    return mapa[vertice];
+}
+
 void MontagemAparencia::triangulo(std::int32_t a, std::int32_t b, std::int32_t c) {
     cantos.push_back(a);
     cantos.push_back(b);

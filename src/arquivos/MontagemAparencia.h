@@ -26,6 +26,8 @@ public:
     // a new one.
     std::int32_t variante(std::size_t vertice, std::int32_t ponto, const float* cor,
                           const float* uv);
+    // The variant vertex `vertice` of the current source got, or -1.
+    std::int32_t varianteDoVertice(std::size_t vertice) const;
     // Adds a triangle whose corners have the variants a, b and c.
     void triangulo(std::int32_t a, std::int32_t b, std::int32_t c);
 

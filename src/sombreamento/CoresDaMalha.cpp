@@ -20,7 +20,9 @@ CoresDaMalha::CoresDaMalha(const Malha& malha, const EstagioVertices& vertices,
       coordenadas(aparencia.temTexturizados()
                       ? static_cast<std::size_t>(vertices.getQuantPontos()) * kEixos
                       : 0),
-      materiais(static_cast<std::size_t>(vertices.getQuantPontos()), -1) {
+      materiais(
+          aparencia.temTexturizados() ? static_cast<std::size_t>(vertices.getQuantPontos()) : 0,
+          -1) {
     const std::int32_t* variantes = vertices.getVariantes();
     const std::uint8_t* texturizados = vertices.getTexturizados();
     for (std::size_t k = 0; k < static_cast<std::size_t>(vertices.getQuantPontos()); ++k) {
@@ -65,7 +67,7 @@ CoresDaMalha::TexturaDoTriangulo CoresDaMalha::texturaDe(int t) const {
 }
 
 CoresDaMalha::TexturaDoTriangulo CoresDaMalha::texturaDoPonto(int ponto) const {
-    const std::int32_t m = materiais[static_cast<std::size_t>(ponto)];
+    const std::int32_t m = materiais.empty() ? -1 : materiais[static_cast<std::size_t>(ponto)];
     if (m < 0) {
         return TexturaDoTriangulo{};
     }
