@@ -5,7 +5,8 @@
 // sanitizers watch the renderer on every scene the loader accepts. Bytes that start as a mesh
 // file does ("ply", "solid", "v ", "f " or "#") are also read as a mesh of that format (PLY, STL
 // or OBJ), through the checks, the fast readers and the import library, and what they give is
-// held to the reader's promises: triangles over distinct, finite points.
+// held to the reader's promises: triangles over distinct, finite points, and a look (colours,
+// materials, textures) for those triangles; a mesh with a look is drawn in every mode with it.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "Aparencia.h"
+#include "CaixaEnvolvente.h"
 #include "Camera.h"
 #include "CenaReferencia.h"
 #include "Estilo.h"
@@ -27,6 +30,7 @@
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Renderizador.h"
+#include "VistaPadrao.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The loader writes a marker line per scene; keep the fuzzer's output readable.
@@ -51,6 +55,33 @@ std::string formatoDeMalha(const std::string& texto) {
     return "";
 }
 
+// Draws a mesh read with a look of its own from the front view, in every mode.
+void desenharComCores(LeitorMalha& leitor) {
+    const CaixaEnvolvente caixa(leitor.getPontos().data(),
+                                static_cast<int>(leitor.getPontos().size()));
+    const VistaPadrao vista =
+        VistaPadrao::calcular(VistaPadrao::Cima::maisY, VistaPadrao::Lado::frente,
+                              caixa.getCentro(), caixa.getDiagonal());
+    Gouraud cena(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), vista.n, vista.v,
+                 vista.foco, 0.0, 0.0, 0.0);
+    if (!cena.cenaValida() || !Camera::problemaDaCena(cena).empty()) {
+        return;
+    }
+    constexpr int kLado = 32;
+    const Malha malha(cena, std::move(leitor.getAparencia()));
+    const Camera camera(cena);
+    const Projecao projecao = Projecao::daCena(cena, malha, camera, kLado, kLado);
+    Quadro quadro(kLado, kLado);
+    Renderizador renderizador(malha, Iluminacao(), 1);
+    for (const Estilo::Modo modo :
+         {Estilo::Modo::plano, Estilo::Modo::gouraud, Estilo::Modo::phong}) {
+        Estilo estilo;
+        estilo.modo = modo;
+        renderizador.setEstilo(estilo);
+        renderizador.desenhar(camera, projecao, quadro);
+    }
+}
+
 // Reads the bytes as a mesh and aborts when the reader breaks what it promises.
 void lerComoMalha(const std::string& texto, const std::string& formato) {
     LeitorMalha leitor(texto.data(), texto.size(), formato);
@@ -71,9 +102,15 @@ void lerComoMalha(const std::string& texto, const std::string& formato) {
             bom = bom && i >= 0 && i < quant;
         }
     }
+    const Aparencia* aparencia = leitor.getAparencia().get();
+    bom = bom && (aparencia == nullptr ||
+                  aparencia->getQuantTriangulos() == static_cast<int>(triangulos.size()));
     if (!bom) {
         std::fprintf(stderr, "the mesh reader broke its promises: '%s'\n", erro.c_str());
         std::abort();
+    }
+    if (aparencia != nullptr) {
+        desenharComCores(leitor);
     }
 }
 

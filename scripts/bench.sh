@@ -11,6 +11,8 @@
 #   bash scripts/bench.sh renderizador --quadros 50 --rodadas 5 --imagens /tmp/quadros
 #   bash scripts/bench.sh modos                          # flat, Phong, edges and needles against Gouraud
 #   bash scripts/bench.sh modos --quadros 20 --rodadas 5
+#   bash scripts/bench.sh cores                          # a colour per vertex and a texture against none
+#   bash scripts/bench.sh cores --quadros 20 --rodadas 5
 #   bash scripts/bench.sh importacao                     # whole runs on the large mesh as PLY, STL, OBJ
 #   bash scripts/bench.sh importacao --repeticoes 15 --f3d
 # Options without a first word go to the loader's benchmark, as they always did:
@@ -22,7 +24,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 qual=ambos
 case "${1:-}" in
-  carga|renderizador|modos|importacao) qual=$1; shift ;;
+  carga|renderizador|modos|cores|importacao) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
@@ -61,5 +63,8 @@ if [ ! -s "$malha" ]; then
 fi
 if [ "$qual" = modos ]; then
   exec bash "$root/scripts/bench_modos.sh" "$root/build/visualizador" "$malha" "$@"
+fi
+if [ "$qual" = cores ]; then
+  exec bash "$root/scripts/bench_cores.sh" "$root/build/visualizador" "$malha" "$@"
 fi
 exec "$root/build/bench/visualizador_bench" --malha "$malha" "$@"

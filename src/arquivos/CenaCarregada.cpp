@@ -44,7 +44,7 @@ CenaCarregada::CenaCarregada(const std::string& nome, const Opcoes& opcoes, int 
         cena.reset();
         return;
     }
-    malha = std::make_unique<Malha>(*cena);
+    malha = std::make_unique<Malha>(*cena, std::move(aparencia));
     camera = Camera(*cena);
     projecao = Projecao::daCena(*cena, *malha, camera, largura, altura);
 }
@@ -82,6 +82,8 @@ bool CenaCarregada::lerMalha(const std::string& nome, const Opcoes& opcoes) {
     }
     cena = comVista(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), opcoes.cima,
                     opcoes.vista.value_or(VistaPadrao::Lado::frente));
+    aparencia = std::move(leitor.getAparencia());
+    avisos = leitor.getAvisos();
     return true;
 }
 
@@ -91,3 +93,7 @@ Gouraud& CenaCarregada::getCena() { return *cena; }
 const Malha& CenaCarregada::getMalha() const { return *malha; }
 const Camera& CenaCarregada::getCamera() const { return camera; }
 const Projecao& CenaCarregada::getProjecao() const { return projecao; }
+bool CenaCarregada::temCores() const {
+    return malha != nullptr && malha->getAparencia() != nullptr;
+}
+const std::vector<std::string>& CenaCarregada::getAvisos() const { return avisos; }

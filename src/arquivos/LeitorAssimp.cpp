@@ -4,9 +4,17 @@
 #include <assimp/scene.h>
 
 #include <assimp/Importer.hpp>
+#include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <new>
+#include <optional>
 #include <vector>
+
+#include "CorObjeto.h"
+#include "LeitorTextura.h"
+#include "MontagemAparencia.h"
 
 namespace {
 
@@ -43,6 +51,11 @@ std::string conferir(const aiScene& cena) {
                            texto(malha->mNumVertices) + " vertices";
                 }
             }
+        }
+    }
+    for (unsigned i = 0; i < cena.mNumTextures; ++i) {
+        if (cena.mTextures == nullptr || cena.mTextures[i] == nullptr) {
+            return "an image the file holds is incomplete";
         }
     }
     if (cena.mRootNode == nullptr) {
@@ -113,8 +126,165 @@ void esquecerCamerasELuzes(const aiScene& lida) {
     cena.mNumLights = 0;
 }
 
-// Checks the scene just read, runs the library's steps and gathers the triangles.
-std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPontos& fusao) {
+// Where the textures a file names are found: beside the file, or nowhere for one read from
+// memory.
+struct Origem {
+    std::optional<std::filesystem::path> pasta;
+};
+
+// The textures of the file `caminho` are beside it; "" names no file.
+Origem origemDe(const std::string& caminho) {
+    if (caminho.empty()) {
+        return Origem{};
+    }
+    return Origem{std::filesystem::path(caminho).parent_path()};
+}
+
+Aparencia::Repeticao repeticao(aiTextureMapMode modo) {
+    switch (modo) {
+        case aiTextureMapMode_Clamp:
+        case aiTextureMapMode_Decal:
+            return Aparencia::Repeticao::limitar;
+        case aiTextureMapMode_Mirror:
+            return Aparencia::Repeticao::espelhar;
+        default:
+            return Aparencia::Repeticao::repetir;
+    }
+}
+
+// The textures of a file's materials, each read once however many materials name it.
+class Texturas {
+public:
+    Texturas(const aiScene& cena, const Origem& origem, std::vector<std::string>& avisos)
+        : cena(cena), origem(origem), avisos(avisos) {}
+
+    // The number of the texture named `nome`, or -1 (with a warning, once) when it cannot be
+    // read.
+    std::int32_t obter(const std::string& nome) {
+        const auto achada = numeros.find(nome);
+        if (achada != numeros.end()) {
+            return achada->second;
+        }
+        std::optional<Textura> textura;
+        const std::string motivo = ler(nome, textura);
+        std::int32_t numero = -1;
+        if (motivo.empty()) {
+            numero = static_cast<std::int32_t>(lidas.size());
+            lidas.push_back(std::move(*textura));
+        } else {
+            avisos.push_back("texture " + nome + " is not drawn: " + motivo);
+        }
+        numeros.emplace(nome, numero);
+        return numero;
+    }
+
+    std::vector<Textura>& getLidas() { return lidas; }
+
+private:
+    std::string ler(const std::string& nome, std::optional<Textura>& textura) const {
+        if (const aiTexture* embutida = cena.GetEmbeddedTexture(nome.c_str())) {
+            return lerEmbutida(*embutida, textura);
+        }
+        if (!nome.empty() && nome[0] == '*') {
+            return "the file holds no such texture";
+        }
+        if (!origem.pasta) {
+            return "files beside a mesh read from memory are not found";
+        }
+        return LeitorTextura::lerArquivo((*origem.pasta / nome).string(), textura);
+    }
+
+    // An image the file holds: compressed (mHeight 0, mWidth bytes) or as texels.
+    static std::string lerEmbutida(const aiTexture& t, std::optional<Textura>& textura) {
+        if (t.pcData == nullptr) {
+            return "the file holds it without its data";
+        }
+        if (t.mHeight == 0) {
+            return LeitorTextura::decodificar(reinterpret_cast<const unsigned char*>(t.pcData),
+                                              t.mWidth, textura);
+        }
+        if (t.mWidth > static_cast<unsigned>(Textura::kMaiorLado) ||
+            t.mHeight > static_cast<unsigned>(Textura::kMaiorLado)) {
+            return "it is " + texto(t.mWidth) + " x " + texto(t.mHeight) + " texels, more than " +
+                   texto(Textura::kMaiorLado) + " on a side";
+        }
+        const std::size_t quant = std::size_t{t.mWidth} * t.mHeight;
+        std::vector<std::uint8_t> texels(3 * quant);
+        for (std::size_t i = 0; i < quant; ++i) {
+            texels[3 * i] = t.pcData[i].r;
+            texels[3 * i + 1] = t.pcData[i].g;
+            texels[3 * i + 2] = t.pcData[i].b;
+        }
+        textura.emplace(static_cast<int>(t.mWidth), static_cast<int>(t.mHeight), std::move(texels));
+        return "";
+    }
+
+    const aiScene& cena;
+    const Origem& origem;
+    std::vector<std::string>& avisos;
+    std::map<std::string, std::int32_t> numeros;
+    std::vector<Textura> lidas;
+};
+
+// What material m says, but its texture, which is only named (declaraTextura).
+Aparencia::Material descrever(const aiMaterial& m) {
+    Aparencia::Material material;
+    aiString nome;
+    if (m.Get(AI_MATKEY_NAME, nome) == AI_SUCCESS) {
+        material.nome = nome.C_Str();
+    }
+    aiColor4D cor;
+    if (m.Get(AI_MATKEY_BASE_COLOR, cor) == AI_SUCCESS ||
+        m.Get(AI_MATKEY_COLOR_DIFFUSE, cor) == AI_SUCCESS) {
+        material.temCor = true;
+        material.cor = {cor.r, cor.g, cor.b};
+    }
+    material.declaraTextura = m.GetTextureCount(aiTextureType_BASE_COLOR) > 0 ||
+                              m.GetTextureCount(aiTextureType_DIFFUSE) > 0;
+    return material;
+}
+
+// Material m of the scene as the look keeps it, its texture read through `texturas`.
+Aparencia::Material material(const aiMaterial& m, Texturas& texturas) {
+    Aparencia::Material material = descrever(m);
+    for (const aiTextureType tipo : {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE}) {
+        aiString caminho;
+        aiTextureMapMode modos[3] = {aiTextureMapMode_Wrap, aiTextureMapMode_Wrap,
+                                     aiTextureMapMode_Wrap};
+        if (m.GetTextureCount(tipo) == 0 || m.GetTexture(tipo, 0, &caminho, nullptr, nullptr,
+                                                         nullptr, nullptr, modos) != AI_SUCCESS) {
+            continue;
+        }
+        material.textura = texturas.obter(caminho.C_Str());
+        material.repeticaoU = repeticao(modos[0]);
+        material.repeticaoV = repeticao(modos[1]);
+        break;
+    }
+    return material;
+}
+
+// Whether the scene says anything of the look of its triangles: a mesh with colours, or a
+// material that is no stand-in of the library's (judged before its textures are read).
+bool temAparencia(const aiScene& cena) {
+    for (unsigned m = 0; m < cena.mNumMeshes; ++m) {
+        if (cena.mMeshes[m]->mColors[0] != nullptr) {
+            return true;
+        }
+    }
+    for (unsigned i = 0; cena.mMaterials != nullptr && i < cena.mNumMaterials; ++i) {
+        if (cena.mMaterials[i] != nullptr &&
+            !CorObjeto::substituto(descrever(*cena.mMaterials[i]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Checks the scene just read, runs the library's steps and gathers the triangles, with the
+// look of the file when it has one.
+std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPontos& fusao,
+                    const Origem& origem, std::unique_ptr<Aparencia>& aparencia,
+                    std::vector<std::string>& avisos) {
     if (lida == nullptr) {
         return importador.GetErrorString();
     }
@@ -144,15 +314,36 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
         faces += cena->mMeshes[m]->mNumFaces;
     }
     fusao.reservar(vertices, faces);
+    // The look, only for a file that has one: the others are read as they always were.
+    std::optional<MontagemAparencia> montagem;
+    std::optional<Texturas> texturas;
+    std::vector<Aparencia::Material> materiais;
+    if (temAparencia(*cena)) {
+        montagem.emplace();
+        montagem->reservar(vertices, faces);
+        texturas.emplace(*cena, origem, avisos);
+        for (unsigned i = 0; cena->mMaterials != nullptr && i < cena->mNumMaterials; ++i) {
+            materiais.push_back(cena->mMaterials[i] != nullptr
+                                    ? material(*cena->mMaterials[i], *texturas)
+                                    : Aparencia::Material{});
+        }
+    }
     for (unsigned m = 0; m < cena->mNumMeshes; ++m) {
         const aiMesh& malha = *cena->mMeshes[m];
         fusao.novaFonte(malha.mNumVertices);
+        if (montagem) {
+            montagem->novaFonte(malha.mNumVertices,
+                                malha.mMaterialIndex < materiais.size()
+                                    ? static_cast<std::int32_t>(malha.mMaterialIndex)
+                                    : -1);
+        }
         for (unsigned f = 0; f < malha.mNumFaces; ++f) {
             const aiFace& face = malha.mFaces[f];
             if (face.mNumIndices != kVerticesPorTriangulo) {
                 continue;  // a point or a line
             }
             int pontos[kVerticesPorTriangulo];
+            std::int32_t variantes[kVerticesPorTriangulo];
             for (unsigned k = 0; k < kVerticesPorTriangulo; ++k) {
                 const unsigned vertice = face.mIndices[k];
                 int ponto = fusao.pontoDoVertice(vertice);
@@ -164,23 +355,50 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
                     }
                 }
                 pontos[k] = ponto;
+                if (montagem) {
+                    const aiColor4D* cor =
+                        malha.mColors[0] != nullptr ? &malha.mColors[0][vertice] : nullptr;
+                    const aiVector3D* uv = malha.mTextureCoords[0] != nullptr
+                                               ? &malha.mTextureCoords[0][vertice]
+                                               : nullptr;
+                    const float rgb[3] = {cor != nullptr ? cor->r : 0.0f,
+                                          cor != nullptr ? cor->g : 0.0f,
+                                          cor != nullptr ? cor->b : 0.0f};
+                    const float coordenadas[2] = {uv != nullptr ? uv->x : 0.0f,
+                                                  uv != nullptr ? uv->y : 0.0f};
+                    variantes[k] =
+                        montagem->variante(vertice, ponto, cor != nullptr ? rgb : nullptr,
+                                           uv != nullptr ? coordenadas : nullptr);
+                }
             }
             fusao.triangulo(pontos[0], pontos[1], pontos[2]);
+            if (montagem) {
+                montagem->triangulo(variantes[0], variantes[1], variantes[2]);
+            }
         }
+    }
+    if (montagem) {
+        aparencia = montagem->concluir(static_cast<int>(fusao.getPontos().size()),
+                                       std::move(materiais), std::move(texturas->getLidas()));
     }
     return "";
 }
 
 }  // namespace
 
-std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fusao) {
+std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fusao,
+                                     std::unique_ptr<Aparencia>& aparencia,
+                                     std::vector<std::string>& avisos) {
     Assimp::Importer importador;
-    return extrair(importador, importador.ReadFile(caminho, 0), fusao);
+    return extrair(importador, importador.ReadFile(caminho, 0), fusao, origemDe(caminho), aparencia,
+                   avisos);
 }
 
 std::string LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
-                                     const std::string& extensao, FusaoPontos& fusao) {
+                                     const std::string& extensao, const std::string& caminho,
+                                     FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
+                                     std::vector<std::string>& avisos) {
     Assimp::Importer importador;
     return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),
-                   fusao);
+                   fusao, origemDe(caminho), aparencia, avisos);
 }

@@ -2,8 +2,11 @@
 #define GOURAUD_LEITOR_ASSIMP_H
 
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "Aparencia.h"
 #include "FusaoPontos.h"
 
 // Mesh files of every format the Open Asset Import Library reads. The library reads the file
@@ -11,15 +14,27 @@
 // names meshes the scene has, the nodes do not place an absurd number of triangles); then the
 // library triangulates polygons and places each mesh once per node that uses it, in world
 // coordinates, and the triangles of its meshes, in its order, go into the merge.
+// Beside them goes the look of the file, when it has one (MontagemAparencia): each vertex's
+// first colour set and texture coordinate set 0, and each mesh's material with its base colour
+// (or else diffuse colour) and the texture of that kind, read from a file beside the mesh file
+// or from the file itself (LeitorTextura). A texture that cannot be read leaves its material
+// without one, with a line saying why among the warnings.
 class LeitorAssimp {
 public:
     // Reads the file `caminho` (files it refers to are found beside it) into `fusao`; "" or the
     // reason it cannot be read, the library's own when it refused the file.
-    static std::string lerArquivo(const std::string& caminho, FusaoPontos& fusao);
+    // The look of the file goes to `aparencia` (null when it has none), and a line for each
+    // texture that cannot be read to `avisos`.
+    static std::string lerArquivo(const std::string& caminho, FusaoPontos& fusao,
+                                  std::unique_ptr<Aparencia>& aparencia,
+                                  std::vector<std::string>& avisos);
     // The same for `tamanho` bytes at `dados` (tamanho > 0), of the format whose file extension is
-    // `extensao` ("ply", "obj", ...); files it refers to are not found.
+    // `extensao` ("ply", "obj", ...), read from the file `caminho`, beside which its textures
+    // are found; with `caminho` "" files it refers to are not found.
     static std::string lerMemoria(const char* dados, std::size_t tamanho,
-                                  const std::string& extensao, FusaoPontos& fusao);
+                                  const std::string& extensao, const std::string& caminho,
+                                  FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
+                                  std::vector<std::string>& avisos);
 };
 
 #endif

@@ -61,6 +61,8 @@ void LeitorMalha::ler(const std::string& caminho, const char* dados, std::size_t
     if (!valida()) {
         pontos.clear();
         triangulos.clear();
+        aparencia.reset();
+        avisos.clear();
     }
 }
 
@@ -132,7 +134,7 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
             }
             if (rapidos && extensao == "ply" && cabecalho.simples) {
                 biblioteca = "draco";
-                leitura = LeitorPly::ler(dados, tamanho, cabecalho, fusao, erro);
+                leitura = LeitorPly::ler(dados, tamanho, cabecalho, fusao, aparencia, erro);
             }
         } else if (extensao == "stl") {
             erro = LeitorStl::verificar(dados, std::min(lidos, LeitorStl::kBytesIniciais), tamanho);
@@ -154,12 +156,14 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
         if (leitura == Leitura::outroLeitor) {
             // What a fast reader started is dropped: the import library reads the file afresh.
             fusao = FusaoPontos();
+            aparencia.reset();
             biblioteca = "assimp";
             if (daMemoria || (ply && extensao == "ply")) {
-                erro = LeitorAssimp::lerMemoria(dados, tamanho, extensao, fusao);
+                erro = LeitorAssimp::lerMemoria(dados, tamanho, extensao, caminho, fusao, aparencia,
+                                                avisos);
             } else {
                 conteudo.reset();
-                erro = LeitorAssimp::lerArquivo(caminho, fusao);
+                erro = LeitorAssimp::lerArquivo(caminho, fusao, aparencia, avisos);
             }
             if (!erro.empty()) {
                 return;
@@ -175,6 +179,8 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
         erro = "there is not enough memory to read it";
     } catch (const std::length_error&) {
         erro = "there is not enough memory to read it";
+    } catch (const std::invalid_argument& e) {
+        erro = e.what();
     }
 }
 
@@ -184,3 +190,5 @@ const std::string& LeitorMalha::getErro() const { return erro; }
 const std::string& LeitorMalha::getBiblioteca() const { return biblioteca; }
 std::vector<Ponto>& LeitorMalha::getPontos() { return pontos; }
 std::vector<Triangulo>& LeitorMalha::getTriangulos() { return triangulos; }
+std::unique_ptr<Aparencia>& LeitorMalha::getAparencia() { return aparencia; }
+const std::vector<std::string>& LeitorMalha::getAvisos() const { return avisos; }

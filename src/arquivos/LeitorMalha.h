@@ -2,9 +2,11 @@
 #define GOURAUD_LEITOR_MALHA_H
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "Aparencia.h"
 #include "Ponto.h"
 #include "Triangulo.h"
 
@@ -15,7 +17,9 @@
 // the triangles use (-0 equals 0), in order of first use, the file's single precision values
 // widened exactly to double. Large binary PLY and STL files and plain OBJ files are read by
 // faster libraries that give the same triangles (Draco, ADMesh, tinyobjloader); the checks
-// around the libraries keep hostile files from hanging or crashing them.
+// around the libraries keep hostile files from hanging or crashing them. Beside the triangles
+// comes the file's look (colours, materials, textures), when it has one, the same from every
+// reader.
 class LeitorMalha {
 public:
     // Which libraries may read the file: all, or the import library alone (to compare them).
@@ -47,6 +51,12 @@ public:
     std::vector<Ponto>& getPontos();
     // The triangles, in file order, over getPontos().
     std::vector<Triangulo>& getTriangulos();
+    // The look of the triangles, or null when the file gives them none (they then have the
+    // lighting settings' colour).
+    std::unique_ptr<Aparencia>& getAparencia();
+    // One line for each thing of the file that is left out of the picture, such as a texture
+    // that cannot be read ("texture madeira.png is not drawn: No such file or directory").
+    const std::vector<std::string>& getAvisos() const;
 
 private:
     // Reads the file (or the bytes, when `dados` is given), then makes the reason one line.
@@ -61,6 +71,8 @@ private:
     std::string biblioteca;
     std::vector<Ponto> pontos;
     std::vector<Triangulo> triangulos;
+    std::unique_ptr<Aparencia> aparencia;
+    std::vector<std::string> avisos;
 };
 
 #endif

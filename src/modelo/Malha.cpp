@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <stdexcept>
+#include <utility>
 
 #include "CaixaEnvolvente.h"
 
@@ -13,7 +15,9 @@ bool finito(const Vetor& a) {
 
 }  // namespace
 
-Malha::Malha(Gouraud& cena)
+Malha::Malha(Gouraud& cena) : Malha(cena, nullptr) {}
+
+Malha::Malha(Gouraud& cena, std::shared_ptr<const Aparencia> daMalha)
     : quantPontos(cena.getQuantPontos()),
       quantTriangulos(cena.getQuantTriangulos()),
       pontos(cena.getListaPonto()),
@@ -22,7 +26,11 @@ Malha::Malha(Gouraud& cena)
       novosPontos(cena.getListaNovoPonto()),
       cena(cena),
       normais(static_cast<std::size_t>(quantPontos)),
-      temNormal(static_cast<std::size_t>(quantPontos), 0) {
+      temNormal(static_cast<std::size_t>(quantPontos), 0),
+      aparencia(std::move(daMalha)) {
+    if (aparencia != nullptr && aparencia->getQuantTriangulos() != quantTriangulos) {
+        throw std::invalid_argument("the look of the mesh is for other triangles");
+    }
     cena.calcularNormalTriangulo();
     for (int i = 0; i < quantTriangulos; ++i) {
         const Vetor& n = normaisTriangulo[i];
@@ -70,3 +78,4 @@ const Vetor* Malha::getNormal(int i) const {
 }
 const Ponto& Malha::getCentro() const { return centro; }
 double Malha::getDiagonal() const { return diagonal; }
+const Aparencia* Malha::getAparencia() const { return aparencia.get(); }

@@ -5,8 +5,9 @@
 #include <string>
 #include <string_view>
 
-// How a renderer draws a mesh: the shading mode, and whether the mesh's edges and the scene's
-// normals (as needles) are drawn over the picture.
+// How a renderer draws a mesh: the shading mode, whether the mesh's edges and the scene's
+// normals (as needles) are drawn over the picture, and whether the file's own colours and
+// textures are used (otherwise every triangle has the lighting settings' object colour).
 struct Estilo {
     // plano: one colour per triangle, lit at its centroid with its own normal; gouraud: colours
     // lit at the points and interpolated; phong: lit at every pixel with interpolated normals.
@@ -15,6 +16,7 @@ struct Estilo {
     Modo modo = Modo::gouraud;
     bool arestas = false;
     bool normais = false;
+    bool cores = true;
 
     // The mode named `nome` as the options write it ("plano", "gouraud" or "phong"), or nullopt.
     static std::optional<Modo> lerModo(std::string_view nome);
@@ -22,7 +24,8 @@ struct Estilo {
     static const char* nomeDoModo(Modo modo);
     // The mode after `modo` in the cycle plano -> gouraud -> phong -> plano.
     static Modo modoSeguinte(Modo modo);
-    // The mode's name and the switches that are on, e.g. "phong, edges, normals".
+    // The mode's name and the switches that are on, e.g. "phong, edges, normals", followed by
+    // "colours off" when the file's colours are not used.
     std::string descricao() const;
 };
 

@@ -6,6 +6,7 @@
 #include "Recorte.h"
 #include "SombreamentoComArestas.h"
 #include "SombreamentoGouraud.h"
+#include "SombreamentoGouraudTextura.h"
 #include "SombreamentoPhong.h"
 #include "SombreamentoPlano.h"
 
@@ -17,8 +18,9 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
       descarte(vertices),
       classificacao(malha, vertices),
       rasterizador(malha, vertices, classificacao),
-      sombreamento(std::make_unique<SombreamentoGouraud>(vertices, iluminacao)),
-      visiveis(static_cast<std::size_t>(trabalhadores.getQuantidade())) {}
+      visiveis(static_cast<std::size_t>(trabalhadores.getQuantidade())) {
+    montarSombreamento();
+}
 
 int Renderizador::getQuantThreads() const { return trabalhadores.getQuantidade(); }
 
@@ -40,7 +42,8 @@ void Renderizador::permitirAvx2(bool permitir) {
 void Renderizador::permitirDescarte(bool permitir) { descartar = permitir; }
 
 void Renderizador::setEstilo(const Estilo& novo) {
-    const bool mesmaPintura = novo.modo == estilo.modo && novo.arestas == estilo.arestas;
+    const bool mesmaPintura =
+        novo.modo == estilo.modo && novo.arestas == estilo.arestas && novo.cores == estilo.cores;
     estilo = novo;
     if (!mesmaPintura) {
         montarSombreamento();
@@ -55,22 +58,34 @@ void Renderizador::setIluminacao(const Iluminacao& nova) {
 }
 
 void Renderizador::montarSombreamento() {
+    std::unique_ptr<CoresDaMalha> novasCores;
+    if (estilo.cores && malha.getAparencia() != nullptr) {
+        novasCores = std::make_unique<CoresDaMalha>(malha, vertices, iluminacao.od);
+    }
+    const CoresDaMalha* comCores = novasCores.get();
     std::unique_ptr<Sombreamento> modo;
     switch (estilo.modo) {
         case Estilo::Modo::plano:
-            modo = std::make_unique<SombreamentoPlano>(malha, vertices, iluminacao);
+            modo = std::make_unique<SombreamentoPlano>(malha, vertices, iluminacao, comCores);
             break;
         case Estilo::Modo::gouraud:
-            modo = std::make_unique<SombreamentoGouraud>(vertices, iluminacao);
+            if (comCores != nullptr && comCores->temTexturizados()) {
+                modo =
+                    std::make_unique<SombreamentoGouraudTextura>(vertices, iluminacao, *comCores);
+            } else {
+                modo = std::make_unique<SombreamentoGouraud>(vertices, iluminacao, comCores);
+            }
             break;
         case Estilo::Modo::phong:
-            modo = std::make_unique<SombreamentoPhong>(vertices, iluminacao);
+            modo = std::make_unique<SombreamentoPhong>(vertices, iluminacao, comCores);
             break;
     }
     if (estilo.arestas) {
         modo = std::make_unique<SombreamentoComArestas>(std::move(modo), malha, vertices);
     }
+    // The old mode goes before the colours it may read.
     usarSombreamento(std::move(modo));
+    cores = std::move(novasCores);
 }
 
 void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,

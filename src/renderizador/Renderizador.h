@@ -9,6 +9,7 @@
 #include "Camera.h"
 #include "Classificacao.h"
 #include "Cobertura.h"
+#include "CoresDaMalha.h"
 #include "Descarte.h"
 #include "EstagioVertices.h"
 #include "Estilo.h"
@@ -72,10 +73,12 @@ public:
     void permitirDescarte(bool permitir);
 
     // The shading mode and the switches of the frames drawn from now on: Gouraud
-    // (SombreamentoGouraud), flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with
-    // the renderer's lighting, with the edges over it (SombreamentoComArestas), and the needles
-    // over everything (Agulhas). Gouraud with nothing over it until set; it replaces a mode
-    // given to usarSombreamento when the mode or the edges change.
+    // (SombreamentoGouraud, or SombreamentoGouraudTextura for a mesh with textured triangles),
+    // flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with the renderer's
+    // lighting, with the mesh's own colours (CoresDaMalha) when it has a look of its own and
+    // the colours are on, with the edges over it (SombreamentoComArestas), and the needles over
+    // everything (Agulhas). Gouraud with the mesh's colours and nothing over it until set; it
+    // replaces a mode given to usarSombreamento when the mode, the edges or the colours change.
     void setEstilo(const Estilo& novo);
     const Estilo& getEstilo() const;
 
@@ -98,6 +101,8 @@ private:
     Descarte descarte;
     Classificacao classificacao;
     Rasterizador rasterizador;
+    // The mesh's own colours for the lighting set, while the mode uses them.
+    std::unique_ptr<CoresDaMalha> cores;
     std::unique_ptr<Sombreamento> sombreamento;
     // One per thread: the band it is drawing; and per band, its clipped triangles' pieces.
     std::vector<FaixaVisivel> visiveis;

@@ -21,6 +21,7 @@ enum class Janela::Comando : int {
     modo,
     arestas,
     normais,
+    cores,
     recarregar,
     sobreposicao,
     ajuda,
@@ -59,6 +60,7 @@ constexpr Atalho kAtalhos[] = {
     {KEY_M, 0, Comando::modo, {}},
     {KEY_E, 0, Comando::arestas, {}},
     {KEY_N, 0, Comando::normais, {}},
+    {KEY_C, 0, Comando::cores, {}},
     // The views where the numeric keypad puts them, on the keypad or the row of digits.
     {KEY_1, 0, Comando::mover, Acao::vistaFrente},
     {KEY_1_PAD, 0, Comando::mover, Acao::vistaFrente},
@@ -94,6 +96,7 @@ constexpr LinhaAjuda kAjuda[] = {
     {"M", "next shading: plano, gouraud, phong"},
     {"E", "show or hide the mesh's edges"},
     {"N", "show or hide the normals' needles"},
+    {"C", "the file's colours and textures off or on"},
     {"L", "read the scene and lighting files again"},
     {"H", "show or hide the mode and the frame time"},
     {"F12", "save the picture as visualizador-NNN.png"},
@@ -332,12 +335,15 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
             break;
         case Comando::modo:
         case Comando::arestas:
-        case Comando::normais: {
+        case Comando::normais:
+        case Comando::cores: {
             Estilo estilo = visualizacao.getEstilo();
             if (comando == Comando::modo) {
                 estilo.modo = Estilo::modoSeguinte(estilo.modo);
             } else if (comando == Comando::arestas) {
                 estilo.arestas = !estilo.arestas;
+            } else if (comando == Comando::cores) {
+                estilo.cores = !estilo.cores;
             } else {
                 estilo.normais = !estilo.normais;
             }

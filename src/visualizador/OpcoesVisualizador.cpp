@@ -18,8 +18,8 @@ namespace {
 constexpr char kUso[] =
     "usage: visualizador [ARQUIVO] [--cima EIXO] [--vista VISTA] [--iluminacao ARQUIVO]\n"
     "                    [--tamanho LARGURAxALTURA] [--modo plano|gouraud|phong]\n"
-    "                    [--arestas] [--normais] [--imagem SAIDA.png] [--medir [N]]\n"
-    "                    [--salvar-cena SAIDA.txt]\n"
+    "                    [--arestas] [--normais] [--sem-cor] [--imagem SAIDA.png]\n"
+    "                    [--medir [N]] [--salvar-cena SAIDA.txt]\n"
     "\n"
     "Draws a shaded picture of ARQUIVO (default: triangulo.txt in the current folder):\n"
     "a scene file (.txt, or no extension) or a mesh file (OBJ, PLY, STL, OFF, glTF, 3DS,\n"
@@ -39,6 +39,8 @@ constexpr char kUso[] =
     "                           phong: lit at every pixel, normals interpolated\n"
     "  --arestas                draw the mesh's visible edges in black\n"
     "  --normais                draw the scene's normals as short blue needles\n"
+    "  --sem-cor                leave out the file's own colours, materials and textures:\n"
+    "                           every triangle in the lighting settings' colour\n"
     "  --imagem SAIDA.png       draw one frame into an RGB PNG file, with no window\n"
     "  --medir [N]              draw N frames (default 20) after one warm-up frame, with no\n"
     "                           window, and print the median, fastest and slowest frame time\n"
@@ -49,9 +51,10 @@ constexpr char kUso[] =
     "In the window: a left drag or the arrows turn the model, a right or middle drag moves it,\n"
     "the wheel, Page Up/Down or +/- move nearer or further, 1, 3, 7 and 9 show the front,\n"
     "right, top and iso views as --vista frames them, R restores the starting view, M\n"
-    "changes the mode, E shows the edges, N the needles, L reads the files again (they are\n"
-    "also read again when they change), F12 saves visualizador-NNN.png, H shows the mode and\n"
-    "the frame time, F1 or ? lists the keys, ESC quits.\n";
+    "changes the mode, E shows the edges, N the needles, C turns the file's colours off or\n"
+    "on, L reads the files again (they are also read again when they change), F12 saves\n"
+    "visualizador-NNN.png, H shows the mode and the frame time, F1 or ? lists the keys, ESC\n"
+    "quits.\n";
 
 constexpr std::string_view kFimDasOpcoes = "--";
 
@@ -200,6 +203,7 @@ void Leitor::declarar() {
     });
     chave("--arestas", [&o] { o.estilo.arestas = true; });
     chave("--normais", [&o] { o.estilo.normais = true; });
+    chave("--sem-cor", [&o] { o.estilo.cores = false; });
     comValor("--imagem", "--imagem needs a file name",
              [&o](const std::string& valor) { o.imagem = valor; });
     // --medir [N]: CLI11 hands it the next word unless that word is an option. A word written as

@@ -71,11 +71,20 @@ int executar(const OpcoesVisualizador& opcoes) {
         return falha(visualizacao.getErro());
     }
     visualizacao.setEstilo(opcoes.estilo);
+    for (const std::string& aviso : visualizacao.getCarregada().getAvisos()) {
+        std::cerr << "visualizador: " << opcoes.cena << ": " << aviso << std::endl;
+    }
     if (opcoes.salvarCena) {
         const std::string erroCena =
             GravadorCena::gravar(visualizacao.getCarregada().getCena(), *opcoes.salvarCena);
         if (!erroCena.empty()) {
             return falha("cannot write " + *opcoes.salvarCena + ": " + erroCena);
+        }
+        if (visualizacao.getCarregada().temCores()) {
+            std::cerr << "visualizador: " << *opcoes.salvarCena
+                      << " holds the geometry only: a scene file cannot hold the colours, "
+                         "materials and textures of "
+                      << opcoes.cena << std::endl;
         }
         if (!opcoes.quadrosMedidos && !opcoes.imagem) {
             return 0;
