@@ -5,8 +5,9 @@
 // sanitizers watch the renderer on every scene the loader accepts. Bytes that start as a mesh
 // file does ("ply", "solid", "v ", "f " or "#") are also read as a mesh of that format (PLY, STL
 // or OBJ), through the checks, the fast readers and the import library, and what they give is
-// held to the reader's promises: triangles over distinct, finite points, loose points and lines
-// at finite places; a model with points or lines is then drawn.
+// held to the reader's promises: triangles over distinct, finite points, a look (colours,
+// materials, textures) for those triangles, and loose points and lines at finite places; a mesh
+// with a look is drawn in every mode with it, and a model with points or lines is drawn too.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "Aparencia.h"
 #include "CaixaEnvolvente.h"
 #include "Camera.h"
 #include "CenaReferencia.h"
@@ -55,6 +57,33 @@ std::string formatoDeMalha(const std::string& texto) {
     return "";
 }
 
+// Draws a mesh read with a look of its own from the front view, in every mode.
+void desenharComCores(LeitorMalha& leitor) {
+    const CaixaEnvolvente caixa(leitor.getPontos().data(),
+                                static_cast<int>(leitor.getPontos().size()));
+    const VistaPadrao vista =
+        VistaPadrao::calcular(VistaPadrao::Cima::maisY, VistaPadrao::Lado::frente,
+                              caixa.getCentro(), caixa.getDiagonal());
+    Gouraud cena(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), vista.n, vista.v,
+                 vista.foco, 0.0, 0.0, 0.0);
+    if (!cena.cenaValida() || !Camera::problemaDaCena(cena).empty()) {
+        return;
+    }
+    constexpr int kLado = 32;
+    const Malha malha(cena, std::move(leitor.getAparencia()));
+    const Camera camera(cena);
+    const Projecao projecao = Projecao::daCena(cena, malha, camera, kLado, kLado);
+    Quadro quadro(kLado, kLado);
+    Renderizador renderizador(malha, Iluminacao(), 1);
+    for (const Estilo::Modo modo :
+         {Estilo::Modo::plano, Estilo::Modo::gouraud, Estilo::Modo::phong}) {
+        Estilo estilo;
+        estilo.modo = modo;
+        renderizador.setEstilo(estilo);
+        renderizador.desenhar(camera, projecao, quadro);
+    }
+}
+
 // Reads the bytes as a mesh and aborts when the reader breaks what it promises.
 void lerComoMalha(const std::string& texto, const std::string& formato) {
     LeitorMalha leitor(texto.data(), texto.size(), formato);
@@ -83,20 +112,29 @@ void lerComoMalha(const std::string& texto, const std::string& formato) {
             bom = bom && i >= 0 && i < quant;
         }
     }
+    const Aparencia* aparencia = leitor.getAparencia().get();
+    bom = bom && (aparencia == nullptr ||
+                  aparencia->getQuantTriangulos() == static_cast<int>(triangulos.size()));
     if (!bom) {
         std::fprintf(stderr, "the mesh reader broke its promises: '%s'\n", erro.c_str());
         std::abort();
     }
     if (primitivas.vazia()) {
+        if (aparencia != nullptr) {
+            desenharComCores(leitor);
+        }
         return;
     }
-    // A model with points or lines is drawn from its default view, with points of a size from
-    // the bytes, so that the sanitizers watch their passes too.
+    // A model with points or lines is drawn from its default view, with its look, with points
+    // of a size from the bytes, so that the sanitizers watch their passes too.
     const CaixaEnvolvente caixa(pontos.data(), quant, primitivas);
     const VistaPadrao vista = VistaPadrao::calcular(
         VistaPadrao::Cima::maisY, VistaPadrao::Lado::iso, caixa.getCentro(), caixa.getDiagonal());
     Gouraud cena(std::move(pontos), std::move(triangulos), vista.n, vista.v, vista.foco, 0, 0, 0);
-    const Malha malha(cena, std::move(primitivas));
+    if (!cena.cenaValida() || !Camera::problemaDaCena(cena).empty()) {
+        return;
+    }
+    const Malha malha(cena, std::move(leitor.getAparencia()), std::move(primitivas));
     const Camera camera(cena);
     const Projecao projecao = Projecao::enquadrar(malha, camera);
     Renderizador renderizador(malha, Iluminacao(), 1);

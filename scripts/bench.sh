@@ -11,6 +11,8 @@
 #   bash scripts/bench.sh renderizador --quadros 50 --rodadas 5 --imagens /tmp/quadros
 #   bash scripts/bench.sh modos                          # flat, Phong, edges and needles against Gouraud
 #   bash scripts/bench.sh modos --quadros 20 --rodadas 5
+#   bash scripts/bench.sh cores                          # a colour per vertex and a texture against none
+#   bash scripts/bench.sh cores --quadros 20 --rodadas 5
 #   bash scripts/bench.sh importacao                     # whole runs on the large mesh as PLY, STL, OBJ
 #   bash scripts/bench.sh importacao --repeticoes 15 --f3d
 #   bash scripts/bench.sh nuvem                          # a 5-million-point cloud against llvmpipe's GL points
@@ -26,7 +28,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 qual=ambos
 case "${1:-}" in
-  carga|renderizador|modos|importacao|nuvem) qual=$1; shift ;;
+  carga|renderizador|modos|cores|importacao|nuvem) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
@@ -65,6 +67,9 @@ if [ ! -s "$malha" ]; then
 fi
 if [ "$qual" = modos ]; then
   exec bash "$root/scripts/bench_modos.sh" "$root/build/visualizador" "$malha" "$@"
+fi
+if [ "$qual" = cores ]; then
+  exec bash "$root/scripts/bench_cores.sh" "$root/build/visualizador" "$malha" "$@"
 fi
 if [ "$qual" = nuvem ]; then
   nuvem="$root/build/nuvem-5m.ply"

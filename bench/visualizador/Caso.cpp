@@ -51,7 +51,8 @@ std::optional<Cena> Cena::carregar(const std::string& caminho) {
         cena.gouraud = std::make_unique<Gouraud>(std::move(leitor.getPontos()),
                                                  std::move(leitor.getTriangulos()), vista.n,
                                                  vista.v, vista.foco, 0.0, 0.0, 0.0);
-        cena.malha = std::make_unique<Malha>(*cena.gouraud, std::move(leitor.getPrimitivas()));
+        cena.malha = std::make_unique<Malha>(*cena.gouraud, std::move(leitor.getAparencia()),
+                                             std::move(leitor.getPrimitivas()));
         cena.camera = Camera(*cena.gouraud);
         cena.curto = std::filesystem::path(caminho).stem().string();
         const Primitivas& primitivas = cena.malha->getPrimitivas();

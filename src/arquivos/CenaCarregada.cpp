@@ -46,7 +46,7 @@ CenaCarregada::CenaCarregada(const std::string& nome, const Opcoes& opcoes, int 
         cena.reset();
         return;
     }
-    malha = std::make_unique<Malha>(*cena, std::move(primitivas));
+    malha = std::make_unique<Malha>(*cena, std::move(aparencia), std::move(primitivas));
     camera = Camera(*cena);
     projecao = Projecao::daCena(*cena, *malha, camera, largura, altura);
 }
@@ -86,6 +86,8 @@ bool CenaCarregada::lerMalha(const std::string& nome, const Opcoes& opcoes) {
     primitivas = std::move(leitor.getPrimitivas());
     cena = comVista(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), primitivas,
                     opcoes.cima, opcoes.vista.value_or(VistaPadrao::Lado::frente));
+    aparencia = std::move(leitor.getAparencia());
+    avisos = leitor.getAvisos();
     return true;
 }
 
@@ -95,3 +97,7 @@ Gouraud& CenaCarregada::getCena() { return *cena; }
 const Malha& CenaCarregada::getMalha() const { return *malha; }
 const Camera& CenaCarregada::getCamera() const { return camera; }
 const Projecao& CenaCarregada::getProjecao() const { return projecao; }
+bool CenaCarregada::temCores() const {
+    return malha != nullptr && malha->getAparencia() != nullptr;
+}
+const std::vector<std::string>& CenaCarregada::getAvisos() const { return avisos; }

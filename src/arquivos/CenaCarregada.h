@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Camera.h"
 #include "Gouraud.h"
@@ -58,6 +59,11 @@ public:
     const Camera& getCamera() const;
     // The projection of the starting view, onto the screen size given.
     const Projecao& getProjecao() const;
+    // Whether the mesh has colours, materials or textures of its own (Malha::getAparencia).
+    bool temCores() const;
+    // One line for each thing of the file left out of the picture, such as a texture that
+    // cannot be read (LeitorMalha::getAvisos), without the file's name.
+    const std::vector<std::string>& getAvisos() const;
 
 private:
     // Reads a scene file into `cena`; false, with the reason in `erro`, when it cannot.
@@ -66,6 +72,9 @@ private:
     bool lerMalha(const std::string& nome, const Opcoes& opcoes);
 
     std::unique_ptr<Gouraud> cena;
+    // The look of a mesh file, until the mesh takes it.
+    std::shared_ptr<const Aparencia> aparencia;
+    std::vector<std::string> avisos;
     std::unique_ptr<Malha> malha;
     // A mesh file's points and segments, from its reading until the mesh takes them.
     Primitivas primitivas;

@@ -6,9 +6,16 @@
 #include <assimp/Importer.hpp>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
+#include <map>
 #include <new>
+#include <optional>
 #include <vector>
+
+#include "CorObjeto.h"
+#include "LeitorTextura.h"
+#include "MontagemAparencia.h"
 
 namespace {
 
@@ -47,6 +54,11 @@ std::string conferir(const aiScene& cena) {
                            texto(malha->mNumVertices) + " vertices";
                 }
             }
+        }
+    }
+    for (unsigned i = 0; i < cena.mNumTextures; ++i) {
+        if (cena.mTextures == nullptr || cena.mTextures[i] == nullptr) {
+            return "an image the file holds is incomplete";
         }
     }
     if (cena.mRootNode == nullptr) {
@@ -96,7 +108,7 @@ bool temFaces(const aiScene& cena) {
     return false;
 }
 
-// The first colour of vertex v of the mesh, or null when the mesh has none.
+// The first colour of vertex v of the mesh into `cor`, or null when the mesh has none.
 const Primitivas::Terno* corDoVertice(const aiMesh& malha, unsigned v, Primitivas::Terno& cor) {
     if (malha.mColors[0] == nullptr) {
         return nullptr;
@@ -106,9 +118,10 @@ const Primitivas::Terno* corDoVertice(const aiMesh& malha, unsigned v, Primitiva
     return &cor;
 }
 
-// Adds vertex v of the mesh as a loose point, with its normal and its first colour; the reason
-// when its position is not finite.
-std::string acrescentarPonto(const aiMesh& malha, unsigned v, Primitivas& primitivas) {
+// Adds vertex v of the mesh as a loose point, with its normal, its first colour and the material
+// `material` (-1 for none); the reason when its position is not finite.
+std::string acrescentarPonto(const aiMesh& malha, unsigned v, std::int32_t material,
+                             Primitivas& primitivas) {
     const aiVector3D& p = malha.mVertices[v];
     if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
         return "point " + texto(static_cast<std::uint64_t>(primitivas.getQuantPontos())) +
@@ -124,13 +137,14 @@ std::string acrescentarPonto(const aiMesh& malha, unsigned v, Primitivas& primit
     }
     Primitivas::Terno cor{};
     primitivas.acrescentarPonto(Primitivas::Terno{p.x, p.y, p.z}, comNormal ? &normal : nullptr,
-                                corDoVertice(malha, v, cor));
+                                corDoVertice(malha, v, cor), material);
     return "";
 }
 
-// Adds the segment between vertices a and b of the mesh, with a's first colour; the reason when
-// an end is not finite.
-std::string acrescentarLinha(const aiMesh& malha, unsigned a, unsigned b, Primitivas& primitivas) {
+// Adds the segment between vertices a and b of the mesh, with a's first colour and the material
+// `material` (-1 for none); the reason when an end is not finite.
+std::string acrescentarLinha(const aiMesh& malha, unsigned a, unsigned b, std::int32_t material,
+                             Primitivas& primitivas) {
     for (const unsigned v : {a, b}) {
         const aiVector3D& p = malha.mVertices[v];
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
@@ -146,7 +160,7 @@ std::string acrescentarLinha(const aiMesh& malha, unsigned a, unsigned b, Primit
     const aiVector3D& q = malha.mVertices[b];
     Primitivas::Terno cor{};
     primitivas.acrescentarLinha(Primitivas::Terno{p.x, p.y, p.z}, Primitivas::Terno{q.x, q.y, q.z},
-                                corDoVertice(malha, a, cor));
+                                corDoVertice(malha, a, cor), material);
     return "";
 }
 
@@ -168,10 +182,170 @@ void esquecerCamerasELuzes(const aiScene& lida) {
     cena.mNumLights = 0;
 }
 
-// Checks the scene just read, runs the library's steps and gathers the triangles, the points and
-// the lines.
+// Where the textures a file names are found: beside the file, or nowhere for one read from
+// memory.
+struct Origem {
+    std::optional<std::filesystem::path> pasta;
+};
+
+// The textures of the file `caminho` are beside it; "" names no file.
+Origem origemDe(const std::string& caminho) {
+    if (caminho.empty()) {
+        return Origem{};
+    }
+    return Origem{std::filesystem::path(caminho).parent_path()};
+}
+
+Aparencia::Repeticao repeticao(aiTextureMapMode modo) {
+    switch (modo) {
+        case aiTextureMapMode_Clamp:
+        case aiTextureMapMode_Decal:
+            return Aparencia::Repeticao::limitar;
+        case aiTextureMapMode_Mirror:
+            return Aparencia::Repeticao::espelhar;
+        default:
+            return Aparencia::Repeticao::repetir;
+    }
+}
+
+// The textures of a file's materials, each read once however many materials name it.
+class Texturas {
+public:
+    Texturas(const aiScene& cena, const Origem& origem, std::vector<std::string>& avisos)
+        : cena(cena), origem(origem), avisos(avisos) {}
+
+    // The number of the texture named `nome`, or -1 (with a warning, once) when it cannot be
+    // read.
+    std::int32_t obter(const std::string& nome) {
+        const auto achada = numeros.find(nome);
+        if (achada != numeros.end()) {
+            return achada->second;
+        }
+        std::optional<Textura> textura;
+        const std::string motivo = ler(nome, textura);
+        std::int32_t numero = -1;
+        if (motivo.empty()) {
+            numero = static_cast<std::int32_t>(lidas.size());
+            lidas.push_back(std::move(*textura));
+        } else {
+            avisos.push_back("texture " + nome + " is not drawn: " + motivo);
+        }
+        numeros.emplace(nome, numero);
+        return numero;
+    }
+
+    std::vector<Textura>& getLidas() { return lidas; }
+
+private:
+    std::string ler(const std::string& nome, std::optional<Textura>& textura) const {
+        if (const aiTexture* embutida = cena.GetEmbeddedTexture(nome.c_str())) {
+            return lerEmbutida(*embutida, textura);
+        }
+        if (!nome.empty() && nome[0] == '*') {
+            return "the file holds no such texture";
+        }
+        if (!origem.pasta) {
+            return "files beside a mesh read from memory are not found";
+        }
+        return LeitorTextura::lerArquivo((*origem.pasta / nome).string(), textura);
+    }
+
+    // An image the file holds: compressed (mHeight 0, mWidth bytes) or as texels.
+    static std::string lerEmbutida(const aiTexture& t, std::optional<Textura>& textura) {
+        if (t.pcData == nullptr) {
+            return "the file holds it without its data";
+        }
+        if (t.mHeight == 0) {
+            return LeitorTextura::decodificar(reinterpret_cast<const unsigned char*>(t.pcData),
+                                              t.mWidth, textura);
+        }
+        if (t.mWidth > static_cast<unsigned>(Textura::kMaiorLado) ||
+            t.mHeight > static_cast<unsigned>(Textura::kMaiorLado)) {
+            return "it is " + texto(t.mWidth) + " x " + texto(t.mHeight) + " texels, more than " +
+                   texto(Textura::kMaiorLado) + " on a side";
+        }
+        const std::size_t quant = std::size_t{t.mWidth} * t.mHeight;
+        std::vector<std::uint8_t> texels(3 * quant);
+        for (std::size_t i = 0; i < quant; ++i) {
+            texels[3 * i] = t.pcData[i].r;
+            texels[3 * i + 1] = t.pcData[i].g;
+            texels[3 * i + 2] = t.pcData[i].b;
+        }
+        textura.emplace(static_cast<int>(t.mWidth), static_cast<int>(t.mHeight), std::move(texels));
+        return "";
+    }
+
+    const aiScene& cena;
+    const Origem& origem;
+    std::vector<std::string>& avisos;
+    std::map<std::string, std::int32_t> numeros;
+    std::vector<Textura> lidas;
+};
+
+// What material m says, but its texture, which is only named (declaraTextura).
+Aparencia::Material descrever(const aiMaterial& m) {
+    Aparencia::Material material;
+    aiString nome;
+    if (m.Get(AI_MATKEY_NAME, nome) == AI_SUCCESS) {
+        material.nome = nome.C_Str();
+    }
+    aiColor4D cor;
+    if (m.Get(AI_MATKEY_BASE_COLOR, cor) == AI_SUCCESS ||
+        m.Get(AI_MATKEY_COLOR_DIFFUSE, cor) == AI_SUCCESS) {
+        material.temCor = true;
+        material.cor = {cor.r, cor.g, cor.b};
+    }
+    material.declaraTextura = m.GetTextureCount(aiTextureType_BASE_COLOR) > 0 ||
+                              m.GetTextureCount(aiTextureType_DIFFUSE) > 0;
+    return material;
+}
+
+// Material m of the scene as the look keeps it, its texture read through `texturas`.
+Aparencia::Material material(const aiMaterial& m, Texturas& texturas) {
+    Aparencia::Material material = descrever(m);
+    for (const aiTextureType tipo : {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE}) {
+        aiString caminho;
+        aiTextureMapMode modos[3] = {aiTextureMapMode_Wrap, aiTextureMapMode_Wrap,
+                                     aiTextureMapMode_Wrap};
+        if (m.GetTextureCount(tipo) == 0 || m.GetTexture(tipo, 0, &caminho, nullptr, nullptr,
+                                                         nullptr, nullptr, modos) != AI_SUCCESS) {
+            continue;
+        }
+        material.textura = texturas.obter(caminho.C_Str());
+        material.repeticaoU = repeticao(modos[0]);
+        material.repeticaoV = repeticao(modos[1]);
+        break;
+    }
+    return material;
+}
+
+// Whether the scene says anything of the look of its triangles: a mesh with colours, or a
+// material that is no stand-in of the library's (judged before its textures are read).
+bool temAparencia(const aiScene& cena) {
+    for (unsigned m = 0; m < cena.mNumMeshes; ++m) {
+        if (cena.mMeshes[m]->mColors[0] != nullptr) {
+            return true;
+        }
+    }
+    for (unsigned i = 0; cena.mMaterials != nullptr && i < cena.mNumMaterials; ++i) {
+        if (cena.mMaterials[i] != nullptr &&
+            !CorObjeto::substituto(descrever(*cena.mMaterials[i]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The number of material m of the scene among `materiais`, or -1 for none.
+std::int32_t numeroMaterial(unsigned m, const std::vector<Aparencia::Material>& materiais) {
+    return m < materiais.size() ? static_cast<std::int32_t>(m) : -1;
+}
+
+// Checks the scene just read, runs the library's steps and gathers the triangles, with the
+// look of the file when it has one, and the points and lines.
 std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPontos& fusao,
-                    Primitivas& primitivas) {
+                    const Origem& origem, std::unique_ptr<Aparencia>& aparencia,
+                    std::vector<std::string>& avisos, Primitivas& primitivas) {
     if (lida == nullptr) {
         return importador.GetErrorString();
     }
@@ -181,16 +355,24 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
     }
     if (!temFaces(*lida)) {
         // A cloud of vertices: the library's steps would only say that nothing is left, as no
-        // node places a mesh without faces. Every vertex is a point, where the file puts it.
+        // node places a mesh without faces. Every vertex is a point, where the file puts it,
+        // with its mesh's material as the file describes it (a cloud's points take no texture).
+        std::vector<Aparencia::Material> materiais;
+        for (unsigned i = 0; lida->mMaterials != nullptr && i < lida->mNumMaterials; ++i) {
+            materiais.push_back(lida->mMaterials[i] != nullptr ? descrever(*lida->mMaterials[i])
+                                                               : Aparencia::Material{});
+        }
         for (unsigned m = 0; m < lida->mNumMeshes; ++m) {
             const aiMesh& malha = *lida->mMeshes[m];
             for (unsigned v = 0; v < malha.mNumVertices; ++v) {
-                problema = acrescentarPonto(malha, v, primitivas);
+                problema = acrescentarPonto(
+                    malha, v, numeroMaterial(malha.mMaterialIndex, materiais), primitivas);
                 if (!problema.empty()) {
                     return problema;
                 }
             }
         }
+        primitivas.setMateriais(std::move(materiais));
         return "";
     }
     // The steps place cameras and lights too, and stop the program on one whose node is
@@ -211,15 +393,37 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
         faces += cena->mMeshes[m]->mNumFaces;
     }
     fusao.reservar(vertices, faces);
+    // The look, only for a file that has one: the others are read as they always were.
+    std::optional<MontagemAparencia> montagem;
+    std::optional<Texturas> texturas;
+    std::vector<Aparencia::Material> materiais;
+    if (temAparencia(*cena)) {
+        montagem.emplace();
+        montagem->reservar(vertices, faces);
+        texturas.emplace(*cena, origem, avisos);
+        for (unsigned i = 0; cena->mMaterials != nullptr && i < cena->mNumMaterials; ++i) {
+            materiais.push_back(cena->mMaterials[i] != nullptr
+                                    ? material(*cena->mMaterials[i], *texturas)
+                                    : Aparencia::Material{});
+        }
+    }
     for (unsigned m = 0; m < cena->mNumMeshes; ++m) {
         const aiMesh& malha = *cena->mMeshes[m];
         fusao.novaFonte(malha.mNumVertices);
+        if (montagem) {
+            montagem->novaFonte(malha.mNumVertices,
+                                malha.mMaterialIndex < materiais.size()
+                                    ? static_cast<std::int32_t>(malha.mMaterialIndex)
+                                    : -1);
+        }
+        const std::int32_t materialMalha = numeroMaterial(malha.mMaterialIndex, materiais);
         for (unsigned f = 0; f < malha.mNumFaces; ++f) {
             const aiFace& face = malha.mFaces[f];
             if (face.mNumIndices == 1) {
-                problema = acrescentarPonto(malha, face.mIndices[0], primitivas);
+                problema = acrescentarPonto(malha, face.mIndices[0], materialMalha, primitivas);
             } else if (face.mNumIndices == 2) {
-                problema = acrescentarLinha(malha, face.mIndices[0], face.mIndices[1], primitivas);
+                problema = acrescentarLinha(malha, face.mIndices[0], face.mIndices[1],
+                                            materialMalha, primitivas);
             }
             if (!problema.empty()) {
                 return problema;
@@ -228,6 +432,7 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
                 continue;
             }
             int pontos[kVerticesPorTriangulo];
+            std::int32_t variantes[kVerticesPorTriangulo];
             for (unsigned k = 0; k < kVerticesPorTriangulo; ++k) {
                 const unsigned vertice = face.mIndices[k];
                 int ponto = fusao.pontoDoVertice(vertice);
@@ -239,9 +444,34 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
                     }
                 }
                 pontos[k] = ponto;
+                if (montagem) {
+                    const aiColor4D* cor =
+                        malha.mColors[0] != nullptr ? &malha.mColors[0][vertice] : nullptr;
+                    const aiVector3D* uv = malha.mTextureCoords[0] != nullptr
+                                               ? &malha.mTextureCoords[0][vertice]
+                                               : nullptr;
+                    const float rgb[3] = {cor != nullptr ? cor->r : 0.0f,
+                                          cor != nullptr ? cor->g : 0.0f,
+                                          cor != nullptr ? cor->b : 0.0f};
+                    const float coordenadas[2] = {uv != nullptr ? uv->x : 0.0f,
+                                                  uv != nullptr ? uv->y : 0.0f};
+                    variantes[k] =
+                        montagem->variante(vertice, ponto, cor != nullptr ? rgb : nullptr,
+                                           uv != nullptr ? coordenadas : nullptr);
+                }
             }
             fusao.triangulo(pontos[0], pontos[1], pontos[2]);
+            if (montagem) {
+                montagem->triangulo(variantes[0], variantes[1], variantes[2]);
+            }
         }
+    }
+    if (montagem) {
+        if (!primitivas.vazia()) {
+            primitivas.setMateriais(materiais);
+        }
+        aparencia = montagem->concluir(static_cast<int>(fusao.getPontos().size()),
+                                       std::move(materiais), std::move(texturas->getLidas()));
     }
     return "";
 }
@@ -249,15 +479,18 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
 }  // namespace
 
 std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fusao,
-                                     Primitivas& primitivas) {
+                                     std::unique_ptr<Aparencia>& aparencia,
+                                     std::vector<std::string>& avisos, Primitivas& primitivas) {
     Assimp::Importer importador;
-    return extrair(importador, importador.ReadFile(caminho, 0), fusao, primitivas);
+    return extrair(importador, importador.ReadFile(caminho, 0), fusao, origemDe(caminho), aparencia,
+                   avisos, primitivas);
 }
 
 std::string LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
-                                     const std::string& extensao, FusaoPontos& fusao,
-                                     Primitivas& primitivas) {
+                                     const std::string& extensao, const std::string& caminho,
+                                     FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
+                                     std::vector<std::string>& avisos, Primitivas& primitivas) {
     Assimp::Importer importador;
     return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),
-                   fusao, primitivas);
+                   fusao, origemDe(caminho), aparencia, avisos, primitivas);
 }

@@ -62,6 +62,8 @@ void LeitorMalha::ler(const std::string& caminho, const char* dados, std::size_t
         pontos.clear();
         triangulos.clear();
         primitivas = Primitivas();
+        aparencia.reset();
+        avisos.clear();
     }
 }
 
@@ -133,7 +135,7 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
             }
             if (rapidos && extensao == "ply" && cabecalho.simples) {
                 biblioteca = "draco";
-                leitura = LeitorPly::ler(dados, tamanho, cabecalho, fusao, erro);
+                leitura = LeitorPly::ler(dados, tamanho, cabecalho, fusao, aparencia, erro);
             } else if (rapidos && extensao == "ply" && cabecalho.nuvem) {
                 biblioteca = "draco";
                 leitura = LeitorPly::lerNuvem(dados, tamanho, cabecalho, primitivas, erro);
@@ -158,13 +160,15 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
         if (leitura == Leitura::outroLeitor) {
             // What a fast reader started is dropped: the import library reads the file afresh.
             fusao = FusaoPontos();
+            aparencia.reset();
             primitivas = Primitivas();
             biblioteca = "assimp";
             if (daMemoria || (ply && extensao == "ply")) {
-                erro = LeitorAssimp::lerMemoria(dados, tamanho, extensao, fusao, primitivas);
+                erro = LeitorAssimp::lerMemoria(dados, tamanho, extensao, caminho, fusao, aparencia,
+                                                avisos, primitivas);
             } else {
                 conteudo.reset();
-                erro = LeitorAssimp::lerArquivo(caminho, fusao, primitivas);
+                erro = LeitorAssimp::lerArquivo(caminho, fusao, aparencia, avisos, primitivas);
             }
             if (!erro.empty()) {
                 return;
@@ -180,6 +184,8 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
         erro = "there is not enough memory to read it";
     } catch (const std::length_error&) {
         erro = "there is not enough memory to read it";
+    } catch (const std::invalid_argument& e) {
+        erro = e.what();
     }
 }
 
@@ -190,3 +196,5 @@ const std::string& LeitorMalha::getBiblioteca() const { return biblioteca; }
 std::vector<Ponto>& LeitorMalha::getPontos() { return pontos; }
 std::vector<Triangulo>& LeitorMalha::getTriangulos() { return triangulos; }
 Primitivas& LeitorMalha::getPrimitivas() { return primitivas; }
+std::unique_ptr<Aparencia>& LeitorMalha::getAparencia() { return aparencia; }
+const std::vector<std::string>& LeitorMalha::getAvisos() const { return avisos; }

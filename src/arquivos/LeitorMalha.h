@@ -2,9 +2,11 @@
 #define GOURAUD_LEITOR_MALHA_H
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "Aparencia.h"
 #include "Ponto.h"
 #include "Primitivas.h"
 #include "Triangulo.h"
@@ -19,7 +21,8 @@
 // is a cloud, every vertex a point. Large binary PLY meshes and clouds, binary STL files and plain
 // OBJ files are read by faster libraries that give the same triangles and points (Draco, ADMesh,
 // tinyobjloader); the checks around the libraries keep hostile files from hanging or crashing
-// them.
+// them. Beside the triangles comes the file's look (colours, materials, textures), when it has
+// one, the same from every reader.
 class LeitorMalha {
 public:
     // Which libraries may read the file: all, or the import library alone (to compare them).
@@ -54,6 +57,12 @@ public:
     std::vector<Triangulo>& getTriangulos();
     // The file's loose points and line segments.
     Primitivas& getPrimitivas();
+    // The look of the triangles, or null when the file gives them none (they then have the
+    // lighting settings' colour).
+    std::unique_ptr<Aparencia>& getAparencia();
+    // One line for each thing of the file that is left out of the picture, such as a texture
+    // that cannot be read ("texture madeira.png is not drawn: No such file or directory").
+    const std::vector<std::string>& getAvisos() const;
 
 private:
     // Reads the file (or the bytes, when `dados` is given), then makes the reason one line.
@@ -69,6 +78,8 @@ private:
     std::vector<Ponto> pontos;
     std::vector<Triangulo> triangulos;
     Primitivas primitivas;
+    std::unique_ptr<Aparencia> aparencia;
+    std::vector<std::string> avisos;
 };
 
 #endif

@@ -13,6 +13,7 @@
 #include <istream>
 #include <limits>
 #include <streambuf>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -26,7 +27,6 @@ constexpr int kVerticesPorTriangulo = 3;
 
 // The numbers on a line of each statement the plain kind allows.
 constexpr int kNumerosV = 3;
-constexpr int kNumerosVComCor = 6;
 constexpr int kNumerosVn = 3;
 constexpr int kMenosNumerosVt = 2;
 constexpr int kMaisNumerosVt = 3;
@@ -53,6 +53,18 @@ constexpr std::array<unsigned char, 256> kClasses = [] {
 
 unsigned char classe(char c) { return kClasses[static_cast<unsigned char>(c)]; }
 bool ehEspaco(char c) { return classe(c) == kEspaco; }
+
+// The statements that give faces a material.
+constexpr std::string_view kUsaMaterial = "usemtl";
+constexpr std::string_view kBibliotecaMateriais = "mtllib";
+
+// Whether the line from c to fim starts with the statement `palavra`, followed by white space
+// or its end.
+bool comecaCom(const char* c, const char* fim, std::string_view palavra) {
+    const auto resto = static_cast<std::size_t>(fim - c);
+    return resto >= palavra.size() && std::string_view(c, palavra.size()) == palavra &&
+           (resto == palavra.size() || ehEspaco(c[palavra.size()]));
+}
 
 // A run of lines of faces (blank lines and comments among them), and the number of vertex
 // lines of its part before it.
@@ -162,9 +174,10 @@ Varredura varrer(const char* inicio, const char* fim) {
         const bool palavra1 = resto > 1 && ehEspaco(c[1]);
         const bool palavra2 = resto > 2 && ehEspaco(c[2]);
         if (c[0] == 'v' && palavra1) {
+            // A vertex with a colour, as materials below, makes a coloured file: the import
+            // library's to read.
             const int n = contarPalavras(c + 1, fimLinha, kNumero);
-            v.simples = (n == kNumerosV || n == kNumerosVComCor) &&
-                        converterVertice(c + 1, fimLinha, v.coordenadas);
+            v.simples = n == kNumerosV && converterVertice(c + 1, fimLinha, v.coordenadas);
         } else if (c[0] == 'v' && resto > 2 && c[1] == 'n' && palavra2) {
             v.simples = contarPalavras(c + 2, fimLinha, kNumero) == kNumerosVn;
         } else if (c[0] == 'v' && resto > 2 && c[1] == 't' && palavra2) {
@@ -189,7 +202,9 @@ Varredura varrer(const char* inicio, const char* fim) {
             // A statement the fast reading ignores, named by a letter. A carriage return inside
             // it would be a line break for one reader and not for the other.
             const bool letra = (c[0] >= 'a' && c[0] <= 'z') || (c[0] >= 'A' && c[0] <= 'Z');
-            v.simples = letra && std::memchr(c, '\r', resto) == nullptr;
+            v.simples = letra && std::memchr(c, '\r', resto) == nullptr &&
+                        !comecaCom(c, fimLinha, kUsaMaterial) &&
+                        !comecaCom(c, fimLinha, kBibliotecaMateriais);
             v.temOutra = true;
             v.outraAposFace = v.outraAposFace || v.temFace;
         }

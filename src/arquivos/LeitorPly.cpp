@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "MontagemAparencia.h"
+
 namespace {
 
 constexpr std::string_view kEspacos = " \t\r\f\v";
@@ -82,13 +84,24 @@ bool multiplicarSomar(std::uint64_t a, std::uint64_t b, std::uint64_t& total) {
            !__builtin_add_overflow(total, produto, &total);
 }
 
-bool simples(std::string_view formato, const std::vector<Elemento>& elementos) {
+// The names of vertex properties the import library reads as a colour; the fast reading takes
+// only the first three, as uchar.
+constexpr std::array<std::string_view, 12> kNomesDeCor = {
+    "red",         "green",         "blue",         "alpha",        "r", "g", "b", "a",
+    "diffuse_red", "diffuse_green", "diffuse_blue", "diffuse_alpha"};
+constexpr std::size_t kCanaisLidos = 3;
+
+bool ehByte(std::string_view tipo) { return tipo == "uchar" || tipo == "uint8"; }
+
+bool simples(std::string_view formato, const std::vector<Elemento>& elementos, bool& cores) {
+    cores = false;
     if (formato != "binary_little_endian" || elementos.size() != 2 ||
         elementos[0].nome != "vertex" || elementos[1].nome != "face" ||
         elementos[1].propriedades.size() != 1) {
         return false;
     }
     int coordenadas = 0;
+    std::size_t canais = 0;
     for (const auto& [nome, tipo, item] : elementos[0].propriedades) {
         if (nome == "x" || nome == "y" || nome == "z") {
             if (!ehFloat32(tipo)) {
@@ -96,7 +109,19 @@ bool simples(std::string_view formato, const std::vector<Elemento>& elementos) {
             }
             ++coordenadas;
         }
+        const auto cor = std::find(kNomesDeCor.begin(), kNomesDeCor.end(), nome);
+        if (cor == kNomesDeCor.end()) {
+            continue;
+        }
+        if (static_cast<std::size_t>(cor - kNomesDeCor.begin()) >= kCanaisLidos || !ehByte(tipo)) {
+            return false;
+        }
+        ++canais;
     }
+    if (canais != 0 && canais != kCanaisLidos) {
+        return false;
+    }
+    cores = canais == kCanaisLidos;
     const auto& [nome, tipo, item] = elementos[1].propriedades[0];
     return coordenadas == 3 && (nome == "vertex_indices" || nome == "vertex_index") &&
            !item.empty() && ehInteiro32(item) && tipo != "float" && tipo != "float32" &&
@@ -150,6 +175,52 @@ std::optional<Nuvem> nuvem(std::string_view formato, const std::vector<Elemento>
     return Nuvem{todos(kPrimeiraCor, 1), todos(kPrimeiraNormal, 1)};
 }
 
+// The colours of the vertices of a file read by Draco, whose faces' indices (three a face, all
+// checked) are at `indices` and whose points `fusao` gave: each corner's variant, with its
+// vertex's colour b / 255 in single precision per channel, into `aparencia`. outroLeitor when
+// Draco does not give the colours as bytes.
+Leitura lerCores(const draco::PlyElement& vertices, const unsigned char* indices,
+                 std::size_t quantVertices, std::size_t quantFaces, FusaoPontos& fusao,
+                 std::unique_ptr<Aparencia>& aparencia) {
+    const draco::PlyProperty* canais[kCanaisLidos] = {vertices.GetPropertyByName("red"),
+                                                      vertices.GetPropertyByName("green"),
+                                                      vertices.GetPropertyByName("blue")};
+    const unsigned char* bytes[kCanaisLidos] = {};
+    for (std::size_t k = 0; k < kCanaisLidos; ++k) {
+        if (canais[k] == nullptr || canais[k]->data_type() != draco::DT_UINT8 ||
+            canais[k]->is_list()) {
+            return Leitura::outroLeitor;
+        }
+        bytes[k] = static_cast<const unsigned char*>(canais[k]->GetDataEntryAddress(0));
+    }
+    constexpr float kByte = 255.0f;
+    MontagemAparencia montagem;
+    montagem.reservar(quantVertices, quantFaces);
+    montagem.novaFonte(quantVertices, -1);
+    // Each vertex's variant once, in the order of the vertices: every vertex has one colour.
+    for (std::size_t v = 0; v < quantVertices; ++v) {
+        const int ponto = fusao.pontoDoVertice(v);
+        if (ponto < 0) {
+            continue;  // no face names it
+        }
+        const float cor[kCanaisLidos] = {static_cast<float>(bytes[0][v]) / kByte,
+                                         static_cast<float>(bytes[1][v]) / kByte,
+                                         static_cast<float>(bytes[2][v]) / kByte};
+        montagem.variante(v, ponto, cor, nullptr);
+    }
+    for (std::size_t f = 0; f < quantFaces; ++f) {
+        std::int32_t cantos[kVerticesPorFace];
+        for (std::size_t k = 0; k < kVerticesPorFace; ++k) {
+            std::uint32_t v = 0;
+            std::memcpy(&v, indices + (f * kVerticesPorFace + k) * sizeof(v), sizeof(v));
+            cantos[k] = montagem.varianteDoVertice(v);
+        }
+        montagem.triangulo(cantos[0], cantos[1], cantos[2]);
+    }
+    aparencia = montagem.concluir(static_cast<int>(fusao.getPontos().size()), {}, {});
+    return Leitura::lida;
+}
+
 // The 32-bit index at `endereco`, signed or not.
 std::int64_t indice(const unsigned char* endereco, bool comSinal) {
     if (!comSinal) {
@@ -187,6 +258,7 @@ LeitorPly::Cabecalho LeitorPly::lerCabecalho(const char* dados, std::size_t tama
     std::size_t inicioLinha = 0;
     std::size_t inicioDados = std::string_view::npos;
     int numeroLinha = 0;
+    bool texturaNomeada = false;
     while (inicioLinha < texto.size()) {
         const std::size_t quebra = texto.find('\n', inicioLinha);
         const std::size_t fimLinha = quebra == std::string_view::npos ? texto.size() : quebra;
@@ -198,6 +270,10 @@ LeitorPly::Cabecalho LeitorPly::lerCabecalho(const char* dados, std::size_t tama
         const std::string onde = "line " + std::to_string(numeroLinha) + " of the header: ";
         if (p.empty()) {
             continue;
+        }
+        // A texture named in a comment is read by the import library only.
+        if (p[0] == "comment" && p.size() >= 2 && p[1] == "TextureFile") {
+            texturaNomeada = true;
         }
         // Without a line break after it the import library never finds the end of the header.
         if (p[0] == "end_header" && quebra != std::string_view::npos) {
@@ -278,8 +354,9 @@ LeitorPly::Cabecalho LeitorPly::lerCabecalho(const char* dados, std::size_t tama
                              " bytes, but only " + std::to_string(restante) + " follow it";
         return cabecalho;
     }
-    cabecalho.simples = simples(formato, elementos);
-    if (const std::optional<Nuvem> tipoNuvem = nuvem(formato, elementos)) {
+    cabecalho.simples = simples(formato, elementos, cabecalho.cores) && !texturaNomeada;
+    if (const std::optional<Nuvem> tipoNuvem = nuvem(formato, elementos);
+        tipoNuvem && !texturaNomeada) {
         cabecalho.nuvem = true;
         cabecalho.nuvemComCores = tipoNuvem->cores;
         cabecalho.nuvemComNormais = tipoNuvem->normais;
@@ -293,7 +370,8 @@ LeitorPly::Cabecalho LeitorPly::lerCabecalho(const char* dados, std::size_t tama
 }
 
 Leitura LeitorPly::ler(const char* dados, std::size_t tamanho, const Cabecalho& cabecalho,
-                       FusaoPontos& fusao, std::string& erro) {
+                       FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
+                       std::string& erro) {
     draco::DecoderBuffer buffer;
     buffer.Init(dados, tamanho);
     draco::PlyReader leitor;
@@ -355,6 +433,10 @@ Leitura LeitorPly::ler(const char* dados, std::size_t tamanho, const Cabecalho& 
                                    sizeof(float))) {
         erro = fusao.getProblema();
         return Leitura::recusada;
+    }
+    if (cabecalho.cores) {
+        return lerCores(*vertices, indices, static_cast<std::size_t>(quantVertices),
+                        static_cast<std::size_t>(quantFaces), fusao, aparencia);
     }
     return Leitura::lida;
 }

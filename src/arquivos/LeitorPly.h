@@ -3,8 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "Aparencia.h"
 #include "FusaoPontos.h"
 #include "Leitura.h"
 #include "Primitivas.h"
@@ -22,12 +24,15 @@ public:
         std::string problema;
         // True for a binary little-endian file whose elements are exactly "vertex", with float
         // x, y and z, then "face", with nothing but a list of 32-bit vertex indices: the kind the
-        // fast reading takes.
+        // fast reading takes. Its vertices' colour, if any, is uchar red, green and blue (no
+        // other colour property), and the header names no texture file.
         bool simples = false;
+        // True when the vertices have uchar red, green and blue.
+        bool cores = false;
         // True for a binary little-endian file whose only element is "vertex" (at least one),
         // with float x, y and z, and beside them nothing but uchar red, green and blue (all three
         // or none), float nx, ny and nz (all three or none) and uchar alpha: the point clouds the
-        // fast reading takes.
+        // fast reading takes, and the header names no texture file.
         bool nuvem = false;
         bool nuvemComCores = false;
         bool nuvemComNormais = false;
@@ -44,12 +49,15 @@ public:
     // bytes its elements need (binary: every scalar and list count; text: two characters a
     // value).
     static Cabecalho lerCabecalho(const char* dados, std::size_t tamanho);
-    // Reads a file whose header is simples into `fusao`, in file order. outroLeitor when a face
-    // is not a triangle or Draco cannot read the data (the import library then reads it, or says
-    // why not); recusada, with the reason in `erro`, when a face names a vertex the file does not
-    // have or a point is not finite.
+    // Reads a file whose header is simples into `fusao`, in file order, with the vertices'
+    // colours (each byte b as the float b / 255, as the import library gives it) into
+    // `aparencia` when it has them. outroLeitor when a face is not a triangle or Draco cannot
+    // read the data (the import library then reads it, or says why not); recusada, with the
+    // reason in `erro`, when a face names a vertex the file does not have or a point is not
+    // finite.
     static Leitura ler(const char* dados, std::size_t tamanho, const Cabecalho& cabecalho,
-                       FusaoPontos& fusao, std::string& erro);
+                       FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
+                       std::string& erro);
     // Reads a file whose header is nuvem into `primitivas`: every vertex a point, in file order,
     // with its normal and its colour (each byte b as the single-precision b / 255, as the import
     // library gives it). outroLeitor when Draco cannot read the data; recusada, with the reason

@@ -17,6 +17,10 @@ constexpr std::uint32_t kMenosTriangulosAdmesh = 64;
 // ADMesh takes a file for binary when one of these bytes after the header is above 127.
 constexpr std::size_t kBytesTesteAdmesh = 128;
 constexpr unsigned char kMaiorAscii = 127;
+// A facet whose attribute's top bit is set carries a colour, and a header with this word names
+// one: such files are the import library's to read.
+constexpr unsigned char kBitCor = 0x80;
+constexpr std::string_view kPalavraCor = "COLOR=";
 constexpr int kVerticesPorTriangulo = 3;
 // How many triangles ahead the merge is asked to fetch its table.
 constexpr std::uint32_t kFacetasAntecipadas = 8;
@@ -90,6 +94,14 @@ Leitura LeitorStl::ler(const std::string& caminho, const char* inicio, std::size
     if (stl_get_error(&arquivo.stl) != 0 || arquivo.stl.stats.type != binary ||
         static_cast<std::int64_t>(arquivo.stl.stats.number_of_facets) != std::int64_t{quant}) {
         return Leitura::outroLeitor;
+    }
+    if (std::string_view(inicio, kCabecalho).find(kPalavraCor) != std::string_view::npos) {
+        return Leitura::outroLeitor;
+    }
+    for (std::uint32_t t = 0; t < quant; ++t) {
+        if ((static_cast<unsigned char>(arquivo.stl.facet_start[t].extra[1]) & kBitCor) != 0) {
+            return Leitura::outroLeitor;
+        }
     }
     // A closed surface has about half as many points as triangles.
     fusao.reservar(quant / 2, quant);

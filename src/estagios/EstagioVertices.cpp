@@ -27,10 +27,15 @@ EstagioVertices::EstagioVertices(const Malha& malha) {
     // Points are renumbered in the order the triangles first name them: consecutive triangles
     // then read nearby records, and points no triangle names are left out of the vertex stage.
     const int triangulos = malha.getQuantTriangulos();
-    std::vector<std::int32_t> novoIndice(static_cast<std::size_t>(malha.getQuantPontos()), -1);
     std::vector<int> ordem;
     indices.resize(static_cast<std::size_t>(triangulos) * 3);
-    for (int i = 0; i < triangulos; ++i) {
+    const Aparencia* aparencia = malha.getAparencia();
+    if (aparencia != nullptr) {
+        numerarVariantes(malha, *aparencia, ordem);
+    }
+    std::vector<std::int32_t> novoIndice(
+        aparencia == nullptr ? static_cast<std::size_t>(malha.getQuantPontos()) : 0, -1);
+    for (int i = 0; i < triangulos && aparencia == nullptr; ++i) {
         const Triangulo& t = malha.getTriangulos()[i];
         const int cantos[] = {t.indiceP1, t.indiceP2, t.indiceP3};
         for (int k = 0; k < 3; ++k) {
@@ -56,6 +61,31 @@ EstagioVertices::EstagioVertices(const Malha& malha) {
     grossas.resize(ordem.size());
     exatas.resize(ordem.size());
     usarAvx2(true);
+}
+
+void EstagioVertices::numerarVariantes(const Malha& malha, const Aparencia& aparencia,
+                                       std::vector<int>& ordem) {
+    // A variant is of one point, so a point of this stage is found by the corner's variant and
+    // whether its triangle is textured: entry 2 v + texturizado, -1 until met.
+    std::vector<std::int32_t> novoIndice(
+        2 * static_cast<std::size_t>(aparencia.getQuantVariantes()), -1);
+    const int triangulos = malha.getQuantTriangulos();
+    for (int i = 0; i < triangulos; ++i) {
+        const Triangulo& t = malha.getTriangulos()[i];
+        const int cantos[] = {t.indiceP1, t.indiceP2, t.indiceP3};
+        const std::uint8_t texturizado = aparencia.texturizado(i) ? 1 : 0;
+        for (int k = 0; k < 3; ++k) {
+            const std::int32_t variante = aparencia.getCanto(i, k);
+            std::int32_t& novo = novoIndice[2 * static_cast<std::size_t>(variante) + texturizado];
+            if (novo < 0) {
+                novo = static_cast<std::int32_t>(ordem.size());
+                ordem.push_back(cantos[k]);
+                variantes.push_back(variante);
+                texturizados.push_back(texturizado);
+            }
+            indices[static_cast<std::size_t>(i) * 3 + static_cast<std::size_t>(k)] = novo;
+        }
+    }
 }
 
 int EstagioVertices::getQuantPontos() const { return static_cast<int>(pontos.size()); }
@@ -87,6 +117,12 @@ const std::int32_t* EstagioVertices::getIndices() const { return indices.data();
 const Ponto* EstagioVertices::getPontos() const { return pontos.data(); }
 const Vetor* EstagioVertices::getNormais() const { return normais.data(); }
 const std::uint8_t* EstagioVertices::getComNormal() const { return comNormal.data(); }
+const std::int32_t* EstagioVertices::getVariantes() const {
+    return variantes.empty() ? nullptr : variantes.data();
+}
+const std::uint8_t* EstagioVertices::getTexturizados() const {
+    return texturizados.empty() ? nullptr : texturizados.data();
+}
 const VerticeTela* EstagioVertices::getVertices() const { return vertices.data(); }
 const EstagioVertices::PosicaoGrossa* EstagioVertices::getGrossas() const { return grossas.data(); }
 const PosicaoExata* EstagioVertices::getExatas() const { return exatas.data(); }

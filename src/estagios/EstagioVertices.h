@@ -24,6 +24,10 @@
 // Points are worked out four at a time in AVX2 lanes or two at a time in SSE2 lanes (Par), with
 // the same bits as one at a time.
 // What a mode needs of a point (its lit colour, say) is the shading stage's work.
+// When the mesh has a look of its own (Malha::getAparencia), a point is one per variant of it
+// that the corners use (Aparencia::Variante, and whether the corner's triangle is textured):
+// corners at one position with different colours stay apart, each with the position and the
+// normal of the point.
 class EstagioVertices {
 public:
     // A screen position in 1/kEscalaGrossa pixel, rounded down: small enough to stay in the
@@ -73,12 +77,20 @@ public:
     const Ponto* getPontos() const;
     const Vetor* getNormais() const;
     const std::uint8_t* getComNormal() const;
+    // Per point of this stage, when the mesh has a look of its own (null otherwise): the variant
+    // of the corners it stands for, and 1 where their triangles are textured.
+    const std::int32_t* getVariantes() const;
+    const std::uint8_t* getTexturizados() const;
     // Per point of this stage, after processar: screen corner, coarse and exact positions.
     const VerticeTela* getVertices() const;
     const PosicaoGrossa* getGrossas() const;
     const PosicaoExata* getExatas() const;
 
 private:
+    // Numbers the points as one per variant and texturing of the corners that use them (the
+    // mesh has a look of its own): fills indices, and ordem with each new point's point of the
+    // mesh.
+    void numerarVariantes(const Malha& malha, const Aparencia& aparencia, std::vector<int>& ordem);
     // Points [inicio, fim) as processar.
     void processarTrecho(int inicio, int fim, const Camera& camera, const Projecao& projecao,
                          double limiteSeguro);
@@ -95,6 +107,8 @@ private:
     // 1 where the point has a normal (otherwise it is zero and the point gets ambient only).
     std::vector<std::uint8_t> comNormal;
     std::vector<std::int32_t> indices;
+    std::vector<std::int32_t> variantes;
+    std::vector<std::uint8_t> texturizados;
     std::vector<VerticeTela> vertices;
     std::vector<PosicaoGrossa> grossas;
     std::vector<PosicaoExata> exatas;

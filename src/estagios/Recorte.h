@@ -33,8 +33,9 @@ public:
     static constexpr double kLimiteMinimo = 4096.0;
     // At most 3 corners, one more per clipping plane (near plane and four screen sides).
     static constexpr int kMaxCantos = 8;
-    // The most attributes a corner carries.
-    static constexpr int kMaxAtributos = 6;
+    // The most attributes a corner carries (a textured point's two parts of the lighting, colour
+    // and texture coordinates; a Phong point's position, normal, colour and coordinates).
+    static constexpr int kMaxAtributos = 11;
 
     // How far from the origin, in pixels on either axis, a corner may lie without a cut on a
     // frame of largura x altura (each at most Quadro::kMaiorLado):

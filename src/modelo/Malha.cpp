@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <stdexcept>
 #include <utility>
 
 #include "CaixaEnvolvente.h"
@@ -14,9 +15,9 @@ bool finito(const Vetor& a) {
 
 }  // namespace
 
-Malha::Malha(Gouraud& cena) : Malha(cena, Primitivas()) {}
+Malha::Malha(Gouraud& cena) : Malha(cena, nullptr) {}
 
-Malha::Malha(Gouraud& cena, Primitivas dadas)
+Malha::Malha(Gouraud& cena, std::shared_ptr<const Aparencia> daMalha, Primitivas dadas)
     : quantPontos(cena.getQuantPontos()),
       quantTriangulos(cena.getQuantTriangulos()),
       pontos(cena.getListaPonto()),
@@ -26,7 +27,11 @@ Malha::Malha(Gouraud& cena, Primitivas dadas)
       cena(cena),
       normais(static_cast<std::size_t>(quantPontos)),
       temNormal(static_cast<std::size_t>(quantPontos), 0),
-      primitivas(std::move(dadas)) {
+      primitivas(std::move(dadas)),
+      aparencia(std::move(daMalha)) {
+    if (aparencia != nullptr && aparencia->getQuantTriangulos() != quantTriangulos) {
+        throw std::invalid_argument("the look of the mesh is for other triangles");
+    }
     cena.calcularNormalTriangulo();
     for (int i = 0; i < quantTriangulos; ++i) {
         const Vetor& n = normaisTriangulo[i];
@@ -75,3 +80,4 @@ const Vetor* Malha::getNormal(int i) const {
 const Primitivas& Malha::getPrimitivas() const { return primitivas; }
 const Ponto& Malha::getCentro() const { return centro; }
 double Malha::getDiagonal() const { return diagonal; }
+const Aparencia* Malha::getAparencia() const { return aparencia.get(); }

@@ -2,9 +2,11 @@
 #define GOURAUD_MALHA_H
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
+#include "Aparencia.h"
 #include "Gouraud.h"
 #include "Ponto.h"
 #include "Primitivas.h"
@@ -22,8 +24,12 @@ public:
     // the triangles that name it (once per naming, skipping normals that are not finite) made
     // unit length; a point whose sum is zero has no normal.
     explicit Malha(Gouraud& cena);
-    // The same, with the model's points and segments besides the scene's triangles (moved in).
-    Malha(Gouraud& cena, Primitivas primitivas);
+    // The same, with the look the file gives the scene's triangles (null for none): its corners
+    // are the scene's triangles' corners and its points the scene's points, or
+    // std::invalid_argument is thrown; and with the model's points and segments besides the
+    // scene's triangles (moved in).
+    Malha(Gouraud& cena, std::shared_ptr<const Aparencia> aparencia,
+          Primitivas primitivas = Primitivas());
 
     int getQuantPontos() const;
     int getQuantTriangulos() const;
@@ -49,6 +55,8 @@ public:
     const Ponto& getCentro() const;
     // Length of the bounding box's diagonal.
     double getDiagonal() const;
+    // The colours, materials and textures of the file, or null when it gives none.
+    const Aparencia* getAparencia() const;
 
 private:
     int quantPontos;
@@ -64,6 +72,7 @@ private:
     Primitivas primitivas;
     Ponto centro;
     double diagonal = 0.0;
+    std::shared_ptr<const Aparencia> aparencia;
 };
 
 #endif

@@ -2,17 +2,20 @@
 #define GOURAUD_PRIMITIVAS_H
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
+#include "Aparencia.h"
 #include "Ponto.h"
 
 // The points and the line segments of a model, beside its triangles, in file order: each point
-// with its normal and its colour when the file gives them, each segment with its two ends and the
-// colour of its first vertex when the file gives one. Positions are world coordinates; positions,
-// normals and colours are kept as the file gives them, in single precision (a position widens
-// exactly to the double the renderer computes with), and the lists of normals and colours are
-// empty until a point or a segment brings one. Points are never merged: two at one position are
-// two points.
+// with its normal, its colour and its material when the file gives them, each segment with its
+// two ends and the colour and material of its first vertex when the file gives them. What colour
+// a point or a segment ends up with is CorObjeto's rule, as for a triangle's corner. Positions are
+// world coordinates; positions, normals and colours are kept as the file gives them, in single
+// precision (a position widens exactly to the double the renderer computes with), and the lists of
+// normals and colours are empty until a point or a segment brings one. Points are never merged: two
+// at one position are two points.
 class Primitivas {
 public:
     // Three single-precision numbers: a position or a normal (x, y, z), or a colour (r, g, b),
@@ -35,11 +38,16 @@ public:
 
     // Makes room for `pontos` points, with room for their normals and colours when asked.
     void reservarPontos(std::size_t pontos, bool comNormais, bool comCores);
-    // Adds a point at `posicao`, with the normal and the colour given (null for none).
-    void acrescentarPonto(const Terno& posicao, const Terno* normal, const Terno* cor);
-    // Adds the segment from `inicio` to `fim`, with the colour of its first vertex (null for
-    // none).
-    void acrescentarLinha(const Terno& inicio, const Terno& fim, const Terno* cor);
+    // Adds a point at `posicao`, with the normal and the colour given (null for none) and the
+    // material numbered `material` among setMateriais' (-1 for none).
+    void acrescentarPonto(const Terno& posicao, const Terno* normal, const Terno* cor,
+                          std::int32_t material = -1);
+    // Adds the segment from `inicio` to `fim`, with the colour and the material of its first
+    // vertex (null and -1 for none).
+    void acrescentarLinha(const Terno& inicio, const Terno& fim, const Terno* cor,
+                          std::int32_t material = -1);
+    // The materials the points and segments name.
+    void setMateriais(std::vector<Aparencia::Material> materiais);
 
     // True when it holds neither points nor segments.
     bool vazia() const;
@@ -65,6 +73,9 @@ public:
     // The segments' colours (of their first vertices): empty when none has one, otherwise one
     // per segment (semCor() for one without).
     const std::vector<Terno>& getCoresLinhas() const;
+    // The material of point i and of segment k (both in range), or null for none.
+    const Aparencia::Material* getMaterialPonto(int i) const;
+    const Aparencia::Material* getMaterialLinha(int k) const;
 
 private:
     std::vector<float> x;
@@ -74,6 +85,10 @@ private:
     std::vector<Terno> cores;
     std::vector<Terno> extremos;
     std::vector<Terno> coresLinhas;
+    // The materials, and the one of each point and segment (empty when none has one).
+    std::vector<Aparencia::Material> materiais;
+    std::vector<std::int32_t> materiaisPontos;
+    std::vector<std::int32_t> materiaisLinhas;
 };
 
 #endif

@@ -2,13 +2,17 @@
 
 #include <cmath>
 
+#include "CorObjeto.h"
 #include "Sombreamento.h"
 
-Vetor CorPrimitiva::od(const Primitivas::Terno* cor, const Iluminacao& iluminacao) {
-    if (cor != nullptr && Primitivas::temCor(*cor)) {
-        return Vetor(cor->x, cor->y, cor->z);
+Vetor CorPrimitiva::od(const Primitivas::Terno* cor, const Aparencia::Material* material,
+                       const Iluminacao& iluminacao, bool coresDoArquivo) {
+    if (!coresDoArquivo) {
+        return iluminacao.od;
     }
-    return iluminacao.od;
+    const float canais[] = {cor != nullptr ? cor->x : 0.0f, cor != nullptr ? cor->y : 0.0f,
+                            cor != nullptr ? cor->z : 0.0f};
+    return CorObjeto::cor(cor != nullptr ? canais : nullptr, material, false, iluminacao.od);
 }
 
 std::uint16_t CorPrimitiva::deFrente(const Vetor& od, const Iluminacao& luz) {
@@ -30,9 +34,6 @@ std::uint16_t CorPrimitiva::iluminada(const Ponto& p, const Primitivas::Terno& n
     if (!usavel) {
         return deFrente(od, iluminacao);
     }
-    // The settings with this point's own object colour.
-    Iluminacao propria = iluminacao;
-    propria.od = od;
-    const Vetor cor = propria.corDoVertice(p, &unitaria, foco, luz);
+    const Vetor cor = iluminacao.corDoVertice(p, &unitaria, foco, luz, od);
     return Sombreamento::empacotar(cor.x, cor.y, cor.z);
 }

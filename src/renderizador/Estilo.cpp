@@ -56,5 +56,8 @@ std::string Estilo::descricao() const {
     if (normais) {
         texto += ", normals";
     }
+    if (!cores) {
+        texto += ", colours off";
+    }
     return texto;
 }

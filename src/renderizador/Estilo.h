@@ -6,7 +6,9 @@
 #include <string_view>
 
 // How a renderer draws a mesh: the shading mode, whether the mesh's edges and the scene's
-// normals (as needles) are drawn over the picture, and the size of the loose points.
+// normals (as needles) are drawn over the picture, whether the file's own colours and textures
+// are used (otherwise every triangle, point and line has the lighting settings' object colour),
+// and the size of the loose points.
 struct Estilo {
     // plano: one colour per triangle, lit at its centroid with its own normal; gouraud: colours
     // lit at the points and interpolated; phong: lit at every pixel with interpolated normals.
@@ -21,6 +23,7 @@ struct Estilo {
     Modo modo = Modo::gouraud;
     bool arestas = false;
     bool normais = false;
+    bool cores = true;
     int tamanhoPonto = kPontoPadrao;
 
     // The mode named `nome` as the options write it ("plano", "gouraud" or "phong"), or nullopt.
@@ -32,7 +35,8 @@ struct Estilo {
     // The point size `tamanho` made one pixel larger (passo 1) or smaller (passo -1), kept
     // within [kMenorPonto, kMaiorPonto].
     static int pontoSeguinte(int tamanho, int passo);
-    // The mode's name and the switches that are on, e.g. "phong, edges, normals".
+    // The mode's name and the switches that are on, e.g. "phong, edges, normals", followed by
+    // "colours off" when the file's colours are not used.
     std::string descricao() const;
 };
 

@@ -33,17 +33,20 @@ struct Pintor {
 
 }  // namespace
 
-LinhasTela::LinhasTela(const Primitivas& primitivas, const Iluminacao& iluminacao)
+LinhasTela::LinhasTela(const Primitivas& primitivas, const Iluminacao& iluminacao,
+                       bool coresDoArquivo)
     : primitivas(primitivas), segmentos(static_cast<std::size_t>(primitivas.getQuantLinhas())) {
-    setIluminacao(iluminacao);
+    setIluminacao(iluminacao, coresDoArquivo);
 }
 
-void LinhasTela::setIluminacao(const Iluminacao& nova) {
+void LinhasTela::setIluminacao(const Iluminacao& nova, bool coresDoArquivo) {
     const std::vector<Primitivas::Terno>& coresArquivo = primitivas.getCoresLinhas();
     cores.resize(static_cast<std::size_t>(primitivas.getQuantLinhas()));
     for (std::size_t k = 0; k < cores.size(); ++k) {
         const Primitivas::Terno* cor = coresArquivo.empty() ? nullptr : &coresArquivo[k];
-        cores[k] = CorPrimitiva::deFrente(CorPrimitiva::od(cor, nova), nova);
+        const Vetor od = CorPrimitiva::od(cor, primitivas.getMaterialLinha(static_cast<int>(k)),
+                                          nova, coresDoArquivo);
+        cores[k] = CorPrimitiva::deFrente(od, nova);
     }
 }
 

@@ -23,11 +23,12 @@
 //   Per band (desenharFaixa): the band's segments over its shaded pixels.
 class LinhasTela {
 public:
-    // The segments of `primitivas` (which must outlive this object), lit by `iluminacao`.
-    LinhasTela(const Primitivas& primitivas, const Iluminacao& iluminacao);
+    // The segments of `primitivas` (which must outlive this object), lit by `iluminacao`, with
+    // the file's colours when `coresDoArquivo`.
+    LinhasTela(const Primitivas& primitivas, const Iluminacao& iluminacao, bool coresDoArquivo);
 
-    // Draws the next frames lit by `nova`.
-    void setIluminacao(const Iluminacao& nova);
+    // Draws the next frames lit by `nova`, with the file's colours when `coresDoArquivo`.
+    void setIluminacao(const Iluminacao& nova, bool coresDoArquivo);
 
     // Works out every segment seen from `camera` through `projecao` for a frame of largura x
     // altura pixels cut into bands of `linhasPorFaixa` rows, on `trabalhadores`.

@@ -82,22 +82,28 @@ bool intervalo(double centro, double meio, int limite, int& primeiro, int& ultim
 
 }  // namespace
 
-PontosTela::PontosTela(const Primitivas& primitivas, const Iluminacao& iluminacao)
+PontosTela::PontosTela(const Primitivas& primitivas, const Iluminacao& iluminacao,
+                       bool coresDoArquivo)
     : primitivas(primitivas) {
-    setIluminacao(iluminacao);
+    setIluminacao(iluminacao, coresDoArquivo);
     usarAvx2(true);
 }
 
 void PontosTela::usarAvx2(bool permitir) { avx2 = permitir && __builtin_cpu_supports("avx2") != 0; }
 
-void PontosTela::setIluminacao(const Iluminacao& nova) {
+void PontosTela::setIluminacao(const Iluminacao& nova, bool coresDoArquivo) {
     iluminacao = nova;
-    const std::vector<Primitivas::Terno>& cores = primitivas.getCores();
+    cores = coresDoArquivo;
     coresDeFrente.resize(static_cast<std::size_t>(primitivas.getQuantPontos()));
     for (std::size_t i = 0; i < coresDeFrente.size(); ++i) {
-        const Primitivas::Terno* cor = cores.empty() ? nullptr : &cores[i];
-        coresDeFrente[i] = CorPrimitiva::deFrente(CorPrimitiva::od(cor, iluminacao), iluminacao);
+        coresDeFrente[i] = CorPrimitiva::deFrente(odDoPonto(i), iluminacao);
     }
+}
+
+Vetor PontosTela::odDoPonto(std::size_t i) const {
+    const std::vector<Primitivas::Terno>& coresArquivo = primitivas.getCores();
+    return CorPrimitiva::od(coresArquivo.empty() ? nullptr : &coresArquivo[i],
+                            primitivas.getMaterialPonto(static_cast<int>(i)), iluminacao, cores);
 }
 
 std::uint16_t PontosTela::corDoPonto(std::size_t i, const Ponto& foco, const Ponto& luz) const {
@@ -105,10 +111,8 @@ std::uint16_t PontosTela::corDoPonto(std::size_t i, const Ponto& foco, const Pon
     if (normais.empty() || (normais[i].x == 0.0f && normais[i].y == 0.0f && normais[i].z == 0.0f)) {
         return coresDeFrente[i];
     }
-    const std::vector<Primitivas::Terno>& cores = primitivas.getCores();
-    return CorPrimitiva::iluminada(
-        primitivas.getPonto(static_cast<int>(i)), normais[i],
-        CorPrimitiva::od(cores.empty() ? nullptr : &cores[i], iluminacao), iluminacao, foco, luz);
+    return CorPrimitiva::iluminada(primitivas.getPonto(static_cast<int>(i)), normais[i],
+                                   odDoPonto(i), iluminacao, foco, luz);
 }
 
 void PontosTela::iniciarTrecho(Trecho& trecho) const {

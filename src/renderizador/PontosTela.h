@@ -34,11 +34,12 @@
 // cloud of millions of points costs little more than reading it.
 class PontosTela {
 public:
-    // The points of `primitivas` (which must outlive this object), lit by `iluminacao`.
-    PontosTela(const Primitivas& primitivas, const Iluminacao& iluminacao);
+    // The points of `primitivas` (which must outlive this object), lit by `iluminacao`, with
+    // the file's colours when `coresDoArquivo`.
+    PontosTela(const Primitivas& primitivas, const Iluminacao& iluminacao, bool coresDoArquivo);
 
-    // Draws the next frames lit by `nova`.
-    void setIluminacao(const Iluminacao& nova);
+    // Draws the next frames lit by `nova`, with the file's colours when `coresDoArquivo`.
+    void setIluminacao(const Iluminacao& nova, bool coresDoArquivo);
     // Works four points at a time in AVX2 lanes where the processor has it and `permitir`
     // holds, two at a time in SSE2 lanes elsewhere: the same bits either way. Allowed from the
     // start.
@@ -73,6 +74,8 @@ private:
                         double meio, const Ponto& luz, Trecho& trecho) const;
     void desenharTrechoQuatro(int inicio, int fim, const Camera& camera, const Projecao& projecao,
                               double meio, const Ponto& luz, Trecho& trecho) const;
+    // The object colour of point i (CorPrimitiva::od).
+    Vetor odDoPonto(std::size_t i) const;
     // The packed colour of point i seen from `foco`, lit from `luz`.
     std::uint16_t corDoPonto(std::size_t i, const Ponto& foco, const Ponto& luz) const;
     // Empties the box of what `trecho` drew, for a new frame.
@@ -82,6 +85,7 @@ private:
 
     const Primitivas& primitivas;
     Iluminacao iluminacao;
+    bool cores = true;
     // The head-on colour of every point, which does not change with the view.
     std::vector<std::uint16_t> coresDeFrente;
     std::vector<Trecho> trechos;

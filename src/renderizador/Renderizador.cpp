@@ -6,6 +6,7 @@
 #include "Recorte.h"
 #include "SombreamentoComArestas.h"
 #include "SombreamentoGouraud.h"
+#include "SombreamentoGouraudTextura.h"
 #include "SombreamentoPhong.h"
 #include "SombreamentoPlano.h"
 
@@ -49,14 +50,14 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
       descarte(vertices),
       classificacao(malha, vertices),
       rasterizador(malha, vertices, classificacao),
-      sombreamento(std::make_unique<SombreamentoGouraud>(vertices, iluminacao)),
       visiveis(static_cast<std::size_t>(trabalhadores.getQuantidade())) {
+    montarSombreamento();
     const Primitivas& primitivas = malha.getPrimitivas();
     if (primitivas.getQuantPontos() > 0) {
-        pontosTela.emplace(primitivas, iluminacao);
+        pontosTela.emplace(primitivas, iluminacao, estilo.cores);
     }
     if (primitivas.getQuantLinhas() > 0) {
-        linhasTela.emplace(primitivas, iluminacao);
+        linhasTela.emplace(primitivas, iluminacao, estilo.cores);
     }
 }
 
@@ -83,10 +84,19 @@ void Renderizador::permitirAvx2(bool permitir) {
 void Renderizador::permitirDescarte(bool permitir) { descartar = permitir; }
 
 void Renderizador::setEstilo(const Estilo& novo) {
-    const bool mesmaPintura = novo.modo == estilo.modo && novo.arestas == estilo.arestas;
+    const bool mesmaPintura =
+        novo.modo == estilo.modo && novo.arestas == estilo.arestas && novo.cores == estilo.cores;
+    const bool mesmasCores = novo.cores == estilo.cores;
     estilo = novo;
     if (!mesmaPintura) {
         montarSombreamento();
+    }
+    // The points' and lines' colours follow the file's colours being on or off.
+    if (!mesmasCores && pontosTela) {
+        pontosTela->setIluminacao(iluminacao, estilo.cores);
+    }
+    if (!mesmasCores && linhasTela) {
+        linhasTela->setIluminacao(iluminacao, estilo.cores);
     }
 }
 
@@ -96,30 +106,42 @@ void Renderizador::setIluminacao(const Iluminacao& nova) {
     iluminacao = nova;
     montarSombreamento();
     if (pontosTela) {
-        pontosTela->setIluminacao(nova);
+        pontosTela->setIluminacao(nova, estilo.cores);
     }
     if (linhasTela) {
-        linhasTela->setIluminacao(nova);
+        linhasTela->setIluminacao(nova, estilo.cores);
     }
 }
 
 void Renderizador::montarSombreamento() {
+    std::unique_ptr<CoresDaMalha> novasCores;
+    if (estilo.cores && malha.getAparencia() != nullptr) {
+        novasCores = std::make_unique<CoresDaMalha>(malha, vertices, iluminacao.od);
+    }
+    const CoresDaMalha* comCores = novasCores.get();
     std::unique_ptr<Sombreamento> modo;
     switch (estilo.modo) {
         case Estilo::Modo::plano:
-            modo = std::make_unique<SombreamentoPlano>(malha, vertices, iluminacao);
+            modo = std::make_unique<SombreamentoPlano>(malha, vertices, iluminacao, comCores);
             break;
         case Estilo::Modo::gouraud:
-            modo = std::make_unique<SombreamentoGouraud>(vertices, iluminacao);
+            if (comCores != nullptr && comCores->temTexturizados()) {
+                modo =
+                    std::make_unique<SombreamentoGouraudTextura>(vertices, iluminacao, *comCores);
+            } else {
+                modo = std::make_unique<SombreamentoGouraud>(vertices, iluminacao, comCores);
+            }
             break;
         case Estilo::Modo::phong:
-            modo = std::make_unique<SombreamentoPhong>(vertices, iluminacao);
+            modo = std::make_unique<SombreamentoPhong>(vertices, iluminacao, comCores);
             break;
     }
     if (estilo.arestas) {
         modo = std::make_unique<SombreamentoComArestas>(std::move(modo), malha, vertices);
     }
+    // The old mode goes before the colours it may read.
     usarSombreamento(std::move(modo));
+    cores = std::move(novasCores);
 }
 
 void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Vetor& cor0,

@@ -9,6 +9,7 @@
 #include "Camera.h"
 #include "Classificacao.h"
 #include "Cobertura.h"
+#include "CoresDaMalha.h"
 #include "Descarte.h"
 #include "EstagioVertices.h"
 #include "Estilo.h"
@@ -76,11 +77,13 @@ public:
     void permitirDescarte(bool permitir);
 
     // The shading mode and the switches of the frames drawn from now on: Gouraud
-    // (SombreamentoGouraud), flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with
-    // the renderer's lighting, with the edges over it (SombreamentoComArestas), the needles
-    // over everything (Agulhas), and the points' size. Gouraud with nothing over it and points
-    // of Estilo::kPontoPadrao pixels until set; it replaces a mode given to usarSombreamento
-    // when the mode or the edges change.
+    // (SombreamentoGouraud, or SombreamentoGouraudTextura for a mesh with textured triangles),
+    // flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with the renderer's
+    // lighting, with the mesh's own colours (CoresDaMalha) when it has a look of its own and
+    // the colours are on, with the edges over it (SombreamentoComArestas), the needles over
+    // everything (Agulhas), and the points' size. Gouraud with the mesh's colours, nothing over
+    // it and points of Estilo::kPontoPadrao pixels until set; it replaces a mode given to
+    // usarSombreamento when the mode, the edges or the colours change.
     void setEstilo(const Estilo& novo);
     const Estilo& getEstilo() const;
 
@@ -103,6 +106,8 @@ private:
     Descarte descarte;
     Classificacao classificacao;
     Rasterizador rasterizador;
+    // The mesh's own colours for the lighting set, while the mode uses them.
+    std::unique_ptr<CoresDaMalha> cores;
     std::unique_ptr<Sombreamento> sombreamento;
     // One per thread: the band it is drawing; and per band, its clipped triangles' pieces.
     std::vector<FaixaVisivel> visiveis;

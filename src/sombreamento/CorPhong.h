@@ -22,6 +22,10 @@ public:
     static Vetor cor(const Iluminacao& iluminacao, const Ponto& foco, const Ponto& posicaoLuz,
                      const double* a, const double* b, const double* c, double q1, double q2,
                      double s);
+    // The same with the object colour `od` in place of the settings' Od.
+    static Vetor cor(const Iluminacao& iluminacao, const Ponto& foco, const Ponto& posicaoLuz,
+                     const double* a, const double* b, const double* c, double q1, double q2,
+                     double s, const Vetor& od);
 };
 
 #endif

@@ -19,6 +19,10 @@ public:
     static Vetor cor(const Iluminacao& iluminacao, const Ponto& p1, const Ponto& p2,
                      const Ponto& p3, const Vetor& normal, const Ponto& foco,
                      const Ponto& posicaoLuz);
+    // The same with the object colour `od` in place of the settings' Od.
+    static Vetor cor(const Iluminacao& iluminacao, const Ponto& p1, const Ponto& p2,
+                     const Ponto& p3, const Vetor& normal, const Ponto& foco,
+                     const Ponto& posicaoLuz, const Vetor& od);
 };
 
 #endif

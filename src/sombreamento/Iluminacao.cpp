@@ -35,21 +35,44 @@ Iluminacao::Iluminacao()
 
 Vetor Iluminacao::corDoVertice(const Ponto& p, const Vetor* normal, const Ponto& foco,
                                const Ponto& posicaoLuz) const {
+    return corDoVertice(p, normal, foco, posicaoLuz, od);
+}
+
+Vetor Iluminacao::corDoVertice(const Ponto& p, const Vetor* normal, const Ponto& foco,
+                               const Ponto& posicaoLuz, const Vetor& corObjeto) const {
     const Terno<double> n = normal != nullptr ? Terno<double>{normal->x, normal->y, normal->z}
                                               : Terno<double>{0.0, 0.0, 0.0};
-    const Terno<double> cor =
-        colorir(*this, Terno<double>{p.x, p.y, p.z}, n, normal != nullptr, foco, posicaoLuz);
+    const Terno<double> difuso =
+        fatorDifuso(*this, Terno<double>{corObjeto.x, corObjeto.y, corObjeto.z});
+    const Terno<double> cor = colorir(*this, difuso, Terno<double>{p.x, p.y, p.z}, n,
+                                      normal != nullptr, foco, posicaoLuz);
     return Vetor(cor.x, cor.y, cor.z);
+}
+
+void Iluminacao::partesDoVertice(const Ponto& p, const Vetor* normal, const Ponto& foco,
+                                 const Ponto& posicaoLuz, Vetor& e, Vetor& d) const {
+    const Terno<double> n = normal != nullptr ? Terno<double>{normal->x, normal->y, normal->z}
+                                              : Terno<double>{0.0, 0.0, 0.0};
+    Terno<double> te{};
+    Terno<double> td{};
+    partes(*this, Terno<double>{p.x, p.y, p.z}, n, normal != nullptr, foco, posicaoLuz, te, td);
+    e = Vetor(te.x, te.y, te.z);
+    d = Vetor(td.x, td.y, td.z);
 }
 
 Vetor Iluminacao::corNoPonto(const Ponto& p, const Vetor& normal, const Ponto& foco,
                              const Ponto& posicaoLuz) const {
+    return corNoPonto(p, normal, foco, posicaoLuz, od);
+}
+
+Vetor Iluminacao::corNoPonto(const Ponto& p, const Vetor& normal, const Ponto& foco,
+                             const Ponto& posicaoLuz, const Vetor& corObjeto) const {
     const Terno<double> n{normal.x, normal.y, normal.z};
     const Terno<double> u = unitario(n);
     const bool usavel = (n.x != 0.0 || n.y != 0.0 || n.z != 0.0) && std::isfinite(u.x) &&
                         std::isfinite(u.y) && std::isfinite(u.z);
     const Vetor unitaria(u.x, u.y, u.z);
-    return corDoVertice(p, usavel ? &unitaria : nullptr, foco, posicaoLuz);
+    return corDoVertice(p, usavel ? &unitaria : nullptr, foco, posicaoLuz, corObjeto);
 }
 
 void Iluminacao::corDePar(Par px, Par py, Par pz, Par nx, Par ny, Par nz, MascaraPar temNormal,
@@ -57,6 +80,17 @@ void Iluminacao::corDePar(Par px, Par py, Par pz, Par nx, Par ny, Par nz, Mascar
                           Par& b) const {
     const Terno<Par> cor =
         colorir(*this, Terno<Par>{px, py, pz}, Terno<Par>{nx, ny, nz}, temNormal, foco, posicaoLuz);
+    r = cor.x;
+    g = cor.y;
+    b = cor.z;
+}
+
+void Iluminacao::corDePar(Par px, Par py, Par pz, Par nx, Par ny, Par nz, MascaraPar temNormal,
+                          Par odR, Par odG, Par odB, const Ponto& foco, const Ponto& posicaoLuz,
+                          Par& r, Par& g, Par& b) const {
+    const Terno<Par> cor =
+        colorir(*this, fatorDifuso(*this, Terno<Par>{odR, odG, odB}), Terno<Par>{px, py, pz},
+                Terno<Par>{nx, ny, nz}, temNormal, foco, posicaoLuz);
     r = cor.x;
     g = cor.y;
     b = cor.z;

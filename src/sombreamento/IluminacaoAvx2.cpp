@@ -72,19 +72,47 @@ Quadra potencia(Quadra base, double expoente) {
     return Quadra(_mm256_load_pd(lanes));
 }
 
+// With `od` null the settings' Od for every vertex, else each vertex's own, four channels each
+// at od[0], od[1] and od[2].
 void colorirQuatro(const Iluminacao& luz, const double* px, const double* py, const double* pz,
                    const double* nx, const double* ny, const double* nz, const bool* temNormal,
-                   const Ponto& foco, const Ponto& posicaoLuz, double* r, double* g, double* b) {
+                   const double* const* od, const Ponto& foco, const Ponto& posicaoLuz, double* r,
+                   double* g, double* b) {
     const auto carregar = [](const double* v) { return Quadra(_mm256_loadu_pd(v)); };
     const MascaraQuadra comNormal{
         _mm256_castsi256_pd(_mm256_setr_epi64x(temNormal[0] ? -1 : 0, temNormal[1] ? -1 : 0,
                                                temNormal[2] ? -1 : 0, temNormal[3] ? -1 : 0))};
-    const Terno<Quadra> cor = colorir(luz, Terno<Quadra>{carregar(px), carregar(py), carregar(pz)},
-                                      Terno<Quadra>{carregar(nx), carregar(ny), carregar(nz)},
-                                      comNormal, foco, posicaoLuz);
+    const Terno<Quadra> p{carregar(px), carregar(py), carregar(pz)};
+    const Terno<Quadra> n{carregar(nx), carregar(ny), carregar(nz)};
+    const Terno<Quadra> cor =
+        od == nullptr ? colorir(luz, p, n, comNormal, foco, posicaoLuz)
+                      : colorir(luz,
+                                fatorDifuso(luz, Terno<Quadra>{carregar(od[0]), carregar(od[1]),
+                                                               carregar(od[2])}),
+                                p, n, comNormal, foco, posicaoLuz);
     _mm256_storeu_pd(r, cor.x.v);
     _mm256_storeu_pd(g, cor.y.v);
     _mm256_storeu_pd(b, cor.z.v);
+}
+
+void partesQuatro(const Iluminacao& luz, const double* px, const double* py, const double* pz,
+                  const double* nx, const double* ny, const double* nz, const bool* temNormal,
+                  const Ponto& foco, const Ponto& posicaoLuz, double* const* e, double* const* d) {
+    const auto carregar = [](const double* v) { return Quadra(_mm256_loadu_pd(v)); };
+    const MascaraQuadra comNormal{
+        _mm256_castsi256_pd(_mm256_setr_epi64x(temNormal[0] ? -1 : 0, temNormal[1] ? -1 : 0,
+                                               temNormal[2] ? -1 : 0, temNormal[3] ? -1 : 0))};
+    Terno<Quadra> te{};
+    Terno<Quadra> td{};
+    partes(luz, Terno<Quadra>{carregar(px), carregar(py), carregar(pz)},
+           Terno<Quadra>{carregar(nx), carregar(ny), carregar(nz)}, comNormal, foco, posicaoLuz, te,
+           td);
+    _mm256_storeu_pd(e[0], te.x.v);
+    _mm256_storeu_pd(e[1], te.y.v);
+    _mm256_storeu_pd(e[2], te.z.v);
+    _mm256_storeu_pd(d[0], td.x.v);
+    _mm256_storeu_pd(d[1], td.y.v);
+    _mm256_storeu_pd(d[2], td.z.v);
 }
 
 }  // namespace
@@ -101,5 +129,21 @@ void Iluminacao::corDeQuatro(const double* px, const double* py, const double* p
                              const double* ny, const double* nz, const bool* temNormal,
                              const Ponto& foco, const Ponto& posicaoLuz, double* r, double* g,
                              double* b) const {
-    colorirQuatro(*this, px, py, pz, nx, ny, nz, temNormal, foco, posicaoLuz, r, g, b);
+    colorirQuatro(*this, px, py, pz, nx, ny, nz, temNormal, nullptr, foco, posicaoLuz, r, g, b);
+}
+
+void Iluminacao::corDeQuatro(const double* px, const double* py, const double* pz, const double* nx,
+                             const double* ny, const double* nz, const bool* temNormal,
+                             const double* odR, const double* odG, const double* odB,
+                             const Ponto& foco, const Ponto& posicaoLuz, double* r, double* g,
+                             double* b) const {
+    const double* const od[] = {odR, odG, odB};
+    colorirQuatro(*this, px, py, pz, nx, ny, nz, temNormal, od, foco, posicaoLuz, r, g, b);
+}
+
+void Iluminacao::partesDeQuatro(const double* px, const double* py, const double* pz,
+                                const double* nx, const double* ny, const double* nz,
+                                const bool* temNormal, const Ponto& foco, const Ponto& posicaoLuz,
+                                double* const* e, double* const* d) const {
+    partesQuatro(*this, px, py, pz, nx, ny, nz, temNormal, foco, posicaoLuz, e, d);
 }

@@ -170,10 +170,12 @@ inline void sombrearPixel(const PixelsGouraud& p, const LinhaVisivel& l, int i) 
 }  // namespace
 
 SombreamentoGouraud::SombreamentoGouraud(const EstagioVertices& vertices,
-                                         const Iluminacao& iluminacao)
+                                         const Iluminacao& iluminacao,
+                                         const CoresDaMalha* coresDaMalha)
     : vertices(vertices),
       iluminacao(iluminacao),
-      cores(static_cast<std::size_t>(vertices.getQuantPontos()) * kQuantAtributos, 0.0) {
+      cores(static_cast<std::size_t>(vertices.getQuantPontos()) * kQuantAtributos, 0.0),
+      corObjeto(coresDaMalha != nullptr ? coresDaMalha->getCores() : nullptr) {
     usarAvx2(true);
 }
 
@@ -200,10 +202,20 @@ void SombreamentoGouraud::prepararPontos(int inicio, int fim, const std::uint8_t
         Par r;
         Par g;
         Par b;
-        iluminacao.corDePar(Par(p0.x, p1.x), Par(p0.y, p1.y), Par(p0.z, p1.z), Par(m0.x, m1.x),
-                            Par(m0.y, m1.y), Par(m0.z, m1.z),
-                            mascara(comNormal[k0] != 0, comNormal[k1] != 0), camera.foco, luz, r, g,
-                            b);
+        if (corObjeto != nullptr) {
+            const double* od0 = &corObjeto[static_cast<std::size_t>(k0) * kCanais];
+            const double* od1 = &corObjeto[static_cast<std::size_t>(k1) * kCanais];
+            iluminacao.corDePar(Par(p0.x, p1.x), Par(p0.y, p1.y), Par(p0.z, p1.z), Par(m0.x, m1.x),
+                                Par(m0.y, m1.y), Par(m0.z, m1.z),
+                                mascara(comNormal[k0] != 0, comNormal[k1] != 0),
+                                Par(od0[0], od1[0]), Par(od0[1], od1[1]), Par(od0[2], od1[2]),
+                                camera.foco, luz, r, g, b);
+        } else {
+            iluminacao.corDePar(Par(p0.x, p1.x), Par(p0.y, p1.y), Par(p0.z, p1.z), Par(m0.x, m1.x),
+                                Par(m0.y, m1.y), Par(m0.z, m1.z),
+                                mascara(comNormal[k0] != 0, comNormal[k1] != 0), camera.foco, luz,
+                                r, g, b);
+        }
         for (const auto& [lane, k] : {std::pair{0, k0}, {1, k1}}) {
             double* cor = &cores[static_cast<std::size_t>(k) * kQuantAtributos];
             cor[0] = r.lane(lane);
@@ -231,7 +243,21 @@ void SombreamentoGouraud::prepararPontos(int inicio, int fim, const std::uint8_t
                 tem[t] = comNormal[k] != 0;
             }
             double r[kLanesQuatro], g[kLanesQuatro], b[kLanesQuatro];
-            iluminacao.corDeQuatro(px, py, pz, nx, ny, nz, tem, camera.foco, luz, r, g, b);
+            if (corObjeto != nullptr) {
+                double odR[kLanesQuatro], odG[kLanesQuatro], odB[kLanesQuatro];
+                for (int t = 0; t < kLanesQuatro; ++t) {
+                    const double* od =
+                        &corObjeto[static_cast<std::size_t>(grupo[std::min(t, quantos - 1)]) *
+                                   kCanais];
+                    odR[t] = od[0];
+                    odG[t] = od[1];
+                    odB[t] = od[2];
+                }
+                iluminacao.corDeQuatro(px, py, pz, nx, ny, nz, tem, odR, odG, odB, camera.foco, luz,
+                                       r, g, b);
+            } else {
+                iluminacao.corDeQuatro(px, py, pz, nx, ny, nz, tem, camera.foco, luz, r, g, b);
+            }
             for (int t = 0; t < quantos; ++t) {
                 double* cor = &cores[static_cast<std::size_t>(grupo[t]) * kQuantAtributos];
                 cor[0] = r[t];

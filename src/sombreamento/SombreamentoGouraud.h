@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "CoresDaMalha.h"
 #include "EstagioVertices.h"
 #include "FaixaVisivel.h"
 #include "Iluminacao.h"
@@ -23,8 +24,11 @@ class SombreamentoGouraud : public Sombreamento {
 public:
     static constexpr int kQuantAtributos = 3;
 
-    // Lights the points of `vertices` (which must outlive this object) with `iluminacao`.
-    SombreamentoGouraud(const EstagioVertices& vertices, const Iluminacao& iluminacao);
+    // Lights the points of `vertices` (which must outlive this object) with `iluminacao`: each
+    // with the settings' object colour, or with its own from `cores` when given (which must
+    // then outlive this object).
+    SombreamentoGouraud(const EstagioVertices& vertices, const Iluminacao& iluminacao,
+                        const CoresDaMalha* cores = nullptr);
 
     int getQuantAtributos() const override;
     void iniciar(const Camera& camera) override;
@@ -45,6 +49,8 @@ private:
     Iluminacao iluminacao;
     Camera camera;
     std::vector<double> cores;
+    // Each point's object colour (three doubles a point), or null for the settings' one.
+    const double* corObjeto = nullptr;
     bool quatro = false;
 };
 

@@ -3,14 +3,43 @@
 #include <cstddef>
 
 #include "CorPhong.h"
+#include "PixelsDaFaixa.h"
 
-SombreamentoPhong::SombreamentoPhong(const EstagioVertices& vertices,
-                                     const Iluminacao& iluminacao)
+namespace {
+
+// With the mesh's colours, after CorPhong's: the colour before the texture, then u and v.
+constexpr int kC = CorPhong::kAtributos;
+constexpr int kU = kC + 3;
+constexpr int kV = kU + 1;
+constexpr int kAtributosComCor = kV + 1;
+
+}  // namespace
+
+SombreamentoPhong::SombreamentoPhong(const EstagioVertices& vertices, const Iluminacao& iluminacao,
+                                     const CoresDaMalha* cores)
     : vertices(vertices),
       iluminacao(iluminacao),
-      atributos(static_cast<std::size_t>(vertices.getQuantPontos()) * CorPhong::kAtributos, 0.0) {}
+      cores(cores),
+      quantAtributos(cores != nullptr ? kAtributosComCor : CorPhong::kAtributos),
+      atributos(static_cast<std::size_t>(vertices.getQuantPontos()) *
+                    static_cast<std::size_t>(quantAtributos),
+                0.0) {
+    // A point's colour and coordinates are the same every frame: set here, once.
+    for (std::size_t k = 0;
+         cores != nullptr && k < static_cast<std::size_t>(vertices.getQuantPontos()); ++k) {
+        double* a = &atributos[k * kAtributosComCor];
+        const double* c = cores->getCores() + 3 * k;
+        a[kC] = c[0];
+        a[kC + 1] = c[1];
+        a[kC + 2] = c[2];
+        if (cores->getCoordenadas() != nullptr) {
+            a[kU] = cores->getCoordenadas()[2 * k];
+            a[kV] = cores->getCoordenadas()[2 * k + 1];
+        }
+    }
+}
 
-int SombreamentoPhong::getQuantAtributos() const { return CorPhong::kAtributos; }
+int SombreamentoPhong::getQuantAtributos() const { return quantAtributos; }
 
 void SombreamentoPhong::iniciar(const Camera& cameraAtual) {
     camera = cameraAtual;
@@ -18,7 +47,7 @@ void SombreamentoPhong::iniciar(const Camera& cameraAtual) {
 }
 
 const double* SombreamentoPhong::getAtributos(int ponto) const {
-    return &atributos[static_cast<std::size_t>(ponto) * CorPhong::kAtributos];
+    return &atributos[static_cast<std::size_t>(ponto) * static_cast<std::size_t>(quantAtributos)];
 }
 
 void SombreamentoPhong::prepararPontos(int inicio, int fim, const std::uint8_t* marcas) {
@@ -28,7 +57,8 @@ void SombreamentoPhong::prepararPontos(int inicio, int fim, const std::uint8_t* 
         if (marcas[k] == 0) {
             continue;
         }
-        double* a = &atributos[static_cast<std::size_t>(k) * CorPhong::kAtributos];
+        const auto ponto = static_cast<std::size_t>(k);
+        double* a = &atributos[ponto * static_cast<std::size_t>(quantAtributos)];
         const Ponto& p = pontos[k];
         const Vetor& n = normais[k];
         a[0] = p.x;
@@ -41,34 +71,25 @@ void SombreamentoPhong::prepararPontos(int inicio, int fim, const std::uint8_t* 
 }
 
 void SombreamentoPhong::sombrear(const FaixaVisivel& faixa, Quadro& quadro) const {
-    const VerticeTela* v = vertices.getVertices();
-    for (int j = faixa.getLinha0(); j < faixa.getLinha1(); ++j) {
-        const std::int32_t* vencedores = faixa.linhaVencedores(j);
-        const double* pesos1 = faixa.linhaPesos1(j);
-        const double* pesos2 = faixa.linhaPesos2(j);
-        const double* profundidades = quadro.linhaProfundidade(j);
-        std::uint16_t* linha = quadro.linhaCor(j);
-        for (int i = 0; i < faixa.getLargura(); ++i) {
-            const std::int32_t vencedor = vencedores[i];
-            if (vencedor == FaixaVisivel::kNenhum) {
-                continue;
+    sombrearPixels(
+        faixa, quadro, vertices.getVertices(), atributos.data(), quantAtributos,
+        [this](int t, int ponto, const double* a, const double* b, const double* c, double q1,
+               double q2, double s) {
+            if (cores == nullptr) {
+                const Vetor cor = CorPhong::cor(iluminacao, camera.foco, luz, a, b, c, q1, q2, s);
+                return empacotar(cor.x, cor.y, cor.z);
             }
-            const double s = 1.0 / profundidades[i];
-            Vetor cor;
-            if (FaixaVisivel::ehPeca(vencedor)) {
-                const auto& c = faixa.getPeca(vencedor).cantos;
-                cor = CorPhong::cor(iluminacao, camera.foco, luz, c[0].atributos.data(),
-                                    c[1].atributos.data(), c[2].atributos.data(),
-                                    pesos1[i] * c[1].z, pesos2[i] * c[2].z, s);
-            } else {
-                const Classificacao::Entrada& e = faixa.getEntrada(vencedor);
-                cor = CorPhong::cor(iluminacao, camera.foco, luz, getAtributos(e.a),
-                                    getAtributos(e.b), getAtributos(e.c), pesos1[i] * v[e.b].iz,
-                                    pesos2[i] * v[e.c].iz, s);
+            const auto valor = [&](int k) { return interpolarAtributo(a, b, c, k, q1, q2, s); };
+            Vetor od(valor(kC), valor(kC + 1), valor(kC + 2));
+            const CoresDaMalha::TexturaDoTriangulo textura =
+                ponto >= 0 ? cores->texturaDoPonto(ponto) : cores->texturaDe(t);
+            if (textura.textura != nullptr) {
+                const Vetor amostra = textura.amostra(valor(kU), valor(kV));
+                od = Vetor(od.x * amostra.x, od.y * amostra.y, od.z * amostra.z);
             }
-            linha[i] = empacotar(cor.x, cor.y, cor.z);
-        }
-    }
+            const Vetor cor = CorPhong::cor(iluminacao, camera.foco, luz, a, b, c, q1, q2, s, od);
+            return empacotar(cor.x, cor.y, cor.z);
+        });
 }
 
 void SombreamentoPhong::usarAvx2(bool /*permitir*/) {}

@@ -21,6 +21,7 @@ enum class Janela::Comando : int {
     modo,
     arestas,
     normais,
+    cores,
     pontoMenor,
     pontoMaior,
     recarregar,
@@ -61,6 +62,7 @@ constexpr Atalho kAtalhos[] = {
     {KEY_M, 0, Comando::modo, {}},
     {KEY_E, 0, Comando::arestas, {}},
     {KEY_N, 0, Comando::normais, {}},
+    {KEY_C, 0, Comando::cores, {}},
     {0, '[', Comando::pontoMenor, {}},
     {0, ']', Comando::pontoMaior, {}},
     // The views where the numeric keypad puts them, on the keypad or the row of digits.
@@ -98,6 +100,7 @@ constexpr LinhaAjuda kAjuda[] = {
     {"M", "next shading: plano, gouraud, phong"},
     {"E", "show or hide the mesh's edges"},
     {"N", "show or hide the normals' needles"},
+    {"C", "the file's colours and textures off or on"},
     {"[, ]", "points one pixel smaller, larger"},
     {"L", "read the scene and lighting files again"},
     {"H", "show or hide the mode, the counts, the time"},
@@ -337,6 +340,7 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
         case Comando::modo:
         case Comando::arestas:
         case Comando::normais:
+        case Comando::cores:
         case Comando::pontoMenor:
         case Comando::pontoMaior: {
             Estilo estilo = visualizacao.getEstilo();
@@ -344,6 +348,8 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
                 estilo.modo = Estilo::modoSeguinte(estilo.modo);
             } else if (comando == Comando::arestas) {
                 estilo.arestas = !estilo.arestas;
+            } else if (comando == Comando::cores) {
+                estilo.cores = !estilo.cores;
             } else if (comando == Comando::normais) {
                 estilo.normais = !estilo.normais;
             } else {

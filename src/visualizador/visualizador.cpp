@@ -71,6 +71,9 @@ int executar(const OpcoesVisualizador& opcoes) {
         return falha(visualizacao.getErro());
     }
     visualizacao.setEstilo(opcoes.estilo);
+    for (const std::string& aviso : visualizacao.getCarregada().getAvisos()) {
+        std::cerr << "visualizador: " << opcoes.cena << ": " << aviso << std::endl;
+    }
     if (opcoes.salvarCena) {
         // The scene format holds triangles: a model without any is not written at all, and the
         // points and lines of one with triangles are left out, as the user is told.
@@ -85,6 +88,12 @@ int executar(const OpcoesVisualizador& opcoes) {
             GravadorCena::gravar(visualizacao.getCarregada().getCena(), *opcoes.salvarCena);
         if (!erroCena.empty()) {
             return falha("cannot write " + *opcoes.salvarCena + ": " + erroCena);
+        }
+        if (visualizacao.getCarregada().temCores()) {
+            std::cerr << "visualizador: " << *opcoes.salvarCena
+                      << " holds the geometry only: a scene file cannot hold the colours, "
+                         "materials and textures of "
+                      << opcoes.cena << std::endl;
         }
         if (!primitivas.vazia()) {
             std::cerr << "visualizador: " << *opcoes.salvarCena

@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "Aparencia.h"
 #include "Camera.h"
 #include "CenaCarregada.h"
+#include "Estilo.h"
 #include "Gouraud.h"
 #include "Iluminacao.h"
 #include "LeitorMalha.h"
@@ -231,6 +233,49 @@ TEST(PrimitivasArquivoTest, GltfDePontosComIndiceForaDoAlcance) {
     EXPECT_NE(todosFora.getErro().find("has no faces"), std::string::npos) << todosFora.getErro();
 }
 
+TEST(PrimitivasArquivoTest, CorDoPontoPelaRegraDosCantos) {
+    // Two glTF points whose material's base colour is (0.5, 1, 0.25): that is their Od, lit
+    // head-on (51 + 0.8 Od 255 per channel), and --sem-cor gives them the settings' Od.
+    const std::string gltf = R"({"asset": {"version": "2.0"}, "scene": 0,
+ "scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0}],
+ "materials": [{"name": "tinta", "pbrMetallicRoughness": {"baseColorFactor": [0.5, 1, 0.25, 1]}}],
+ "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "mode": 0, "material": 0}]}],
+ "buffers": [{"byteLength": 24,
+              "uri": "data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAA"}],
+ "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 24}],
+ "accessors": [{"bufferView": 0, "componentType": 5126, "count": 2, "type": "VEC3",
+                "min": [0, 0, 0], "max": [1, 0, 0]}]})";
+    LeitorMalha leitor = lerTexto(gltf, "gltf");
+    ASSERT_TRUE(leitor.valida()) << leitor.getErro();
+    ASSERT_EQ(leitor.getPrimitivas().getQuantPontos(), 2);
+    const Aparencia::Material* material = leitor.getPrimitivas().getMaterialPonto(1);
+    ASSERT_NE(material, nullptr);
+    EXPECT_EQ(material->nome, "tinta");
+    Gouraud cena(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), Vetor(0, 0, 1),
+                 Vetor(0, 1, 0), Ponto(0.5, 0, -5), 0, 0, 0);
+    const Malha malha(cena, nullptr, std::move(leitor.getPrimitivas()));
+    const Camera camera(cena);
+    const Projecao projecao = Projecao::enquadrar(malha, camera);
+    for (const bool cores : {true, false}) {
+        Renderizador renderizador(malha, Iluminacao(), 2);
+        Estilo estilo;
+        estilo.cores = cores;
+        renderizador.setEstilo(estilo);
+        Quadro q;
+        renderizador.desenhar(camera, projecao, q);
+        int pixels = 0;
+        for (int j = 0; j < Quadro::kAltura; ++j) {
+            for (int i = 0; i < Quadro::kLargura; ++i) {
+                if (q.getCor(i, j) == 0) continue;
+                ++pixels;
+                EXPECT_EQ(q.getCor(i, j), cores ? Quadro::empacotar(153, 255, 102)
+                                                : Quadro::empacotar(234, 204, 163));
+            }
+        }
+        EXPECT_EQ(pixels, 18) << "two 3 x 3 squares";
+    }
+}
+
 TEST(PrimitivasArquivoTest, NuvemDeUmPontoEnquadradaNoCentro) {
     // No spread: the camera stands 1.5 units off, the window is tan 30 degrees, and the point
     // lands at (320, 240), its square the columns and rows 318..320.
@@ -265,7 +310,7 @@ TEST(PrimitivasArquivoTest, CaixaEVistaContamPontosELinhas) {
     ASSERT_TRUE(leitor.valida()) << leitor.getErro();
     Gouraud cena(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), Vetor(0, 0, 1),
                  Vetor(0, 1, 0), Ponto(0, 0, -5), 0, 0, 0);
-    const Malha malha(cena, std::move(leitor.getPrimitivas()));
+    const Malha malha(cena, nullptr, std::move(leitor.getPrimitivas()));
     EXPECT_EQ(malha.getCentro().x, 5.0);
     EXPECT_EQ(malha.getCentro().y, -2.5);
     EXPECT_EQ(malha.getDiagonal(), std::sqrt(100.0 + 49.0));

@@ -63,7 +63,7 @@ struct Modelo {
     std::unique_ptr<Gouraud> cena;
     std::unique_ptr<Malha> malha;
     Modelo(std::unique_ptr<Gouraud> dada, Primitivas primitivas) : cena(std::move(dada)) {
-        malha = std::make_unique<Malha>(*cena, std::move(primitivas));
+        malha = std::make_unique<Malha>(*cena, nullptr, std::move(primitivas));
     }
     // The triangles given (corners on the screen as naTela puts them) and `primitivas`.
     Modelo(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos, Primitivas primitivas)

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "CorObjeto.h"
+
 namespace {
 
 // An edge is drawn over the pixels whose centre lies this near its line, in pixels.
@@ -15,19 +17,53 @@ constexpr double kFracaoAgulha = 0.03;
 constexpr int kAgulhaR = 64, kAgulhaG = 96, kAgulhaB = 255;
 
 // A corner: camera coordinates (x, y, z) or screen ones (x, y, 1/cn), a colour, and its world
-// position (px, py, pz) and unit point normal (nx, ny, nz; zero for a point without one).
+// position (px, py, pz) and unit point normal (nx, ny, nz; zero for a point without one); with
+// the file's colours, its object colour before the texture (cr, cg, cb), its texture coordinates
+// (u, v) and the lighting's two parts E and D (textured triangles).
 struct Canto {
     double x, y, z, r, g, b;
     double px, py, pz, nx, ny, nz;
+    double cr, cg, cb, u, v;
+    double er, eg, eb, dr, dg, db;
 };
+
+// The texel index that whole index i reaches on an axis of n texels.
+int texel(double i, int n, Aparencia::Repeticao repeticao) {
+    if (repeticao == Aparencia::Repeticao::limitar)
+        return static_cast<int>(std::clamp(i, 0.0, n - 1.0));
+    if (repeticao == Aparencia::Repeticao::espelhar) {
+        const double r = i - 2.0 * n * std::floor(i / (2.0 * n));
+        return static_cast<int>(r < n ? r : 2.0 * n - 1.0 - r);
+    }
+    return static_cast<int>(i - n * std::floor(i / n));
+}
+
+// The bilinear sample at (u, v) of the texture of material m, each channel b/255.
+Vetor amostra(const Aparencia& aparencia, const Aparencia::Material& m, double u, double v) {
+    const Textura& t = aparencia.getTextura(m.textura);
+    const int w = t.getLargura(), h = t.getAltura();
+    const double x = u * w - 0.5, y = (1.0 - v) * h - 0.5;
+    const double x0 = std::floor(x), y0 = std::floor(y), fx = x - x0, fy = y - y0;
+    const int i[2] = {texel(x0, w, m.repeticaoU), texel(x0 + 1, w, m.repeticaoU)};
+    const int j[2] = {texel(y0, h, m.repeticaoV), texel(y0 + 1, h, m.repeticaoV)};
+    const double pesos[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
+    double canal[3];
+    for (int k = 0; k < 3; ++k) {
+        const auto b = [&](int x, int y) { return t.texel(i[x], j[y])[k] / 255.0; };
+        canal[k] = ((pesos[0] * b(0, 0) + pesos[1] * b(1, 0)) + pesos[2] * b(0, 1)) +
+                   pesos[3] * b(1, 1);
+    }
+    return Vetor(canal[0], canal[1], canal[2]);
+}
 
 // The line through the projected ends of an edge of the mesh.
 struct Linha {
     double x0, y0, x1, y1;
 };
 
-// What a triangle's pixels need beside its corners; `naAresta` is the frame's, one flag per
-// pixel: whether the triangle that won it has an edge near its centre.
+// What a triangle's pixels need beside its corners: with the file's colours, the look and the
+// triangle's material when it is textured; `naAresta` is the frame's, one flag per pixel:
+// whether the triangle that won it has an edge near its centre.
 struct Pintura {
     const Estilo& estilo;
     const Iluminacao& iluminacao;
@@ -36,6 +72,8 @@ struct Pintura {
     Vetor corPlana;
     std::vector<Linha> linhas;
     std::vector<bool>& naAresta;
+    const Aparencia* aparencia = nullptr;
+    const Aparencia::Material* textura = nullptr;
 };
 
 // Edge function of a -> b at p: (b - a) x (p - a).
@@ -70,10 +108,12 @@ bool pertoDaLinha(const Linha& l, double px, double py) {
 // The corner where the near plane cuts the segment from d (in front) to f (behind).
 Canto cortar(const Canto& d, const Canto& f, double z) {
     const double s = (z - d.z) / (f.z - d.z);
-    return {d.x + s * (f.x - d.x),   d.y + s * (f.y - d.y),   z,
-            d.r + s * (f.r - d.r),   d.g + s * (f.g - d.g),   d.b + s * (f.b - d.b),
-            d.px + s * (f.px - d.px), d.py + s * (f.py - d.py), d.pz + s * (f.pz - d.pz),
-            d.nx + s * (f.nx - d.nx), d.ny + s * (f.ny - d.ny), d.nz + s * (f.nz - d.nz)};
+    const auto m = [s](double a, double b) { return a + s * (b - a); };
+    return {m(d.x, f.x),   m(d.y, f.y),   z,           m(d.r, f.r),   m(d.g, f.g),
+            m(d.b, f.b),   m(d.px, f.px), m(d.py, f.py), m(d.pz, f.pz), m(d.nx, f.nx),
+            m(d.ny, f.ny), m(d.nz, f.nz), m(d.cr, f.cr), m(d.cg, f.cg), m(d.cb, f.cb),
+            m(d.u, f.u),   m(d.v, f.v),   m(d.er, f.er), m(d.eg, f.eg), m(d.eb, f.eb),
+            m(d.dr, f.dr), m(d.dg, f.dg), m(d.db, f.db)};
 }
 
 void triangulo(const Canto& a, const Canto& b, const Canto& c, const Pintura& pintura,
@@ -119,6 +159,21 @@ void triangulo(const Canto& a, const Canto& b, const Canto& c, const Pintura& pi
                 case Estilo::Modo::gouraud:
                     cor = Vetor(interpolar(a.r, b.r, c.r), interpolar(a.g, b.g, c.g),
                                 interpolar(a.b, b.b, c.b));
+                    if (pintura.textura != nullptr) {
+                        // E + Od.D, Od the interpolated colour times the sample.
+                        const Vetor t = amostra(*pintura.aparencia, *pintura.textura,
+                                                interpolar(a.u, b.u, c.u),
+                                                interpolar(a.v, b.v, c.v));
+                        const Vetor od(interpolar(a.cr, b.cr, c.cr) * t.x,
+                                       interpolar(a.cg, b.cg, c.cg) * t.y,
+                                       interpolar(a.cb, b.cb, c.cb) * t.z);
+                        const auto canal = [&](double Canto::*e, double Canto::*d, double o) {
+                            return interpolar(a.*e, b.*e, c.*e) + o * interpolar(a.*d, b.*d, c.*d);
+                        };
+                        cor = Vetor(canal(&Canto::er, &Canto::dr, od.x),
+                                    canal(&Canto::eg, &Canto::dg, od.y),
+                                    canal(&Canto::eb, &Canto::db, od.z));
+                    }
                     break;
                 case Estilo::Modo::phong: {
                     const Ponto p(interpolar(a.px, b.px, c.px), interpolar(a.py, b.py, c.py),
@@ -127,8 +182,19 @@ void triangulo(const Canto& a, const Canto& b, const Canto& c, const Pintura& pi
                                   interpolar(a.nz, b.nz, c.nz));
                     Vetor unitaria;
                     const bool temNormal = unitarizar(n, unitaria);
+                    Vetor od = pintura.iluminacao.od;
+                    if (pintura.aparencia != nullptr) {
+                        od = Vetor(interpolar(a.cr, b.cr, c.cr), interpolar(a.cg, b.cg, c.cg),
+                                   interpolar(a.cb, b.cb, c.cb));
+                    }
+                    if (pintura.textura != nullptr) {
+                        const Vetor t = amostra(*pintura.aparencia, *pintura.textura,
+                                                interpolar(a.u, b.u, c.u),
+                                                interpolar(a.v, b.v, c.v));
+                        od = Vetor(od.x * t.x, od.y * t.y, od.z * t.z);
+                    }
                     cor = pintura.iluminacao.corDoVertice(p, temNormal ? &unitaria : nullptr,
-                                                          pintura.foco, pintura.luz);
+                                                          pintura.foco, pintura.luz, od);
                     break;
                 }
             }
@@ -189,13 +255,14 @@ void agulha(Vetor a, Vetor b, const Projecao& projecao, Quadro& quadro,
     }
 }
 
-// The object colour of a point or a line's first vertex: the file's when it is finite, else Od.
+// The object colour of a point or a line's first vertex, as a corner's: with the file's colours
+// on, its colour times its material's (those that count), else Od; with them off, Od.
 Vetor corDoObjeto(const std::vector<Primitivas::Terno>& cores, std::size_t k,
-                  const Iluminacao& iluminacao) {
-    if (cores.empty()) return iluminacao.od;
-    const Primitivas::Terno& c = cores[k];
-    if (!std::isfinite(c.x) || !std::isfinite(c.y) || !std::isfinite(c.z)) return iluminacao.od;
-    return Vetor(c.x, c.y, c.z);
+                  const Aparencia::Material* material, const Iluminacao& iluminacao, bool ligadas) {
+    if (!ligadas) return iluminacao.od;
+    float c[3] = {};
+    if (!cores.empty()) c[0] = cores[k].x, c[1] = cores[k].y, c[2] = cores[k].z;
+    return CorObjeto::cor(cores.empty() ? nullptr : c, material, false, iluminacao.od);
 }
 
 // Ka.Ia + Kd.Od.Il per channel, packed: a point or a line lit head-on.
@@ -208,10 +275,10 @@ std::uint16_t deFrente(const Vetor& od, const Iluminacao& l) {
 // The loose points in file order, each pixel of the frame tested against the square's bounds as
 // written, taken where the point's 1/cn is strictly greater than the stored one.
 void pontos(const Malha& malha, const Iluminacao& iluminacao, const Camera& camera,
-            const Projecao& projecao, const Ponto& luz, int tamanho, Quadro& quadro,
+            const Projecao& projecao, const Ponto& luz, const Estilo& estilo, Quadro& quadro,
             std::vector<bool>& naAresta) {
     const Primitivas& primitivas = malha.getPrimitivas();
-    const double meio = tamanho / 2.0;
+    const double meio = estilo.tamanhoPonto / 2.0;
     const double largura = quadro.getLargura(), altura = quadro.getAltura();
     for (int k = 0; k < primitivas.getQuantPontos(); ++k) {
         const Ponto p = primitivas.getPonto(k);
@@ -220,15 +287,14 @@ void pontos(const Malha& malha, const Iluminacao& iluminacao, const Camera& came
         const double xs = projecao.xTela(c.x, c.z), ys = projecao.yTela(c.y, c.z);
         if (!std::isfinite(xs) || !std::isfinite(ys)) continue;
         const double iz = 1.0 / c.z;
-        const Vetor od = corDoObjeto(primitivas.getCores(), k, iluminacao);
+        const Vetor od = corDoObjeto(primitivas.getCores(), k, primitivas.getMaterialPonto(k),
+                                     iluminacao, estilo.cores);
         std::uint16_t cor = deFrente(od, iluminacao);
         if (!primitivas.getNormais().empty()) {
             const Primitivas::Terno& n = primitivas.getNormais()[k];
             Vetor unitaria;
             if (unitarizar(Vetor(n.x, n.y, n.z), unitaria)) {
-                Iluminacao propria = iluminacao;
-                propria.od = od;
-                const Vetor lit = propria.corDoVertice(p, &unitaria, camera.foco, luz);
+                const Vetor lit = iluminacao.corDoVertice(p, &unitaria, camera.foco, luz, od);
                 cor = Quadro::empacotar(canal(lit.x), canal(lit.y), canal(lit.z));
             }
         }
@@ -266,14 +332,40 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
         const Vetor* normal = malha.getNormal(i);
         const Vetor n = normal != nullptr ? *normal : Vetor(0, 0, 0);
         const Vetor cor = iluminacao.corDoVertice(p, normal, camera.foco, luz);
-        vertices.push_back({c.x, c.y, c.z, cor.x, cor.y, cor.z, p.x, p.y, p.z, n.x, n.y, n.z});
+        vertices.push_back({c.x, c.y, c.z, cor.x, cor.y, cor.z, p.x, p.y, p.z, n.x, n.y, n.z,
+                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     }
     const double z = projecao.zPerto;
+    const Aparencia* aparencia = estilo.cores ? malha.getAparencia() : nullptr;
     for (int t = 0; t < malha.getQuantTriangulos(); ++t) {
         const Triangulo& tri = malha.getTriangulos()[t];
         const int indices[] = {tri.indiceP1, tri.indiceP2, tri.indiceP3};
-        const Canto cantos[] = {vertices[indices[0]], vertices[indices[1]], vertices[indices[2]]};
+        Canto cantos[] = {vertices[indices[0]], vertices[indices[1]], vertices[indices[2]]};
         Pintura pintura{estilo, iluminacao, camera.foco, luz, Vetor(), {}, naAresta};
+        const bool texturizado = aparencia != nullptr && aparencia->texturizado(t);
+        if (aparencia != nullptr) {
+            // Each corner with its own colour: lit with it, or split into E and D.
+            pintura.aparencia = aparencia;
+            for (int k = 0; k < 3; ++k) {
+                const Aparencia::Variante& variante =
+                    aparencia->getVariante(aparencia->getCanto(t, k));
+                const Vetor od = CorObjeto::cor(*aparencia, variante, texturizado, iluminacao.od);
+                const Ponto& p = malha.getPontos()[indices[k]];
+                const Vetor* normal = malha.getNormal(indices[k]);
+                const Vetor cor = iluminacao.corDoVertice(p, normal, camera.foco, luz, od);
+                Vetor e, d;
+                iluminacao.partesDoVertice(p, normal, camera.foco, luz, e, d);
+                Canto& c = cantos[k];
+                c.r = cor.x, c.g = cor.y, c.b = cor.z;
+                c.cr = od.x, c.cg = od.y, c.cb = od.z;
+                c.u = variante.uv[0], c.v = variante.uv[1];
+                c.er = e.x, c.eg = e.y, c.eb = e.z, c.dr = d.x, c.dg = d.y, c.db = d.z;
+            }
+            if (texturizado) {
+                pintura.textura = aparencia->getMaterial(
+                    aparencia->getVariante(aparencia->getCanto(t, 0)).material);
+            }
+        }
         if (estilo.modo == Estilo::Modo::plano) {
             // Lit at the centroid with the triangle's own normal.
             const Ponto& p1 = malha.getPontos()[indices[0]];
@@ -283,8 +375,21 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
                                   ((p1.z + p2.z) + p3.z) / 3);
             Vetor unitaria;
             const bool temNormal = unitarizar(malha.getNormaisTriangulo()[t], unitaria);
+            Vetor od = iluminacao.od;
+            if (aparencia != nullptr) {
+                const Canto& a = cantos[0];
+                const Canto& b = cantos[1];
+                const Canto& c = cantos[2];
+                od = Vetor(((a.cr + b.cr) + c.cr) / 3, ((a.cg + b.cg) + c.cg) / 3,
+                           ((a.cb + b.cb) + c.cb) / 3);
+                if (texturizado) {
+                    const Vetor s = amostra(*aparencia, *pintura.textura, ((a.u + b.u) + c.u) / 3,
+                                            ((a.v + b.v) + c.v) / 3);
+                    od = Vetor(od.x * s.x, od.y * s.y, od.z * s.z);
+                }
+            }
             pintura.corPlana = iluminacao.corDoVertice(centroide, temNormal ? &unitaria : nullptr,
-                                                       camera.foco, luz);
+                                                       camera.foco, luz, od);
         }
         // Near plane: keep cn >= zPerto; a cut corner goes from the inside end to the outside one.
         std::vector<Canto> poligono;
@@ -313,7 +418,7 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
             triangulo(poligono[0], poligono[k], poligono[k + 1], pintura, quadro);
         }
     }
-    pontos(malha, iluminacao, camera, projecao, luz, estilo.tamanhoPonto, quadro, naAresta);
+    pontos(malha, iluminacao, camera, projecao, luz, estilo, quadro, naAresta);
     // The lines in file order, coloured by their first vertex lit head-on.
     const Primitivas& primitivas = malha.getPrimitivas();
     for (int k = 0; k < primitivas.getQuantLinhas(); ++k) {
@@ -322,7 +427,7 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
                camera.coordenadas(Primitivas::ponto(primitivas.getExtremos()[a + 1])), projecao,
                quadro,
                deFrente(corDoObjeto(primitivas.getCoresLinhas(), static_cast<std::size_t>(k),
-                                    iluminacao),
+                                    primitivas.getMaterialLinha(k), iluminacao, estilo.cores),
                         iluminacao));
     }
     // The edges over the triangles' pixels they won, and over the lines.
