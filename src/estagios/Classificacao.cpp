@@ -84,7 +84,7 @@ std::pair<int, int> Classificacao::linhasRecortado(int i, const Camera& camera,
                                                    const Projecao& projecao) const {
     int j0 = 0;
     int j1 = -1;
-    const Triangulo& t = malha.getTriangulos()[i];
+    const Triangulo& t = malha.getTriangulos()[vertices.getNumerosNoArquivo()[i]];
     const Ponto* pontos = malha.getPontos();
     // Only its rows are wanted: no attributes.
     const Recorte::Poligono p =
@@ -327,9 +327,9 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
     quantSobreviventes[static_cast<std::size_t>(lote)] = quantos;
 }
 
-void Classificacao::montarFaixas() {
+void Classificacao::montarFaixas(std::int64_t primeiro) {
     // Band-major runs: band 0's triangles from every batch in order, then band 1's, and so on.
-    std::int64_t total = 0;
+    std::int64_t total = primeiro;
     for (int faixa = 0; faixa < quantFaixas; ++faixa) {
         inicioFaixa[static_cast<std::size_t>(faixa)] = total;
         for (int lote = 0; lote < quantLotes; ++lote) {
@@ -353,12 +353,14 @@ void Classificacao::distribuir(int lote) {
     const Sobrevivente* lista = &sobreviventes[static_cast<std::size_t>(lote) * kPorLote];
     const int quantos = quantSobreviventes[static_cast<std::size_t>(lote)];
     const std::int32_t* indices = vertices.getIndices();
+    const std::int32_t* numeros = vertices.getNumerosNoArquivo();
     for (int k = 0; k < quantos; ++k) {
         const Sobrevivente& s = lista[k];
         const std::int32_t* canto = &indices[static_cast<std::size_t>(s.triangulo) * 3];
+        const std::int32_t numero = numeros[s.triangulo];
         for (int f = s.faixa0; f <= s.faixa1; ++f) {
             listas[static_cast<std::size_t>(proximo[f]++)] =
-                Entrada{s.triangulo, canto[0], canto[1], canto[2], s.pixel};
+                Entrada{numero, canto[0], canto[1], canto[2], s.pixel};
         }
     }
 }

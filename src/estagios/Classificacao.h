@@ -30,7 +30,8 @@ public:
     // The first bit of the mask in an entry's pixel.
     static constexpr int kBitMascara = 24;
 
-    // A triangle in a band's list: its number, its corners as points of the vertex stage, and
+    // A triangle in a band's list: its number in the file, its corners as points of the vertex
+    // stage, and
     // when its box holds at most 2 x 2 candidates, y W + x of the box's first pixel (W the
     // frame's width) with, from bit kBitMascara on, which of the pixels (x + di, y + dj) it
     // covers as bit 2 dj + di (never none); kVariosPixels otherwise.
@@ -61,8 +62,10 @@ public:
     // found the others off the screen).
     void classificar(int lote, const Camera& camera, const Projecao& projecao,
                      const std::uint8_t* gruposVivos = nullptr);
-    // After every batch was sorted: where each band's list starts, and room for all of them.
-    void montarFaixas();
+    // After every batch was sorted: where each band's list starts, and room for all of them,
+    // from entry `primeiro` of getEntradas() on (the entries before it, lists of an earlier
+    // pass of the same frame, are kept).
+    void montarFaixas(std::int64_t primeiro = 0);
     // Lists the triangles of batch `lote` in the bands they may draw in.
     void distribuir(int lote);
     // Per point of the vertex stage: not 0 when a triangle that may draw names it.
@@ -70,7 +73,8 @@ public:
     // Takes the marks of points [inicio, fim) off, once the shading stage has read them.
     void limparMarcas(int inicio, int fim);
 
-    // Band `faixa`'s list: entries [inicio(faixa), inicio(faixa + 1)) of getEntradas().
+    // Band `faixa`'s list: entries [inicio(faixa), inicio(faixa + 1)) of getEntradas(); the
+    // lists end at inicio(getQuantFaixas()).
     std::int64_t inicio(int faixa) const;
     const Entrada* getEntradas() const;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 #include "Par.h"
 
@@ -23,15 +24,22 @@ constexpr int kQuatro = 4;
 
 }  // namespace
 
-EstagioVertices::EstagioVertices(const Malha& malha) {
+EstagioVertices::EstagioVertices(const Malha& malha, std::vector<std::int32_t> ordemTriangulos)
+    : numerosNoArquivo(std::move(ordemTriangulos)) {
     // Points are renumbered in the order the triangles first name them: consecutive triangles
     // then read nearby records, and points no triangle names are left out of the vertex stage.
     const int triangulos = malha.getQuantTriangulos();
+    if (numerosNoArquivo.empty()) {
+        numerosNoArquivo.resize(static_cast<std::size_t>(triangulos));
+        for (int i = 0; i < triangulos; ++i) {
+            numerosNoArquivo[static_cast<std::size_t>(i)] = i;
+        }
+    }
     std::vector<std::int32_t> novoIndice(static_cast<std::size_t>(malha.getQuantPontos()), -1);
     std::vector<int> ordem;
     indices.resize(static_cast<std::size_t>(triangulos) * 3);
     for (int i = 0; i < triangulos; ++i) {
-        const Triangulo& t = malha.getTriangulos()[i];
+        const Triangulo& t = malha.getTriangulos()[numerosNoArquivo[static_cast<std::size_t>(i)]];
         const int cantos[] = {t.indiceP1, t.indiceP2, t.indiceP3};
         for (int k = 0; k < 3; ++k) {
             std::int32_t& novo = novoIndice[static_cast<std::size_t>(cantos[k])];
@@ -84,6 +92,9 @@ std::pair<int, int> EstagioVertices::trechoVivo(int inicio, int fim,
 int EstagioVertices::getQuantTriangulos() const { return static_cast<int>(indices.size() / 3); }
 
 const std::int32_t* EstagioVertices::getIndices() const { return indices.data(); }
+const std::int32_t* EstagioVertices::getNumerosNoArquivo() const {
+    return numerosNoArquivo.data();
+}
 const Ponto* EstagioVertices::getPontos() const { return pontos.data(); }
 const Vetor* EstagioVertices::getNormais() const { return normais.data(); }
 const std::uint8_t* EstagioVertices::getComNormal() const { return comNormal.data(); }

@@ -40,8 +40,10 @@ public:
     static_assert(kPorLote % kPorGrupo == 0);
 
     // Renumbers the points of `malha`, which must outlive this object, and keeps a copy of
-    // them and their normals in the new order.
-    explicit EstagioVertices(const Malha& malha);
+    // them and their normals in the new order. The triangles keep the file's order, or with
+    // `ordem` not empty (a permutation of the triangles' numbers) take the order it gives:
+    // triangle t of this stage is triangle ordem[t] of the file.
+    explicit EstagioVertices(const Malha& malha, std::vector<std::int32_t> ordem = {});
 
     // The first run [a, b) of items (points or triangles) of live groups within [inicio, fim):
     // groups of kPorGrupo items from 0, live where gruposVivos is not 0, or all of them when it
@@ -68,6 +70,10 @@ public:
     int getQuantTriangulos() const;
     // Corner k (0, 1, 2) of triangle t, as a point number of this stage, at 3 t + k.
     const std::int32_t* getIndices() const;
+    // Per triangle t of this stage, its number in the file (the mesh's triangle it is). A stage
+    // that reads the mesh's own per-triangle lists goes through this; the depth test gives ties
+    // to the lower number.
+    const std::int32_t* getNumerosNoArquivo() const;
     // Per point of this stage: its world position, its unit normal (zero without one) and 1
     // where it has one.
     const Ponto* getPontos() const;
@@ -95,6 +101,7 @@ private:
     // 1 where the point has a normal (otherwise it is zero and the point gets ambient only).
     std::vector<std::uint8_t> comNormal;
     std::vector<std::int32_t> indices;
+    std::vector<std::int32_t> numerosNoArquivo;
     std::vector<VerticeTela> vertices;
     std::vector<PosicaoGrossa> grossas;
     std::vector<PosicaoExata> exatas;

@@ -57,3 +57,13 @@ const Classificacao::Entrada& FaixaVisivel::getEntrada(std::int32_t vencedor) co
 const FaixaVisivel::Peca& FaixaVisivel::getPeca(std::int32_t vencedor) const {
     return (*pecas)[static_cast<std::size_t>(kPrimeiraPeca - vencedor)];
 }
+
+std::int32_t FaixaVisivel::numeroNoArquivo(std::int32_t vencedor) const {
+    return ehPeca(vencedor) ? getPeca(vencedor).triangulo : getEntrada(vencedor).triangulo;
+}
+
+bool FaixaVisivel::ganhaEmpate(std::int32_t novo, std::int32_t atual) const {
+    return atual != kNenhum && numeroNoArquivo(novo) < numeroNoArquivo(atual);
+}
+
+void FaixaVisivel::usarEntradas(const Classificacao::Entrada* lista) { entradas = lista; }

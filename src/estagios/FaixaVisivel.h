@@ -10,7 +10,7 @@
 #include "VerticeTela.h"
 
 // What a band of rows shows before it is shaded: per pixel, the triangle that won the depth test
-// there (the greatest 1/cn; among equals the earliest in the file, which drew first), with its
+// there (the greatest 1/cn; among equals the lowest number in the file), with its
 // screen-space weights b1 and b2 of the second and third corners; its 1/cn is the frame's depth.
 // A winner is a number: 0 or more for entry n of the band's list (a whole triangle, its corners
 // points of the vertex stage), kNenhum where nothing was drawn, and kPrimeiraPeca - p for piece
@@ -57,6 +57,15 @@ public:
     // The band's list entry of a winner 0 or more, and the piece of a piece's number.
     const Classificacao::Entrada& getEntrada(std::int32_t vencedor) const;
     const Peca& getPeca(std::int32_t vencedor) const;
+    // The file's number of the triangle of a winner other than kNenhum.
+    std::int32_t numeroNoArquivo(std::int32_t vencedor) const;
+    // Whether `novo`, at the same 1/cn as the pixel's winner `atual` (kNenhum when none), takes
+    // the pixel: when there is a winner and novo's triangle comes before it in the file. The
+    // triangles of a band need not be drawn in file order.
+    bool ganhaEmpate(std::int32_t novo, std::int32_t atual) const;
+    // Makes the band's list start at `entradas`, where the same entries now lie (the binning's
+    // lists moved when a later pass of the frame added to them).
+    void usarEntradas(const Classificacao::Entrada* entradas);
 
 private:
     std::size_t indice(int j) const;

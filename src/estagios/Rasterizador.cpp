@@ -75,14 +75,32 @@ void Rasterizador::visibilidade(const VerticeTela& a, const VerticeTela& b, cons
 void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao& projecao,
                                  const Sombreamento& sombreamento, FaixaVisivel& visivel,
                                  std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const {
+    const std::int64_t inicio = classificacao.inicio(faixa);
+    iniciarFaixa(faixa, inicio, visivel, pecas, quadro);
+    visibilidadeFaixa(inicio, classificacao.inicio(faixa + 1), inicio, camera, projecao,
+                      sombreamento, visivel, quadro);
+    sombreamento.sombrear(visivel, quadro);
+}
+
+void Rasterizador::iniciarFaixa(int faixa, std::int64_t base, FaixaVisivel& visivel,
+                                std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const {
     const int linha0 = faixa * Classificacao::kLinhasPorFaixa;
     const int linha1 = std::min(quadro.getAltura(), linha0 + Classificacao::kLinhasPorFaixa);
-    const int largura = quadro.getLargura();
     quadro.limpar(linha0, linha1);
-    const std::int64_t inicio = classificacao.inicio(faixa);
-    const std::int64_t fim = classificacao.inicio(faixa + 1);
+    visivel.iniciar(linha0, linha1, quadro.getLargura(), classificacao.getEntradas() + base,
+                    pecas);
+}
+
+void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, std::int64_t base,
+                                     const Camera& camera, const Projecao& projecao,
+                                     const Sombreamento& sombreamento, FaixaVisivel& visivel,
+                                     Quadro& quadro) const {
+    const int linha0 = visivel.getLinha0();
+    const int linha1 = visivel.getLinha1();
+    const int largura = quadro.getLargura();
     const Classificacao::Entrada* entradas = classificacao.getEntradas() + inicio;
-    visivel.iniciar(linha0, linha1, largura, entradas, pecas);
+    // Entry inicio + k is winner primeiro + k of the band.
+    const auto primeiro = static_cast<std::int32_t>(inicio - base);
     const Triangulo* triangulos = malha.getTriangulos();
     const Ponto* pontos = malha.getPontos();
     const VerticeTela* v = vertices.getVertices();
@@ -122,7 +140,7 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
                                           exatas[entrada.c]);
             for (; cobertos != 0; cobertos &= cobertos - 1) {
                 const int bit = std::countr_zero(cobertos);
-                teste.pixel(x0 + bit % 2, y0 + bit / 2, k, visivel, quadro);
+                teste.pixel(x0 + bit % 2, y0 + bit / 2, primeiro + k, visivel, quadro);
             }
             continue;
         }
@@ -135,11 +153,12 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
                                               exatas[entrada.c]);
                 if (teste.temArea()) {
                     Varredura::desenhar(ga, gb, gc, exatas[entrada.a], exatas[entrada.b],
-                                        exatas[entrada.c], teste, k, visivel, quadro);
+                                        exatas[entrada.c], teste, primeiro + k, visivel,
+                                        quadro);
                 }
                 continue;
             }
-            visibilidade(a, b, c, k, visivel, quadro);
+            visibilidade(a, b, c, primeiro + k, visivel, quadro);
             continue;
         }
         const Triangulo& t = triangulos[entrada.triangulo];
@@ -158,5 +177,4 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
                          paraTela(peca.cantos[2]), numero, visivel, quadro);
         }
     }
-    sombreamento.sombrear(visivel, quadro);
 }

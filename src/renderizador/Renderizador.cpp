@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "OrdemEspacial.h"
 #include "Recorte.h"
 #include "SombreamentoComArestas.h"
 #include "SombreamentoGouraud.h"
@@ -13,7 +14,7 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
     : malha(malha),
       iluminacao(iluminacao),
       trabalhadores(threads),
-      vertices(malha),
+      vertices(malha, OrdemEspacial::calcular(malha)),
       descarte(vertices),
       classificacao(malha, vertices),
       rasterizador(malha, vertices, classificacao),
