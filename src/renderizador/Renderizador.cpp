@@ -19,7 +19,11 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
       classificacao(malha, vertices),
       rasterizador(malha, vertices, classificacao),
       sombreamento(std::make_unique<SombreamentoGouraud>(vertices, iluminacao)),
-      visiveis(static_cast<std::size_t>(trabalhadores.getQuantidade())) {}
+      visiveis(static_cast<std::size_t>(trabalhadores.getQuantidade())) {
+    if (descarte.getQuantGrupos() >= Visibilidade::kMenosAglomerados) {
+        visibilidade.emplace(vertices, trabalhadores);
+    }
+}
 
 int Renderizador::getQuantThreads() const { return trabalhadores.getQuantidade(); }
 
@@ -39,6 +43,12 @@ void Renderizador::permitirAvx2(bool permitir) {
 }
 
 void Renderizador::permitirDescarte(bool permitir) { descartar = permitir; }
+
+void Renderizador::permitirOclusao(bool permitir) { ocluir = permitir; }
+
+const Visibilidade::Contagem* Renderizador::getContagem() const {
+    return duasFases ? &visibilidade->getContagem() : nullptr;
+}
 
 void Renderizador::setEstilo(const Estilo& novo) {
     const bool mesmaPintura = novo.modo == estilo.modo && novo.arestas == estilo.arestas;
@@ -118,18 +128,53 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
         pontosVivos = descarte.getPontosVivos();
         triangulosVivos = descarte.getTriangulosVivos();
     }
+    duasFases = descartar && ocluir && visibilidade.has_value();
+    if (duasFases) {
+        desenharEmDuasFases(camera, projecao, limite, quadro);
+    } else {
+        if (visibilidade) {
+            visibilidade->esquecer();
+        }
+        prepararGrupos(triangulosVivos, pontosVivos, 0, camera, projecao, limite, quadro);
+        // Room for a whole band in every thread's scratch space, and a list of pieces per band.
+        for (FaixaVisivel& visivel : visiveis) {
+            visivel.reservar(static_cast<std::size_t>(Classificacao::kLinhasPorFaixa) *
+                             static_cast<std::size_t>(quadro.getLargura()));
+        }
+        if (pecas.size() != static_cast<std::size_t>(classificacao.getQuantFaixas())) {
+            pecas.resize(static_cast<std::size_t>(classificacao.getQuantFaixas()));
+        }
+        auto faixas = [&](int faixa, int thread) {
+            rasterizador.desenharFaixa(faixa, camera, projecao, *sombreamento,
+                                       visiveis[static_cast<std::size_t>(thread)],
+                                       pecas[static_cast<std::size_t>(faixa)], quadro);
+        };
+        trabalhadores.paraCada(classificacao.getQuantFaixas(), faixas);
+    }
+    if (estilo.normais) {
+        if (!agulhas) {
+            agulhas.emplace(malha);
+        }
+        agulhas->desenhar(camera, projecao, quadro, trabalhadores);
+    }
+}
+
+void Renderizador::prepararGrupos(const std::uint8_t* grupos, const std::uint8_t* gruposPontos,
+                                  std::int64_t primeiro, const Camera& camera,
+                                  const Projecao& projecao, double limite, const Quadro& quadro) {
     auto pontos = [&](int lote) {
-        vertices.processar(lote, camera, projecao, limite, pontosVivos);
+        vertices.processar(lote, camera, projecao, limite, gruposPontos);
     };
     trabalhadores.paraCada(vertices.getQuantLotes(), pontos);
     classificacao.preparar(quadro.getLargura(), quadro.getAltura());
     auto classificar = [&](int lote) {
-        classificacao.classificar(lote, camera, projecao, triangulosVivos);
+        classificacao.classificar(lote, camera, projecao, grupos);
     };
     trabalhadores.paraCada(classificacao.getQuantLotes(), classificar);
-    classificacao.montarFaixas();
+    classificacao.montarFaixas(primeiro);
     // In one job: the triangles listed in their bands, and the marked points prepared for the
-    // shading (and their marks taken off for the next frame).
+    // shading (and their marks taken off for the next frame). They are prepared now, whatever
+    // phase draws their triangles: clipping a triangle reads its corners' attributes.
     const int lotesTriangulos = classificacao.getQuantLotes();
     auto distribuirEPreparar = [&](int tarefa) {
         if (tarefa < lotesTriangulos) {
@@ -142,24 +187,63 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
         classificacao.limparMarcas(inicio, fim);
     };
     trabalhadores.paraCada(lotesTriangulos + vertices.getQuantLotes(), distribuirEPreparar);
-    // Room for a whole band in every thread's scratch space, and a list of pieces per band.
-    for (FaixaVisivel& visivel : visiveis) {
-        visivel.reservar(static_cast<std::size_t>(Classificacao::kLinhasPorFaixa) *
-                         static_cast<std::size_t>(quadro.getLargura()));
+}
+
+void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& projecao,
+                                       double limite, Quadro& quadro) {
+    Visibilidade& v = *visibilidade;
+    const std::uint8_t* vivos = descarte.getTriangulosVivos();
+    // Phase 1: the clusters seen last time, drawn without shading, and the pyramid of depths.
+    const std::uint8_t* primeira = v.primeiraFase(vivos, camera);
+    descarte.marcarPontos(primeira, pontosFase);
+    prepararGrupos(primeira, pontosFase.data(), 0, camera, projecao, limite, quadro);
+    const int quantFaixas = classificacao.getQuantFaixas();
+    if (visiveisPorFaixa.size() != static_cast<std::size_t>(quantFaixas)) {
+        visiveisPorFaixa.resize(static_cast<std::size_t>(quantFaixas));
     }
-    if (pecas.size() != static_cast<std::size_t>(classificacao.getQuantFaixas())) {
-        pecas.resize(static_cast<std::size_t>(classificacao.getQuantFaixas()));
+    if (pecas.size() != static_cast<std::size_t>(quantFaixas)) {
+        pecas.resize(static_cast<std::size_t>(quantFaixas));
     }
-    auto faixas = [&](int faixa, int thread) {
-        rasterizador.desenharFaixa(faixa, camera, projecao, *sombreamento,
-                                   visiveis[static_cast<std::size_t>(thread)],
-                                   pecas[static_cast<std::size_t>(faixa)], quadro);
+    inicioPrimeira.resize(static_cast<std::size_t>(quantFaixas) + 1);
+    for (int f = 0; f <= quantFaixas; ++f) {
+        inicioPrimeira[static_cast<std::size_t>(f)] = classificacao.inicio(f);
+    }
+    Piramide& piramide = v.getPiramide();
+    piramide.preparar(quadro.getLargura(), quadro.getAltura());
+    auto primeiras = [&](int faixa) {
+        const auto f = static_cast<std::size_t>(faixa);
+        FaixaVisivel& visivel = visiveisPorFaixa[f];
+        rasterizador.iniciarFaixa(faixa, inicioPrimeira[f], visivel, pecas[f], quadro);
+        rasterizador.visibilidadeFaixa(inicioPrimeira[f], inicioPrimeira[f + 1], inicioPrimeira[f],
+                                       camera, projecao, *sombreamento, visivel, quadro);
+        piramide.construirFaixa(quadro, visivel.getLinha0(), visivel.getLinha1());
     };
-    trabalhadores.paraCada(classificacao.getQuantFaixas(), faixas);
-    if (estilo.normais) {
-        if (!agulhas) {
-            agulhas.emplace(malha);
-        }
-        agulhas->desenhar(camera, projecao, quadro, trabalhadores);
+    trabalhadores.paraCada(quantFaixas, primeiras);
+    piramide.completar();
+    // Phase 2: the other clusters the pyramid does not hide, over the same bands; then each
+    // band shaded, and the clusters that won a pixel marked for the next frame.
+    const std::uint8_t* segunda = v.segundaFase(vivos, camera, projecao, quadro.getLargura(),
+                                                quadro.getAltura(), trabalhadores);
+    const bool haSegunda = v.temSegundaFase();
+    if (haSegunda) {
+        descarte.marcarPontos(segunda, pontosFase);
+        prepararGrupos(segunda, pontosFase.data(),
+                       inicioPrimeira[static_cast<std::size_t>(quantFaixas)], camera, projecao,
+                       limite, quadro);
     }
+    auto segundas = [&](int faixa) {
+        const auto f = static_cast<std::size_t>(faixa);
+        FaixaVisivel& visivel = visiveisPorFaixa[f];
+        if (haSegunda) {
+            // The lists may have moved when the second phase's were added.
+            visivel.usarEntradas(classificacao.getEntradas() + inicioPrimeira[f]);
+            rasterizador.visibilidadeFaixa(classificacao.inicio(faixa),
+                                           classificacao.inicio(faixa + 1), inicioPrimeira[f],
+                                           camera, projecao, *sombreamento, visivel, quadro);
+        }
+        sombreamento->sombrear(visivel, quadro);
+        v.marcarVistos(visivel);
+    };
+    trabalhadores.paraCada(quantFaixas, segundas);
+    v.encerrarQuadro();
 }

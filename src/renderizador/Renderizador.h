@@ -21,6 +21,7 @@
 #include "Sombreamento.h"
 #include "Trabalhadores.h"
 #include "VerticeTela.h"
+#include "Visibilidade.h"
 
 // Draws a mesh with Gouraud shading into a frame: Phong lighting at the points, perspective
 // projection, clipping at the near plane, half-space rasterisation with the top-left rule, a
@@ -30,7 +31,8 @@
 // Once the first frame of a size is drawn, drawing again allocates nothing.
 //
 // It runs the stages in this order, each a class of its own:
-//   Descarte         which groups of triangles may reach the screen at all;
+//   Descarte         which groups of triangles may reach the screen at all (the clusters: the
+//                    triangles are kept in a spatial order, OrdemEspacial);
 //   EstagioVertices  where every point those name lands on the screen;
 //   Classificacao    which bands of rows each triangle may draw in;
 //   Sombreamento     what the points need for the shading (for Gouraud, their lit colours);
@@ -39,6 +41,11 @@
 //                    the band's winners (FaixaVisivel), then every pixel shaded once from its
 //                    winner (Sombreamento);
 //   Agulhas          with the needles on, the normals' needles over the finished frame.
+// On a mesh of at least Visibilidade::kMenosAglomerados clusters, the stages run twice before
+// the shading: first for the clusters seen in the last frame, whose depths then make a
+// pyramid, then for the other clusters on the screen that the pyramid does not show hidden
+// (Visibilidade, Oclusao). A hidden cluster could not have won a pixel, so the picture is the
+// same bits.
 class Renderizador {
 public:
     using PosicaoExata = ::PosicaoExata;
@@ -70,6 +77,13 @@ public:
     // Whether groups of triangles found wholly off the screen skip the vertex stage and the
     // binning (they do unless told not to); either way the pictures are the same bits.
     void permitirDescarte(bool permitir);
+    // Whether clusters found hidden behind what the frame already shows skip them too (they do
+    // unless told not to, on meshes with enough clusters and with the culling above allowed);
+    // either way the pictures are the same bits.
+    void permitirOclusao(bool permitir);
+    // What the last frame did with the clusters: null when it was drawn in one pass, without
+    // the occlusion test.
+    const Visibilidade::Contagem* getContagem() const;
 
     // The shading mode and the switches of the frames drawn from now on: Gouraud
     // (SombreamentoGouraud), flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with
@@ -90,6 +104,15 @@ public:
 private:
     // Makes the shading stage of the mode and the edges set, lit by `iluminacao`.
     void montarSombreamento();
+    // The vertex stage for the point groups `gruposPontos` marks, then the binning and the
+    // band lists (from entry `primeiro` on) of the triangle groups `grupos` marks, and the
+    // shading stage's points they name (null masks: every group).
+    void prepararGrupos(const std::uint8_t* grupos, const std::uint8_t* gruposPontos,
+                        std::int64_t primeiro, const Camera& camera, const Projecao& projecao,
+                        double limite, const Quadro& quadro);
+    // desenhar in two phases, the culling prepared.
+    void desenharEmDuasFases(const Camera& camera, const Projecao& projecao, double limite,
+                             Quadro& quadro);
 
     const Malha& malha;
     Iluminacao iluminacao;
@@ -107,6 +130,14 @@ private:
     std::optional<Agulhas> agulhas;
     bool avx2 = true;
     bool descartar = true;
+    // The two phases: the clusters (on a mesh with enough of them), each band's winners kept
+    // from one phase to the next, where phase 1's lists start, and a point group mask.
+    std::optional<Visibilidade> visibilidade;
+    std::vector<FaixaVisivel> visiveisPorFaixa;
+    std::vector<std::int64_t> inicioPrimeira;
+    std::vector<std::uint8_t> pontosFase;
+    bool ocluir = true;
+    bool duasFases = false;
 };
 
 #endif

@@ -1,0 +1,88 @@
+#ifndef GOURAUD_VISIBILIDADE_H
+#define GOURAUD_VISIBILIDADE_H
+
+#include <cstdint>
+#include <vector>
+
+#include "Aglomerados.h"
+#include "Camera.h"
+#include "EstagioVertices.h"
+#include "FaixaVisivel.h"
+#include "Piramide.h"
+#include "Projecao.h"
+#include "Trabalhadores.h"
+
+// Which clusters a frame draws, in two phases, and which ones it saw.
+//   Phase 1: of the clusters the culling keeps on the screen, those whose triangles won a pixel
+//            of the last frame drawn (on a first frame, the nearer half, by the least cn of
+//            their box's corners). The frame draws them and builds its depth pyramid.
+//   Phase 2: every other cluster on the screen, tested against the pyramid (Oclusao); the frame
+//            draws those that could show.
+// Once drawn, the clusters that won a pixel are marked, for the next frame's first phase. A
+// wrong guess (the view turned, jumped or zoomed) costs time, never a pixel: phase 2 draws
+// whatever phase 1 did not hide.
+class Visibilidade {
+public:
+    // Meshes with fewer clusters than this are drawn in one pass: too little to leave out.
+    static constexpr int kMenosAglomerados = 32;
+
+    // What the last frame did with the clusters.
+    struct Contagem {
+        int aglomerados = 0;
+        int primeiraFase = 0;
+        int desenhados = 0;
+        int foraDoQuadro = 0;
+        int ocultos = 0;
+    };
+
+    // The clusters of `vertices`' triangles (which must outlive this), worked out once on
+    // `trabalhadores`' threads.
+    Visibilidade(const EstagioVertices& vertices, Trabalhadores& trabalhadores);
+
+    int getQuantAglomerados() const;
+    const Aglomerados& getAglomerados() const;
+
+    // Phase 1 of a frame seen from `camera`: 1 for each cluster to draw first, among those
+    // `vivos` marks (the culling's groups of triangles, which are the clusters).
+    const std::uint8_t* primeiraFase(const std::uint8_t* vivos, const Camera& camera);
+    // The depth pyramid of the frame, for phase 1's bands to build and complete.
+    Piramide& getPiramide();
+    // Phase 2, the pyramid built from phase 1's frame of largura x altura seen from `camera`
+    // through `projecao`: 1 for each cluster `vivos` marks that phase 1 did not draw and that
+    // the occlusion test keeps. Tested on `trabalhadores`' threads.
+    const std::uint8_t* segundaFase(const std::uint8_t* vivos, const Camera& camera,
+                                    const Projecao& projecao, int largura, int altura,
+                                    Trabalhadores& trabalhadores);
+    // Whether segundaFase chose any cluster.
+    bool temSegundaFase() const;
+    // Marks the clusters of `faixa`'s winners as seen; from any thread, for disjoint bands.
+    void marcarVistos(const FaixaVisivel& faixa);
+    // Ends the frame: the clusters seen are the next frame's first phase.
+    void encerrarQuadro();
+    // Forgets the frames drawn: the next one is a first frame.
+    void esquecer();
+
+    // The last frame's counts (all 0 before the first).
+    const Contagem& getContagem() const;
+
+private:
+    const EstagioVertices& vertices;
+    Aglomerados aglomerados;
+    Piramide piramide;
+    // Per triangle of the file, its position in the vertex stage's order.
+    std::vector<std::int32_t> posicoes;
+    // Per cluster: phase 1's and phase 2's choice, seen this frame, seen in the last one.
+    std::vector<std::uint8_t> primeira;
+    std::vector<std::uint8_t> segunda;
+    std::vector<std::uint8_t> vistos;
+    std::vector<std::uint8_t> vistosAntes;
+    // The least cn of the box of each cluster on the screen, for a first frame's choice.
+    std::vector<double> distancias;
+    // Per task of segundaFase, its counts of clusters drawn, off the frame and hidden.
+    std::vector<Contagem> contagensTarefas;
+    bool primeiroQuadro = true;
+    bool algumaSegunda = false;
+    Contagem contagem;
+};
+
+#endif
