@@ -31,20 +31,23 @@
 // (w + h). So iz exceeds its greatest corner by at most (E/|A|)(|iz1 - iz0| + |iz2 - iz0|).
 // In camera terms, for a triangle with longest edge e: the exact projection's twice area is
 // sx sy |n . (P0 - F)| / (cn0 cn1 cn2), n = (P1 - P0) x (P2 - P0), and |n . (P0 - F)| is |n| times
-// the distance from the focus to the triangle's plane, at least D below; w <= sx e (1 + r)/cnmin
-// and h <= sy e (1 + r)/cnmin, r the box's largest |cu|/cn or |cv|/cn; |iz_k - iz0| <=
-// e/cnmin^2. With
-//   L  = 1 + 3 r + (|ox| + |oy|)/d + 2 (hx + hy)/d, times sx/sy or sy/sx, the larger,
-//   q  = cnmax/cnmin over the box,
-//   D  = |eixo . (P - F)| - raio |P - F|_1, least over the box's corners, when eixo . (P - F)
-//        keeps one sign over them (raio and eixo the cluster's normal cone, Aglomerado),
-//   K  = L^2 q^3 forma (aresta + cnmax)/D (1 + 1/smin), smin the smaller axis's pixels per unit,
-//   K' = L^2 q^3 forma (cnmax/menorAresta) (cnmax/D),
-// the computed positions change A by less than 2^-44 K' of itself, and the excess is below
-// 2^-45 K of 1/cnmin (forma bounds e^2/|n|, aresta and menorAresta e). A cluster is left out only
-// when D > 0, K <= 2^20 and K' <= 2^40: A is then within 1/16 of the exact projection's, and the
-// excess below 2^-24 of the box's nearest 1/cn. The test compares that nearest 1/cn raised by
-// 2^-16 (kMargemProfundidade), which also holds the box's own rounding.
+// D, the distance from the focus to the triangle's plane; w <= sx e (1 + r)/cnmin and
+// h <= sy e (1 + r)/cnmin, r the box's largest |cu|/cn or |cv|/cn; |iz_k - iz0| <= e/cnmin^2.
+// With
+//   L  = (1 + 3 r + (|ox| + |oy|)/d + 2 (hx + hy)/d) times the larger of sx/sy and sy/sx,
+//   q  = cnmax/cnmin over the box, smin the smaller of sx and sy,
+//   K  = L^2 q^3 forma (aresta + cnmax/smin) / D,
+//   K' = L^2 q^3 forma (cnmax/menorAresta) (cnmax/D) (1 + 1/smin),
+// (forma bounds e^2/|n|, aresta and menorAresta e; Aglomerado) the computed positions change A
+// by less than 2^-43 K' of itself plus 2^-36 K' / smin, and the excess is below 2^-44 K of
+// 1/cnmin when A is within 1/32 of the exact projection's. A cluster is left out only when
+// K <= 2^20 and K' <= 2^30 for every triangle's D: the excess is then below 2^-23 of the box's
+// nearest 1/cn. The test compares that nearest 1/cn raised by 2^-16 (kMargemProfundidade),
+// which also holds the box's own rounding.
+// D is bounded below for the whole cluster by its normal cone: |eixo . (P - F)| - raio
+// |P - F|_1, least over the box's corners, when eixo . (P - F) keeps one sign over them. Where
+// the cone is too wide for that (near the silhouette), each triangle's D is worked out from its
+// corners, |n . (P0 - F)| / |n|, with room for its rounding.
 //
 // So every iz the cluster's triangles could give at any pixel of the footprint is below the
 // raised bound, which is below every depth the frame already stores there (the pyramid's least
@@ -58,7 +61,15 @@ constexpr double kFolgaPerto = 1.0 / 1099511627776.0;  // 2^-40 of |P - F|_1
 constexpr double kFolgaTela = 1.0 / 1073741824.0;      // 2^-30 of s L, in pixels
 constexpr double kFolgaPixel = 1.0 / 1048576.0;        // 2^-20 pixel
 constexpr double kFolgaDistancia = 1.0 / 1099511627776.0;  // 2^-40 of |P - F|_1
+// The rounding of a triangle's cross product, as a share of |e1|_1 |e2|_1, with room to spare.
+constexpr double kFolgaNormal = 1.0 / 70368744177664.0;  // 2^-46
 constexpr int kCantos = 8;
+
+double normaUm(const Vetor& v) { return (std::fabs(v.x) + std::fabs(v.y)) + std::fabs(v.z); }
+
+Vetor diferenca(const Ponto& a, const Ponto& b) { return Vetor(a.x - b.x, a.y - b.y, a.z - b.z); }
+
+double interno(const Vetor& a, const Vetor& b) { return (a.x * b.x + a.y * b.y) + a.z * b.z; }
 
 bool positivoFinito(double v) { return v > 0.0 && std::isfinite(v); }
 
@@ -77,14 +88,16 @@ Oclusao::Oclusao(const Camera& camera, const Projecao& projecao, int largura, in
     const double sx = p.d * p.largura / (2.0 * p.hx);
     const double sy = p.d * p.altura / (2.0 * p.hy);
     escala = std::max(sx, sy);
-    fatorEscalaMenor = 1.0 + 1.0 / std::min(sx, sy);
-    anisotropia = escala / std::min(sx, sy);
+    escalaMenor = std::min(sx, sy);
+    anisotropia = escala / escalaMenor;
     escalaFixa = (std::fabs(p.ox) + std::fabs(p.oy)) / p.d + 2.0 * (p.hx + p.hy) / p.d;
-    util = util && positivoFinito(escala) && std::isfinite(fatorEscalaMenor) &&
+    util = util && positivoFinito(escala) && positivoFinito(escalaMenor) &&
            std::isfinite(anisotropia) && std::isfinite(escalaFixa);
 }
 
-Oclusao::Resultado Oclusao::testar(const Aglomerado& a, const Piramide& piramide) const {
+Oclusao::Resultado Oclusao::testar(const Aglomerado& a, const Piramide& piramide,
+                                   const Ponto* pontos, const std::int32_t* indices, int inicio,
+                                   int fim) const {
     if (!util || !a.condicionado) {
         return Resultado::desenhar;
     }
@@ -141,18 +154,42 @@ Oclusao::Resultado Oclusao::testar(const Aglomerado& a, const Piramide& piramide
     if (i0 > i1 || j0 > j1) {
         return Resultado::fora;
     }
-    const double afastamento =
-        std::max(frente, tras) - (a.raio + kFolgaDistancia) * distancia;
-    if (!(afastamento > 0.0)) {
-        return Resultado::desenhar;
-    }
-    const double razao = cnMaior / cnMenor;
-    const double comum = escalaL * escalaL * (razao * razao * razao) * a.forma / afastamento;
-    const double condicao = comum * (a.aresta + cnMaior) * fatorEscalaMenor;
-    const double condicaoArea = comum * (cnMaior / a.menorAresta) * cnMaior;
-    if (!(condicao <= kMaiorCondicao && condicaoArea <= kMaiorCondicaoArea)) {
-        return Resultado::desenhar;
-    }
+    // Hidden by what is drawn?
     const double maisPerto = (1.0 / cnMenor) * (1.0 + kMargemProfundidade);
-    return maisPerto < piramide.menor(i0, j0, i1, j1) ? Resultado::oculto : Resultado::desenhar;
+    if (!(maisPerto < piramide.menor(i0, j0, i1, j1))) {
+        return Resultado::desenhar;
+    }
+    // The least distance D from the focus to a triangle's plane that keeps K and K' within
+    // their bounds.
+    const double razao = cnMaior / cnMenor;
+    const double comum = escalaL * escalaL * (razao * razao * razao) * a.forma;
+    const double exigido =
+        std::max(comum * (a.aresta + cnMaior / escalaMenor) / kMaiorCondicao,
+                 comum * (cnMaior / a.menorAresta) * cnMaior * (1.0 + 1.0 / escalaMenor) /
+                     kMaiorCondicaoArea);
+    if (!std::isfinite(exigido)) {
+        return Resultado::desenhar;
+    }
+    const double cone = std::max(frente, tras) - (a.raio + kFolgaDistancia) * distancia;
+    if (cone >= exigido) {
+        return Resultado::oculto;
+    }
+    // Triangle by triangle: |n . (P0 - F)| >= exigido |n|, with room for the rounding of n
+    // (below 2^-50 |e1|_1 |e2|_1 a component) and of the product.
+    for (int t = inicio; t < fim; ++t) {
+        const std::int32_t* c = &indices[static_cast<std::size_t>(t) * 3];
+        const Ponto& p0 = pontos[c[0]];
+        const Vetor e1 = diferenca(pontos[c[1]], p0);
+        const Vetor e2 = diferenca(pontos[c[2]], p0);
+        const Vetor d = diferenca(p0, f);
+        const Vetor n(e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z,
+                      e1.x * e2.y - e1.y * e2.x);
+        const double folgaNormal = kFolgaNormal * (normaUm(e1) * normaUm(e2));
+        const double comprimento = std::sqrt(interno(n, n));
+        if (!(std::fabs(interno(n, d)) >=
+              exigido * (comprimento + folgaNormal) + folgaNormal * normaUm(d))) {
+            return Resultado::desenhar;
+        }
+    }
+    return Resultado::oculto;
 }

@@ -1,6 +1,8 @@
 #ifndef GOURAUD_OCLUSAO_H
 #define GOURAUD_OCLUSAO_H
 
+#include <cstdint>
+
 #include "Aglomerados.h"
 #include "Camera.h"
 #include "Piramide.h"
@@ -25,14 +27,18 @@ public:
     static constexpr double kMargemProfundidade = 1.0 / 65536.0;  // 2^-16
     // The largest condition numbers K and K' (see Oclusao.cpp) of a cluster that may be left
     // out.
-    static constexpr double kMaiorCondicao = 1048576.0;               // 2^20
-    static constexpr double kMaiorCondicaoArea = 1099511627776.0;     // 2^40
+    static constexpr double kMaiorCondicao = 1048576.0;           // 2^20
+    static constexpr double kMaiorCondicaoArea = 1073741824.0;    // 2^30
 
     // For frames of largura x altura pixels seen from `camera` through `projecao`.
     Oclusao(const Camera& camera, const Projecao& projecao, int largura, int altura);
 
-    // The test of cluster `aglomerado` against `piramide`, built from this view's frame.
-    Resultado testar(const Aglomerado& aglomerado, const Piramide& piramide) const;
+    // The test of cluster `aglomerado`, made of triangles [inicio, fim) of `indices` (three
+    // point numbers each) over `pontos`, against `piramide`, built from this view's frame. The
+    // triangles are read only when the cluster's normal cone cannot show that none of them is
+    // seen nearly edge-on.
+    Resultado testar(const Aglomerado& aglomerado, const Piramide& piramide, const Ponto* pontos,
+                     const std::int32_t* indices, int inicio, int fim) const;
 
 private:
     Camera camera;
@@ -44,11 +50,11 @@ private:
     bool util;
     // Recorte::limiteSeguro for the frame.
     double limite;
-    // Pixels per unit of cu/cn (the larger of the two axes', and 1 + 1 over the smaller's),
-    // the larger over the smaller, and the part of the condition's scale L that does not
-    // depend on the cluster: (|ox| + |oy|)/d + 2 (hx + hy)/d.
+    // Pixels per unit of cu/cn (the larger of the two axes', and the smaller's), the larger
+    // over the smaller, and the part of the condition's scale L that does not depend on the
+    // cluster: (|ox| + |oy|)/d + 2 (hx + hy)/d.
     double escala;
-    double fatorEscalaMenor;
+    double escalaMenor;
     double anisotropia;
     double escalaFixa;
 };

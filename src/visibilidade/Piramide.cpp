@@ -9,7 +9,7 @@ namespace {
 static_assert((1 << Piramide::kNiveisPorFaixa) == Classificacao::kLinhasPorFaixa,
               "a band's rows make whole squares of the band's levels");
 // Squares a side read from one level at most.
-constexpr int kLadoLeitura = 4;
+constexpr int kLadoLeitura = 8;
 
 }  // namespace
 

@@ -8,7 +8,7 @@
 
 // The hierarchical depth buffer of a frame: level k (from 1) holds, for each square of 2^k x 2^k
 // pixels (cut short at the frame's right and bottom sides), the least 1/cn the frame stores over
-// it. The least depth over any rectangle of pixels is then read from at most 4 x 4 entries of one
+// it. The least depth over any rectangle of pixels is then read from at most 8 x 8 entries of one
 // level: a lower bound of every depth in the rectangle.
 // It is built a band of Classificacao::kLinhasPorFaixa rows at a time (levels 1 to
 // kNiveisPorFaixa lie within a band), by any thread, then completed above.
@@ -26,7 +26,7 @@ public:
     // The levels above, once every band is built.
     void completar();
     // A lower bound of the depths of pixels [i0, i1] x [j0, j1] (within the frame, i0 <= i1,
-    // j0 <= j1): the least entry of the level whose squares cover them in at most 4 x 4.
+    // j0 <= j1): the least entry of the level whose squares cover them in at most 8 x 8.
     double menor(int i0, int j0, int i1, int j1) const;
 
 private:

@@ -103,7 +103,11 @@ const std::uint8_t* Visibilidade::segundaFase(const std::uint8_t* vivos, const C
             if (primeira[n] != 0) {
                 continue;
             }
-            switch (oclusao.testar(aglomerados[g], piramide)) {
+            const int inicio = g * Aglomerados::kPorAglomerado;
+            const int fimAglomerado =
+                std::min(vertices.getQuantTriangulos(), inicio + Aglomerados::kPorAglomerado);
+            switch (oclusao.testar(aglomerados[g], piramide, vertices.getPontos(),
+                                   vertices.getIndices(), inicio, fimAglomerado)) {
                 case Oclusao::Resultado::desenhar:
                     segunda[n] = 1;
                     ++c.desenhados;
