@@ -101,6 +101,7 @@ void Descarte::preparar(const Camera& camera, const Projecao& p, int largura, in
     const Ponto& foco = camera.foco;
     const double escalaFoco = normaUm(Vetor(foco.x, foco.y, foco.z));
     const auto quantGrupos = static_cast<int>(caixas.size());
+    std::fill(pontosVivos.begin(), pontosVivos.end(), 0);
     quantVivos = 0;
     for (int g = 0; g < quantGrupos; ++g) {
         const Caixa& caixa = caixas[static_cast<std::size_t>(g)];
@@ -129,23 +130,12 @@ void Descarte::preparar(const Camera& camera, const Projecao& p, int largura, in
             }
         }
         triangulosVivos[static_cast<std::size_t>(g)] = vivo ? 1 : 0;
-        quantVivos += vivo ? 1 : 0;
-    }
-    marcarPontos(triangulosVivos.data(), pontosVivos);
-}
-
-void Descarte::marcarPontos(const std::uint8_t* gruposTriangulos,
-                            std::vector<std::uint8_t>& pontos) const {
-    pontos.resize(pontosVivos.size());
-    std::fill(pontos.begin(), pontos.end(), 0);
-    const auto quantGrupos = static_cast<int>(caixas.size());
-    for (int g = 0; g < quantGrupos; ++g) {
-        if (gruposTriangulos[g] == 0) {
-            continue;
-        }
-        for (std::int32_t k = inicioGrupos[static_cast<std::size_t>(g)];
-             k < inicioGrupos[static_cast<std::size_t>(g) + 1]; ++k) {
-            pontos[static_cast<std::size_t>(grupos[static_cast<std::size_t>(k)])] = 1;
+        if (vivo) {
+            ++quantVivos;
+            for (std::int32_t k = inicioGrupos[static_cast<std::size_t>(g)];
+                 k < inicioGrupos[static_cast<std::size_t>(g) + 1]; ++k) {
+                pontosVivos[static_cast<std::size_t>(grupos[static_cast<std::size_t>(k)])] = 1;
+            }
         }
     }
 }

@@ -41,9 +41,6 @@ public:
     // Number of triangle groups, and of live ones after preparar.
     int getQuantGrupos() const;
     int getQuantVivos() const;
-    // Sets pontos[p] to 1 for every point group p that a triangle group g with grupos[g] not 0
-    // names, and the others to 0 (pontos is sized to the point groups).
-    void marcarPontos(const std::uint8_t* grupos, std::vector<std::uint8_t>& pontos) const;
 
 private:
     // The bounding box of a triangle group's corners, and whether all of them are finite.

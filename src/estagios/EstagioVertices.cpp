@@ -73,18 +73,18 @@ int EstagioVertices::getQuantLotes() const {
 }
 
 std::pair<int, int> EstagioVertices::trechoVivo(int inicio, int fim,
-                                                const std::uint8_t* gruposVivos) {
+                                                const std::uint8_t* gruposVivos, int porGrupo) {
     if (gruposVivos == nullptr) {
         return {std::min(inicio, fim), fim};
     }
     // In 64 bits: a group's end may lie beyond the int range.
     std::int64_t a = inicio;
-    while (a < fim && gruposVivos[a / kPorGrupo] == 0) {
-        a = std::min<std::int64_t>(fim, a + kPorGrupo);
+    while (a < fim && gruposVivos[a / porGrupo] == 0) {
+        a = std::min<std::int64_t>(fim, a + porGrupo);
     }
     std::int64_t b = a;
-    while (b < fim && gruposVivos[b / kPorGrupo] != 0) {
-        b = std::min<std::int64_t>(fim, b + kPorGrupo);
+    while (b < fim && gruposVivos[b / porGrupo] != 0) {
+        b = std::min<std::int64_t>(fim, b + porGrupo);
     }
     return {static_cast<int>(a), static_cast<int>(b)};
 }
@@ -187,11 +187,12 @@ void EstagioVertices::guardar(std::size_t posicao, double x, double y, double iz
 }
 
 void EstagioVertices::processar(int lote, const Camera& camera, const Projecao& projecao,
-                                double limiteSeguro, const std::uint8_t* gruposVivos) {
+                                double limiteSeguro, const std::uint8_t* gruposVivos,
+                                int porGrupo) {
     const int inicio = lote * kPorLote;
     const int fim = std::min(static_cast<int>(pontos.size()), inicio + kPorLote);
-    for (auto trecho = trechoVivo(inicio, fim, gruposVivos); trecho.first < fim;
-         trecho = trechoVivo(trecho.second, fim, gruposVivos)) {
+    for (auto trecho = trechoVivo(inicio, fim, gruposVivos, porGrupo); trecho.first < fim;
+         trecho = trechoVivo(trecho.second, fim, gruposVivos, porGrupo)) {
         processarTrecho(trecho.first, trecho.second, camera, projecao, limiteSeguro);
     }
 }

@@ -46,9 +46,10 @@ public:
     explicit EstagioVertices(const Malha& malha, std::vector<std::int32_t> ordem = {});
 
     // The first run [a, b) of items (points or triangles) of live groups within [inicio, fim):
-    // groups of kPorGrupo items from 0, live where gruposVivos is not 0, or all of them when it
+    // groups of porGrupo items from 0, live where gruposVivos is not 0, or all of them when it
     // is null. a = b = fim when there is none; inicio must start a group.
-    static std::pair<int, int> trechoVivo(int inicio, int fim, const std::uint8_t* gruposVivos);
+    static std::pair<int, int> trechoVivo(int inicio, int fim, const std::uint8_t* gruposVivos,
+                                          int porGrupo = kPorGrupo);
 
     // Number of batches of points.
     int getQuantLotes() const;
@@ -56,10 +57,10 @@ public:
     int getQuantPontos() const;
     // Works out the points of batch `lote` seen from `camera` through `projecao`, for a frame
     // whose safe limit (Recorte::limiteSeguro) is `limiteSeguro`: all of them, or with
-    // `gruposVivos` only those of the groups of kPorGrupo points where it is not 0 (the others
-    // keep what they held).
+    // `gruposVivos` only those of the groups of porGrupo points (a divisor of kPorLote) where it
+    // is not 0 (the others keep what they held).
     void processar(int lote, const Camera& camera, const Projecao& projecao, double limiteSeguro,
-                   const std::uint8_t* gruposVivos = nullptr);
+                   const std::uint8_t* gruposVivos = nullptr, int porGrupo = kPorGrupo);
 
     // Works four points at a time in AVX2 lanes where the processor has it and `permitir`
     // holds, two at a time in SSE2 lanes elsewhere: the same bits either way. Allowed from the

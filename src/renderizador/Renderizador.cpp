@@ -135,7 +135,8 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
         if (visibilidade) {
             visibilidade->esquecer();
         }
-        prepararGrupos(triangulosVivos, pontosVivos, 0, camera, projecao, limite, quadro);
+        prepararGrupos(triangulosVivos, pontosVivos, EstagioVertices::kPorGrupo, 0, camera,
+                       projecao, limite, quadro);
         // Room for a whole band in every thread's scratch space, and a list of pieces per band.
         for (FaixaVisivel& visivel : visiveis) {
             visivel.reservar(static_cast<std::size_t>(Classificacao::kLinhasPorFaixa) *
@@ -160,10 +161,10 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
 }
 
 void Renderizador::prepararGrupos(const std::uint8_t* grupos, const std::uint8_t* gruposPontos,
-                                  std::int64_t primeiro, const Camera& camera,
+                                  int pontosPorGrupo, std::int64_t primeiro, const Camera& camera,
                                   const Projecao& projecao, double limite, const Quadro& quadro) {
     auto pontos = [&](int lote) {
-        vertices.processar(lote, camera, projecao, limite, gruposPontos);
+        vertices.processar(lote, camera, projecao, limite, gruposPontos, pontosPorGrupo);
     };
     trabalhadores.paraCada(vertices.getQuantLotes(), pontos);
     classificacao.preparar(quadro.getLargura(), quadro.getAltura());
@@ -195,8 +196,9 @@ void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& pro
     const std::uint8_t* vivos = descarte.getTriangulosVivos();
     // Phase 1: the clusters seen last time, drawn without shading, and the pyramid of depths.
     const std::uint8_t* primeira = v.primeiraFase(vivos, camera);
-    descarte.marcarPontos(primeira, pontosFase);
-    prepararGrupos(primeira, pontosFase.data(), 0, camera, projecao, limite, quadro);
+    v.marcarPontos(primeira, nullptr, pontosPrimeira);
+    prepararGrupos(primeira, pontosPrimeira.data(), Visibilidade::kPontosPorGrupo, 0, camera,
+                   projecao, limite, quadro);
     const int quantFaixas = classificacao.getQuantFaixas();
     if (visiveisPorFaixa.size() != static_cast<std::size_t>(quantFaixas)) {
         visiveisPorFaixa.resize(static_cast<std::size_t>(quantFaixas));
@@ -226,8 +228,9 @@ void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& pro
                                                 quadro.getAltura(), trabalhadores);
     const bool haSegunda = v.temSegundaFase();
     if (haSegunda) {
-        descarte.marcarPontos(segunda, pontosFase);
-        prepararGrupos(segunda, pontosFase.data(),
+        // The points phase 1 worked out hold for this frame still.
+        v.marcarPontos(segunda, pontosPrimeira.data(), pontosFase);
+        prepararGrupos(segunda, pontosFase.data(), Visibilidade::kPontosPorGrupo,
                        inicioPrimeira[static_cast<std::size_t>(quantFaixas)], camera, projecao,
                        limite, quadro);
     }

@@ -104,12 +104,12 @@ public:
 private:
     // Makes the shading stage of the mode and the edges set, lit by `iluminacao`.
     void montarSombreamento();
-    // The vertex stage for the point groups `gruposPontos` marks, then the binning and the
-    // band lists (from entry `primeiro` on) of the triangle groups `grupos` marks, and the
-    // shading stage's points they name (null masks: every group).
+    // The vertex stage for the groups of pontosPorGrupo points `gruposPontos` marks, then the
+    // binning and the band lists (from entry `primeiro` on) of the triangle groups `grupos`
+    // marks, and the shading stage's points they name (null masks: every group).
     void prepararGrupos(const std::uint8_t* grupos, const std::uint8_t* gruposPontos,
-                        std::int64_t primeiro, const Camera& camera, const Projecao& projecao,
-                        double limite, const Quadro& quadro);
+                        int pontosPorGrupo, std::int64_t primeiro, const Camera& camera,
+                        const Projecao& projecao, double limite, const Quadro& quadro);
     // desenhar in two phases, the culling prepared.
     void desenharEmDuasFases(const Camera& camera, const Projecao& projecao, double limite,
                              Quadro& quadro);
@@ -131,10 +131,12 @@ private:
     bool avx2 = true;
     bool descartar = true;
     // The two phases: the clusters (on a mesh with enough of them), each band's winners kept
-    // from one phase to the next, where phase 1's lists start, and a point group mask.
+    // from one phase to the next, where phase 1's lists start, and the point groups each phase
+    // works out.
     std::optional<Visibilidade> visibilidade;
     std::vector<FaixaVisivel> visiveisPorFaixa;
     std::vector<std::int64_t> inicioPrimeira;
+    std::vector<std::uint8_t> pontosPrimeira;
     std::vector<std::uint8_t> pontosFase;
     bool ocluir = true;
     bool duasFases = false;

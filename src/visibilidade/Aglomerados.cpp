@@ -58,22 +58,7 @@ Aglomerado Aglomerados::calcular(const Ponto* pontos, const std::int32_t* indice
     a.menorAresta = std::numeric_limits<double>::infinity();
     const Ponto& primeiro = pontos[indices[static_cast<std::size_t>(inicio) * 3]];
     a.menor = a.maior = {primeiro.x, primeiro.y, primeiro.z};
-    // The box and the shape, and the sum of the unit normals, each turned to the side of the
-    // sum so far.
-    Vetor soma(0.0, 0.0, 0.0);
-    const auto normal = [&](int t, double& comprimento, double& maiorAresta) {
-        const std::int32_t* c = &indices[static_cast<std::size_t>(t) * 3];
-        const Ponto& p0 = pontos[c[0]];
-        const Ponto& p1 = pontos[c[1]];
-        const Ponto& p2 = pontos[c[2]];
-        const Vetor e1 = diferenca(p1, p0);
-        const Vetor e2 = diferenca(p2, p0);
-        const Vetor e3 = diferenca(p2, p1);
-        const Vetor n = vetorial(e1, e2);
-        comprimento = std::sqrt(interno(n, n));
-        maiorAresta = std::sqrt(std::max({interno(e1, e1), interno(e2, e2), interno(e3, e3)}));
-        return n;
-    };
+    // The box and the shape.
     for (int t = inicio; t < fim; ++t) {
         const std::int32_t* c = &indices[static_cast<std::size_t>(t) * 3];
         for (int k = 0; k < 3; ++k) {
@@ -85,37 +70,67 @@ Aglomerado Aglomerados::calcular(const Ponto* pontos, const std::int32_t* indice
                 a.maior[e] = std::max(a.maior[e], coordenadas[e]);
             }
         }
-        double comprimento = 0.0;
-        double maiorAresta = 0.0;
-        const Vetor n = normal(t, comprimento, maiorAresta);
-        if (!(comprimento > 0.0) || !finito(comprimento) || !finito(maiorAresta)) {
-            a.condicionado = false;
-            continue;
-        }
+        const Vetor e1 = diferenca(pontos[c[1]], pontos[c[0]]);
+        const Vetor e2 = diferenca(pontos[c[2]], pontos[c[0]]);
+        const Vetor e3 = diferenca(pontos[c[2]], pontos[c[1]]);
+        const Vetor n = vetorial(e1, e2);
+        const double comprimento = std::sqrt(interno(n, n));
+        const double maiorAresta =
+            std::sqrt(std::max({interno(e1, e1), interno(e2, e2), interno(e3, e3)}));
         a.forma = std::max(a.forma, maiorAresta * maiorAresta / comprimento);
         a.aresta = std::max(a.aresta, maiorAresta);
         a.menorAresta = std::min(a.menorAresta, maiorAresta);
-        const double sinal = interno(n, soma) < 0.0 ? -1.0 : 1.0;
-        const double escala = sinal / comprimento;
-        soma = Vetor(soma.x + escala * n.x, soma.y + escala * n.y, soma.z + escala * n.z);
     }
-    const double tamanho = std::sqrt(interno(soma, soma));
-    if (!a.condicionado || !(tamanho > 0.0) || !finito(a.forma)) {
-        a.condicionado = false;
+    a.condicionado = a.condicionado && finito(a.forma) && finito(a.aresta) &&
+                     cone(pontos, indices, inicio, fim, a.cones[0]);
+    if (!a.condicionado) {
         a.raio = std::numeric_limits<double>::infinity();
         return a;
     }
-    a.eixo = Vetor(soma.x / tamanho, soma.y / tamanho, soma.z / tamanho);
-    // The radius: the farthest unit normal, turned to the axis's side.
+    a.eixo = a.cones[0].eixo;
+    a.raio = a.cones[0].raio;
+    for (int k = 0; k < Aglomerado::kCones; ++k) {
+        const int primeiroCone = std::min(fim, inicio + k * kPorCone);
+        const int ultimoCone = std::min(fim, primeiroCone + kPorCone);
+        a.cones[static_cast<std::size_t>(k)] = Cone{Vetor(1.0, 0.0, 0.0), 0.0};
+        if (primeiroCone < ultimoCone) {
+            cone(pontos, indices, primeiroCone, ultimoCone, a.cones[static_cast<std::size_t>(k)]);
+        }
+    }
+    return a;
+}
+
+bool Aglomerados::cone(const Ponto* pontos, const std::int32_t* indices, int inicio, int fim,
+                       Cone& resultado) {
+    // The sum of the unit normals, each turned to the side of the sum so far, is the axis; the
+    // radius is the farthest unit normal from it, turned to its side.
+    const auto normal = [&](int t) {
+        const std::int32_t* c = &indices[static_cast<std::size_t>(t) * 3];
+        return vetorial(diferenca(pontos[c[1]], pontos[c[0]]),
+                        diferenca(pontos[c[2]], pontos[c[0]]));
+    };
+    Vetor soma(0.0, 0.0, 0.0);
+    for (int t = inicio; t < fim; ++t) {
+        const Vetor n = normal(t);
+        const double comprimento = std::sqrt(interno(n, n));
+        if (!(comprimento > 0.0) || !finito(comprimento)) {
+            return false;
+        }
+        const double escala = (interno(n, soma) < 0.0 ? -1.0 : 1.0) / comprimento;
+        soma = Vetor(soma.x + escala * n.x, soma.y + escala * n.y, soma.z + escala * n.z);
+    }
+    const double tamanho = std::sqrt(interno(soma, soma));
+    if (!(tamanho > 0.0) || !finito(tamanho)) {
+        return false;
+    }
+    const Vetor eixo(soma.x / tamanho, soma.y / tamanho, soma.z / tamanho);
     double raio = 0.0;
     for (int t = inicio; t < fim; ++t) {
-        double comprimento = 0.0;
-        double maiorAresta = 0.0;
-        const Vetor n = normal(t, comprimento, maiorAresta);
-        const double escala = (interno(n, a.eixo) < 0.0 ? -1.0 : 1.0) / comprimento;
-        const Vetor d(escala * n.x - a.eixo.x, escala * n.y - a.eixo.y, escala * n.z - a.eixo.z);
+        const Vetor n = normal(t);
+        const double escala = (interno(n, eixo) < 0.0 ? -1.0 : 1.0) / std::sqrt(interno(n, n));
+        const Vetor d(escala * n.x - eixo.x, escala * n.y - eixo.y, escala * n.z - eixo.z);
         raio = std::max(raio, std::sqrt(interno(d, d)));
     }
-    a.raio = raio + raio * kFolgaRelativaRaio + kFolgaRaio;
-    return a;
+    resultado = Cone{eixo, raio + raio * kFolgaRelativaRaio + kFolgaRaio};
+    return true;
 }

@@ -20,13 +20,23 @@
 //                longest edge: how thin the thinnest one is (about 1.15 for an equilateral one).
 //   aresta:      the longest edge of all;
 //   menorAresta: the least of the triangles' longest edges.
+// The same cone is kept for each run of kPorCone consecutive triangles of the cluster, narrower
+// where the cluster's bends.
 // A cluster with a triangle whose normal is zero or not finite, or a coordinate that is not
 // finite, has condicionado false and is never left out for being hidden.
+struct Cone {
+    Vetor eixo;
+    double raio;
+};
+
 struct Aglomerado {
+    static constexpr int kCones = 8;
+
     std::array<double, 3> menor;
     std::array<double, 3> maior;
     Vetor eixo;
     double raio;
+    std::array<Cone, kCones> cones;
     double forma;
     double aresta;
     double menorAresta;
@@ -38,6 +48,7 @@ struct Aglomerado {
 class Aglomerados {
 public:
     static constexpr int kPorAglomerado = EstagioVertices::kPorGrupo;
+    static constexpr int kPorCone = kPorAglomerado / Aglomerado::kCones;
 
     // The clusters of `vertices`' triangles, worked out on `trabalhadores`' threads.
     Aglomerados(const EstagioVertices& vertices, Trabalhadores& trabalhadores);
@@ -47,9 +58,13 @@ public:
     const Aglomerado& operator[](int g) const;
 
     // The cluster of triangles [inicio, fim) of `indices` (three point numbers each) over
-    // `pontos`.
+    // `pontos`; its k-th cone is that of triangles [inicio + k kPorCone, + kPorCone) (an empty
+    // run's cone has radius 0).
     static Aglomerado calcular(const Ponto* pontos, const std::int32_t* indices, int inicio,
                                int fim);
+    // The normal cone of triangles [inicio, fim): false when a normal is zero or not finite.
+    static bool cone(const Ponto* pontos, const std::int32_t* indices, int inicio, int fim,
+                     Cone& resultado);
 
 private:
     std::vector<Aglomerado> aglomerados;

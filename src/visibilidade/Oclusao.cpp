@@ -1,6 +1,7 @@
 #include "Oclusao.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -44,10 +45,11 @@
 // K <= 2^20 and K' <= 2^30 for every triangle's D: the excess is then below 2^-23 of the box's
 // nearest 1/cn. The test compares that nearest 1/cn raised by 2^-16 (kMargemProfundidade),
 // which also holds the box's own rounding.
-// D is bounded below for the whole cluster by its normal cone: |eixo . (P - F)| - raio
-// |P - F|_1, least over the box's corners, when eixo . (P - F) keeps one sign over them. Where
-// the cone is too wide for that (near the silhouette), each triangle's D is worked out from its
-// corners, |n . (P0 - F)| / |n|, with room for its rounding.
+// D is bounded below for the whole cluster by its normal cone: |eixo . (P - F)| - raio |P - F|,
+// least over the box's corners, when eixo . (P - F) keeps one sign over them; failing that, for
+// each run of kPorCone triangles by the run's own, narrower cone; failing that (near the
+// silhouette), each triangle's D is worked out from its corners, |n . (P0 - F)| / |n|, with
+// room for its rounding.
 //
 // So every iz the cluster's triangles could give at any pixel of the footprint is below the
 // raised bound, which is below every depth the frame already stores there (the pyramid's least
@@ -109,16 +111,17 @@ Oclusao::Resultado Oclusao::testar(const Aglomerado& a, const Piramide& piramide
     double cnMenor = kInfinito;
     double cnMaior = -kInfinito;
     double espalhamento = 0.0;  // r: the largest |cu|/cn and |cv|/cn
-    double frente = kInfinito;  // the least eixo . (P - F), and of its opposite
-    double tras = kInfinito;
     double distancia = 0.0;  // the largest |P - F|_1
+    double raioMaior = 0.0;  // the largest |P - F|
     bool naFrente = true;
+    std::array<Vetor, kCantos> deslocamentos;  // P - F for each corner
     for (int k = 0; k < kCantos; ++k) {
         const Ponto p((k & 1) != 0 ? a.maior[0] : a.menor[0], (k & 2) != 0 ? a.maior[1] : a.menor[1],
                       (k & 4) != 0 ? a.maior[2] : a.menor[2]);
         const double dx = p.x - f.x;
         const double dy = p.y - f.y;
         const double dz = p.z - f.z;
+        deslocamentos[static_cast<std::size_t>(k)] = Vetor(dx, dy, dz);
         const double tamanho = (std::fabs(dx) + std::fabs(dy)) + std::fabs(dz);
         const Vetor c = camera.coordenadas(p);
         naFrente = naFrente && c.z >= projecao.zPerto + kFolgaPerto * tamanho;
@@ -134,10 +137,8 @@ Oclusao::Resultado Oclusao::testar(const Aglomerado& a, const Piramide& piramide
         cnMenor = std::min(cnMenor, c.z);
         cnMaior = std::max(cnMaior, c.z);
         espalhamento = std::max(espalhamento, std::max(std::fabs(c.x), std::fabs(c.y)) / c.z);
-        const double lado = (a.eixo.x * dx + a.eixo.y * dy) + a.eixo.z * dz;
-        frente = std::min(frente, lado);
-        tras = std::min(tras, -lado);
         distancia = std::max(distancia, tamanho);
+        raioMaior = std::max(raioMaior, std::sqrt((dx * dx + dy * dy) + dz * dz));
     }
     const double escalaL = (1.0 + 3.0 * espalhamento + escalaFixa) * anisotropia;
     const double margem = kFolgaTela * escala * escalaL + kFolgaPixel;
@@ -170,12 +171,40 @@ Oclusao::Resultado Oclusao::testar(const Aglomerado& a, const Piramide& piramide
     if (!std::isfinite(exigido)) {
         return Resultado::desenhar;
     }
-    const double cone = std::max(frente, tras) - (a.raio + kFolgaDistancia) * distancia;
-    if (cone >= exigido) {
+    // A lower bound of the distance from F to the plane of every triangle whose normal lies in
+    // `cone`.
+    const auto distanciaCone = [&](const Cone& cone) {
+        double frente = kInfinito;
+        double tras = kInfinito;
+        for (const Vetor& d : deslocamentos) {
+            const double lado = (cone.eixo.x * d.x + cone.eixo.y * d.y) + cone.eixo.z * d.z;
+            frente = std::min(frente, lado);
+            tras = std::min(tras, -lado);
+        }
+        return std::max(frente, tras) - cone.raio * raioMaior * (1.0 + kFolgaDistancia) -
+               kFolgaDistancia * distancia;
+    };
+    if (distanciaCone(Cone{a.eixo, a.raio}) >= exigido) {
         return Resultado::oculto;
     }
-    // Triangle by triangle: |n . (P0 - F)| >= exigido |n|, with room for the rounding of n
-    // (below 2^-50 |e1|_1 |e2|_1 a component) and of the product.
+    // Each run of triangles by its own cone, or else triangle by triangle.
+    for (int k = 0; k < Aglomerado::kCones; ++k) {
+        const int primeiro = std::min(fim, inicio + k * Aglomerados::kPorCone);
+        const int ultimo = std::min(fim, primeiro + Aglomerados::kPorCone);
+        if (primeiro < ultimo &&
+            !(distanciaCone(a.cones[static_cast<std::size_t>(k)]) >= exigido) &&
+            !distantes(pontos, indices, primeiro, ultimo, exigido)) {
+            return Resultado::desenhar;
+        }
+    }
+    return Resultado::oculto;
+}
+
+bool Oclusao::distantes(const Ponto* pontos, const std::int32_t* indices, int inicio, int fim,
+                        double exigido) const {
+    const Ponto& f = camera.foco;
+    // |n . (P0 - F)| >= exigido |n|, with room for the rounding of n (below 2^-50 |e1|_1 |e2|_1
+    // a component) and of the product.
     for (int t = inicio; t < fim; ++t) {
         const std::int32_t* c = &indices[static_cast<std::size_t>(t) * 3];
         const Ponto& p0 = pontos[c[0]];
@@ -188,8 +217,8 @@ Oclusao::Resultado Oclusao::testar(const Aglomerado& a, const Piramide& piramide
         const double comprimento = std::sqrt(interno(n, n));
         if (!(std::fabs(interno(n, d)) >=
               exigido * (comprimento + folgaNormal) + folgaNormal * normaUm(d))) {
-            return Resultado::desenhar;
+            return false;
         }
     }
-    return Resultado::oculto;
+    return true;
 }

@@ -41,6 +41,11 @@ public:
                      const std::int32_t* indices, int inicio, int fim) const;
 
 private:
+    // Whether the focus lies at least `exigido` (with room for the rounding) from the plane of
+    // each of triangles [inicio, fim).
+    bool distantes(const Ponto* pontos, const std::int32_t* indices, int inicio, int fim,
+                   double exigido) const;
+
     Camera camera;
     Projecao projecao;
     int largura;

@@ -17,6 +17,7 @@ constexpr int kCantos = 8;
 
 Visibilidade::Visibilidade(const EstagioVertices& vertices, Trabalhadores& trabalhadores)
     : vertices(vertices), aglomerados(vertices, trabalhadores) {
+    static_assert(EstagioVertices::kPorLote % kPontosPorGrupo == 0, "a batch holds whole groups");
     const int triangulos = vertices.getQuantTriangulos();
     posicoes.resize(static_cast<std::size_t>(triangulos));
     const std::int32_t* numeros = vertices.getNumerosNoArquivo();
@@ -24,6 +25,27 @@ Visibilidade::Visibilidade(const EstagioVertices& vertices, Trabalhadores& traba
         posicoes[static_cast<std::size_t>(numeros[t])] = t;
     }
     const auto quantidade = static_cast<std::size_t>(aglomerados.getQuantidade());
+    // The point groups each cluster names, each once.
+    const std::int32_t* indices = vertices.getIndices();
+    std::vector<std::int32_t> listado(
+        static_cast<std::size_t>(vertices.getQuantPontos() + kPontosPorGrupo - 1) /
+            kPontosPorGrupo,
+        -1);
+    inicioGrupos.assign(quantidade + 1, 0);
+    for (std::size_t g = 0; g < quantidade; ++g) {
+        const auto inicio = static_cast<std::size_t>(g) * Aglomerados::kPorAglomerado * 3;
+        const std::size_t fim =
+            std::min(static_cast<std::size_t>(triangulos), (g + 1) * Aglomerados::kPorAglomerado) *
+            3;
+        for (std::size_t k = inicio; k < fim; ++k) {
+            const std::int32_t grupo = indices[k] / kPontosPorGrupo;
+            if (listado[static_cast<std::size_t>(grupo)] != static_cast<std::int32_t>(g)) {
+                listado[static_cast<std::size_t>(grupo)] = static_cast<std::int32_t>(g);
+                grupos.push_back(grupo);
+            }
+        }
+        inicioGrupos[g + 1] = static_cast<std::int32_t>(grupos.size());
+    }
     primeira.assign(quantidade, 0);
     segunda.assign(quantidade, 0);
     vistos.assign(quantidade, 0);
@@ -130,6 +152,28 @@ const std::uint8_t* Visibilidade::segundaFase(const std::uint8_t* vivos, const C
     }
     algumaSegunda = contagem.desenhados > contagem.primeiraFase;
     return segunda.data();
+}
+
+void Visibilidade::marcarPontos(const std::uint8_t* escolhidos, const std::uint8_t* exceto,
+                                std::vector<std::uint8_t>& pontos) const {
+    pontos.resize(static_cast<std::size_t>(vertices.getQuantPontos() + kPontosPorGrupo - 1) /
+                  kPontosPorGrupo);
+    std::fill(pontos.begin(), pontos.end(), 0);
+    const int quantidade = aglomerados.getQuantidade();
+    for (int g = 0; g < quantidade; ++g) {
+        if (escolhidos[g] == 0) {
+            continue;
+        }
+        for (std::int32_t k = inicioGrupos[static_cast<std::size_t>(g)];
+             k < inicioGrupos[static_cast<std::size_t>(g) + 1]; ++k) {
+            pontos[static_cast<std::size_t>(grupos[static_cast<std::size_t>(k)])] = 1;
+        }
+    }
+    if (exceto != nullptr) {
+        for (std::size_t p = 0; p < pontos.size(); ++p) {
+            pontos[p] = exceto[p] != 0 ? 0 : pontos[p];
+        }
+    }
 }
 
 void Visibilidade::marcarVistos(const FaixaVisivel& faixa) {

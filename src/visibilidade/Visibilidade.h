@@ -25,6 +25,9 @@ class Visibilidade {
 public:
     // Meshes with fewer clusters than this are drawn in one pass: too little to leave out.
     static constexpr int kMenosAglomerados = 32;
+    // The points a phase works out are chosen in groups of this many points of the vertex
+    // stage: a cluster's triangles name its own points and a few of its neighbours'.
+    static constexpr int kPontosPorGrupo = 64;
 
     // What the last frame did with the clusters.
     struct Contagem {
@@ -55,6 +58,11 @@ public:
                                     Trabalhadores& trabalhadores);
     // Whether segundaFase chose any cluster.
     bool temSegundaFase() const;
+    // pontos[p] = 1 for each group p of kPontosPorGrupo points of the vertex stage that a
+    // cluster g with aglomerados[g] not 0 names, and 0 for the others (and when `exceto` is not
+    // null, 0 for the groups where exceto[p] is not 0, already worked out).
+    void marcarPontos(const std::uint8_t* aglomerados, const std::uint8_t* exceto,
+                      std::vector<std::uint8_t>& pontos) const;
     // Marks the clusters of `faixa`'s winners as seen; from any thread, for disjoint bands.
     void marcarVistos(const FaixaVisivel& faixa);
     // Ends the frame: the clusters seen are the next frame's first phase.
@@ -71,6 +79,9 @@ private:
     Piramide piramide;
     // Per triangle of the file, its position in the vertex stage's order.
     std::vector<std::int32_t> posicoes;
+    // The point groups cluster g names: grupos[inicioGrupos[g] .. inicioGrupos[g + 1]).
+    std::vector<std::int32_t> inicioGrupos;
+    std::vector<std::int32_t> grupos;
     // Per cluster: phase 1's and phase 2's choice, seen this frame, seen in the last one.
     std::vector<std::uint8_t> primeira;
     std::vector<std::uint8_t> segunda;
