@@ -11,6 +11,9 @@ namespace {
 
 // Clusters per task of the occlusion tests.
 constexpr int kPorTarefa = 256;
+// When at most this share of the clusters seen in the last frame are on the screen, phase 1
+// also takes the nearer half.
+constexpr int kFracaoVistos = 2;
 constexpr int kCantos = 8;
 
 }  // namespace
@@ -64,14 +67,18 @@ const std::uint8_t* Visibilidade::primeiraFase(const std::uint8_t* vivos, const 
     const int quantidade = aglomerados.getQuantidade();
     contagem = Contagem{};
     contagem.aglomerados = quantidade;
-    if (!primeiroQuadro) {
-        for (int g = 0; g < quantidade; ++g) {
-            primeira[static_cast<std::size_t>(g)] =
-                vivos[g] != 0 && vistosAntes[static_cast<std::size_t>(g)] != 0 ? 1 : 0;
-        }
-    } else {
-        // The nearer half of the clusters on the screen: on a closed surface seen from outside,
-        // about the side that faces the camera.
+    int vistos = 0;
+    int vistosNaTela = 0;
+    for (int g = 0; g < quantidade; ++g) {
+        const bool visto = !primeiroQuadro && vistosAntes[static_cast<std::size_t>(g)] != 0;
+        primeira[static_cast<std::size_t>(g)] = vivos[g] != 0 && visto ? 1 : 0;
+        vistos += visto ? 1 : 0;
+        vistosNaTela += primeira[static_cast<std::size_t>(g)];
+    }
+    if (primeiroQuadro || kFracaoVistos * vistosNaTela <= vistos) {
+        // A first frame, or a view that turned away from most of what the last one saw: the
+        // nearer half of the clusters on the screen too (on a closed surface seen from
+        // outside, about the side that faces the camera).
         const auto menorCn = [&](const Aglomerado& a) {
             double menor = std::numeric_limits<double>::infinity();
             for (int k = 0; k < kCantos; ++k) {
@@ -96,8 +103,9 @@ const std::uint8_t* Visibilidade::primeiraFase(const std::uint8_t* vivos, const 
             mediana = *meio;
         }
         for (int g = 0; g < quantidade; ++g) {
-            primeira[static_cast<std::size_t>(g)] =
-                vivos[g] != 0 && menorCn(aglomerados[g]) <= mediana ? 1 : 0;
+            if (vivos[g] != 0 && menorCn(aglomerados[g]) <= mediana) {
+                primeira[static_cast<std::size_t>(g)] = 1;
+            }
         }
     }
     for (int g = 0; g < quantidade; ++g) {

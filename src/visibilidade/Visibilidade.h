@@ -14,8 +14,10 @@
 
 // Which clusters a frame draws, in two phases, and which ones it saw.
 //   Phase 1: of the clusters the culling keeps on the screen, those whose triangles won a pixel
-//            of the last frame drawn (on a first frame, the nearer half, by the least cn of
-//            their box's corners). The frame draws them and builds its depth pyramid.
+//            of the last frame drawn; on a first frame, or when at most half of those are
+//            still on the screen (the view turned away), also the nearer half of the clusters
+//            on the screen, by the least cn of their box's corners. The frame draws them and
+//            builds its depth pyramid.
 //   Phase 2: every other cluster on the screen, tested against the pyramid (Oclusao); the frame
 //            draws those that could show.
 // Once drawn, the clusters that won a pixel are marked, for the next frame's first phase. A
