@@ -59,7 +59,8 @@ std::vector<std::int32_t> OrdemEspacial::calcular(const Malha& malha) {
         }
     }
     const double lado = std::max({maior[0] - menor[0], maior[1] - menor[1], maior[2] - menor[2]});
-    const double escala = lado > 0.0 && std::isfinite(lado) ? kCelulas / lado : 0.0;
+    // Three times a centroid's offset times this is its offset in cells.
+    const double escala = lado > 0.0 && std::isfinite(lado) ? kCelulas / lado / 3.0 : 0.0;
     // Each triangle as its code above its number, sorted by the code alone a digit at a time
     // from the lowest (stable, so that a cell keeps the file's order).
     std::vector<std::uint64_t> chaves(static_cast<std::size_t>(quant));
@@ -68,13 +69,12 @@ std::vector<std::int32_t> OrdemEspacial::calcular(const Malha& malha) {
         const Ponto& a = pontos[tri.indiceP1];
         const Ponto& b = pontos[tri.indiceP2];
         const Ponto& c = pontos[tri.indiceP3];
-        // Three times the centroid's offset, against three times the cell size.
-        const std::uint32_t cx = celula(((a.x - menor[0]) + (b.x - menor[0])) + (c.x - menor[0]),
-                                        escala / 3.0);
-        const std::uint32_t cy = celula(((a.y - menor[1]) + (b.y - menor[1])) + (c.y - menor[1]),
-                                        escala / 3.0);
-        const std::uint32_t cz = celula(((a.z - menor[2]) + (b.z - menor[2])) + (c.z - menor[2]),
-                                        escala / 3.0);
+        const std::uint32_t cx =
+            celula(((a.x - menor[0]) + (b.x - menor[0])) + (c.x - menor[0]), escala);
+        const std::uint32_t cy =
+            celula(((a.y - menor[1]) + (b.y - menor[1])) + (c.y - menor[1]), escala);
+        const std::uint32_t cz =
+            celula(((a.z - menor[2]) + (b.z - menor[2])) + (c.z - menor[2]), escala);
         chaves[static_cast<std::size_t>(t)] =
             (static_cast<std::uint64_t>(codigo(cx, cy, cz)) << 32U) | static_cast<std::uint32_t>(t);
     }

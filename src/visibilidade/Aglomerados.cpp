@@ -1,17 +1,19 @@
 #include "Aglomerados.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <limits>
 
 namespace {
 
-// The cone's radius is widened by this share of itself and this much more, for the rounding of
-// the normals and of their differences (each far below 2^-40 once the triangles are not thin
-// beyond the limit the test sets on forma).
+// The cone's radius is widened by this share of itself, and by this much plus this share of
+// forma: a unit normal strays from its triangle's by less than 2^-50 forma (its cross product's
+// rounding is below 2^-52 e^2 a component), the differences by a few 2^-53 more.
 constexpr double kFolgaRelativaRaio = 1.0 / 1048576.0;  // 2^-20
 constexpr double kFolgaRaio = 1.0 / 1073741824.0;       // 2^-30
+constexpr double kFolgaForma = 1.0 / 281474976710656.0;  // 2^-48
 // Clusters per task when they are worked out on several threads.
 constexpr int kPorTarefa = 64;
 
@@ -24,6 +26,29 @@ Vetor vetorial(const Vetor& a, const Vetor& b) {
 }
 
 bool finito(double v) { return std::isfinite(v); }
+
+// The cone of `quantos` unit normals (at least one): the sum of the normals, each turned to the
+// side of the sum so far, made unit length is the axis (the sum never shrinks, so it is not
+// zero); the radius is the farthest normal from it, turned to its side, widened by 2^-20 of
+// itself and by `folga`, the rounding of the normals.
+Cone cone(const Vetor* unitarias, int quantos, double folga) {
+    Vetor soma(0.0, 0.0, 0.0);
+    for (int t = 0; t < quantos; ++t) {
+        const Vetor& n = unitarias[t];
+        const double sinal = interno(n, soma) < 0.0 ? -1.0 : 1.0;
+        soma = Vetor(soma.x + sinal * n.x, soma.y + sinal * n.y, soma.z + sinal * n.z);
+    }
+    const double tamanho = std::sqrt(interno(soma, soma));
+    const Vetor eixo(soma.x / tamanho, soma.y / tamanho, soma.z / tamanho);
+    double raio = 0.0;
+    for (int t = 0; t < quantos; ++t) {
+        const Vetor& n = unitarias[t];
+        const double sinal = interno(n, eixo) < 0.0 ? -1.0 : 1.0;
+        const Vetor d(sinal * n.x - eixo.x, sinal * n.y - eixo.y, sinal * n.z - eixo.z);
+        raio = std::max(raio, std::sqrt(interno(d, d)));
+    }
+    return Cone{eixo, raio + raio * kFolgaRelativaRaio + folga};
+}
 
 }  // namespace
 
@@ -54,11 +79,15 @@ const Aglomerado& Aglomerados::operator[](int g) const {
 Aglomerado Aglomerados::calcular(const Ponto* pontos, const std::int32_t* indices, int inicio,
                                  int fim) {
     Aglomerado a{};
-    a.condicionado = fim > inicio;
+    a.condicionado = fim > inicio && fim - inicio <= kPorAglomerado;
     a.menorAresta = std::numeric_limits<double>::infinity();
+    if (!a.condicionado) {
+        return a;
+    }
     const Ponto& primeiro = pontos[indices[static_cast<std::size_t>(inicio) * 3]];
     a.menor = a.maior = {primeiro.x, primeiro.y, primeiro.z};
-    // The box and the shape.
+    // The box, the shape and each triangle's unit normal.
+    std::array<Vetor, kPorAglomerado> unitarias;
     for (int t = inicio; t < fim; ++t) {
         const std::int32_t* c = &indices[static_cast<std::size_t>(t) * 3];
         for (int k = 0; k < 3; ++k) {
@@ -77,60 +106,27 @@ Aglomerado Aglomerados::calcular(const Ponto* pontos, const std::int32_t* indice
         const double comprimento = std::sqrt(interno(n, n));
         const double maiorAresta =
             std::sqrt(std::max({interno(e1, e1), interno(e2, e2), interno(e3, e3)}));
+        // A normal of no length, or one that is not a number, leaves the cluster without a
+        // usable cone.
+        a.condicionado = a.condicionado && comprimento > 0.0 && finito(comprimento) &&
+                         finito(maiorAresta);
         a.forma = std::max(a.forma, maiorAresta * maiorAresta / comprimento);
         a.aresta = std::max(a.aresta, maiorAresta);
         a.menorAresta = std::min(a.menorAresta, maiorAresta);
+        unitarias[static_cast<std::size_t>(t - inicio)] =
+            Vetor(n.x / comprimento, n.y / comprimento, n.z / comprimento);
     }
-    a.condicionado = a.condicionado && finito(a.forma) && finito(a.aresta) &&
-                     cone(pontos, indices, inicio, fim, a.cones[0]);
+    a.condicionado = a.condicionado && finito(a.forma) && finito(a.aresta);
     if (!a.condicionado) {
-        a.raio = std::numeric_limits<double>::infinity();
         return a;
     }
-    a.eixo = a.cones[0].eixo;
-    a.raio = a.cones[0].raio;
+    const double folga = kFolgaRaio + kFolgaForma * a.forma;
     for (int k = 0; k < Aglomerado::kCones; ++k) {
-        const int primeiroCone = std::min(fim, inicio + k * kPorCone);
-        const int ultimoCone = std::min(fim, primeiroCone + kPorCone);
-        a.cones[static_cast<std::size_t>(k)] = Cone{Vetor(1.0, 0.0, 0.0), 0.0};
-        if (primeiroCone < ultimoCone) {
-            cone(pontos, indices, primeiroCone, ultimoCone, a.cones[static_cast<std::size_t>(k)]);
-        }
+        const int primeiroCone = std::min(fim - inicio, k * kPorCone);
+        const int quantos = std::min(fim - inicio, primeiroCone + kPorCone) - primeiroCone;
+        a.cones[static_cast<std::size_t>(k)] =
+            quantos > 0 ? cone(unitarias.data() + primeiroCone, quantos, folga)
+                        : Cone{Vetor(1.0, 0.0, 0.0), 0.0};
     }
     return a;
-}
-
-bool Aglomerados::cone(const Ponto* pontos, const std::int32_t* indices, int inicio, int fim,
-                       Cone& resultado) {
-    // The sum of the unit normals, each turned to the side of the sum so far, is the axis; the
-    // radius is the farthest unit normal from it, turned to its side.
-    const auto normal = [&](int t) {
-        const std::int32_t* c = &indices[static_cast<std::size_t>(t) * 3];
-        return vetorial(diferenca(pontos[c[1]], pontos[c[0]]),
-                        diferenca(pontos[c[2]], pontos[c[0]]));
-    };
-    Vetor soma(0.0, 0.0, 0.0);
-    for (int t = inicio; t < fim; ++t) {
-        const Vetor n = normal(t);
-        const double comprimento = std::sqrt(interno(n, n));
-        if (!(comprimento > 0.0) || !finito(comprimento)) {
-            return false;
-        }
-        const double escala = (interno(n, soma) < 0.0 ? -1.0 : 1.0) / comprimento;
-        soma = Vetor(soma.x + escala * n.x, soma.y + escala * n.y, soma.z + escala * n.z);
-    }
-    const double tamanho = std::sqrt(interno(soma, soma));
-    if (!(tamanho > 0.0) || !finito(tamanho)) {
-        return false;
-    }
-    const Vetor eixo(soma.x / tamanho, soma.y / tamanho, soma.z / tamanho);
-    double raio = 0.0;
-    for (int t = inicio; t < fim; ++t) {
-        const Vetor n = normal(t);
-        const double escala = (interno(n, eixo) < 0.0 ? -1.0 : 1.0) / std::sqrt(interno(n, n));
-        const Vetor d(escala * n.x - eixo.x, escala * n.y - eixo.y, escala * n.z - eixo.z);
-        raio = std::max(raio, std::sqrt(interno(d, d)));
-    }
-    resultado = Cone{eixo, raio + raio * kFolgaRelativaRaio + kFolgaRaio};
-    return true;
 }

@@ -11,17 +11,16 @@
 
 // What the occlusion test knows of a cluster, built once: its triangles' bounding box in world
 // space, and how far they can be from facing one way.
-//   eixo, raio:  every triangle's unit normal n, turned to the side of eixo (a triangle is drawn
+//   cones:       for each run of kPorCone consecutive triangles, a cone (eixo, raio): every
+//                triangle's unit normal n, turned to the side of eixo (a triangle is drawn
 //                whichever way it winds), lies within raio of the unit vector eixo: |n - eixo|
 //                <= raio. Then the distance from a point F to each triangle's plane is at least
 //                |eixo . (P - F)| - raio |P - F| for any P of the box, and a view whose focus is
-//                that far from every plane sees no triangle of the cluster edge-on.
+//                that far from every plane sees none of the run's triangles edge-on.
 //   forma:       the largest e^2 / |(b - a) x (c - a)| over the triangles, e a triangle's
 //                longest edge: how thin the thinnest one is (about 1.15 for an equilateral one).
 //   aresta:      the longest edge of all;
 //   menorAresta: the least of the triangles' longest edges.
-// The same cone is kept for each run of kPorCone consecutive triangles of the cluster, narrower
-// where the cluster's bends.
 // A cluster with a triangle whose normal is zero or not finite, or a coordinate that is not
 // finite, has condicionado false and is never left out for being hidden.
 struct Cone {
@@ -34,8 +33,6 @@ struct Aglomerado {
 
     std::array<double, 3> menor;
     std::array<double, 3> maior;
-    Vetor eixo;
-    double raio;
     std::array<Cone, kCones> cones;
     double forma;
     double aresta;
@@ -58,13 +55,10 @@ public:
     const Aglomerado& operator[](int g) const;
 
     // The cluster of triangles [inicio, fim) of `indices` (three point numbers each) over
-    // `pontos`; its k-th cone is that of triangles [inicio + k kPorCone, + kPorCone) (an empty
-    // run's cone has radius 0).
+    // `pontos`, at most kPorAglomerado of them; its k-th cone is that of triangles
+    // [inicio + k kPorCone, + kPorCone) (an empty run's cone has radius 0).
     static Aglomerado calcular(const Ponto* pontos, const std::int32_t* indices, int inicio,
                                int fim);
-    // The normal cone of triangles [inicio, fim): false when a normal is zero or not finite.
-    static bool cone(const Ponto* pontos, const std::int32_t* indices, int inicio, int fim,
-                     Cone& resultado);
 
 private:
     std::vector<Aglomerado> aglomerados;

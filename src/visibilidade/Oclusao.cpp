@@ -45,11 +45,10 @@
 // K <= 2^20 and K' <= 2^30 for every triangle's D: the excess is then below 2^-23 of the box's
 // nearest 1/cn. The test compares that nearest 1/cn raised by 2^-16 (kMargemProfundidade),
 // which also holds the box's own rounding.
-// D is bounded below for the whole cluster by its normal cone: |eixo . (P - F)| - raio |P - F|,
-// least over the box's corners, when eixo . (P - F) keeps one sign over them; failing that, for
-// each run of kPorCone triangles by the run's own, narrower cone; failing that (near the
-// silhouette), each triangle's D is worked out from its corners, |n . (P0 - F)| / |n|, with
-// room for its rounding.
+// D is bounded below for each run of Aglomerados::kPorCone triangles by the run's normal cone:
+// |eixo . (P - F)| - raio |P - F|, least over the box's corners, when eixo . (P - F) keeps one
+// sign over them; failing that (near the silhouette), each triangle's D is worked out from its
+// corners, |n . (P0 - F)| / |n|, with room for its rounding.
 //
 // So every iz the cluster's triangles could give at any pixel of the footprint is below the
 // raised bound, which is below every depth the frame already stores there (the pyramid's least
@@ -184,9 +183,6 @@ Oclusao::Resultado Oclusao::testar(const Aglomerado& a, const Piramide& piramide
         return std::max(frente, tras) - cone.raio * raioMaior * (1.0 + kFolgaDistancia) -
                kFolgaDistancia * distancia;
     };
-    if (distanciaCone(Cone{a.eixo, a.raio}) >= exigido) {
-        return Resultado::oculto;
-    }
     // Each run of triangles by its own cone, or else triangle by triangle.
     for (int k = 0; k < Aglomerado::kCones; ++k) {
         const int primeiro = std::min(fim, inicio + k * Aglomerados::kPorCone);
