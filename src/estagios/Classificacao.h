@@ -2,6 +2,7 @@
 #define GOURAUD_CLASSIFICACAO_H
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -95,14 +96,16 @@ private:
     const EstagioVertices& vertices;
 
     // Per batch of triangles, from the batch's first position: the triangles that may draw
-    // something, with their first and last band and their pixel; and how many there are.
+    // something, with their first and last band and their pixel; and how many there are. Left
+    // unset until written: a batch uses only the front of its room, and the memory it never
+    // touches is never committed.
     struct Sobrevivente {
         std::int32_t triangulo;
         std::int16_t faixa0;
         std::int16_t faixa1;
         std::int32_t pixel;
     };
-    std::vector<Sobrevivente> sobreviventes;
+    std::unique_ptr<Sobrevivente[]> sobreviventes;
     std::vector<int> quantSobreviventes;
     // The frame's size, and its number of bands.
     int largura = 0;

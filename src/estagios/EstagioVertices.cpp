@@ -60,9 +60,9 @@ EstagioVertices::EstagioVertices(const Malha& malha, std::vector<std::int32_t> o
         normais.push_back(normal != nullptr ? *normal : Vetor(0.0, 0.0, 0.0));
         comNormal.push_back(normal != nullptr ? 1 : 0);
     }
-    vertices.resize(ordem.size());
-    grossas.resize(ordem.size());
-    exatas.resize(ordem.size());
+    vertices = std::make_unique_for_overwrite<VerticeTela[]>(ordem.size());
+    grossas = std::make_unique_for_overwrite<PosicaoGrossa[]>(ordem.size());
+    exatas = std::make_unique_for_overwrite<PosicaoExata[]>(ordem.size());
     usarAvx2(true);
 }
 
@@ -98,9 +98,9 @@ const std::int32_t* EstagioVertices::getNumerosNoArquivo() const {
 const Ponto* EstagioVertices::getPontos() const { return pontos.data(); }
 const Vetor* EstagioVertices::getNormais() const { return normais.data(); }
 const std::uint8_t* EstagioVertices::getComNormal() const { return comNormal.data(); }
-const VerticeTela* EstagioVertices::getVertices() const { return vertices.data(); }
-const EstagioVertices::PosicaoGrossa* EstagioVertices::getGrossas() const { return grossas.data(); }
-const PosicaoExata* EstagioVertices::getExatas() const { return exatas.data(); }
+const VerticeTela* EstagioVertices::getVertices() const { return vertices.get(); }
+const EstagioVertices::PosicaoGrossa* EstagioVertices::getGrossas() const { return grossas.get(); }
+const PosicaoExata* EstagioVertices::getExatas() const { return exatas.get(); }
 
 void EstagioVertices::usarAvx2(bool permitir) {
     avx2 = permitir && __builtin_cpu_supports("avx2") != 0;

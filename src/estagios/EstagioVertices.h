@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -103,9 +104,11 @@ private:
     std::vector<std::uint8_t> comNormal;
     std::vector<std::int32_t> indices;
     std::vector<std::int32_t> numerosNoArquivo;
-    std::vector<VerticeTela> vertices;
-    std::vector<PosicaoGrossa> grossas;
-    std::vector<PosicaoExata> exatas;
+    // Written by processar for the points it works out, and read only for those: left unset
+    // until then, so that memory no frame touches (points always culled) is never committed.
+    std::unique_ptr<VerticeTela[]> vertices;
+    std::unique_ptr<PosicaoGrossa[]> grossas;
+    std::unique_ptr<PosicaoExata[]> exatas;
 };
 
 #endif
