@@ -3,6 +3,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <limits>
 #include <utility>
@@ -179,9 +180,36 @@ void EstagioVertices::guardar(std::size_t posicao, double x, double y, double iz
         _mm256_store_pd(izs, iz);
         const auto seguros = static_cast<unsigned>(_mm256_movemask_pd(seguro));
         const auto frentes = static_cast<unsigned>(_mm256_movemask_pd(frente));
-        for (int t = 0; t < kQuatro && k + t < fim; ++t) {
-            guardar(static_cast<std::size_t>(k + t), xs[t], ys[t], izs[t],
-                    ((seguros >> t) & 1U) != 0, ((frentes >> t) & 1U) != 0);
+        if (k + kQuatro > fim) {
+            for (int t = 0; k + t < fim; ++t) {
+                guardar(static_cast<std::size_t>(k + t), xs[t], ys[t], izs[t],
+                        ((seguros >> t) & 1U) != 0, ((frentes >> t) & 1U) != 0);
+            }
+            continue;
+        }
+        // Four points at once, as guardar stores them: the coarse positions floor(256 x) and
+        // floor(256 y) (exact in double, then converted; a NaN converts to kMarca), y set to 0
+        // for a point in front that is not safe; the exact ones one lane at a time.
+        for (int t = 0; t < kQuatro; ++t) {
+            vertices[static_cast<std::size_t>(k + t)] = VerticeTela{xs[t], ys[t], izs[t]};
+        }
+        const __m256d grosso = _mm256_set1_pd(kEscalaGrossa);
+        const __m128i gx = _mm256_cvtpd_epi32(
+            _mm256_floor_pd(_mm256_mul_pd(_mm256_load_pd(xs), grosso)));
+        const __m128i gyCalculado = _mm256_cvtpd_epi32(
+            _mm256_floor_pd(_mm256_mul_pd(_mm256_load_pd(ys), grosso)));
+        // Lanes in front but not safe: y 0 (the others keep the conversion's kMarca or value).
+        const __m128i soFrente = _mm256_cvtpd_epi32(_mm256_and_pd(
+            _mm256_andnot_pd(seguro, frente), _mm256_set1_pd(1.0)));
+        const __m128i gy = _mm_andnot_si128(_mm_cmpeq_epi32(soFrente, _mm_set1_epi32(1)),
+                                            gyCalculado);
+        auto* destino = reinterpret_cast<__m128i*>(&grossas[static_cast<std::size_t>(k)]);
+        _mm_storeu_si128(destino, _mm_unpacklo_epi32(gx, gy));
+        _mm_storeu_si128(destino + 1, _mm_unpackhi_epi32(gx, gy));
+        for (unsigned lanes = seguros; lanes != 0; lanes &= lanes - 1) {
+            const int t = std::countr_zero(lanes);
+            exatas[static_cast<std::size_t>(k + t)] =
+                PosicaoExata{Cobertura::paraInteiro(xs[t]), Cobertura::paraInteiro(ys[t])};
         }
     }
 }
