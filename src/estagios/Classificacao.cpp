@@ -143,7 +143,7 @@ std::int32_t Classificacao::pixelDaCaixa(int i, int i0, int i1, int j0, int j1) 
 }
 
 void Classificacao::classificar(int lote, const Camera& camera, const Projecao& projecao,
-                                const std::uint8_t* gruposVivos) {
+                                const std::uint8_t* gruposVivos, int porGrupo) {
     const int inicio = lote * kPorLote;
     const int fim = std::min(malha.getQuantTriangulos(), inicio + kPorLote);
     const std::int32_t* indices = vertices.getIndices();
@@ -188,8 +188,9 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
         }
     };
     // Runs of live groups at a time (every triangle without a culling).
-    for (auto trecho = EstagioVertices::trechoVivo(inicio, fim, gruposVivos); trecho.first < fim;
-         trecho = EstagioVertices::trechoVivo(trecho.second, fim, gruposVivos)) {
+    for (auto trecho = EstagioVertices::trechoVivo(inicio, fim, gruposVivos, porGrupo);
+         trecho.first < fim;
+         trecho = EstagioVertices::trechoVivo(trecho.second, fim, gruposVivos, porGrupo)) {
         const int fimTrecho = trecho.second;
         int i = trecho.first;
         if (avx2) {

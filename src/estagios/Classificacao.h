@@ -59,10 +59,11 @@ public:
     void usarAvx2(bool permitir);
     // Sorts the triangles of batch `lote` seen from `camera` through `projecao`, after the
     // vertex stage has run for that view and the frame: all of them, or with `gruposVivos` only
-    // those of the groups of EstagioVertices::kPorGrupo triangles where it is not 0 (the culling
-    // found the others off the screen).
+    // those of the groups of porGrupo triangles (a divisor of kPorLote and a multiple of 8)
+    // where it is not 0 (the culling found the others off the screen or hidden).
     void classificar(int lote, const Camera& camera, const Projecao& projecao,
-                     const std::uint8_t* gruposVivos = nullptr);
+                     const std::uint8_t* gruposVivos = nullptr,
+                     int porGrupo = EstagioVertices::kPorGrupo);
     // After every batch was sorted: where each band's list starts, and room for all of them,
     // from entry `primeiro` of getEntradas() on (the entries before it, lists of an earlier
     // pass of the same frame, are kept).

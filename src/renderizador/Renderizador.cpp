@@ -135,8 +135,8 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
         if (visibilidade) {
             visibilidade->esquecer();
         }
-        prepararGrupos(triangulosVivos, pontosVivos, EstagioVertices::kPorGrupo, 0, camera,
-                       projecao, limite, quadro);
+        prepararGrupos(triangulosVivos, EstagioVertices::kPorGrupo, pontosVivos,
+                       EstagioVertices::kPorGrupo, 0, camera, projecao, limite, quadro);
         // Room for a whole band in every thread's scratch space, and a list of pieces per band.
         for (FaixaVisivel& visivel : visiveis) {
             visivel.reservar(static_cast<std::size_t>(Classificacao::kLinhasPorFaixa) *
@@ -160,8 +160,9 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
     }
 }
 
-void Renderizador::prepararGrupos(const std::uint8_t* grupos, const std::uint8_t* gruposPontos,
-                                  int pontosPorGrupo, std::int64_t primeiro, const Camera& camera,
+void Renderizador::prepararGrupos(const std::uint8_t* grupos, int triangulosPorGrupo,
+                                  const std::uint8_t* gruposPontos, int pontosPorGrupo,
+                                  std::int64_t primeiro, const Camera& camera,
                                   const Projecao& projecao, double limite, const Quadro& quadro) {
     auto pontos = [&](int lote) {
         vertices.processar(lote, camera, projecao, limite, gruposPontos, pontosPorGrupo);
@@ -169,7 +170,7 @@ void Renderizador::prepararGrupos(const std::uint8_t* grupos, const std::uint8_t
     trabalhadores.paraCada(vertices.getQuantLotes(), pontos);
     classificacao.preparar(quadro.getLargura(), quadro.getAltura());
     auto classificar = [&](int lote) {
-        classificacao.classificar(lote, camera, projecao, grupos);
+        classificacao.classificar(lote, camera, projecao, grupos, triangulosPorGrupo);
     };
     trabalhadores.paraCada(classificacao.getQuantLotes(), classificar);
     classificacao.montarFaixas(primeiro);
@@ -194,11 +195,11 @@ void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& pro
                                        double limite, Quadro& quadro) {
     Visibilidade& v = *visibilidade;
     const std::uint8_t* vivos = descarte.getTriangulosVivos();
-    // Phase 1: the clusters seen last time, drawn without shading, and the pyramid of depths.
+    // Phase 1: the runs seen last time, drawn without shading, and the pyramid of depths.
     const std::uint8_t* primeira = v.primeiraFase(vivos, camera);
     v.marcarPontos(primeira, nullptr, pontosPrimeira);
-    prepararGrupos(primeira, pontosPrimeira.data(), Visibilidade::kPontosPorGrupo, 0, camera,
-                   projecao, limite, quadro);
+    prepararGrupos(primeira, Aglomerados::kPorTrecho, pontosPrimeira.data(),
+                   Visibilidade::kPontosPorGrupo, 0, camera, projecao, limite, quadro);
     const int quantFaixas = classificacao.getQuantFaixas();
     if (visiveisPorFaixa.size() != static_cast<std::size_t>(quantFaixas)) {
         visiveisPorFaixa.resize(static_cast<std::size_t>(quantFaixas));
@@ -222,15 +223,16 @@ void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& pro
     };
     trabalhadores.paraCada(quantFaixas, primeiras);
     piramide.completar();
-    // Phase 2: the other clusters the pyramid does not hide, over the same bands; then each
-    // band shaded, and the clusters that won a pixel marked for the next frame.
+    // Phase 2: the other runs the pyramid does not hide, over the same bands; then each band
+    // shaded, and the runs that won a pixel marked for the next frame.
     const std::uint8_t* segunda = v.segundaFase(vivos, camera, projecao, quadro.getLargura(),
                                                 quadro.getAltura(), trabalhadores);
     const bool haSegunda = v.temSegundaFase();
     if (haSegunda) {
         // The points phase 1 worked out hold for this frame still.
         v.marcarPontos(segunda, pontosPrimeira.data(), pontosFase);
-        prepararGrupos(segunda, pontosFase.data(), Visibilidade::kPontosPorGrupo,
+        prepararGrupos(segunda, Aglomerados::kPorTrecho, pontosFase.data(),
+                       Visibilidade::kPontosPorGrupo,
                        inicioPrimeira[static_cast<std::size_t>(quantFaixas)], camera, projecao,
                        limite, quadro);
     }

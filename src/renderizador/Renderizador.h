@@ -105,11 +105,13 @@ private:
     // Makes the shading stage of the mode and the edges set, lit by `iluminacao`.
     void montarSombreamento();
     // The vertex stage for the groups of pontosPorGrupo points `gruposPontos` marks, then the
-    // binning and the band lists (from entry `primeiro` on) of the triangle groups `grupos`
-    // marks, and the shading stage's points they name (null masks: every group).
-    void prepararGrupos(const std::uint8_t* grupos, const std::uint8_t* gruposPontos,
-                        int pontosPorGrupo, std::int64_t primeiro, const Camera& camera,
-                        const Projecao& projecao, double limite, const Quadro& quadro);
+    // binning and the band lists (from entry `primeiro` on) of the groups of
+    // triangulosPorGrupo triangles `grupos` marks, and the shading stage's points they name
+    // (null masks: every group).
+    void prepararGrupos(const std::uint8_t* grupos, int triangulosPorGrupo,
+                        const std::uint8_t* gruposPontos, int pontosPorGrupo,
+                        std::int64_t primeiro, const Camera& camera, const Projecao& projecao,
+                        double limite, const Quadro& quadro);
     // desenhar in two phases, the culling prepared.
     void desenharEmDuasFases(const Camera& camera, const Projecao& projecao, double limite,
                              Quadro& quadro);

@@ -84,19 +84,23 @@ Aglomerado Aglomerados::calcular(const Ponto* pontos, const std::int32_t* indice
     if (!a.condicionado) {
         return a;
     }
-    const Ponto& primeiro = pontos[indices[static_cast<std::size_t>(inicio) * 3]];
-    a.menor = a.maior = {primeiro.x, primeiro.y, primeiro.z};
-    // The box, the shape and each triangle's unit normal.
+    a.quantTrechos = (fim - inicio + kPorTrecho - 1) / kPorTrecho;
+    // The boxes, the shape and each triangle's unit normal.
     std::array<Vetor, kPorAglomerado> unitarias;
     for (int t = inicio; t < fim; ++t) {
         const std::int32_t* c = &indices[static_cast<std::size_t>(t) * 3];
+        CaixaEspacial& caixa = a.trechos[static_cast<std::size_t>((t - inicio) / kPorTrecho)].caixa;
+        if ((t - inicio) % kPorTrecho == 0) {
+            const Ponto& p = pontos[c[0]];
+            caixa.menor = caixa.maior = {p.x, p.y, p.z};
+        }
         for (int k = 0; k < 3; ++k) {
             const Ponto& p = pontos[c[k]];
             const double coordenadas[3] = {p.x, p.y, p.z};
             for (std::size_t e = 0; e < 3; ++e) {
                 a.condicionado = a.condicionado && finito(coordenadas[e]);
-                a.menor[e] = std::min(a.menor[e], coordenadas[e]);
-                a.maior[e] = std::max(a.maior[e], coordenadas[e]);
+                caixa.menor[e] = std::min(caixa.menor[e], coordenadas[e]);
+                caixa.maior[e] = std::max(caixa.maior[e], coordenadas[e]);
             }
         }
         const Vetor e1 = diferenca(pontos[c[1]], pontos[c[0]]);
@@ -116,17 +120,23 @@ Aglomerado Aglomerados::calcular(const Ponto* pontos, const std::int32_t* indice
         unitarias[static_cast<std::size_t>(t - inicio)] =
             Vetor(n.x / comprimento, n.y / comprimento, n.z / comprimento);
     }
+    a.caixa = a.trechos[0].caixa;
+    for (int k = 1; k < a.quantTrechos; ++k) {
+        for (std::size_t e = 0; e < 3; ++e) {
+            a.caixa.menor[e] = std::min(a.caixa.menor[e], a.trechos[static_cast<std::size_t>(k)].caixa.menor[e]);
+            a.caixa.maior[e] = std::max(a.caixa.maior[e], a.trechos[static_cast<std::size_t>(k)].caixa.maior[e]);
+        }
+    }
     a.condicionado = a.condicionado && finito(a.forma) && finito(a.aresta);
     if (!a.condicionado) {
         return a;
     }
     const double folga = kFolgaRaio + kFolgaForma * a.forma;
-    for (int k = 0; k < Aglomerado::kCones; ++k) {
-        const int primeiroCone = std::min(fim - inicio, k * kPorCone);
-        const int quantos = std::min(fim - inicio, primeiroCone + kPorCone) - primeiroCone;
-        a.cones[static_cast<std::size_t>(k)] =
-            quantos > 0 ? cone(unitarias.data() + primeiroCone, quantos, folga)
-                        : Cone{Vetor(1.0, 0.0, 0.0), 0.0};
+    for (int k = 0; k < a.quantTrechos; ++k) {
+        const int primeiro = k * kPorTrecho;
+        const int quantos = std::min(fim - inicio, primeiro + kPorTrecho) - primeiro;
+        a.trechos[static_cast<std::size_t>(k)].cone =
+            cone(unitarias.data() + primeiro, quantos, folga);
     }
     return a;
 }

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 
 #include "Recorte.h"
 
-// Why a cluster left out could not have drawn a pixel.
+// Why a run of triangles left out could not have drawn a pixel.
 //
-// Every triangle of the cluster lies in its box. When all eight corners of the box are in front
+// Every triangle of the run lies in its box. When all eight corners of the box are in front
 // of the near plane with room to spare (a point's computed cn strays less than 2^-50 |P - F|_1
 // from its exact value; the room is 2^-40 of it), so is every corner of every triangle, and when
 // they all project within the safe limit with room to spare, no triangle is clipped: each is
@@ -40,17 +41,18 @@
 //   K  = L^2 q^3 forma (aresta + cnmax/smin) / D,
 //   K' = L^2 q^3 forma (cnmax/menorAresta) (cnmax/D) (1 + 1/smin),
 // (forma bounds e^2/|n|, aresta and menorAresta e; Aglomerado) the computed positions change A
-// by less than 2^-43 K' of itself plus 2^-36 K' / smin, and the excess is below 2^-44 K of
-// 1/cnmin when A is within 1/32 of the exact projection's. A cluster is left out only when
-// K <= 2^20 and K' <= 2^30 for every triangle's D: the excess is then below 2^-23 of the box's
-// nearest 1/cn. The test compares that nearest 1/cn raised by 2^-16 (kMargemProfundidade),
-// which also holds the box's own rounding.
-// D is bounded below for each run of Aglomerados::kPorCone triangles by the run's normal cone:
+// by less than (2^-43 + 2^-36) K' of itself, and the excess is below 2^-44 K of 1/cnmin when A
+// is within 1/32 of the exact projection's. A run of triangles is left out only when its box,
+// or its cluster's, is hidden and K <= 2^20 and K' <= 2^30 for each of its triangles' D, with
+// the box's cnmin, cnmax and r: the excess is then below 2^-23 of the box's nearest 1/cn. The
+// test compares that nearest 1/cn raised by 2^-16 (kMargemProfundidade), which also holds the
+// box's own rounding.
+// D is bounded below for each run of Aglomerados::kPorTrecho triangles by the run's normal cone:
 // |eixo . (P - F)| - raio |P - F|, least over the box's corners, when eixo . (P - F) keeps one
 // sign over them; failing that (near the silhouette), each triangle's D is worked out from its
 // corners, |n . (P0 - F)| / |n|, with room for its rounding.
 //
-// So every iz the cluster's triangles could give at any pixel of the footprint is below the
+// So every iz the run's triangles could give at any pixel of the footprint is below the
 // raised bound, which is below every depth the frame already stores there (the pyramid's least
 // over the footprint); stored depths only grow, and a pixel changes hands only for a greater iz
 // or an equal one.
@@ -58,21 +60,20 @@
 namespace {
 
 constexpr double kInfinito = std::numeric_limits<double>::infinity();
-constexpr double kFolgaPerto = 1.0 / 1099511627776.0;  // 2^-40 of |P - F|_1
-constexpr double kFolgaTela = 1.0 / 1073741824.0;      // 2^-30 of s L, in pixels
-constexpr double kFolgaPixel = 1.0 / 1048576.0;        // 2^-20 pixel
+constexpr double kFolgaPerto = 1.0 / 1099511627776.0;      // 2^-40 of |P - F|_1
+constexpr double kFolgaTela = 1.0 / 1073741824.0;          // 2^-30 of s L, in pixels
+constexpr double kFolgaPixel = 1.0 / 1048576.0;            // 2^-20 pixel
 constexpr double kFolgaDistancia = 1.0 / 1099511627776.0;  // 2^-40 of |P - F|_1
 // The rounding of a triangle's cross product, as a share of |e1|_1 |e2|_1, with room to spare.
 constexpr double kFolgaNormal = 1.0 / 70368744177664.0;  // 2^-46
-constexpr int kCantos = 8;
 
-double normaUm(const Vetor& v) { return (std::fabs(v.x) + std::fabs(v.y)) + std::fabs(v.z); }
+bool positivoFinito(double v) { return v > 0.0 && std::isfinite(v); }
 
 Vetor diferenca(const Ponto& a, const Ponto& b) { return Vetor(a.x - b.x, a.y - b.y, a.z - b.z); }
 
 double interno(const Vetor& a, const Vetor& b) { return (a.x * b.x + a.y * b.y) + a.z * b.z; }
 
-bool positivoFinito(double v) { return v > 0.0 && std::isfinite(v); }
+double normaUm(const Vetor& v) { return (std::fabs(v.x) + std::fabs(v.y)) + std::fabs(v.z); }
 
 }  // namespace
 
@@ -96,36 +97,29 @@ Oclusao::Oclusao(const Camera& camera, const Projecao& projecao, int largura, in
            std::isfinite(anisotropia) && std::isfinite(escalaFixa);
 }
 
-Oclusao::Resultado Oclusao::testar(const Aglomerado& a, const Piramide& piramide,
-                                   const Ponto* pontos, const std::int32_t* indices, int inicio,
-                                   int fim) const {
-    if (!util || !a.condicionado) {
-        return Resultado::desenhar;
-    }
+Oclusao::NaTela Oclusao::projetar(const CaixaEspacial& caixa) const {
+    NaTela t;
     const Ponto& f = camera.foco;
     double xMenor = kInfinito;
     double xMaior = -kInfinito;
     double yMenor = kInfinito;
     double yMaior = -kInfinito;
-    double cnMenor = kInfinito;
-    double cnMaior = -kInfinito;
     double espalhamento = 0.0;  // r: the largest |cu|/cn and |cv|/cn
-    double distancia = 0.0;  // the largest |P - F|_1
-    double raioMaior = 0.0;  // the largest |P - F|
-    bool naFrente = true;
-    std::array<Vetor, kCantos> deslocamentos;  // P - F for each corner
+    t.cnMenor = kInfinito;
+    t.cnMaior = -kInfinito;
+    t.distancia = 0.0;
+    t.raioMaior = 0.0;
     for (int k = 0; k < kCantos; ++k) {
-        const Ponto p((k & 1) != 0 ? a.maior[0] : a.menor[0], (k & 2) != 0 ? a.maior[1] : a.menor[1],
-                      (k & 4) != 0 ? a.maior[2] : a.menor[2]);
-        const double dx = p.x - f.x;
-        const double dy = p.y - f.y;
-        const double dz = p.z - f.z;
-        deslocamentos[static_cast<std::size_t>(k)] = Vetor(dx, dy, dz);
-        const double tamanho = (std::fabs(dx) + std::fabs(dy)) + std::fabs(dz);
+        const Ponto p((k & 1) != 0 ? caixa.maior[0] : caixa.menor[0],
+                      (k & 2) != 0 ? caixa.maior[1] : caixa.menor[1],
+                      (k & 4) != 0 ? caixa.maior[2] : caixa.menor[2]);
+        const Vetor d = diferenca(p, f);
+        t.deslocamentos[static_cast<std::size_t>(k)] = d;
+        const double tamanho = normaUm(d);
         const Vetor c = camera.coordenadas(p);
-        naFrente = naFrente && c.z >= projecao.zPerto + kFolgaPerto * tamanho;
-        if (!naFrente) {
-            return Resultado::desenhar;
+        if (!(c.z >= projecao.zPerto + kFolgaPerto * tamanho)) {
+            t.segura = false;
+            return t;
         }
         const double x = projecao.xTela(c.x, c.z);
         const double y = projecao.yTela(c.y, c.z);
@@ -133,76 +127,68 @@ Oclusao::Resultado Oclusao::testar(const Aglomerado& a, const Piramide& piramide
         xMaior = std::max(xMaior, x);
         yMenor = std::min(yMenor, y);
         yMaior = std::max(yMaior, y);
-        cnMenor = std::min(cnMenor, c.z);
-        cnMaior = std::max(cnMaior, c.z);
+        t.cnMenor = std::min(t.cnMenor, c.z);
+        t.cnMaior = std::max(t.cnMaior, c.z);
         espalhamento = std::max(espalhamento, std::max(std::fabs(c.x), std::fabs(c.y)) / c.z);
-        distancia = std::max(distancia, tamanho);
-        raioMaior = std::max(raioMaior, std::sqrt((dx * dx + dy * dy) + dz * dz));
+        t.distancia = std::max(t.distancia, tamanho);
+        t.raioMaior = std::max(t.raioMaior, std::sqrt(interno(d, d)));
     }
-    const double escalaL = (1.0 + 3.0 * espalhamento + escalaFixa) * anisotropia;
-    const double margem = kFolgaTela * escala * escalaL + kFolgaPixel;
+    t.escalaL = (1.0 + 3.0 * espalhamento + escalaFixa) * anisotropia;
+    const double margem = kFolgaTela * escala * t.escalaL + kFolgaPixel;
     // Every triangle within the safe limit, with room for the rounding (a NaN fails here).
     const double alcance = limite - 1.0 - margem;
-    if (!(std::max({-xMenor, xMaior, -yMenor, yMaior}) <= alcance)) {
-        return Resultado::desenhar;
+    t.segura = std::max({-xMenor, xMaior, -yMenor, yMaior}) <= alcance;
+    if (!t.segura) {
+        return t;
     }
     // The pixel centres i + 0.5 within [xMenor - margem, xMaior + margem], and likewise rows.
-    const int i0 = std::max(0, static_cast<int>(std::ceil(xMenor - margem - 0.5)));
-    const int i1 = std::min(largura - 1, static_cast<int>(std::floor(xMaior + margem - 0.5)));
-    const int j0 = std::max(0, static_cast<int>(std::ceil(yMenor - margem - 0.5)));
-    const int j1 = std::min(altura - 1, static_cast<int>(std::floor(yMaior + margem - 0.5)));
-    if (i0 > i1 || j0 > j1) {
-        return Resultado::fora;
-    }
-    // Hidden by what is drawn?
-    const double maisPerto = (1.0 / cnMenor) * (1.0 + kMargemProfundidade);
-    if (!(maisPerto < piramide.menor(i0, j0, i1, j1))) {
-        return Resultado::desenhar;
-    }
-    // The least distance D from the focus to a triangle's plane that keeps K and K' within
-    // their bounds.
-    const double razao = cnMaior / cnMenor;
-    const double comum = escalaL * escalaL * (razao * razao * razao) * a.forma;
-    const double exigido =
-        std::max(comum * (a.aresta + cnMaior / escalaMenor) / kMaiorCondicao,
-                 comum * (cnMaior / a.menorAresta) * cnMaior * (1.0 + 1.0 / escalaMenor) /
-                     kMaiorCondicaoArea);
-    if (!std::isfinite(exigido)) {
-        return Resultado::desenhar;
-    }
-    // A lower bound of the distance from F to the plane of every triangle whose normal lies in
-    // `cone`.
-    const auto distanciaCone = [&](const Cone& cone) {
-        double frente = kInfinito;
-        double tras = kInfinito;
-        for (const Vetor& d : deslocamentos) {
-            const double lado = (cone.eixo.x * d.x + cone.eixo.y * d.y) + cone.eixo.z * d.z;
-            frente = std::min(frente, lado);
-            tras = std::min(tras, -lado);
-        }
-        return std::max(frente, tras) - cone.raio * raioMaior * (1.0 + kFolgaDistancia) -
-               kFolgaDistancia * distancia;
-    };
-    // Each run of triangles by its own cone, or else triangle by triangle.
-    for (int k = 0; k < Aglomerado::kCones; ++k) {
-        const int primeiro = std::min(fim, inicio + k * Aglomerados::kPorCone);
-        const int ultimo = std::min(fim, primeiro + Aglomerados::kPorCone);
-        if (primeiro < ultimo &&
-            !(distanciaCone(a.cones[static_cast<std::size_t>(k)]) >= exigido) &&
-            !distantes(pontos, indices, primeiro, ultimo, exigido)) {
-            return Resultado::desenhar;
-        }
-    }
-    return Resultado::oculto;
+    t.i0 = std::max(0, static_cast<int>(std::ceil(xMenor - margem - 0.5)));
+    t.i1 = std::min(largura - 1, static_cast<int>(std::floor(xMaior + margem - 0.5)));
+    t.j0 = std::max(0, static_cast<int>(std::ceil(yMenor - margem - 0.5)));
+    t.j1 = std::min(altura - 1, static_cast<int>(std::floor(yMaior + margem - 0.5)));
+    t.vazia = t.i0 > t.i1 || t.j0 > t.j1;
+    return t;
 }
 
-bool Oclusao::distantes(const Ponto* pontos, const std::int32_t* indices, int inicio, int fim,
-                        double exigido) const {
+bool Oclusao::escondida(const NaTela& t, const Piramide& piramide) const {
+    const double maisPerto = (1.0 / t.cnMenor) * (1.0 + kMargemProfundidade);
+    return maisPerto < piramide.menor(t.i0, t.j0, t.i1, t.j1);
+}
+
+double Oclusao::exigido(const NaTela& t, const Aglomerado& a) const {
+    // The least distance D from the focus to a triangle's plane that keeps K and K' within
+    // their bounds (infinite when none does).
+    const double razao = t.cnMaior / t.cnMenor;
+    const double comum = t.escalaL * t.escalaL * (razao * razao * razao) * a.forma;
+    const double d = std::max(comum * (a.aresta + t.cnMaior / escalaMenor) / kMaiorCondicao,
+                              comum * (t.cnMaior / a.menorAresta) * t.cnMaior *
+                                  (1.0 + 1.0 / escalaMenor) / kMaiorCondicaoArea);
+    return std::isfinite(d) ? d : kInfinito;
+}
+
+bool Oclusao::longeDosPlanos(const NaTela& t, const Trecho& trecho, double exigido,
+                             const Ponto* pontos, const std::int32_t* indices, int inicio,
+                             int fim) const {
+    // By the run's cone: a lower bound of the distance over the box's corners.
+    double frente = kInfinito;
+    double tras = kInfinito;
+    const Vetor& eixo = trecho.cone.eixo;
+    for (const Vetor& d : t.deslocamentos) {
+        const double lado = interno(eixo, d);
+        frente = std::min(frente, lado);
+        tras = std::min(tras, -lado);
+    }
+    const double pelaCone = std::max(frente, tras) -
+                            trecho.cone.raio * t.raioMaior * (1.0 + kFolgaDistancia) -
+                            kFolgaDistancia * t.distancia;
+    if (pelaCone >= exigido) {
+        return true;
+    }
+    // Triangle by triangle: |n . (P0 - F)| >= exigido |n|, with room for the rounding of n
+    // (below 2^-50 |e1|_1 |e2|_1 a component) and of the product.
     const Ponto& f = camera.foco;
-    // |n . (P0 - F)| >= exigido |n|, with room for the rounding of n (below 2^-50 |e1|_1 |e2|_1
-    // a component) and of the product.
-    for (int t = inicio; t < fim; ++t) {
-        const std::int32_t* c = &indices[static_cast<std::size_t>(t) * 3];
+    for (int k = inicio; k < fim; ++k) {
+        const std::int32_t* c = &indices[static_cast<std::size_t>(k) * 3];
         const Ponto& p0 = pontos[c[0]];
         const Vetor e1 = diferenca(pontos[c[1]], p0);
         const Vetor e2 = diferenca(pontos[c[2]], p0);
@@ -217,4 +203,52 @@ bool Oclusao::distantes(const Ponto* pontos, const std::int32_t* indices, int in
         }
     }
     return true;
+}
+
+Oclusao::Decisao Oclusao::testar(const Aglomerado& a, unsigned pendentes,
+                                 const Piramide& piramide, const Ponto* pontos,
+                                 const std::int32_t* indices, int inicio) const {
+    const unsigned todos = pendentes & ((1U << a.quantTrechos) - 1U);
+    if (!util || !a.condicionado) {
+        return Decisao{Resultado::desenhar, todos};
+    }
+    const NaTela caixa = projetar(a.caixa);
+    if (!caixa.segura) {
+        return Decisao{Resultado::desenhar, todos};
+    }
+    if (caixa.vazia) {
+        return Decisao{Resultado::fora, 0};
+    }
+    const auto fimTrecho = [&](int k) {
+        return std::min(inicio + (k + 1) * Aglomerados::kPorTrecho,
+                        inicio + a.quantTrechos * Aglomerados::kPorTrecho);
+    };
+    unsigned desenhar = 0;
+    if (escondida(caixa, piramide)) {
+        // The whole box is hidden: each run stays only if it could be seen edge-on.
+        const double d = exigido(caixa, a);
+        for (unsigned resto = todos; resto != 0; resto &= resto - 1) {
+            const int k = std::countr_zero(resto);
+            if (!longeDosPlanos(caixa, a.trechos[static_cast<std::size_t>(k)], d, pontos, indices,
+                                inicio + k * Aglomerados::kPorTrecho, fimTrecho(k))) {
+                desenhar |= 1U << k;
+            }
+        }
+    } else {
+        // Run by run, each with its own box.
+        for (unsigned resto = todos; resto != 0; resto &= resto - 1) {
+            const int k = std::countr_zero(resto);
+            const Trecho& trecho = a.trechos[static_cast<std::size_t>(k)];
+            const NaTela t = projetar(trecho.caixa);
+            if (t.segura && t.vazia) {
+                continue;
+            }
+            if (!t.segura || !escondida(t, piramide) ||
+                !longeDosPlanos(t, trecho, exigido(t, a), pontos, indices,
+                                inicio + k * Aglomerados::kPorTrecho, fimTrecho(k))) {
+                desenhar |= 1U << k;
+            }
+        }
+    }
+    return Decisao{desenhar != 0 ? Resultado::desenhar : Resultado::oculto, desenhar};
 }

@@ -12,17 +12,19 @@
 #include "Projecao.h"
 #include "Trabalhadores.h"
 
-// Which clusters a frame draws, in two phases, and which ones it saw.
-//   Phase 1: of the clusters the culling keeps on the screen, those whose triangles won a pixel
-//            of the last frame drawn; on a first frame, or when at most half of those are
-//            still on the screen (the view turned away), also the nearer half of the clusters
-//            on the screen, by the least cn of their box's corners. The frame draws them and
-//            builds its depth pyramid.
-//   Phase 2: every other cluster on the screen, tested against the pyramid (Oclusao); the frame
-//            draws those that could show.
-// Once drawn, the clusters that won a pixel are marked, for the next frame's first phase. A
-// wrong guess (the view turned, jumped or zoomed) costs time, never a pixel: phase 2 draws
-// whatever phase 1 did not hide.
+// Which runs of triangles (Aglomerados::kPorTrecho of them, 8 to a cluster) a frame draws, in
+// two phases, and which ones it saw.
+//   Phase 1: of the clusters the culling keeps on the screen, the runs whose triangles won a
+//            pixel of the last frame drawn; on a first frame, or when at most half of those are
+//            still on the screen (the view turned away), also every run of the nearer half of
+//            the clusters on the screen, by the least cn of their box's corners. The frame
+//            draws them and builds its depth pyramid.
+//   Phase 2: every other run on the screen, tested against the pyramid (Oclusao) by its
+//            cluster's box and, when that is not hidden, by its own; the frame draws those that
+//            could show.
+// Once drawn, the runs that won a pixel are marked, for the next frame's first phase. A wrong
+// guess (the view turned, jumped or zoomed) costs time, never a pixel: phase 2 draws whatever
+// phase 1 did not hide.
 class Visibilidade {
 public:
     // Meshes with fewer clusters than this are drawn in one pass: too little to leave out.
@@ -31,7 +33,8 @@ public:
     // stage: a cluster's triangles name its own points and a few of its neighbours'.
     static constexpr int kPontosPorGrupo = 64;
 
-    // What the last frame did with the clusters.
+    // What the last frame did with the clusters: how many there are, drew a run in phase 1,
+    // drew a run at all, drew none for lying off the frame, drew none for being hidden.
     struct Contagem {
         int aglomerados = 0;
         int primeiraFase = 0;
@@ -47,27 +50,30 @@ public:
     int getQuantAglomerados() const;
     const Aglomerados& getAglomerados() const;
 
-    // Phase 1 of a frame seen from `camera`: 1 for each cluster to draw first, among those
+    // Number of runs of triangles: run r is triangles [r kPorTrecho, (r + 1) kPorTrecho) of the
+    // vertex stage.
+    int getQuantTrechos() const;
+    // Phase 1 of a frame seen from `camera`: 1 for each run to draw first, among the clusters
     // `vivos` marks (the culling's groups of triangles, which are the clusters).
     const std::uint8_t* primeiraFase(const std::uint8_t* vivos, const Camera& camera);
     // The depth pyramid of the frame, for phase 1's bands to build and complete.
     Piramide& getPiramide();
     // Phase 2, the pyramid built from phase 1's frame of largura x altura seen from `camera`
-    // through `projecao`: 1 for each cluster `vivos` marks that phase 1 did not draw and that
-    // the occlusion test keeps. Tested on `trabalhadores`' threads.
+    // through `projecao`: 1 for each run of the clusters `vivos` marks that phase 1 did not
+    // draw and that the occlusion test keeps. Tested on `trabalhadores`' threads.
     const std::uint8_t* segundaFase(const std::uint8_t* vivos, const Camera& camera,
                                     const Projecao& projecao, int largura, int altura,
                                     Trabalhadores& trabalhadores);
-    // Whether segundaFase chose any cluster.
+    // Whether segundaFase chose any run.
     bool temSegundaFase() const;
-    // pontos[p] = 1 for each group p of kPontosPorGrupo points of the vertex stage that a
-    // cluster g with aglomerados[g] not 0 names, and 0 for the others (and when `exceto` is not
-    // null, 0 for the groups where exceto[p] is not 0, already worked out).
-    void marcarPontos(const std::uint8_t* aglomerados, const std::uint8_t* exceto,
+    // pontos[p] = 1 for each group p of kPontosPorGrupo points of the vertex stage that a run r
+    // with trechos[r] not 0 names, and 0 for the others (and when `exceto` is not null, 0 for
+    // the groups where exceto[p] is not 0, already worked out).
+    void marcarPontos(const std::uint8_t* trechos, const std::uint8_t* exceto,
                       std::vector<std::uint8_t>& pontos) const;
-    // Marks the clusters of `faixa`'s winners as seen; from any thread, for disjoint bands.
+    // Marks the runs of `faixa`'s winners as seen; from any thread, for disjoint bands.
     void marcarVistos(const FaixaVisivel& faixa);
-    // Ends the frame: the clusters seen are the next frame's first phase.
+    // Ends the frame: the runs seen are the next frame's first phase.
     void encerrarQuadro();
     // Forgets the frames drawn: the next one is a first frame.
     void esquecer();
@@ -76,15 +82,18 @@ public:
     const Contagem& getContagem() const;
 
 private:
+    // The bits, one per run of cluster g (bit k for its run k), of the runs `marcas` marks.
+    unsigned trechosDe(const std::vector<std::uint8_t>& marcas, int g) const;
+
     const EstagioVertices& vertices;
     Aglomerados aglomerados;
     Piramide piramide;
     // Per triangle of the file, its position in the vertex stage's order.
     std::vector<std::int32_t> posicoes;
-    // The point groups cluster g names: grupos[inicioGrupos[g] .. inicioGrupos[g + 1]).
+    // The point groups run r names: grupos[inicioGrupos[r] .. inicioGrupos[r + 1]).
     std::vector<std::int32_t> inicioGrupos;
     std::vector<std::int32_t> grupos;
-    // Per cluster: phase 1's and phase 2's choice, seen this frame, seen in the last one.
+    // Per run: phase 1's and phase 2's choice, seen this frame, seen in the last one.
     std::vector<std::uint8_t> primeira;
     std::vector<std::uint8_t> segunda;
     std::vector<std::uint8_t> vistos;

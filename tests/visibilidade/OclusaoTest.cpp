@@ -37,8 +37,7 @@ struct Malhinha {
 // (y0, z0) to (y1, z1): through the camera's focus when x0 = 0, and then seen edge-on as the
 // line of pixel centres x = 32.5.
 Malhinha aglomerado(double x0, double x1, double y0, double y1, double z0, double z1,
-                    bool deLado = false) {
-    constexpr int kGrade = 3;
+                    bool deLado = false, int kGrade = 3) {
     Malhinha m;
     std::vector<Ponto>& pontos = m.pontos;
     for (int j = 0; j < kGrade; ++j) {
@@ -85,8 +84,8 @@ protected:
 
     Oclusao::Resultado testar(const Malhinha& m) const {
         return Oclusao(camera, projecao, kLado, kLado)
-            .testar(m.aglomerado, piramide, m.pontos.data(), m.indices.data(), 0,
-                    static_cast<int>(m.indices.size() / 3));
+            .testar(m.aglomerado, 1U, piramide, m.pontos.data(), m.indices.data(), 0)
+            .resultado;
     }
 
     Quadro quadro;
@@ -125,6 +124,29 @@ TEST_F(OclusaoTest, PlanoPertoBordaDoQuadradoEArestaDeFrenteFicam) {
     EXPECT_EQ(testar(aglomerado(40, 42, -1, 1, 5.5, 5.5)), R::fora);
     // A cluster with a triangle of no area is never left out.
     EXPECT_EQ(testar(aglomerado(-1, 1, 0, 0, 6, 6)), R::desenhar);
+}
+
+TEST_F(OclusaoTest, SoOsTrechosQuePodemAparecerFicam) {
+    // A cluster of two runs of 32 triangles (5 x 5 grids): one behind the square, the other
+    // beside it. The cluster's box is not hidden, but its first run is.
+    Malhinha atras = aglomerado(-1.5, 1.5, -1.5, 1.5, 6, 6.5, false, 5);
+    const Malhinha fora = aglomerado(2.5, 3.5, -1, 1, 5.5, 5.5, false, 5);
+    ASSERT_EQ(atras.indices.size(), static_cast<std::size_t>(3 * Aglomerados::kPorTrecho));
+    const auto deslocamento = static_cast<std::int32_t>(atras.pontos.size());
+    atras.pontos.insert(atras.pontos.end(), fora.pontos.begin(), fora.pontos.end());
+    for (const std::int32_t k : fora.indices) atras.indices.push_back(k + deslocamento);
+    atras.aglomerado = Aglomerados::calcular(atras.pontos.data(), atras.indices.data(), 0,
+                                             static_cast<int>(atras.indices.size() / 3));
+    const Oclusao oclusao(camera, projecao, kLado, kLado);
+    const auto decidir = [&](unsigned pendentes) {
+        return oclusao.testar(atras.aglomerado, pendentes, piramide, atras.pontos.data(),
+                              atras.indices.data(), 0);
+    };
+    EXPECT_EQ(decidir(3U).resultado, Oclusao::Resultado::desenhar);
+    EXPECT_EQ(decidir(3U).trechos, 2U);
+    // With the second run already drawn, the first alone is hidden.
+    EXPECT_EQ(decidir(1U).resultado, Oclusao::Resultado::oculto);
+    EXPECT_EQ(decidir(1U).trechos, 0U);
 }
 
 TEST_F(OclusaoTest, PiramideDaOMenorProfundidadeDeQualquerRetangulo) {
