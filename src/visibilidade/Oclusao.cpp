@@ -93,13 +93,22 @@ Oclusao::Oclusao(const Camera& camera, const Projecao& projecao, int largura, in
     escalaMenor = std::min(sx, sy);
     anisotropia = escala / escalaMenor;
     escalaFixa = (std::fabs(p.ox) + std::fabs(p.oy)) / p.d + 2.0 * (p.hx + p.hy) / p.d;
+    // xs = sx cu/cn + (1 - ox/hx) W/2 and ys = (1 + oy/hy) H/2 - sy cv/cn.
+    escalaX = sx;
+    escalaY = sy;
+    origemX = (1.0 - p.ox / p.hx) * p.largura / 2.0;
+    origemY = (1.0 + p.oy / p.hy) * p.altura / 2.0;
     util = util && positivoFinito(escala) && positivoFinito(escalaMenor) &&
-           std::isfinite(anisotropia) && std::isfinite(escalaFixa);
+           std::isfinite(anisotropia) && std::isfinite(escalaFixa) && std::isfinite(origemX) &&
+           std::isfinite(origemY);
 }
 
 Oclusao::NaTela Oclusao::projetar(const CaixaEspacial& caixa) const {
     NaTela t;
     const Ponto& f = camera.foco;
+    const Vetor& u = camera.u;
+    const Vetor& v = camera.v;
+    const Vetor& n = camera.n;
     double xMenor = kInfinito;
     double xMaior = -kInfinito;
     double yMenor = kInfinito;
@@ -108,30 +117,32 @@ Oclusao::NaTela Oclusao::projetar(const CaixaEspacial& caixa) const {
     t.cnMenor = kInfinito;
     t.cnMaior = -kInfinito;
     t.distancia = 0.0;
-    t.raioMaior = 0.0;
     for (int k = 0; k < kCantos; ++k) {
-        const Ponto p((k & 1) != 0 ? caixa.maior[0] : caixa.menor[0],
-                      (k & 2) != 0 ? caixa.maior[1] : caixa.menor[1],
-                      (k & 4) != 0 ? caixa.maior[2] : caixa.menor[2]);
-        const Vetor d = diferenca(p, f);
-        t.deslocamentos[static_cast<std::size_t>(k)] = d;
-        const double tamanho = normaUm(d);
-        const Vetor c = camera.coordenadas(p);
-        if (!(c.z >= projecao.zPerto + kFolgaPerto * tamanho)) {
+        const double dx = ((k & 1) != 0 ? caixa.maior[0] : caixa.menor[0]) - f.x;
+        const double dy = ((k & 2) != 0 ? caixa.maior[1] : caixa.menor[1]) - f.y;
+        const double dz = ((k & 4) != 0 ? caixa.maior[2] : caixa.menor[2]) - f.z;
+        t.deslocamentos[static_cast<std::size_t>(k)] = {dx, dy, dz};
+        const double tamanho = (std::fabs(dx) + std::fabs(dy)) + std::fabs(dz);
+        const double cu = (u.x * dx + u.y * dy) + u.z * dz;
+        const double cv = (v.x * dx + v.y * dy) + v.z * dz;
+        const double cn = (n.x * dx + n.y * dy) + n.z * dz;
+        if (!(cn >= projecao.zPerto + kFolgaPerto * tamanho)) {
             t.segura = false;
             return t;
         }
-        const double x = projecao.xTela(c.x, c.z);
-        const double y = projecao.yTela(c.y, c.z);
+        // The projection by a reciprocal: a few roundings from the vertex stage's, far inside
+        // the footprint's margin.
+        const double inverso = 1.0 / cn;
+        const double x = escalaX * (cu * inverso) + origemX;
+        const double y = origemY - escalaY * (cv * inverso);
         xMenor = std::min(xMenor, x);
         xMaior = std::max(xMaior, x);
         yMenor = std::min(yMenor, y);
         yMaior = std::max(yMaior, y);
-        t.cnMenor = std::min(t.cnMenor, c.z);
-        t.cnMaior = std::max(t.cnMaior, c.z);
-        espalhamento = std::max(espalhamento, std::max(std::fabs(c.x), std::fabs(c.y)) / c.z);
+        t.cnMenor = std::min(t.cnMenor, cn);
+        t.cnMaior = std::max(t.cnMaior, cn);
+        espalhamento = std::max(espalhamento, std::max(std::fabs(cu), std::fabs(cv)) * inverso);
         t.distancia = std::max(t.distancia, tamanho);
-        t.raioMaior = std::max(t.raioMaior, std::sqrt(interno(d, d)));
     }
     t.escalaL = (1.0 + 3.0 * espalhamento + escalaFixa) * anisotropia;
     const double margem = kFolgaTela * escala * t.escalaL + kFolgaPixel;
@@ -172,14 +183,16 @@ bool Oclusao::longeDosPlanos(const NaTela& t, const Trecho& trecho, double exigi
     // By the run's cone: a lower bound of the distance over the box's corners.
     double frente = kInfinito;
     double tras = kInfinito;
+    double raioMaior = 0.0;  // the largest |P - F| over the corners
     const Vetor& eixo = trecho.cone.eixo;
-    for (const Vetor& d : t.deslocamentos) {
-        const double lado = interno(eixo, d);
+    for (const auto& [dx, dy, dz] : t.deslocamentos) {
+        const double lado = (eixo.x * dx + eixo.y * dy) + eixo.z * dz;
         frente = std::min(frente, lado);
         tras = std::min(tras, -lado);
+        raioMaior = std::max(raioMaior, std::sqrt((dx * dx + dy * dy) + dz * dz));
     }
     const double pelaCone = std::max(frente, tras) -
-                            trecho.cone.raio * t.raioMaior * (1.0 + kFolgaDistancia) -
+                            trecho.cone.raio * raioMaior * (1.0 + kFolgaDistancia) -
                             kFolgaDistancia * t.distancia;
     if (pelaCone >= exigido) {
         return true;
@@ -219,12 +232,15 @@ Oclusao::Decisao Oclusao::testar(const Aglomerado& a, unsigned pendentes,
     if (caixa.vazia) {
         return Decisao{Resultado::fora, 0};
     }
+    const bool inteiro = todos == (1U << a.quantTrechos) - 1U;
     const auto fimTrecho = [&](int k) {
         return std::min(inicio + (k + 1) * Aglomerados::kPorTrecho,
                         inicio + a.quantTrechos * Aglomerados::kPorTrecho);
     };
     unsigned desenhar = 0;
-    if (escondida(caixa, piramide)) {
+    // A cluster part of which was drawn already is seldom hidden as a whole: its runs are
+    // tested on their own.
+    if (inteiro && escondida(caixa, piramide)) {
         // The whole box is hidden: each run stays only if it could be seen edge-on.
         const double d = exigido(caixa, a);
         for (unsigned resto = todos; resto != 0; resto &= resto - 1) {

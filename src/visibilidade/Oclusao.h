@@ -54,7 +54,7 @@ private:
     // A box seen in this view: whether every corner is safely in front and within the safe
     // limit; the pixels [i0, i1] x [j0, j1] its projection could touch (vazia when none); its
     // least and greatest cn, the scale L of the condition numbers, and its corners' offsets
-    // from the focus with their largest |.|_1 and |.|.
+    // from the focus with their largest |.|_1.
     struct NaTela {
         bool segura = true;
         bool vazia = true;
@@ -66,8 +66,7 @@ private:
         double cnMaior = 0.0;
         double escalaL = 0.0;
         double distancia = 0.0;
-        double raioMaior = 0.0;
-        std::array<Vetor, kCantos> deslocamentos;
+        std::array<std::array<double, 3>, kCantos> deslocamentos;
     };
     // The box `caixa` seen in this view.
     NaTela projetar(const CaixaEspacial& caixa) const;
@@ -99,6 +98,11 @@ private:
     double escalaMenor;
     double anisotropia;
     double escalaFixa;
+    // The projection as xs = escalaX cu/cn + origemX and ys = origemY - escalaY cv/cn.
+    double escalaX;
+    double escalaY;
+    double origemX;
+    double origemY;
 };
 
 #endif
