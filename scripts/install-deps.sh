@@ -8,6 +8,7 @@ PACKAGES=(
   build-essential cmake pkg-config
   liballegro4-dev libpng-dev
   libassimp-dev libdraco-dev libadmesh-dev libtinyobjloader-dev libjemalloc-dev
+  libcli11-dev
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xdotool x11-utils x11-apps imagemagick

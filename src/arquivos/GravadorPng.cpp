@@ -83,25 +83,36 @@ std::string razao(int erro) { return erro != 0 ? std::strerror(erro) : "the PNG 
 }  // namespace
 
 std::string GravadorPng::gravar(const Quadro& quadro, const std::string& caminho) {
-    const int largura = quadro.getLargura();
-    const int altura = quadro.getAltura();
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(quadro.getLargura()) *
+                                     kCanaisPorPixel *
+                                     static_cast<std::size_t>(quadro.getAltura()));
+    paraRgb(quadro, pixels.data());
+    return gravar(pixels.data(), quadro.getLargura(), quadro.getAltura(), caminho);
+}
+
+std::string GravadorPng::gravar(const std::uint8_t* rgb, int largura, int altura,
+                                const std::string& caminho) {
     const std::size_t bytesPorLinha = static_cast<std::size_t>(largura) * kCanaisPorPixel;
-    std::vector<std::uint8_t> pixels(bytesPorLinha * static_cast<std::size_t>(altura));
+    // libpng reads the rows through non-const pointers but does not write to them.
     std::vector<png_bytep> linhas(static_cast<std::size_t>(altura));
     for (int y = 0; y < altura; ++y) {
-        std::uint8_t* linha = pixels.data() + static_cast<std::size_t>(y) * bytesPorLinha;
-        linhas[static_cast<std::size_t>(y)] = linha;
-        const std::uint16_t* cores = quadro.linhaCor(y);
-        for (int x = 0; x < largura; ++x) {
-            *linha++ = static_cast<std::uint8_t>(Quadro::vermelho(cores[x]));
-            *linha++ = static_cast<std::uint8_t>(Quadro::verde(cores[x]));
-            *linha++ = static_cast<std::uint8_t>(Quadro::azul(cores[x]));
-        }
+        linhas[static_cast<std::size_t>(y)] =
+            const_cast<std::uint8_t*>(rgb) + static_cast<std::size_t>(y) * bytesPorLinha;
     }
-
     return Arquivo::gravar(caminho, [&linhas, largura, altura](int descritor) {
         Destino destino{descritor, 0};
         return codificar(linhas.data(), largura, altura, destino) ? std::string()
                                                                   : razao(destino.erro);
     });
+}
+
+void GravadorPng::paraRgb(const Quadro& quadro, std::uint8_t* rgb) {
+    for (int y = 0; y < quadro.getAltura(); ++y) {
+        const std::uint16_t* cores = quadro.linhaCor(y);
+        for (int x = 0; x < quadro.getLargura(); ++x) {
+            *rgb++ = static_cast<std::uint8_t>(Quadro::vermelho(cores[x]));
+            *rgb++ = static_cast<std::uint8_t>(Quadro::verde(cores[x]));
+            *rgb++ = static_cast<std::uint8_t>(Quadro::azul(cores[x]));
+        }
+    }
 }

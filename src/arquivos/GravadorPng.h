@@ -1,6 +1,7 @@
 #ifndef GOURAUD_GRAVADOR_PNG_H
 #define GOURAUD_GRAVADOR_PNG_H
 
+#include <cstdint>
 #include <string>
 
 #include "Quadro.h"
@@ -14,6 +15,14 @@ public:
     // the old one untouched; anything else that exists there (a device, a pipe) is written in
     // place. Returns "" on success, otherwise the system's reason ("No such file or directory").
     static std::string gravar(const Quadro& quadro, const std::string& caminho);
+    // Writes `largura` x `altura` pixels of 8-bit red, green and blue, rows from the top with no
+    // padding (3 * largura * altura bytes at `rgb`; both sides at least 1), to `caminho` as
+    // gravar does; the same return.
+    static std::string gravar(const std::uint8_t* rgb, int largura, int altura,
+                              const std::string& caminho);
+    // The 8-bit red, green and blue that gravar writes for `quadro`, rows from the top, into the
+    // 3 * largura * altura bytes at `rgb`.
+    static void paraRgb(const Quadro& quadro, std::uint8_t* rgb);
 };
 
 #endif

@@ -40,6 +40,21 @@ Vetor rodar(const Vetor& a, const Vetor& k, double cosseno, double seno) {
                  a.z * cosseno + kxa.z * seno + k.z * ka);
 }
 
+// Why a camera of this focus and these axes (any of them possibly missing) cannot give a
+// picture, or "".
+std::string problemaDe(const Ponto* f, const Vetor* n, const Vetor* v, const Vetor* u) {
+    if (f == nullptr || !std::isfinite(f->x) || !std::isfinite(f->y) || !std::isfinite(f->z)) {
+        return "the camera focus is not finite";
+    }
+    if (!unitarioFinito(n)) {
+        return "the camera axis N is zero (or too small or too large to make unit)";
+    }
+    if (!unitarioFinito(v) || !unitarioFinito(u)) {
+        return "the camera axis V is zero or parallel to N";
+    }
+    return "";
+}
+
 }  // namespace
 
 Camera::Camera() : foco(0, 0, 0), u(-1, 0, 0), v(0, 1, 0), n(0, 0, 1) {}
@@ -65,18 +80,10 @@ Camera Camera::deEixos(const Vetor& n, const Vetor& v, const Ponto& foco) {
 }
 
 std::string Camera::problemaDaCena(const Gouraud& cena) {
-    const Ponto* f = cena.getFoco();
-    if (f == nullptr || !std::isfinite(f->x) || !std::isfinite(f->y) || !std::isfinite(f->z)) {
-        return "the camera focus is not finite";
-    }
-    if (!unitarioFinito(cena.getVetorN())) {
-        return "the camera axis N is zero (or too small or too large to make unit)";
-    }
-    if (!unitarioFinito(cena.getVetorV()) || !unitarioFinito(cena.getVetorU())) {
-        return "the camera axis V is zero or parallel to N";
-    }
-    return "";
+    return problemaDe(cena.getFoco(), cena.getVetorN(), cena.getVetorV(), cena.getVetorU());
 }
+
+std::string Camera::problema() const { return problemaDe(&foco, &n, &v, &u); }
 
 // (U.d, V.d, N.d), d = p - F, for one point (R = double) or two (R = Par).
 template <typename R>

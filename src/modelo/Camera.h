@@ -29,6 +29,9 @@ public:
     // when its focus is finite and its axes are finite and of unit length. The scene must hold
     // a scene.
     static std::string problemaDaCena(const Gouraud& cena);
+    // The same reason for this camera (as deEixos gives one from axes that cannot make a
+    // basis), or "".
+    std::string problema() const;
 
     // Camera coordinates (U.d, V.d, N.d) of the world point p, d = p - F, with the same
     // arithmetic as Gouraud::mudancaCoordenadasCamera.

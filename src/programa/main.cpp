@@ -2,8 +2,12 @@
 // for ESC.
 #include <allegro.h>
 
+#include <CLI/CLI.hpp>
+
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "InicioAllegro.h"
 #include "Operadores.h"
@@ -18,6 +22,47 @@ constexpr int kTextoX = 0;
 constexpr int kTextoY = 0;
 constexpr char kSaudacao[] = "Hello World!";
 constexpr int kSaidaFalha = 1;
+constexpr int kSaidaUso = 2;
+
+constexpr char kUso[] =
+    "usage: gouraud [--help]\n"
+    "\n"
+    "Opens a 640 x 480, 16-bit graphics screen, writes \"Hello World!\" at its top-left\n"
+    "corner, prints one Gram-Schmidt step (the part of (0, 0, 1) orthogonal to (-1, 0, -1))\n"
+    "as three lines, and waits for ESC.\n"
+    "\n"
+    "  --help   show this text\n";
+
+// Reads the command line with CLI11: it may ask for the usage with --help (or -h) and holds
+// nothing else. Returns whether the usage was asked for, or nullopt, after saying why and showing
+// the usage on standard error, when the line holds anything else.
+std::optional<bool> lerOpcoes(int argc, const char* const* argv) {
+    CLI::App app("gouraud");
+    // The usage text is the program's own, so --help is an ordinary switch.
+    app.set_help_flag();
+    app.allow_extras();
+    bool ajuda = false;
+    app.add_flag("--help,-h", ajuda)->disable_flag_override();
+    bool entendida = true;
+    try {
+        app.parse(argc, argv);
+        entendida = app.remaining().empty();
+    } catch (const CLI::ParseError&) {
+        entendida = false;
+    }
+    if (entendida) {
+        return ajuda;
+    }
+    // The first word that is not the switch itself is the one refused ("-hx", "--help=no", "x").
+    int i = 1;
+    while (i < argc && (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h")) ++i;
+    const std::string palavra = i < argc ? argv[i] : "";
+    std::cerr << "gouraud: "
+              << (palavra.size() > 1 && palavra[0] == '-' ? "unknown option " : "unexpected argument ")
+              << palavra << "\n"
+              << kUso;
+    return std::nullopt;
+}
 
 // Brings up the library, the 640 x 480 16-bit screen, the timer, keyboard and mouse. Returns
 // false, after reporting the failed step, when anything the program relies on could not start.
@@ -38,7 +83,20 @@ void deinit() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // The command line is read before the screen opens, so a usage error never shows one.
+    const std::optional<bool> ajuda = lerOpcoes(argc, argv);
+    if (!ajuda) {
+        return kSaidaUso;
+    }
+    if (*ajuda) {
+        std::cout << kUso << std::flush;
+        if (!std::cout) {
+            std::cerr << "gouraud: cannot write the usage to standard output" << std::endl;
+            return kSaidaFalha;
+        }
+        return 0;
+    }
     if (!init()) {
         return kSaidaFalha;
     }

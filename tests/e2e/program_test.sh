@@ -4,8 +4,9 @@
 # Runs the program on a private Xvfb and checks what a user would see and do: the 640x480
 # window, the three lines on stdout, the picture (white "Hello World!" on black at top-left,
 # black elsewhere), that other keys leave it running and that ESC ends it with status 0. Also
-# checks that without any display it fails fast with a message. Prints one line per check and
-# exits 0 only if every check passed; on failure the work folder is kept for inspection.
+# checks that without any display it fails fast with a message, and that --help and a usage
+# error are answered without a display. Prints one line per check and exits 0 only if every
+# check passed; on failure the work folder is kept for inspection.
 set -u -o pipefail
 
 prog=${1:?usage: program_test.sh PATH/TO/gouraud}
@@ -163,6 +164,30 @@ if [ ! -s "$work/nodisplay.out" ]; then
 else
     fail "without DISPLAY stdout should be empty, got: '$(cat "$work/nodisplay.out")'"
 fi
+
+# --- The command line, read before the screen opens: so without a display, --help still ends
+# with status 0 and a usage error with status 2, not with the display's failure. -------------
+env -u DISPLAY timeout 5 "$prog" --help >"$work/help.out" 2>"$work/help.err" </dev/null
+rc=$?
+if [ "$rc" -eq 0 ] && [ ! -s "$work/help.err" ] && head -n 1 "$work/help.out" | grep -q '^usage: gouraud'; then
+    pass "--help: the usage on stdout, status 0, no screen"
+else
+    fail "--help: status $rc, stdout '$(head -n 1 "$work/help.out")', stderr '$(cat "$work/help.err")'"
+fi
+for args in "--bogus|unknown option --bogus" "cena.txt|unexpected argument cena.txt" \
+    "--help -x|unknown option -x"; do
+    IFS='|' read -r words reason <<<"$args"
+    # shellcheck disable=SC2086  # the words are split on purpose
+    env -u DISPLAY timeout 5 "$prog" $words >"$work/bad.out" 2>"$work/bad.err" </dev/null
+    rc=$?
+    if [ "$rc" -eq 2 ] && [ ! -s "$work/bad.out" ] &&
+        [ "$(head -n 1 "$work/bad.err")" = "gouraud: $reason" ] &&
+        [ "$(tail -n +2 "$work/bad.err")" = "$(cat "$work/help.out")" ]; then
+        pass "$words: status 2, '$reason' and the usage on stderr"
+    else
+        fail "$words: status $rc, stdout '$(cat "$work/bad.out")', stderr '$(cat "$work/bad.err")'"
+    fi
+done
 
 # --- On a private X server. -----------------------------------------------------------------
 xvfb_start "$START_TIMEOUT" || fatal "could not start Xvfb"

@@ -1,0 +1,25 @@
+#ifndef GOURAUD_BENCH_CONFIGURACAO_H
+#define GOURAUD_BENCH_CONFIGURACAO_H
+
+#include <string>
+#include <vector>
+
+// What visualizador_bench is asked to measure: its options, with their defaults.
+struct Configuracao {
+    static constexpr int kQuadrosPadrao = 20;
+    static constexpr int kRodadasPadrao = 3;
+    static constexpr int kRepeticoesPadrao = 5;
+    // The most frames, rounds or runs an option may ask for.
+    static constexpr int kLimiteContagem = 100000;
+
+    std::string malhaGrande = GOURAUD_BENCH_MALHA_GRANDE;
+    std::string malhaPequena = GOURAUD_BENCH_MALHA_PEQUENA;
+    int quadros = kQuadrosPadrao;
+    int rodadas = kRodadasPadrao;
+    int repeticoes = kRepeticoesPadrao;
+    std::string visualizador = GOURAUD_BENCH_VISUALIZADOR;
+    std::string imagens;
+    std::vector<int> vistas = {1, 2, 3, 4, 5, 6};
+};
+
+#endif

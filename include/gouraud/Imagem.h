@@ -1,0 +1,28 @@
+#ifndef GOURAUD_API_IMAGEM_H
+#define GOURAUD_API_IMAGEM_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace gouraud {
+
+// A picture as its PNG file holds it: largura x altura pixels of 8-bit red, green and blue,
+// rows from the top, pixels from the left, 3 bytes each, no padding.
+struct Imagem {
+    static constexpr int kBytesPorPixel = 3;
+
+    int largura = 0;
+    int altura = 0;
+    // largura * altura * kBytesPorPixel bytes.
+    std::vector<std::uint8_t> rgb;
+
+    // Writes the picture to `caminho` as an RGB PNG file, through a temporary file beside it, so
+    // a failed write leaves no partial file. "" on success; otherwise one line such as
+    // "cannot write out/x.png: No such file or directory".
+    std::string gravarPng(const std::string& caminho) const;
+};
+
+}  // namespace gouraud
+
+#endif

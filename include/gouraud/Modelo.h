@@ -1,0 +1,58 @@
+#ifndef GOURAUD_API_MODELO_H
+#define GOURAUD_API_MODELO_H
+
+#include <memory>
+#include <string>
+
+#include "gouraud/Imagem.h"
+#include "gouraud/Opcoes.h"
+#include "gouraud/Resultado.h"
+
+// Draws scene and mesh files into pictures, as the viewer does headless:
+//   auto modelo = gouraud::Modelo::abrir("bunny.ply");
+//   if (!modelo) { std::cerr << modelo.getErro() << "\n"; return 1; }
+//   gouraud::Opcoes opcoes;                               // view, size, mode... (Opcoes.h)
+//   auto imagem = modelo->desenhar(opcoes);               // 8-bit RGB (Imagem.h)
+//   if (!imagem) { std::cerr << imagem.getErro() << "\n"; return 1; }
+//   std::string erro = imagem->gravarPng("bunny.png");    // "" once written
+// A bad file or a bad option never ends the program: the call gives back a value that holds
+// one line saying why (Resultado.h).
+
+namespace gouraud {
+
+// A scene file or a mesh file, read and ready to draw as often as you like, with any options.
+// It draws one picture at a time: share it between threads only with a lock. A Modelo moved
+// from can only be assigned to or destroyed.
+class Modelo {
+public:
+    // Reads `arquivo`: a scene file (a name ending in .txt, in any case, or with no extension)
+    // or a mesh file (OBJ, PLY, STL, glTF and the other formats the viewer opens), lit with the
+    // settings of the lighting file `iluminacao` ("" for the default headlight). A file that
+    // cannot be drawn gives the viewer's one-line reason, such as "cannot open the scene x.txt:
+    // No such file or directory". Reading a scene file prints the scene loader's marker line on
+    // standard output, as the viewer does.
+    static Resultado<Modelo> abrir(const std::string& arquivo, const std::string& iluminacao = "");
+
+    Modelo(Modelo&&) noexcept;
+    Modelo& operator=(Modelo&&) noexcept;
+    ~Modelo();
+
+    // Draws the picture the options ask for into `imagem`, reusing its memory; "" on success,
+    // otherwise the reason (a size out of range, a view and a camera both given, a camera that
+    // cannot give a picture), `imagem` then left as it was. The pixels are those of the PNG
+    // `visualizador ARQUIVO --imagem` writes with the same --vista, --cima, --tamanho, --modo,
+    // --arestas and --normais.
+    std::string desenhar(const Opcoes& opcoes, Imagem& imagem);
+    // The same into a new picture.
+    Resultado<Imagem> desenhar(const Opcoes& opcoes = {});
+
+private:
+    struct Dados;
+    explicit Modelo(std::unique_ptr<Dados> dados);
+
+    std::unique_ptr<Dados> dados;
+};
+
+}  // namespace gouraud
+
+#endif

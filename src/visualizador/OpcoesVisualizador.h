@@ -1,0 +1,50 @@
+#ifndef GOURAUD_OPCOES_VISUALIZADOR_H
+#define GOURAUD_OPCOES_VISUALIZADOR_H
+
+#include <optional>
+#include <string>
+
+#include "Estilo.h"
+#include "VistaPadrao.h"
+
+// What the viewer's command line asks for, and the reader of that line. Every option is declared
+// once, with the check of its value, in OpcoesVisualizador.cpp; a new option is one more
+// declaration there, a field here and a line of the usage text.
+struct OpcoesVisualizador {
+    static constexpr int kQuadrosMedidosPadrao = 20;
+    static constexpr int kMaisQuadrosMedidos = 100000;
+    // The sides a window and a picture may have, in pixels.
+    static constexpr int kMenorLado = 16;
+    static constexpr int kMaiorLado = 4096;
+    static constexpr int kLarguraPadrao = 640;
+    static constexpr int kAlturaPadrao = 480;
+
+    std::string cena = "triangulo.txt";
+    std::optional<std::string> iluminacao;
+    std::optional<std::string> imagem;
+    std::optional<int> quadrosMedidos;
+    std::optional<std::string> salvarCena;
+    VistaPadrao::Cima cima = VistaPadrao::Cima::maisY;
+    std::optional<VistaPadrao::Lado> vista;
+    int largura = kLarguraPadrao;
+    int altura = kAlturaPadrao;
+    Estilo estilo;
+    bool ajuda = false;
+
+    struct Leitura;
+
+    // The usage text, which --help prints and a usage error shows after its reason.
+    static const char* uso();
+    // Reads the arguments argv[1] .. argv[argc - 1]; argv[0] is the program's name. Options may
+    // come in any order, a later one of the same name wins, and after "--" every word is a file.
+    static Leitura ler(int argc, const char* const* argv);
+};
+
+// The options a command line asks for, or, when it is not understood, why: one line such as
+// "unknown mode sombra", without the program's name.
+struct OpcoesVisualizador::Leitura {
+    std::optional<OpcoesVisualizador> opcoes;
+    std::string motivo;
+};
+
+#endif
