@@ -328,9 +328,9 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
     quantSobreviventes[static_cast<std::size_t>(lote)] = quantos;
 }
 
-void Classificacao::montarFaixas(std::int64_t primeiro) {
+void Classificacao::montarFaixas() {
     // Band-major runs: band 0's triangles from every batch in order, then band 1's, and so on.
-    std::int64_t total = primeiro;
+    std::int64_t total = 0;
     for (int faixa = 0; faixa < quantFaixas; ++faixa) {
         inicioFaixa[static_cast<std::size_t>(faixa)] = total;
         for (int lote = 0; lote < quantLotes; ++lote) {

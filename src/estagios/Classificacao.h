@@ -64,10 +64,8 @@ public:
     void classificar(int lote, const Camera& camera, const Projecao& projecao,
                      const std::uint8_t* gruposVivos = nullptr,
                      int porGrupo = EstagioVertices::kPorGrupo);
-    // After every batch was sorted: where each band's list starts, and room for all of them,
-    // from entry `primeiro` of getEntradas() on (the entries before it, lists of an earlier
-    // pass of the same frame, are kept).
-    void montarFaixas(std::int64_t primeiro = 0);
+    // After every batch was sorted: where each band's list starts, and room for all of them.
+    void montarFaixas();
     // Lists the triangles of batch `lote` in the bands they may draw in.
     void distribuir(int lote);
     // Per point of the vertex stage: not 0 when a triangle that may draw names it.
@@ -75,8 +73,7 @@ public:
     // Takes the marks of points [inicio, fim) off, once the shading stage has read them.
     void limparMarcas(int inicio, int fim);
 
-    // Band `faixa`'s list: entries [inicio(faixa), inicio(faixa + 1)) of getEntradas(); the
-    // lists end at inicio(getQuantFaixas()).
+    // Band `faixa`'s list: entries [inicio(faixa), inicio(faixa + 1)) of getEntradas().
     std::int64_t inicio(int faixa) const;
     const Entrada* getEntradas() const;
 

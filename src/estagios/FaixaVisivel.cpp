@@ -24,6 +24,7 @@ void FaixaVisivel::iniciar(int primeira, int fim, int larguraQuadro,
               kNenhum);
     pecas = &pecasDaFaixa;
     pecas->clear();
+    anteriores = nullptr;
 }
 
 std::int32_t FaixaVisivel::acrescentarPeca(const Peca& peca) {
@@ -62,8 +63,15 @@ std::int32_t FaixaVisivel::numeroNoArquivo(std::int32_t vencedor) const {
     return ehPeca(vencedor) ? getPeca(vencedor).triangulo : getEntrada(vencedor).triangulo;
 }
 
-bool FaixaVisivel::ganhaEmpate(std::int32_t novo, std::int32_t atual) const {
-    return atual != kNenhum && numeroNoArquivo(novo) < numeroNoArquivo(atual);
+bool FaixaVisivel::ganhaEmpate(std::int32_t novo, std::int32_t atual, int i, int j) const {
+    if (atual != kNenhum) {
+        return numeroNoArquivo(novo) < numeroNoArquivo(atual);
+    }
+    if (anteriores == nullptr) {
+        return false;
+    }
+    const std::int32_t anterior = anteriores[indice(j) + static_cast<std::size_t>(i)];
+    return anterior >= 0 && numeroNoArquivo(novo) < anterior;
 }
 
-void FaixaVisivel::usarEntradas(const Classificacao::Entrada* lista) { entradas = lista; }
+void FaixaVisivel::usarAnteriores(const std::int32_t* numeros) { anteriores = numeros; }

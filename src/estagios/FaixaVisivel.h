@@ -59,13 +59,15 @@ public:
     const Peca& getPeca(std::int32_t vencedor) const;
     // The file's number of the triangle of a winner other than kNenhum.
     std::int32_t numeroNoArquivo(std::int32_t vencedor) const;
-    // Whether `novo`, at the same 1/cn as the pixel's winner `atual` (kNenhum when none), takes
-    // the pixel: when there is a winner and novo's triangle comes before it in the file. The
-    // triangles of a band need not be drawn in file order.
-    bool ganhaEmpate(std::int32_t novo, std::int32_t atual) const;
-    // Makes the band's list start at `entradas`, where the same entries now lie (the binning's
-    // lists moved when a later pass of the frame added to them).
-    void usarEntradas(const Classificacao::Entrada* entradas);
+    // Whether `novo`, at the same 1/cn as the winner `atual` of pixel (i, j) (kNenhum when
+    // none), takes the pixel: when novo's triangle comes before the pixel's winner in the file,
+    // this band's or an earlier pass's (usarAnteriores). The triangles of a band need not be
+    // drawn in file order.
+    bool ganhaEmpate(std::int32_t novo, std::int32_t atual, int i, int j) const;
+    // For a band drawn over an earlier pass of the same frame: per pixel of its rows (row by
+    // row, getLargura() each), the file's number of that pass's winner, -1 where none. Null
+    // (as iniciar leaves it) when there was none.
+    void usarAnteriores(const std::int32_t* anteriores);
 
 private:
     std::size_t indice(int j) const;
@@ -78,6 +80,7 @@ private:
     std::vector<double> pesos1;
     std::vector<double> pesos2;
     std::vector<Peca>* pecas = nullptr;
+    const std::int32_t* anteriores = nullptr;
 };
 
 #endif

@@ -83,10 +83,13 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
 }
 
 void Rasterizador::iniciarFaixa(int faixa, std::int64_t base, FaixaVisivel& visivel,
-                                std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const {
+                                std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro,
+                                bool limpar) const {
     const int linha0 = faixa * Classificacao::kLinhasPorFaixa;
     const int linha1 = std::min(quadro.getAltura(), linha0 + Classificacao::kLinhasPorFaixa);
-    quadro.limpar(linha0, linha1);
+    if (limpar) {
+        quadro.limpar(linha0, linha1);
+    }
     visivel.iniciar(linha0, linha1, quadro.getLargura(), classificacao.getEntradas() + base,
                     pecas);
 }

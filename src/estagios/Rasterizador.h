@@ -38,10 +38,12 @@ public:
                        std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const;
 
     // desenharFaixa in steps, for a frame drawn in several passes over its bands:
-    // Clears band `faixa` of `quadro` and starts `visivel` on it with no winner, winner n being
-    // the binning's entry base + n and the pieces going to `pecas`.
+    // Clears band `faixa` of `quadro` (unless `limpar` is false: a later pass over what an
+    // earlier one drew) and starts `visivel` on it with no winner, winner n being the binning's
+    // entry base + n and the pieces going to `pecas`.
     void iniciarFaixa(int faixa, std::int64_t base, FaixaVisivel& visivel,
-                      std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const;
+                      std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro,
+                      bool limpar = true) const;
     // The visibility pass, over the band `visivel` was started on, of the binning's entries
     // [inicio, fim) (base <= inicio; entries of that band), seen from `camera` through
     // `projecao` and clipped with the attributes of `sombreamento`. The shading is

@@ -94,7 +94,7 @@ inline void TesteProfundidade::testar(int i, int j, std::int32_t vencedor,
     const double b2 = (dx1 * ey - dy1 * ex) * inversoArea;
     const double iz = a.iz + b1 * diz1 + b2 * diz2;
     if (iz > profundidades[i] ||
-        (iz == profundidades[i] && faixa.ganhaEmpate(vencedor, vencedores[i]))) {
+        (iz == profundidades[i] && faixa.ganhaEmpate(vencedor, vencedores[i], i, j))) {
         profundidades[i] = iz;
         vencedores[i] = vencedor;
         pesos1[i] = b1;

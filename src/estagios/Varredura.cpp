@@ -70,7 +70,7 @@ using Coeficientes = TesteProfundidade::Coeficientes;
         _mm256_store_pd(lidos2, b2);
         for (unsigned empates = iguais; empates != 0; empates &= empates - 1) {
             const int t = std::countr_zero(empates);
-            if (faixa.ganhaEmpate(vencedor, vencedores[i + t])) {
+            if (faixa.ganhaEmpate(vencedor, vencedores[i + t], i + t, j)) {
                 vencedores[i + t] = vencedor;
                 pesos1[i + t] = lidos1[t];
                 pesos2[i + t] = lidos2[t];

@@ -136,15 +136,8 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
             visibilidade->esquecer();
         }
         prepararGrupos(triangulosVivos, EstagioVertices::kPorGrupo, pontosVivos,
-                       EstagioVertices::kPorGrupo, 0, camera, projecao, limite, quadro);
-        // Room for a whole band in every thread's scratch space, and a list of pieces per band.
-        for (FaixaVisivel& visivel : visiveis) {
-            visivel.reservar(static_cast<std::size_t>(Classificacao::kLinhasPorFaixa) *
-                             static_cast<std::size_t>(quadro.getLargura()));
-        }
-        if (pecas.size() != static_cast<std::size_t>(classificacao.getQuantFaixas())) {
-            pecas.resize(static_cast<std::size_t>(classificacao.getQuantFaixas()));
-        }
+                       EstagioVertices::kPorGrupo, camera, projecao, limite, quadro);
+        reservarFaixas(quadro);
         auto faixas = [&](int faixa, int thread) {
             rasterizador.desenharFaixa(faixa, camera, projecao, *sombreamento,
                                        visiveis[static_cast<std::size_t>(thread)],
@@ -162,8 +155,8 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
 
 void Renderizador::prepararGrupos(const std::uint8_t* grupos, int triangulosPorGrupo,
                                   const std::uint8_t* gruposPontos, int pontosPorGrupo,
-                                  std::int64_t primeiro, const Camera& camera,
-                                  const Projecao& projecao, double limite, const Quadro& quadro) {
+                                  const Camera& camera, const Projecao& projecao, double limite,
+                                  const Quadro& quadro) {
     auto pontos = [&](int lote) {
         vertices.processar(lote, camera, projecao, limite, gruposPontos, pontosPorGrupo);
     };
@@ -173,10 +166,9 @@ void Renderizador::prepararGrupos(const std::uint8_t* grupos, int triangulosPorG
         classificacao.classificar(lote, camera, projecao, grupos, triangulosPorGrupo);
     };
     trabalhadores.paraCada(classificacao.getQuantLotes(), classificar);
-    classificacao.montarFaixas(primeiro);
+    classificacao.montarFaixas();
     // In one job: the triangles listed in their bands, and the marked points prepared for the
-    // shading (and their marks taken off for the next frame). They are prepared now, whatever
-    // phase draws their triangles: clipping a triangle reads its corners' attributes.
+    // shading (and their marks taken off for the next frame).
     const int lotesTriangulos = classificacao.getQuantLotes();
     auto distribuirEPreparar = [&](int tarefa) {
         if (tarefa < lotesTriangulos) {
@@ -191,64 +183,73 @@ void Renderizador::prepararGrupos(const std::uint8_t* grupos, int triangulosPorG
     trabalhadores.paraCada(lotesTriangulos + vertices.getQuantLotes(), distribuirEPreparar);
 }
 
+void Renderizador::reservarFaixas(const Quadro& quadro) {
+    for (FaixaVisivel& visivel : visiveis) {
+        visivel.reservar(static_cast<std::size_t>(Classificacao::kLinhasPorFaixa) *
+                         static_cast<std::size_t>(quadro.getLargura()));
+    }
+    if (pecas.size() != static_cast<std::size_t>(classificacao.getQuantFaixas())) {
+        pecas.resize(static_cast<std::size_t>(classificacao.getQuantFaixas()));
+    }
+}
+
 void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& projecao,
                                        double limite, Quadro& quadro) {
     Visibilidade& v = *visibilidade;
     const std::uint8_t* vivos = descarte.getTriangulosVivos();
-    // Phase 1: the runs seen last time, drawn without shading, and the pyramid of depths.
+    const int largura = quadro.getLargura();
+    // Phase 1: the runs seen last time, drawn and shaded band by band as in one pass; per pixel
+    // the file's number of its winner, for the ties of phase 2; and the pyramid of depths.
     const std::uint8_t* primeira = v.primeiraFase(vivos, camera);
     v.marcarPontos(primeira, nullptr, pontosPrimeira);
     prepararGrupos(primeira, Aglomerados::kPorTrecho, pontosPrimeira.data(),
-                   Visibilidade::kPontosPorGrupo, 0, camera, projecao, limite, quadro);
-    const int quantFaixas = classificacao.getQuantFaixas();
-    if (visiveisPorFaixa.size() != static_cast<std::size_t>(quantFaixas)) {
-        visiveisPorFaixa.resize(static_cast<std::size_t>(quantFaixas));
-    }
-    if (pecas.size() != static_cast<std::size_t>(quantFaixas)) {
-        pecas.resize(static_cast<std::size_t>(quantFaixas));
-    }
-    inicioPrimeira.resize(static_cast<std::size_t>(quantFaixas) + 1);
-    for (int f = 0; f <= quantFaixas; ++f) {
-        inicioPrimeira[static_cast<std::size_t>(f)] = classificacao.inicio(f);
+                   Visibilidade::kPontosPorGrupo, camera, projecao, limite, quadro);
+    reservarFaixas(quadro);
+    const auto pixels = static_cast<std::size_t>(largura) * static_cast<std::size_t>(quadro.getAltura());
+    if (anteriores.size() != pixels) {
+        anteriores.resize(pixels);
     }
     Piramide& piramide = v.getPiramide();
-    piramide.preparar(quadro.getLargura(), quadro.getAltura());
-    auto primeiras = [&](int faixa) {
-        const auto f = static_cast<std::size_t>(faixa);
-        FaixaVisivel& visivel = visiveisPorFaixa[f];
-        rasterizador.iniciarFaixa(faixa, inicioPrimeira[f], visivel, pecas[f], quadro);
-        rasterizador.visibilidadeFaixa(inicioPrimeira[f], inicioPrimeira[f + 1], inicioPrimeira[f],
-                                       camera, projecao, *sombreamento, visivel, quadro);
+    piramide.preparar(largura, quadro.getAltura());
+    const auto linhaAnteriores = [&](const FaixaVisivel& visivel) {
+        return anteriores.data() +
+               static_cast<std::size_t>(visivel.getLinha0()) * static_cast<std::size_t>(largura);
+    };
+    auto primeiras = [&](int faixa, int thread) {
+        FaixaVisivel& visivel = visiveis[static_cast<std::size_t>(thread)];
+        rasterizador.desenharFaixa(faixa, camera, projecao, *sombreamento, visivel,
+                                   pecas[static_cast<std::size_t>(faixa)], quadro);
+        v.marcarVistos(visivel, linhaAnteriores(visivel));
         piramide.construirFaixa(quadro, visivel.getLinha0(), visivel.getLinha1());
     };
-    trabalhadores.paraCada(quantFaixas, primeiras);
+    trabalhadores.paraCada(classificacao.getQuantFaixas(), primeiras);
     piramide.completar();
-    // Phase 2: the other runs the pyramid does not hide, over the same bands; then each band
-    // shaded, and the runs that won a pixel marked for the next frame.
-    const std::uint8_t* segunda = v.segundaFase(vivos, camera, projecao, quadro.getLargura(),
+    // Phase 2: the other runs the pyramid does not hide, drawn over the bands they reach, and
+    // only the pixels they win shaded again; the runs that won a pixel are marked for the next
+    // frame.
+    const std::uint8_t* segunda = v.segundaFase(vivos, camera, projecao, largura,
                                                 quadro.getAltura(), trabalhadores);
-    const bool haSegunda = v.temSegundaFase();
-    if (haSegunda) {
+    if (v.temSegundaFase()) {
         // The points phase 1 worked out hold for this frame still.
         v.marcarPontos(segunda, pontosPrimeira.data(), pontosFase);
         prepararGrupos(segunda, Aglomerados::kPorTrecho, pontosFase.data(),
-                       Visibilidade::kPontosPorGrupo,
-                       inicioPrimeira[static_cast<std::size_t>(quantFaixas)], camera, projecao,
-                       limite, quadro);
+                       Visibilidade::kPontosPorGrupo, camera, projecao, limite, quadro);
+        auto segundas = [&](int faixa, int thread) {
+            const std::int64_t inicio = classificacao.inicio(faixa);
+            const std::int64_t fim = classificacao.inicio(faixa + 1);
+            if (inicio == fim) {
+                return;
+            }
+            FaixaVisivel& visivel = visiveis[static_cast<std::size_t>(thread)];
+            rasterizador.iniciarFaixa(faixa, inicio, visivel,
+                                      pecas[static_cast<std::size_t>(faixa)], quadro, false);
+            visivel.usarAnteriores(linhaAnteriores(visivel));
+            rasterizador.visibilidadeFaixa(inicio, fim, inicio, camera, projecao, *sombreamento,
+                                           visivel, quadro);
+            sombreamento->sombrear(visivel, quadro);
+            v.marcarVistos(visivel, nullptr);
+        };
+        trabalhadores.paraCada(classificacao.getQuantFaixas(), segundas);
     }
-    auto segundas = [&](int faixa) {
-        const auto f = static_cast<std::size_t>(faixa);
-        FaixaVisivel& visivel = visiveisPorFaixa[f];
-        if (haSegunda) {
-            // The lists may have moved when the second phase's were added.
-            visivel.usarEntradas(classificacao.getEntradas() + inicioPrimeira[f]);
-            rasterizador.visibilidadeFaixa(classificacao.inicio(faixa),
-                                           classificacao.inicio(faixa + 1), inicioPrimeira[f],
-                                           camera, projecao, *sombreamento, visivel, quadro);
-        }
-        sombreamento->sombrear(visivel, quadro);
-        v.marcarVistos(visivel);
-    };
-    trabalhadores.paraCada(quantFaixas, segundas);
     v.encerrarQuadro();
 }

@@ -41,11 +41,12 @@
 //                    the band's winners (FaixaVisivel), then every pixel shaded once from its
 //                    winner (Sombreamento);
 //   Agulhas          with the needles on, the normals' needles over the finished frame.
-// On a mesh of at least Visibilidade::kMenosAglomerados clusters, the stages run twice before
-// the shading: first for the clusters seen in the last frame, whose depths then make a
-// pyramid, then for the other clusters on the screen that the pyramid does not show hidden
-// (Visibilidade, Oclusao). A hidden cluster could not have won a pixel, so the picture is the
-// same bits.
+// On a mesh of at least Visibilidade::kMenosAglomerados clusters, the stages run twice: first
+// for the runs of triangles seen in the last frame, whose depths then make a pyramid, then over
+// that frame for the other runs on the screen that the pyramid does not show hidden
+// (Visibilidade, Oclusao), shading only the pixels they win. A hidden run could not have won a
+// pixel, and ties go to the lower number in the file whichever pass drew it, so the picture is
+// the same bits.
 class Renderizador {
 public:
     using PosicaoExata = ::PosicaoExata;
@@ -105,13 +106,15 @@ private:
     // Makes the shading stage of the mode and the edges set, lit by `iluminacao`.
     void montarSombreamento();
     // The vertex stage for the groups of pontosPorGrupo points `gruposPontos` marks, then the
-    // binning and the band lists (from entry `primeiro` on) of the groups of
-    // triangulosPorGrupo triangles `grupos` marks, and the shading stage's points they name
-    // (null masks: every group).
+    // binning and the band lists of the groups of triangulosPorGrupo triangles `grupos` marks,
+    // and the shading stage's points they name (null masks: every group).
     void prepararGrupos(const std::uint8_t* grupos, int triangulosPorGrupo,
                         const std::uint8_t* gruposPontos, int pontosPorGrupo,
-                        std::int64_t primeiro, const Camera& camera, const Projecao& projecao,
-                        double limite, const Quadro& quadro);
+                        const Camera& camera, const Projecao& projecao, double limite,
+                        const Quadro& quadro);
+    // Room for a band of `quadro` in every thread's scratch space, and a list of pieces per
+    // band.
+    void reservarFaixas(const Quadro& quadro);
     // desenhar in two phases, the culling prepared.
     void desenharEmDuasFases(const Camera& camera, const Projecao& projecao, double limite,
                              Quadro& quadro);
@@ -132,12 +135,10 @@ private:
     std::optional<Agulhas> agulhas;
     bool avx2 = true;
     bool descartar = true;
-    // The two phases: the clusters (on a mesh with enough of them), each band's winners kept
-    // from one phase to the next, where phase 1's lists start, and the point groups each phase
-    // works out.
+    // The two phases: the clusters (on a mesh with enough of them), per pixel the file's number
+    // of phase 1's winner (-1 where none), and the point groups each phase works out.
     std::optional<Visibilidade> visibilidade;
-    std::vector<FaixaVisivel> visiveisPorFaixa;
-    std::vector<std::int64_t> inicioPrimeira;
+    std::vector<std::int32_t> anteriores;
     std::vector<std::uint8_t> pontosPrimeira;
     std::vector<std::uint8_t> pontosFase;
     bool ocluir = true;

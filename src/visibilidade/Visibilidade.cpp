@@ -218,21 +218,24 @@ void Visibilidade::marcarPontos(const std::uint8_t* escolhidos, const std::uint8
     }
 }
 
-void Visibilidade::marcarVistos(const FaixaVisivel& faixa) {
+void Visibilidade::marcarVistos(const FaixaVisivel& faixa, std::int32_t* numeros) {
     std::int32_t anterior = FaixaVisivel::kNenhum;
+    std::int32_t numeroAnterior = -1;
     for (int j = faixa.getLinha0(); j < faixa.getLinha1(); ++j) {
         const std::int32_t* vencedores = faixa.linhaVencedores(j);
         for (int i = 0; i < faixa.getLargura(); ++i) {
             const std::int32_t vencedor = vencedores[i];
-            if (vencedor == FaixaVisivel::kNenhum || vencedor == anterior) {
-                continue;
+            if (vencedor != anterior && vencedor != FaixaVisivel::kNenhum) {
+                anterior = vencedor;
+                numeroAnterior = faixa.numeroNoArquivo(vencedor);
+                const std::int32_t posicao = posicoes[static_cast<std::size_t>(numeroAnterior)];
+                std::atomic_ref<std::uint8_t>(
+                    vistos[static_cast<std::size_t>(posicao / Aglomerados::kPorTrecho)])
+                    .store(1, std::memory_order_relaxed);
             }
-            anterior = vencedor;
-            const std::int32_t posicao =
-                posicoes[static_cast<std::size_t>(faixa.numeroNoArquivo(vencedor))];
-            std::atomic_ref<std::uint8_t>(
-                vistos[static_cast<std::size_t>(posicao / Aglomerados::kPorTrecho)])
-                .store(1, std::memory_order_relaxed);
+            if (numeros != nullptr) {
+                *numeros++ = vencedor == FaixaVisivel::kNenhum ? -1 : numeroAnterior;
+            }
         }
     }
 }

@@ -22,9 +22,9 @@
 //   Phase 2: every other run on the screen, tested against the pyramid (Oclusao) by its
 //            cluster's box and, when that is not hidden, by its own; the frame draws those that
 //            could show.
-// Once drawn, the runs that won a pixel are marked, for the next frame's first phase. A wrong
-// guess (the view turned, jumped or zoomed) costs time, never a pixel: phase 2 draws whatever
-// phase 1 did not hide.
+// The runs that won a pixel in either phase are marked, for the next frame's first phase. A
+// wrong guess (the view turned, jumped or zoomed) costs time, never a pixel: phase 2 draws
+// whatever phase 1 did not hide.
 class Visibilidade {
 public:
     // Meshes with fewer clusters than this are drawn in one pass: too little to leave out.
@@ -71,8 +71,10 @@ public:
     // the groups where exceto[p] is not 0, already worked out).
     void marcarPontos(const std::uint8_t* trechos, const std::uint8_t* exceto,
                       std::vector<std::uint8_t>& pontos) const;
-    // Marks the runs of `faixa`'s winners as seen; from any thread, for disjoint bands.
-    void marcarVistos(const FaixaVisivel& faixa);
+    // Marks the runs of `faixa`'s winners as seen, and with `numeros` writes there, per pixel
+    // of the band's rows (row by row), the file's number of its winner or -1 where none; from
+    // any thread, for disjoint bands.
+    void marcarVistos(const FaixaVisivel& faixa, std::int32_t* numeros);
     // Ends the frame: the runs seen are the next frame's first phase.
     void encerrarQuadro();
     // Forgets the frames drawn: the next one is a first frame.
