@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,11 +19,11 @@ extern char** environ;
 namespace {
 
 constexpr double kKibPorMib = 1024.0;
+constexpr char kTempo[] = "/usr/bin/time";
 
-// Runs `argumentos` (the program first) with standard output into `saida`; its status and
-// resources through wait4, or the spawn's error.
-int executar(const std::vector<std::string>& argumentos, const std::string& saida, int& status,
-             rusage& uso) {
+// Runs `argumentos` (the program first) with standard output into `saida` and waits for it: its
+// status, or the spawn's error.
+int executar(const std::vector<std::string>& argumentos, const std::string& saida, int& status) {
     posix_spawn_file_actions_t acoes;
     posix_spawn_file_actions_init(&acoes);
     posix_spawn_file_actions_addopen(&acoes, STDOUT_FILENO, saida.c_str(),
@@ -35,7 +34,7 @@ int executar(const std::vector<std::string>& argumentos, const std::string& said
     pid_t filho = 0;
     const int erro = posix_spawn(&filho, argv[0], &acoes, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&acoes);
-    if (erro == 0) wait4(filho, &status, 0, &uso);
+    if (erro == 0) waitpid(filho, &status, 0);
     return erro;
 }
 
@@ -46,6 +45,10 @@ Escala Escala::medir(const Configuracao& c, const std::string& arquivo) {
     e.arquivo = arquivo;
     if (c.visualizador.empty()) {
         e.observacao = "the viewer was not built; give --visualizador PATH";
+        return e;
+    }
+    if (access(kTempo, X_OK) != 0) {
+        e.observacao = std::string(kTempo) + " is missing (Debian's time)";
         return e;
     }
     std::error_code erroPasta;
@@ -61,23 +64,28 @@ Escala Escala::medir(const Configuracao& c, const std::string& arquivo) {
         std::filesystem::remove_all(pasta, erroPasta);
         return e;
     };
+    // The peak memory through /usr/bin/time, whose own small process starts the viewer: a
+    // process spawned from this one would count this one's memory until its exec.
+    const std::string memoria = (pasta / "memoria.txt").string();
     std::vector<double> ms;
     for (int i = 0; i < c.repeticoes; ++i) {
         int status = 0;
-        rusage uso{};
         const auto inicio = std::chrono::steady_clock::now();
-        const int erro = executar({c.visualizador, arquivo, "--imagem", png}, "/dev/null", status, uso);
+        const int erro = executar(
+            {kTempo, "-f", "%M", "-o", memoria, c.visualizador, arquivo, "--imagem", png},
+            "/dev/null", status);
         const std::chrono::duration<double, std::milli> duracao =
             std::chrono::steady_clock::now() - inicio;
         if (erro != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return falhou(erro, status);
         ms.push_back(duracao.count());
-        e.memoriaMb = std::max(e.memoriaMb, static_cast<double>(uso.ru_maxrss) / kKibPorMib);
+        double kib = 0.0;
+        std::ifstream(memoria) >> kib;
+        e.memoriaMb = std::max(e.memoriaMb, kib / kKibPorMib);
     }
     e.abrirEGravar = Tempos::resumir(std::move(ms));
     int status = 0;
-    rusage uso{};
     const int erro = executar({c.visualizador, arquivo, "--medir", std::to_string(c.quadros)},
-                              saida, status, uso);
+                              saida, status);
     if (erro != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return falhou(erro, status);
     std::ifstream leitura(saida);
     for (std::string linha; std::getline(leitura, linha);) {
