@@ -58,9 +58,9 @@ Escala Escala::medir(const Configuracao& c, const std::string& arquivo) {
     const std::string png = (pasta / "escala.png").string();
     const std::string saida = (pasta / "saida.txt").string();
     const auto falhou = [&](int erro, int status) {
-        e.observacao = c.visualizador + (erro != 0 ? std::string(": ") + std::strerror(erro)
-                                                   : " failed (status " + std::to_string(status) +
-                                                         ")");
+        e.observacao =
+            c.visualizador + (erro != 0 ? std::string(": ") + std::strerror(erro)
+                                        : " failed (status " + std::to_string(status) + ")");
         std::filesystem::remove_all(pasta, erroPasta);
         return e;
     };
@@ -71,12 +71,13 @@ Escala Escala::medir(const Configuracao& c, const std::string& arquivo) {
     for (int i = 0; i < c.repeticoes; ++i) {
         int status = 0;
         const auto inicio = std::chrono::steady_clock::now();
-        const int erro = executar(
-            {kTempo, "-f", "%M", "-o", memoria, c.visualizador, arquivo, "--imagem", png},
-            "/dev/null", status);
+        const int erro =
+            executar({kTempo, "-f", "%M", "-o", memoria, c.visualizador, arquivo, "--imagem", png},
+                     "/dev/null", status);
         const std::chrono::duration<double, std::milli> duracao =
             std::chrono::steady_clock::now() - inicio;
-        if (erro != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return falhou(erro, status);
+        if (erro != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return falhou(erro, status);
         ms.push_back(duracao.count());
         double kib = 0.0;
         std::ifstream(memoria) >> kib;
@@ -84,8 +85,8 @@ Escala Escala::medir(const Configuracao& c, const std::string& arquivo) {
     }
     e.abrirEGravar = Tempos::resumir(std::move(ms));
     int status = 0;
-    const int erro = executar({c.visualizador, arquivo, "--medir", std::to_string(c.quadros)},
-                              saida, status);
+    const int erro =
+        executar({c.visualizador, arquivo, "--medir", std::to_string(c.quadros)}, saida, status);
     if (erro != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return falhou(erro, status);
     std::ifstream leitura(saida);
     for (std::string linha; std::getline(leitura, linha);) {
@@ -97,8 +98,9 @@ Escala Escala::medir(const Configuracao& c, const std::string& arquivo) {
 }
 
 void Escala::cabecalho() {
-    std::printf("| mesh file | open and draw a PNG, median (fastest) | peak memory | --medir frame | "
-                "clusters in the last frame |\n|---|---:|---:|---|---|\n");
+    std::printf(
+        "| mesh file | open and draw a PNG, median (fastest) | peak memory | --medir frame | "
+        "clusters in the last frame |\n|---|---:|---:|---|---|\n");
 }
 
 void Escala::imprimir() const {

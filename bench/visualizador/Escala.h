@@ -15,10 +15,10 @@
 struct Escala {
     std::string arquivo;
     std::optional<Tempos> abrirEGravar;
-    double memoriaMb = 0.0;     // the largest peak resident memory of the runs, in MiB
-    std::string quadro;         // --medir's median line, as printed
-    std::string aglomerados;    // --medir's line of clusters, or ""
-    std::string observacao;     // why it was not measured
+    double memoriaMb = 0.0;   // the largest peak resident memory of the runs, in MiB
+    std::string quadro;       // --medir's median line, as printed
+    std::string aglomerados;  // --medir's line of clusters, or ""
+    std::string observacao;   // why it was not measured
 
     // Measures `arquivo` with the viewer the configuration names.
     static Escala medir(const Configuracao& c, const std::string& arquivo);

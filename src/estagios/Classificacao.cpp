@@ -46,7 +46,8 @@ int ultimoPixelGrosso(std::int32_t maior, int limite) {
 Classificacao::Classificacao(const Malha& malha, const EstagioVertices& vertices)
     : malha(malha), vertices(vertices) {
     const int triangulos = malha.getQuantTriangulos();
-    sobreviventes = std::make_unique_for_overwrite<Sobrevivente[]>(static_cast<std::size_t>(triangulos));
+    sobreviventes =
+        std::make_unique_for_overwrite<Sobrevivente[]>(static_cast<std::size_t>(triangulos));
     quantLotes = (triangulos + kPorLote - 1) / kPorLote;
     quantSobreviventes.resize(static_cast<std::size_t>(quantLotes));
     marcas.assign(static_cast<std::size_t>(vertices.getQuantPontos()), 0);

@@ -77,12 +77,12 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
                                  std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const {
     const std::int64_t inicio = classificacao.inicio(faixa);
     iniciarFaixa(faixa, inicio, visivel, pecas, quadro);
-    visibilidadeFaixa(inicio, classificacao.inicio(faixa + 1), inicio, camera, projecao,
-                      sombreamento, visivel, quadro);
+    visibilidadeFaixa(inicio, classificacao.inicio(faixa + 1), camera, projecao, sombreamento,
+                      visivel, quadro);
     sombreamento.sombrear(visivel, quadro);
 }
 
-void Rasterizador::iniciarFaixa(int faixa, std::int64_t base, FaixaVisivel& visivel,
+void Rasterizador::iniciarFaixa(int faixa, std::int64_t inicio, FaixaVisivel& visivel,
                                 std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro,
                                 bool limpar) const {
     const int linha0 = faixa * Classificacao::kLinhasPorFaixa;
@@ -90,20 +90,17 @@ void Rasterizador::iniciarFaixa(int faixa, std::int64_t base, FaixaVisivel& visi
     if (limpar) {
         quadro.limpar(linha0, linha1);
     }
-    visivel.iniciar(linha0, linha1, quadro.getLargura(), classificacao.getEntradas() + base,
+    visivel.iniciar(linha0, linha1, quadro.getLargura(), classificacao.getEntradas() + inicio,
                     pecas);
 }
 
-void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, std::int64_t base,
-                                     const Camera& camera, const Projecao& projecao,
-                                     const Sombreamento& sombreamento, FaixaVisivel& visivel,
-                                     Quadro& quadro) const {
+void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, const Camera& camera,
+                                     const Projecao& projecao, const Sombreamento& sombreamento,
+                                     FaixaVisivel& visivel, Quadro& quadro) const {
     const int linha0 = visivel.getLinha0();
     const int linha1 = visivel.getLinha1();
     const int largura = quadro.getLargura();
     const Classificacao::Entrada* entradas = classificacao.getEntradas() + inicio;
-    // Entry inicio + k is winner primeiro + k of the band.
-    const auto primeiro = static_cast<std::int32_t>(inicio - base);
     const Triangulo* triangulos = malha.getTriangulos();
     const Ponto* pontos = malha.getPontos();
     const VerticeTela* v = vertices.getVertices();
@@ -143,7 +140,7 @@ void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, std:
                                           exatas[entrada.c]);
             for (; cobertos != 0; cobertos &= cobertos - 1) {
                 const int bit = std::countr_zero(cobertos);
-                teste.pixel(x0 + bit % 2, y0 + bit / 2, primeiro + k, visivel, quadro);
+                teste.pixel(x0 + bit % 2, y0 + bit / 2, k, visivel, quadro);
             }
             continue;
         }
@@ -156,12 +153,11 @@ void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, std:
                                               exatas[entrada.c]);
                 if (teste.temArea()) {
                     Varredura::desenhar(ga, gb, gc, exatas[entrada.a], exatas[entrada.b],
-                                        exatas[entrada.c], teste, primeiro + k, visivel,
-                                        quadro);
+                                        exatas[entrada.c], teste, k, visivel, quadro);
                 }
                 continue;
             }
-            visibilidade(a, b, c, primeiro + k, visivel, quadro);
+            visibilidade(a, b, c, k, visivel, quadro);
             continue;
         }
         const Triangulo& t = triangulos[entrada.triangulo];

@@ -205,7 +205,8 @@ void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& pro
     prepararGrupos(primeira, Aglomerados::kPorTrecho, pontosPrimeira.data(),
                    Visibilidade::kPontosPorGrupo, camera, projecao, limite, quadro);
     reservarFaixas(quadro);
-    const auto pixels = static_cast<std::size_t>(largura) * static_cast<std::size_t>(quadro.getAltura());
+    const auto pixels =
+        static_cast<std::size_t>(largura) * static_cast<std::size_t>(quadro.getAltura());
     if (anteriores.size() != pixels) {
         anteriores.resize(pixels);
     }
@@ -244,8 +245,8 @@ void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& pro
             rasterizador.iniciarFaixa(faixa, inicio, visivel,
                                       pecas[static_cast<std::size_t>(faixa)], quadro, false);
             visivel.usarAnteriores(linhaAnteriores(visivel));
-            rasterizador.visibilidadeFaixa(inicio, fim, inicio, camera, projecao, *sombreamento,
-                                           visivel, quadro);
+            rasterizador.visibilidadeFaixa(inicio, fim, camera, projecao, *sombreamento, visivel,
+                                           quadro);
             sombreamento->sombrear(visivel, quadro);
             v.marcarVistos(visivel, nullptr);
         };

@@ -11,8 +11,8 @@ namespace {
 // The cone's radius is widened by this share of itself, and by this much plus this share of
 // forma: a unit normal strays from its triangle's by less than 2^-50 forma (its cross product's
 // rounding is below 2^-52 e^2 a component), the differences by a few 2^-53 more.
-constexpr double kFolgaRelativaRaio = 1.0 / 1048576.0;  // 2^-20
-constexpr double kFolgaRaio = 1.0 / 1073741824.0;       // 2^-30
+constexpr double kFolgaRelativaRaio = 1.0 / 1048576.0;   // 2^-20
+constexpr double kFolgaRaio = 1.0 / 1073741824.0;        // 2^-30
 constexpr double kFolgaForma = 1.0 / 281474976710656.0;  // 2^-48
 // Clusters per task when they are worked out on several threads.
 constexpr int kPorTarefa = 64;
@@ -112,8 +112,8 @@ Aglomerado Aglomerados::calcular(const Ponto* pontos, const std::int32_t* indice
             std::sqrt(std::max({interno(e1, e1), interno(e2, e2), interno(e3, e3)}));
         // A normal of no length, or one that is not a number, leaves the cluster without a
         // usable cone.
-        a.condicionado = a.condicionado && comprimento > 0.0 && finito(comprimento) &&
-                         finito(maiorAresta);
+        a.condicionado =
+            a.condicionado && comprimento > 0.0 && finito(comprimento) && finito(maiorAresta);
         a.forma = std::max(a.forma, maiorAresta * maiorAresta / comprimento);
         a.aresta = std::max(a.aresta, maiorAresta);
         a.menorAresta = std::min(a.menorAresta, maiorAresta);
@@ -123,8 +123,10 @@ Aglomerado Aglomerados::calcular(const Ponto* pontos, const std::int32_t* indice
     a.caixa = a.trechos[0].caixa;
     for (int k = 1; k < a.quantTrechos; ++k) {
         for (std::size_t e = 0; e < 3; ++e) {
-            a.caixa.menor[e] = std::min(a.caixa.menor[e], a.trechos[static_cast<std::size_t>(k)].caixa.menor[e]);
-            a.caixa.maior[e] = std::max(a.caixa.maior[e], a.trechos[static_cast<std::size_t>(k)].caixa.maior[e]);
+            a.caixa.menor[e] =
+                std::min(a.caixa.menor[e], a.trechos[static_cast<std::size_t>(k)].caixa.menor[e]);
+            a.caixa.maior[e] =
+                std::max(a.caixa.maior[e], a.trechos[static_cast<std::size_t>(k)].caixa.maior[e]);
         }
     }
     a.condicionado = a.condicionado && finito(a.forma) && finito(a.aresta);

@@ -218,9 +218,9 @@ bool Oclusao::longeDosPlanos(const NaTela& t, const Trecho& trecho, double exigi
     return true;
 }
 
-Oclusao::Decisao Oclusao::testar(const Aglomerado& a, unsigned pendentes,
-                                 const Piramide& piramide, const Ponto* pontos,
-                                 const std::int32_t* indices, int inicio) const {
+Oclusao::Decisao Oclusao::testar(const Aglomerado& a, unsigned pendentes, const Piramide& piramide,
+                                 const Ponto* pontos, const std::int32_t* indices,
+                                 int inicio) const {
     const unsigned todos = pendentes & ((1U << a.quantTrechos) - 1U);
     if (!util || !a.condicionado) {
         return Decisao{Resultado::desenhar, todos};

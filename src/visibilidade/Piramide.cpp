@@ -80,12 +80,12 @@ double Piramide::menor(int i0, int j0, int i1, int j1) const {
         ++k;
     }
     const Nivel& nivel = niveis[static_cast<std::size_t>(k - 1)];
-    double resultado = nivel.menores[static_cast<std::size_t>(j0 >> k) *
-                                         static_cast<std::size_t>(nivel.largura) +
-                                     static_cast<std::size_t>(i0 >> k)];
+    double resultado =
+        nivel.menores[static_cast<std::size_t>(j0 >> k) * static_cast<std::size_t>(nivel.largura) +
+                      static_cast<std::size_t>(i0 >> k)];
     for (int j = j0 >> k; j <= j1 >> k; ++j) {
-        const double* linha =
-            nivel.menores.data() + static_cast<std::size_t>(j) * static_cast<std::size_t>(nivel.largura);
+        const double* linha = nivel.menores.data() +
+                              static_cast<std::size_t>(j) * static_cast<std::size_t>(nivel.largura);
         for (int i = i0 >> k; i <= i1 >> k; ++i) {
             resultado = std::min(resultado, linha[i]);
         }

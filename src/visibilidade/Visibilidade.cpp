@@ -35,8 +35,7 @@ Visibilidade::Visibilidade(const EstagioVertices& vertices, Trabalhadores& traba
     // The point groups each run names, each once.
     const std::int32_t* indices = vertices.getIndices();
     std::vector<std::int32_t> listado(
-        static_cast<std::size_t>(vertices.getQuantPontos() + kPontosPorGrupo - 1) /
-            kPontosPorGrupo,
+        static_cast<std::size_t>(vertices.getQuantPontos() + kPontosPorGrupo - 1) / kPontosPorGrupo,
         -1);
     inicioGrupos.assign(trechos + 1, 0);
     for (std::size_t r = 0; r < trechos; ++r) {
@@ -60,11 +59,9 @@ Visibilidade::Visibilidade(const EstagioVertices& vertices, Trabalhadores& traba
     contagensTarefas.resize((quantidade + kPorTarefa - 1) / kPorTarefa);
 }
 
-int Visibilidade::getQuantAglomerados() const { return aglomerados.getQuantidade(); }
 int Visibilidade::getQuantTrechos() const {
     return (vertices.getQuantTriangulos() + Aglomerados::kPorTrecho - 1) / Aglomerados::kPorTrecho;
 }
-const Aglomerados& Visibilidade::getAglomerados() const { return aglomerados; }
 Piramide& Visibilidade::getPiramide() { return piramide; }
 bool Visibilidade::temSegundaFase() const { return algumaSegunda; }
 const Visibilidade::Contagem& Visibilidade::getContagem() const { return contagem; }

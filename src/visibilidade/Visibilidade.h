@@ -47,9 +47,6 @@ public:
     // `trabalhadores`' threads.
     Visibilidade(const EstagioVertices& vertices, Trabalhadores& trabalhadores);
 
-    int getQuantAglomerados() const;
-    const Aglomerados& getAglomerados() const;
-
     // Number of runs of triangles: run r is triangles [r kPorTrecho, (r + 1) kPorTrecho) of the
     // vertex stage.
     int getQuantTrechos() const;

@@ -39,8 +39,8 @@ struct Malhas {
 // the points pushed onto the sphere (8 4^vezes triangles, closed).
 void esfera(Malhas& m, const Ponto& c, double r, int vezes) {
     const auto primeiro = static_cast<int>(m.pontos.size());
-    const std::array<Ponto, 6> eixos = {Ponto(1, 0, 0), Ponto(-1, 0, 0), Ponto(0, 1, 0),
-                                        Ponto(0, -1, 0), Ponto(0, 0, 1), Ponto(0, 0, -1)};
+    const std::array<Ponto, 6> eixos = {Ponto(1, 0, 0),  Ponto(-1, 0, 0), Ponto(0, 1, 0),
+                                        Ponto(0, -1, 0), Ponto(0, 0, 1),  Ponto(0, 0, -1)};
     std::vector<Ponto> unitarios(eixos.begin(), eixos.end());
     std::vector<std::array<int, 3>> faces = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
                                              {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
@@ -64,8 +64,10 @@ void esfera(Malhas& m, const Ponto& c, double r, int vezes) {
         }
         faces.swap(novas);
     }
-    for (const Ponto& u : unitarios) m.pontos.emplace_back(c.x + r * u.x, c.y + r * u.y, c.z + r * u.z);
-    for (const auto& [a, b, d] : faces) m.triangulos.push_back({primeiro + a, primeiro + b, primeiro + d});
+    for (const Ponto& u : unitarios)
+        m.pontos.emplace_back(c.x + r * u.x, c.y + r * u.y, c.z + r * u.z);
+    for (const auto& [a, b, d] : faces)
+        m.triangulos.push_back({primeiro + a, primeiro + b, primeiro + d});
 }
 
 // The square from `canto` along `u` and `v` as an n x n grid, two triangles a cell.
@@ -109,7 +111,8 @@ std::unique_ptr<Gouraud> cena(const Malhas& m, const std::string& camera) {
 bool mesmosBits(const Quadro& a, const Quadro& b) {
     for (int y = 0; y < a.getAltura(); ++y)
         if (std::memcmp(a.linhaCor(y), b.linhaCor(y), sizeof(std::uint16_t) * kLargura) != 0 ||
-            std::memcmp(a.linhaProfundidade(y), b.linhaProfundidade(y), sizeof(double) * kLargura) != 0)
+            std::memcmp(a.linhaProfundidade(y), b.linhaProfundidade(y),
+                        sizeof(double) * kLargura) != 0)
             return false;
     return true;
 }
@@ -152,8 +155,8 @@ std::vector<int> percorrer(const Malha& malha, const Caminho& caminho,
         Quadro quadro(kLargura, kAltura);
         for (std::size_t k = 0; k < caminho.size(); ++k) {
             renderizador.desenhar(caminho[k].first, caminho[k].second, quadro);
-            EXPECT_TRUE(mesmosBits(quadro, esperados[k])) << "view " << k << ", " << threads
-                                                          << " threads";
+            EXPECT_TRUE(mesmosBits(quadro, esperados[k]))
+                << "view " << k << ", " << threads << " threads";
             const Visibilidade::Contagem* contagem = renderizador.getContagem();
             EXPECT_NE(contagem, nullptr);
             if (contagem != nullptr && threads == 2) {
@@ -180,7 +183,8 @@ TEST(OclusaoDiferencialTest, EsferaDeForaAoGirarSaltarEAproximar) {
     const auto vista = [&](const Camera& c) {
         return std::make_pair(c, Projecao::enquadrar(malha, c, kLargura, kAltura));
     };
-    Caminho caminho = {vista(inicio), vista(inicio),
+    Caminho caminho = {vista(inicio),
+                       vista(inicio),
                        vista(girada(inicio, Vetor(0, 1, 0), 25, centro)),
                        vista(girada(inicio, Vetor(0, 1, 0), 50, centro)),
                        vista(girada(inicio, Vetor(0, 1, 0), 180, centro)),
@@ -237,7 +241,8 @@ TEST(OclusaoDiferencialTest, ParedePertoEscondeTudo) {
     const Malha malha(*g);
     const Camera inicio(*g);
     const Projecao janela = Projecao::daCena(*g, malha, inicio, kLargura, kAltura);
-    Caminho caminho = {{inicio, janela}, {inicio, janela},
+    Caminho caminho = {{inicio, janela},
+                       {inicio, janela},
                        {girada(inicio, Vetor(0, 1, 0), 8, inicio.foco), janela}};
     // The clusters behind the wall (all 34 but the few that hold the wall's 512 triangles)
     // are left out, most of them from the first frame on.
@@ -274,7 +279,8 @@ TEST(OclusaoDiferencialTest, EmpateFicaComOMenorNumeroNoArquivo) {
     Estilo estilo;
     estilo.modo = Estilo::Modo::plano;
     estilo.arestas = true;
-    const std::vector<int> ocultos = percorrer(malha, {{camera, projecao}, {camera, projecao}}, estilo);
+    const std::vector<int> ocultos =
+        percorrer(malha, {{camera, projecao}, {camera, projecao}}, estilo);
     EXPECT_EQ(ocultos, std::vector<int>({0, 0}));
 }
 

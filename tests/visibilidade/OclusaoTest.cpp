@@ -45,9 +45,9 @@ Malhinha aglomerado(double x0, double x1, double y0, double y1, double z0, doubl
             const double s = i / (kGrade - 1.0);
             const double t = j / (kGrade - 1.0);
             const double z = z0 + s * (z1 - z0);
-            pontos.push_back(deLado ? Ponto(x0 - z / kLado, y0 + t * (y1 - y0), z)
-                                    : Ponto(x0 + s * (x1 - x0), y0 + t * (y1 - y0),
-                                            z0 + s * (z1 - z0)));
+            pontos.push_back(
+                deLado ? Ponto(x0 - z / kLado, y0 + t * (y1 - y0), z)
+                       : Ponto(x0 + s * (x1 - x0), y0 + t * (y1 - y0), z0 + s * (z1 - z0)));
         }
     }
     std::vector<std::int32_t>& indices = m.indices;
@@ -150,9 +150,12 @@ TEST_F(OclusaoTest, SoOsTrechosQuePodemAparecerFicam) {
 }
 
 TEST_F(OclusaoTest, PiramideDaOMenorProfundidadeDeQualquerRetangulo) {
-    for (const auto& [i0, j0, i1, j1] : std::vector<std::array<int, 4>>{
-             {16, 16, 47, 47}, {20, 30, 21, 31}, {0, 0, 63, 63}, {15, 20, 30, 30}, {47, 47, 48, 48},
-             {30, 16, 30, 47}}) {
+    for (const auto& [i0, j0, i1, j1] : std::vector<std::array<int, 4>>{{16, 16, 47, 47},
+                                                                        {20, 30, 21, 31},
+                                                                        {0, 0, 63, 63},
+                                                                        {15, 20, 30, 30},
+                                                                        {47, 47, 48, 48},
+                                                                        {30, 16, 30, 47}}) {
         double menor = 1.0;
         for (int y = j0; y <= j1; ++y) {
             for (int x = i0; x <= i1; ++x) {
