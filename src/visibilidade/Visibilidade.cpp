@@ -12,8 +12,8 @@ namespace {
 
 // Clusters per task of the occlusion tests.
 constexpr int kPorTarefa = 256;
-// When at most this share of the clusters seen in the last frame are on the screen, phase 1
-// also takes the nearer half.
+// When at most this share of the runs seen in the last frame are on the screen, phase 1 also
+// takes the nearer half of the clusters.
 constexpr int kFracaoVistos = 2;
 constexpr int kCantos = 8;
 
