@@ -132,3 +132,5 @@ const Camera& Visualizacao::getCamera() const { return navegacao->getCamera(); }
 const Projecao& Visualizacao::getProjecao() const { return projecao; }
 int Visualizacao::getQuantTriangulos() const { return carregada->getMalha().getQuantTriangulos(); }
 CenaCarregada& Visualizacao::getCarregada() { return *carregada; }
+
+const Renderizador& Visualizacao::getRenderizador() const { return *renderizador; }

@@ -74,6 +74,8 @@ public:
     int getQuantTriangulos() const;
     // The file as last read successfully.
     CenaCarregada& getCarregada();
+    // The renderer that draws it.
+    const Renderizador& getRenderizador() const;
 
 private:
     // Reads the scene file again; on success draws it from now on with the view unchanged (the
