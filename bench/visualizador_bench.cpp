@@ -15,8 +15,9 @@
 //
 // The parts, in bench/visualizador/: the cases (Caso), the frame times (Tempos), the renderers
 // timed (Renderizadores, ProcessoOsmesa for Mesa's process of its own), the results per round and
-// over all (Relatorio), the time to the first picture (PrimeiraImagem), and the summary
-// (Resumo) with the machine it ran on (Maquina). `visualizador_bench --help` lists the options.
+// over all (Relatorio), the time to the first picture (PrimeiraImagem), the summary (Resumo) with
+// the machine it ran on (Maquina), and with --escala the viewer on larger mesh files (Escala).
+// `visualizador_bench --help` lists the options.
 
 #include <algorithm>
 #include <charconv>
@@ -34,6 +35,7 @@
 
 #include "Caso.h"
 #include "Configuracao.h"
+#include "Escala.h"
 #include "Maquina.h"
 #include "PrimeiraImagem.h"
 #include "Quadro.h"
@@ -104,6 +106,10 @@ void declararOpcoes(CLI::App& app, Configuracao& c) {
                    "a point cloud to measure instead of the meshes (scripts/bench.sh nuvem makes "
                    "one): its frames with 3-pixel points on every core, 1 and 3 threads and "
                    "llvmpipe's GL points, and the viewer's time and memory to its first picture");
+    app.add_option("--escala", c.escala,
+                   "mesh files to open and draw with the viewer, one row each of the scale table "
+                   "(time to a PNG, peak memory, --medir's frame); e.g. the bunny subdivided five "
+                   "and six times as binary PLY files");
 }
 
 }  // namespace
@@ -276,5 +282,15 @@ int main(int argc, char** argv) {
     const Resumo::Linhas linhas{linhaNossa,   linhaNossa1,    linhaReferencia,
                                 linhaAllegro, linhaOsmesa(1), linhaOsmesa(2)};
     Resumo::imprimir(relatorio, linhas, primeira, notas, cargaInicial, usoInicial);
+    if (!configuracao.escala.empty()) {
+        std::printf("\nScale: each file on its default view at 640 x 480, %d runs to a PNG, "
+                    "--medir %d\n\n",
+                    configuracao.repeticoes, configuracao.quadros);
+        Escala::cabecalho();
+        for (const std::string& arquivo : configuracao.escala) {
+            std::fflush(stdout);
+            Escala::medir(configuracao, arquivo).imprimir();
+        }
+    }
     return EXIT_SUCCESS;
 }

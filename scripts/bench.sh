@@ -39,6 +39,7 @@ if [ "$qual" = importacao ]; then
   for a in "$@"; do [ "$a" = --f3d ] && extras+=(f3d xvfb); done
 elif [ "$qual" = renderizador ] || [ "$qual" = ambos ] || [ "$qual" = nuvem ]; then
   extras+=(libosmesa6-dev)
+  [ -x /usr/bin/time ] || extras+=(time)
 fi
 if [ "$qual" != carga ]; then
   command -v python3 >/dev/null || extras+=(python3)

@@ -57,6 +57,13 @@ void medirNosso(Relatorio& r, const Caso& caso, int threads, const std::string& 
     Medida m;
     m.tempos = Tempos::medirQuadros(
         r.configuracao.quadros, [&] { renderizador.desenhar(caso.camera, caso.projecao, quadro); });
+    if (const Visibilidade::Contagem* c = renderizador.getContagem()) {
+        m.notas.push_back("clusters " + std::to_string(c->aglomerados) + ": " +
+                          std::to_string(c->desenhados) + " drawn (" +
+                          std::to_string(c->primeiraFase) + " first), " +
+                          std::to_string(c->foraDoQuadro) + " culled by frustum, " +
+                          std::to_string(c->ocultos) + " culled by occlusion");
+    }
     if (threads == 0) {
         r.nosso = quadro;
         const auto nucleos = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));

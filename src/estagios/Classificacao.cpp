@@ -46,7 +46,8 @@ int ultimoPixelGrosso(std::int32_t maior, int limite) {
 Classificacao::Classificacao(const Malha& malha, const EstagioVertices& vertices)
     : malha(malha), vertices(vertices) {
     const int triangulos = malha.getQuantTriangulos();
-    sobreviventes.resize(static_cast<std::size_t>(triangulos));
+    sobreviventes =
+        std::make_unique_for_overwrite<Sobrevivente[]>(static_cast<std::size_t>(triangulos));
     quantLotes = (triangulos + kPorLote - 1) / kPorLote;
     quantSobreviventes.resize(static_cast<std::size_t>(quantLotes));
     marcas.assign(static_cast<std::size_t>(vertices.getQuantPontos()), 0);
@@ -84,7 +85,7 @@ std::pair<int, int> Classificacao::linhasRecortado(int i, const Camera& camera,
                                                    const Projecao& projecao) const {
     int j0 = 0;
     int j1 = -1;
-    const Triangulo& t = malha.getTriangulos()[i];
+    const Triangulo& t = malha.getTriangulos()[vertices.getNumerosNoArquivo()[i]];
     const Ponto* pontos = malha.getPontos();
     // Only its rows are wanted: no attributes.
     const Recorte::Poligono p =
@@ -143,7 +144,7 @@ std::int32_t Classificacao::pixelDaCaixa(int i, int i0, int i1, int j0, int j1) 
 }
 
 void Classificacao::classificar(int lote, const Camera& camera, const Projecao& projecao,
-                                const std::uint8_t* gruposVivos) {
+                                const std::uint8_t* gruposVivos, int porGrupo) {
     const int inicio = lote * kPorLote;
     const int fim = std::min(malha.getQuantTriangulos(), inicio + kPorLote);
     const std::int32_t* indices = vertices.getIndices();
@@ -188,8 +189,9 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
         }
     };
     // Runs of live groups at a time (every triangle without a culling).
-    for (auto trecho = EstagioVertices::trechoVivo(inicio, fim, gruposVivos); trecho.first < fim;
-         trecho = EstagioVertices::trechoVivo(trecho.second, fim, gruposVivos)) {
+    for (auto trecho = EstagioVertices::trechoVivo(inicio, fim, gruposVivos, porGrupo);
+         trecho.first < fim;
+         trecho = EstagioVertices::trechoVivo(trecho.second, fim, gruposVivos, porGrupo)) {
         const int fimTrecho = trecho.second;
         int i = trecho.first;
         if (avx2) {
@@ -353,12 +355,14 @@ void Classificacao::distribuir(int lote) {
     const Sobrevivente* lista = &sobreviventes[static_cast<std::size_t>(lote) * kPorLote];
     const int quantos = quantSobreviventes[static_cast<std::size_t>(lote)];
     const std::int32_t* indices = vertices.getIndices();
+    const std::int32_t* numeros = vertices.getNumerosNoArquivo();
     for (int k = 0; k < quantos; ++k) {
         const Sobrevivente& s = lista[k];
         const std::int32_t* canto = &indices[static_cast<std::size_t>(s.triangulo) * 3];
+        const std::int32_t numero = numeros[s.triangulo];
         for (int f = s.faixa0; f <= s.faixa1; ++f) {
             listas[static_cast<std::size_t>(proximo[f]++)] =
-                Entrada{s.triangulo, canto[0], canto[1], canto[2], s.pixel};
+                Entrada{numero, canto[0], canto[1], canto[2], s.pixel};
         }
     }
 }

@@ -2,6 +2,7 @@
 #define GOURAUD_CLASSIFICACAO_H
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -30,7 +31,8 @@ public:
     // The first bit of the mask in an entry's pixel.
     static constexpr int kBitMascara = 24;
 
-    // A triangle in a band's list: its number, its corners as points of the vertex stage, and
+    // A triangle in a band's list: its number in the file, its corners as points of the vertex
+    // stage, and
     // when its box holds at most 2 x 2 candidates, y W + x of the box's first pixel (W the
     // frame's width) with, from bit kBitMascara on, which of the pixels (x + di, y + dj) it
     // covers as bit 2 dj + di (never none); kVariosPixels otherwise.
@@ -57,10 +59,11 @@ public:
     void usarAvx2(bool permitir);
     // Sorts the triangles of batch `lote` seen from `camera` through `projecao`, after the
     // vertex stage has run for that view and the frame: all of them, or with `gruposVivos` only
-    // those of the groups of EstagioVertices::kPorGrupo triangles where it is not 0 (the culling
-    // found the others off the screen).
+    // those of the groups of porGrupo triangles (a divisor of kPorLote and a multiple of 8)
+    // where it is not 0 (the culling found the others off the screen or hidden).
     void classificar(int lote, const Camera& camera, const Projecao& projecao,
-                     const std::uint8_t* gruposVivos = nullptr);
+                     const std::uint8_t* gruposVivos = nullptr,
+                     int porGrupo = EstagioVertices::kPorGrupo);
     // After every batch was sorted: where each band's list starts, and room for all of them.
     void montarFaixas();
     // Lists the triangles of batch `lote` in the bands they may draw in.
@@ -91,14 +94,16 @@ private:
     const EstagioVertices& vertices;
 
     // Per batch of triangles, from the batch's first position: the triangles that may draw
-    // something, with their first and last band and their pixel; and how many there are.
+    // something, with their first and last band and their pixel; and how many there are. Left
+    // unset until written: a batch uses only the front of its room, and the memory it never
+    // touches is never committed.
     struct Sobrevivente {
         std::int32_t triangulo;
         std::int16_t faixa0;
         std::int16_t faixa1;
         std::int32_t pixel;
     };
-    std::vector<Sobrevivente> sobreviventes;
+    std::unique_ptr<Sobrevivente[]> sobreviventes;
     std::vector<int> quantSobreviventes;
     // The frame's size, and its number of bands.
     int largura = 0;

@@ -70,6 +70,7 @@ Descarte::Descarte(const EstagioVertices& vertices) {
 
 const std::uint8_t* Descarte::getTriangulosVivos() const { return triangulosVivos.data(); }
 const std::uint8_t* Descarte::getPontosVivos() const { return pontosVivos.data(); }
+int Descarte::getQuantGrupos() const { return static_cast<int>(caixas.size()); }
 int Descarte::getQuantVivos() const { return quantVivos; }
 
 void Descarte::preparar(const Camera& camera, const Projecao& p, int largura, int altura) {

@@ -38,7 +38,8 @@ public:
     // After preparar: 1 where point group g (points [g kPorGrupo, (g + 1) kPorGrupo) of the
     // vertex stage) holds a point that a live triangle names.
     const std::uint8_t* getPontosVivos() const;
-    // Number of live triangle groups after preparar.
+    // Number of triangle groups, and of live ones after preparar.
+    int getQuantGrupos() const;
     int getQuantVivos() const;
 
 private:

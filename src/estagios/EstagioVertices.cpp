@@ -3,8 +3,10 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 #include "Par.h"
 
@@ -23,10 +25,17 @@ constexpr int kQuatro = 4;
 
 }  // namespace
 
-EstagioVertices::EstagioVertices(const Malha& malha) {
+EstagioVertices::EstagioVertices(const Malha& malha, std::vector<std::int32_t> ordemTriangulos)
+    : numerosNoArquivo(std::move(ordemTriangulos)) {
     // Points are renumbered in the order the triangles first name them: consecutive triangles
     // then read nearby records, and points no triangle names are left out of the vertex stage.
     const int triangulos = malha.getQuantTriangulos();
+    if (numerosNoArquivo.empty()) {
+        numerosNoArquivo.resize(static_cast<std::size_t>(triangulos));
+        for (int i = 0; i < triangulos; ++i) {
+            numerosNoArquivo[static_cast<std::size_t>(i)] = i;
+        }
+    }
     std::vector<int> ordem;
     indices.resize(static_cast<std::size_t>(triangulos) * 3);
     const Aparencia* aparencia = malha.getAparencia();
@@ -36,7 +45,7 @@ EstagioVertices::EstagioVertices(const Malha& malha) {
     std::vector<std::int32_t> novoIndice(
         aparencia == nullptr ? static_cast<std::size_t>(malha.getQuantPontos()) : 0, -1);
     for (int i = 0; i < triangulos && aparencia == nullptr; ++i) {
-        const Triangulo& t = malha.getTriangulos()[i];
+        const Triangulo& t = malha.getTriangulos()[numerosNoArquivo[static_cast<std::size_t>(i)]];
         const int cantos[] = {t.indiceP1, t.indiceP2, t.indiceP3};
         for (int k = 0; k < 3; ++k) {
             std::int32_t& novo = novoIndice[static_cast<std::size_t>(cantos[k])];
@@ -57,9 +66,9 @@ EstagioVertices::EstagioVertices(const Malha& malha) {
         normais.push_back(normal != nullptr ? *normal : Vetor(0.0, 0.0, 0.0));
         comNormal.push_back(normal != nullptr ? 1 : 0);
     }
-    vertices.resize(ordem.size());
-    grossas.resize(ordem.size());
-    exatas.resize(ordem.size());
+    vertices = std::make_unique_for_overwrite<VerticeTela[]>(ordem.size());
+    grossas = std::make_unique_for_overwrite<PosicaoGrossa[]>(ordem.size());
+    exatas = std::make_unique_for_overwrite<PosicaoExata[]>(ordem.size());
     usarAvx2(true);
 }
 
@@ -69,13 +78,15 @@ void EstagioVertices::numerarVariantes(const Malha& malha, const Aparencia& apar
     // whether its triangle is textured: entry 2 v + texturizado, -1 until met.
     std::vector<std::int32_t> novoIndice(
         2 * static_cast<std::size_t>(aparencia.getQuantVariantes()), -1);
+    // Triangle i of this stage is triangle f of the file, whose corners the look describes.
     const int triangulos = malha.getQuantTriangulos();
     for (int i = 0; i < triangulos; ++i) {
-        const Triangulo& t = malha.getTriangulos()[i];
+        const int f = numerosNoArquivo[static_cast<std::size_t>(i)];
+        const Triangulo& t = malha.getTriangulos()[f];
         const int cantos[] = {t.indiceP1, t.indiceP2, t.indiceP3};
-        const std::uint8_t texturizado = aparencia.texturizado(i) ? 1 : 0;
+        const std::uint8_t texturizado = aparencia.texturizado(f) ? 1 : 0;
         for (int k = 0; k < 3; ++k) {
-            const std::int32_t variante = aparencia.getCanto(i, k);
+            const std::int32_t variante = aparencia.getCanto(f, k);
             std::int32_t& novo = novoIndice[2 * static_cast<std::size_t>(variante) + texturizado];
             if (novo < 0) {
                 novo = static_cast<std::int32_t>(ordem.size());
@@ -95,18 +106,18 @@ int EstagioVertices::getQuantLotes() const {
 }
 
 std::pair<int, int> EstagioVertices::trechoVivo(int inicio, int fim,
-                                                const std::uint8_t* gruposVivos) {
+                                                const std::uint8_t* gruposVivos, int porGrupo) {
     if (gruposVivos == nullptr) {
         return {std::min(inicio, fim), fim};
     }
     // In 64 bits: a group's end may lie beyond the int range.
     std::int64_t a = inicio;
-    while (a < fim && gruposVivos[a / kPorGrupo] == 0) {
-        a = std::min<std::int64_t>(fim, a + kPorGrupo);
+    while (a < fim && gruposVivos[a / porGrupo] == 0) {
+        a = std::min<std::int64_t>(fim, a + porGrupo);
     }
     std::int64_t b = a;
-    while (b < fim && gruposVivos[b / kPorGrupo] != 0) {
-        b = std::min<std::int64_t>(fim, b + kPorGrupo);
+    while (b < fim && gruposVivos[b / porGrupo] != 0) {
+        b = std::min<std::int64_t>(fim, b + porGrupo);
     }
     return {static_cast<int>(a), static_cast<int>(b)};
 }
@@ -114,6 +125,9 @@ std::pair<int, int> EstagioVertices::trechoVivo(int inicio, int fim,
 int EstagioVertices::getQuantTriangulos() const { return static_cast<int>(indices.size() / 3); }
 
 const std::int32_t* EstagioVertices::getIndices() const { return indices.data(); }
+const std::int32_t* EstagioVertices::getNumerosNoArquivo() const {
+    return numerosNoArquivo.data();
+}
 const Ponto* EstagioVertices::getPontos() const { return pontos.data(); }
 const Vetor* EstagioVertices::getNormais() const { return normais.data(); }
 const std::uint8_t* EstagioVertices::getComNormal() const { return comNormal.data(); }
@@ -123,9 +137,9 @@ const std::int32_t* EstagioVertices::getVariantes() const {
 const std::uint8_t* EstagioVertices::getTexturizados() const {
     return texturizados.empty() ? nullptr : texturizados.data();
 }
-const VerticeTela* EstagioVertices::getVertices() const { return vertices.data(); }
-const EstagioVertices::PosicaoGrossa* EstagioVertices::getGrossas() const { return grossas.data(); }
-const PosicaoExata* EstagioVertices::getExatas() const { return exatas.data(); }
+const VerticeTela* EstagioVertices::getVertices() const { return vertices.get(); }
+const EstagioVertices::PosicaoGrossa* EstagioVertices::getGrossas() const { return grossas.get(); }
+const PosicaoExata* EstagioVertices::getExatas() const { return exatas.get(); }
 
 void EstagioVertices::usarAvx2(bool permitir) {
     avx2 = permitir && __builtin_cpu_supports("avx2") != 0;
@@ -204,19 +218,47 @@ void EstagioVertices::guardar(std::size_t posicao, double x, double y, double iz
         _mm256_store_pd(izs, iz);
         const auto seguros = static_cast<unsigned>(_mm256_movemask_pd(seguro));
         const auto frentes = static_cast<unsigned>(_mm256_movemask_pd(frente));
-        for (int t = 0; t < kQuatro && k + t < fim; ++t) {
-            guardar(static_cast<std::size_t>(k + t), xs[t], ys[t], izs[t],
-                    ((seguros >> t) & 1U) != 0, ((frentes >> t) & 1U) != 0);
+        if (k + kQuatro > fim) {
+            for (int t = 0; k + t < fim; ++t) {
+                guardar(static_cast<std::size_t>(k + t), xs[t], ys[t], izs[t],
+                        ((seguros >> t) & 1U) != 0, ((frentes >> t) & 1U) != 0);
+            }
+            continue;
+        }
+        // Four points at once, as guardar stores them: the coarse positions floor(256 x) and
+        // floor(256 y) (exact in double, then converted; a NaN converts to kMarca), y set to 0
+        // for a point in front that is not safe; the exact ones one lane at a time.
+        for (int t = 0; t < kQuatro; ++t) {
+            vertices[static_cast<std::size_t>(k + t)] = VerticeTela{xs[t], ys[t], izs[t]};
+        }
+        const __m256d grosso = _mm256_set1_pd(kEscalaGrossa);
+        const __m128i gx = _mm256_cvtpd_epi32(
+            _mm256_floor_pd(_mm256_mul_pd(_mm256_load_pd(xs), grosso)));
+        const __m128i gyCalculado = _mm256_cvtpd_epi32(
+            _mm256_floor_pd(_mm256_mul_pd(_mm256_load_pd(ys), grosso)));
+        // Lanes in front but not safe: y 0 (the others keep the conversion's kMarca or value).
+        const __m128i soFrente = _mm256_cvtpd_epi32(_mm256_and_pd(
+            _mm256_andnot_pd(seguro, frente), _mm256_set1_pd(1.0)));
+        const __m128i gy = _mm_andnot_si128(_mm_cmpeq_epi32(soFrente, _mm_set1_epi32(1)),
+                                            gyCalculado);
+        auto* destino = reinterpret_cast<__m128i*>(&grossas[static_cast<std::size_t>(k)]);
+        _mm_storeu_si128(destino, _mm_unpacklo_epi32(gx, gy));
+        _mm_storeu_si128(destino + 1, _mm_unpackhi_epi32(gx, gy));
+        for (unsigned lanes = seguros; lanes != 0; lanes &= lanes - 1) {
+            const int t = std::countr_zero(lanes);
+            exatas[static_cast<std::size_t>(k + t)] =
+                PosicaoExata{Cobertura::paraInteiro(xs[t]), Cobertura::paraInteiro(ys[t])};
         }
     }
 }
 
 void EstagioVertices::processar(int lote, const Camera& camera, const Projecao& projecao,
-                                double limiteSeguro, const std::uint8_t* gruposVivos) {
+                                double limiteSeguro, const std::uint8_t* gruposVivos,
+                                int porGrupo) {
     const int inicio = lote * kPorLote;
     const int fim = std::min(static_cast<int>(pontos.size()), inicio + kPorLote);
-    for (auto trecho = trechoVivo(inicio, fim, gruposVivos); trecho.first < fim;
-         trecho = trechoVivo(trecho.second, fim, gruposVivos)) {
+    for (auto trecho = trechoVivo(inicio, fim, gruposVivos, porGrupo); trecho.first < fim;
+         trecho = trechoVivo(trecho.second, fim, gruposVivos, porGrupo)) {
         processarTrecho(trecho.first, trecho.second, camera, projecao, limiteSeguro);
     }
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -44,13 +45,16 @@ public:
     static_assert(kPorLote % kPorGrupo == 0);
 
     // Renumbers the points of `malha`, which must outlive this object, and keeps a copy of
-    // them and their normals in the new order.
-    explicit EstagioVertices(const Malha& malha);
+    // them and their normals in the new order. The triangles keep the file's order, or with
+    // `ordem` not empty (a permutation of the triangles' numbers) take the order it gives:
+    // triangle t of this stage is triangle ordem[t] of the file.
+    explicit EstagioVertices(const Malha& malha, std::vector<std::int32_t> ordem = {});
 
     // The first run [a, b) of items (points or triangles) of live groups within [inicio, fim):
-    // groups of kPorGrupo items from 0, live where gruposVivos is not 0, or all of them when it
+    // groups of porGrupo items from 0, live where gruposVivos is not 0, or all of them when it
     // is null. a = b = fim when there is none; inicio must start a group.
-    static std::pair<int, int> trechoVivo(int inicio, int fim, const std::uint8_t* gruposVivos);
+    static std::pair<int, int> trechoVivo(int inicio, int fim, const std::uint8_t* gruposVivos,
+                                          int porGrupo = kPorGrupo);
 
     // Number of batches of points.
     int getQuantLotes() const;
@@ -58,10 +62,10 @@ public:
     int getQuantPontos() const;
     // Works out the points of batch `lote` seen from `camera` through `projecao`, for a frame
     // whose safe limit (Recorte::limiteSeguro) is `limiteSeguro`: all of them, or with
-    // `gruposVivos` only those of the groups of kPorGrupo points where it is not 0 (the others
-    // keep what they held).
+    // `gruposVivos` only those of the groups of porGrupo points (a divisor of kPorLote) where it
+    // is not 0 (the others keep what they held).
     void processar(int lote, const Camera& camera, const Projecao& projecao, double limiteSeguro,
-                   const std::uint8_t* gruposVivos = nullptr);
+                   const std::uint8_t* gruposVivos = nullptr, int porGrupo = kPorGrupo);
 
     // Works four points at a time in AVX2 lanes where the processor has it and `permitir`
     // holds, two at a time in SSE2 lanes elsewhere: the same bits either way. Allowed from the
@@ -72,6 +76,10 @@ public:
     int getQuantTriangulos() const;
     // Corner k (0, 1, 2) of triangle t, as a point number of this stage, at 3 t + k.
     const std::int32_t* getIndices() const;
+    // Per triangle t of this stage, its number in the file (the mesh's triangle it is). A stage
+    // that reads the mesh's own per-triangle lists goes through this; the depth test gives ties
+    // to the lower number.
+    const std::int32_t* getNumerosNoArquivo() const;
     // Per point of this stage: its world position, its unit normal (zero without one) and 1
     // where it has one.
     const Ponto* getPontos() const;
@@ -109,9 +117,12 @@ private:
     std::vector<std::int32_t> indices;
     std::vector<std::int32_t> variantes;
     std::vector<std::uint8_t> texturizados;
-    std::vector<VerticeTela> vertices;
-    std::vector<PosicaoGrossa> grossas;
-    std::vector<PosicaoExata> exatas;
+    std::vector<std::int32_t> numerosNoArquivo;
+    // Written by processar for the points it works out, and read only for those: left unset
+    // until then, so that memory no frame touches (points always culled) is never committed.
+    std::unique_ptr<VerticeTela[]> vertices;
+    std::unique_ptr<PosicaoGrossa[]> grossas;
+    std::unique_ptr<PosicaoExata[]> exatas;
 };
 
 #endif

@@ -24,6 +24,7 @@ void FaixaVisivel::iniciar(int primeira, int fim, int larguraQuadro,
               kNenhum);
     pecas = &pecasDaFaixa;
     pecas->clear();
+    anteriores = nullptr;
 }
 
 std::int32_t FaixaVisivel::acrescentarPeca(const Peca& peca) {
@@ -57,3 +58,20 @@ const Classificacao::Entrada& FaixaVisivel::getEntrada(std::int32_t vencedor) co
 const FaixaVisivel::Peca& FaixaVisivel::getPeca(std::int32_t vencedor) const {
     return (*pecas)[static_cast<std::size_t>(kPrimeiraPeca - vencedor)];
 }
+
+std::int32_t FaixaVisivel::numeroNoArquivo(std::int32_t vencedor) const {
+    return ehPeca(vencedor) ? getPeca(vencedor).triangulo : getEntrada(vencedor).triangulo;
+}
+
+bool FaixaVisivel::ganhaEmpate(std::int32_t novo, std::int32_t atual, int i, int j) const {
+    if (atual != kNenhum) {
+        return numeroNoArquivo(novo) < numeroNoArquivo(atual);
+    }
+    if (anteriores == nullptr) {
+        return false;
+    }
+    const std::int32_t anterior = anteriores[indice(j) + static_cast<std::size_t>(i)];
+    return anterior >= 0 && numeroNoArquivo(novo) < anterior;
+}
+
+void FaixaVisivel::usarAnteriores(const std::int32_t* numeros) { anteriores = numeros; }

@@ -10,7 +10,7 @@
 #include "VerticeTela.h"
 
 // What a band of rows shows before it is shaded: per pixel, the triangle that won the depth test
-// there (the greatest 1/cn; among equals the earliest in the file, which drew first), with its
+// there (the greatest 1/cn; among equals the lowest number in the file), with its
 // screen-space weights b1 and b2 of the second and third corners; its 1/cn is the frame's depth.
 // A winner is a number: 0 or more for entry n of the band's list (a whole triangle, its corners
 // points of the vertex stage), kNenhum where nothing was drawn, and kPrimeiraPeca - p for piece
@@ -57,6 +57,17 @@ public:
     // The band's list entry of a winner 0 or more, and the piece of a piece's number.
     const Classificacao::Entrada& getEntrada(std::int32_t vencedor) const;
     const Peca& getPeca(std::int32_t vencedor) const;
+    // The file's number of the triangle of a winner other than kNenhum.
+    std::int32_t numeroNoArquivo(std::int32_t vencedor) const;
+    // Whether `novo`, at the same 1/cn as the winner `atual` of pixel (i, j) (kNenhum when
+    // none), takes the pixel: when novo's triangle comes before the pixel's winner in the file,
+    // this band's or an earlier pass's (usarAnteriores). The triangles of a band need not be
+    // drawn in file order.
+    bool ganhaEmpate(std::int32_t novo, std::int32_t atual, int i, int j) const;
+    // For a band drawn over an earlier pass of the same frame: per pixel of its rows (row by
+    // row, getLargura() each), the file's number of that pass's winner, -1 where none. Null
+    // (as iniciar leaves it) when there was none.
+    void usarAnteriores(const std::int32_t* anteriores);
 
 private:
     std::size_t indice(int j) const;
@@ -69,6 +80,7 @@ private:
     std::vector<double> pesos1;
     std::vector<double> pesos2;
     std::vector<Peca>* pecas = nullptr;
+    const std::int32_t* anteriores = nullptr;
 };
 
 #endif

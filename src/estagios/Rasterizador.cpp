@@ -76,14 +76,39 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
                                  const Sombreamento& sombreamento, FaixaVisivel& visivel,
                                  std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro,
                                  const Extras* extras) const {
+    const std::int64_t inicio = classificacao.inicio(faixa);
+    iniciarFaixa(faixa, inicio, visivel, pecas, quadro);
+    visibilidadeFaixa(inicio, classificacao.inicio(faixa + 1), camera, projecao, sombreamento,
+                      visivel, quadro);
+    if (extras != nullptr) {
+        extras->aposVisibilidade(visivel, quadro);
+    }
+    sombreamento.sombrear(visivel, quadro);
+    if (extras != nullptr) {
+        extras->aposSombreamento(visivel, quadro);
+    }
+    sombreamento.sobrepor(visivel, quadro);
+}
+
+void Rasterizador::iniciarFaixa(int faixa, std::int64_t inicio, FaixaVisivel& visivel,
+                                std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro,
+                                bool limpar) const {
     const int linha0 = faixa * Classificacao::kLinhasPorFaixa;
     const int linha1 = std::min(quadro.getAltura(), linha0 + Classificacao::kLinhasPorFaixa);
+    if (limpar) {
+        quadro.limpar(linha0, linha1);
+    }
+    visivel.iniciar(linha0, linha1, quadro.getLargura(), classificacao.getEntradas() + inicio,
+                    pecas);
+}
+
+void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, const Camera& camera,
+                                     const Projecao& projecao, const Sombreamento& sombreamento,
+                                     FaixaVisivel& visivel, Quadro& quadro) const {
+    const int linha0 = visivel.getLinha0();
+    const int linha1 = visivel.getLinha1();
     const int largura = quadro.getLargura();
-    quadro.limpar(linha0, linha1);
-    const std::int64_t inicio = classificacao.inicio(faixa);
-    const std::int64_t fim = classificacao.inicio(faixa + 1);
     const Classificacao::Entrada* entradas = classificacao.getEntradas() + inicio;
-    visivel.iniciar(linha0, linha1, largura, entradas, pecas);
     const Triangulo* triangulos = malha.getTriangulos();
     const Ponto* pontos = malha.getPontos();
     const VerticeTela* v = vertices.getVertices();
@@ -159,12 +184,4 @@ void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao
                          paraTela(peca.cantos[2]), numero, visivel, quadro);
         }
     }
-    if (extras != nullptr) {
-        extras->aposVisibilidade(visivel, quadro);
-    }
-    sombreamento.sombrear(visivel, quadro);
-    if (extras != nullptr) {
-        extras->aposSombreamento(visivel, quadro);
-    }
-    sombreamento.sobrepor(visivel, quadro);
 }

@@ -53,6 +53,20 @@ public:
                        std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro,
                        const Extras* extras = nullptr) const;
 
+    // desenharFaixa in steps, for a frame drawn in several passes over its bands:
+    // Clears band `faixa` of `quadro` (unless `limpar` is false: a later pass over what an
+    // earlier one drew) and starts `visivel` on it with no winner, winner n being the binning's
+    // entry inicio + n and the pieces going to `pecas`.
+    void iniciarFaixa(int faixa, std::int64_t inicio, FaixaVisivel& visivel,
+                      std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro,
+                      bool limpar = true) const;
+    // The visibility pass, over the band `visivel` was started on from entry `inicio`, of the
+    // binning's entries [inicio, fim), seen from `camera` through `projecao` and clipped with
+    // the attributes of `sombreamento`; then sombreamento.sombrear(visivel, quadro) shades it.
+    void visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, const Camera& camera,
+                           const Projecao& projecao, const Sombreamento& sombreamento,
+                           FaixaVisivel& visivel, Quadro& quadro) const;
+
     // Draws triangles of up to Varredura::kMaiorExtensao a side with Varredura where the
     // processor has AVX2 and `permitir` holds; the same bits either way. Allowed from the start.
     void usarAvx2(bool permitir);

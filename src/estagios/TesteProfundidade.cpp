@@ -69,7 +69,7 @@ bool TesteProfundidade::temArea() const { return std::isfinite(inversoArea); }
 
 void TesteProfundidade::pixel(int i, int j, std::int32_t vencedor, FaixaVisivel& faixa,
                               Quadro& quadro) const {
-    testar(i, j, vencedor, quadro.linhaProfundidade(j), faixa.linhaVencedores(j),
+    testar(i, j, vencedor, faixa, quadro.linhaProfundidade(j), faixa.linhaVencedores(j),
            faixa.linhaPesos1(j), faixa.linhaPesos2(j));
 }
 
@@ -80,11 +80,12 @@ void TesteProfundidade::intervalo(int j, Intervalo pixels, std::int32_t vencedor
     double* pesos1 = faixa.linhaPesos1(j);
     double* pesos2 = faixa.linhaPesos2(j);
     for (int i = pixels.inicio; i <= pixels.fim; ++i) {
-        testar(i, j, vencedor, profundidades, vencedores, pesos1, pesos2);
+        testar(i, j, vencedor, faixa, profundidades, vencedores, pesos1, pesos2);
     }
 }
 
-inline void TesteProfundidade::testar(int i, int j, std::int32_t vencedor, double* profundidades,
+inline void TesteProfundidade::testar(int i, int j, std::int32_t vencedor,
+                                      const FaixaVisivel& faixa, double* profundidades,
                                       std::int32_t* vencedores, double* pesos1,
                                       double* pesos2) const {
     const double ex = (i + 0.5) - a.x;
@@ -92,7 +93,8 @@ inline void TesteProfundidade::testar(int i, int j, std::int32_t vencedor, doubl
     const double b1 = (ex * dy2 - ey * dx2) * inversoArea;
     const double b2 = (dx1 * ey - dy1 * ex) * inversoArea;
     const double iz = a.iz + b1 * diz1 + b2 * diz2;
-    if (iz > profundidades[i]) {
+    if (iz > profundidades[i] ||
+        (iz == profundidades[i] && faixa.ganhaEmpate(vencedor, vencedores[i], i, j))) {
         profundidades[i] = iz;
         vencedores[i] = vencedor;
         pesos1[i] = b1;

@@ -13,8 +13,9 @@
 //        winner number, and the pixels coverage found.
 //   Out: at each, the screen-space weights b1, b2 of the second and third corners and
 //        iz = iz0 + b1 (iz1 - iz0) + b2 (iz2 - iz0), 1/cn interpolated linearly on the screen;
-//        where iz is strictly greater than the stored depth, that depth becomes iz and the pixel
-//        records the triangle as its winner with b1 and b2 (FaixaVisivel).
+//        where iz is strictly greater than the stored depth, or equal to it and the triangle
+//        comes before the pixel's winner in the file (FaixaVisivel::ganhaEmpate), that depth
+//        becomes iz and the pixel records the triangle as its winner with b1 and b2.
 class TesteProfundidade {
 public:
     // For the triangle (a, b, c), which must outlive this object; `area` is the exact twice
@@ -51,9 +52,10 @@ private:
     // where the two do not share their sign.
     template <typename Exata>
     void montarArea(Exata exata);
-    // What pixel and intervalo do at pixel i of row j, given the row's lists.
-    void testar(int i, int j, std::int32_t vencedor, double* profundidades,
-                std::int32_t* vencedores, double* pesos1, double* pesos2) const;
+    // What pixel and intervalo do at pixel i of row j of `faixa`, given the row's lists.
+    void testar(int i, int j, std::int32_t vencedor, const FaixaVisivel& faixa,
+                double* profundidades, std::int32_t* vencedores, double* pesos1,
+                double* pesos2) const;
 
     const VerticeTela& a;
     double dx1, dy1, dx2, dy2, inversoArea;

@@ -23,11 +23,12 @@ constexpr int kCaixaCompacta = 32;
 
 using Coeficientes = TesteProfundidade::Coeficientes;
 
-// The depth test at pixels i + t of row j for the lanes t (0 to 3) whose bit is in `lanes`, as
-// TesteProfundidade does it one pixel at a time.
+// The depth test at pixels i + t of row j of `faixa` for the lanes t (0 to 3) whose bit is in
+// `lanes`, as TesteProfundidade does it one pixel at a time.
 [[gnu::target("avx2"), gnu::always_inline]] inline void testar(
     const Coeficientes& k, int i, int j, unsigned lanes, std::int32_t vencedor,
-    double* profundidades, std::int32_t* vencedores, double* pesos1, double* pesos2) {
+    const FaixaVisivel& faixa, double* profundidades, std::int32_t* vencedores, double* pesos1,
+    double* pesos2) {
     const __m256d ex = _mm256_sub_pd(
         _mm256_add_pd(
             _mm256_cvtepi32_pd(_mm_add_epi32(_mm_set1_epi32(i), _mm_setr_epi32(0, 1, 2, 3))),
@@ -58,6 +59,23 @@ using Coeficientes = TesteProfundidade::Coeficientes;
     for (auto ganhos = static_cast<unsigned>(_mm256_movemask_pd(passa)); ganhos != 0;
          ganhos &= ganhos - 1) {
         vencedores[i + std::countr_zero(ganhos)] = vencedor;
+    }
+    // Equal depths, rare: the lower number in the file takes the pixel.
+    const auto iguais = static_cast<unsigned>(_mm256_movemask_pd(_mm256_and_pd(
+        _mm256_cmp_pd(iz, guardadas, _CMP_EQ_OQ), _mm256_castsi256_pd(mascara))));
+    if (iguais != 0) {
+        alignas(32) double lidos1[kPorMetade];
+        alignas(32) double lidos2[kPorMetade];
+        _mm256_store_pd(lidos1, b1);
+        _mm256_store_pd(lidos2, b2);
+        for (unsigned empates = iguais; empates != 0; empates &= empates - 1) {
+            const int t = std::countr_zero(empates);
+            if (faixa.ganhaEmpate(vencedor, vencedores[i + t], i + t, j)) {
+                vencedores[i + t] = vencedor;
+                pesos1[i + t] = lidos1[t];
+                pesos2[i + t] = lidos2[t];
+            }
+        }
     }
 }
 
@@ -208,12 +226,12 @@ bool Varredura::disponivel() { return __builtin_cpu_supports("avx2") != 0; }
                 }
             }
             if ((cobertos & kMetade) != 0) {
-                testar(k, i, j, cobertos & kMetade, vencedor, profundidades, vencedores, pesos1,
-                       pesos2);
+                testar(k, i, j, cobertos & kMetade, vencedor, faixa, profundidades, vencedores,
+                       pesos1, pesos2);
             }
             if ((cobertos >> kPorMetade) != 0) {
-                testar(k, i + kPorMetade, j, cobertos >> kPorMetade, vencedor, profundidades,
-                       vencedores, pesos1, pesos2);
+                testar(k, i + kPorMetade, j, cobertos >> kPorMetade, vencedor, faixa,
+                       profundidades, vencedores, pesos1, pesos2);
             }
             for (int n = 0; n < 3; ++n) {
                 valores[n] = _mm256_add_epi32(valores[n], passos[n]);

@@ -14,7 +14,8 @@
 //        coefficients and area sign it reads), its winner number and the band.
 //   Out: as Cobertura then TesteProfundidade give it, bit for bit: every pixel of the band's
 //        rows whose centre the triangle covers and where its 1/cn is greater than the stored
-//        one records the triangle as its winner, with its weights.
+//        one (or equal, and the triangle before the winner in the file) records the triangle as
+//        its winner, with its weights.
 // Coverage comes from the coarse edge values where they are clear of the bound on their error,
 // from the exact test for the few pixels in between; the weights and 1/cn four pixels at a time
 // in double lanes, each the same IEEE operation as one at a time.

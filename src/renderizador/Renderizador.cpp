@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "OrdemEspacial.h"
 #include "Recorte.h"
 #include "SombreamentoComArestas.h"
 #include "SombreamentoGouraud.h"
@@ -46,7 +47,7 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
     : malha(malha),
       iluminacao(iluminacao),
       trabalhadores(threads),
-      vertices(malha),
+      vertices(malha, OrdemEspacial::calcular(malha)),
       descarte(vertices),
       classificacao(malha, vertices),
       rasterizador(malha, vertices, classificacao),
@@ -58,6 +59,12 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
     }
     if (primitivas.getQuantLinhas() > 0) {
         linhasTela.emplace(primitivas, iluminacao, estilo.cores);
+    }
+    // The two phases hide triangles behind triangles only; a model with loose points or lines
+    // is drawn in one pass (the frustum still culls its triangles).
+    if (descarte.getQuantGrupos() >= Visibilidade::kMenosAglomerados && !pontosTela &&
+        !linhasTela) {
+        visibilidade.emplace(vertices, trabalhadores);
     }
 }
 
@@ -82,6 +89,12 @@ void Renderizador::permitirAvx2(bool permitir) {
 }
 
 void Renderizador::permitirDescarte(bool permitir) { descartar = permitir; }
+
+void Renderizador::permitirOclusao(bool permitir) { ocluir = permitir; }
+
+const Visibilidade::Contagem* Renderizador::getContagem() const {
+    return duasFases ? &visibilidade->getContagem() : nullptr;
+}
 
 void Renderizador::setEstilo(const Estilo& novo) {
     const bool mesmaPintura =
@@ -188,13 +201,56 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
         pontosVivos = descarte.getPontosVivos();
         triangulosVivos = descarte.getTriangulosVivos();
     }
+    duasFases = descartar && ocluir && visibilidade.has_value();
+    if (duasFases) {
+        desenharEmDuasFases(camera, projecao, limite, quadro);
+    } else {
+        if (visibilidade) {
+            visibilidade->esquecer();
+        }
+        prepararGrupos(triangulosVivos, EstagioVertices::kPorGrupo, pontosVivos,
+                       EstagioVertices::kPorGrupo, camera, projecao, limite, quadro);
+        reservarFaixas(quadro);
+        // The loose points and the lines, each worked out and listed by band for this frame.
+        const int largura = quadro.getLargura();
+        const int altura = quadro.getAltura();
+        constexpr int kLinhas = Classificacao::kLinhasPorFaixa;
+        if (pontosTela) {
+            pontosTela->preparar(camera, projecao, largura, altura, estilo.tamanhoPonto,
+                                 trabalhadores);
+        }
+        if (linhasTela) {
+            linhasTela->preparar(camera, projecao, largura, altura, kLinhas, trabalhadores);
+        }
+        const ExtrasFaixa extras(pontosTela ? &*pontosTela : nullptr,
+                                 linhasTela ? &*linhasTela : nullptr);
+        const bool comExtras = pontosTela || linhasTela;
+        auto faixas = [&](int faixa, int thread) {
+            rasterizador.desenharFaixa(
+                faixa, camera, projecao, *sombreamento, visiveis[static_cast<std::size_t>(thread)],
+                pecas[static_cast<std::size_t>(faixa)], quadro, comExtras ? &extras : nullptr);
+        };
+        trabalhadores.paraCada(classificacao.getQuantFaixas(), faixas);
+    }
+    if (estilo.normais) {
+        if (!agulhas) {
+            agulhas.emplace(malha);
+        }
+        agulhas->desenhar(camera, projecao, quadro, trabalhadores);
+    }
+}
+
+void Renderizador::prepararGrupos(const std::uint8_t* grupos, int triangulosPorGrupo,
+                                  const std::uint8_t* gruposPontos, int pontosPorGrupo,
+                                  const Camera& camera, const Projecao& projecao, double limite,
+                                  const Quadro& quadro) {
     auto pontos = [&](int lote) {
-        vertices.processar(lote, camera, projecao, limite, pontosVivos);
+        vertices.processar(lote, camera, projecao, limite, gruposPontos, pontosPorGrupo);
     };
     trabalhadores.paraCada(vertices.getQuantLotes(), pontos);
     classificacao.preparar(quadro.getLargura(), quadro.getAltura());
     auto classificar = [&](int lote) {
-        classificacao.classificar(lote, camera, projecao, triangulosVivos);
+        classificacao.classificar(lote, camera, projecao, grupos, triangulosPorGrupo);
     };
     trabalhadores.paraCada(classificacao.getQuantLotes(), classificar);
     classificacao.montarFaixas();
@@ -212,7 +268,9 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
         classificacao.limparMarcas(inicio, fim);
     };
     trabalhadores.paraCada(lotesTriangulos + vertices.getQuantLotes(), distribuirEPreparar);
-    // Room for a whole band in every thread's scratch space, and a list of pieces per band.
+}
+
+void Renderizador::reservarFaixas(const Quadro& quadro) {
     for (FaixaVisivel& visivel : visiveis) {
         visivel.reservar(static_cast<std::size_t>(Classificacao::kLinhasPorFaixa) *
                          static_cast<std::size_t>(quadro.getLargura()));
@@ -220,29 +278,67 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
     if (pecas.size() != static_cast<std::size_t>(classificacao.getQuantFaixas())) {
         pecas.resize(static_cast<std::size_t>(classificacao.getQuantFaixas()));
     }
-    // The loose points and the lines, each worked out and listed by band for this frame.
+}
+
+void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& projecao,
+                                       double limite, Quadro& quadro) {
+    Visibilidade& v = *visibilidade;
+    const std::uint8_t* vivos = descarte.getTriangulosVivos();
     const int largura = quadro.getLargura();
-    const int altura = quadro.getAltura();
-    constexpr int kLinhas = Classificacao::kLinhasPorFaixa;
-    if (pontosTela) {
-        pontosTela->preparar(camera, projecao, largura, altura, estilo.tamanhoPonto, trabalhadores);
+    // Phase 1: the runs seen last time, drawn and shaded band by band as in one pass; per pixel
+    // the file's number of its winner, for the ties of phase 2; and the pyramid of depths.
+    const std::uint8_t* primeira = v.primeiraFase(vivos, camera);
+    v.marcarPontos(primeira, nullptr, pontosPrimeira);
+    prepararGrupos(primeira, Aglomerados::kPorTrecho, pontosPrimeira.data(),
+                   Visibilidade::kPontosPorGrupo, camera, projecao, limite, quadro);
+    reservarFaixas(quadro);
+    const auto pixels =
+        static_cast<std::size_t>(largura) * static_cast<std::size_t>(quadro.getAltura());
+    if (anteriores.size() != pixels) {
+        anteriores.resize(pixels);
     }
-    if (linhasTela) {
-        linhasTela->preparar(camera, projecao, largura, altura, kLinhas, trabalhadores);
-    }
-    const ExtrasFaixa extras(pontosTela ? &*pontosTela : nullptr,
-                             linhasTela ? &*linhasTela : nullptr);
-    const bool comExtras = pontosTela || linhasTela;
-    auto faixas = [&](int faixa, int thread) {
-        rasterizador.desenharFaixa(
-            faixa, camera, projecao, *sombreamento, visiveis[static_cast<std::size_t>(thread)],
-            pecas[static_cast<std::size_t>(faixa)], quadro, comExtras ? &extras : nullptr);
+    Piramide& piramide = v.getPiramide();
+    piramide.preparar(largura, quadro.getAltura());
+    const auto linhaAnteriores = [&](const FaixaVisivel& visivel) {
+        return anteriores.data() +
+               static_cast<std::size_t>(visivel.getLinha0()) * static_cast<std::size_t>(largura);
     };
-    trabalhadores.paraCada(classificacao.getQuantFaixas(), faixas);
-    if (estilo.normais) {
-        if (!agulhas) {
-            agulhas.emplace(malha);
-        }
-        agulhas->desenhar(camera, projecao, quadro, trabalhadores);
+    auto primeiras = [&](int faixa, int thread) {
+        FaixaVisivel& visivel = visiveis[static_cast<std::size_t>(thread)];
+        rasterizador.desenharFaixa(faixa, camera, projecao, *sombreamento, visivel,
+                                   pecas[static_cast<std::size_t>(faixa)], quadro);
+        v.marcarVistos(visivel, linhaAnteriores(visivel));
+        piramide.construirFaixa(quadro, visivel.getLinha0(), visivel.getLinha1());
+    };
+    trabalhadores.paraCada(classificacao.getQuantFaixas(), primeiras);
+    piramide.completar();
+    // Phase 2: the other runs the pyramid does not hide, drawn over the bands they reach, and
+    // only the pixels they win shaded again; the runs that won a pixel are marked for the next
+    // frame.
+    const std::uint8_t* segunda = v.segundaFase(vivos, camera, projecao, largura,
+                                                quadro.getAltura(), trabalhadores);
+    if (v.temSegundaFase()) {
+        // The points phase 1 worked out hold for this frame still.
+        v.marcarPontos(segunda, pontosPrimeira.data(), pontosFase);
+        prepararGrupos(segunda, Aglomerados::kPorTrecho, pontosFase.data(),
+                       Visibilidade::kPontosPorGrupo, camera, projecao, limite, quadro);
+        auto segundas = [&](int faixa, int thread) {
+            const std::int64_t inicio = classificacao.inicio(faixa);
+            const std::int64_t fim = classificacao.inicio(faixa + 1);
+            if (inicio == fim) {
+                return;
+            }
+            FaixaVisivel& visivel = visiveis[static_cast<std::size_t>(thread)];
+            rasterizador.iniciarFaixa(faixa, inicio, visivel,
+                                      pecas[static_cast<std::size_t>(faixa)], quadro, false);
+            visivel.usarAnteriores(linhaAnteriores(visivel));
+            rasterizador.visibilidadeFaixa(inicio, fim, camera, projecao, *sombreamento, visivel,
+                                           quadro);
+            sombreamento->sombrear(visivel, quadro);
+            sombreamento->sobrepor(visivel, quadro);
+            v.marcarVistos(visivel, nullptr);
+        };
+        trabalhadores.paraCada(classificacao.getQuantFaixas(), segundas);
     }
+    v.encerrarQuadro();
 }

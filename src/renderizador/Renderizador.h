@@ -24,6 +24,7 @@
 #include "Sombreamento.h"
 #include "Trabalhadores.h"
 #include "VerticeTela.h"
+#include "Visibilidade.h"
 
 // Draws a mesh with Gouraud shading into a frame: Phong lighting at the points, perspective
 // projection, clipping at the near plane, half-space rasterisation with the top-left rule, a
@@ -33,7 +34,8 @@
 // Once the first frame of a size is drawn, drawing again allocates nothing.
 //
 // It runs the stages in this order, each a class of its own:
-//   Descarte         which groups of triangles may reach the screen at all;
+//   Descarte         which groups of triangles may reach the screen at all (the clusters: the
+//                    triangles are kept in a spatial order, OrdemEspacial);
 //   EstagioVertices  where every point those name lands on the screen;
 //   Classificacao    which bands of rows each triangle may draw in;
 //   Sombreamento     what the points need for the shading (for Gouraud, their lit colours);
@@ -44,6 +46,13 @@
 //                    with the model's loose points (PontosTela) after the triangles'
 //                    visibility and its lines (LinhasTela) after the shading, before the edges;
 //   Agulhas          with the needles on, the normals' needles over the finished frame.
+// On a mesh of at least Visibilidade::kMenosAglomerados clusters, the stages run twice: first
+// for the runs of triangles seen in the last frame, whose depths then make a pyramid, then over
+// that frame for the other runs on the screen that the pyramid does not show hidden
+// (Visibilidade, Oclusao), shading only the pixels they win. A hidden run could not have won a
+// pixel, and ties go to the lower number in the file whichever pass drew it, so the picture is
+// the same bits. A model with loose points or lines is drawn in one pass: they are not in the
+// runs, and the frustum alone culls its triangles.
 class Renderizador {
 public:
     using PosicaoExata = ::PosicaoExata;
@@ -75,6 +84,13 @@ public:
     // Whether groups of triangles found wholly off the screen skip the vertex stage and the
     // binning (they do unless told not to); either way the pictures are the same bits.
     void permitirDescarte(bool permitir);
+    // Whether clusters found hidden behind what the frame already shows skip them too (they do
+    // unless told not to, on meshes with enough clusters and with the culling above allowed);
+    // either way the pictures are the same bits.
+    void permitirOclusao(bool permitir);
+    // What the last frame did with the clusters: null when it was drawn in one pass, without
+    // the occlusion test.
+    const Visibilidade::Contagem* getContagem() const;
 
     // The shading mode and the switches of the frames drawn from now on: Gouraud
     // (SombreamentoGouraud, or SombreamentoGouraudTextura for a mesh with textured triangles),
@@ -98,6 +114,19 @@ public:
 private:
     // Makes the shading stage of the mode and the edges set, lit by `iluminacao`.
     void montarSombreamento();
+    // The vertex stage for the groups of pontosPorGrupo points `gruposPontos` marks, then the
+    // binning and the band lists of the groups of triangulosPorGrupo triangles `grupos` marks,
+    // and the shading stage's points they name (null masks: every group).
+    void prepararGrupos(const std::uint8_t* grupos, int triangulosPorGrupo,
+                        const std::uint8_t* gruposPontos, int pontosPorGrupo,
+                        const Camera& camera, const Projecao& projecao, double limite,
+                        const Quadro& quadro);
+    // Room for a band of `quadro` in every thread's scratch space, and a list of pieces per
+    // band.
+    void reservarFaixas(const Quadro& quadro);
+    // desenhar in two phases, the culling prepared.
+    void desenharEmDuasFases(const Camera& camera, const Projecao& projecao, double limite,
+                             Quadro& quadro);
 
     const Malha& malha;
     Iluminacao iluminacao;
@@ -120,6 +149,14 @@ private:
     std::optional<LinhasTela> linhasTela;
     bool avx2 = true;
     bool descartar = true;
+    // The two phases: the clusters (on a mesh with enough of them), per pixel the file's number
+    // of phase 1's winner (-1 where none), and the point groups each phase works out.
+    std::optional<Visibilidade> visibilidade;
+    std::vector<std::int32_t> anteriores;
+    std::vector<std::uint8_t> pontosPrimeira;
+    std::vector<std::uint8_t> pontosFase;
+    bool ocluir = true;
+    bool duasFases = false;
 };
 
 #endif

@@ -158,3 +158,5 @@ std::string Visualizacao::contagem(int triangulos, int linhas, int pontos) {
     return texto.empty() ? "0 triangles" : texto;
 }
 CenaCarregada& Visualizacao::getCarregada() { return *carregada; }
+
+const Renderizador& Visualizacao::getRenderizador() const { return *renderizador; }

@@ -79,6 +79,8 @@ public:
     static std::string contagem(int triangulos, int linhas, int pontos);
     // The file as last read successfully.
     CenaCarregada& getCarregada();
+    // The renderer that draws it.
+    const Renderizador& getRenderizador() const;
 
 private:
     // Reads the scene file again; on success draws it from now on with the view unchanged (the

@@ -41,7 +41,8 @@ int falha(const std::string& mensagem) {
 }
 
 // Draws `quantos` frames of the starting view after a warm-up one and prints their median,
-// fastest and slowest times in milliseconds; false when standard output refused the line.
+// fastest and slowest times in milliseconds, after a line of what the last frame did with the
+// clusters when it culled hidden ones; false when standard output refused a line.
 bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos) {
     visualizacao.desenhar(quadro);
     std::vector<double> tempos;
@@ -57,8 +58,16 @@ bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos) {
     const std::size_t meio = tempos.size() / 2;
     const double mediana =
         tempos.size() % 2 == 1 ? tempos[meio] : (tempos[meio - 1] + tempos[meio]) / 2.0;
-    const bool escrito = std::printf("median %.3f ms, fastest %.3f ms, slowest %.3f ms\n", mediana,
-                                     tempos.front(), tempos.back()) > 0;
+    bool escrito = true;
+    if (const Visibilidade::Contagem* c = visualizacao.getRenderizador().getContagem()) {
+        escrito = std::printf("clusters %d: %d drawn (%d first), %d culled by frustum, %d culled "
+                              "by occlusion\n",
+                              c->aglomerados, c->desenhados, c->primeiraFase, c->foraDoQuadro,
+                              c->ocultos) > 0;
+    }
+    escrito = std::printf("median %.3f ms, fastest %.3f ms, slowest %.3f ms\n", mediana,
+                          tempos.front(), tempos.back()) > 0 &&
+              escrito;
     return std::fflush(stdout) == 0 && escrito;
 }
 
