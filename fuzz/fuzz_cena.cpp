@@ -5,8 +5,9 @@
 // sanitizers watch the renderer on every scene the loader accepts. Bytes that start as a mesh
 // file does ("ply", "solid", "v ", "f " or "#") are also read as a mesh of that format (PLY, STL
 // or OBJ), through the checks, the fast readers and the import library, and what they give is
-// held to the reader's promises: triangles over distinct, finite points, and a look (colours,
-// materials, textures) for those triangles; a mesh with a look is drawn in every mode with it.
+// held to the reader's promises: triangles over distinct, finite points, a look (colours,
+// materials, textures) for those triangles, and loose points and lines at finite places; a mesh
+// with a look is drawn in every mode with it, and a model with points or lines is drawn too.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -27,6 +28,7 @@
 #include "Iluminacao.h"
 #include "LeitorMalha.h"
 #include "Malha.h"
+#include "Primitivas.h"
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Renderizador.h"
@@ -90,10 +92,18 @@ void lerComoMalha(const std::string& texto, const std::string& formato) {
     if (!leitor.valida() && !erro.empty() && erro.find('\n') == std::string::npos) {
         return;
     }
-    const std::vector<Ponto>& pontos = leitor.getPontos();
-    const std::vector<Triangulo>& triangulos = leitor.getTriangulos();
-    bool bom = leitor.valida() && !triangulos.empty();
+    std::vector<Ponto>& pontos = leitor.getPontos();
+    std::vector<Triangulo>& triangulos = leitor.getTriangulos();
+    Primitivas& primitivas = leitor.getPrimitivas();
+    bool bom = leitor.valida() && (!triangulos.empty() || !primitivas.vazia());
     for (const Ponto& p : pontos) {
+        bom = bom && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+    }
+    for (int i = 0; i < primitivas.getQuantPontos(); ++i) {
+        const Ponto p = primitivas.getPonto(i);
+        bom = bom && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+    }
+    for (const Primitivas::Terno& p : primitivas.getExtremos()) {
         bom = bom && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
     }
     const auto quant = static_cast<int>(pontos.size());
@@ -109,9 +119,32 @@ void lerComoMalha(const std::string& texto, const std::string& formato) {
         std::fprintf(stderr, "the mesh reader broke its promises: '%s'\n", erro.c_str());
         std::abort();
     }
-    if (aparencia != nullptr) {
-        desenharComCores(leitor);
+    if (primitivas.vazia()) {
+        if (aparencia != nullptr) {
+            desenharComCores(leitor);
+        }
+        return;
     }
+    // A model with points or lines is drawn from its default view, with its look, with points
+    // of a size from the bytes, so that the sanitizers watch their passes too.
+    const CaixaEnvolvente caixa(pontos.data(), quant, primitivas);
+    const VistaPadrao vista = VistaPadrao::calcular(
+        VistaPadrao::Cima::maisY, VistaPadrao::Lado::iso, caixa.getCentro(), caixa.getDiagonal());
+    Gouraud cena(std::move(pontos), std::move(triangulos), vista.n, vista.v, vista.foco, 0, 0, 0);
+    if (!cena.cenaValida() || !Camera::problemaDaCena(cena).empty()) {
+        return;
+    }
+    const Malha malha(cena, std::move(leitor.getAparencia()), std::move(primitivas));
+    const Camera camera(cena);
+    const Projecao projecao = Projecao::enquadrar(malha, camera);
+    Renderizador renderizador(malha, Iluminacao(), 1);
+    Estilo estilo;
+    estilo.tamanhoPonto =
+        Estilo::kMenorPonto + static_cast<int>(texto.size() % Estilo::kMaiorPonto);
+    estilo.arestas = true;
+    renderizador.setEstilo(estilo);
+    static Quadro quadro;
+    renderizador.desenhar(camera, projecao, quadro);
 }
 
 }  // namespace

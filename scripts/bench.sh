@@ -15,16 +15,20 @@
 #   bash scripts/bench.sh cores --quadros 20 --rodadas 5
 #   bash scripts/bench.sh importacao                     # whole runs on the large mesh as PLY, STL, OBJ
 #   bash scripts/bench.sh importacao --repeticoes 15 --f3d
+#   bash scripts/bench.sh nuvem                          # a 5-million-point cloud against llvmpipe's GL points
+#   bash scripts/bench.sh nuvem --quadros 50 --rodadas 5
 # Options without a first word go to the loader's benchmark, as they always did:
 #   bash scripts/bench.sh --pontos 100000 --triangulos 200000 --repeticoes 3
 # The renderer's benchmark needs Mesa's OSMesa (libosmesa6-dev, installed here when missing) and
-# the bunny subdivided four times, which is made in build/ when missing (python3, about 3 s).
+# the bunny subdivided four times, which is made in build/ when missing (python3, about 3 s);
+# the cloud's, a cloud of 5 million coloured points spread over that mesh (build/nuvem-5m.ply,
+# made by bench/exportar_primitivas.py when missing, under a minute).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 qual=ambos
 case "${1:-}" in
-  carga|renderizador|modos|cores|importacao) qual=$1; shift ;;
+  carga|renderizador|modos|cores|importacao|nuvem) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
@@ -33,7 +37,7 @@ extras=()
 if [ "$qual" = importacao ]; then
   [ -x /usr/bin/time ] || extras+=(time)
   for a in "$@"; do [ "$a" = --f3d ] && extras+=(f3d xvfb); done
-elif [ "$qual" = renderizador ] || [ "$qual" = ambos ]; then
+elif [ "$qual" = renderizador ] || [ "$qual" = ambos ] || [ "$qual" = nuvem ]; then
   extras+=(libosmesa6-dev)
   [ -x /usr/bin/time ] || extras+=(time)
 fi
@@ -67,5 +71,14 @@ if [ "$qual" = modos ]; then
 fi
 if [ "$qual" = cores ]; then
   exec bash "$root/scripts/bench_cores.sh" "$root/build/visualizador" "$malha" "$@"
+fi
+if [ "$qual" = nuvem ]; then
+  nuvem="$root/build/nuvem-5m.ply"
+  if [ ! -s "$nuvem" ]; then
+    echo "bench: making $nuvem (5,000,000 coloured points over $(basename "$malha"))"
+    python3 "$root/bench/exportar_primitivas.py" nuvem "$malha" "$nuvem.tmp" --pontos 5000000
+    mv "$nuvem.tmp" "$nuvem"
+  fi
+  exec "$root/build/bench/visualizador_bench" --nuvem "$nuvem" "$@"
 fi
 exec "$root/build/bench/visualizador_bench" --malha "$malha" "$@"

@@ -5,6 +5,11 @@
 #include <fstream>
 #include <iostream>
 #include <streambuf>
+#include <utility>
+
+#include "CaixaEnvolvente.h"
+#include "LeitorMalha.h"
+#include "VistaPadrao.h"
 
 namespace {
 
@@ -28,6 +33,35 @@ std::string comMilhares(long long n) {
 }
 
 std::optional<Cena> Cena::carregar(const std::string& caminho) {
+    if (LeitorMalha::ehMalha(caminho)) {
+        // The mesh and its default view, as the viewer reads and frames it.
+        LeitorMalha leitor(caminho);
+        if (!leitor.valida()) {
+            std::fprintf(stderr, "visualizador_bench: %s: %s\n", caminho.c_str(),
+                         leitor.getErro().c_str());
+            return std::nullopt;
+        }
+        const CaixaEnvolvente caixa(leitor.getPontos().data(),
+                                    static_cast<int>(leitor.getPontos().size()),
+                                    leitor.getPrimitivas());
+        const VistaPadrao vista =
+            VistaPadrao::calcular(VistaPadrao::Cima::maisY, VistaPadrao::Lado::frente,
+                                  caixa.getCentro(), caixa.getDiagonal());
+        Cena cena;
+        cena.gouraud = std::make_unique<Gouraud>(std::move(leitor.getPontos()),
+                                                 std::move(leitor.getTriangulos()), vista.n,
+                                                 vista.v, vista.foco, 0.0, 0.0, 0.0);
+        cena.malha = std::make_unique<Malha>(*cena.gouraud, std::move(leitor.getAparencia()),
+                                             std::move(leitor.getPrimitivas()));
+        cena.camera = Camera(*cena.gouraud);
+        cena.curto = std::filesystem::path(caminho).stem().string();
+        const Primitivas& primitivas = cena.malha->getPrimitivas();
+        cena.rotulo = std::filesystem::path(caminho).filename().string() + " (" +
+                      comMilhares(cena.malha->getQuantTriangulos()) + " triangles, " +
+                      comMilhares(primitivas.getQuantPontos()) + " points, " +
+                      comMilhares(primitivas.getQuantLinhas()) + " lines)";
+        return cena;
+    }
     std::ifstream arquivo(caminho, std::ios::binary);
     if (!arquivo) {
         std::fprintf(stderr, "visualizador_bench: cannot open %s\n", caminho.c_str());

@@ -11,7 +11,8 @@
 #include "Projecao.h"
 #include "Quadro.h"
 
-// A scene file loaded for the benchmark: its mesh and the file's camera.
+// A scene or mesh file loaded for the benchmark: its mesh (with a mesh file's points and lines)
+// and the file's camera, or a mesh file's default one (VistaPadrao, front).
 struct Cena {
     std::string rotulo;  // file name and triangle count
     std::string curto;   // file name without its extension, for picture names
@@ -19,8 +20,8 @@ struct Cena {
     std::unique_ptr<Malha> malha;
     Camera camera;
 
-    // Loads the scene file (the loader's marker line silenced); nullopt after saying why on
-    // standard error.
+    // Loads the scene file (the loader's marker line silenced) or the mesh file; nullopt after
+    // saying why on standard error.
     static std::optional<Cena> carregar(const std::string& caminho);
 };
 
@@ -40,6 +41,9 @@ struct Caso {
     double metaMs = 0;
     double metaRazao = 0;
     bool frenteAllegro = false;
+    // A point cloud: Allegro and the reference, which draw triangles or take seconds a frame,
+    // are left out.
+    bool nuvem = false;
 };
 
 // 940544 as "940,544".

@@ -20,6 +20,8 @@ struct Configuracao {
     std::string visualizador = GOURAUD_BENCH_VISUALIZADOR;
     std::string imagens;
     std::vector<int> vistas = {1, 2, 3, 4, 5, 6};
+    // A point cloud to measure instead of the meshes ("" for none).
+    std::string nuvem;
     // Further mesh files whose opening, peak memory and frame are measured (Escala).
     std::vector<std::string> escala;
 };

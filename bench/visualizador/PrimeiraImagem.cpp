@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -13,8 +15,9 @@
 
 extern char** environ;
 
-PrimeiraImagem PrimeiraImagem::medir(const Configuracao& c) {
+PrimeiraImagem PrimeiraImagem::medir(const Configuracao& c, const std::string& arquivo) {
     PrimeiraImagem p;
+    const std::string& lido = arquivo.empty() ? c.malhaGrande : arquivo;
     if (c.visualizador.empty()) {
         p.observacao = "the viewer was not built (GOURAUD_PROGRAM off); give --visualizador PATH";
         return p;
@@ -31,14 +34,15 @@ PrimeiraImagem PrimeiraImagem::medir(const Configuracao& c) {
         // The loader's marker line is not part of the picture.
         posix_spawn_file_actions_addopen(&acoes, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         std::vector<char*> argumentos = {
-            const_cast<char*>(c.visualizador.c_str()), const_cast<char*>(c.malhaGrande.c_str()),
+            const_cast<char*>(c.visualizador.c_str()), const_cast<char*>(lido.c_str()),
             const_cast<char*>("--imagem"), const_cast<char*>(saida.c_str()), nullptr};
         pid_t filho = 0;
         const auto inicio = std::chrono::steady_clock::now();
         const int erro = posix_spawn(&filho, c.visualizador.c_str(), &acoes, nullptr,
                                      argumentos.data(), environ);
         int status = 0;
-        if (erro == 0) waitpid(filho, &status, 0);
+        rusage uso{};
+        if (erro == 0) wait4(filho, &status, 0, &uso);
         const std::chrono::duration<double, std::milli> duracao =
             std::chrono::steady_clock::now() - inicio;
         posix_spawn_file_actions_destroy(&acoes);
@@ -50,6 +54,8 @@ PrimeiraImagem PrimeiraImagem::medir(const Configuracao& c) {
             return p;
         }
         ms.push_back(duracao.count());
+        constexpr double kKibPorMib = 1024.0;
+        p.memoriaMb = std::max(p.memoriaMb, static_cast<double>(uso.ru_maxrss) / kKibPorMib);
     }
     std::filesystem::remove_all(pasta, erroPasta);
     p.tempos = Tempos::resumir(std::move(ms));

@@ -89,6 +89,7 @@ void Resumo::imprimir(const Relatorio& r, const Linhas& l, const PrimeiraImagem&
             "page cache)\n",
             p.tempos->mediana, r.configuracao.repeticoes, r.configuracao.repeticoes == 1 ? "" : "s",
             p.tempos->menor, p.tempos->maior);
+        std::printf("Peak memory of a run (its largest resident set): %.0f MiB\n", p.memoriaMb);
     } else {
         std::printf("not measured: %s\n", p.observacao.c_str());
     }

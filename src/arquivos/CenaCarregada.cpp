@@ -10,11 +10,13 @@
 
 namespace {
 
-// A scene of the given points and triangles (moved in, not copied) seen from the view `lado`,
-// with no projection window: the view is framed automatically.
+// A scene of the given points and triangles (moved in, not copied) seen from the view `lado` of
+// the model they make with `primitivas`, with no projection window: the view is framed
+// automatically.
 std::unique_ptr<Gouraud> comVista(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos,
-                                  VistaPadrao::Cima cima, VistaPadrao::Lado lado) {
-    const CaixaEnvolvente caixa(pontos.data(), static_cast<int>(pontos.size()));
+                                  const Primitivas& primitivas, VistaPadrao::Cima cima,
+                                  VistaPadrao::Lado lado) {
+    const CaixaEnvolvente caixa(pontos.data(), static_cast<int>(pontos.size()), primitivas);
     const VistaPadrao vista =
         VistaPadrao::calcular(cima, lado, caixa.getCentro(), caixa.getDiagonal());
     return std::make_unique<Gouraud>(std::move(pontos), std::move(triangulos), vista.n, vista.v,
@@ -44,7 +46,7 @@ CenaCarregada::CenaCarregada(const std::string& nome, const Opcoes& opcoes, int 
         cena.reset();
         return;
     }
-    malha = std::make_unique<Malha>(*cena, std::move(aparencia));
+    malha = std::make_unique<Malha>(*cena, std::move(aparencia), std::move(primitivas));
     camera = Camera(*cena);
     projecao = Projecao::daCena(*cena, *malha, camera, largura, altura);
 }
@@ -65,7 +67,8 @@ bool CenaCarregada::lerCena(const std::string& nome, const Opcoes& opcoes) {
         std::vector<Triangulo> triangulos(cena->getListaTriangulo(),
                                           cena->getListaTriangulo() + quantTriangulos);
         cena.reset();
-        cena = comVista(std::move(pontos), std::move(triangulos), opcoes.cima, *opcoes.vista);
+        cena = comVista(std::move(pontos), std::move(triangulos), primitivas, opcoes.cima,
+                        *opcoes.vista);
     }
     return true;
 }
@@ -80,8 +83,9 @@ bool CenaCarregada::lerMalha(const std::string& nome, const Opcoes& opcoes) {
         erro = nome + ": " + leitor.getErro();
         return false;
     }
-    cena = comVista(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), opcoes.cima,
-                    opcoes.vista.value_or(VistaPadrao::Lado::frente));
+    primitivas = std::move(leitor.getPrimitivas());
+    cena = comVista(std::move(leitor.getPontos()), std::move(leitor.getTriangulos()), primitivas,
+                    opcoes.cima, opcoes.vista.value_or(VistaPadrao::Lado::frente));
     aparencia = std::move(leitor.getAparencia());
     avisos = leitor.getAvisos();
     return true;

@@ -9,6 +9,7 @@
 #include "Camera.h"
 #include "Gouraud.h"
 #include "Malha.h"
+#include "Primitivas.h"
 #include "Projecao.h"
 #include "VistaPadrao.h"
 
@@ -45,13 +46,14 @@ public:
     bool valida() const;
     // "" when valid; otherwise one line such as "x.txt: line 5, column 5: triangle 0 names
     // point 3, but the scene has 3 points", "cannot open the scene x.txt: No such file or
-    // directory" or "x.ply: it holds no triangles".
+    // directory" or "x.ply: it holds nothing to draw".
     const std::string& getErro() const;
 
     // The scene as loaded (its lists, camera and projection settings); for a mesh, the scene it
     // became; with a view, the scene with that view's camera and no projection window.
     Gouraud& getCena();
-    // The mesh the renderer draws; lives as long as this object.
+    // The mesh the renderer draws, with the file's loose points and segments; lives as long as
+    // this object.
     const Malha& getMalha() const;
     // The camera of the starting view.
     const Camera& getCamera() const;
@@ -74,6 +76,8 @@ private:
     std::shared_ptr<const Aparencia> aparencia;
     std::vector<std::string> avisos;
     std::unique_ptr<Malha> malha;
+    // A mesh file's points and segments, from its reading until the mesh takes them.
+    Primitivas primitivas;
     Camera camera;
     Projecao projecao;
     std::string erro;

@@ -39,8 +39,9 @@ constexpr std::size_t kCantosAntecipados = kAntecipados * kCantosPorTriangulo;
 // The bits of a coordinate, with -0 and 0 the same.
 std::uint32_t chave(float valor) { return std::bit_cast<std::uint32_t>(valor + 0.0f); }
 
-// "1.5 -2 nan": the shortest text of each coordinate.
-std::string texto(float x, float y, float z) {
+}  // namespace
+
+std::string FusaoPontos::texto(float x, float y, float z) {
     std::string resultado;
     for (const float valor : {x, y, z}) {
         char numero[32];
@@ -52,8 +53,6 @@ std::string texto(float x, float y, float z) {
     }
     return resultado;
 }
-
-}  // namespace
 
 void FusaoPontos::Libera::operator()(Vaga* p) const { std::free(p); }
 

@@ -54,6 +54,9 @@ public:
                              const unsigned char* x, const unsigned char* y, const unsigned char* z,
                              std::size_t passo);
 
+    // "1.5 -2 nan": the shortest text of each coordinate, for the messages about a position.
+    static std::string texto(float x, float y, float z);
+
     // The first problem met ("point 4 (a corner of triangle 2) is not finite: nan 1 0"), or "".
     const std::string& getProblema() const;
     // The distinct points, in order of first use.

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <new>
 #include <optional>
@@ -25,6 +26,8 @@ constexpr unsigned kPassos = aiProcess_Triangulate | aiProcess_PreTransformVerti
 constexpr std::uint64_t kMaisNos = std::uint64_t{1} << 22;
 constexpr std::uint64_t kMaisVerticesColocados = std::uint64_t{1} << 27;
 constexpr unsigned kVerticesPorTriangulo = 3;
+// Loose points and segments are counted in ints.
+constexpr int kMaisPrimitivas = std::numeric_limits<int>::max();
 
 std::string texto(std::uint64_t valor) { return std::to_string(valor); }
 
@@ -95,17 +98,70 @@ std::string conferir(const aiScene& cena) {
     return "";
 }
 
-// True when a face of some mesh has three corners or more.
-bool temTriangulos(const aiScene& cena) {
+// True when some mesh has a face.
+bool temFaces(const aiScene& cena) {
     for (unsigned m = 0; m < cena.mNumMeshes; ++m) {
-        const aiMesh& malha = *cena.mMeshes[m];
-        for (unsigned f = 0; f < malha.mNumFaces; ++f) {
-            if (malha.mFaces[f].mNumIndices >= kVerticesPorTriangulo) {
-                return true;
-            }
+        if (cena.mMeshes[m]->mNumFaces > 0) {
+            return true;
         }
     }
     return false;
+}
+
+// The first colour of vertex v of the mesh into `cor`, or null when the mesh has none.
+const Primitivas::Terno* corDoVertice(const aiMesh& malha, unsigned v, Primitivas::Terno& cor) {
+    if (malha.mColors[0] == nullptr) {
+        return nullptr;
+    }
+    const aiColor4D& c = malha.mColors[0][v];
+    cor = Primitivas::Terno{c.r, c.g, c.b};
+    return &cor;
+}
+
+// Adds vertex v of the mesh as a loose point, with its normal, its first colour and the material
+// `material` (-1 for none); the reason when its position is not finite.
+std::string acrescentarPonto(const aiMesh& malha, unsigned v, std::int32_t material,
+                             Primitivas& primitivas) {
+    const aiVector3D& p = malha.mVertices[v];
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+        return "point " + texto(static_cast<std::uint64_t>(primitivas.getQuantPontos())) +
+               " of the file's points is not finite: " + FusaoPontos::texto(p.x, p.y, p.z);
+    }
+    if (primitivas.getQuantPontos() == kMaisPrimitivas) {
+        return "the file has more than " + texto(kMaisPrimitivas) + " points";
+    }
+    Primitivas::Terno normal{};
+    const bool comNormal = malha.mNormals != nullptr;
+    if (comNormal) {
+        normal = Primitivas::Terno{malha.mNormals[v].x, malha.mNormals[v].y, malha.mNormals[v].z};
+    }
+    Primitivas::Terno cor{};
+    primitivas.acrescentarPonto(Primitivas::Terno{p.x, p.y, p.z}, comNormal ? &normal : nullptr,
+                                corDoVertice(malha, v, cor), material);
+    return "";
+}
+
+// Adds the segment between vertices a and b of the mesh, with a's first colour and the material
+// `material` (-1 for none); the reason when an end is not finite.
+std::string acrescentarLinha(const aiMesh& malha, unsigned a, unsigned b, std::int32_t material,
+                             Primitivas& primitivas) {
+    for (const unsigned v : {a, b}) {
+        const aiVector3D& p = malha.mVertices[v];
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+            return "line " + texto(static_cast<std::uint64_t>(primitivas.getQuantLinhas())) +
+                   " of the file's lines has an end that is not finite: " +
+                   FusaoPontos::texto(p.x, p.y, p.z);
+        }
+    }
+    if (primitivas.getQuantLinhas() == kMaisPrimitivas) {
+        return "the file has more than " + texto(kMaisPrimitivas) + " lines";
+    }
+    const aiVector3D& p = malha.mVertices[a];
+    const aiVector3D& q = malha.mVertices[b];
+    Primitivas::Terno cor{};
+    primitivas.acrescentarLinha(Primitivas::Terno{p.x, p.y, p.z}, Primitivas::Terno{q.x, q.y, q.z},
+                                corDoVertice(malha, a, cor), material);
+    return "";
 }
 
 // Drops the scene's cameras and lights, as the library's own steps drop what they replace.
@@ -280,11 +336,16 @@ bool temAparencia(const aiScene& cena) {
     return false;
 }
 
+// The number of material m of the scene among `materiais`, or -1 for none.
+std::int32_t numeroMaterial(unsigned m, const std::vector<Aparencia::Material>& materiais) {
+    return m < materiais.size() ? static_cast<std::int32_t>(m) : -1;
+}
+
 // Checks the scene just read, runs the library's steps and gathers the triangles, with the
-// look of the file when it has one.
+// look of the file when it has one, and the points and lines.
 std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPontos& fusao,
                     const Origem& origem, std::unique_ptr<Aparencia>& aparencia,
-                    std::vector<std::string>& avisos) {
+                    std::vector<std::string>& avisos, Primitivas& primitivas) {
     if (lida == nullptr) {
         return importador.GetErrorString();
     }
@@ -292,9 +353,27 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
     if (!problema.empty()) {
         return problema;
     }
-    if (!temTriangulos(*lida)) {
-        // Point clouds and lines: the library's steps would only say that nothing is left.
-        return "it holds no triangles";
+    if (!temFaces(*lida)) {
+        // A cloud of vertices: the library's steps would only say that nothing is left, as no
+        // node places a mesh without faces. Every vertex is a point, where the file puts it,
+        // with its mesh's material as the file describes it (a cloud's points take no texture).
+        std::vector<Aparencia::Material> materiais;
+        for (unsigned i = 0; lida->mMaterials != nullptr && i < lida->mNumMaterials; ++i) {
+            materiais.push_back(lida->mMaterials[i] != nullptr ? descrever(*lida->mMaterials[i])
+                                                               : Aparencia::Material{});
+        }
+        for (unsigned m = 0; m < lida->mNumMeshes; ++m) {
+            const aiMesh& malha = *lida->mMeshes[m];
+            for (unsigned v = 0; v < malha.mNumVertices; ++v) {
+                problema = acrescentarPonto(
+                    malha, v, numeroMaterial(malha.mMaterialIndex, materiais), primitivas);
+                if (!problema.empty()) {
+                    return problema;
+                }
+            }
+        }
+        primitivas.setMateriais(std::move(materiais));
+        return "";
     }
     // The steps place cameras and lights too, and stop the program on one whose node is
     // missing; the picture has no use for them.
@@ -337,10 +416,20 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
                                     ? static_cast<std::int32_t>(malha.mMaterialIndex)
                                     : -1);
         }
+        const std::int32_t materialMalha = numeroMaterial(malha.mMaterialIndex, materiais);
         for (unsigned f = 0; f < malha.mNumFaces; ++f) {
             const aiFace& face = malha.mFaces[f];
+            if (face.mNumIndices == 1) {
+                problema = acrescentarPonto(malha, face.mIndices[0], materialMalha, primitivas);
+            } else if (face.mNumIndices == 2) {
+                problema = acrescentarLinha(malha, face.mIndices[0], face.mIndices[1],
+                                            materialMalha, primitivas);
+            }
+            if (!problema.empty()) {
+                return problema;
+            }
             if (face.mNumIndices != kVerticesPorTriangulo) {
-                continue;  // a point or a line
+                continue;
             }
             int pontos[kVerticesPorTriangulo];
             std::int32_t variantes[kVerticesPorTriangulo];
@@ -378,6 +467,9 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
         }
     }
     if (montagem) {
+        if (!primitivas.vazia()) {
+            primitivas.setMateriais(materiais);
+        }
         aparencia = montagem->concluir(static_cast<int>(fusao.getPontos().size()),
                                        std::move(materiais), std::move(texturas->getLidas()));
     }
@@ -388,17 +480,17 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
 
 std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fusao,
                                      std::unique_ptr<Aparencia>& aparencia,
-                                     std::vector<std::string>& avisos) {
+                                     std::vector<std::string>& avisos, Primitivas& primitivas) {
     Assimp::Importer importador;
     return extrair(importador, importador.ReadFile(caminho, 0), fusao, origemDe(caminho), aparencia,
-                   avisos);
+                   avisos, primitivas);
 }
 
 std::string LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
                                      const std::string& extensao, const std::string& caminho,
                                      FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
-                                     std::vector<std::string>& avisos) {
+                                     std::vector<std::string>& avisos, Primitivas& primitivas) {
     Assimp::Importer importador;
     return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),
-                   fusao, origemDe(caminho), aparencia, avisos);
+                   fusao, origemDe(caminho), aparencia, avisos, primitivas);
 }

@@ -61,6 +61,7 @@ void LeitorMalha::ler(const std::string& caminho, const char* dados, std::size_t
     if (!valida()) {
         pontos.clear();
         triangulos.clear();
+        primitivas = Primitivas();
         aparencia.reset();
         avisos.clear();
     }
@@ -135,6 +136,9 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
             if (rapidos && extensao == "ply" && cabecalho.simples) {
                 biblioteca = "draco";
                 leitura = LeitorPly::ler(dados, tamanho, cabecalho, fusao, aparencia, erro);
+            } else if (rapidos && extensao == "ply" && cabecalho.nuvem) {
+                biblioteca = "draco";
+                leitura = LeitorPly::lerNuvem(dados, tamanho, cabecalho, primitivas, erro);
             }
         } else if (extensao == "stl") {
             erro = LeitorStl::verificar(dados, std::min(lidos, LeitorStl::kBytesIniciais), tamanho);
@@ -157,20 +161,21 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
             // What a fast reader started is dropped: the import library reads the file afresh.
             fusao = FusaoPontos();
             aparencia.reset();
+            primitivas = Primitivas();
             biblioteca = "assimp";
             if (daMemoria || (ply && extensao == "ply")) {
                 erro = LeitorAssimp::lerMemoria(dados, tamanho, extensao, caminho, fusao, aparencia,
-                                                avisos);
+                                                avisos, primitivas);
             } else {
                 conteudo.reset();
-                erro = LeitorAssimp::lerArquivo(caminho, fusao, aparencia, avisos);
+                erro = LeitorAssimp::lerArquivo(caminho, fusao, aparencia, avisos, primitivas);
             }
             if (!erro.empty()) {
                 return;
             }
         }
-        if (fusao.getTriangulos().empty()) {
-            erro = "it holds no triangles";
+        if (fusao.getTriangulos().empty() && primitivas.vazia()) {
+            erro = "it holds nothing to draw";
             return;
         }
         pontos = std::move(fusao.getPontos());
@@ -190,5 +195,6 @@ const std::string& LeitorMalha::getErro() const { return erro; }
 const std::string& LeitorMalha::getBiblioteca() const { return biblioteca; }
 std::vector<Ponto>& LeitorMalha::getPontos() { return pontos; }
 std::vector<Triangulo>& LeitorMalha::getTriangulos() { return triangulos; }
+Primitivas& LeitorMalha::getPrimitivas() { return primitivas; }
 std::unique_ptr<Aparencia>& LeitorMalha::getAparencia() { return aparencia; }
 const std::vector<std::string>& LeitorMalha::getAvisos() const { return avisos; }

@@ -8,18 +8,21 @@
 
 #include "Aparencia.h"
 #include "Ponto.h"
+#include "Primitivas.h"
 #include "Triangulo.h"
 
 // A mesh file (OBJ, PLY, STL, OFF, glTF, 3DS, Collada and every other format the Open Asset Import
-// Library reads) read as a list of triangles over distinct points. The triangles are those of
-// every mesh in the library's order, faces in their order, in world coordinates, polygons
-// triangulated by the library, points and lines left out. The points are the distinct positions
-// the triangles use (-0 equals 0), in order of first use, the file's single precision values
-// widened exactly to double. Large binary PLY and STL files and plain OBJ files are read by
-// faster libraries that give the same triangles (Draco, ADMesh, tinyobjloader); the checks
-// around the libraries keep hostile files from hanging or crashing them. Beside the triangles
-// comes the file's look (colours, materials, textures), when it has one, the same from every
-// reader.
+// Library reads) read as a list of triangles over distinct points, and the file's points and line
+// segments beside them. The triangles are those of every mesh in the library's order, faces in
+// their order, in world coordinates, polygons triangulated by the library. The points are the
+// distinct positions the triangles use (-0 equals 0), in order of first use, the file's single
+// precision values widened exactly to double. The file's point and line primitives, in the same
+// order, become loose points and segments (Primitivas); a file with no faces and no lines at all
+// is a cloud, every vertex a point. Large binary PLY meshes and clouds, binary STL files and plain
+// OBJ files are read by faster libraries that give the same triangles and points (Draco, ADMesh,
+// tinyobjloader); the checks around the libraries keep hostile files from hanging or crashing
+// them. Beside the triangles comes the file's look (colours, materials, textures), when it has
+// one, the same from every reader.
 class LeitorMalha {
 public:
     // Which libraries may read the file: all, or the import library alone (to compare them).
@@ -36,13 +39,14 @@ public:
     LeitorMalha(const char* dados, std::size_t tamanho, const std::string& extensao,
                 Leitores leitores = Leitores::todos);
 
-    // True when the file was read and holds at least one triangle.
+    // True when the file was read and holds something to draw: a triangle, a point or a line.
     bool valida() const;
     // False when the file could not even be opened (getErro then says why, as the system does).
     bool abriu() const;
     // "" when valid; otherwise one line saying why, without the file's name: the library's own
-    // reason ("No suitable reader found for the file format of file ..."), "it holds no
-    // triangles", "point 2 (a corner of triangle 0) is not finite: nan 1 0", ...
+    // reason ("No suitable reader found for the file format of file ..."),
+    // triangles", "it holds nothing to draw", "point 2 (a corner of triangle 0) is not finite:
+    // nan 1 0", ...
     const std::string& getErro() const;
     // The library that read the file: "assimp", "draco", "admesh" or "tinyobjloader".
     const std::string& getBiblioteca() const;
@@ -51,6 +55,8 @@ public:
     std::vector<Ponto>& getPontos();
     // The triangles, in file order, over getPontos().
     std::vector<Triangulo>& getTriangulos();
+    // The file's loose points and line segments.
+    Primitivas& getPrimitivas();
     // The look of the triangles, or null when the file gives them none (they then have the
     // lighting settings' colour).
     std::unique_ptr<Aparencia>& getAparencia();
@@ -71,6 +77,7 @@ private:
     std::string biblioteca;
     std::vector<Ponto> pontos;
     std::vector<Triangulo> triangulos;
+    Primitivas primitivas;
     std::unique_ptr<Aparencia> aparencia;
     std::vector<std::string> avisos;
 };

@@ -30,7 +30,7 @@ constexpr int kNumerosV = 3;
 constexpr int kNumerosVn = 3;
 constexpr int kMenosNumerosVt = 2;
 constexpr int kMaisNumerosVt = 3;
-constexpr int kMaisReferenciasF = 3;
+constexpr int kReferenciasF = 3;
 // Longer words are cut by the import library's OBJ reader; the fast reading leaves them to it.
 constexpr std::ptrdiff_t kMaiorPalavra = 64;
 
@@ -184,8 +184,9 @@ Varredura varrer(const char* inicio, const char* fim) {
             const int n = contarPalavras(c + 2, fimLinha, kNumero);
             v.simples = n >= kMenosNumerosVt && n <= kMaisNumerosVt;
         } else if (c[0] == 'f' && palavra1) {
+            // A face of one or two corners is a point or a line: the import library's to read.
             const int n = contarPalavras(c + 1, fimLinha, kReferencia);
-            v.simples = n >= 1 && n <= kMaisReferenciasF;
+            v.simples = n == kReferenciasF;
             v.temFace = true;
             ++v.quantFaces;
             if (!v.trechos.empty() && v.trechos.back().fim == inicioLinha) {
@@ -194,6 +195,9 @@ Varredura varrer(const char* inicio, const char* fim) {
                 v.trechos.push_back(
                     Trecho{inicioLinha, proxima, v.coordenadas.size() / kCoordenadas});
             }
+        } else if ((c[0] == 'l' || c[0] == 'p') && palavra1) {
+            // Lines and points are the import library's to read.
+            v.simples = false;
         } else {
             // A statement the fast reading ignores, named by a letter. A carriage return inside
             // it would be a line break for one reader and not for the other.
@@ -265,12 +269,9 @@ struct Parte {
 void aoLerFace(void* dados, tinyobj::index_t* indices, int quant) {
     auto& parte = *static_cast<Parte*>(dados);
     ++parte.quantFaces;
-    if (quant > kVerticesPorTriangulo) {
+    if (quant != kVerticesPorTriangulo) {
         parte.poligono = true;
         return;
-    }
-    if (quant < kVerticesPorTriangulo) {
-        return;  // a point or a line
     }
     // The vertices before this face in its part: those before its run, as lines of faces hold
     // none.
@@ -404,9 +405,10 @@ Leitura LeitorObj::ler(const char* dados, std::size_t tamanho, FusaoPontos& fusa
     partes.clear();
 
     const std::size_t quantTriangulos = indices.size() / kVerticesPorTriangulo;
-    // A file without faces adds nothing; with no vertices either there is no array to point into.
+    // A file of vertices without faces is a point cloud, the import library's to read; one with
+    // no vertices either holds nothing (and has no array to point into).
     if (quantTriangulos == 0) {
-        return Leitura::lida;
+        return quantVertices > 0 ? Leitura::outroLeitor : Leitura::lida;
     }
     fusao.reservar(quantVertices, quantTriangulos);
     fusao.novaFonte(quantVertices);

@@ -19,12 +19,13 @@ class LeitorObj {
 public:
     // Reads the `tamanho` bytes at `dados` into `fusao`, faces in file order, when the file is of
     // the plain kind: every line blank, a comment, "v" with 3 or 6 numbers, "vn" with 3, "vt" with
-    // 2 or 3, or "f" with 1 to 3 vertex references (1 or 2 are a point or a line and are left
-    // out); other statements ("o", "g", "usemtl", ...) only before the first face; numbers made
-    // of digits, signs, points and exponents only; line breaks "\n" or "\r\n"; no NUL byte.
-    // The byte dados[tamanho] must be readable and be a NUL, which ends the last number.
-    // outroLeitor for any other file and for an index that names no vertex (the import library
-    // then reads it, or says why not); recusada, with the reason in `erro`, when a point is not
+    // 2 or 3, or "f" with 3 vertex references; other statements ("o", "g", "usemtl", ...) but
+    // "l" and "p" only before the first face; numbers made of digits, signs, points and
+    // exponents only; line breaks "\n" or "\r\n"; no NUL byte. The byte dados[tamanho] must be
+    // readable and be a NUL, which ends the last number. A file of that kind without vertices
+    // holds nothing. outroLeitor for any other file (points, lines, polygons, a cloud of
+    // vertices without faces) and for an index that names no vertex (the import library then
+    // reads it, or says why not); recusada, with the reason in `erro`, when a point is not
     // finite.
     static Leitura ler(const char* dados, std::size_t tamanho, FusaoPontos& fusao,
                        std::string& erro);

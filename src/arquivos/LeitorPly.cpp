@@ -8,7 +8,10 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -123,6 +126,53 @@ bool simples(std::string_view formato, const std::vector<Elemento>& elementos, b
     return coordenadas == 3 && (nome == "vertex_indices" || nome == "vertex_index") &&
            !item.empty() && ehInteiro32(item) && tipo != "float" && tipo != "float32" &&
            tipo != "double" && tipo != "float64";
+}
+
+// What a point cloud's vertex element holds beside its positions, when it is of the kind the fast
+// reading takes.
+struct Nuvem {
+    bool cores = false;
+    bool normais = false;
+};
+
+// Whether the elements are a point cloud the fast reading takes (see Cabecalho::nuvem).
+std::optional<Nuvem> nuvem(std::string_view formato, const std::vector<Elemento>& elementos) {
+    if (formato != "binary_little_endian" || elementos.size() != 1 ||
+        elementos[0].nome != "vertex" || elementos[0].quant == 0) {
+        return std::nullopt;
+    }
+    // Per name: x, y, z, nx, ny, nz, red, green, blue found with the right type.
+    constexpr std::array<std::string_view, 9> kNomes{"x",  "y",   "z",     "nx",  "ny",
+                                                     "nz", "red", "green", "blue"};
+    constexpr std::size_t kPrimeiraNormal = 3;
+    constexpr std::size_t kPrimeiraCor = 6;
+    std::array<int, kNomes.size()> achados{};
+    for (const auto& [nome, tipo, item] : elementos[0].propriedades) {
+        if (!item.empty()) {
+            return std::nullopt;
+        }
+        if (nome == "alpha" && (tipo == "uchar" || tipo == "uint8")) {
+            continue;
+        }
+        std::size_t k = 0;
+        while (k < kNomes.size() && kNomes[k] != nome) {
+            ++k;
+        }
+        const bool byte = tipo == "uchar" || tipo == "uint8";
+        if (k == kNomes.size() || (k < kPrimeiraCor ? !ehFloat32(tipo) : !byte)) {
+            return std::nullopt;
+        }
+        ++achados[k];
+    }
+    const auto todos = [&achados](std::size_t inicio, int vezes) {
+        return achados[inicio] == vezes && achados[inicio + 1] == vezes &&
+               achados[inicio + 2] == vezes;
+    };
+    if (!todos(0, 1) || !(todos(kPrimeiraNormal, 0) || todos(kPrimeiraNormal, 1)) ||
+        !(todos(kPrimeiraCor, 0) || todos(kPrimeiraCor, 1))) {
+        return std::nullopt;
+    }
+    return Nuvem{todos(kPrimeiraCor, 1), todos(kPrimeiraNormal, 1)};
 }
 
 // The colours of the vertices of a file read by Draco, whose faces' indices (three a face, all
@@ -305,6 +355,13 @@ LeitorPly::Cabecalho LeitorPly::lerCabecalho(const char* dados, std::size_t tama
         return cabecalho;
     }
     cabecalho.simples = simples(formato, elementos, cabecalho.cores) && !texturaNomeada;
+    if (const std::optional<Nuvem> tipoNuvem = nuvem(formato, elementos);
+        tipoNuvem && !texturaNomeada) {
+        cabecalho.nuvem = true;
+        cabecalho.nuvemComCores = tipoNuvem->cores;
+        cabecalho.nuvemComNormais = tipoNuvem->normais;
+        cabecalho.quantVertices = elementos[0].quant;
+    }
     if (cabecalho.simples) {
         cabecalho.quantVertices = elementos[0].quant;
         cabecalho.quantFaces = elementos[1].quant;
@@ -380,6 +437,83 @@ Leitura LeitorPly::ler(const char* dados, std::size_t tamanho, const Cabecalho& 
     if (cabecalho.cores) {
         return lerCores(*vertices, indices, static_cast<std::size_t>(quantVertices),
                         static_cast<std::size_t>(quantFaces), fusao, aparencia);
+    }
+    return Leitura::lida;
+}
+
+Leitura LeitorPly::lerNuvem(const char* dados, std::size_t tamanho, const Cabecalho& cabecalho,
+                            Primitivas& primitivas, std::string& erro) {
+    if (cabecalho.quantVertices > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) {
+        return Leitura::outroLeitor;
+    }
+    draco::DecoderBuffer buffer;
+    buffer.Init(dados, tamanho);
+    draco::PlyReader leitor;
+    if (!leitor.Read(&buffer).ok()) {
+        return Leitura::outroLeitor;
+    }
+    const draco::PlyElement* vertices = leitor.GetElementByName("vertex");
+    if (vertices == nullptr ||
+        static_cast<std::uint64_t>(vertices->num_entries()) != cabecalho.quantVertices) {
+        return Leitura::outroLeitor;
+    }
+    // Each property's values one after another: the address of entry 0 and the step.
+    const auto coluna = [vertices](const char* nome, draco::DataType tipo) {
+        const draco::PlyProperty* propriedade = vertices->GetPropertyByName(nome);
+        return propriedade != nullptr && !propriedade->is_list() && propriedade->data_type() == tipo
+                   ? static_cast<const unsigned char*>(propriedade->GetDataEntryAddress(0))
+                   : nullptr;
+    };
+    const auto real = [](const unsigned char* base, std::size_t i) {
+        float valor = 0.0f;
+        std::memcpy(&valor, base + i * sizeof(float), sizeof(float));
+        return valor;
+    };
+    constexpr float kMaiorByte = 255.0f;
+    const std::array<const unsigned char*, 3> posicao{coluna("x", draco::DT_FLOAT32),
+                                                      coluna("y", draco::DT_FLOAT32),
+                                                      coluna("z", draco::DT_FLOAT32)};
+    std::array<const unsigned char*, 3> normal{};
+    std::array<const unsigned char*, 3> cor{};
+    if (cabecalho.nuvemComNormais) {
+        normal = {coluna("nx", draco::DT_FLOAT32), coluna("ny", draco::DT_FLOAT32),
+                  coluna("nz", draco::DT_FLOAT32)};
+    }
+    if (cabecalho.nuvemComCores) {
+        cor = {coluna("red", draco::DT_UINT8), coluna("green", draco::DT_UINT8),
+               coluna("blue", draco::DT_UINT8)};
+    }
+    const auto falta = [](const std::array<const unsigned char*, 3>& colunas) {
+        return colunas[0] == nullptr || colunas[1] == nullptr || colunas[2] == nullptr;
+    };
+    if (falta(posicao) || (cabecalho.nuvemComNormais && falta(normal)) ||
+        (cabecalho.nuvemComCores && falta(cor))) {
+        return Leitura::outroLeitor;
+    }
+    const auto quant = static_cast<std::size_t>(cabecalho.quantVertices);
+    primitivas.reservarPontos(quant, cabecalho.nuvemComNormais, cabecalho.nuvemComCores);
+    for (std::size_t i = 0; i < quant; ++i) {
+        const float x = real(posicao[0], i);
+        const float y = real(posicao[1], i);
+        const float z = real(posicao[2], i);
+        if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
+            erro = "point " + std::to_string(i) +
+                   " of the file's points is not finite: " + FusaoPontos::texto(x, y, z);
+            return Leitura::recusada;
+        }
+        Primitivas::Terno n{};
+        Primitivas::Terno c{};
+        if (cabecalho.nuvemComNormais) {
+            n = {real(normal[0], i), real(normal[1], i), real(normal[2], i)};
+        }
+        if (cabecalho.nuvemComCores) {
+            c = {static_cast<float>(cor[0][i]) / kMaiorByte,
+                 static_cast<float>(cor[1][i]) / kMaiorByte,
+                 static_cast<float>(cor[2][i]) / kMaiorByte};
+        }
+        primitivas.acrescentarPonto(Primitivas::Terno{x, y, z},
+                                    cabecalho.nuvemComNormais ? &n : nullptr,
+                                    cabecalho.nuvemComCores ? &c : nullptr);
     }
     return Leitura::lida;
 }

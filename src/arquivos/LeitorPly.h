@@ -9,11 +9,12 @@
 #include "Aparencia.h"
 #include "FusaoPontos.h"
 #include "Leitura.h"
+#include "Primitivas.h"
 
 // PLY files: the checks of the header that keep the import library away from a header that does
 // not end or promises more than the file holds, and the fast reading, with Draco's PLY reader,
-// of the plain binary triangle meshes that scanners write. Every other PLY file is left to the
-// import library.
+// of the plain binary triangle meshes and point clouds that scanners write. Every other PLY file
+// is left to the import library.
 class LeitorPly {
 public:
     // What the header says, as far as the checks and the fast reading need it.
@@ -28,6 +29,13 @@ public:
         bool simples = false;
         // True when the vertices have uchar red, green and blue.
         bool cores = false;
+        // True for a binary little-endian file whose only element is "vertex" (at least one),
+        // with float x, y and z, and beside them nothing but uchar red, green and blue (all three
+        // or none), float nx, ny and nz (all three or none) and uchar alpha: the point clouds the
+        // fast reading takes, and the header names no texture file.
+        bool nuvem = false;
+        bool nuvemComCores = false;
+        bool nuvemComNormais = false;
         std::uint64_t quantVertices = 0;
         std::uint64_t quantFaces = 0;
     };
@@ -50,6 +58,12 @@ public:
     static Leitura ler(const char* dados, std::size_t tamanho, const Cabecalho& cabecalho,
                        FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
                        std::string& erro);
+    // Reads a file whose header is nuvem into `primitivas`: every vertex a point, in file order,
+    // with its normal and its colour (each byte b as the single-precision b / 255, as the import
+    // library gives it). outroLeitor when Draco cannot read the data; recusada, with the reason
+    // in `erro`, when a position is not finite.
+    static Leitura lerNuvem(const char* dados, std::size_t tamanho, const Cabecalho& cabecalho,
+                            Primitivas& primitivas, std::string& erro);
 };
 
 #endif

@@ -74,12 +74,20 @@ void Rasterizador::visibilidade(const VerticeTela& a, const VerticeTela& b, cons
 
 void Rasterizador::desenharFaixa(int faixa, const Camera& camera, const Projecao& projecao,
                                  const Sombreamento& sombreamento, FaixaVisivel& visivel,
-                                 std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const {
+                                 std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro,
+                                 const Extras* extras) const {
     const std::int64_t inicio = classificacao.inicio(faixa);
     iniciarFaixa(faixa, inicio, visivel, pecas, quadro);
     visibilidadeFaixa(inicio, classificacao.inicio(faixa + 1), camera, projecao, sombreamento,
                       visivel, quadro);
+    if (extras != nullptr) {
+        extras->aposVisibilidade(visivel, quadro);
+    }
     sombreamento.sombrear(visivel, quadro);
+    if (extras != nullptr) {
+        extras->aposSombreamento(visivel, quadro);
+    }
+    sombreamento.sobrepor(visivel, quadro);
 }
 
 void Rasterizador::iniciarFaixa(int faixa, std::int64_t inicio, FaixaVisivel& visivel,

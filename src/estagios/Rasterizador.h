@@ -21,21 +21,37 @@
 //        1. visibility: each triangle's covered pixels (Cobertura) depth-tested (TesteProfundidade)
 //           into a FaixaVisivel, a triangle with a corner to clip clipped first (Recorte) into
 //           the pieces of its polygon's fan;
-//        2. shading: the mode colours each pixel once, from its winner (Sombreamento).
+//        2. shading: the mode colours each pixel once, from its winner (Sombreamento);
+//        with the model's points and lines (Extras) in their places: the points after the
+//        triangles' visibility, the lines after the shading, then what the mode draws over it
+//        all (Sombreamento::sobrepor: the edges).
 // Each band is drawn by one thread, its triangles in file order, so every pixel's winner is the
 // same whatever the number of threads.
 class Rasterizador {
 public:
+    // What a band draws besides its triangles, each part on the band's rows only.
+    class Extras {
+    public:
+        virtual ~Extras() = default;
+        // After the triangles' visibility pass, before the shading: may take pixels from the
+        // triangles (their winners in `visivel`) and write depths and colours.
+        virtual void aposVisibilidade(FaixaVisivel& visivel, Quadro& quadro) const = 0;
+        // After the shading, before what the mode draws over the band.
+        virtual void aposSombreamento(const FaixaVisivel& visivel, Quadro& quadro) const = 0;
+    };
+
     // Draws from the stages given, which must outlive this object.
     Rasterizador(const Malha& malha, const EstagioVertices& vertices,
                  const Classificacao& classificacao);
 
     // Clears band `faixa` of `quadro` and draws its triangles seen from `camera` through
-    // `projecao`, the view and frame the two earlier stages ran for, shaded by `sombreamento`;
-    // `visivel` is the calling thread's scratch space and `pecas` the band's list of pieces.
+    // `projecao`, the view and frame the two earlier stages ran for, shaded by `sombreamento`,
+    // with `extras` (null for none); `visivel` is the calling thread's scratch space and `pecas`
+    // the band's list of pieces.
     void desenharFaixa(int faixa, const Camera& camera, const Projecao& projecao,
                        const Sombreamento& sombreamento, FaixaVisivel& visivel,
-                       std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro) const;
+                       std::vector<FaixaVisivel::Peca>& pecas, Quadro& quadro,
+                       const Extras* extras = nullptr) const;
 
     // desenharFaixa in steps, for a frame drawn in several passes over its bands:
     // Clears band `faixa` of `quadro` (unless `limpar` is false: a later pass over what an

@@ -18,3 +18,5 @@ std::uint16_t Sombreamento::empacotar(double r, double g, double b) {
 }
 
 void Sombreamento::usarProjecao(const Projecao&) {}
+
+void Sombreamento::sobrepor(const FaixaVisivel&, Quadro&) const {}

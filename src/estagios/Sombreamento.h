@@ -35,6 +35,9 @@ public:
     virtual const double* getAtributos(int ponto) const = 0;
     // Colours the pixels of `faixa` that have a winner, in `quadro`.
     virtual void sombrear(const FaixaVisivel& faixa, Quadro& quadro) const = 0;
+    // After sombrear and what is drawn over the shaded band (the model's lines): what the mode
+    // draws over all of it from the winners, such as the edges (by default, nothing).
+    virtual void sobrepor(const FaixaVisivel& faixa, Quadro& quadro) const;
     // Whether the mode may use AVX2 where the processor has it; the same bits either way.
     virtual void usarAvx2(bool permitir) = 0;
 

@@ -3,18 +3,30 @@
 #include <algorithm>
 #include <cmath>
 
-CaixaEnvolvente::CaixaEnvolvente(const Ponto* pontos, int quant) {
+CaixaEnvolvente::CaixaEnvolvente(const Ponto* pontos, int quant)
+    : CaixaEnvolvente(pontos, quant, Primitivas()) {}
+
+CaixaEnvolvente::CaixaEnvolvente(const Ponto* pontos, int quant, const Primitivas& primitivas) {
     Ponto minimo;
     Ponto maximo;
-    if (quant > 0) {
-        minimo = maximo = pontos[0];
-        for (int i = 1; i < quant; ++i) {
-            const Ponto& p = pontos[i];
-            minimo =
-                Ponto(std::min(minimo.x, p.x), std::min(minimo.y, p.y), std::min(minimo.z, p.z));
-            maximo =
-                Ponto(std::max(maximo.x, p.x), std::max(maximo.y, p.y), std::max(maximo.z, p.z));
+    bool vazia = true;
+    const auto incluir = [&](const Ponto& p) {
+        if (vazia) {
+            minimo = maximo = p;
+            vazia = false;
+            return;
         }
+        minimo = Ponto(std::min(minimo.x, p.x), std::min(minimo.y, p.y), std::min(minimo.z, p.z));
+        maximo = Ponto(std::max(maximo.x, p.x), std::max(maximo.y, p.y), std::max(maximo.z, p.z));
+    };
+    for (int i = 0; i < quant; ++i) {
+        incluir(pontos[i]);
+    }
+    for (int i = 0; i < primitivas.getQuantPontos(); ++i) {
+        incluir(primitivas.getPonto(i));
+    }
+    for (const Primitivas::Terno& p : primitivas.getExtremos()) {
+        incluir(Primitivas::ponto(p));
     }
     centro = Ponto((minimo.x + maximo.x) / 2.0, (minimo.y + maximo.y) / 2.0,
                    (minimo.z + maximo.z) / 2.0);

@@ -2,6 +2,7 @@
 #define GOURAUD_CAIXA_ENVOLVENTE_H
 
 #include "Ponto.h"
+#include "Primitivas.h"
 
 // The axis-aligned bounding box of a list of points, reduced to the two numbers the viewer needs:
 // its centre and the length of its diagonal.
@@ -11,6 +12,9 @@ public:
     // (least + greatest) / 2 on each axis and the diagonal sqrt((dx*dx + dy*dy) + dz*dz), both
     // the origin and 0 for no points.
     CaixaEnvolvente(const Ponto* pontos, int quant);
+    // The same for those points together with the loose points and the segments' ends of
+    // `primitivas`.
+    CaixaEnvolvente(const Ponto* pontos, int quant, const Primitivas& primitivas);
 
     // Centre of the box, world coordinates.
     const Ponto& getCentro() const;

@@ -17,7 +17,7 @@ bool finito(const Vetor& a) {
 
 Malha::Malha(Gouraud& cena) : Malha(cena, nullptr) {}
 
-Malha::Malha(Gouraud& cena, std::shared_ptr<const Aparencia> daMalha)
+Malha::Malha(Gouraud& cena, std::shared_ptr<const Aparencia> daMalha, Primitivas dadas)
     : quantPontos(cena.getQuantPontos()),
       quantTriangulos(cena.getQuantTriangulos()),
       pontos(cena.getListaPonto()),
@@ -27,6 +27,7 @@ Malha::Malha(Gouraud& cena, std::shared_ptr<const Aparencia> daMalha)
       cena(cena),
       normais(static_cast<std::size_t>(quantPontos)),
       temNormal(static_cast<std::size_t>(quantPontos), 0),
+      primitivas(std::move(dadas)),
       aparencia(std::move(daMalha)) {
     if (aparencia != nullptr && aparencia->getQuantTriangulos() != quantTriangulos) {
         throw std::invalid_argument("the look of the mesh is for other triangles");
@@ -58,7 +59,7 @@ Malha::Malha(Gouraud& cena, std::shared_ptr<const Aparencia> daMalha)
         }
     }
 
-    const CaixaEnvolvente caixa(pontos, quantPontos);
+    const CaixaEnvolvente caixa(pontos, quantPontos, primitivas);
     centro = caixa.getCentro();
     diagonal = caixa.getDiagonal();
 }
@@ -76,6 +77,7 @@ const Vetor* Malha::getNormal(int i) const {
     return temNormal[static_cast<std::size_t>(i)] != 0 ? &normais[static_cast<std::size_t>(i)]
                                                        : nullptr;
 }
+const Primitivas& Malha::getPrimitivas() const { return primitivas; }
 const Ponto& Malha::getCentro() const { return centro; }
 double Malha::getDiagonal() const { return diagonal; }
 const Aparencia* Malha::getAparencia() const { return aparencia.get(); }

@@ -9,14 +9,15 @@
 #include "Aparencia.h"
 #include "Gouraud.h"
 #include "Ponto.h"
+#include "Primitivas.h"
 #include "Triangulo.h"
 #include "Vetor.h"
 
-// The mesh of a loaded scene as the renderer needs it: the scene's points and triangles, the
-// triangles' normals and the displaced points the scene computes, one unit normal per point and
-// the points' bounding box. It reads the scene's lists in place, so the scene must outlive it
-// and not change (but for the displaced points, which it has the scene work out when first
-// asked).
+// The model of a loaded scene as the renderer needs it: the scene's points and triangles, the
+// triangles' normals and the displaced points the scene computes, one unit normal per point, the
+// model's loose points and line segments (Primitivas), and the bounding box of all of them. It
+// reads the scene's lists in place, so the scene must outlive it and not change (but for the
+// displaced points, which it has the scene work out when first asked).
 class Malha {
 public:
     // Runs the scene's calcularNormalTriangulo, then gives each point the sum of the normals of
@@ -25,8 +26,10 @@ public:
     explicit Malha(Gouraud& cena);
     // The same, with the look the file gives the scene's triangles (null for none): its corners
     // are the scene's triangles' corners and its points the scene's points, or
-    // std::invalid_argument is thrown.
-    Malha(Gouraud& cena, std::shared_ptr<const Aparencia> aparencia);
+    // std::invalid_argument is thrown; and with the model's points and segments besides the
+    // scene's triangles (moved in).
+    Malha(Gouraud& cena, std::shared_ptr<const Aparencia> aparencia,
+          Primitivas primitivas = Primitivas());
 
     int getQuantPontos() const;
     int getQuantTriangulos() const;
@@ -43,8 +46,12 @@ public:
     // Unit normal of point i (0 <= i < quantPontos), or nullptr when it has none.
     const Vetor* getNormal(int i) const;
 
-    // Centre of the points' axis-aligned bounding box, (least + greatest) / 2 per axis (the
-    // origin for an empty mesh).
+    // The model's points and line segments besides the triangles.
+    const Primitivas& getPrimitivas() const;
+
+    // Centre of the axis-aligned bounding box of every point of the model (the scene's points,
+    // the loose points and the segments' ends), (least + greatest) / 2 per axis (the origin for
+    // an empty model).
     const Ponto& getCentro() const;
     // Length of the bounding box's diagonal.
     double getDiagonal() const;
@@ -62,6 +69,7 @@ private:
     mutable std::once_flag novosPontosCalculados;
     std::vector<Vetor> normais;
     std::vector<std::uint8_t> temNormal;
+    Primitivas primitivas;
     Ponto centro;
     double diagonal = 0.0;
     std::shared_ptr<const Aparencia> aparencia;

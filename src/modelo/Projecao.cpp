@@ -44,11 +44,11 @@ Projecao Projecao::enquadrar(const Malha& malha, const Camera& camera, int largu
     double a1 = -kInfinito;
     double b0 = kInfinito;
     double b1 = -kInfinito;
-    const Ponto* pontos = malha.getPontos();
-    for (int i = 0; i < malha.getQuantPontos(); ++i) {
-        const Vetor c = camera.coordenadas(pontos[i]);
+    // Every point of the model counts: the scene's, the loose points and the segments' ends.
+    const auto incluir = [&](const Ponto& p) {
+        const Vetor c = camera.coordenadas(p);
         if (!(c.z >= projecao.zPerto)) {
-            continue;
+            return;
         }
         const double a = c.x / c.z;
         const double b = c.y / c.z;
@@ -56,6 +56,17 @@ Projecao Projecao::enquadrar(const Malha& malha, const Camera& camera, int largu
         a1 = std::max(a1, a);
         b0 = std::min(b0, b);
         b1 = std::max(b1, b);
+    };
+    const Ponto* pontos = malha.getPontos();
+    for (int i = 0; i < malha.getQuantPontos(); ++i) {
+        incluir(pontos[i]);
+    }
+    const Primitivas& primitivas = malha.getPrimitivas();
+    for (int i = 0; i < primitivas.getQuantPontos(); ++i) {
+        incluir(primitivas.getPonto(i));
+    }
+    for (const Primitivas::Terno& p : primitivas.getExtremos()) {
+        incluir(Primitivas::ponto(p));
     }
     projecao.d = 1.0;
     if (a0 <= a1 && b0 <= b1) {

@@ -34,7 +34,8 @@ public:
     static Projecao daCena(const Gouraud& cena, const Malha& malha, const Camera& camera,
                            int largura = kLargura, int altura = kAltura);
     // The automatic framing of the mesh seen from `camera` on a largura x altura screen,
-    // whatever the scene file says: d = 1 and, over the points with cn >= zPerto, the ranges
+    // whatever the scene file says: d = 1 and, over the points with cn >= zPerto (the scene's,
+    // the loose points and the segments' ends), the ranges
     // [a0, a1] of cu/cn and [b0, b1] of cv/cn give ox = (a0 + a1)/2, oy = (b0 + b1)/2,
     // hy = 1.05 max((a1 - a0)/2 . H/W, (b1 - b0)/2) and hx = hy . W/H (left to right); with no
     // such point, or a spread of 0, ox = oy = 0 and hy = tan 30 degrees.

@@ -65,7 +65,9 @@ VistaPadrao VistaPadrao::calcular(Cima cima, Lado lado, const Ponto& centro, dou
                                      (frente.z + direita.z) + a.z));
             break;
     }
-    const double distancia = kDiagonais * diagonal;
+    // A model of one position (a single point) has no size to stand back from: the camera
+    // stands 1.5 units away, where it can see it.
+    const double distancia = kDiagonais * (diagonal > 0.0 ? diagonal : kUnidade);
     VistaPadrao vista;
     vista.n = oposto(direcao);
     vista.v = v;

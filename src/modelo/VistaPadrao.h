@@ -19,8 +19,10 @@ public:
     // Where the camera stands: along Fr, R, A, or unit(Fr + R + A).
     enum class Lado { frente, direita, topo, iso };
 
-    // Distance from the centre to the focus, in diagonals of the bounding box.
+    // Distance from the centre to the focus, in diagonals of the bounding box; in units when the
+    // diagonal is 0 (kUnidade stands in for it).
     static constexpr double kDiagonais = 1.5;
+    static constexpr double kUnidade = 1.0;
 
     // The camera axis N (the direction it looks along, the opposite of where it stands), the
     // axis V as given to the scene (A; -Fr from the top), and the focus, world coordinates. V is
@@ -30,7 +32,8 @@ public:
     Ponto foco;
 
     // The view `lado` of a model whose bounding box has centre `centro` and diagonal `diagonal`,
-    // upright for `cima`: focus = centro + (1.5 * diagonal) * direction, per axis.
+    // upright for `cima`: focus = centro + (1.5 * diagonal) * direction, per axis (1.5 * 1 when
+    // the diagonal is 0).
     static VistaPadrao calcular(Cima cima, Lado lado, const Ponto& centro, double diagonal);
 
     // The up axis named "+x", "-x", "+y", "-y", "+z" or "-z"; nullopt for anything else.

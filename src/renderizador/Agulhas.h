@@ -16,8 +16,8 @@
 // from a viewer who sees the triangle's corners counter-clockwise; so the needle goes the other
 // way, outwards on the usual meshes: from P to P - 0.03.D.(Q - P)/|Q - P|, D the diagonal of the
 // points' bounding box. A needle is clipped at the near plane in camera space, then drawn one
-// pixel per column (or per row, when it is steeper than 45 degrees) in the colour (64, 96, 255)
-// where its 1/cn is at least the stored one; it writes no depth.
+// pixel per column (or per row, when it is steeper than 45 degrees; Segmento) in the colour
+// (64, 96, 255) where its 1/cn is at least the stored one; it writes no depth.
 class Agulhas {
 public:
     // The packed colour of a needle's pixels.
@@ -41,13 +41,9 @@ public:
     static void desenharAgulha(const Vetor& a, const Vetor& b, const Projecao& projecao,
                                Quadro& quadro);
 
-    // Draws a needle given on the screen: ends (x0, y0) and (x1, y1) in pixels with their 1/cn.
-    // With dx = x1 - x0 and dy = y1 - y0: when |dx| >= |dy| > 0 or |dx| > 0 = dy, each column i
-    // whose centre i + 0.5 lies between x0 and x1 gets the pixel
-    // (i, floor(y0 + (i + 0.5 - x0).dy/dx)); when |dy| > |dx|, each row j whose centre lies
-    // between y0 and y1 gets (floor(x0 + (j + 0.5 - y0).dx/dy), j). The pixel's 1/cn is
-    // iz0 + (i + 0.5 - x0).(iz1 - iz0)/dx (or the same along rows). Pixels off the screen are
-    // skipped without being visited; ends that are not finite draw nothing.
+    // Draws a needle given on the screen: ends (x0, y0) and (x1, y1) in pixels with their 1/cn,
+    // its pixels those of Segmento. Pixels off the screen are skipped without being visited;
+    // ends that are not finite draw nothing.
     static void desenharSegmento(double x0, double y0, double iz0, double x1, double y1,
                                  double iz1, Quadro& quadro);
 

@@ -1,5 +1,6 @@
 #include "Estilo.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -41,6 +42,10 @@ Estilo::Modo Estilo::modoSeguinte(Modo modo) {
             break;
     }
     return Modo::plano;
+}
+
+int Estilo::pontoSeguinte(int tamanho, int passo) {
+    return std::clamp(tamanho + passo, kMenorPonto, kMaiorPonto);
 }
 
 std::string Estilo::descricao() const {

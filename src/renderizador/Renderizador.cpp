@@ -11,6 +11,38 @@
 #include "SombreamentoPhong.h"
 #include "SombreamentoPlano.h"
 
+namespace {
+
+// A band's loose points and lines, drawn in their places among the rasteriser's passes.
+class ExtrasFaixa : public Rasterizador::Extras {
+public:
+    ExtrasFaixa(PontosTela* pontos, const LinhasTela* linhas) : pontos(pontos), linhas(linhas) {}
+
+    void aposVisibilidade(FaixaVisivel& visivel, Quadro& quadro) const override {
+        if (pontos != nullptr) {
+            pontos->desenharFaixa(visivel, quadro);
+        }
+    }
+
+    void aposSombreamento(const FaixaVisivel& visivel, Quadro& quadro) const override {
+        if (linhas != nullptr) {
+            linhas->desenharFaixa(faixaDe(visivel), visivel.getLinha0(), visivel.getLinha1(),
+                                  quadro);
+        }
+    }
+
+private:
+    // The number of the band whose rows `visivel` holds.
+    static int faixaDe(const FaixaVisivel& visivel) {
+        return visivel.getLinha0() / Classificacao::kLinhasPorFaixa;
+    }
+
+    PontosTela* pontos;
+    const LinhasTela* linhas;
+};
+
+}  // namespace
+
 Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads)
     : malha(malha),
       iluminacao(iluminacao),
@@ -21,7 +53,17 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
       rasterizador(malha, vertices, classificacao),
       visiveis(static_cast<std::size_t>(trabalhadores.getQuantidade())) {
     montarSombreamento();
-    if (descarte.getQuantGrupos() >= Visibilidade::kMenosAglomerados) {
+    const Primitivas& primitivas = malha.getPrimitivas();
+    if (primitivas.getQuantPontos() > 0) {
+        pontosTela.emplace(primitivas, iluminacao, estilo.cores);
+    }
+    if (primitivas.getQuantLinhas() > 0) {
+        linhasTela.emplace(primitivas, iluminacao, estilo.cores);
+    }
+    // The two phases hide triangles behind triangles only; a model with loose points or lines
+    // is drawn in one pass (the frustum still culls its triangles).
+    if (descarte.getQuantGrupos() >= Visibilidade::kMenosAglomerados && !pontosTela &&
+        !linhasTela) {
         visibilidade.emplace(vertices, trabalhadores);
     }
 }
@@ -37,6 +79,9 @@ void Renderizador::usarSombreamento(std::unique_ptr<Sombreamento> modo) {
 
 void Renderizador::permitirAvx2(bool permitir) {
     avx2 = permitir;
+    if (pontosTela) {
+        pontosTela->usarAvx2(permitir);
+    }
     vertices.usarAvx2(permitir);
     classificacao.usarAvx2(permitir);
     rasterizador.usarAvx2(permitir);
@@ -54,9 +99,17 @@ const Visibilidade::Contagem* Renderizador::getContagem() const {
 void Renderizador::setEstilo(const Estilo& novo) {
     const bool mesmaPintura =
         novo.modo == estilo.modo && novo.arestas == estilo.arestas && novo.cores == estilo.cores;
+    const bool mesmasCores = novo.cores == estilo.cores;
     estilo = novo;
     if (!mesmaPintura) {
         montarSombreamento();
+    }
+    // The points' and lines' colours follow the file's colours being on or off.
+    if (!mesmasCores && pontosTela) {
+        pontosTela->setIluminacao(iluminacao, estilo.cores);
+    }
+    if (!mesmasCores && linhasTela) {
+        linhasTela->setIluminacao(iluminacao, estilo.cores);
     }
 }
 
@@ -65,6 +118,12 @@ const Estilo& Renderizador::getEstilo() const { return estilo; }
 void Renderizador::setIluminacao(const Iluminacao& nova) {
     iluminacao = nova;
     montarSombreamento();
+    if (pontosTela) {
+        pontosTela->setIluminacao(nova, estilo.cores);
+    }
+    if (linhasTela) {
+        linhasTela->setIluminacao(nova, estilo.cores);
+    }
 }
 
 void Renderizador::montarSombreamento() {
@@ -152,10 +211,24 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
         prepararGrupos(triangulosVivos, EstagioVertices::kPorGrupo, pontosVivos,
                        EstagioVertices::kPorGrupo, camera, projecao, limite, quadro);
         reservarFaixas(quadro);
+        // The loose points and the lines, each worked out and listed by band for this frame.
+        const int largura = quadro.getLargura();
+        const int altura = quadro.getAltura();
+        constexpr int kLinhas = Classificacao::kLinhasPorFaixa;
+        if (pontosTela) {
+            pontosTela->preparar(camera, projecao, largura, altura, estilo.tamanhoPonto,
+                                 trabalhadores);
+        }
+        if (linhasTela) {
+            linhasTela->preparar(camera, projecao, largura, altura, kLinhas, trabalhadores);
+        }
+        const ExtrasFaixa extras(pontosTela ? &*pontosTela : nullptr,
+                                 linhasTela ? &*linhasTela : nullptr);
+        const bool comExtras = pontosTela || linhasTela;
         auto faixas = [&](int faixa, int thread) {
-            rasterizador.desenharFaixa(faixa, camera, projecao, *sombreamento,
-                                       visiveis[static_cast<std::size_t>(thread)],
-                                       pecas[static_cast<std::size_t>(faixa)], quadro);
+            rasterizador.desenharFaixa(
+                faixa, camera, projecao, *sombreamento, visiveis[static_cast<std::size_t>(thread)],
+                pecas[static_cast<std::size_t>(faixa)], quadro, comExtras ? &extras : nullptr);
         };
         trabalhadores.paraCada(classificacao.getQuantFaixas(), faixas);
     }
@@ -262,6 +335,7 @@ void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& pro
             rasterizador.visibilidadeFaixa(inicio, fim, camera, projecao, *sombreamento, visivel,
                                            quadro);
             sombreamento->sombrear(visivel, quadro);
+            sombreamento->sobrepor(visivel, quadro);
             v.marcarVistos(visivel, nullptr);
         };
         trabalhadores.paraCada(classificacao.getQuantFaixas(), segundas);

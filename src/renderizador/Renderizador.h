@@ -15,7 +15,9 @@
 #include "Estilo.h"
 #include "FaixaVisivel.h"
 #include "Iluminacao.h"
+#include "LinhasTela.h"
 #include "Malha.h"
+#include "PontosTela.h"
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Rasterizador.h"
@@ -41,13 +43,16 @@
 //                    pixels found exactly (Cobertura) and depth-tested (TesteProfundidade) into
 //                    the band's winners (FaixaVisivel), then every pixel shaded once from its
 //                    winner (Sombreamento);
+//                    with the model's loose points (PontosTela) after the triangles'
+//                    visibility and its lines (LinhasTela) after the shading, before the edges;
 //   Agulhas          with the needles on, the normals' needles over the finished frame.
 // On a mesh of at least Visibilidade::kMenosAglomerados clusters, the stages run twice: first
 // for the runs of triangles seen in the last frame, whose depths then make a pyramid, then over
 // that frame for the other runs on the screen that the pyramid does not show hidden
 // (Visibilidade, Oclusao), shading only the pixels they win. A hidden run could not have won a
 // pixel, and ties go to the lower number in the file whichever pass drew it, so the picture is
-// the same bits.
+// the same bits. A model with loose points or lines is drawn in one pass: they are not in the
+// runs, and the frustum alone culls its triangles.
 class Renderizador {
 public:
     using PosicaoExata = ::PosicaoExata;
@@ -91,9 +96,10 @@ public:
     // (SombreamentoGouraud, or SombreamentoGouraudTextura for a mesh with textured triangles),
     // flat (SombreamentoPlano) or Phong (SombreamentoPhong) shading with the renderer's
     // lighting, with the mesh's own colours (CoresDaMalha) when it has a look of its own and
-    // the colours are on, with the edges over it (SombreamentoComArestas), and the needles over
-    // everything (Agulhas). Gouraud with the mesh's colours and nothing over it until set; it
-    // replaces a mode given to usarSombreamento when the mode, the edges or the colours change.
+    // the colours are on, with the edges over it (SombreamentoComArestas), the needles over
+    // everything (Agulhas), and the points' size. Gouraud with the mesh's colours, nothing over
+    // it and points of Estilo::kPontoPadrao pixels until set; it replaces a mode given to
+    // usarSombreamento when the mode, the edges or the colours change.
     void setEstilo(const Estilo& novo);
     const Estilo& getEstilo() const;
 
@@ -138,6 +144,9 @@ private:
     Estilo estilo;
     // The needles, made for the first frame that draws them.
     std::optional<Agulhas> agulhas;
+    // The model's loose points and lines, when it has any.
+    std::optional<PontosTela> pontosTela;
+    std::optional<LinhasTela> linhasTela;
     bool avx2 = true;
     bool descartar = true;
     // The two phases: the clusters (on a mesh with enough of them), per pixel the file's number

@@ -37,6 +37,10 @@ const double* SombreamentoComArestas::getAtributos(int ponto) const {
 
 void SombreamentoComArestas::sombrear(const FaixaVisivel& faixa, Quadro& quadro) const {
     modo->sombrear(faixa, quadro);
+}
+
+void SombreamentoComArestas::sobrepor(const FaixaVisivel& faixa, Quadro& quadro) const {
+    modo->sobrepor(faixa, quadro);
     const VerticeTela* v = vertices.getVertices();
     const Ponto* pontos = malha.getPontos();
     // The edges of the last winner met, kept while its neighbours are won by it too.

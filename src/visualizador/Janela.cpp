@@ -22,6 +22,8 @@ enum class Janela::Comando : int {
     arestas,
     normais,
     cores,
+    pontoMenor,
+    pontoMaior,
     recarregar,
     sobreposicao,
     ajuda,
@@ -61,6 +63,8 @@ constexpr Atalho kAtalhos[] = {
     {KEY_E, 0, Comando::arestas, {}},
     {KEY_N, 0, Comando::normais, {}},
     {KEY_C, 0, Comando::cores, {}},
+    {0, '[', Comando::pontoMenor, {}},
+    {0, ']', Comando::pontoMaior, {}},
     // The views where the numeric keypad puts them, on the keypad or the row of digits.
     {KEY_1, 0, Comando::mover, Acao::vistaFrente},
     {KEY_1_PAD, 0, Comando::mover, Acao::vistaFrente},
@@ -97,8 +101,9 @@ constexpr LinhaAjuda kAjuda[] = {
     {"E", "show or hide the mesh's edges"},
     {"N", "show or hide the normals' needles"},
     {"C", "the file's colours and textures off or on"},
+    {"[, ]", "points one pixel smaller, larger"},
     {"L", "read the scene and lighting files again"},
-    {"H", "show or hide the mode and the frame time"},
+    {"H", "show or hide the mode, the counts, the time"},
     {"F12", "save the picture as visualizador-NNN.png"},
     {"F1, ?", "show or hide this help"},
     {"ESC", "quit"},
@@ -236,8 +241,7 @@ void Janela::escreverLinha() {
         std::ostringstream texto;
         texto.setf(std::ios::fixed);
         texto.precision(1);
-        texto << visualizacao.getEstilo().descricao() << ", " << visualizacao.getQuantTriangulos()
-              << " triangles, " << milissegundos << " ms";
+        texto << visualizacao.getDescricao() << ", " << milissegundos << " ms";
         if (!mensagem.empty()) {
             texto << ", " << mensagem;
         }
@@ -336,7 +340,9 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
         case Comando::modo:
         case Comando::arestas:
         case Comando::normais:
-        case Comando::cores: {
+        case Comando::cores:
+        case Comando::pontoMenor:
+        case Comando::pontoMaior: {
             Estilo estilo = visualizacao.getEstilo();
             if (comando == Comando::modo) {
                 estilo.modo = Estilo::modoSeguinte(estilo.modo);
@@ -344,8 +350,11 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
                 estilo.arestas = !estilo.arestas;
             } else if (comando == Comando::cores) {
                 estilo.cores = !estilo.cores;
-            } else {
+            } else if (comando == Comando::normais) {
                 estilo.normais = !estilo.normais;
+            } else {
+                estilo.tamanhoPonto = Estilo::pontoSeguinte(
+                    estilo.tamanhoPonto, comando == Comando::pontoMaior ? 1 : -1);
             }
             visualizacao.setEstilo(estilo);
             desatualizado = true;

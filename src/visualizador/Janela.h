@@ -13,7 +13,7 @@ struct BITMAP;
 // Visualizacao. The keys of its table and the mouse walk the camera (a left drag turns, a right
 // or middle drag moves, the wheel steps nearer or further, 1, 3, 7 and 9 go to the front, right,
 // top and iso views), R restores the starting view, M, E and N change the shading mode, the
-// edges and the needles, L reads the files again, F12 saves a
+// edges and the needles, [ and ] the points' size, L reads the files again, F12 saves a
 // picture, H shows the overlay line, F1 or ? the keys, ESC or the close button quits. It draws
 // only when the view or a file changed, looks at the files twice a second and sleeps between
 // checks.

@@ -18,8 +18,8 @@ namespace {
 constexpr char kUso[] =
     "usage: visualizador [ARQUIVO] [--cima EIXO] [--vista VISTA] [--iluminacao ARQUIVO]\n"
     "                    [--tamanho LARGURAxALTURA] [--modo plano|gouraud|phong]\n"
-    "                    [--arestas] [--normais] [--sem-cor] [--imagem SAIDA.png]\n"
-    "                    [--medir [N]] [--salvar-cena SAIDA.txt]\n"
+    "                    [--arestas] [--normais] [--sem-cor] [--ponto N]\n"
+    "                    [--imagem SAIDA.png] [--medir [N]] [--salvar-cena SAIDA.txt]\n"
     "\n"
     "Draws a shaded picture of ARQUIVO (default: triangulo.txt in the current folder):\n"
     "a scene file (.txt, or no extension) or a mesh file (OBJ, PLY, STL, OFF, glTF, 3DS,\n"
@@ -40,7 +40,10 @@ constexpr char kUso[] =
     "  --arestas                draw the mesh's visible edges in black\n"
     "  --normais                draw the scene's normals as short blue needles\n"
     "  --sem-cor                leave out the file's own colours, materials and textures:\n"
-    "                           every triangle in the lighting settings' colour\n"
+    "                           every triangle, point and line in the lighting settings'\n"
+    "                           colour\n"
+    "  --ponto N                draw the model's points as squares of N x N pixels, N from\n"
+    "                           1 to 16 (default 3)\n"
     "  --imagem SAIDA.png       draw one frame into an RGB PNG file, with no window\n"
     "  --medir [N]              draw N frames (default 20) after one warm-up frame, with no\n"
     "                           window, and print the median, fastest and slowest frame time\n"
@@ -52,9 +55,9 @@ constexpr char kUso[] =
     "the wheel, Page Up/Down or +/- move nearer or further, 1, 3, 7 and 9 show the front,\n"
     "right, top and iso views as --vista frames them, R restores the starting view, M\n"
     "changes the mode, E shows the edges, N the needles, C turns the file's colours off or\n"
-    "on, L reads the files again (they are also read again when they change), F12 saves\n"
-    "visualizador-NNN.png, H shows the mode and the frame time, F1 or ? lists the keys, ESC\n"
-    "quits.\n";
+    "on, [ and ] make the points smaller or larger, L reads the files again (they are also\n"
+    "read again when they change), F12 saves visualizador-NNN.png, H shows the mode, the\n"
+    "counts and the frame time, F1 or ? lists the keys, ESC quits.\n";
 
 constexpr std::string_view kFimDasOpcoes = "--";
 
@@ -204,6 +207,14 @@ void Leitor::declarar() {
     chave("--arestas", [&o] { o.estilo.arestas = true; });
     chave("--normais", [&o] { o.estilo.normais = true; });
     chave("--sem-cor", [&o] { o.estilo.cores = false; });
+    comValor("--ponto", "--ponto needs a size from 1 to 16 pixels", [&o](const std::string& valor) {
+        const std::optional<int> tamanho =
+            lerInteiro(valor, Estilo::kMenorPonto, Estilo::kMaiorPonto);
+        if (!tamanho) {
+            throw ErroUso("--ponto takes a size from 1 to 16 pixels, not " + valor);
+        }
+        o.estilo.tamanhoPonto = *tamanho;
+    });
     comValor("--imagem", "--imagem needs a file name",
              [&o](const std::string& valor) { o.imagem = valor; });
     // --medir [N]: CLI11 hands it the next word unless that word is an option. A word written as

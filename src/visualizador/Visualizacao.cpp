@@ -131,6 +131,32 @@ std::string Visualizacao::getProblemas() const {
 const Camera& Visualizacao::getCamera() const { return navegacao->getCamera(); }
 const Projecao& Visualizacao::getProjecao() const { return projecao; }
 int Visualizacao::getQuantTriangulos() const { return carregada->getMalha().getQuantTriangulos(); }
+
+std::string Visualizacao::getDescricao() const {
+    const Malha& malha = carregada->getMalha();
+    const Primitivas& primitivas = malha.getPrimitivas();
+    const std::string contagens = contagem(malha.getQuantTriangulos(), primitivas.getQuantLinhas(),
+                                           primitivas.getQuantPontos());
+    // The mode and the switches change the triangles alone.
+    return malha.getQuantTriangulos() > 0 ? estilo.descricao() + ", " + contagens : contagens;
+}
+
+std::string Visualizacao::contagem(int triangulos, int linhas, int pontos) {
+    std::string texto;
+    const auto acrescentar = [&texto](int quant, const char* nome) {
+        if (quant == 0) {
+            return;
+        }
+        if (!texto.empty()) {
+            texto += ", ";
+        }
+        texto += std::to_string(quant) + " " + nome + (quant == 1 ? "" : "s");
+    };
+    acrescentar(triangulos, "triangle");
+    acrescentar(linhas, "line");
+    acrescentar(pontos, "point");
+    return texto.empty() ? "0 triangles" : texto;
+}
 CenaCarregada& Visualizacao::getCarregada() { return *carregada; }
 
 const Renderizador& Visualizacao::getRenderizador() const { return *renderizador; }

@@ -72,6 +72,11 @@ public:
     const Projecao& getProjecao() const;
     // Number of triangles of the scene drawn.
     int getQuantTriangulos() const;
+    // What the overlay says is drawn: with triangles, the mode and its switches and the counts
+    // ("gouraud, edges, 12 triangles, 40 lines"); without, the counts alone ("20000 points").
+    std::string getDescricao() const;
+    // The counts that are not zero, "12 triangles, 40 lines, 1 point" ("0 triangles" for none).
+    static std::string contagem(int triangulos, int linhas, int pontos);
     // The file as last read successfully.
     CenaCarregada& getCarregada();
     // The renderer that draws it.

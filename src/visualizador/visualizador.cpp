@@ -84,6 +84,15 @@ int executar(const OpcoesVisualizador& opcoes) {
         std::cerr << "visualizador: " << opcoes.cena << ": " << aviso << std::endl;
     }
     if (opcoes.salvarCena) {
+        // The scene format holds triangles: a model without any is not written at all, and the
+        // points and lines of one with triangles are left out, as the user is told.
+        const Malha& malha = visualizacao.getCarregada().getMalha();
+        const Primitivas& primitivas = malha.getPrimitivas();
+        const std::string nomeCena = std::filesystem::path(opcoes.cena).filename().string();
+        if (malha.getQuantTriangulos() == 0) {
+            return falha("cannot write " + *opcoes.salvarCena +
+                         ": the scene format holds triangles only, and " + nomeCena + " has none");
+        }
         const std::string erroCena =
             GravadorCena::gravar(visualizacao.getCarregada().getCena(), *opcoes.salvarCena);
         if (!erroCena.empty()) {
@@ -94,6 +103,15 @@ int executar(const OpcoesVisualizador& opcoes) {
                       << " holds the geometry only: a scene file cannot hold the colours, "
                          "materials and textures of "
                       << opcoes.cena << std::endl;
+        }
+        if (!primitivas.vazia()) {
+            std::cerr << "visualizador: " << *opcoes.salvarCena
+                      << " holds the triangles only; the scene format cannot hold the points "
+                         "and lines of "
+                      << nomeCena << " ("
+                      << Visualizacao::contagem(0, primitivas.getQuantLinhas(),
+                                                primitivas.getQuantPontos())
+                      << "), which were not written" << std::endl;
         }
         if (!opcoes.quadrosMedidos && !opcoes.imagem) {
             return 0;

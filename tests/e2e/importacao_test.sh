@@ -178,8 +178,9 @@ PLY header cut short|cabecalho.ply|header does not end|ply\nformat ascii 1.0\nel
 PLY claiming two billion vertices|bilhoes.ply|vertex promises 2000000000 entries|ply\nformat binary_little_endian 1.0\nelement vertex 2000000000\nproperty float x\nend_header\n0123456789
 text PLY claiming two billion faces|bilhoes-texto.ply|promises|ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\nelement face 2000000000\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n
 STL claiming four billion triangles|bilhoes.stl|header counts 4294967295 triangles|stl_bilhoes
-point cloud|nuvem.ply|holds no triangles|ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\nend_header\n0 0 0\n1 0 0\n0 1 0\n
-lines only|linhas.obj|holds no triangles|v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2\nl 2 3\n
+nothing to draw|nada.obj|holds nothing to draw|# a comment\ng nothing\n
+NaN in a point cloud|nan-nuvem.ply|point 1 of the file.s points is not finite: nan 0 0|ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\nend_header\n0 0 0\nnan 0 0\n0 1 0\n
+NaN in a line|nan-linha.obj|line 1 of the file.s lines has an end that is not finite|v 0 0 0\nv 1 0 0\nv nan 1 0\nl 1 2 3\n
 NaN coordinate|nan.obj|point 2 .*not finite: nan 1 0|v 0 0 0\nv 1 0 0\nv nan 1 0\nf 1 2 3\n
 NaN in a text PLY|nan.ply|point 1 .*not finite|ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\nnan 0 0\n0 1 0\n3 0 1 2\n
 coordinate beyond single precision|grande.obj|point 1 .*not finite: inf 0 0|v 0 0 0\nv 1e39 0 0\nv 0 1 0\nf 1 2 3\n

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -14,6 +15,8 @@ constexpr double kCanalMaximo = 255.0;
 // Blinn's exponent that gives the highlight of Phong's eta with the light at the eye.
 constexpr double kBlinnPorPhong = 4.0;
 constexpr double kMaiorBrilho = 128.0;
+// The side of a point, in pixels.
+constexpr GLfloat kTamanhoPonto = 3.0F;
 
 }  // namespace
 
@@ -25,6 +28,11 @@ struct ConcorrenteOsmesa::Estado {
     std::vector<float> posicoes;
     std::vector<float> normais;
     std::vector<GLuint> indices;
+    // The loose points' and the lines' ends' positions and colours (red, green, blue bytes).
+    std::vector<float> pontos;
+    std::vector<GLubyte> coresPontos;
+    std::vector<float> extremos;
+    std::vector<GLubyte> coresExtremos;
     std::string erro;
     GLint bitsProfundidade = 0;
     int largura;
@@ -70,6 +78,32 @@ ConcorrenteOsmesa::ConcorrenteOsmesa(const Malha& malha, const Iluminacao& ilumi
         e.indices.insert(e.indices.end(),
                          {static_cast<GLuint>(tri.indiceP1), static_cast<GLuint>(tri.indiceP2),
                           static_cast<GLuint>(tri.indiceP3)});
+    }
+
+    // The points and lines, with the colour of each lit head-on.
+    const Primitivas& primitivas = malha.getPrimitivas();
+    const auto deFrente = [&iluminacao](const std::vector<Primitivas::Terno>& cores, std::size_t k,
+                                        std::vector<GLubyte>& saida) {
+        const Iluminacao& l = iluminacao;
+        Vetor od = l.od;
+        if (!cores.empty() && Primitivas::temCor(cores[k])) {
+            od = Vetor(cores[k].x, cores[k].y, cores[k].z);
+        }
+        for (const double canal :
+             {l.ka * l.ia.x + l.kd * od.x * l.il.x, l.ka * l.ia.y + l.kd * od.y * l.il.y,
+              l.ka * l.ia.z + l.kd * od.z * l.il.z}) {
+            saida.push_back(static_cast<GLubyte>(std::clamp(canal, 0.0, kCanalMaximo)));
+        }
+    };
+    for (int i = 0; i < primitivas.getQuantPontos(); ++i) {
+        const Primitivas::Terno p = primitivas.getPosicao(i);
+        e.pontos.insert(e.pontos.end(), {p.x, p.y, p.z});
+        deFrente(primitivas.getCores(), static_cast<std::size_t>(i), e.coresPontos);
+    }
+    for (std::size_t k = 0; k < primitivas.getExtremos().size(); ++k) {
+        const Primitivas::Terno& p = primitivas.getExtremos()[k];
+        e.extremos.insert(e.extremos.end(), {p.x, p.y, p.z});
+        deFrente(primitivas.getCoresLinhas(), k / 2, e.coresExtremos);
     }
 
     glViewport(0, 0, largura, altura);
@@ -181,6 +215,23 @@ void ConcorrenteOsmesa::desenhar(const Camera& camera, const Projecao& projecao)
 
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(e.indices.size()), GL_UNSIGNED_INT,
                    e.indices.data());
+    if (!e.pontos.empty() || !e.extremos.empty()) {
+        glDisable(GL_LIGHTING);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glPointSize(kTamanhoPonto);
+        for (const auto& [posicoes, cores, tipo] :
+             {std::tuple{&e.pontos, &e.coresPontos, GLenum{GL_POINTS}},
+              std::tuple{&e.extremos, &e.coresExtremos, GLenum{GL_LINES}}}) {
+            glVertexPointer(3, GL_FLOAT, 0, posicoes->data());
+            glColorPointer(3, GL_UNSIGNED_BYTE, 0, cores->data());
+            glDrawArrays(tipo, 0, static_cast<GLsizei>(posicoes->size() / 3));
+        }
+        glDisableClientState(GL_COLOR_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, e.posicoes.data());
+        glEnable(GL_LIGHTING);
+    }
     glFinish();
 }
 

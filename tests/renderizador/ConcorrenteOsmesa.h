@@ -21,8 +21,11 @@
 // glFrustum takes Projecao's window at the near plane zPerto; the far plane lies beyond the mesh.
 //
 // Every frame clears colour and depth, loads the matrices and the light position, draws every
-// triangle with glDrawElements from the vertex and normal arrays (single floats, made once) and
-// ends with glFinish. Mesa reads LP_NUM_THREADS, its number of rasteriser threads, when the first
+// triangle with glDrawElements from the vertex and normal arrays (single floats, made once), then
+// the model's loose points as GL_POINTS of 3 pixels and its lines as GL_LINES, unlit, each with
+// the colour this renderer gives it lit head-on (Ka.Ia + Kd.Od.Il, floored to bytes; a point
+// with a normal, which this renderer lights with it, is drawn head-on too), and ends with
+// glFinish. Mesa reads LP_NUM_THREADS, its number of rasteriser threads, when the first
 // context of the process is made.
 class ConcorrenteOsmesa {
 public:

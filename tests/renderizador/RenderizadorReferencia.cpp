@@ -62,7 +62,8 @@ struct Linha {
 };
 
 // What a triangle's pixels need beside its corners: with the file's colours, the look and the
-// triangle's material when it is textured.
+// triangle's material when it is textured; `naAresta` is the frame's, one flag per pixel:
+// whether the triangle that won it has an edge near its centre.
 struct Pintura {
     const Estilo& estilo;
     const Iluminacao& iluminacao;
@@ -70,6 +71,7 @@ struct Pintura {
     Ponto luz;
     Vetor corPlana;
     std::vector<Linha> linhas;
+    std::vector<bool>& naAresta;
     const Aparencia* aparencia = nullptr;
     const Aparencia::Material* textura = nullptr;
 };
@@ -199,15 +201,16 @@ void triangulo(const Canto& a, const Canto& b, const Canto& c, const Pintura& pi
             bool naAresta = false;
             for (const Linha& linha : pintura.linhas) naAresta = naAresta || pertoDaLinha(linha, px, py);
             quadro.linhaProfundidade(j)[i] = iz;
-            quadro.linhaCor(j)[i] = naAresta ? Quadro::empacotar(0, 0, 0)
-                                             : Quadro::empacotar(canal(cor.x), canal(cor.y),
-                                                                 canal(cor.z));
+            quadro.linhaCor(j)[i] = Quadro::empacotar(canal(cor.x), canal(cor.y), canal(cor.z));
+            pintura.naAresta[static_cast<std::size_t>(j * quadro.getLargura() + i)] = naAresta;
         }
     }
 }
 
-// Draws the needle from a to b (camera coordinates) over the frame without writing depth.
-void agulha(Vetor a, Vetor b, const Projecao& projecao, Quadro& quadro) {
+// Draws the segment from a to b (camera coordinates) in `cor` over the frame without writing
+// depth, as a needle or a line is drawn.
+void agulha(Vetor a, Vetor b, const Projecao& projecao, Quadro& quadro,
+            std::uint16_t cor = Quadro::empacotar(kAgulhaR, kAgulhaG, kAgulhaB)) {
     const double z = projecao.zPerto;
     const bool frenteA = a.z >= z, frenteB = b.z >= z;
     if (!frenteA && !frenteB) return;
@@ -221,7 +224,6 @@ void agulha(Vetor a, Vetor b, const Projecao& projecao, Quadro& quadro) {
     const double x1 = projecao.xTela(b.x, b.z), y1 = projecao.yTela(b.y, b.z), iz1 = 1.0 / b.z;
     for (const double v : {x0, y0, iz0, x1, y1, iz1})
         if (!std::isfinite(v)) return;
-    const std::uint16_t cor = Quadro::empacotar(kAgulhaR, kAgulhaG, kAgulhaB);
     const auto pintar = [&](double x, double y, double iz) {
         if (!(x >= 0 && x < quadro.getLargura() && y >= 0 && y < quadro.getAltura())) return;
         const int i = static_cast<int>(std::floor(x)), j = static_cast<int>(std::floor(y));
@@ -253,12 +255,76 @@ void agulha(Vetor a, Vetor b, const Projecao& projecao, Quadro& quadro) {
     }
 }
 
+// The object colour of a point or a line's first vertex, as a corner's: with the file's colours
+// on, its colour times its material's (those that count), else Od; with them off, Od.
+Vetor corDoObjeto(const std::vector<Primitivas::Terno>& cores, std::size_t k,
+                  const Aparencia::Material* material, const Iluminacao& iluminacao, bool ligadas) {
+    if (!ligadas) return iluminacao.od;
+    float c[3] = {};
+    if (!cores.empty()) c[0] = cores[k].x, c[1] = cores[k].y, c[2] = cores[k].z;
+    return CorObjeto::cor(cores.empty() ? nullptr : c, material, false, iluminacao.od);
+}
+
+// Ka.Ia + Kd.Od.Il per channel, packed: a point or a line lit head-on.
+std::uint16_t deFrente(const Vetor& od, const Iluminacao& l) {
+    return Quadro::empacotar(canal(l.ka * l.ia.x + l.kd * od.x * l.il.x),
+                             canal(l.ka * l.ia.y + l.kd * od.y * l.il.y),
+                             canal(l.ka * l.ia.z + l.kd * od.z * l.il.z));
+}
+
+// The loose points in file order, each pixel of the frame tested against the square's bounds as
+// written, taken where the point's 1/cn is strictly greater than the stored one.
+void pontos(const Malha& malha, const Iluminacao& iluminacao, const Camera& camera,
+            const Projecao& projecao, const Ponto& luz, const Estilo& estilo, Quadro& quadro,
+            std::vector<bool>& naAresta) {
+    const Primitivas& primitivas = malha.getPrimitivas();
+    const double meio = estilo.tamanhoPonto / 2.0;
+    const double largura = quadro.getLargura(), altura = quadro.getAltura();
+    for (int k = 0; k < primitivas.getQuantPontos(); ++k) {
+        const Ponto p = primitivas.getPonto(k);
+        const Vetor c = camera.coordenadas(p);
+        if (!(c.z >= projecao.zPerto)) continue;
+        const double xs = projecao.xTela(c.x, c.z), ys = projecao.yTela(c.y, c.z);
+        if (!std::isfinite(xs) || !std::isfinite(ys)) continue;
+        const double iz = 1.0 / c.z;
+        const Vetor od = corDoObjeto(primitivas.getCores(), k, primitivas.getMaterialPonto(k),
+                                     iluminacao, estilo.cores);
+        std::uint16_t cor = deFrente(od, iluminacao);
+        if (!primitivas.getNormais().empty()) {
+            const Primitivas::Terno& n = primitivas.getNormais()[k];
+            Vetor unitaria;
+            if (unitarizar(Vetor(n.x, n.y, n.z), unitaria)) {
+                const Vetor lit = iluminacao.corDoVertice(p, &unitaria, camera.foco, luz, od);
+                cor = Quadro::empacotar(canal(lit.x), canal(lit.y), canal(lit.z));
+            }
+        }
+        // The pixels near the square, then the rule itself.
+        const int i0 = static_cast<int>(std::clamp(std::floor(xs - meio) - 1, 0.0, largura));
+        const int i1 = static_cast<int>(std::clamp(std::ceil(xs + meio) + 1, -1.0, largura - 1));
+        const int j0 = static_cast<int>(std::clamp(std::floor(ys - meio) - 1, 0.0, altura));
+        const int j1 = static_cast<int>(std::clamp(std::ceil(ys + meio) + 1, -1.0, altura - 1));
+        for (int j = j0; j <= j1; ++j) {
+            for (int i = i0; i <= i1; ++i) {
+                const bool dentro = xs - meio <= i + 0.5 && i + 0.5 < xs + meio &&
+                                    ys - meio <= j + 0.5 && j + 0.5 < ys + meio;
+                if (!dentro || !(iz > quadro.getProfundidade(i, j))) continue;
+                quadro.linhaProfundidade(j)[i] = iz;
+                quadro.linhaCor(j)[i] = cor;
+                naAresta[static_cast<std::size_t>(j * quadro.getLargura() + i)] = false;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const Camera& camera,
                         const Projecao& projecao, Quadro& quadro, const Estilo& estilo) {
     quadro.limpar();
     const Ponto luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
+    std::vector<bool> naAresta(
+        static_cast<std::size_t>(quadro.getLargura()) * static_cast<std::size_t>(quadro.getAltura()),
+        false);
     std::vector<Canto> vertices;
     for (int i = 0; i < malha.getQuantPontos(); ++i) {
         const Ponto& p = malha.getPontos()[i];
@@ -275,7 +341,7 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
         const Triangulo& tri = malha.getTriangulos()[t];
         const int indices[] = {tri.indiceP1, tri.indiceP2, tri.indiceP3};
         Canto cantos[] = {vertices[indices[0]], vertices[indices[1]], vertices[indices[2]]};
-        Pintura pintura{estilo, iluminacao, camera.foco, luz, Vetor(), {}};
+        Pintura pintura{estilo, iluminacao, camera.foco, luz, Vetor(), {}, naAresta};
         const bool texturizado = aparencia != nullptr && aparencia->texturizado(t);
         if (aparencia != nullptr) {
             // Each corner with its own colour: lit with it, or split into E and D.
@@ -352,6 +418,23 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
             triangulo(poligono[0], poligono[k], poligono[k + 1], pintura, quadro);
         }
     }
+    pontos(malha, iluminacao, camera, projecao, luz, estilo, quadro, naAresta);
+    // The lines in file order, coloured by their first vertex lit head-on.
+    const Primitivas& primitivas = malha.getPrimitivas();
+    for (int k = 0; k < primitivas.getQuantLinhas(); ++k) {
+        const std::size_t a = 2 * static_cast<std::size_t>(k);
+        agulha(camera.coordenadas(Primitivas::ponto(primitivas.getExtremos()[a])),
+               camera.coordenadas(Primitivas::ponto(primitivas.getExtremos()[a + 1])), projecao,
+               quadro,
+               deFrente(corDoObjeto(primitivas.getCoresLinhas(), static_cast<std::size_t>(k),
+                                    primitivas.getMaterialLinha(k), iluminacao, estilo.cores),
+                        iluminacao));
+    }
+    // The edges over the triangles' pixels they won, and over the lines.
+    for (int j = 0; j < quadro.getAltura(); ++j)
+        for (int i = 0; i < quadro.getLargura(); ++i)
+            if (naAresta[static_cast<std::size_t>(j * quadro.getLargura() + i)])
+                quadro.linhaCor(j)[i] = Quadro::empacotar(0, 0, 0);
     if (!estilo.normais) return;
     // A needle for every point a triangle names, from the point outwards, against the scene's
     // normal, which points away from a viewer who sees the triangle counter-clockwise.

@@ -3,7 +3,8 @@
 
 // The straightforward renderer, kept as the reference the fast one is tested against: every
 // triangle in file order, every pixel of its bounding box, edge functions and weights in plain
-// double, on one thread; then every needle, column by column or row by row.
+// double, on one thread; then every loose point, pixel by pixel around it; every line, column by
+// column or row by row; the edges over all that; then every needle, as the lines.
 
 #include "Camera.h"
 #include "Estilo.h"

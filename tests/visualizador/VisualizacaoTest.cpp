@@ -332,4 +332,23 @@ TEST_F(VisualizacaoTest, MalhaRelidaComOCimaEAVistaDoInicio) {
     EXPECT_TRUE(mesmosBytes(visualizacao.getProjecao(), direita.getProjecao()));
 }
 
+TEST(DescricaoTest, OverlayContaOQueHa) {
+    // The mode and its switches only where there are triangles, then the counts that are not 0.
+    const fs::path exemplos = GOURAUD_EXEMPLOS_DIR;
+    Visualizacao linhas((exemplos / "toro-linhas.gltf").string(), std::nullopt);
+    ASSERT_TRUE(linhas.valida()) << linhas.getErro();
+    EXPECT_EQ(linhas.getDescricao(), "gouraud, 2304 triangles, 515 lines");
+    Estilo estilo;
+    estilo.modo = Estilo::Modo::phong;
+    estilo.arestas = true;
+    linhas.setEstilo(estilo);
+    EXPECT_EQ(linhas.getDescricao(), "phong, edges, 2304 triangles, 515 lines");
+    Visualizacao nuvem((exemplos / "nuvem.ply").string(), std::nullopt);
+    ASSERT_TRUE(nuvem.valida()) << nuvem.getErro();
+    nuvem.setEstilo(estilo);
+    EXPECT_EQ(nuvem.getDescricao(), "20000 points");
+    EXPECT_EQ(Visualizacao::contagem(1, 0, 1), "1 triangle, 1 point");
+    EXPECT_EQ(Visualizacao::contagem(0, 2, 0), "2 lines");
+}
+
 }  // namespace

@@ -1,0 +1,97 @@
+#include "LinhasTela.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <utility>
+
+#include "CorPrimitiva.h"
+#include "Segmento.h"
+
+namespace {
+
+// Rows beyond the segment's ends that rounding may still give one of its pixels.
+constexpr double kMargem = 1.0;
+
+// Where a segment's pixels go: one band of the frame, one colour. A copy is passed to every
+// pixel, whose pointers then stay in registers across the stores.
+struct Pintor {
+    std::uint16_t* cores;
+    const double* profundidades;
+    int largura;
+    std::uint16_t cor;
+
+    // Writes the colour at (i, j) when iz is at least the stored depth.
+    void operator()(int i, int j, double iz) const {
+        const std::size_t indice = static_cast<std::size_t>(j) * static_cast<std::size_t>(largura) +
+                                   static_cast<std::size_t>(i);
+        if (iz >= profundidades[indice]) {
+            cores[indice] = cor;
+        }
+    }
+};
+
+}  // namespace
+
+LinhasTela::LinhasTela(const Primitivas& primitivas, const Iluminacao& iluminacao,
+                       bool coresDoArquivo)
+    : primitivas(primitivas), segmentos(static_cast<std::size_t>(primitivas.getQuantLinhas())) {
+    setIluminacao(iluminacao, coresDoArquivo);
+}
+
+void LinhasTela::setIluminacao(const Iluminacao& nova, bool coresDoArquivo) {
+    const std::vector<Primitivas::Terno>& coresArquivo = primitivas.getCoresLinhas();
+    cores.resize(static_cast<std::size_t>(primitivas.getQuantLinhas()));
+    for (std::size_t k = 0; k < cores.size(); ++k) {
+        const Primitivas::Terno* cor = coresArquivo.empty() ? nullptr : &coresArquivo[k];
+        const Vetor od = CorPrimitiva::od(cor, primitivas.getMaterialLinha(static_cast<int>(k)),
+                                          nova, coresDoArquivo);
+        cores[k] = CorPrimitiva::deFrente(od, nova);
+    }
+}
+
+void LinhasTela::preparar(const Camera& camera, const Projecao& projecao, int largura, int altura,
+                          int linhasPorFaixa, Trabalhadores& trabalhadores) {
+    const int quantFaixas = (altura + linhasPorFaixa - 1) / linhasPorFaixa;
+    const double alturaReal = altura;
+    const double larguraReal = largura;
+    const auto faixas = [&](int k) {
+        constexpr std::pair kNenhuma{1, 0};
+        const std::vector<Primitivas::Terno>& extremos = primitivas.getExtremos();
+        const auto indice = static_cast<std::size_t>(k);
+        Vetor inicio;
+        Vetor fim;
+        if (!Segmento::recortar(camera.coordenadas(Primitivas::ponto(extremos[2 * indice])),
+                                camera.coordenadas(Primitivas::ponto(extremos[2 * indice + 1])),
+                                projecao.zPerto, inicio, fim)) {
+            return kNenhuma;
+        }
+        SegmentoTela& s = segmentos[indice];
+        s = SegmentoTela{
+            projecao.xTela(inicio.x, inicio.z), projecao.yTela(inicio.y, inicio.z), 1.0 / inicio.z,
+            projecao.xTela(fim.x, fim.z),       projecao.yTela(fim.y, fim.z),       1.0 / fim.z};
+        // Its rows lie between its ends' up to rounding; a segment wholly off the frame has none.
+        const double menorY = std::min(s.y0, s.y1) - kMargem;
+        const double maiorY = std::max(s.y0, s.y1) + kMargem;
+        const double menorX = std::min(s.x0, s.x1) - kMargem;
+        const double maiorX = std::max(s.x0, s.x1) + kMargem;
+        if (!(maiorY >= 0.0 && menorY < alturaReal && maiorX >= 0.0 && menorX < larguraReal) ||
+            !std::isfinite(s.iz0) || !std::isfinite(s.iz1)) {
+            return kNenhuma;
+        }
+        const int linhaInicial = static_cast<int>(std::max(menorY, 0.0));
+        const int linhaFinal = static_cast<int>(std::min(maiorY, alturaReal - 1.0));
+        return std::pair{linhaInicial / linhasPorFaixa, linhaFinal / linhasPorFaixa};
+    };
+    listas.montar(primitivas.getQuantLinhas(), quantFaixas, trabalhadores, faixas);
+}
+
+void LinhasTela::desenharFaixa(int faixa, int linha0, int linha1, Quadro& quadro) const {
+    const Segmento::Janela janela{quadro.getLargura(), linha0, linha1};
+    for (const std::int32_t k : listas.getFaixa(faixa)) {
+        const SegmentoTela& s = segmentos[static_cast<std::size_t>(k)];
+        const Pintor pintor{quadro.linhaCor(0), quadro.linhaProfundidade(0), quadro.getLargura(),
+                            cores[static_cast<std::size_t>(k)]};
+        Segmento::tracar(s.x0, s.y0, s.iz0, s.x1, s.y1, s.iz1, janela, pintor);
+    }
+}

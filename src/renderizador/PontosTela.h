@@ -1,0 +1,99 @@
+#ifndef GOURAUD_PONTOS_TELA_H
+#define GOURAUD_PONTOS_TELA_H
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "Camera.h"
+#include "FaixaVisivel.h"
+#include "Iluminacao.h"
+#include "Primitivas.h"
+#include "Projecao.h"
+#include "Quadro.h"
+#include "Trabalhadores.h"
+
+// The model's loose points drawn as squares, a frame at a time. A point P with camera coordinates
+// (cu, cv, cn), cn >= zPerto, lands at (xs, ys) (Projecao) and covers, for a size of s pixels,
+// the columns i with xs - s/2 <= i + 0.5 < xs + s/2 and the rows j with
+// ys - s/2 <= j + 0.5 < ys + s/2 that are on the frame, each bound compared as written in double.
+// Its depth is 1/cn over the whole square; a pixel takes the point where that is strictly greater
+// than the stored depth, and the depth is written, so the nearer wins and at equal depth the one
+// drawn first stays: the triangles, then the points in file order. Its colour (CorPrimitiva): the
+// lighting formula with the point's normal when the file gives a usable one, otherwise lit
+// head-on; the object colour from CorPrimitiva::od.
+//   Per frame (preparar): the points cut into consecutive runs, each run drawn by one thread
+//   into a frame of its own (depth and colour only), in file order, so that each of its pixels
+//   holds the run's first point of greatest depth there.
+//   Per band (desenharFaixa), after the triangles' visibility: each pixel takes, of the runs in
+//   order, the first greatest depth, and that point wins the pixel when its depth is strictly
+//   greater than the triangles' there: exactly the point that drawing them all one after the
+//   other would leave, whatever the number of runs. The runs' frames are left clean for the next
+//   frame.
+// The points are read once per frame, front to back, and the runs' frames stay in the cache: a
+// cloud of millions of points costs little more than reading it.
+class PontosTela {
+public:
+    // The points of `primitivas` (which must outlive this object), lit by `iluminacao`, with
+    // the file's colours when `coresDoArquivo`.
+    PontosTela(const Primitivas& primitivas, const Iluminacao& iluminacao, bool coresDoArquivo);
+
+    // Draws the next frames lit by `nova`, with the file's colours when `coresDoArquivo`.
+    void setIluminacao(const Iluminacao& nova, bool coresDoArquivo);
+    // Works four points at a time in AVX2 lanes where the processor has it and `permitir`
+    // holds, two at a time in SSE2 lanes elsewhere: the same bits either way. Allowed from the
+    // start.
+    void usarAvx2(bool permitir);
+
+    // Draws every point seen from `camera` through `projecao` into the runs' frames, for a frame
+    // of largura x altura pixels and squares of `tamanho` pixels a side (at least 1), on
+    // `trabalhadores`.
+    void preparar(const Camera& camera, const Projecao& projecao, int largura, int altura,
+                  int tamanho, Trabalhadores& trabalhadores);
+
+    // Puts the points of rows [linha0, linha1) of `visivel` (whose rows are a band of the frame
+    // prepared) into the band and `quadro`: each pixel a point wins gets its depth and colour in
+    // the frame and loses its triangle in `visivel`, so the shading leaves it as it is.
+    void desenharFaixa(FaixaVisivel& visivel, Quadro& quadro);
+
+private:
+    // A run's frame: a depth (0 for none) and a colour per pixel, row after row, and the box of
+    // rows and columns it drew in this frame (empty when linha0 > linha1).
+    struct Trecho {
+        std::vector<double> profundidades;
+        std::vector<std::uint16_t> cores;
+        int linha0;
+        int linha1;
+        int coluna0;
+        int coluna1;
+    };
+
+    // Draws points [inicio, fim) into `trecho`, in order: the run's frame. Two points at a
+    // time in SSE2 lanes, or four in AVX2 lanes (desenharTrechoQuatro), the same bits.
+    void desenharTrecho(int inicio, int fim, const Camera& camera, const Projecao& projecao,
+                        double meio, const Ponto& luz, Trecho& trecho) const;
+    void desenharTrechoQuatro(int inicio, int fim, const Camera& camera, const Projecao& projecao,
+                              double meio, const Ponto& luz, Trecho& trecho) const;
+    // The object colour of point i (CorPrimitiva::od).
+    Vetor odDoPonto(std::size_t i) const;
+    // The packed colour of point i seen from `foco`, lit from `luz`.
+    std::uint16_t corDoPonto(std::size_t i, const Ponto& foco, const Ponto& luz) const;
+    // Empties the box of what `trecho` drew, for a new frame.
+    void iniciarTrecho(Trecho& trecho) const;
+    // Widens the box of what `trecho` drew to the square given.
+    static void marcar(Trecho& trecho, int coluna0, int coluna1, int linha0, int linha1);
+
+    const Primitivas& primitivas;
+    Iluminacao iluminacao;
+    bool cores = true;
+    // The head-on colour of every point, which does not change with the view.
+    std::vector<std::uint16_t> coresDeFrente;
+    std::vector<Trecho> trechos;
+    // The size of the runs' frames, and how many runs this frame has.
+    int largura = 0;
+    int altura = 0;
+    int quantTrechos = 0;
+    bool avx2 = false;
+};
+
+#endif
