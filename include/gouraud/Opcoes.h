@@ -26,7 +26,8 @@ struct Camera {
 };
 
 // How to draw a picture. The defaults are the viewer's: a scene file from its own camera, a mesh
-// file from the front, 640 x 480, Gouraud shading, no edges, no needles. Set only what you need:
+// file from the front, 640 x 480, Gouraud shading, no edges, no needles, the file's own colours,
+// points of 3 x 3 pixels. Set only what you need:
 //   gouraud::Opcoes opcoes;
 //   opcoes.vista = gouraud::Vista::iso;
 //   opcoes.modo = gouraud::Modo::phong;
@@ -45,6 +46,11 @@ struct Opcoes {
     bool arestas = false;
     // The points' normals as short blue needles over everything.
     bool normais = false;
+    // The file's own colours, materials and textures; false paints every triangle, point and
+    // line in the lighting's colour.
+    bool cores = true;
+    // The side of the squares the model's loose points are drawn as, from 1 to 16 pixels.
+    int ponto = 3;
 };
 
 }  // namespace gouraud

@@ -105,12 +105,19 @@ Resultado<Modelo> Modelo::abrir(const std::string& arquivo, const std::string& i
     return Modelo(std::move(dados));
 }
 
+static_assert(Opcoes{}.ponto == Estilo::kPontoPadrao, "the API's default point is the viewer's");
+
 std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
     if (opcoes.largura < Quadro::kMenorLado || opcoes.largura > Quadro::kMaiorLado ||
         opcoes.altura < Quadro::kMenorLado || opcoes.altura > Quadro::kMaiorLado) {
         return "the size " + std::to_string(opcoes.largura) + "x" + std::to_string(opcoes.altura) +
                " is out of range: each side goes from " + std::to_string(Quadro::kMenorLado) +
                " to " + std::to_string(Quadro::kMaiorLado);
+    }
+    if (opcoes.ponto < Estilo::kMenorPonto || opcoes.ponto > Estilo::kMaiorPonto) {
+        return "the point size " + std::to_string(opcoes.ponto) +
+               " is out of range: it goes from " + std::to_string(Estilo::kMenorPonto) + " to " +
+               std::to_string(Estilo::kMaiorPonto) + " pixels";
     }
     if (opcoes.vista && opcoes.camera) {
         return "a view and a camera were both given; choose one";
@@ -153,6 +160,8 @@ std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
     estilo.modo = *modo;
     estilo.arestas = opcoes.arestas;
     estilo.normais = opcoes.normais;
+    estilo.cores = opcoes.cores;
+    estilo.tamanhoPonto = opcoes.ponto;
     dados->renderizador->setEstilo(estilo);
     if (!dados->quadro || dados->quadro->getLargura() != opcoes.largura ||
         dados->quadro->getAltura() != opcoes.altura) {

@@ -136,6 +136,40 @@ TEST_F(ModeloTest, TamanhoModoEChavesChegamAoQuadro) {
     }
 }
 
+TEST_F(ModeloTest, CoresETamanhoDoPontoChegamAoQuadro) {
+    // A mesh with a colour per vertex and a coloured cloud: the colours off change the picture,
+    // the point's size changes the cloud's, and each is the viewer's.
+    const std::string arquivos[] = {std::string(GOURAUD_EXEMPLOS_DIR) + "/bunny-cores.ply",
+                                    std::string(GOURAUD_EXEMPLOS_DIR) + "/nuvem.ply"};
+    for (const std::string& arquivo : arquivos) {
+        auto modelo = gouraud::Modelo::abrir(arquivo);
+        ASSERT_TRUE(modelo) << modelo.getErro();
+        gouraud::Imagem imagem;
+        std::vector<std::vector<std::uint8_t>> vistas;
+        for (const bool cores : {true, false}) {
+            for (const int ponto : {1, 3, 7}) {
+                const gouraud::Opcoes opcoes{
+                    .largura = 160, .altura = 120, .cores = cores, .ponto = ponto};
+                ASSERT_EQ(modelo->desenhar(opcoes, imagem), "");
+                Estilo estilo;
+                estilo.cores = cores;
+                estilo.tamanhoPonto = ponto;
+                EXPECT_EQ(imagem.rgb, doVisualizador(arquivo, std::nullopt, {}, 160, 120, estilo))
+                    << arquivo << ", colours " << cores << ", point " << ponto;
+                vistas.push_back(imagem.rgb);
+            }
+        }
+        EXPECT_NE(vistas[1], vistas[4]) << arquivo << ": the colours made no difference";
+        const bool nuvem = arquivo.ends_with("nuvem.ply");
+        EXPECT_EQ(vistas[0] != vistas[2], nuvem) << arquivo << ": the point size";
+        EXPECT_EQ(modelo->desenhar({.ponto = 0}, imagem),
+                  "the point size 0 is out of range: it goes from 1 to 16 pixels");
+        EXPECT_EQ(modelo->desenhar({.ponto = 17}, imagem),
+                  "the point size 17 is out of range: it goes from 1 to 16 pixels");
+        EXPECT_EQ(imagem.rgb, vistas.back());
+    }
+}
+
 TEST_F(ModeloTest, CameraPropriaEOpcoesRecusadas) {
     auto modelo = gouraud::Modelo::abrir(kCoelho);
     ASSERT_TRUE(modelo) << modelo.getErro();
