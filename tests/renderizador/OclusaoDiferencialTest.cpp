@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "AparenciaAleatoria.h"
 #include "Camera.h"
 #include "Estilo.h"
 #include "GeradorCena.h"
@@ -206,6 +207,32 @@ TEST(OclusaoDiferencialTest, EsferaDeForaAoGirarSaltarEAproximar) {
         estilo.arestas = true;
         estilo.normais = modo == Estilo::Modo::phong;
         percorrer(malha, Caminho(caminho.begin() + 3, caminho.begin() + 5), estilo);
+    }
+}
+
+TEST(OclusaoDiferencialTest, CoresMateriaisETexturasNosAglomerados) {
+    // The sphere with a look of its own (corner colours, materials, textures; points split
+    // where corners differ): the renderer's order and the two phases must find each corner's
+    // attributes by the triangle's number in the file.
+    Malhas m;
+    esfera(m, Ponto(0, 0, 0), 1, 6);
+    const auto g = cena(m, "0 -0.2 1\n0 1 0\n0 0.7 -3.5\n0 0 0");
+    const Malha malha(*g, olharAleatorio(*g, 11));
+    const Camera inicio(*g);
+    const Ponto centro(0, 0, 0);
+    const auto vista = [&](const Camera& c) {
+        return std::make_pair(c, Projecao::enquadrar(malha, c, kLargura, kAltura));
+    };
+    const Caminho caminho = {vista(inicio), vista(girada(inicio, Vetor(0, 1, 0), 40, centro)),
+                             vista(girada(inicio, Vetor(1, 0, 0), 90, centro))};
+    for (const Estilo::Modo modo :
+         {Estilo::Modo::plano, Estilo::Modo::gouraud, Estilo::Modo::phong}) {
+        Estilo estilo;
+        estilo.modo = modo;
+        estilo.arestas = modo == Estilo::Modo::plano;
+        const std::vector<int> ocultos = percorrer(malha, caminho, estilo);
+        ASSERT_EQ(ocultos.size(), caminho.size());
+        EXPECT_GE(ocultos[1], 20);
     }
 }
 
