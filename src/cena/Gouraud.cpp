@@ -347,7 +347,6 @@ void Gouraud::carregar(std::istream& entrada) {
 
     guardarListas(std::move(novosPontos), std::move(novosTriangulos));
     listaNormalTriangulo = std::make_unique<Vetor[]>(triangulos);
-    listaPontoCamera = std::make_unique<Vetor[]>(pontos);
     quantPontos = pontos;
     quantTriangulos = triangulos;
     valida = cameraLida;
@@ -381,7 +380,6 @@ Gouraud::Gouraud(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos, c
     guardarListas(std::move(pontos), std::move(triangulos));
     listaNormalTriangulo =
         std::make_unique<Vetor[]>(static_cast<std::size_t>(quantTriangulosDados));
-    listaPontoCamera = std::make_unique<Vetor[]>(static_cast<std::size_t>(quantidade));
     quantPontos = quantidade;
     quantTriangulos = quantTriangulosDados;
     montarCamera(n, v, focoDado);
@@ -396,10 +394,29 @@ void Gouraud::guardarListas(std::vector<Ponto> pontos, std::vector<Triangulo> tr
     // An empty list holds memory too, so that a scene's getters never give null.
     pontos.reserve(std::max<std::size_t>(pontos.size(), 1));
     triangulos.reserve(std::max<std::size_t>(triangulos.size(), 1));
-    listaNovoPonto = std::make_unique_for_overwrite<Ponto[]>(pontos.size());
-    std::copy(pontos.begin(), pontos.end(), listaNovoPonto.get());
     listaPonto = std::move(pontos);
     listaTriangulo = std::move(triangulos);
+    listasGuardadas = true;
+}
+
+Ponto* Gouraud::novosPontosProntos() const {
+    if (!listasGuardadas) {
+        return nullptr;
+    }
+    std::call_once(novoPontoFeito, [this] {
+        listaNovoPonto = std::make_unique_for_overwrite<Ponto[]>(listaPonto.size());
+        std::copy(listaPonto.begin(), listaPonto.end(), listaNovoPonto.get());
+    });
+    return listaNovoPonto.get();
+}
+
+Vetor* Gouraud::pontosCameraProntos() const {
+    if (!listasGuardadas) {
+        return nullptr;
+    }
+    std::call_once(pontoCameraFeito,
+                   [this] { listaPontoCamera = std::make_unique<Vetor[]>(listaPonto.size()); });
+    return listaPontoCamera.get();
 }
 
 void Gouraud::montarCamera(const Vetor& n, const Vetor& v, const Ponto& focoDado) {
@@ -415,7 +432,8 @@ void Gouraud::montarCamera(const Vetor& n, const Vetor& v, const Ponto& focoDado
 }
 
 void Gouraud::mudancaCoordenadasCamera() {
-    if (!listaNovoPonto) {
+    Vetor* camera = pontosCameraProntos();
+    if (camera == nullptr) {
         return;
     }
     const Ponto f = *foco;
@@ -427,7 +445,7 @@ void Gouraud::mudancaCoordenadasCamera() {
         const double dx = p.x - f.x;
         const double dy = p.y - f.y;
         const double dz = p.z - f.z;
-        listaPontoCamera[i] = Vetor(u.x * dx + u.y * dy + u.z * dz, v.x * dx + v.y * dy + v.z * dz,
+        camera[i] = Vetor(u.x * dx + u.y * dy + u.z * dz, v.x * dx + v.y * dy + v.z * dz,
                                     n.x * dx + n.y * dy + n.z * dz);
     }
 }
@@ -449,25 +467,26 @@ void Gouraud::calcularNormalTriangulo() {
 }
 
 void Gouraud::calcularNovoPonto() {
+    Ponto* novos = novosPontosProntos();
     for (int i = 0; i < quantTriangulos; ++i) {
         const Triangulo& t = listaTriangulo[i];
         const Vetor& n = listaNormalTriangulo[i];
         for (const int indice : {t.indiceP1, t.indiceP2, t.indiceP3}) {
             const Ponto& p = listaPonto[indice];
-            listaNovoPonto[indice] = Ponto(p.x + n.x, p.y + n.y, p.z + n.z);
+            novos[indice] = Ponto(p.x + n.x, p.y + n.y, p.z + n.z);
         }
     }
 }
 
 int Gouraud::getQuantPontos() const { return quantPontos; }
 int Gouraud::getQuantTriangulos() const { return quantTriangulos; }
-const Ponto* Gouraud::getListaPonto() const { return listaNovoPonto ? listaPonto.data() : nullptr; }
+const Ponto* Gouraud::getListaPonto() const { return listasGuardadas ? listaPonto.data() : nullptr; }
 const Triangulo* Gouraud::getListaTriangulo() const {
-    return listaNovoPonto ? listaTriangulo.data() : nullptr;
+    return listasGuardadas ? listaTriangulo.data() : nullptr;
 }
 const Vetor* Gouraud::getListaNormalTriangulo() const { return listaNormalTriangulo.get(); }
-const Ponto* Gouraud::getListaNovoPonto() const { return listaNovoPonto.get(); }
-const Vetor* Gouraud::getListaPontoCamera() const { return listaPontoCamera.get(); }
+const Ponto* Gouraud::getListaNovoPonto() const { return novosPontosProntos(); }
+const Vetor* Gouraud::getListaPontoCamera() const { return pontosCameraProntos(); }
 const Vetor* Gouraud::getVetorN() const { return vetorN.get(); }
 const Vetor* Gouraud::getVetorV() const { return vetorV.get(); }
 const Vetor* Gouraud::getVetorU() const { return vetorU.get(); }

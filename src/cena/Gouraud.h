@@ -3,6 +3,7 @@
 
 #include <istream>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,12 @@ private:
     // Takes the points and triangles as the scene's lists, and the displaced points as a copy of
     // the points.
     void guardarListas(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos);
+    // The displaced points' list, made on first use as a copy of the points (each point
+    // itself), or null without a scene; the same list from then on.
+    Ponto* novosPontosProntos() const;
+    // The camera coordinates' list, made on first use with every entry zero, or null without a
+    // scene; the same list from then on.
+    Vetor* pontosCameraProntos() const;
     // Keeps N and V as given, and builds the orthonormal basis from them: V loses its component
     // along N, both become unit vectors, and U = N x V.
     void montarCamera(const Vetor& n, const Vetor& v, const Ponto& foco);
@@ -113,9 +120,15 @@ private:
     // The points and triangles, empty without a scene; a scene's lists always hold memory, so
     // their getters give a pointer even for a scene of no points or triangles.
     std::vector<Ponto> listaPonto;
-    std::unique_ptr<Ponto[]> listaNovoPonto;
     std::vector<Triangulo> listaTriangulo;
-    std::unique_ptr<Vetor[]> listaPontoCamera;
+    bool listasGuardadas = false;
+    // The displaced points and the camera coordinates are made when first asked for or
+    // computed, not with the scene: a caller that never uses them (the viewer, on a mesh of
+    // millions of points) never pays their memory. Once made, each keeps its address.
+    mutable std::unique_ptr<Ponto[]> listaNovoPonto;
+    mutable std::once_flag novoPontoFeito;
+    mutable std::unique_ptr<Vetor[]> listaPontoCamera;
+    mutable std::once_flag pontoCameraFeito;
     bool valida = false;
     std::string diagnostico;
     double distanciaProjecao = 0.0;

@@ -23,7 +23,6 @@ Malha::Malha(Gouraud& cena, std::shared_ptr<const Aparencia> daMalha, Primitivas
       pontos(cena.getListaPonto()),
       triangulos(cena.getListaTriangulo()),
       normaisTriangulo(cena.getListaNormalTriangulo()),
-      novosPontos(cena.getListaNovoPonto()),
       cena(cena),
       normais(static_cast<std::size_t>(quantPontos)),
       temNormal(static_cast<std::size_t>(quantPontos), 0),
@@ -71,7 +70,7 @@ const Triangulo* Malha::getTriangulos() const { return triangulos; }
 const Vetor* Malha::getNormaisTriangulo() const { return normaisTriangulo; }
 const Ponto* Malha::getNovosPontos() const {
     std::call_once(novosPontosCalculados, [this] { cena.calcularNovoPonto(); });
-    return novosPontos;
+    return cena.getListaNovoPonto();
 }
 const Vetor* Malha::getNormal(int i) const {
     return temNormal[static_cast<std::size_t>(i)] != 0 ? &normais[static_cast<std::size_t>(i)]

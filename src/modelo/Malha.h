@@ -64,7 +64,6 @@ private:
     const Ponto* pontos;
     const Triangulo* triangulos;
     const Vetor* normaisTriangulo;
-    const Ponto* novosPontos;
     Gouraud& cena;
     mutable std::once_flag novosPontosCalculados;
     std::vector<Vetor> normais;
