@@ -176,6 +176,23 @@ TEST(NormalTest, TrianguloDoExemploEPontosDeslocados) {
     esperaBits(*inversa, 0, 0, 1);
 }
 
+TEST(NormalTest, ListasTomadasAntesDosEstagiosMostramSeuResultado) {
+    // The displaced points and camera coordinates are made on first use: a list taken before
+    // its stage runs is the points themselves (or zeros), and the stage then fills that list.
+    auto [cena, saida] = carregarTexto(cenaComCamera(kUmTriangulo, kCameraPadrao));
+    const Ponto* novos = cena->getListaNovoPonto();
+    const Vetor* camera = cena->getListaPontoCamera();
+    esperaBits(novos[1], 1, 0, 0);
+    esperaBits(camera[1], 0, 0, 0);
+    cena->calcularNormalTriangulo();
+    cena->calcularNovoPonto();
+    cena->mudancaCoordenadasCamera();
+    EXPECT_EQ(cena->getListaNovoPonto(), novos);
+    EXPECT_EQ(cena->getListaPontoCamera(), camera);
+    esperaBits(novos[1], 1, 0, -1);
+    EXPECT_NE(camera[1].x, 0.0);
+}
+
 TEST(NormalTest, ComprimentoEhOSenoDoAnguloNoPrimeiroPonto) {
     auto [cena, saida] =
         carregarTexto("3 1\n0 0 0\n2 0 0\n1 1 0\n0 1 2\n" + std::string(kCameraPadrao));
