@@ -98,35 +98,6 @@ start_viewer() {
         fatal "started with ${*:-no options}: the window never showed the --imagem picture"
     xvfb_pointer_over "$win" || fail "could not move the pointer over the window"
 }
-quit_viewer() {
-    press Escape
-    if xvfb_wait_gone "$pid" "$QUIT_LIMIT"; then
-        wait "$pid"
-        xvfb_untrack "$pid"
-    else
-        fail "ESC did not end the viewer"
-    fi
-}
-# Presses KEY and expects the window to show EXPECTED.png.
-key_shows() {
-    local key=$1 expected=$2
-    press "$key"
-    xvfb_wait_picture "$win" "$expected.png" "$work/now.xwd" "$KEY_TIMEOUT" &&
-        pass "$key: the window shows the --imagem picture of $expected" ||
-        fail "$key: the window does not show the picture of $expected"
-}
-# The overlay's text for the first CHARACTERS characters (8 x 8 pixels each, top left) into
-# OUT, after H shows it; H again hides it. The frame before is in now.xwd.
-overlay_text() {
-    local characters=$1 out=$2
-    press h
-    if ! xvfb_wait_changed "$win" "$work/now.xwd" "$work/overlay.xwd" "$KEY_TIMEOUT"; then
-        fail "H did not show the overlay"
-        return
-    fi
-    convert "$work/overlay.xwd" -crop "$((characters * 8))x8+0+0" -depth 8 rgb:"$out"
-    press h
-}
 
 start_viewer teclas "$nuvem" default
 key_shows bracketleft ponto2
