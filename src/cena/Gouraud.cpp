@@ -446,7 +446,7 @@ void Gouraud::mudancaCoordenadasCamera() {
         const double dy = p.y - f.y;
         const double dz = p.z - f.z;
         camera[i] = Vetor(u.x * dx + u.y * dy + u.z * dz, v.x * dx + v.y * dy + v.z * dz,
-                                    n.x * dx + n.y * dy + n.z * dz);
+                          n.x * dx + n.y * dy + n.z * dz);
     }
 }
 
@@ -480,7 +480,9 @@ void Gouraud::calcularNovoPonto() {
 
 int Gouraud::getQuantPontos() const { return quantPontos; }
 int Gouraud::getQuantTriangulos() const { return quantTriangulos; }
-const Ponto* Gouraud::getListaPonto() const { return listasGuardadas ? listaPonto.data() : nullptr; }
+const Ponto* Gouraud::getListaPonto() const {
+    return listasGuardadas ? listaPonto.data() : nullptr;
+}
 const Triangulo* Gouraud::getListaTriangulo() const {
     return listasGuardadas ? listaTriangulo.data() : nullptr;
 }

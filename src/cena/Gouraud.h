@@ -94,8 +94,8 @@ public:
 private:
     // Reads the scene from the stream into the fields; see the public constructor.
     void carregar(std::istream& entrada);
-    // Takes the points and triangles as the scene's lists, and the displaced points as a copy of
-    // the points.
+    // Takes the points and triangles as the scene's lists (the displaced points and camera
+    // coordinates are made on first use).
     void guardarListas(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos);
     // The displaced points' list, made on first use as a copy of the points (each point
     // itself), or null without a scene; the same list from then on.
