@@ -21,6 +21,7 @@
 #include "Gouraud.h"
 #include "Iluminacao.h"
 #include "Malha.h"
+#include "Primitivas.h"
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Renderizador.h"
@@ -233,6 +234,40 @@ TEST(OclusaoDiferencialTest, CoresMateriaisETexturasNosAglomerados) {
         const std::vector<int> ocultos = percorrer(malha, caminho, estilo);
         ASSERT_EQ(ocultos.size(), caminho.size());
         EXPECT_GE(ocultos[1], 20);
+    }
+}
+
+TEST(OclusaoDiferencialTest, PontosELinhasSaoDesenhadosNumaSoPassada) {
+    // The sphere of 128 clusters with points and lines in front of it, inside it and behind it:
+    // they are not in the clusters' runs, so the model is drawn in one pass, as the reference.
+    Malhas m;
+    esfera(m, Ponto(0, 0, 0), 1, 6);
+    const auto g = cena(m, "0 -0.2 1\n0 1 0\n0 0.7 -3.5\n0 0 0");
+    Primitivas primitivas;
+    const Primitivas::Terno vermelho{1.0f, 0.2f, 0.2f};
+    for (int k = 0; k < 200; ++k) {
+        const float t = static_cast<float>(k) / 200.0f;
+        primitivas.acrescentarPonto({1.6f * t - 0.8f, 0.3f, -1.5f + 3.0f * t}, nullptr,
+                                    k % 2 == 0 ? &vermelho : nullptr);
+    }
+    primitivas.acrescentarLinha({-1.5f, -0.5f, -1.2f}, {1.5f, 0.5f, 1.2f}, &vermelho);
+    primitivas.acrescentarLinha({0.0f, -1.5f, 0.0f}, {0.0f, 1.5f, -2.0f}, nullptr);
+    const Malha malha(*g, nullptr, std::move(primitivas));
+    const Camera camera(*g);
+    const Projecao projecao = Projecao::enquadrar(malha, camera, kLargura, kAltura);
+    Estilo estilo;
+    estilo.arestas = true;
+    Quadro referencia(kLargura, kAltura);
+    desenharReferencia(malha, Iluminacao(), camera, projecao, referencia, estilo);
+    for (const int threads : {1, 2, 3}) {
+        Renderizador renderizador(malha, Iluminacao(), threads);
+        renderizador.setEstilo(estilo);
+        Quadro quadro(kLargura, kAltura);
+        for (int vez = 0; vez < 2; ++vez) {
+            renderizador.desenhar(camera, projecao, quadro);
+            EXPECT_EQ(diferenca(quadro, referencia), "") << threads << " threads, frame " << vez;
+            EXPECT_EQ(renderizador.getContagem(), nullptr);
+        }
     }
 }
 
