@@ -18,10 +18,16 @@ precision value, so any reader that rounds correctly gets the very numbers of th
 import array
 import base64
 import json
+import os
 import struct
 import sys
 
 FORMATOS = ("ply", "stl", "obj", "gltf")
+
+
+def programa():
+    """The name of the script that was run, for its messages."""
+    return os.path.splitext(os.path.basename(sys.argv[0]))[0]
 
 
 def ler_cena(caminho):
@@ -34,9 +40,9 @@ def ler_cena(caminho):
     inicio += 3 * quant_pontos
     triangulos = [int(v) for v in numeros[inicio:inicio + 3 * quant_triangulos]]
     if len(pontos) != 3 * quant_pontos or len(triangulos) != 3 * quant_triangulos:
-        sys.exit(f"exportar_malha: {caminho} ends before its points and triangles")
+        sys.exit(f"{programa()}: {caminho} ends before its points and triangles")
     if any(not 0 <= i < quant_pontos for i in triangulos):
-        sys.exit(f"exportar_malha: {caminho} names a point it does not have")
+        sys.exit(f"{programa()}: {caminho} names a point it does not have")
     return pontos, triangulos
 
 

@@ -27,26 +27,20 @@ import array
 import base64
 import json
 import math
+import os
 import random
 import struct
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import exportar_malha  # noqa: E402
+
 
 def ler_cena(caminho):
     """The points (list of (x, y, z)) and triangles (list of index triples) of a scene file."""
-    with open(caminho) as arquivo:
-        numeros = arquivo.read().split()
-    quant_pontos, quant_triangulos = int(numeros[0]), int(numeros[1])
-    inicio = 2
-    valores = [float(v) for v in numeros[inicio:inicio + 3 * quant_pontos]]
-    inicio += 3 * quant_pontos
-    indices = [int(v) for v in numeros[inicio:inicio + 3 * quant_triangulos]]
-    if len(valores) != 3 * quant_pontos or len(indices) != 3 * quant_triangulos:
-        sys.exit(f"exportar_primitivas: {caminho} ends before its points and triangles")
-    if any(not 0 <= i < quant_pontos for i in indices):
-        sys.exit(f"exportar_primitivas: {caminho} names a point it does not have")
-    pontos = [tuple(valores[3 * i:3 * i + 3]) for i in range(quant_pontos)]
-    triangulos = [tuple(indices[3 * i:3 * i + 3]) for i in range(quant_triangulos)]
+    valores, indices = exportar_malha.ler_cena(caminho)
+    pontos = [tuple(valores[i:i + 3]) for i in range(0, len(valores), 3)]
+    triangulos = [tuple(indices[i:i + 3]) for i in range(0, len(indices), 3)]
     return pontos, triangulos
 
 
