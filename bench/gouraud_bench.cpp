@@ -39,6 +39,8 @@
 #include "Triangulo.h"
 #include "Vetor.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 // The generated scene is the same on every run.

@@ -13,6 +13,8 @@
 
 #include "LeitorMalha.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 constexpr int kRepeticoesPadrao = 5;

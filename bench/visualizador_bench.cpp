@@ -44,6 +44,8 @@
 #include "Resumo.h"
 #include "Vistas.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 constexpr int kThreadsLlvmpipe[] = {1, 2};

@@ -34,6 +34,8 @@
 #include "Renderizador.h"
 #include "VistaPadrao.h"
 
+using namespace gouraud::detail;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The loader writes a marker line per scene; keep the fuzzer's output readable.
     std::cout.setstate(std::ios::badbit);

@@ -11,6 +11,8 @@
 #include "LeitorMalha.h"
 #include "VistaPadrao.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // Swallows what is written to it.
@@ -91,3 +93,5 @@ std::optional<Cena> Cena::carregar(const std::string& caminho) {
                   comMilhares(cena.malha->getQuantTriangulos()) + " triangles)";
     return cena;
 }
+
+}  // namespace gouraud::detail

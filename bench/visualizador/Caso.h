@@ -11,6 +11,8 @@
 #include "Projecao.h"
 #include "Quadro.h"
 
+namespace gouraud::detail {
+
 // A scene or mesh file loaded for the benchmark: its mesh (with a mesh file's points and lines)
 // and the file's camera, or a mesh file's default one (VistaPadrao, front).
 struct Cena {
@@ -48,5 +50,7 @@ struct Caso {
 
 // 940544 as "940,544".
 std::string comMilhares(long long n);
+
+}  // namespace gouraud::detail
 
 #endif

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace gouraud::detail {
+
 // What visualizador_bench is asked to measure: its options, with their defaults.
 struct Configuracao {
     static constexpr int kQuadrosPadrao = 20;
@@ -25,5 +27,7 @@ struct Configuracao {
     // Further mesh files whose opening, peak memory and frame are measured (Escala).
     std::vector<std::string> escala;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -16,6 +16,8 @@
 
 extern char** environ;
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr double kKibPorMib = 1024.0;
@@ -113,3 +115,5 @@ void Escala::imprimir() const {
                 abrirEGravar->mediana, abrirEGravar->menor, memoriaMb, quadro.c_str(),
                 aglomerados.c_str());
 }
+
+}  // namespace gouraud::detail

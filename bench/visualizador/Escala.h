@@ -7,6 +7,8 @@
 #include "Configuracao.h"
 #include "Tempos.h"
 
+namespace gouraud::detail {
+
 // How the viewer grows with the mesh: for one mesh file (made outside the repository, such as
 // the bunny subdivided five or six times, written as a binary PLY), on its default view at
 // 640 x 480, the time and the peak memory of `visualizador FILE --imagem OUT.png` from its start
@@ -26,5 +28,7 @@ struct Escala {
     void imprimir() const;
     static void cabecalho();
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <thread>
 
+namespace gouraud::detail {
+
 namespace {
 
 // The value of the first line of `arquivo` that starts with `campo`, after its colon; "?" when
@@ -93,3 +95,5 @@ std::string Maquina::outrosProcessos(const UsoCpu& antes, const UsoCpu& depois) 
                   depois.roubado - antes.roubado);
     return texto;
 }
+
+}  // namespace gouraud::detail

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <string>
 
+namespace gouraud::detail {
+
 // The machine a benchmark runs on, and how busy other work kept it meanwhile.
 struct Maquina {
     // Processor time of the whole machine and of this process, at one moment.
@@ -25,5 +27,7 @@ struct Maquina {
     // processor time between `antes` and `depois` that was not this process's.
     static std::string outrosProcessos(const UsoCpu& antes, const UsoCpu& depois);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -15,6 +15,9 @@
 
 extern char** environ;
 
+namespace gouraud::detail {
+
+
 PrimeiraImagem PrimeiraImagem::medir(const Configuracao& c, const std::string& arquivo) {
     PrimeiraImagem p;
     const std::string& lido = arquivo.empty() ? c.malhaGrande : arquivo;
@@ -61,3 +64,5 @@ PrimeiraImagem PrimeiraImagem::medir(const Configuracao& c, const std::string& a
     p.tempos = Tempos::resumir(std::move(ms));
     return p;
 }
+
+}  // namespace gouraud::detail

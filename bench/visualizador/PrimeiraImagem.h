@@ -7,6 +7,8 @@
 #include "Configuracao.h"
 #include "Tempos.h"
 
+namespace gouraud::detail {
+
 // Time to the viewer's first picture of a file (the large mesh unless another is given):
 // `visualizador FILE --imagem OUT.png` from its start to its exit, run `repeticoes` times one
 // after the other, and the most memory a run held.
@@ -20,5 +22,7 @@ struct PrimeiraImagem {
     // temporary folder, removed at the end.
     static PrimeiraImagem medir(const Configuracao& c, const std::string& arquivo = "");
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -18,6 +18,7 @@
 #include "Iluminacao.h"
 #include "Tempos.h"
 
+namespace gouraud::detail {
 namespace {
 
 // The longest text a child may send: its error or Mesa's name.
@@ -145,7 +146,11 @@ ResultadoOsmesa ResultadoOsmesa::executar(const Caso& caso, int quadros, int thr
     return r;
 }
 
+}  // namespace gouraud::detail
+
 #else
+
+namespace gouraud::detail {
 
 ResultadoOsmesa ResultadoOsmesa::executar(const Caso&, int, int) {
     ResultadoOsmesa r;
@@ -154,3 +159,5 @@ ResultadoOsmesa ResultadoOsmesa::executar(const Caso&, int, int) {
 }
 
 #endif
+
+}  // namespace gouraud::detail

@@ -7,6 +7,8 @@
 #include "Caso.h"
 #include "Quadro.h"
 
+namespace gouraud::detail {
+
 // Mesa's llvmpipe measured on one case. Mesa reads LP_NUM_THREADS once per process, so each
 // thread count is measured in a child process of its own that sends its results back through a
 // pipe.
@@ -22,5 +24,7 @@ struct ResultadoOsmesa {
     // in a child process; an error when Mesa was left out of the build.
     static ResultadoOsmesa executar(const Caso& caso, int quadros, int threadsLlvmpipe);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -8,6 +8,8 @@
 
 #include "GravadorPng.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // `s` with everything but letters, digits and '-' made '-', for a file name.
@@ -77,3 +79,5 @@ std::optional<Tempos> Relatorio::temposDe(const Caso& caso, const std::string& l
     const auto it = medidas->second.find(linha);
     return it == medidas->second.end() ? std::nullopt : it->second.tempos;
 }
+
+}  // namespace gouraud::detail

@@ -11,6 +11,8 @@
 #include "Quadro.h"
 #include "Tempos.h"
 
+namespace gouraud::detail {
+
 // One renderer on one case: its frames' times, when it could be measured.
 struct Medida {
     std::optional<Tempos> tempos;
@@ -43,5 +45,7 @@ struct Relatorio {
     // The times of the renderer `linha` on `caso` over all the rounds, when it was measured.
     std::optional<Tempos> temposDe(const Caso& caso, const std::string& linha) const;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -15,6 +15,8 @@
 #include "ConcorrenteAllegro.h"
 #endif
 
+namespace gouraud::detail {
+
 namespace {
 
 // Pixels whose colour or depth differ between two frames of the same size.
@@ -152,3 +154,5 @@ void medirOsmesa(Relatorio& r, const Caso& caso, int threadsLlvmpipe, const std:
     r.gravar(caso, "osmesa-" + std::to_string(threadsLlvmpipe), resultado.quadro);
     r.anotar(caso, linha, std::move(m));
 }
+
+}  // namespace gouraud::detail

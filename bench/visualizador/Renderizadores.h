@@ -7,6 +7,8 @@
 #include "Caso.h"
 #include "Relatorio.h"
 
+namespace gouraud::detail {
+
 // The renderers the benchmark times, each on one case for one round: it prints the round's line
 // and adds the frames to the report under the row `linha`. A peer's frame is compared with this
 // renderer's frame on every core, so medirNosso(..., 0, ...) comes first in every case.
@@ -23,5 +25,7 @@ void medirAllegro(Relatorio& r, const Caso& caso, const std::string& linha,
                   const std::string& erroInicio);
 // Mesa's llvmpipe with LP_NUM_THREADS=threadsLlvmpipe, in a process of its own.
 void medirOsmesa(Relatorio& r, const Caso& caso, int threadsLlvmpipe, const std::string& linha);
+
+}  // namespace gouraud::detail
 
 #endif

@@ -5,6 +5,8 @@
 #include <optional>
 #include <utility>
 
+namespace gouraud::detail {
+
 namespace {
 
 // A median as a table cell: "3.14 ms", "31.4 ms" or "not measured".
@@ -96,3 +98,5 @@ void Resumo::imprimir(const Relatorio& r, const Linhas& l, const PrimeiraImagem&
     for (const std::string& nota : notas) std::printf("\n%s", nota.c_str());
     std::printf("\n");
 }
+
+}  // namespace gouraud::detail

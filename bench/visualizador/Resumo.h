@@ -8,6 +8,8 @@
 #include "PrimeiraImagem.h"
 #include "Relatorio.h"
 
+namespace gouraud::detail {
+
 // The summary the benchmark ends with, in markdown: the machine and its load, a table with one
 // row per case (each renderer's median, the ratios to this renderer and the case's goal), the
 // time to the first picture and the notes on the peers.
@@ -27,5 +29,7 @@ struct Resumo {
                          const std::vector<std::string>& notas, const std::string& cargaInicial,
                          const Maquina::UsoCpu& usoInicial);
 };
+
+}  // namespace gouraud::detail
 
 #endif

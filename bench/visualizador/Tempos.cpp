@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <utility>
 
+namespace gouraud::detail {
+
 Tempos Tempos::resumir(std::vector<double> ms) {
     Tempos t;
     std::sort(ms.begin(), ms.end());
@@ -36,3 +38,5 @@ std::string Tempos::descrever() const {
                   mediana, menor, maior);
     return linha;
 }
+
+}  // namespace gouraud::detail

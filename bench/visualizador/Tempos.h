@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace gouraud::detail {
+
 // Times in milliseconds, sorted, with their median, fastest and slowest.
 struct Tempos {
     std::vector<double> ms;
@@ -19,5 +21,7 @@ struct Tempos {
     // "median     X ms, fastest     Y ms, slowest     Z ms", in columns.
     std::string descrever() const;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -20,7 +20,7 @@ struct Imagem {
     // Writes the picture to `caminho` as an RGB PNG file, through a temporary file beside it, so
     // a failed write leaves no partial file. "" on success; otherwise one line such as
     // "cannot write out/x.png: No such file or directory".
-    std::string gravarPng(const std::string& caminho) const;
+    [[nodiscard]] std::string gravarPng(const std::string& caminho) const;
 };
 
 }  // namespace gouraud

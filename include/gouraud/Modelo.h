@@ -31,7 +31,7 @@ public:
     // cannot be drawn gives the viewer's one-line reason, such as "cannot open the scene x.txt:
     // No such file or directory". Reading a scene file prints the scene loader's marker line on
     // standard output, as the viewer does.
-    static Resultado<Modelo> abrir(const std::string& arquivo, const std::string& iluminacao = "");
+    [[nodiscard]] static Resultado<Modelo> abrir(const std::string& arquivo, const std::string& iluminacao = "");
 
     Modelo(Modelo&&) noexcept;
     Modelo& operator=(Modelo&&) noexcept;
@@ -42,9 +42,9 @@ public:
     // cannot give a picture), `imagem` then left as it was. The pixels are those of the PNG
     // `visualizador ARQUIVO --imagem` writes with the same --vista, --cima, --tamanho, --modo,
     // --arestas and --normais.
-    std::string desenhar(const Opcoes& opcoes, Imagem& imagem);
+    [[nodiscard]] std::string desenhar(const Opcoes& opcoes, Imagem& imagem);
     // The same into a new picture.
-    Resultado<Imagem> desenhar(const Opcoes& opcoes = {});
+    [[nodiscard]] Resultado<Imagem> desenhar(const Opcoes& opcoes = {});
 
 private:
     struct Dados;

@@ -12,7 +12,7 @@ namespace gouraud {
 //   auto modelo = gouraud::Modelo::abrir("bunny.ply");
 //   if (!modelo) std::cerr << modelo.getErro() << "\n";
 template <typename T>
-class Resultado {
+class [[nodiscard]] Resultado {
 public:
     // A success holding `valor`; implicit, so that a function returns its value as it is.
     Resultado(T valor) : valor(std::move(valor)) {}

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr mode_t kPermissoesNovas = 0666;
@@ -80,3 +82,5 @@ std::string Arquivo::gravar(const std::string& caminho, const Escritor& escrever
     }
     return erro;
 }
+
+}  // namespace gouraud::detail

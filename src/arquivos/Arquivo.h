@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+namespace gouraud::detail {
+
 // Opening the files the programs read, and writing the files they make, with the system's reason
 // when one cannot be read or written.
 class Arquivo {
@@ -15,13 +17,15 @@ public:
 
     // Opens `nome` for reading, in binary, into `arquivo`; the reason it cannot be ("Is a
     // directory", "No such file or directory", ...), or "" when it is open.
-    static std::string abrir(const std::string& nome, std::ifstream& arquivo);
+    [[nodiscard]] static std::string abrir(const std::string& nome, std::ifstream& arquivo);
     // Writes `caminho` through `escrever`. A regular file (or a new one) is written to a
     // temporary file beside it that replaces it only once complete, so a failed write leaves no
     // partial file and the old one untouched; anything else that exists there (a device, a pipe)
     // is written in place, and a folder is refused. Returns "" on success, otherwise the reason
     // ("No such file or directory", or what `escrever` said).
-    static std::string gravar(const std::string& caminho, const Escritor& escrever);
+    [[nodiscard]] static std::string gravar(const std::string& caminho, const Escritor& escrever);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -8,6 +8,8 @@
 #include "CaixaEnvolvente.h"
 #include "LeitorMalha.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // A scene of the given points and triangles (moved in, not copied) seen from the view `lado` of
@@ -101,3 +103,5 @@ bool CenaCarregada::temCores() const {
     return malha != nullptr && malha->getAparencia() != nullptr;
 }
 const std::vector<std::string>& CenaCarregada::getAvisos() const { return avisos; }
+
+}  // namespace gouraud::detail

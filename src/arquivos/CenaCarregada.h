@@ -13,6 +13,8 @@
 #include "Projecao.h"
 #include "VistaPadrao.h"
 
+namespace gouraud::detail {
+
 // A scene file or a mesh file read and made ready to draw: the scene, its mesh (point normals,
 // bounding box) and the view it starts from. A scene file starts from its own camera and
 // projection; a mesh file, which has no camera, from a view of VistaPadrao with the automatic
@@ -43,7 +45,7 @@ public:
     CenaCarregada& operator=(const CenaCarregada&) = delete;
 
     // True when the scene can be drawn; the getters below need it.
-    bool valida() const;
+    [[nodiscard]] bool valida() const;
     // "" when valid; otherwise one line such as "x.txt: line 5, column 5: triangle 0 names
     // point 3, but the scene has 3 points", "cannot open the scene x.txt: No such file or
     // directory" or "x.ply: it holds nothing to draw".
@@ -82,5 +84,7 @@ private:
     Projecao projecao;
     std::string erro;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -13,6 +13,8 @@
 #include <limits>
 #include <new>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr std::int32_t kSemPonto = -1;
@@ -228,3 +230,5 @@ bool FusaoPontos::triangulosIndexados(const unsigned char* indices, std::size_t 
 const std::string& FusaoPontos::getProblema() const { return problema; }
 std::vector<Ponto>& FusaoPontos::getPontos() { return pontos; }
 std::vector<Triangulo>& FusaoPontos::getTriangulos() { return triangulos; }
+
+}  // namespace gouraud::detail

@@ -10,6 +10,8 @@
 #include "Ponto.h"
 #include "Triangulo.h"
 
+namespace gouraud::detail {
+
 // The triangles of a mesh file gathered over distinct points. Corners at the same position are
 // one point (-0 equals 0), numbered in the order the triangles first use them; a vertex of the
 // file that no triangle uses never becomes a point. Positions are the file's single precision
@@ -92,5 +94,7 @@ private:
     std::vector<std::int32_t> mapa;
     std::string problema;
 };
+
+}  // namespace gouraud::detail
 
 #endif

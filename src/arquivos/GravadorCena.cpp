@@ -12,6 +12,8 @@
 #include "Arquivo.h"
 #include "Projecao.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // Bytes gathered before each write.
@@ -103,3 +105,5 @@ std::string GravadorCena::gravar(const Gouraud& cena, const std::string& caminho
         return saida.terminar();
     });
 }
+
+}  // namespace gouraud::detail

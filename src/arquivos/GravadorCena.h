@@ -5,6 +5,8 @@
 
 #include "Gouraud.h"
 
+namespace gouraud::detail {
+
 // Writes a loaded scene back as a scene file that the scene class reads into the same scene.
 class GravadorCena {
 public:
@@ -14,7 +16,9 @@ public:
     // otherwise 0 0 0). Every real is written in the shortest form that reads back to the same
     // double. The file is written as Arquivo::gravar writes, never partially. The scene must be
     // valid. Returns "" on success, otherwise the reason.
-    static std::string gravar(const Gouraud& cena, const std::string& caminho);
+    [[nodiscard]] static std::string gravar(const Gouraud& cena, const std::string& caminho);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -11,6 +11,8 @@
 
 #include "Arquivo.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr int kBitsPorCanal = 8;
@@ -116,3 +118,5 @@ void GravadorPng::paraRgb(const Quadro& quadro, std::uint8_t* rgb) {
         }
     }
 }
+
+}  // namespace gouraud::detail

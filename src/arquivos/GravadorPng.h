@@ -6,6 +6,8 @@
 
 #include "Quadro.h"
 
+namespace gouraud::detail {
+
 // Writes a frame as an 8-bit RGB PNG file, each 16-bit colour expanded back to 8 bits per
 // channel as Quadro::vermelho, verde and azul do.
 class GravadorPng {
@@ -14,15 +16,17 @@ public:
     // beside it that replaces it only once complete, so a failed write leaves no partial file and
     // the old one untouched; anything else that exists there (a device, a pipe) is written in
     // place. Returns "" on success, otherwise the system's reason ("No such file or directory").
-    static std::string gravar(const Quadro& quadro, const std::string& caminho);
+    [[nodiscard]] static std::string gravar(const Quadro& quadro, const std::string& caminho);
     // Writes `largura` x `altura` pixels of 8-bit red, green and blue, rows from the top with no
     // padding (3 * largura * altura bytes at `rgb`; both sides at least 1), to `caminho` as
     // gravar does; the same return.
-    static std::string gravar(const std::uint8_t* rgb, int largura, int altura,
+    [[nodiscard]] static std::string gravar(const std::uint8_t* rgb, int largura, int altura,
                               const std::string& caminho);
     // The 8-bit red, green and blue that gravar writes for `quadro`, rows from the top, into the
     // 3 * largura * altura bytes at `rgb`.
     static void paraRgb(const Quadro& quadro, std::uint8_t* rgb);
 };
+
+}  // namespace gouraud::detail
 
 #endif

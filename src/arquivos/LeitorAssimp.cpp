@@ -17,6 +17,8 @@
 #include "LeitorTextura.h"
 #include "MontagemAparencia.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // The steps the library runs once the scene is checked.
@@ -494,3 +496,5 @@ std::string LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
     return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),
                    fusao, origemDe(caminho), aparencia, avisos, primitivas);
 }
+
+}  // namespace gouraud::detail

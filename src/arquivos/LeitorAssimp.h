@@ -10,6 +10,8 @@
 #include "FusaoPontos.h"
 #include "Primitivas.h"
 
+namespace gouraud::detail {
+
 // Mesh files of every format the Open Asset Import Library reads. The library reads the file
 // with no processing; its scene is checked (every face names vertices its mesh has, every node
 // names meshes the scene has, the nodes do not place an absurd number of triangles); then the
@@ -30,16 +32,18 @@ public:
     // `primitivas`; "" or the reason it cannot be read, the library's own when it refused the
     // file. The look of the file goes to `aparencia` (null when it has none), and a line for
     // each texture that cannot be read to `avisos`.
-    static std::string lerArquivo(const std::string& caminho, FusaoPontos& fusao,
+    [[nodiscard]] static std::string lerArquivo(const std::string& caminho, FusaoPontos& fusao,
                                   std::unique_ptr<Aparencia>& aparencia,
                                   std::vector<std::string>& avisos, Primitivas& primitivas);
     // The same for `tamanho` bytes at `dados` (tamanho > 0), of the format whose file extension is
     // `extensao` ("ply", "obj", ...), read from the file `caminho`, beside which its textures
     // are found; with `caminho` "" files it refers to are not found.
-    static std::string lerMemoria(const char* dados, std::size_t tamanho,
+    [[nodiscard]] static std::string lerMemoria(const char* dados, std::size_t tamanho,
                                   const std::string& extensao, const std::string& caminho,
                                   FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
                                   std::vector<std::string>& avisos, Primitivas& primitivas);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -10,6 +10,8 @@
 
 #include "Arquivo.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr char kComentario = '#';
@@ -291,3 +293,5 @@ std::string LeitorIluminacao::lerArquivo(const std::string& nome, Iluminacao& il
     iluminacao = leitor.getIluminacao();
     return "";
 }
+
+}  // namespace gouraud::detail

@@ -6,6 +6,8 @@
 
 #include "Iluminacao.h"
 
+namespace gouraud::detail {
+
 // Reads a lighting file: one setting per line, '#' starting a comment, blank lines ignored.
 //   luz x y z            light position Pl (world coordinates, finite reals)
 //   ambiente Ka r g b    Ka >= 0 and Ia, each channel in [0, 255]
@@ -30,11 +32,13 @@ public:
     // Reads the lighting file `nome` into `iluminacao` (left as it was on failure); "" on
     // success, otherwise one line such as "cannot open the lighting file x.txt: No such file or
     // directory" or "x.txt: line 3, column 10: Ka of ambiente must not be negative".
-    static std::string lerArquivo(const std::string& nome, Iluminacao& iluminacao);
+    [[nodiscard]] static std::string lerArquivo(const std::string& nome, Iluminacao& iluminacao);
 
 private:
     Iluminacao iluminacao;
     std::string diagnostico;
 };
+
+}  // namespace gouraud::detail
 
 #endif

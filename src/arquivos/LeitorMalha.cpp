@@ -16,6 +16,8 @@
 #include "LeitorPly.h"
 #include "LeitorStl.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // Bytes read from the start of a file of any format, to recognise a PLY header.
@@ -198,3 +200,5 @@ std::vector<Triangulo>& LeitorMalha::getTriangulos() { return triangulos; }
 Primitivas& LeitorMalha::getPrimitivas() { return primitivas; }
 std::unique_ptr<Aparencia>& LeitorMalha::getAparencia() { return aparencia; }
 const std::vector<std::string>& LeitorMalha::getAvisos() const { return avisos; }
+
+}  // namespace gouraud::detail

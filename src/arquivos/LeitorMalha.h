@@ -11,6 +11,8 @@
 #include "Primitivas.h"
 #include "Triangulo.h"
 
+namespace gouraud::detail {
+
 // A mesh file (OBJ, PLY, STL, OFF, glTF, 3DS, Collada and every other format the Open Asset Import
 // Library reads) read as a list of triangles over distinct points, and the file's points and line
 // segments beside them. The triangles are those of every mesh in the library's order, faces in
@@ -40,7 +42,7 @@ public:
                 Leitores leitores = Leitores::todos);
 
     // True when the file was read and holds something to draw: a triangle, a point or a line.
-    bool valida() const;
+    [[nodiscard]] bool valida() const;
     // False when the file could not even be opened (getErro then says why, as the system does).
     bool abriu() const;
     // "" when valid; otherwise one line saying why, without the file's name: the library's own
@@ -81,5 +83,7 @@ private:
     std::unique_ptr<Aparencia> aparencia;
     std::vector<std::string> avisos;
 };
+
+}  // namespace gouraud::detail
 
 #endif

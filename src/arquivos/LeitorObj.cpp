@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+namespace gouraud::detail {
+
 namespace {
 
 // Below this size the file is read in one part: threads would cost more than they save.
@@ -421,3 +423,5 @@ Leitura LeitorObj::ler(const char* dados, std::size_t tamanho, FusaoPontos& fusa
     }
     return Leitura::lida;
 }
+
+}  // namespace gouraud::detail

@@ -7,6 +7,8 @@
 #include "FusaoPontos.h"
 #include "Leitura.h"
 
+namespace gouraud::detail {
+
 // Wavefront OBJ files of the plain kind that scans and converters write: vertices and triangles
 // only, read with tinyobjloader, a part of the file per core. tinyobjloader rounds decimals to
 // single precision correctly where the import library's own conversion is sometimes one unit in
@@ -30,5 +32,7 @@ public:
     static Leitura ler(const char* dados, std::size_t tamanho, FusaoPontos& fusao,
                        std::string& erro);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -17,6 +17,8 @@
 
 #include "MontagemAparencia.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr std::string_view kEspacos = " \t\r\f\v";
@@ -517,3 +519,5 @@ Leitura LeitorPly::lerNuvem(const char* dados, std::size_t tamanho, const Cabeca
     }
     return Leitura::lida;
 }
+
+}  // namespace gouraud::detail

@@ -11,6 +11,8 @@
 #include "Leitura.h"
 #include "Primitivas.h"
 
+namespace gouraud::detail {
+
 // PLY files: the checks of the header that keep the import library away from a header that does
 // not end or promises more than the file holds, and the fast reading, with Draco's PLY reader,
 // of the plain binary triangle meshes and point clouds that scanners write. Every other PLY file
@@ -65,5 +67,7 @@ public:
     static Leitura lerNuvem(const char* dados, std::size_t tamanho, const Cabecalho& cabecalho,
                             Primitivas& primitivas, std::string& erro);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr std::size_t kCabecalho = 80;
@@ -141,3 +143,5 @@ Leitura LeitorStl::ler(const std::string& caminho, const char* inicio, std::size
     }
     return Leitura::lida;
 }
+
+}  // namespace gouraud::detail

@@ -13,6 +13,8 @@
 
 #include "Arquivo.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr int kCanais = 3;
@@ -123,3 +125,5 @@ std::string LeitorTextura::lerArquivo(const std::string& caminho, std::optional<
     }
     return decodificar(dados.data(), dados.size(), textura);
 }
+
+}  // namespace gouraud::detail

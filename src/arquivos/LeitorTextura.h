@@ -7,6 +7,8 @@
 
 #include "Textura.h"
 
+namespace gouraud::detail {
+
 // The images of textures: PNG and JPEG files, or such images held in a mesh file, decoded by
 // stb_image. An image over Textura::kMaiorLado texels on a side, or over Textura::kMaisBytes
 // bytes decoded (3 per texel), is refused before it is decoded.
@@ -18,10 +20,12 @@ public:
     // Decodes the `tamanho` bytes at `dados` into `textura`; "" or why it cannot, in one line
     // ("it is neither a PNG nor a JPEG image", "it is 20000 x 10 texels, more than 16384 on a
     // side", ...).
-    static std::string decodificar(const unsigned char* dados, std::size_t tamanho,
+    [[nodiscard]] static std::string decodificar(const unsigned char* dados, std::size_t tamanho,
                                    std::optional<Textura>& textura);
     // Reads the file `caminho` and decodes it; the system's reason when it does not open.
-    static std::string lerArquivo(const std::string& caminho, std::optional<Textura>& textura);
+    [[nodiscard]] static std::string lerArquivo(const std::string& caminho, std::optional<Textura>& textura);
 };
+
+}  // namespace gouraud::detail
 
 #endif

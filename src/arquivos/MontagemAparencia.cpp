@@ -8,6 +8,8 @@
 
 #include "CorObjeto.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr std::int32_t kNenhuma = -1;
@@ -97,3 +99,5 @@ std::unique_ptr<Aparencia> MontagemAparencia::concluir(int quantPontos,
                                        std::move(variantes), std::move(materiais),
                                        std::move(texturas));
 }
+
+}  // namespace gouraud::detail

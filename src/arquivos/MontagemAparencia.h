@@ -8,6 +8,8 @@
 
 #include "Aparencia.h"
 
+namespace gouraud::detail {
+
 // The look of a mesh file gathered while its triangles are read, beside the merge of their
 // corners into points (FusaoPontos): each corner's variant, the point it merged into with the
 // colour and texture coordinates of its vertex and its mesh's material. A point's corners that
@@ -48,5 +50,7 @@ private:
     std::vector<std::int32_t> mapa;
     std::int32_t material = -1;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -6,6 +6,8 @@
 
 namespace gouraud {
 
+using detail::GravadorPng;
+
 std::string Imagem::gravarPng(const std::string& caminho) const {
     // The fields are the caller's to set, so the buffer must hold exactly the pixels they name
     // before the encoder reads it (three times the product of two ints fits in 64 bits).

@@ -17,6 +17,18 @@
 
 namespace gouraud {
 
+using detail::CenaCarregada;
+using detail::Estilo;
+using detail::GravadorPng;
+using detail::Iluminacao;
+using detail::LeitorIluminacao;
+using detail::LeitorMalha;
+using detail::Malha;
+using detail::Projecao;
+using detail::Quadro;
+using detail::Renderizador;
+using detail::VistaPadrao;
+
 namespace {
 
 // The renderer's mode for the option's, or nullopt for a value outside the enumeration.
@@ -134,10 +146,10 @@ std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
     // mesh file, which has none, starts from the front view. Views and cameras of one's own get
     // the automatic framing, as the viewer's --vista does.
     const Malha& malha = dados->carregada->getMalha();
-    ::Camera camera;
+    detail::Camera camera;
     Projecao projecao;
     if (opcoes.camera) {
-        camera = ::Camera::deEixos(
+        camera = detail::Camera::deEixos(
             vetor(opcoes.camera->n), vetor(opcoes.camera->v),
             Ponto(opcoes.camera->foco[0], opcoes.camera->foco[1], opcoes.camera->foco[2]));
         const std::string problema = camera.problema();
@@ -148,7 +160,7 @@ std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
     } else if (opcoes.vista || dados->ehMalha) {
         const VistaPadrao vista =
             VistaPadrao::calcular(*cima, *lado, malha.getCentro(), malha.getDiagonal());
-        camera = ::Camera::deEixos(vista.n, vista.v, vista.foco);
+        camera = detail::Camera::deEixos(vista.n, vista.v, vista.foco);
         projecao = Projecao::enquadrar(malha, camera, opcoes.largura, opcoes.altura);
     } else {
         camera = dados->carregada->getCamera();

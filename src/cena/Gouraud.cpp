@@ -14,6 +14,8 @@
 
 #include "LeitorNumeros.h"
 
+using gouraud::detail::LeitorNumeros;
+
 namespace {
 
 constexpr char kArquivoCena[] = "triangulo.txt";

@@ -11,6 +11,8 @@
 #include <string>
 #include <system_error>
 
+namespace gouraud::detail {
+
 namespace {
 
 // Classic-locale white space is ' ' plus the contiguous control range '\t' '\n' '\v' '\f' '\r'.
@@ -155,3 +157,5 @@ bool LeitorNumeros::falhou() const { return parado; }
 std::size_t LeitorNumeros::restante() const { return static_cast<std::size_t>(fim - atual); }
 
 const char* LeitorNumeros::inicioProximoNumero() const { return pularEspacos(atual, fim); }
+
+}  // namespace gouraud::detail

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace gouraud::detail {
+
 // Extracts ints and doubles from a character range exactly as formatted stream extraction
 // (`std::istream >> int`, `std::istream >> double`, classic "C" locale, default flags) would,
 // without building a stream. The only deliberate difference: a failed read stores 0.
@@ -34,3 +36,5 @@ private:
     const char* fim;
     bool parado;
 };
+
+}  // namespace gouraud::detail

@@ -5,6 +5,8 @@
 #include <emmintrin.h>
 #endif
 
+namespace gouraud::detail {
+
 // Two doubles worked on together, lane by lane, with exactly the arithmetic of two separate
 // doubles: each operation is the same correctly rounded IEEE operation on each lane. On x86-64
 // the pair is one SSE2 register, so that two points share each division and square root.
@@ -66,6 +68,8 @@ MascaraPar mascara(bool a, bool b);
 double raiz(double a);
 double selecionar(bool mascara, double seVerdade, double seFalso);
 bool algum(bool mascara);
+
+}  // namespace gouraud::detail
 
 #include "Par.inl"
 

@@ -1,6 +1,8 @@
 // Inline definitions for Par.h: the pair's operations must compile to single instructions.
 #include <cmath>
 
+namespace gouraud::detail {
+
 #if defined(__SSE2__)
 inline Par::Par(double a) : v(_mm_set1_pd(a)) {}
 inline Par::Par(double a, double b) : v(_mm_set_pd(b, a)) {}
@@ -59,3 +61,5 @@ inline double selecionar(bool mascara, double seVerdade, double seFalso) {
     return mascara ? seVerdade : seFalso;
 }
 inline bool algum(bool mascara) { return mascara; }
+
+}  // namespace gouraud::detail

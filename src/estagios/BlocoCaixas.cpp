@@ -4,6 +4,8 @@
 
 #include <limits>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr int kBitsGrossos = 8;
@@ -163,3 +165,5 @@ bool BlocoCaixas::disponivel() { return __builtin_cpu_supports("avx2") != 0; }
     _mm256_store_si256(reinterpret_cast<__m256i*>(dentro.data()), somaDentro);
     _mm256_store_si256(reinterpret_cast<__m256i*>(duvida.data()), somaDuvida);
 }
+
+}  // namespace gouraud::detail

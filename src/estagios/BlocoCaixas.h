@@ -6,6 +6,8 @@
 
 #include "Cobertura.h"
 
+namespace gouraud::detail {
+
 // The binning's first look at eight consecutive triangles at once, in AVX2 lanes.
 //   In:  the triangles' corners (points of the vertex stage), the points' coarse positions and
 //        the frame's size.
@@ -43,5 +45,7 @@ struct BlocoCaixas {
     void calcular(const std::int32_t* indices, const PosicaoGrossa* grossas, int largura,
                   int altura);
 };
+
+}  // namespace gouraud::detail
 
 #endif

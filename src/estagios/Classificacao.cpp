@@ -14,6 +14,8 @@
 #include "Quadro.h"
 #include "Recorte.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 using PosicaoGrossa = EstagioVertices::PosicaoGrossa;
@@ -366,3 +368,5 @@ void Classificacao::distribuir(int lote) {
         }
     }
 }
+
+}  // namespace gouraud::detail

@@ -11,6 +11,8 @@
 #include "Malha.h"
 #include "Projecao.h"
 
+namespace gouraud::detail {
+
 // Binning, the second stage: which bands of kLinhasPorFaixa rows each triangle may draw in.
 //   In:  the triangles' corners and the vertex stage's coarse and exact positions (and, for a
 //        triangle with a corner to clip, the rows of its clipped polygon).
@@ -119,5 +121,7 @@ private:
     // Set by classificar from any thread, each byte to 1 only (through atomic_ref).
     std::vector<std::uint8_t> marcas;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstdlib>
 
+namespace gouraud::detail {
+
 namespace {
 
 // Screen positions are held as integers in units of 2^-48 pixel: exact for every double of
@@ -277,3 +279,5 @@ bool Cobertura::linhas(int linha0, int linha1, Intervalo* saida) const {
     }
     return algum;
 }
+
+}  // namespace gouraud::detail

@@ -5,6 +5,8 @@
 
 #include "VerticeTela.h"
 
+namespace gouraud::detail {
+
 // Exact coverage: which pixel centres a triangle covers.
 //   In:  the triangle's three corners on the screen, each less than kMaiorCoordenada pixels from
 //        the origin on both axes, and the rows and columns to look at, within a frame of at most
@@ -134,5 +136,7 @@ private:
     bool pequena = true;
     Aresta arestas[3] = {};
 };
+
+}  // namespace gouraud::detail
 
 #endif

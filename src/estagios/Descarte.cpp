@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstddef>
 
+namespace gouraud::detail {
+
 namespace {
 
 // How far inside a plane, relative to the size of the numbers involved, a box must lie to be
@@ -139,3 +141,5 @@ void Descarte::preparar(const Camera& camera, const Projecao& p, int largura, in
         }
     }
 }
+
+}  // namespace gouraud::detail

@@ -9,6 +9,8 @@
 #include "EstagioVertices.h"
 #include "Projecao.h"
 
+namespace gouraud::detail {
+
 // Culling, before the vertex stage: which groups of consecutive triangles may reach the screen,
 // and which groups of points those need worked out.
 //   In:  once, the vertex stage's points and triangles; per frame, the camera and the projection.
@@ -57,5 +59,7 @@ private:
     std::vector<std::uint8_t> pontosVivos;
     int quantVivos = 0;
 };
+
+}  // namespace gouraud::detail
 
 #endif

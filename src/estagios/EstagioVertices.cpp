@@ -10,6 +10,8 @@
 
 #include "Par.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -302,3 +304,5 @@ void EstagioVertices::processarTrecho(int inicio, int fim, const Camera& camera,
         }
     }
 }
+
+}  // namespace gouraud::detail

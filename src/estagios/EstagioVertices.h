@@ -13,6 +13,8 @@
 #include "Projecao.h"
 #include "VerticeTela.h"
 
+namespace gouraud::detail {
+
 // The vertex stage, the first one: where each point of the mesh lands on the screen.
 //   In:  the mesh (once), and per frame the camera, the projection and the frame's size.
 //   Out: for each point the triangles name, renumbered in the order they first name it: its
@@ -33,7 +35,7 @@ class EstagioVertices {
 public:
     // A screen position in 1/kEscalaGrossa pixel, rounded down: small enough to stay in the
     // cache while every triangle is sorted into bands.
-    using PosicaoGrossa = ::PosicaoGrossa;
+    using PosicaoGrossa = detail::PosicaoGrossa;
     static constexpr int kBitsGrossos = 8;
     static constexpr double kEscalaGrossa = 1 << kBitsGrossos;
     // A point that needs clipping has x = kMarca, and y = kMarca too behind the near plane.
@@ -124,5 +126,7 @@ private:
     std::unique_ptr<PosicaoGrossa[]> grossas;
     std::unique_ptr<PosicaoExata[]> exatas;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+namespace gouraud::detail {
+
 void FaixaVisivel::reservar(std::size_t pixels) {
     if (pixels > vencedores.size()) {
         vencedores.resize(pixels);
@@ -75,3 +77,5 @@ bool FaixaVisivel::ganhaEmpate(std::int32_t novo, std::int32_t atual, int i, int
 }
 
 void FaixaVisivel::usarAnteriores(const std::int32_t* numeros) { anteriores = numeros; }
+
+}  // namespace gouraud::detail

@@ -9,6 +9,8 @@
 #include "Recorte.h"
 #include "VerticeTela.h"
 
+namespace gouraud::detail {
+
 // What a band of rows shows before it is shaded: per pixel, the triangle that won the depth test
 // there (the greatest 1/cn; among equals the lowest number in the file), with its
 // screen-space weights b1 and b2 of the second and third corners; its 1/cn is the frame's depth.
@@ -82,5 +84,7 @@ private:
     std::vector<Peca>* pecas = nullptr;
     const std::int32_t* anteriores = nullptr;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr int kDeslocamentoVermelho = 11;
@@ -80,3 +82,5 @@ int Quadro::vermelho(std::uint16_t cor) {
 }
 int Quadro::verde(std::uint16_t cor) { return expandir6((cor >> kDeslocamentoVerde) & kMascara6); }
 int Quadro::azul(std::uint16_t cor) { return expandir5(cor & kMascara5); }
+
+}  // namespace gouraud::detail

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace gouraud::detail {
+
 // One frame of largura x altura pixels (640 x 480 unless given): a 16-bit colour per pixel (5 bits
 // red, 6 green, 5 blue, red in the high bits) and a depth per pixel, the 1/cn of the surface drawn
 // there (0 where nothing is). Pixel (x, y) covers [x, x+1) x [y, y+1); y grows downwards. Rows
@@ -62,5 +64,7 @@ private:
     std::vector<std::uint16_t> cor;
     std::vector<double> profundidade;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -12,6 +12,8 @@
 #include "TesteProfundidade.h"
 #include "Varredura.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // An entry's pixel number below its mask, and the mask's bits of each row of its 2 x 2 box.
@@ -185,3 +187,5 @@ void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, cons
         }
     }
 }
+
+}  // namespace gouraud::detail

@@ -14,6 +14,8 @@
 #include "Sombreamento.h"
 #include "VerticeTela.h"
 
+namespace gouraud::detail {
+
 // Rasterising, the last stage: drawing one band of rows of the frame, in two passes.
 //   In:  the band's list from the binning, in file order, the vertex stage's corners, and the
 //        shading mode.
@@ -83,5 +85,7 @@ private:
     const Classificacao& classificacao;
     bool avx2 = false;
 };
+
+}  // namespace gouraud::detail
 
 #endif

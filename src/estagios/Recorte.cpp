@@ -7,6 +7,8 @@
 
 #include "Cobertura.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 using Canto = Recorte::Canto;
@@ -170,3 +172,5 @@ Recorte::Poligono Recorte::recortar(const Canto& a, const Canto& b, const Canto&
     }
     return p;
 }
+
+}  // namespace gouraud::detail

@@ -9,6 +9,8 @@
 #include "Projecao.h"
 #include "Quadro.h"
 
+namespace gouraud::detail {
+
 // Clipping: the part of a triangle that can be drawn, for the triangles the vertex stage marked
 // (a corner behind the near plane, or too far off the screen for the exact integer tests).
 //   In:  the triangle's corners in camera coordinates (cu, cv, cn), each with the shading mode's
@@ -75,5 +77,7 @@ public:
                              const double* atributos0, const double* atributos1,
                              const double* atributos2, int quantAtributos);
 };
+
+}  // namespace gouraud::detail
 
 #endif

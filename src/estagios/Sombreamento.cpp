@@ -1,5 +1,7 @@
 #include "Sombreamento.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr double kCanalMaximoReal = 255.0;
@@ -20,3 +22,5 @@ std::uint16_t Sombreamento::empacotar(double r, double g, double b) {
 void Sombreamento::usarProjecao(const Projecao&) {}
 
 void Sombreamento::sobrepor(const FaixaVisivel&, Quadro&) const {}
+
+}  // namespace gouraud::detail

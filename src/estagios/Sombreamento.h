@@ -8,6 +8,8 @@
 #include "Projecao.h"
 #include "Quadro.h"
 
+namespace gouraud::detail {
+
 // The shading stage, the last step of every band: each pixel's colour, worked out once, from the
 // triangle that won it.
 //   In:  per point of the vertex stage, what the mode needs (prepararPontos); per band, the
@@ -44,5 +46,7 @@ public:
     // The 16-bit colour of three real channels, each floored to 0..255 (a NaN gives 0).
     static std::uint16_t empacotar(double r, double g, double b);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace gouraud::detail {
+
 namespace {
 
 // 2^-96: twice an exact area, in 2^-96 square pixel, in square pixels.
@@ -101,3 +103,5 @@ inline void TesteProfundidade::testar(int i, int j, std::int32_t vencedor,
         pesos2[i] = b2;
     }
 }
+
+}  // namespace gouraud::detail

@@ -8,6 +8,8 @@
 #include "Quadro.h"
 #include "VerticeTela.h"
 
+namespace gouraud::detail {
+
 // The depth test, the step after coverage: which covered pixels a triangle wins.
 //   In:  the triangle's three screen corners and twice its exact area (Cobertura::getArea), its
 //        winner number, and the pixels coverage found.
@@ -61,5 +63,7 @@ private:
     double dx1, dy1, dx2, dy2, inversoArea;
     double diz1, diz2;
 };
+
+}  // namespace gouraud::detail
 
 #endif

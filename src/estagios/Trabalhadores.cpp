@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace gouraud::detail {
+
 Trabalhadores::Trabalhadores(int quantidade) {
     if (quantidade <= 0) {
         quantidade = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
@@ -76,3 +78,5 @@ void Trabalhadores::laco(int thread) {
         fim.notify_one();
     }
 }
+
+}  // namespace gouraud::detail

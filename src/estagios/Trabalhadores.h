@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <vector>
 
+namespace gouraud::detail {
+
 // A fixed group of threads that run the tasks 0 .. n-1 of one job at a time, the calling thread
 // taking part. Tasks are handed out in increasing order to whichever thread is free, so a job
 // must not depend on which thread runs which task. Starting a job allocates nothing.
@@ -61,5 +63,7 @@ private:
     int totalAtual = 0;
     std::atomic<int> proxima{0};
 };
+
+}  // namespace gouraud::detail
 
 #endif

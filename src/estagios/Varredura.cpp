@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <bit>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr int kBitsGrossos = 8;
@@ -239,3 +241,5 @@ bool Varredura::disponivel() { return __builtin_cpu_supports("avx2") != 0; }
         }
     }
 }
+
+}  // namespace gouraud::detail

@@ -8,6 +8,8 @@
 #include "Quadro.h"
 #include "TesteProfundidade.h"
 
+namespace gouraud::detail {
+
 // Coverage and the depth test of one triangle of up to 64 pixels a side over a band's rows, eight
 // pixels of a row at a time in AVX2 lanes.
 //   In:  the triangle's coarse and exact corners, its depth test (TesteProfundidade, whose
@@ -40,5 +42,7 @@ public:
                          const TesteProfundidade& teste, std::int32_t vencedor, FaixaVisivel& faixa,
                          Quadro& quadro);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -7,6 +7,8 @@
 
 #include "CorObjeto.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr std::size_t kCantos = 3;
@@ -88,3 +90,5 @@ const Textura& Aparencia::getTextura(std::int32_t i) const {
 
 bool Aparencia::texturizado(int t) const { return comTextura[static_cast<std::size_t>(t)] != 0; }
 bool Aparencia::temTexturizados() const { return algumTexturizado; }
+
+}  // namespace gouraud::detail

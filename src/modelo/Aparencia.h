@@ -8,6 +8,8 @@
 
 #include "Textura.h"
 
+namespace gouraud::detail {
+
 // What a mesh file says about the look of its triangles, beside their shape: per triangle
 // corner, the file's colour of that vertex, its texture coordinates and its material; the
 // materials (colour, texture, how coordinates outside 0..1 repeat); the decoded textures.
@@ -83,5 +85,7 @@ private:
     std::vector<std::uint8_t> comTextura;
     bool algumTexturizado = false;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace gouraud::detail {
+
 CaixaEnvolvente::CaixaEnvolvente(const Ponto* pontos, int quant)
     : CaixaEnvolvente(pontos, quant, Primitivas()) {}
 
@@ -38,3 +40,5 @@ CaixaEnvolvente::CaixaEnvolvente(const Ponto* pontos, int quant, const Primitiva
 
 const Ponto& CaixaEnvolvente::getCentro() const { return centro; }
 double CaixaEnvolvente::getDiagonal() const { return diagonal; }
+
+}  // namespace gouraud::detail

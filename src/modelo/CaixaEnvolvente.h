@@ -4,6 +4,8 @@
 #include "Ponto.h"
 #include "Primitivas.h"
 
+namespace gouraud::detail {
+
 // The axis-aligned bounding box of a list of points, reduced to the two numbers the viewer needs:
 // its centre and the length of its diagonal.
 class CaixaEnvolvente {
@@ -25,5 +27,7 @@ private:
     Ponto centro;
     double diagonal = 0.0;
 };
+
+}  // namespace gouraud::detail
 
 #endif

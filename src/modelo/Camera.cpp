@@ -6,6 +6,8 @@
 
 #include "Operadores.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // How far from 1 the length of an axis may be for the camera still to count as orthonormal.
@@ -125,3 +127,5 @@ void Camera::aproximar(double fator, const Ponto& centro) {
     foco = Ponto(centro.x + (foco.x - centro.x) * fator, centro.y + (foco.y - centro.y) * fator,
                  centro.z + (foco.z - centro.z) * fator);
 }
+
+}  // namespace gouraud::detail

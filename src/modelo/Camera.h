@@ -8,6 +8,8 @@
 #include "Ponto.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // A camera: the focus F and the orthonormal basis U (screen right), V (screen up), N (depth),
 // with U = N x V, all in world coordinates.
 class Camera {
@@ -28,10 +30,10 @@ public:
     // Why the scene's camera cannot give a picture ("the camera axis N is zero", ...), or ""
     // when its focus is finite and its axes are finite and of unit length. The scene must hold
     // a scene.
-    static std::string problemaDaCena(const Gouraud& cena);
+    [[nodiscard]] static std::string problemaDaCena(const Gouraud& cena);
     // The same reason for this camera (as deEixos gives one from axes that cannot make a
     // basis), or "".
-    std::string problema() const;
+    [[nodiscard]] std::string problema() const;
 
     // Camera coordinates (U.d, V.d, N.d) of the world point p, d = p - F, with the same
     // arithmetic as Gouraud::mudancaCoordenadasCamera.
@@ -46,5 +48,7 @@ public:
     // it was (fator > 0; below 1 is nearer). The axes do not change.
     void aproximar(double fator, const Ponto& centro);
 };
+
+}  // namespace gouraud::detail
 
 #endif

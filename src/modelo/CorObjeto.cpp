@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string_view>
 
+namespace gouraud::detail {
+
 namespace {
 
 // The name the import library gives the material it makes up for a file without one.
@@ -60,3 +62,5 @@ Vetor CorObjeto::cor(const Aparencia& aparencia, const Aparencia::Variante& v, b
     return cor(v.temCor ? v.cor.data() : nullptr, aparencia.getMaterial(v.material), texturizado,
                od);
 }
+
+}  // namespace gouraud::detail

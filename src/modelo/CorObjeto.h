@@ -4,6 +4,8 @@
 #include "Aparencia.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // The object colour Od of a vertex of the model: the rule that turns what the file says about a
 // vertex (its own colour, its material's colour and texture) into the colour the lighting uses.
 // It is the product, channel by channel, of whichever of these the vertex has: its own colour,
@@ -33,5 +35,7 @@ public:
     static Vetor cor(const Aparencia& aparencia, const Aparencia::Variante& v, bool texturizado,
                      const Vetor& od);
 };
+
+}  // namespace gouraud::detail
 
 #endif

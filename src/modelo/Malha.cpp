@@ -7,6 +7,8 @@
 
 #include "CaixaEnvolvente.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 bool finito(const Vetor& a) {
@@ -80,3 +82,5 @@ const Primitivas& Malha::getPrimitivas() const { return primitivas; }
 const Ponto& Malha::getCentro() const { return centro; }
 double Malha::getDiagonal() const { return diagonal; }
 const Aparencia* Malha::getAparencia() const { return aparencia.get(); }
+
+}  // namespace gouraud::detail

@@ -13,6 +13,8 @@
 #include "Triangulo.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // The model of a loaded scene as the renderer needs it: the scene's points and triangles, the
 // triangles' normals and the displaced points the scene computes, one unit normal per point, the
 // model's loose points and line segments (Primitivas), and the bounding box of all of them. It
@@ -73,5 +75,7 @@ private:
     double diagonal = 0.0;
     std::shared_ptr<const Aparencia> aparencia;
 };
+
+}  // namespace gouraud::detail
 
 #endif

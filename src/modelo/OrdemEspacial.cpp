@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstddef>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr std::uint32_t kCelulas = 1U << OrdemEspacial::kBitsPorEixo;
@@ -101,3 +103,5 @@ std::vector<std::int32_t> OrdemEspacial::calcular(const Malha& malha) {
     }
     return ordem;
 }
+
+}  // namespace gouraud::detail

@@ -6,6 +6,8 @@
 
 #include "Malha.h"
 
+namespace gouraud::detail {
+
 // An order of a mesh's triangles that keeps near ones together: along the Morton curve through
 // the cells of a grid of 2^kBitsPorEixo cubes a side over the points' bounding box, each triangle
 // in the cell of its centroid, and in file order within a cell. A run of a few hundred
@@ -23,5 +25,7 @@ public:
     // lowest.
     static std::uint32_t codigo(std::uint32_t x, std::uint32_t y, std::uint32_t z);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -4,6 +4,8 @@
 #include <limits>
 #include <utility>
 
+namespace gouraud::detail {
+
 namespace {
 
 // Appends `valor` to `lista`, which holds one entry per earlier item or none at all: the first
@@ -113,3 +115,5 @@ const Aparencia::Material* Primitivas::getMaterialPonto(int i) const {
 const Aparencia::Material* Primitivas::getMaterialLinha(int k) const {
     return materialDe(materiais, materiaisLinhas, static_cast<std::size_t>(k));
 }
+
+}  // namespace gouraud::detail

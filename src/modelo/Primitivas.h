@@ -8,6 +8,8 @@
 #include "Aparencia.h"
 #include "Ponto.h"
 
+namespace gouraud::detail {
+
 // The points and the line segments of a model, beside its triangles, in file order: each point
 // with its normal, its colour and its material when the file gives them, each segment with its
 // two ends and the colour and material of its first vertex when the file gives them. What colour
@@ -90,5 +92,7 @@ private:
     std::vector<std::int32_t> materiaisPontos;
     std::vector<std::int32_t> materiaisLinhas;
 };
+
+}  // namespace gouraud::detail
 
 #endif

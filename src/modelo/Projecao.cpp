@@ -5,6 +5,8 @@
 #include <limits>
 #include <numbers>
 
+namespace gouraud::detail {
+
 namespace {
 
 // The near plane's distance as a fraction of the mesh's bounding box diagonal.
@@ -109,3 +111,5 @@ double Projecao::xTela(double cu, double cn) const { return xTelaDe(*this, cu, c
 double Projecao::yTela(double cv, double cn) const { return yTelaDe(*this, cv, cn); }
 Par Projecao::xTela(Par cu, Par cn) const { return xTelaDe(*this, cu, cn); }
 Par Projecao::yTela(Par cv, Par cn) const { return yTelaDe(*this, cv, cn); }
+
+}  // namespace gouraud::detail

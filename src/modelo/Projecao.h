@@ -6,6 +6,8 @@
 #include "Malha.h"
 #include "Par.h"
 
+namespace gouraud::detail {
+
 // The perspective projection of camera coordinates c = (cu, cv, cn) onto a screen of W x H
 // pixels (largura x altura, 640 x 480 unless given): a window of half-width hx and half-height
 // hy, centred at (ox, oy), at distance d from the focus, and the near plane cn = zPerto in front
@@ -53,5 +55,7 @@ public:
     Par xTela(Par cu, Par cn) const;
     Par yTela(Par cv, Par cn) const;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <utility>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr std::size_t kCanais = 3;
@@ -26,3 +28,5 @@ const std::uint8_t* Textura::texel(int i, int j) const {
                     static_cast<std::size_t>(i)) *
                    kCanais];
 }
+
+}  // namespace gouraud::detail

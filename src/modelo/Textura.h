@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace gouraud::detail {
+
 // An image a material paints with: largura x altura texels of three bytes each (red, green,
 // blue), rows from the top of the image down, as the file stores them.
 class Textura {
@@ -28,5 +30,7 @@ private:
     int altura;
     std::vector<std::uint8_t> texels;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace gouraud::detail {
+
 namespace {
 
 // The unit vector along a coordinate axis.
@@ -105,3 +107,5 @@ std::optional<VistaPadrao::Lado> VistaPadrao::lerLado(std::string_view nome) {
     }
     return std::nullopt;
 }
+
+}  // namespace gouraud::detail

@@ -7,6 +7,8 @@
 #include "Ponto.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // The camera a model gets when its file has none, or when a view is asked for: it stands 1.5
 // diagonals from the centre of the model's bounding box and looks at it from the front, the
 // right, the top or along the diagonal between them, upright for the model's up axis A. The
@@ -41,5 +43,7 @@ public:
     // The view named "frente", "direita", "topo" or "iso"; nullopt for anything else.
     static std::optional<Lado> lerLado(std::string_view nome);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -4,6 +4,8 @@
 
 #include <iostream>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr int kProfundidadeCor = 16;
@@ -48,3 +50,5 @@ void InicioAllegro::relatarFalha(const char* programa, const char* etapa) {
     }
     std::cerr << std::endl;
 }
+
+}  // namespace gouraud::detail

@@ -3,6 +3,8 @@
 
 #include <initializer_list>
 
+namespace gouraud::detail {
+
 // How the two programs bring up the graphics library, and report a step that failed.
 class InicioAllegro {
 public:
@@ -20,5 +22,7 @@ public:
     // the library's own, or that no display could be opened when the library gives none.
     static void relatarFalha(const char* programa, const char* etapa);
 };
+
+}  // namespace gouraud::detail
 
 #endif

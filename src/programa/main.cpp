@@ -13,6 +13,8 @@
 #include "Operadores.h"
 #include "Vetor.h"
 
+using gouraud::detail::InicioAllegro;
+
 namespace {
 
 constexpr int kCanalMaximo = 255;

@@ -8,6 +8,8 @@
 #include "Par.h"
 #include "Segmento.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // A needle is this fraction of the bounding box's diagonal long.
@@ -153,3 +155,5 @@ void Agulhas::desenharSegmento(double x0, double y0, double iz0, double x1, doub
                                double iz1, Quadro& quadro) {
     Segmento::tracar(x0, y0, iz0, x1, y1, iz1, janelaDe(quadro), Destino(quadro));
 }
+
+}  // namespace gouraud::detail

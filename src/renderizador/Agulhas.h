@@ -11,6 +11,8 @@
 #include "Quadro.h"
 #include "Trabalhadores.h"
 
+namespace gouraud::detail {
+
 // The scene's normals drawn as needles over a finished frame. The scene's displaced point Q of
 // a point P is P plus the normal of the last triangle that names it, and that normal points away
 // from a viewer who sees the triangle's corners counter-clockwise; so the needle goes the other
@@ -58,5 +60,7 @@ private:
 
     std::vector<Agulha> agulhas;
 };
+
+}  // namespace gouraud::detail
 
 #endif

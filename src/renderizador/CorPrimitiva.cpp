@@ -5,6 +5,8 @@
 #include "CorObjeto.h"
 #include "Sombreamento.h"
 
+namespace gouraud::detail {
+
 Vetor CorPrimitiva::od(const Primitivas::Terno* cor, const Aparencia::Material* material,
                        const Iluminacao& iluminacao, bool coresDoArquivo) {
     if (!coresDoArquivo) {
@@ -37,3 +39,5 @@ std::uint16_t CorPrimitiva::iluminada(const Ponto& p, const Primitivas::Terno& n
     const Vetor cor = iluminacao.corDoVertice(p, &unitaria, foco, luz, od);
     return Sombreamento::empacotar(cor.x, cor.y, cor.z);
 }
+
+}  // namespace gouraud::detail

@@ -9,6 +9,8 @@
 #include "Primitivas.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // The colour of a loose point or a line segment: where its object colour Od comes from, and how
 // it is lit. Colours are triples (r, g, b) held in a Vetor; a packed colour is the frame's
 // 16-bit one.
@@ -33,5 +35,7 @@ public:
                                    const Iluminacao& iluminacao, const Ponto& foco,
                                    const Ponto& luz);
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr std::array<std::pair<Estilo::Modo, const char*>, 3> kNomes = {{
@@ -61,3 +63,5 @@ std::string Estilo::descricao() const {
     }
     return texto;
 }
+
+}  // namespace gouraud::detail

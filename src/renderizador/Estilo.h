@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace gouraud::detail {
+
 // How a renderer draws a mesh: the shading mode, whether the mesh's edges and the scene's
 // normals (as needles) are drawn over the picture, whether the file's own colours and textures
 // are used (otherwise every triangle, point and line has the lighting settings' object colour),
@@ -39,5 +41,7 @@ struct Estilo {
     // "colours off" when the file's colours are not used.
     std::string descricao() const;
 };
+
+}  // namespace gouraud::detail
 
 #endif

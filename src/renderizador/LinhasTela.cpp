@@ -8,6 +8,8 @@
 #include "CorPrimitiva.h"
 #include "Segmento.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // Rows beyond the segment's ends that rounding may still give one of its pixels.
@@ -95,3 +97,5 @@ void LinhasTela::desenharFaixa(int faixa, int linha0, int linha1, Quadro& quadro
         Segmento::tracar(s.x0, s.y0, s.iz0, s.x1, s.y1, s.iz1, janela, pintor);
     }
 }
+
+}  // namespace gouraud::detail

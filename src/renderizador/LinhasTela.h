@@ -12,6 +12,8 @@
 #include "Quadro.h"
 #include "Trabalhadores.h"
 
+namespace gouraud::detail {
+
 // The model's line segments, a frame at a time. A segment is clipped at the near plane in camera
 // space and drawn with the pixel rule of Segmento (one pixel per column it crosses, per row when
 // steeper than 45 degrees), where its 1/cn, interpolated linearly on the screen between its ends,
@@ -56,5 +58,7 @@ private:
     std::vector<SegmentoTela> segmentos;
     ListasPorFaixa listas;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -1,5 +1,7 @@
 #include "ListasPorFaixa.h"
 
+namespace gouraud::detail {
+
 void ListasPorFaixa::distribuir(int quantLotes, int quantFaixas) {
     if (inicios.size() < static_cast<std::size_t>(quantFaixas) + 1) {
         inicios.resize(static_cast<std::size_t>(quantFaixas) + 1);
@@ -30,3 +32,5 @@ std::span<const std::int32_t> ListasPorFaixa::getFaixa(int faixa) const {
     }
     return {itens.data() + inicio, static_cast<std::size_t>(fim - inicio)};
 }
+
+}  // namespace gouraud::detail

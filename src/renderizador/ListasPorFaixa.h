@@ -9,6 +9,8 @@
 
 #include "Trabalhadores.h"
 
+namespace gouraud::detail {
+
 // Items (the model's segments) listed by the bands of rows they may draw in, each band's list
 // in item order, made on several threads with the same result on any number of them: a first
 // pass asks each item for its bands and counts them per batch of items, a second places every
@@ -98,5 +100,7 @@ void ListasPorFaixa::montar(int quantItens, int quantFaixas, Trabalhadores& trab
     };
     trabalhadores.paraCada(quantLotes, colocar);
 }
+
+}  // namespace gouraud::detail
 
 #endif

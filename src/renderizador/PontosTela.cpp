@@ -12,6 +12,8 @@
 #include "CorPrimitiva.h"
 #include "Par.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // A cloud of fewer points than this a run is drawn in one run: its own frame would cost more to
@@ -449,3 +451,5 @@ void PontosTela::desenharFaixa(FaixaVisivel& visivel, Quadro& quadro) {
         }
     }
 }
+
+}  // namespace gouraud::detail

@@ -13,6 +13,8 @@
 #include "Quadro.h"
 #include "Trabalhadores.h"
 
+namespace gouraud::detail {
+
 // The model's loose points drawn as squares, a frame at a time. A point P with camera coordinates
 // (cu, cv, cn), cn >= zPerto, lands at (xs, ys) (Projecao) and covers, for a size of s pixels,
 // the columns i with xs - s/2 <= i + 0.5 < xs + s/2 and the rows j with
@@ -95,5 +97,7 @@ private:
     int quantTrechos = 0;
     bool avx2 = false;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -11,6 +11,8 @@
 #include "SombreamentoPhong.h"
 #include "SombreamentoPlano.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // A band's loose points and lines, drawn in their places among the rasteriser's passes.
@@ -342,3 +344,5 @@ void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& pro
     }
     v.encerrarQuadro();
 }
+
+}  // namespace gouraud::detail

@@ -26,6 +26,8 @@
 #include "VerticeTela.h"
 #include "Visibilidade.h"
 
+namespace gouraud::detail {
+
 // Draws a mesh with Gouraud shading into a frame: Phong lighting at the points, perspective
 // projection, clipping at the near plane, half-space rasterisation with the top-left rule, a
 // depth test on 1/cn (strictly nearer wins, so equal depth keeps the earlier triangle) and
@@ -55,7 +57,7 @@
 // runs, and the frustum alone culls its triangles.
 class Renderizador {
 public:
-    using PosicaoExata = ::PosicaoExata;
+    using PosicaoExata = detail::PosicaoExata;
 
     // Draws `malha` (which must outlive this object) lit by `iluminacao` on `threads` threads,
     // the caller's included (0 means one per core), with Gouraud shading.
@@ -158,5 +160,7 @@ private:
     bool ocluir = true;
     bool duasFases = false;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -1,5 +1,7 @@
 #include "Segmento.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // Camera coordinates (x, y, z) of the point where the near plane cn = z cuts the segment from
@@ -21,3 +23,5 @@ bool Segmento::recortar(const Vetor& a, const Vetor& b, double zPerto, Vetor& in
     fim = frenteB ? b : cortar(a, b, zPerto);
     return true;
 }
+
+}  // namespace gouraud::detail

@@ -8,6 +8,8 @@
 #include "Projecao.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // The pixels of a segment on the screen, as the normals' needles and the model's lines are drawn.
 // With its ends (x0, y0) and (x1, y1) in pixels, dx = x1 - x0 and dy = y1 - y0: when
 // |dx| >= |dy| > 0 or |dx| > 0 = dy, each column i whose centre i + 0.5 lies between x0 and x1
@@ -167,5 +169,7 @@ void Segmento::tracar(double x0, double y0, double iz0, double x1, double y1, do
         porEixo<false>(y0, x0, iz0, y1, x1, iz1, janela, pintor);
     }
 }
+
+}  // namespace gouraud::detail
 
 #endif

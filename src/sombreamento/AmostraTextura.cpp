@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr double kByte = 255.0;
@@ -87,3 +89,5 @@ Vetor AmostraTextura::amostrar(const Textura& textura, Aparencia::Repeticao repe
     }
     return Vetor(canais[0], canais[1], canais[2]);
 }
+
+}  // namespace gouraud::detail

@@ -5,6 +5,8 @@
 #include "Textura.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // A texture's colour at texture coordinates (u, v): u runs to the right and v upwards from the
 // image's bottom row. Bilinear at the texel centres: with w x h texels, x = u.w - 0.5 and
 // y = (1 - v).h - 0.5; the four texels (x0, y0), (x0 + 1, y0), (x0, y0 + 1) and
@@ -22,5 +24,7 @@ public:
     // i that is not finite).
     static int indice(double i, int n, Aparencia::Repeticao repeticao);
 };
+
+}  // namespace gouraud::detail
 
 #endif

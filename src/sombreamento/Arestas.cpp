@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+namespace gouraud::detail {
+
 namespace {
 
 // Relative slack around kDistancia times the length, far wider than the few roundings in the
@@ -79,3 +81,5 @@ bool Arestas::perto(double px, double py) const {
     }
     return false;
 }
+
+}  // namespace gouraud::detail

@@ -6,6 +6,8 @@
 #include "Projecao.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // The edges of one mesh triangle, drawn over the pixels the triangle wins: such a pixel turns
 // black when the line through the projected ends of one of the triangle's own edges passes
 // within 0.75 pixel of its centre. Where the near plane cuts an edge, its part in front counts;
@@ -51,5 +53,7 @@ private:
     std::array<Linha, 3> linhas{};
     int quant = 0;
 };
+
+}  // namespace gouraud::detail
 
 #endif

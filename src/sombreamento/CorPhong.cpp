@@ -1,5 +1,7 @@
 #include "CorPhong.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // va + (q1 (vb - va) + q2 (vc - va)) s for attribute k.
@@ -31,3 +33,5 @@ Vetor CorPhong::cor(const Iluminacao& iluminacao, const Ponto& foco, const Ponto
                   interpolar(a, b, c, kNormal + kZ, q1, q2, s));
     return iluminacao.corNoPonto(p, n, foco, posicaoLuz, od);
 }
+
+}  // namespace gouraud::detail

@@ -5,6 +5,8 @@
 #include "Ponto.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // Phong shading at a pixel: the world position and the normal interpolated from a triangle's
 // corners with the perspective-correct weights the Gouraud colours use, then the lighting
 // there with that normal made unit length.
@@ -27,5 +29,7 @@ public:
                      const double* a, const double* b, const double* c, double q1, double q2,
                      double s, const Vetor& od);
 };
+
+}  // namespace gouraud::detail
 
 #endif

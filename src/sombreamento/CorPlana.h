@@ -5,6 +5,8 @@
 #include "Ponto.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // Flat shading: every pixel of a triangle gets one colour, the lighting at the triangle's
 // centroid with the triangle's own normal.
 class CorPlana {
@@ -24,5 +26,7 @@ public:
                      const Ponto& p3, const Vetor& normal, const Ponto& foco,
                      const Ponto& posicaoLuz, const Vetor& od);
 };
+
+}  // namespace gouraud::detail
 
 #endif

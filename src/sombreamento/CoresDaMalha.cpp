@@ -5,6 +5,8 @@
 #include "AmostraTextura.h"
 #include "CorObjeto.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr std::size_t kCanais = 3;
@@ -79,3 +81,5 @@ CoresDaMalha::TexturaDoTriangulo CoresDaMalha::texturaDoPonto(int ponto) const {
 Vetor CoresDaMalha::TexturaDoTriangulo::amostra(double u, double v) const {
     return AmostraTextura::amostrar(*textura, repeticaoU, repeticaoV, u, v);
 }
+
+}  // namespace gouraud::detail

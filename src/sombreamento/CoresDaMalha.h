@@ -9,6 +9,8 @@
 #include "Malha.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // The colours the shading modes use for a mesh with a look of its own (Malha::getAparencia),
 // worked out once per lighting: for every point of the vertex stage (one per variant its
 // corners use) its object colour before any texture (CorObjeto) and its texture coordinates;
@@ -54,5 +56,7 @@ private:
     // Per point of the vertex stage: its material when its triangles are textured, else -1.
     std::vector<std::int32_t> materiais;
 };
+
+}  // namespace gouraud::detail
 
 #endif

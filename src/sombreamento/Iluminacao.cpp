@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+namespace gouraud::detail {
+
 namespace {
 
 double potencia(double base, double expoente);
@@ -95,3 +97,5 @@ void Iluminacao::corDePar(Par px, Par py, Par pz, Par nx, Par ny, Par nz, Mascar
     g = cor.y;
     b = cor.z;
 }
+
+}  // namespace gouraud::detail

@@ -5,6 +5,8 @@
 #include "Ponto.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // The Phong illumination model evaluated at a vertex, with its settings. Colours are triples
 // (r, g, b) held in a Vetor as (x, y, z). A default-constructed object holds the defaults:
 // a headlight at the focus, Ka 0.2 with Ia (255, 255, 255), Kd 0.8 with Od (0.9, 0.75, 0.55),
@@ -89,5 +91,7 @@ public:
                      const double* odG, const double* odB, const Ponto& foco,
                      const Ponto& posicaoLuz, double* r, double* g, double* b) const;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -7,6 +7,8 @@
 
 #include "Iluminacao.h"
 
+namespace gouraud::detail {
+
 // Everything down to the matching pop is compiled for AVX2 (clang has its own pragma for it).
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
@@ -147,3 +149,5 @@ void Iluminacao::partesDeQuatro(const double* px, const double* py, const double
                                 double* const* e, double* const* d) const {
     partesQuatro(*this, px, py, pz, nx, ny, nz, temNormal, foco, posicaoLuz, e, d);
 }
+
+}  // namespace gouraud::detail

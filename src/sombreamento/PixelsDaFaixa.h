@@ -8,6 +8,8 @@
 #include "Quadro.h"
 #include "VerticeTela.h"
 
+namespace gouraud::detail {
+
 // The shading of every pixel of a band that has a winner, for modes that colour one pixel at a
 // time from the winner's corners: `cor(t, ponto, a, b, c, q1, q2, s)` gets the winner's triangle
 // number t in the file, the vertex stage's point of its first corner (-1 for a piece of a
@@ -63,5 +65,7 @@ inline double interpolarAtributo(const double* a, const double* b, const double*
                                  double q1, double q2, double s) {
     return a[k] + (q1 * (b[k] - a[k]) + q2 * (c[k] - a[k])) * s;
 }
+
+}  // namespace gouraud::detail
 
 #endif

@@ -4,6 +4,8 @@
 
 #include "Arestas.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr std::uint16_t kPreto = 0;
@@ -76,3 +78,5 @@ void SombreamentoComArestas::sobrepor(const FaixaVisivel& faixa, Quadro& quadro)
 }
 
 void SombreamentoComArestas::usarAvx2(bool permitir) { modo->usarAvx2(permitir); }
+
+}  // namespace gouraud::detail

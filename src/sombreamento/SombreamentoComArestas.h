@@ -12,6 +12,8 @@
 #include "Quadro.h"
 #include "Sombreamento.h"
 
+namespace gouraud::detail {
+
 // A shading mode with the mesh's edges over it, hidden lines removed: once the mode has coloured
 // a band (sombrear) and the model's lines are drawn over it, every pixel whose winner has one of
 // its own edges within 0.75 pixel of the pixel's centre (Arestas) turns black (sobrepor). A whole
@@ -41,5 +43,7 @@ private:
     Camera camera;
     Projecao projecao;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -7,6 +7,8 @@
 
 #include "Par.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr int kLanesQuatro = 4;
@@ -320,3 +322,5 @@ void SombreamentoGouraud::sombrearFaixa(const FaixaVisivel& faixa, const Vertice
         }
     }
 }
+
+}  // namespace gouraud::detail

@@ -12,6 +12,8 @@
 #include "Sombreamento.h"
 #include "VerticeTela.h"
 
+namespace gouraud::detail {
+
 // Gouraud shading: the lighting formula at the points, colours interpolated on the screen.
 //   Points: the lit colour (r, g, b) of each point some triangle that may draw names, four points
 //   at a time in AVX2 lanes where the processor has it, two at a time in SSE2 lanes (Par)
@@ -53,5 +55,7 @@ private:
     const double* corObjeto = nullptr;
     bool quatro = false;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -5,6 +5,8 @@
 
 #include "PixelsDaFaixa.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr int kCanais = 3;
@@ -204,3 +206,5 @@ void SombreamentoGouraudTextura::sombrear(const FaixaVisivel& faixa, Quadro& qua
 void SombreamentoGouraudTextura::usarAvx2(bool permitir) {
     quatro = permitir && Iluminacao::quatroDisponivel();
 }
+
+}  // namespace gouraud::detail

@@ -12,6 +12,8 @@
 #include "Quadro.h"
 #include "Sombreamento.h"
 
+namespace gouraud::detail {
+
 // Gouraud shading of a mesh some of whose triangles are textured, where the object colour is
 // known only at the pixel.
 //   Points: a point of an untextured triangle gets its lit colour (r, g, b) with its own object
@@ -55,5 +57,7 @@ private:
     std::vector<double> atributos;
     bool quatro = false;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -5,6 +5,8 @@
 #include "CorPhong.h"
 #include "PixelsDaFaixa.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // With the mesh's colours, after CorPhong's: the colour before the texture, then u and v.
@@ -93,3 +95,5 @@ void SombreamentoPhong::sombrear(const FaixaVisivel& faixa, Quadro& quadro) cons
 }
 
 void SombreamentoPhong::usarAvx2(bool /*permitir*/) {}
+
+}  // namespace gouraud::detail

@@ -12,6 +12,8 @@
 #include "Quadro.h"
 #include "Sombreamento.h"
 
+namespace gouraud::detail {
+
 // Phong shading: the lighting formula at every pixel (CorPhong).
 //   Points: the world position and the unit point normal (zero without one) of each point some
 //   triangle that may draw names; those are the attributes the clipping interpolates.
@@ -46,5 +48,7 @@ private:
     int quantAtributos;
     std::vector<double> atributos;
 };
+
+}  // namespace gouraud::detail
 
 #endif

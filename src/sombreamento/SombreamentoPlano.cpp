@@ -2,6 +2,8 @@
 
 #include "CorPlana.h"
 
+namespace gouraud::detail {
+
 SombreamentoPlano::SombreamentoPlano(const Malha& malha, const EstagioVertices& vertices,
                                      const Iluminacao& iluminacao, const CoresDaMalha* cores)
     : malha(malha), vertices(vertices), iluminacao(iluminacao), cores(cores) {}
@@ -97,3 +99,5 @@ void SombreamentoPlano::sombrear(const FaixaVisivel& faixa, Quadro& quadro) cons
 }
 
 void SombreamentoPlano::usarAvx2(bool /*permitir*/) {}
+
+}  // namespace gouraud::detail

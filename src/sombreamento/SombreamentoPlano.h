@@ -12,6 +12,8 @@
 #include "Quadro.h"
 #include "Sombreamento.h"
 
+namespace gouraud::detail {
+
 // Flat shading: every pixel a triangle wins gets the triangle's one colour (CorPlana), the
 // lighting at its centroid with its own normal, floored to 0..255 and packed into 16 bits. The
 // points carry nothing; a clipped triangle's pieces are coloured as the whole. With the mesh's
@@ -49,5 +51,7 @@ private:
     Camera camera;
     Ponto luz;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <limits>
 
+namespace gouraud::detail {
+
 namespace {
 
 // The cone's radius is widened by this share of itself, and by this much plus this share of
@@ -142,3 +144,5 @@ Aglomerado Aglomerados::calcular(const Ponto* pontos, const std::int32_t* indice
     }
     return a;
 }
+
+}  // namespace gouraud::detail

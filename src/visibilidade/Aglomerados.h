@@ -10,6 +10,8 @@
 #include "Trabalhadores.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 // An axis-aligned box in world space.
 struct CaixaEspacial {
     std::array<double, 3> menor;
@@ -76,5 +78,7 @@ public:
 private:
     std::vector<Aglomerado> aglomerados;
 };
+
+}  // namespace gouraud::detail
 
 #endif

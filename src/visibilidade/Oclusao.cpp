@@ -8,6 +8,8 @@
 
 #include "Recorte.h"
 
+namespace gouraud::detail {
+
 // Why a run of triangles left out could not have drawn a pixel.
 //
 // Every triangle of the run lies in its box. When all eight corners of the box are in front
@@ -268,3 +270,5 @@ Oclusao::Decisao Oclusao::testar(const Aglomerado& a, unsigned pendentes, const 
     }
     return Decisao{desenhar != 0 ? Resultado::desenhar : Resultado::oculto, desenhar};
 }
+
+}  // namespace gouraud::detail

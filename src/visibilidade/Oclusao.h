@@ -9,6 +9,8 @@
 #include "Piramide.h"
 #include "Projecao.h"
 
+namespace gouraud::detail {
+
 // The occlusion test of a cluster against the depths a frame already holds (its Piramide): a
 // cluster is left out only when no triangle of it could win any pixel, not even by a tie, so the
 // picture is the same bits with it or without it.
@@ -104,5 +106,7 @@ private:
     double origemX;
     double origemY;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -4,6 +4,8 @@
 
 #include "Classificacao.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 static_assert((1 << Piramide::kNiveisPorFaixa) == Classificacao::kLinhasPorFaixa,
@@ -92,3 +94,5 @@ double Piramide::menor(int i0, int j0, int i1, int j1) const {
     }
     return resultado;
 }
+
+}  // namespace gouraud::detail

@@ -6,6 +6,8 @@
 
 #include "Quadro.h"
 
+namespace gouraud::detail {
+
 // The hierarchical depth buffer of a frame: level k (from 1) holds, for each square of 2^k x 2^k
 // pixels (cut short at the frame's right and bottom sides), the least 1/cn the frame stores over
 // it. The least depth over any rectangle of pixels is then read from at most 8 x 8 entries of one
@@ -44,5 +46,7 @@ private:
     // niveis[k - 1] is level k.
     std::vector<Nivel> niveis;
 };
+
+}  // namespace gouraud::detail
 
 #endif

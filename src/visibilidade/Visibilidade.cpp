@@ -8,6 +8,8 @@
 
 #include "Oclusao.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // Clusters per task of the occlusion tests.
@@ -247,3 +249,5 @@ void Visibilidade::esquecer() {
     std::fill(vistos.begin(), vistos.end(), 0);
     primeiroQuadro = true;
 }
+
+}  // namespace gouraud::detail

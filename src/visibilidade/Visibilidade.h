@@ -12,6 +12,8 @@
 #include "Projecao.h"
 #include "Trabalhadores.h"
 
+namespace gouraud::detail {
+
 // Which runs of triangles (Aglomerados::kPorTrecho of them, 8 to a cluster) a frame draws, in
 // two phases, and which ones it saw.
 //   Phase 1: of the clusters the culling keeps on the screen, the runs whose triangles won a
@@ -105,5 +107,7 @@ private:
     bool algumaSegunda = false;
     Contagem contagem;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace gouraud::detail {
+
 ArquivoVigiado::ArquivoVigiado(std::string nome) : nome(std::move(nome)), ultimo(olhar()) {}
 
 ArquivoVigiado::Estado ArquivoVigiado::olhar() const {
@@ -29,3 +31,5 @@ bool ArquivoVigiado::mudou() {
 }
 
 const std::string& ArquivoVigiado::getNome() const { return nome; }
+
+}  // namespace gouraud::detail

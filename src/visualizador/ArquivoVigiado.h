@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace gouraud::detail {
+
 // A file watched for changes without reading it: one look is a stat of its size, modification
 // time and identity (device and inode, so a file replaced by another shows too), and whether it
 // is there at all.
@@ -35,5 +37,7 @@ private:
     std::string nome;
     Estado ultimo;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -16,6 +16,8 @@
 #include "InicioAllegro.h"
 #include "MovimentoRato.h"
 
+namespace gouraud::detail {
+
 enum class Janela::Comando : int {
     mover,
     modo,
@@ -485,3 +487,5 @@ int Janela::executar(const std::string& titulo) {
     allegro_exit();
     return 0;
 }
+
+}  // namespace gouraud::detail

@@ -7,7 +7,10 @@
 #include "Quadro.h"
 #include "Visualizacao.h"
 
+// Allegro's bitmap, which only Janela.cpp sees in full.
 struct BITMAP;
+
+namespace gouraud::detail {
 
 // The interactive viewer: a 16-bit window through Allegro 4 that shows the frames of a
 // Visualizacao. The keys of its table and the mouse walk the camera (a left drag turns, a right
@@ -67,5 +70,7 @@ private:
     std::string mensagem;
     std::string problemas;
 };
+
+}  // namespace gouraud::detail
 
 #endif

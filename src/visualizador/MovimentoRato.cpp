@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace gouraud::detail {
+
 namespace {
 
 // a + (b - c), held at the ends of the int range rather than overflowing: a pointer that keeps
@@ -39,3 +41,5 @@ MovimentoRato::Soma MovimentoRato::tomar() {
     soma = Soma();
     return tomada;
 }
+
+}  // namespace gouraud::detail

@@ -3,6 +3,8 @@
 
 #include <mutex>
 
+namespace gouraud::detail {
+
 // The mouse's movement added up between two frames. The graphics library reports every change
 // of the pointer, its buttons and its wheel from a thread of its own; the window takes the sums
 // once per frame, so nothing that arrives while a frame is drawn is lost or answered twice.
@@ -41,5 +43,7 @@ private:
     int z = 0;
     Soma soma;
 };
+
+}  // namespace gouraud::detail
 
 #endif

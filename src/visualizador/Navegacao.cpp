@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace gouraud::detail {
+
 namespace {
 
 // The camera of the view `lado` of the model.
@@ -116,3 +118,5 @@ void Navegacao::setInicio(const Camera& novoInicial, const Ponto& novoCentro, do
 
 const Camera& Navegacao::getCamera() const { return atual; }
 const Ponto& Navegacao::getCentro() const { return centro; }
+
+}  // namespace gouraud::detail

@@ -6,6 +6,8 @@
 #include "Projecao.h"
 #include "VistaPadrao.h"
 
+namespace gouraud::detail {
+
 // Walking around a model: the camera of the starting view, turned about a centre (at first the
 // model's), moved towards or away from it, moved with that centre parallel to the screen, put at
 // one of the model's default views, and brought back. The projection settings are not its
@@ -83,5 +85,7 @@ private:
     double diagonal;
     VistaPadrao::Cima eixoCima;
 };
+
+}  // namespace gouraud::detail
 
 #endif

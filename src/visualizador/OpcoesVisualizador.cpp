@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr char kUso[] =
@@ -317,3 +319,5 @@ OpcoesVisualizador::Leitura OpcoesVisualizador::ler(int argc, const char* const*
     Leitor leitor;
     return leitor.ler(argc, argv);
 }
+
+}  // namespace gouraud::detail

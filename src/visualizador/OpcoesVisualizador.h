@@ -7,6 +7,8 @@
 #include "Estilo.h"
 #include "VistaPadrao.h"
 
+namespace gouraud::detail {
+
 // What the viewer's command line asks for, and the reader of that line. Every option is declared
 // once, with the check of its value, in OpcoesVisualizador.cpp; a new option is one more
 // declaration there, a field here and a line of the usage text.
@@ -46,5 +48,7 @@ struct OpcoesVisualizador::Leitura {
     std::optional<OpcoesVisualizador> opcoes;
     std::string motivo;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -2,6 +2,8 @@
 
 #include "LeitorIluminacao.h"
 
+namespace gouraud::detail {
+
 Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::string>& nomeLuz,
                            int largura, int altura, int threads)
     : Visualizacao(cena, nomeLuz, CenaCarregada::Opcoes{}, largura, altura, threads) {}
@@ -160,3 +162,5 @@ std::string Visualizacao::contagem(int triangulos, int linhas, int pontos) {
 CenaCarregada& Visualizacao::getCarregada() { return *carregada; }
 
 const Renderizador& Visualizacao::getRenderizador() const { return *renderizador; }
+
+}  // namespace gouraud::detail

@@ -14,6 +14,8 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 
+namespace gouraud::detail {
+
 // What the viewer shows and keeps up to date: the scene or mesh file and the lighting file as last
 // read,
 // the renderer that draws them, the walk around the model and the projection of the view. Both
@@ -106,5 +108,7 @@ private:
     std::string problemaCena;
     std::string problemaIluminacao;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -29,6 +29,7 @@ extern "C" {
 const char* malloc_conf = "thp:always";
 }
 
+namespace gouraud::detail {
 namespace {
 
 constexpr int kSaidaFalha = 1;
@@ -142,8 +143,10 @@ int executar(const OpcoesVisualizador& opcoes) {
 }
 
 }  // namespace
+}  // namespace gouraud::detail
 
 int main(int argc, char** argv) {
+    using namespace gouraud::detail;
     const OpcoesVisualizador::Leitura leitura = OpcoesVisualizador::ler(argc, argv);
     if (!leitura.opcoes) {
         std::cerr << "visualizador: " << leitura.motivo << "\n" << OpcoesVisualizador::uso();

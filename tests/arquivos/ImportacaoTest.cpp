@@ -24,6 +24,8 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -12,6 +12,8 @@
 
 #include "LeitorIluminacao.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 // Every field as bits, in a fixed order (so that -0 differs from 0 and a mismatch shows where).

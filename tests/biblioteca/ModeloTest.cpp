@@ -15,6 +15,8 @@
 #include "Visualizacao.h"
 #include "gouraud/Modelo.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 const std::string kToro = std::string(GOURAUD_EXEMPLOS_DIR) + "/toro.txt";

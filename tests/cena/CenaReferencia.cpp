@@ -11,6 +11,8 @@
 
 #include "Operadores.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // `stream >> valor`, leaving 0 when it fails; once the stream has failed every later read
@@ -219,3 +221,5 @@ std::string primeiraDiferenca(const Gouraud& cena, const CenaReferencia& referen
     }
     return "";
 }
+
+}  // namespace gouraud::detail

@@ -14,6 +14,8 @@
 #include "Triangulo.h"
 #include "Vetor.h"
 
+namespace gouraud::detail {
+
 struct CenaReferencia {
     bool temCena = false;
     bool valida = false;
@@ -38,5 +40,7 @@ void executarEstagiosReferencia(CenaReferencia& cena);
 // The first difference between the scene and the reference (counts, validity, null lists, and
 // every value bit for bit, NaN matching any NaN), or "" when they agree.
 std::string primeiraDiferenca(const Gouraud& cena, const CenaReferencia& referencia);
+
+}  // namespace gouraud::detail
 
 #endif

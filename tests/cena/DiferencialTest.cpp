@@ -12,6 +12,8 @@
 #include "GeradorCena.h"
 #include "Gouraud.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 // Loads the text with both loaders, runs every stage on both and returns their first difference.

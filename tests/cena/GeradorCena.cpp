@@ -5,6 +5,8 @@
 #include <random>
 #include <sstream>
 
+namespace gouraud::detail {
+
 namespace {
 
 // Significant digits that make every double read back to the same bits.
@@ -72,3 +74,5 @@ std::unique_ptr<Gouraud> carregarCena(const std::string& texto) {
     std::cout.clear();
     return cena;
 }
+
+}  // namespace gouraud::detail

@@ -16,6 +16,8 @@
 #include "CenaReferencia.h"
 #include "Gouraud.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -15,6 +15,8 @@
 
 #include "LeitorNumeros.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 // Outcome of one extraction: success flag, the value's bits (int sign-extended, double

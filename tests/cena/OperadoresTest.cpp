@@ -14,6 +14,7 @@
 #include "Ponto.h"
 #include "Triangulo.h"
 
+
 namespace {
 
 using Resultado = std::unique_ptr<Vetor>;

@@ -13,6 +13,8 @@
 #include "BlocoCaixas.h"
 #include "Cobertura.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 struct Canto {

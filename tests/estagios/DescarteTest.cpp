@@ -20,6 +20,8 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 constexpr int kGrupo = Descarte::kPorGrupo;

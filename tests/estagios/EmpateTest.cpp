@@ -16,6 +16,8 @@
 #include "Varredura.h"
 #include "VerticeTela.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 constexpr int kLargura = 64;

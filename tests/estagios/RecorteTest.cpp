@@ -13,6 +13,8 @@
 #include "Quadro.h"
 #include "Recorte.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 using Canto = Recorte::Canto;

@@ -25,6 +25,8 @@
 #include "Renderizador.h"
 #include "RenderizadorReferencia.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 // The first pixel where two frames of the same size differ in colour, or in depth by more than

@@ -16,6 +16,8 @@
 #include "Navegacao.h"
 #include "VistaPadrao.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+namespace gouraud::detail {
+
 std::shared_ptr<const Aparencia> olharAleatorio(const Gouraud& cena, std::uint64_t semente) {
     std::mt19937_64 gerador(semente);
     std::uniform_real_distribution<float> canal(0.0f, 1.0f);
@@ -71,3 +73,5 @@ std::shared_ptr<const Aparencia> olharAleatorio(const Gouraud& cena, std::uint64
                                              std::move(cantos), std::move(variantes),
                                              std::move(materiais), std::move(texturas));
 }
+
+}  // namespace gouraud::detail

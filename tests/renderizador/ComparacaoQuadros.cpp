@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace gouraud::detail {
+
 ComparacaoQuadros ComparacaoQuadros::comparar(const Quadro& nosso, const Quadro& outro) {
     ComparacaoQuadros c;
     for (int y = 0; y < nosso.getAltura() && y < outro.getAltura(); ++y) {
@@ -36,3 +38,5 @@ std::string ComparacaoQuadros::descrever() const {
                   ambos ? diferenca / (3.0 * quantos) : 0.0);
     return linha;
 }
+
+}  // namespace gouraud::detail

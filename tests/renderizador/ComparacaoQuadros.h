@@ -5,6 +5,8 @@
 
 #include "Quadro.h"
 
+namespace gouraud::detail {
+
 // How another renderer's frame compares with this renderer's, pixel by pixel over the part both
 // frames have: which pixels each drew (not black), and where both drew, how alike the colours
 // are.
@@ -22,5 +24,7 @@ struct ComparacaoQuadros {
     // One line: the three counts, the share of equal colours and the mean channel difference.
     std::string descrever() const;
 };
+
+}  // namespace gouraud::detail
 
 #endif

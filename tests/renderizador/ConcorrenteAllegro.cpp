@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr int kProfundidadeCor = 16;
@@ -120,3 +122,5 @@ void ConcorrenteAllegro::copiar(Quadro& quadro) const {
         }
     }
 }
+
+}  // namespace gouraud::detail

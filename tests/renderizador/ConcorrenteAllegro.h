@@ -10,6 +10,8 @@
 #include "Projecao.h"
 #include "Quadro.h"
 
+namespace gouraud::detail {
+
 // Allegro 4's own Gouraud triangles as a peer of the renderer: triangle3d_f with POLYTYPE_GRGB
 // and Allegro's z-buffer on a 16-bit memory bitmap of the frame's size, no display needed. Every
 // frame computes, per point, the camera coordinates, the lighting colour
@@ -47,5 +49,7 @@ private:
     struct Estado;
     std::unique_ptr<Estado> estado;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -8,6 +8,8 @@
 #include <tuple>
 #include <vector>
 
+namespace gouraud::detail {
+
 namespace {
 
 constexpr int kBitsProfundidadePedidos = 24;
@@ -246,3 +248,5 @@ void ConcorrenteOsmesa::copiar(Quadro& quadro) const {
         std::copy(origem, origem + largura, quadro.linhaCor(y));
     }
 }
+
+}  // namespace gouraud::detail

@@ -10,6 +10,8 @@
 #include "Projecao.h"
 #include "Quadro.h"
 
+namespace gouraud::detail {
+
 // Mesa through OSMesa (llvmpipe on a machine without a GPU) as a peer of the renderer, drawing
 // into an RGB 565 buffer of the frame's size with a depth buffer. It uses OpenGL's fixed-function
 // smooth lighting set up to match Iluminacao: one positional light (the headlight at the eye by
@@ -54,5 +56,7 @@ private:
     struct Estado;
     std::unique_ptr<Estado> estado;
 };
+
+}  // namespace gouraud::detail
 
 #endif

@@ -25,6 +25,8 @@
 #include "ConcorrenteOsmesa.h"
 #endif
 
+using namespace gouraud::detail;
+
 namespace {
 
 // The benchmark's two views of the small mesh: the whole bunny, and most of it off the screen.

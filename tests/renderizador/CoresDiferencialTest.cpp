@@ -29,6 +29,8 @@
 #include "RenderizadorReferencia.h"
 #include "Vistas.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 // The first pixel where two frames differ in colour, or "".

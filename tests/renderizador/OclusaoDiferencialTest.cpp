@@ -27,6 +27,8 @@
 #include "Renderizador.h"
 #include "RenderizadorReferencia.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 constexpr int kLargura = 320;

@@ -31,6 +31,8 @@
 #include "Renderizador.h"
 #include "RenderizadorReferencia.h"
 
+using namespace gouraud::detail;
+
 // The test program's count of allocations (RenderizadorTest.cpp counts them).
 extern std::atomic<long> alocacoes;
 

@@ -8,6 +8,8 @@
 
 #include "CorObjeto.h"
 
+namespace gouraud::detail {
+
 namespace {
 
 // An edge is drawn over the pixels whose centre lies this near its line, in pixels.
@@ -456,3 +458,5 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
         agulha(camera.coordenadas(p), camera.coordenadas(fim), projecao, quadro);
     }
 }
+
+}  // namespace gouraud::detail

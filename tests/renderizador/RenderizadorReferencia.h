@@ -13,10 +13,14 @@
 #include "Projecao.h"
 #include "Quadro.h"
 
+namespace gouraud::detail {
+
 // Clears the frame and draws the mesh in `estilo` as Renderizador::desenhar does, with the
 // mesh's own colours and textures when it has them and estilo.cores holds.
 void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const Camera& camera,
                         const Projecao& projecao, Quadro& quadro,
                         const Estilo& estilo = Estilo());
+
+}  // namespace gouraud::detail
 
 #endif

@@ -32,6 +32,8 @@
 #include "RenderizadorReferencia.h"
 #include "Vistas.h"
 
+using namespace gouraud::detail;
+
 // Every allocation of the test program is counted, to show that drawing again allocates nothing.
 std::atomic<long> alocacoes{0};
 void* operator new(std::size_t tamanho) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace gouraud::detail {
+
 namespace {
 
 // How much nearer views 5 and 6 look than the automatic framing: their windows' half sizes are
@@ -89,3 +91,5 @@ Vista vistaNumero(int numero, const Malha& malha, const Camera& arquivo, int lar
     }
     return Vista{c, Projecao::enquadrar(malha, c, largura, altura)};
 }
+
+}  // namespace gouraud::detail

@@ -18,6 +18,8 @@
 #include "Malha.h"
 #include "Projecao.h"
 
+namespace gouraud::detail {
+
 struct Vista {
     Camera camera;
     Projecao projecao;
@@ -29,5 +31,7 @@ constexpr int kQuantVistas = 6;
 // largura x altura pixels.
 Vista vistaNumero(int numero, const Malha& malha, const Camera& arquivo,
                   int largura = Projecao::kLargura, int altura = Projecao::kAltura);
+
+}  // namespace gouraud::detail
 
 #endif

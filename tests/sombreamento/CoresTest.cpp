@@ -21,6 +21,8 @@
 #include "Quadro.h"
 #include "Renderizador.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 using Repeticao = Aparencia::Repeticao;

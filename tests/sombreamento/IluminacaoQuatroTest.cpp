@@ -8,6 +8,8 @@
 
 #include "Iluminacao.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 TEST(IluminacaoTest, QuatroVerticesDeUmaVezDaoOsMesmosBitsQueUmDeCadaVez) {

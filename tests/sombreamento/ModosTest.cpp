@@ -31,6 +31,8 @@
 #include "RenderizadorReferencia.h"
 #include "Visualizacao.h"
 
+using namespace gouraud::detail;
+
 // Counted by the test program's operator new (RenderizadorTest.cpp).
 extern std::atomic<long> alocacoes;
 

@@ -23,6 +23,8 @@
 #include "Sombreamento.h"
 #include "SombreamentoGouraud.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 // Paints a pixel won by triangle t with 1 + t, or by piece p of triangle t with 0x8000 | p << 8

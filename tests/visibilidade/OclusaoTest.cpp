@@ -15,6 +15,8 @@
 #include "Projecao.h"
 #include "Quadro.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 constexpr int kLado = 64;

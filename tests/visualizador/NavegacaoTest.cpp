@@ -11,6 +11,8 @@
 #include "Ponto.h"
 #include "Projecao.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 using Acao = Navegacao::Acao;

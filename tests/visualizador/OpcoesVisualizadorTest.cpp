@@ -8,6 +8,8 @@
 
 #include "OpcoesVisualizador.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 // Reads the words as the command line after the program's name.

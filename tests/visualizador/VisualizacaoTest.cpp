@@ -19,6 +19,8 @@
 #include "Renderizador.h"
 #include "Visualizacao.h"
 
+using namespace gouraud::detail;
+
 namespace {
 
 namespace fs = std::filesystem;
