@@ -6,6 +6,7 @@
 
 #include "Ponto.h"
 #include "Vetor.h"
+#include "gouraud/Opcoes.h"
 
 namespace gouraud::detail {
 
@@ -16,10 +17,11 @@ namespace gouraud::detail {
 // is R = A x Fr.
 class VistaPadrao {
 public:
-    // The model's up axis.
-    enum class Cima { maisX, menosX, maisY, menosY, maisZ, menosZ };
-    // Where the camera stands: along Fr, R, A, or unit(Fr + R + A).
-    enum class Lado { frente, direita, topo, iso };
+    // The model's up axis, as the library's options name it.
+    using Cima = gouraud::Cima;
+    // Where the camera stands: along Fr, R, A, or unit(Fr + R + A), as the library's options
+    // name the views.
+    using Lado = gouraud::Vista;
 
     // Distance from the centre to the focus, in diagonals of the bounding box; in units when the
     // diagonal is 0 (kUnidade stands in for it).

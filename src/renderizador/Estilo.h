@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "gouraud/Opcoes.h"
+
 namespace gouraud::detail {
 
 // How a renderer draws a mesh: the shading mode, whether the mesh's edges and the scene's
@@ -14,7 +16,7 @@ namespace gouraud::detail {
 struct Estilo {
     // plano: one colour per triangle, lit at its centroid with its own normal; gouraud: colours
     // lit at the points and interpolated; phong: lit at every pixel with interpolated normals.
-    enum class Modo { plano, gouraud, phong };
+    using Modo = gouraud::Modo;
 
     // The side of a point's square in pixels: from kMenorPonto to kMaiorPonto, kPontoPadrao
     // unless set.
