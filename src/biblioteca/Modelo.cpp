@@ -5,7 +5,6 @@
 
 #include "Camera.h"
 #include "CenaCarregada.h"
-#include "Estilo.h"
 #include "GravadorPng.h"
 #include "Iluminacao.h"
 #include "LeitorIluminacao.h"
@@ -13,12 +12,12 @@
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Renderizador.h"
+#include "TabelaOpcoes.h"
 #include "VistaPadrao.h"
 
 namespace gouraud {
 
 using detail::CenaCarregada;
-using detail::Estilo;
 using detail::GravadorPng;
 using detail::Iluminacao;
 using detail::LeitorIluminacao;
@@ -30,54 +29,6 @@ using detail::Renderizador;
 using detail::VistaPadrao;
 
 namespace {
-
-// The renderer's mode for the option's, or nullopt for a value outside the enumeration.
-std::optional<Estilo::Modo> modoInterno(Modo modo) {
-    switch (modo) {
-        case Modo::plano:
-            return Estilo::Modo::plano;
-        case Modo::gouraud:
-            return Estilo::Modo::gouraud;
-        case Modo::phong:
-            return Estilo::Modo::phong;
-    }
-    return std::nullopt;
-}
-
-// The views' up axis for the option's, or nullopt for a value outside the enumeration.
-std::optional<VistaPadrao::Cima> cimaInterna(Cima cima) {
-    switch (cima) {
-        case Cima::maisX:
-            return VistaPadrao::Cima::maisX;
-        case Cima::menosX:
-            return VistaPadrao::Cima::menosX;
-        case Cima::maisY:
-            return VistaPadrao::Cima::maisY;
-        case Cima::menosY:
-            return VistaPadrao::Cima::menosY;
-        case Cima::maisZ:
-            return VistaPadrao::Cima::maisZ;
-        case Cima::menosZ:
-            return VistaPadrao::Cima::menosZ;
-    }
-    return std::nullopt;
-}
-
-// Where the view's camera stands for the option's, or nullopt for a value outside the
-// enumeration.
-std::optional<VistaPadrao::Lado> ladoInterno(Vista vista) {
-    switch (vista) {
-        case Vista::frente:
-            return VistaPadrao::Lado::frente;
-        case Vista::direita:
-            return VistaPadrao::Lado::direita;
-        case Vista::topo:
-            return VistaPadrao::Lado::topo;
-        case Vista::iso:
-            return VistaPadrao::Lado::iso;
-    }
-    return std::nullopt;
-}
 
 Vetor vetor(const std::array<double, 3>& a) { return Vetor(a[0], a[1], a[2]); }
 
@@ -117,29 +68,15 @@ Resultado<Modelo> Modelo::abrir(const std::string& arquivo, const std::string& i
     return Modelo(std::move(dados));
 }
 
-static_assert(Opcoes{}.ponto == Estilo::kPontoPadrao, "the API's default point is the viewer's");
-
 std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
-    if (opcoes.largura < Quadro::kMenorLado || opcoes.largura > Quadro::kMaiorLado ||
-        opcoes.altura < Quadro::kMenorLado || opcoes.altura > Quadro::kMaiorLado) {
-        return "the size " + std::to_string(opcoes.largura) + "x" + std::to_string(opcoes.altura) +
-               " is out of range: each side goes from " + std::to_string(Quadro::kMenorLado) +
-               " to " + std::to_string(Quadro::kMaiorLado);
-    }
-    if (opcoes.ponto < Estilo::kMenorPonto || opcoes.ponto > Estilo::kMaiorPonto) {
-        return "the point size " + std::to_string(opcoes.ponto) +
-               " is out of range: it goes from " + std::to_string(Estilo::kMenorPonto) + " to " +
-               std::to_string(Estilo::kMaiorPonto) + " pixels";
+    // The options as the viewer's command line would set them, checked by the table of options.
+    detail::OpcoesVisualizador pedido;
+    std::string motivo = detail::opcoesDaBiblioteca(opcoes, pedido);
+    if (!motivo.empty()) {
+        return motivo;
     }
     if (opcoes.vista && opcoes.camera) {
         return "a view and a camera were both given; choose one";
-    }
-    const std::optional<Estilo::Modo> modo = modoInterno(opcoes.modo);
-    const std::optional<VistaPadrao::Cima> cima = cimaInterna(opcoes.cima);
-    const std::optional<VistaPadrao::Lado> lado =
-        opcoes.vista ? ladoInterno(*opcoes.vista) : VistaPadrao::Lado::frente;
-    if (!modo || !cima || !lado) {
-        return "the options hold a mode, an up axis or a view that does not exist";
     }
 
     // A scene file keeps its own camera and window unless a view or a camera is asked for; a
@@ -156,36 +93,31 @@ std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
         if (!problema.empty()) {
             return "the camera cannot give a picture: " + problema;
         }
-        projecao = Projecao::enquadrar(malha, camera, opcoes.largura, opcoes.altura);
-    } else if (opcoes.vista || dados->ehMalha) {
+        projecao = Projecao::enquadrar(malha, camera, pedido.largura, pedido.altura);
+    } else if (pedido.vista || dados->ehMalha) {
         const VistaPadrao vista =
-            VistaPadrao::calcular(*cima, *lado, malha.getCentro(), malha.getDiagonal());
+            VistaPadrao::calcular(pedido.cima, pedido.vista.value_or(VistaPadrao::Lado::frente),
+                                  malha.getCentro(), malha.getDiagonal());
         camera = detail::Camera::deEixos(vista.n, vista.v, vista.foco);
-        projecao = Projecao::enquadrar(malha, camera, opcoes.largura, opcoes.altura);
+        projecao = Projecao::enquadrar(malha, camera, pedido.largura, pedido.altura);
     } else {
         camera = dados->carregada->getCamera();
-        projecao = Projecao::daCena(dados->carregada->getCena(), malha, camera, opcoes.largura,
-                                    opcoes.altura);
+        projecao = Projecao::daCena(dados->carregada->getCena(), malha, camera, pedido.largura,
+                                    pedido.altura);
     }
 
-    Estilo estilo;
-    estilo.modo = *modo;
-    estilo.arestas = opcoes.arestas;
-    estilo.normais = opcoes.normais;
-    estilo.cores = opcoes.cores;
-    estilo.tamanhoPonto = opcoes.ponto;
-    dados->renderizador->setEstilo(estilo);
-    if (!dados->quadro || dados->quadro->getLargura() != opcoes.largura ||
-        dados->quadro->getAltura() != opcoes.altura) {
-        dados->quadro.emplace(opcoes.largura, opcoes.altura);
+    dados->renderizador->setEstilo(pedido.estilo);
+    if (!dados->quadro || dados->quadro->getLargura() != pedido.largura ||
+        dados->quadro->getAltura() != pedido.altura) {
+        dados->quadro.emplace(pedido.largura, pedido.altura);
     }
     dados->renderizador->desenhar(camera, projecao, *dados->quadro);
 
-    imagem.rgb.resize(static_cast<std::size_t>(opcoes.largura) *
-                      static_cast<std::size_t>(opcoes.altura) * Imagem::kBytesPorPixel);
+    imagem.rgb.resize(static_cast<std::size_t>(pedido.largura) *
+                      static_cast<std::size_t>(pedido.altura) * Imagem::kBytesPorPixel);
     GravadorPng::paraRgb(*dados->quadro, imagem.rgb.data());
-    imagem.largura = opcoes.largura;
-    imagem.altura = opcoes.altura;
+    imagem.largura = pedido.largura;
+    imagem.altura = pedido.altura;
     return "";
 }
 

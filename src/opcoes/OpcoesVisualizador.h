@@ -9,9 +9,9 @@
 
 namespace gouraud::detail {
 
-// What the viewer's command line asks for, and the reader of that line. Every option is declared
-// once, with the check of its value, in OpcoesVisualizador.cpp; a new option is one more
-// declaration there, a field here and a line of the usage text.
+// What a picture and the viewer's command line ask for, and the reader of that line. Every
+// option is one entry of the table in TabelaOpcoes.cpp, which reads it from the command line or
+// from the library's gouraud::Opcoes into these fields.
 struct OpcoesVisualizador {
     static constexpr int kQuadrosMedidosPadrao = 20;
     static constexpr int kMaisQuadrosMedidos = 100000;
@@ -35,8 +35,6 @@ struct OpcoesVisualizador {
 
     struct Leitura;
 
-    // The usage text, which --help prints and a usage error shows after its reason.
-    static const char* uso();
     // Reads the arguments argv[1] .. argv[argc - 1]; argv[0] is the program's name. Options may
     // come in any order, a later one of the same name wins, and after "--" every word is a file.
     static Leitura ler(int argc, const char* const* argv);

@@ -1,0 +1,385 @@
+#include "TabelaOpcoes.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Estilo.h"
+#include "Quadro.h"
+#include "VistaPadrao.h"
+
+namespace gouraud::detail {
+
+namespace {
+
+using Leitura = Opcao::Leitura;
+
+bool soDigitos(std::string_view texto) {
+    return !texto.empty() &&
+           std::all_of(texto.begin(), texto.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The whole number `texto` writes in digits alone (no sign), when it lies in [menor, maior].
+std::optional<int> lerInteiro(std::string_view texto, int menor, int maior) {
+    if (!soDigitos(texto)) {
+        return std::nullopt;
+    }
+    int numero = 0;
+    const auto [fim, erro] = std::from_chars(texto.data(), texto.data() + texto.size(), numero);
+    if (erro != std::errc() || fim != texto.data() + texto.size() || numero < menor ||
+        numero > maior) {
+        return std::nullopt;
+    }
+    return numero;
+}
+
+// Whether `texto` is written as a decimal number: a sign, digits with a point or a point and
+// digits, and an exponent, each optional but the digits ("20", "-3", "1.5", ".5", "1e3").
+bool pareceNumero(std::string_view texto) {
+    std::size_t i = 0;
+    const auto digitos = [&] {
+        const std::size_t inicio = i;
+        while (i < texto.size() && texto[i] >= '0' && texto[i] <= '9') ++i;
+        return i - inicio;
+    };
+    if (i < texto.size() && (texto[i] == '+' || texto[i] == '-')) ++i;
+    std::size_t mantissa = digitos();
+    if (i < texto.size() && texto[i] == '.') {
+        ++i;
+        mantissa += digitos();
+    }
+    if (mantissa == 0) {
+        return false;
+    }
+    if (i < texto.size() && (texto[i] == 'e' || texto[i] == 'E')) {
+        ++i;
+        if (i < texto.size() && (texto[i] == '+' || texto[i] == '-')) ++i;
+        if (digitos() == 0) return false;
+    }
+    return i == texto.size();
+}
+
+// Whether an enumerator of the library's options is one of the `quantos` values it declares.
+template <typename E>
+bool declarado(E valor, int quantos) {
+    const int numero = static_cast<int>(valor);
+    return numero >= 0 && numero < quantos;
+}
+
+// The library's enumerations, as many values as they declare.
+constexpr int kQuantCimas = 6;
+constexpr int kQuantVistas = 4;
+constexpr int kQuantModos = 3;
+
+// --cima EIXO
+std::string lerCima(const std::string& valor, Leitura& l) {
+    const std::optional<VistaPadrao::Cima> cima = VistaPadrao::lerCima(valor);
+    if (!cima) {
+        return "unknown up axis " + valor + " (--cima takes +y, -y, +z, -z, +x or -x)";
+    }
+    l.opcoes.cima = *cima;
+    return "";
+}
+
+std::string cimaDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    if (!declarado(de.cima, kQuantCimas)) {
+        return "the options hold an up axis that does not exist";
+    }
+    para.cima = de.cima;
+    return "";
+}
+
+// --vista VISTA
+std::string lerVista(const std::string& valor, Leitura& l) {
+    const std::optional<VistaPadrao::Lado> vista = VistaPadrao::lerLado(valor);
+    if (!vista) {
+        return "unknown view " + valor + " (--vista takes frente, direita, topo or iso)";
+    }
+    l.opcoes.vista = *vista;
+    return "";
+}
+
+std::string vistaDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    if (de.vista && !declarado(*de.vista, kQuantVistas)) {
+        return "the options hold a view that does not exist";
+    }
+    para.vista = de.vista;
+    return "";
+}
+
+// --iluminacao ARQUIVO
+std::string lerIluminacao(const std::string& valor, Leitura& l) {
+    l.opcoes.iluminacao = valor;
+    return "";
+}
+
+// --tamanho LARGURAxALTURA: the programs' sides from 16 pixels, the library's from 1.
+std::string lerTamanho(const std::string& valor, Leitura& l) {
+    const std::string_view tamanho = valor;
+    const std::size_t x = tamanho.find('x');
+    std::optional<int> largura;
+    std::optional<int> altura;
+    if (x != std::string_view::npos) {
+        largura = lerInteiro(tamanho.substr(0, x), OpcoesVisualizador::kMenorLado,
+                             OpcoesVisualizador::kMaiorLado);
+        altura = lerInteiro(tamanho.substr(x + 1), OpcoesVisualizador::kMenorLado,
+                            OpcoesVisualizador::kMaiorLado);
+    }
+    if (!largura || !altura) {
+        return "--tamanho takes WIDTHxHEIGHT, each from 16 to 4096, not " + valor;
+    }
+    l.opcoes.largura = *largura;
+    l.opcoes.altura = *altura;
+    return "";
+}
+
+std::string tamanhoDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    if (de.largura < Quadro::kMenorLado || de.largura > Quadro::kMaiorLado ||
+        de.altura < Quadro::kMenorLado || de.altura > Quadro::kMaiorLado) {
+        return "the size " + std::to_string(de.largura) + "x" + std::to_string(de.altura) +
+               " is out of range: each side goes from " + std::to_string(Quadro::kMenorLado) +
+               " to " + std::to_string(Quadro::kMaiorLado);
+    }
+    para.largura = de.largura;
+    para.altura = de.altura;
+    return "";
+}
+
+// --modo MODO
+std::string lerModo(const std::string& valor, Leitura& l) {
+    const std::optional<Estilo::Modo> modo = Estilo::lerModo(valor);
+    if (!modo) {
+        return "unknown mode " + valor;
+    }
+    l.opcoes.estilo.modo = *modo;
+    return "";
+}
+
+std::string modoDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    if (!declarado(de.modo, kQuantModos)) {
+        return "the options hold a mode that does not exist";
+    }
+    para.estilo.modo = de.modo;
+    return "";
+}
+
+// --arestas, --normais, --sem-cor
+std::string lerArestas(const std::string&, Leitura& l) {
+    l.opcoes.estilo.arestas = true;
+    return "";
+}
+
+std::string arestasDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    para.estilo.arestas = de.arestas;
+    return "";
+}
+
+std::string lerNormais(const std::string&, Leitura& l) {
+    l.opcoes.estilo.normais = true;
+    return "";
+}
+
+std::string normaisDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    para.estilo.normais = de.normais;
+    return "";
+}
+
+std::string lerSemCor(const std::string&, Leitura& l) {
+    l.opcoes.estilo.cores = false;
+    return "";
+}
+
+std::string coresDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    para.estilo.cores = de.cores;
+    return "";
+}
+
+// --ponto N
+std::string lerPonto(const std::string& valor, Leitura& l) {
+    const std::optional<int> tamanho = lerInteiro(valor, Estilo::kMenorPonto, Estilo::kMaiorPonto);
+    if (!tamanho) {
+        return "--ponto takes a size from 1 to 16 pixels, not " + valor;
+    }
+    l.opcoes.estilo.tamanhoPonto = *tamanho;
+    return "";
+}
+
+std::string pontoDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    if (de.ponto < Estilo::kMenorPonto || de.ponto > Estilo::kMaiorPonto) {
+        return "the point size " + std::to_string(de.ponto) + " is out of range: it goes from " +
+               std::to_string(Estilo::kMenorPonto) + " to " + std::to_string(Estilo::kMaiorPonto) +
+               " pixels";
+    }
+    para.estilo.tamanhoPonto = de.ponto;
+    return "";
+}
+
+// --imagem SAIDA.png
+std::string lerImagem(const std::string& valor, Leitura& l) {
+    l.opcoes.imagem = valor;
+    return "";
+}
+
+// --medir [N]: CLI11 hands it the next word unless that word is an option. A word written as a
+// number is the count, and must be a whole number of frames in range; any other word is not
+// meant for --medir, so it is the file to draw, as if it came before --medir.
+std::string lerMedir(const std::string& palavra, Leitura& l) {
+    if (!pareceNumero(palavra)) {
+        l.opcoes.quadrosMedidos = OpcoesVisualizador::kQuadrosMedidosPadrao;
+        l.arquivos.push_back(palavra);
+        return "";
+    }
+    l.opcoes.quadrosMedidos = lerInteiro(palavra, 1, OpcoesVisualizador::kMaisQuadrosMedidos);
+    if (!l.opcoes.quadrosMedidos) {
+        return "--medir takes a number of frames from 1 to 100000";
+    }
+    return "";
+}
+
+// --salvar-cena SAIDA.txt
+std::string lerSalvarCena(const std::string& valor, Leitura& l) {
+    l.opcoes.salvarCena = valor;
+    return "";
+}
+
+// --help
+std::string lerAjuda(const std::string&, Leitura& l) {
+    l.opcoes.ajuda = true;
+    return "";
+}
+
+using V = Opcao::Valor;
+
+// The defaults the table states are the settings' own, checked here.
+static_assert(OpcoesVisualizador::kLarguraPadrao == 640 && OpcoesVisualizador::kAlturaPadrao == 480);
+static_assert(Estilo::kPontoPadrao == 3 && OpcoesVisualizador::kQuadrosMedidosPadrao == 20);
+static_assert(gouraud::Opcoes{}.ponto == Estilo::kPontoPadrao, "the API's default point size");
+
+constexpr std::array kTabela = {
+    Opcao{.nome = "--cima",
+          .valor = V::obrigatorio,
+          .argumento = "EIXO",
+          .padrao = "+y",
+          .ajuda = "the model's up axis for the views: +y, -y, +z, -z, +x or -x",
+          .campo = "cima",
+          .falta = "--cima needs an axis",
+          .ler = lerCima,
+          .daBiblioteca = cimaDaBiblioteca},
+    Opcao{.nome = "--vista",
+          .valor = V::obrigatorio,
+          .argumento = "VISTA",
+          .padrao = "frente for a mesh file",
+          .ajuda = "start from the view frente, direita, topo or iso, 1.5 diagonals from the "
+                   "model's centre; for a scene file it replaces the file's camera and projection "
+                   "window",
+          .campo = "vista",
+          .falta = "--vista needs a view",
+          .ler = lerVista,
+          .daBiblioteca = vistaDaBiblioteca},
+    Opcao{.nome = "--iluminacao",
+          .valor = V::obrigatorio,
+          .argumento = "ARQUIVO",
+          .ajuda = "lighting settings (light position, ambient, diffuse, specular and light "
+                   "colour) read over the defaults",
+          .falta = "--iluminacao needs a file name",
+          .ler = lerIluminacao},
+    Opcao{.nome = "--tamanho",
+          .valor = V::obrigatorio,
+          .argumento = "LARGURAxALTURA",
+          .padrao = "640x480",
+          .ajuda = "size of the window and the picture, each side from 16 to 4096 pixels",
+          .campo = "largura, altura",
+          .falta = "--tamanho needs a size such as 640x480",
+          .ler = lerTamanho,
+          .daBiblioteca = tamanhoDaBiblioteca},
+    Opcao{.nome = "--modo",
+          .valor = V::obrigatorio,
+          .argumento = "plano|gouraud|phong",
+          .padrao = "gouraud",
+          .ajuda = "the shading: plano, one colour per triangle, lit at its centroid; gouraud, "
+                   "lit at the points, colours interpolated; phong, lit at every pixel, normals "
+                   "interpolated",
+          .campo = "modo",
+          .falta = "--modo needs plano, gouraud or phong",
+          .ler = lerModo,
+          .daBiblioteca = modoDaBiblioteca},
+    Opcao{.nome = "--arestas",
+          .ajuda = "draw the mesh's visible edges in black",
+          .campo = "arestas",
+          .ler = lerArestas,
+          .daBiblioteca = arestasDaBiblioteca},
+    Opcao{.nome = "--normais",
+          .ajuda = "draw the scene's normals as short blue needles",
+          .campo = "normais",
+          .ler = lerNormais,
+          .daBiblioteca = normaisDaBiblioteca},
+    Opcao{.nome = "--sem-cor",
+          .ajuda = "leave out the file's own colours, materials and textures: every triangle, "
+                   "point and line in the lighting settings' colour",
+          .campo = "cores",
+          .ler = lerSemCor,
+          .daBiblioteca = coresDaBiblioteca},
+    Opcao{.nome = "--ponto",
+          .valor = V::obrigatorio,
+          .argumento = "N",
+          .padrao = "3",
+          .ajuda = "draw the model's points as squares of N x N pixels, N from 1 to 16",
+          .campo = "ponto",
+          .falta = "--ponto needs a size from 1 to 16 pixels",
+          .ler = lerPonto,
+          .daBiblioteca = pontoDaBiblioteca},
+    Opcao{.nome = "--imagem",
+          .valor = V::obrigatorio,
+          .argumento = "SAIDA.png",
+          .ajuda = "draw one frame into an RGB PNG file, with no window",
+          .falta = "--imagem needs a file name",
+          .ler = lerImagem},
+    Opcao{.nome = "--medir",
+          .valor = V::opcional,
+          .argumento = "N",
+          .padrao = "20",
+          .ajuda = "draw N frames after one warm-up frame, with no window, and print the "
+                   "median, fastest and slowest frame time",
+          .ler = lerMedir},
+    Opcao{.nome = "--salvar-cena",
+          .valor = V::obrigatorio,
+          .argumento = "SAIDA.txt",
+          .ajuda = "write what was loaded, with its starting camera, as a scene file; without "
+                   "--imagem or --medir, end without a window",
+          .falta = "--salvar-cena needs a file name",
+          .ler = lerSalvarCena},
+    Opcao{.nome = "--help",
+          .curto = "-h",
+          .ajuda = "show the usage and end",
+          .ler = lerAjuda},
+};
+
+}  // namespace
+
+const Opcao* Opcao::procurar(std::string_view nome) {
+    for (const Opcao& opcao : kTabela) {
+        if (opcao.nome == nome || (!opcao.curto.empty() && opcao.curto == nome)) {
+            return &opcao;
+        }
+    }
+    return nullptr;
+}
+
+std::span<const Opcao> tabelaOpcoes() { return kTabela; }
+
+std::string opcoesDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    for (const Opcao& opcao : kTabela) {
+        if (opcao.daBiblioteca != nullptr) {
+            std::string motivo = opcao.daBiblioteca(de, para);
+            if (!motivo.empty()) {
+                return motivo;
+            }
+        }
+    }
+    return "";
+}
+
+}  // namespace gouraud::detail
