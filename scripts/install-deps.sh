@@ -11,7 +11,7 @@ PACKAGES=(
   libcli11-dev
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xdotool x11-utils x11-apps imagemagick
+  xvfb xdotool x11-utils x11-apps imagemagick man-db
   "$@"
 )
 

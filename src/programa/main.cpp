@@ -10,10 +10,12 @@
 #include <string>
 
 #include "InicioAllegro.h"
+#include "UsoGouraud.h"
 #include "Operadores.h"
 #include "Vetor.h"
 
 using gouraud::detail::InicioAllegro;
+using gouraud::detail::UsoGouraud;
 
 namespace {
 
@@ -26,14 +28,12 @@ constexpr char kSaudacao[] = "Hello World!";
 constexpr int kSaidaFalha = 1;
 constexpr int kSaidaUso = 2;
 
-constexpr char kUso[] =
-    "usage: gouraud [--help]\n"
-    "\n"
-    "Opens a 640 x 480, 16-bit graphics screen, writes \"Hello World!\" at its top-left\n"
-    "corner, prints one Gram-Schmidt step (the part of (0, 0, 1) orthogonal to (-1, 0, -1))\n"
-    "as three lines, and waits for ESC.\n"
-    "\n"
-    "  --help   show this text\n";
+// The usage, from the declaration that the manual page is also made from.
+std::string uso() {
+    return std::string("usage: gouraud [") + UsoGouraud::kAjuda + "]\n\n" +
+           UsoGouraud::kDescricao + "\n  " + UsoGouraud::kAjuda + "   " +
+           UsoGouraud::kTextoAjuda + "\n";
+}
 
 // Reads the command line with CLI11: it may ask for the usage with --help (or -h) and holds
 // nothing else. Returns whether the usage was asked for, or nullopt, after saying why and showing
@@ -62,7 +62,7 @@ std::optional<bool> lerOpcoes(int argc, const char* const* argv) {
     std::cerr << "gouraud: "
               << (palavra.size() > 1 && palavra[0] == '-' ? "unknown option " : "unexpected argument ")
               << palavra << "\n"
-              << kUso;
+              << uso();
     return std::nullopt;
 }
 
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
         return kSaidaUso;
     }
     if (*ajuda) {
-        std::cout << kUso << std::flush;
+        std::cout << uso() << std::flush;
         if (!std::cout) {
             std::cerr << "gouraud: cannot write the usage to standard output" << std::endl;
             return kSaidaFalha;

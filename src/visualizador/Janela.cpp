@@ -11,109 +11,64 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <string>
+#include <vector>
 
+#include "Cronometro.h"
 #include "GravadorPng.h"
 #include "InicioAllegro.h"
+#include "Mensagem.h"
 #include "MovimentoRato.h"
+#include "TabelaTeclas.h"
 
 namespace gouraud::detail {
 
-enum class Janela::Comando : int {
-    mover,
-    modo,
-    arestas,
-    normais,
-    cores,
-    pontoMenor,
-    pontoMaior,
-    recarregar,
-    sobreposicao,
-    ajuda,
-    salvar,
-    sair,
-};
-
 namespace {
-
-using Comando = Janela::Comando;
-
-// A key: its scan code, or 0 and its character for a key that keyboards put in different
-// places; what it asks for, and the camera's move when that is mover.
-struct Atalho {
-    int codigo;
-    int caractere;
-    Comando comando;
-    Navegacao::Acao acao;
-};
 
 using Acao = Navegacao::Acao;
 
-// The keys. A new key goes here, with its lines in kAjuda and its case in Janela::executar.
-constexpr Atalho kAtalhos[] = {
-    {KEY_RIGHT, 0, Comando::mover, Acao::direita},
-    {KEY_LEFT, 0, Comando::mover, Acao::esquerda},
-    {KEY_UP, 0, Comando::mover, Acao::cima},
-    {KEY_DOWN, 0, Comando::mover, Acao::baixo},
-    {KEY_PGUP, 0, Comando::mover, Acao::aproximar},
-    {KEY_PLUS_PAD, 0, Comando::mover, Acao::aproximar},
-    {0, '+', Comando::mover, Acao::aproximar},
-    {KEY_PGDN, 0, Comando::mover, Acao::afastar},
-    {KEY_MINUS_PAD, 0, Comando::mover, Acao::afastar},
-    {0, '-', Comando::mover, Acao::afastar},
-    {KEY_R, 0, Comando::mover, Acao::restaurar},
-    {KEY_M, 0, Comando::modo, {}},
-    {KEY_E, 0, Comando::arestas, {}},
-    {KEY_N, 0, Comando::normais, {}},
-    {KEY_C, 0, Comando::cores, {}},
-    {0, '[', Comando::pontoMenor, {}},
-    {0, ']', Comando::pontoMaior, {}},
-    // The views where the numeric keypad puts them, on the keypad or the row of digits.
-    {KEY_1, 0, Comando::mover, Acao::vistaFrente},
-    {KEY_1_PAD, 0, Comando::mover, Acao::vistaFrente},
-    {KEY_3, 0, Comando::mover, Acao::vistaDireita},
-    {KEY_3_PAD, 0, Comando::mover, Acao::vistaDireita},
-    {KEY_7, 0, Comando::mover, Acao::vistaTopo},
-    {KEY_7_PAD, 0, Comando::mover, Acao::vistaTopo},
-    {KEY_9, 0, Comando::mover, Acao::vistaIso},
-    {KEY_9_PAD, 0, Comando::mover, Acao::vistaIso},
-    {KEY_L, 0, Comando::recarregar, {}},
-    {KEY_H, 0, Comando::sobreposicao, {}},
-    {KEY_F1, 0, Comando::ajuda, {}},
-    {0, '?', Comando::ajuda, {}},
-    {KEY_F12, 0, Comando::salvar, {}},
-    {KEY_ESC, 0, Comando::sair, {}},
-};
-
-// One line of the help: keys or a mouse action, and what it does; a line with no entry is a
-// heading.
-struct LinhaAjuda {
-    const char* entrada;
-    const char* efeito;
-};
-
-constexpr LinhaAjuda kAjuda[] = {
-    {nullptr, "Keys"},
-    {"Left, Right", "turn 5 degrees about the vertical axis"},
-    {"Up, Down", "turn 5 degrees about the horizontal axis"},
-    {"Page Up, +", "10% nearer the centre"},
-    {"Page Down, -", "10% further away"},
-    {"1, 3, 7, 9", "front, right, top, iso view, framed"},
-    {"R", "back to the starting view"},
-    {"M", "next shading: plano, gouraud, phong"},
-    {"E", "show or hide the mesh's edges"},
-    {"N", "show or hide the normals' needles"},
-    {"C", "the file's colours and textures off or on"},
-    {"[, ]", "points one pixel smaller, larger"},
-    {"L", "read the scene and lighting files again"},
-    {"H", "show or hide the mode, the counts, the time"},
-    {"F12", "save the picture as visualizador-NNN.png"},
-    {"F1, ?", "show or hide this help"},
-    {"ESC", "quit"},
-    {nullptr, "Mouse"},
-    {"left drag", "turn, 0.5 degrees a pixel"},
-    {"right/middle drag", "move the model with the pointer"},
-    {"wheel", "nearer (away from you) or further"},
-};
+// The Allegro scan code of a key of the table, or 0 for a key matched by the character it types.
+int codigoAllegro(const Tecla& tecla) {
+    using E = Tecla::Especial;
+    switch (tecla.tipo) {
+        case Tecla::Tipo::letra:
+            if (tecla.caractere >= 'A' && tecla.caractere <= 'Z') {
+                return KEY_A + (tecla.caractere - 'A');
+            }
+            return KEY_0 + (tecla.caractere - '0');
+        case Tecla::Tipo::teclado:
+            return KEY_0_PAD + (tecla.caractere - '0');
+        case Tecla::Tipo::caractere:
+            return 0;
+        case Tecla::Tipo::especial:
+            break;
+    }
+    switch (tecla.especial) {
+        case E::direita:
+            return KEY_RIGHT;
+        case E::esquerda:
+            return KEY_LEFT;
+        case E::acima:
+            return KEY_UP;
+        case E::abaixo:
+            return KEY_DOWN;
+        case E::pgUp:
+            return KEY_PGUP;
+        case E::pgDn:
+            return KEY_PGDN;
+        case E::mais:
+            return KEY_PLUS_PAD;
+        case E::menos:
+            return KEY_MINUS_PAD;
+        case E::f1:
+            return KEY_F1;
+        case E::f12:
+            return KEY_F12;
+        case E::esc:
+            return KEY_ESC;
+    }
+    return 0;
+}
 
 constexpr int kProfundidadeCor = 16;
 // Pause between checks while nothing happens.
@@ -162,17 +117,44 @@ void aoMoverRato(int) { movimentoRato().registrar(mouse_x, mouse_y, mouse_z, mou
 const Atalho* atalhoDe(int tecla) {
     const int codigo = tecla >> 8;
     const int caractere = tecla & 0xFF;
-    for (const Atalho& atalho : kAtalhos) {
-        if (atalho.codigo != 0 && atalho.codigo == codigo) {
-            return &atalho;
+    for (const EntradaTeclas& entrada : tabelaTeclas()) {
+        for (const Atalho& atalho : entrada.getAtalhos()) {
+            const int seu = codigoAllegro(atalho.tecla);
+            if (seu != 0 && seu == codigo) {
+                return &atalho;
+            }
         }
     }
-    for (const Atalho& atalho : kAtalhos) {
-        if (atalho.codigo == 0 && caractere != 0 && atalho.caractere == caractere) {
-            return &atalho;
+    for (const EntradaTeclas& entrada : tabelaTeclas()) {
+        for (const Atalho& atalho : entrada.getAtalhos()) {
+            if (atalho.tecla.tipo == Tecla::Tipo::caractere && caractere != 0 &&
+                atalho.tecla.caractere == caractere) {
+                return &atalho;
+            }
         }
     }
     return nullptr;
+}
+
+// One line of the help: keys or a mouse action, and what it does; a line with no entry is a
+// heading.
+struct LinhaAjuda {
+    std::string entrada;
+    std::string efeito;
+    bool titulo() const { return entrada.empty(); }
+};
+
+// The help's lines: the table of keys, then the mouse's actions, each under its heading.
+std::vector<LinhaAjuda> linhasAjuda() {
+    std::vector<LinhaAjuda> linhas{{"", "Keys"}};
+    for (const EntradaTeclas& entrada : tabelaTeclas()) {
+        linhas.push_back({std::string(entrada.rotulo), std::string(entrada.resumo)});
+    }
+    linhas.push_back({"", "Mouse"});
+    for (const AcaoRato& acao : tabelaRato()) {
+        linhas.push_back({std::string(acao.rotulo), std::string(acao.resumo)});
+    }
+    return linhas;
 }
 
 // `texto` as it fits in `largura` pixels of the font: whole, or its end after "...", which
@@ -206,11 +188,9 @@ Janela::Janela(Visualizacao& visualizacao)
       quadro(largura, altura) {}
 
 void Janela::desenhar() {
-    const auto inicio = std::chrono::steady_clock::now();
+    const Cronometro cronometro;
     visualizacao.desenhar(quadro);
-    const std::chrono::duration<double, std::milli> duracao =
-        std::chrono::steady_clock::now() - inicio;
-    milissegundos = duracao.count();
+    milissegundos = cronometro.milissegundos();
 }
 
 void Janela::mostrar() {
@@ -257,18 +237,19 @@ void Janela::escreverLinha() {
 }
 
 void Janela::escreverAjuda() {
+    const std::vector<LinhaAjuda> ajuda = linhasAjuda();
     int larguraEntrada = 0;
     int larguraEfeito = 0;
-    for (const LinhaAjuda& linha : kAjuda) {
-        if (linha.entrada != nullptr) {
-            larguraEntrada = std::max(larguraEntrada, text_length(font, linha.entrada));
+    for (const LinhaAjuda& linha : ajuda) {
+        if (!linha.titulo()) {
+            larguraEntrada = std::max(larguraEntrada, text_length(font, linha.entrada.c_str()));
         }
-        larguraEfeito = std::max(larguraEfeito, text_length(font, linha.efeito));
+        larguraEfeito = std::max(larguraEfeito, text_length(font, linha.efeito.c_str()));
     }
     // A heading after the first stands half a line apart from the lines above it.
     int alturaTexto = 0;
-    for (const LinhaAjuda& linha : kAjuda) {
-        if (linha.entrada == nullptr && alturaTexto > 0) {
+    for (const LinhaAjuda& linha : ajuda) {
+        if (linha.titulo() && alturaTexto > 0) {
             alturaTexto += kAlturaLinhaAjuda / 2;
         }
         alturaTexto += kAlturaLinhaAjuda;
@@ -292,15 +273,15 @@ void Janela::escreverAjuda() {
     const int colunaEntrada = x0 + kMargemAjuda;
     const int colunaEfeito = colunaEntrada + larguraEntrada + kEspacoColunas;
     int y = y0 + kMargemAjuda;
-    for (const LinhaAjuda& linha : kAjuda) {
-        if (linha.entrada == nullptr && y > y0 + kMargemAjuda) {
+    for (const LinhaAjuda& linha : ajuda) {
+        if (linha.titulo() && y > y0 + kMargemAjuda) {
             y += kAlturaLinhaAjuda / 2;
         }
-        if (linha.entrada == nullptr) {
-            textout_ex(tela.get(), font, linha.efeito, colunaEntrada, y, cinza, kSemFundo);
+        if (linha.titulo()) {
+            textout_ex(tela.get(), font, linha.efeito.c_str(), colunaEntrada, y, cinza, kSemFundo);
         } else {
-            textout_ex(tela.get(), font, linha.entrada, colunaEntrada, y, branco, kSemFundo);
-            textout_ex(tela.get(), font, linha.efeito, colunaEfeito, y, branco, kSemFundo);
+            textout_ex(tela.get(), font, linha.entrada.c_str(), colunaEntrada, y, branco, kSemFundo);
+            textout_ex(tela.get(), font, linha.efeito.c_str(), colunaEfeito, y, branco, kSemFundo);
         }
         y += kAlturaLinhaAjuda;
     }
@@ -327,7 +308,7 @@ bool Janela::notarProblemas() {
         return false;
     }
     if (!agora.empty()) {
-        std::cerr << "visualizador: " << agora << std::endl;
+        avisar(agora);
     }
     problemas = std::move(agora);
     return true;
@@ -419,7 +400,7 @@ int Janela::executar(const std::string& titulo) {
     tela.reset(create_bitmap_ex(kProfundidadeCor, largura, altura));
     if (!tela) {
         allegro_exit();
-        std::cerr << "visualizador: no memory for the window's picture" << std::endl;
+        avisar("no memory for the window's picture");
         return 1;
     }
     set_window_title(titulo.c_str());

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Quadro.h"
+#include "TabelaTeclas.h"
 #include "Visualizacao.h"
 
 // Allegro's bitmap, which only Janela.cpp sees in full.
@@ -13,7 +14,7 @@ struct BITMAP;
 namespace gouraud::detail {
 
 // The interactive viewer: a 16-bit window through Allegro 4 that shows the frames of a
-// Visualizacao. The keys of its table and the mouse walk the camera (a left drag turns, a right
+// Visualizacao. The keys of its table (TabelaTeclas) and the mouse walk the camera (a left drag turns, a right
 // or middle drag moves, the wheel steps nearer or further, 1, 3, 7 and 9 go to the front, right,
 // top and iso views), R restores the starting view, M, E and N change the shading mode, the
 // edges and the needles, [ and ] the points' size, L reads the files again, F12 saves a
@@ -28,9 +29,6 @@ public:
     // Opens the window titled `titulo` and runs until ESC or the close button; returns the exit
     // status: 0, or 1 after saying on standard error which step of the library failed.
     int executar(const std::string& titulo);
-
-    // What a key asks for; the table of keys and the help's lines are in the implementation.
-    enum class Comando : int;
 
 private:
     // Does what a key asked (`acao`: the camera's move, for mover); false for the command that

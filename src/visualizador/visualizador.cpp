@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,9 +13,12 @@
 #include <vector>
 
 #include "CenaCarregada.h"
+#include "Cronometro.h"
+#include "Documentacao.h"
 #include "GravadorCena.h"
 #include "GravadorPng.h"
 #include "Janela.h"
+#include "Mensagem.h"
 #include "OpcoesVisualizador.h"
 #include "Quadro.h"
 #include "Visualizacao.h"
@@ -37,7 +39,7 @@ constexpr int kSaidaUso = 2;
 
 // Writes "visualizador: MESSAGE" on standard error and gives the failure status.
 int falha(const std::string& mensagem) {
-    std::cerr << "visualizador: " << mensagem << std::endl;
+    avisar(mensagem);
     return kSaidaFalha;
 }
 
@@ -49,11 +51,9 @@ bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos) {
     std::vector<double> tempos;
     tempos.reserve(static_cast<std::size_t>(quantos));
     for (int i = 0; i < quantos; ++i) {
-        const auto inicio = std::chrono::steady_clock::now();
+        const Cronometro cronometro;
         visualizacao.desenhar(quadro);
-        const std::chrono::duration<double, std::milli> duracao =
-            std::chrono::steady_clock::now() - inicio;
-        tempos.push_back(duracao.count());
+        tempos.push_back(cronometro.milissegundos());
     }
     std::sort(tempos.begin(), tempos.end());
     const std::size_t meio = tempos.size() / 2;
@@ -82,7 +82,7 @@ int executar(const OpcoesVisualizador& opcoes) {
     }
     visualizacao.setEstilo(opcoes.estilo);
     for (const std::string& aviso : visualizacao.getCarregada().getAvisos()) {
-        std::cerr << "visualizador: " << opcoes.cena << ": " << aviso << std::endl;
+        avisar(opcoes.cena + ": " + aviso);
     }
     if (opcoes.salvarCena) {
         // The scene format holds triangles: a model without any is not written at all, and the
@@ -100,19 +100,19 @@ int executar(const OpcoesVisualizador& opcoes) {
             return falha("cannot write " + *opcoes.salvarCena + ": " + erroCena);
         }
         if (visualizacao.getCarregada().temCores()) {
-            std::cerr << "visualizador: " << *opcoes.salvarCena
-                      << " holds the geometry only: a scene file cannot hold the colours, "
-                         "materials and textures of "
-                      << opcoes.cena << std::endl;
+            avisar(*opcoes.salvarCena +
+                   " holds the geometry only: a scene file cannot hold the colours, materials "
+                   "and textures of " +
+                   opcoes.cena);
         }
         if (!primitivas.vazia()) {
-            std::cerr << "visualizador: " << *opcoes.salvarCena
-                      << " holds the triangles only; the scene format cannot hold the points "
-                         "and lines of "
-                      << nomeCena << " ("
-                      << Visualizacao::contagem(0, primitivas.getQuantLinhas(),
-                                                primitivas.getQuantPontos())
-                      << "), which were not written" << std::endl;
+            avisar(*opcoes.salvarCena +
+                   " holds the triangles only; the scene format cannot hold the points and "
+                   "lines of " +
+                   nomeCena + " (" +
+                   Visualizacao::contagem(0, primitivas.getQuantLinhas(),
+                                          primitivas.getQuantPontos()) +
+                   "), which were not written");
         }
         if (!opcoes.quadrosMedidos && !opcoes.imagem) {
             return 0;
@@ -149,11 +149,11 @@ int main(int argc, char** argv) {
     using namespace gouraud::detail;
     const OpcoesVisualizador::Leitura leitura = OpcoesVisualizador::ler(argc, argv);
     if (!leitura.opcoes) {
-        std::cerr << "visualizador: " << leitura.motivo << "\n" << OpcoesVisualizador::uso();
+        std::cerr << "visualizador: " << leitura.motivo << "\n" << Documentacao::uso() << std::flush;
         return kSaidaUso;
     }
     if (leitura.opcoes->ajuda) {
-        std::cout << OpcoesVisualizador::uso() << std::flush;
+        std::cout << Documentacao::uso() << std::flush;
         return std::cout ? 0 : falha("cannot write the usage to standard output");
     }
     return executar(*leitura.opcoes);
