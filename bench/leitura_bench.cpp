@@ -3,7 +3,6 @@
 // behind the choice of reader. Prints, per file and reader, the median and fastest wall-clock
 // time and the median processor time of N reads (N = --repeticoes, 5 by default).
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -11,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Cronometro.h"
 #include "LeitorMalha.h"
 
 using namespace gouraud::detail;
@@ -54,13 +54,11 @@ int main(int argc, char** argv) {
             std::string biblioteca;
             std::size_t triangulos = 0;
             for (int r = 0; r < repeticoes; ++r) {
-                const auto inicio = std::chrono::steady_clock::now();
+                const Cronometro cronometro;
                 const double inicioProcessador = processador();
                 LeitorMalha leitor(arquivo, leitores);
                 processos.push_back(processador() - inicioProcessador);
-                paredes.push_back(std::chrono::duration<double, std::milli>(
-                                      std::chrono::steady_clock::now() - inicio)
-                                      .count());
+                paredes.push_back(cronometro.milissegundos());
                 biblioteca = leitor.valida() ? leitor.getBiblioteca() : leitor.getErro();
                 triangulos = leitor.getTriangulos().size();
             }

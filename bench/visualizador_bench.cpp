@@ -21,7 +21,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -35,6 +34,7 @@
 
 #include "Caso.h"
 #include "Configuracao.h"
+#include "Cronometro.h"
 #include "Escala.h"
 #include "Maquina.h"
 #include "PrimeiraImagem.h"
@@ -179,11 +179,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> arquivos = {configuracao.malhaGrande};
     if (!soNuvem) arquivos.push_back(configuracao.malhaPequena);
     for (const std::string& caminho : arquivos) {
-        const auto inicioCarga = std::chrono::steady_clock::now();
+        const Cronometro carga;
         std::optional<Cena> cena = Cena::carregar(caminho);
         if (!cena) return EXIT_FAILURE;
-        const std::chrono::duration<double, std::milli> carga =
-            std::chrono::steady_clock::now() - inicioCarga;
+        const double msCarga = carga.milissegundos();
         // The same file given twice still makes cases of its own.
         for (const Cena& outra : cenas) {
             if (outra.curto == cena->curto) cena->curto += "-again";
@@ -192,7 +191,7 @@ int main(int argc, char** argv) {
                     comMilhares(cena->malha->getQuantPontos() +
                                 cena->malha->getPrimitivas().getQuantPontos())
                         .c_str(),
-                    carga.count());
+                    msCarga);
         cenas.push_back(std::move(*cena));
     }
 

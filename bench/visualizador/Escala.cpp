@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +12,8 @@
 #include <sstream>
 #include <utility>
 #include <vector>
+
+#include "Cronometro.h"
 
 extern char** environ;
 
@@ -72,15 +73,14 @@ Escala Escala::medir(const Configuracao& c, const std::string& arquivo) {
     std::vector<double> ms;
     for (int i = 0; i < c.repeticoes; ++i) {
         int status = 0;
-        const auto inicio = std::chrono::steady_clock::now();
+        const Cronometro cronometro;
         const int erro =
             executar({kTempo, "-f", "%M", "-o", memoria, c.visualizador, arquivo, "--imagem", png},
                      "/dev/null", status);
-        const std::chrono::duration<double, std::milli> duracao =
-            std::chrono::steady_clock::now() - inicio;
+        const double duracao = cronometro.milissegundos();
         if (erro != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
             return falhou(erro, status);
-        ms.push_back(duracao.count());
+        ms.push_back(duracao);
         double kib = 0.0;
         std::ifstream(memoria) >> kib;
         e.memoriaMb = std::max(e.memoriaMb, kib / kKibPorMib);

@@ -7,11 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <utility>
 #include <vector>
+
+#include "Cronometro.h"
 
 extern char** environ;
 
@@ -40,14 +41,13 @@ PrimeiraImagem PrimeiraImagem::medir(const Configuracao& c, const std::string& a
             const_cast<char*>(c.visualizador.c_str()), const_cast<char*>(lido.c_str()),
             const_cast<char*>("--imagem"), const_cast<char*>(saida.c_str()), nullptr};
         pid_t filho = 0;
-        const auto inicio = std::chrono::steady_clock::now();
+        const Cronometro cronometro;
         const int erro = posix_spawn(&filho, c.visualizador.c_str(), &acoes, nullptr,
                                      argumentos.data(), environ);
         int status = 0;
         rusage uso{};
         if (erro == 0) wait4(filho, &status, 0, &uso);
-        const std::chrono::duration<double, std::milli> duracao =
-            std::chrono::steady_clock::now() - inicio;
+        const double duracao = cronometro.milissegundos();
         posix_spawn_file_actions_destroy(&acoes);
         if (erro != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             p.observacao =
@@ -56,7 +56,7 @@ PrimeiraImagem PrimeiraImagem::medir(const Configuracao& c, const std::string& a
             std::filesystem::remove_all(pasta, erroPasta);
             return p;
         }
-        ms.push_back(duracao.count());
+        ms.push_back(duracao);
         constexpr double kKibPorMib = 1024.0;
         p.memoriaMb = std::max(p.memoriaMb, static_cast<double>(uso.ru_maxrss) / kKibPorMib);
     }

@@ -1,9 +1,10 @@
 #include "Tempos.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <utility>
+
+#include "Cronometro.h"
 
 namespace gouraud::detail {
 
@@ -23,11 +24,9 @@ Tempos Tempos::medirQuadros(int quadros, const std::function<void()>& desenhar) 
     std::vector<double> ms;
     ms.reserve(static_cast<std::size_t>(quadros));
     for (int i = 0; i < quadros; ++i) {
-        const auto inicio = std::chrono::steady_clock::now();
+        const Cronometro cronometro;
         desenhar();
-        const std::chrono::duration<double, std::milli> duracao =
-            std::chrono::steady_clock::now() - inicio;
-        ms.push_back(duracao.count());
+        ms.push_back(cronometro.milissegundos());
     }
     return resumir(std::move(ms));
 }
