@@ -8,6 +8,7 @@
 //   --pontos N       points of the generated scene (default 1,000,000)
 //   --triangulos M   triangles of the generated scene (default 2,000,000)
 //   --repeticoes R   repetitions of every benchmark (default 5)
+//   --markdown FILE  also write the summary as Markdown into FILE (scripts/bench.sh --markdown)
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -74,6 +75,8 @@ struct Configuracao {
     int repeticoes = kRepeticoesPadrao;
     std::filesystem::path arquivo;
     std::size_t bytes = 0;
+    // Where the summary is also written as Markdown ("" for nowhere).
+    std::string markdown;
 };
 
 Configuracao configuracao;
@@ -268,15 +271,19 @@ Cenas& cenasCarregadas() {
 
 struct Etapa {
     const char* nome;
+    const char* rotulo;  // as the Markdown summary names it
     void (Gouraud::*rapida)();
     void (*referencia)(CenaReferencia&);
     bool porTriangulo;  // the stage walks the triangles rather than the points
 };
 
 constexpr Etapa kEtapas[] = {
-    {"camera", &Gouraud::mudancaCoordenadasCamera, &mudancaCoordenadasCameraReferencia, false},
-    {"normais", &Gouraud::calcularNormalTriangulo, &calcularNormalTrianguloReferencia, true},
-    {"novos_pontos", &Gouraud::calcularNovoPonto, &calcularNovoPontoReferencia, true},
+    {"camera", "camera coordinates", &Gouraud::mudancaCoordenadasCamera,
+     &mudancaCoordenadasCameraReferencia, false},
+    {"normais", "triangle normals", &Gouraud::calcularNormalTriangulo,
+     &calcularNormalTrianguloReferencia, true},
+    {"novos_pontos", "displaced points", &Gouraud::calcularNovoPonto, &calcularNovoPontoReferencia,
+     true},
 };
 
 std::string nomeEtapa(const Etapa& etapa, const char* lado) {
@@ -510,6 +517,97 @@ void imprimirResumo(const ColetorMedianas& coletor, const Memoria& memoria) {
                 (memoria.picoKiB - memoria.antesKiB) / kBytesPorKiB / (listasMiB + arquivoMiB));
 }
 
+// The same summary as a Markdown table and a paragraph, for scripts/bench.sh --markdown.
+std::string resumoMarkdown(const ColetorMedianas& coletor, const Memoria& memoria) {
+    const Configuracao& c = configuracao;
+    const double arquivoMiB = static_cast<double>(c.bytes) / kBytesPorMiB;
+    const double listasMiB =
+        (static_cast<double>(c.pontos) * (2 * sizeof(Ponto) + sizeof(Vetor)) +
+         static_cast<double>(c.triangulos) * (sizeof(Triangulo) + sizeof(Vetor))) /
+        kBytesPorMiB;
+    std::string md;
+    const auto acrescentar = [&md](const char* formato, auto... valores) {
+        char linha[512];
+        std::snprintf(linha, sizeof linha, formato, valores...);
+        md += linha;
+    };
+    // Seconds as milliseconds with three significant digits or more: "0.239", "19.8", "148.5".
+    const auto ms = [](double segundos) {
+        const double v = segundos * kMsPorSegundo;
+        char texto[64];
+        std::snprintf(texto, sizeof texto, v < 1 ? "%.3f" : v < 10 ? "%.2f" : "%.1f", v);
+        return std::string(texto);
+    };
+    acrescentar(
+        "A generated scene of %d points and %d triangles, coordinates written with 17 "
+        "significant digits, %.1f MiB; medians of %d repetition%s.\n\n",
+        c.pontos, c.triangulos, arquivoMiB, c.repeticoes, c.repeticoes == 1 ? "" : "s");
+    md += "| measured | median | throughput |\n|---|---:|---:|\n";
+    const std::pair<const char*, const char*> cargas[] = {
+        {kCargaPiso, "floor: read the file, allocate the lists, `from_chars` loop"},
+        {kCargaRapida, "load, this loader"},
+        {kCargaReferencia, "load, reference (`stream >>` per number)"}};
+    for (const auto& [nome, rotulo] : cargas) {
+        if (const auto t = coletor.mediana(nome)) {
+            acrescentar("| %s | %s ms | %.1f MB/s |\n", rotulo, ms(*t).c_str(),
+                        static_cast<double>(c.bytes) / kBytesPorMB / *t);
+        }
+    }
+    double somaRapida = 0;
+    double somaReferencia = 0;
+    int etapasMedidas = 0;
+    for (const Etapa& etapa : kEtapas) {
+        const auto tRapida = coletor.mediana(nomeEtapa(etapa, "rapida"));
+        const auto tReferencia = coletor.mediana(nomeEtapa(etapa, "referencia"));
+        if (!tRapida || !tReferencia) continue;
+        somaRapida += *tRapida;
+        somaReferencia += *tReferencia;
+        ++etapasMedidas;
+        const double elementos = elementosDaEtapa(etapa);
+        acrescentar("| %s, this / reference | %s / %s ms | %.2f / %.2f ns per %s |\n", etapa.rotulo,
+                    ms(*tRapida).c_str(), ms(*tReferencia).c_str(),
+                    *tRapida * kNsPorSegundo / elementos, *tReferencia * kNsPorSegundo / elementos,
+                    etapa.porTriangulo ? "triangle" : "point");
+    }
+    md += "\n";
+    const auto piso = coletor.mediana(kCargaPiso);
+    const auto rapida = coletor.mediana(kCargaRapida);
+    const auto referencia = coletor.mediana(kCargaReferencia);
+    if (piso && rapida && referencia) {
+        const double sobrePiso = *rapida / *piso;
+        const double ganho = *referencia / *rapida;
+        acrescentar(
+            "Ratios: load %.2f× the floor (at most %.1f×: %s) and %.2f× faster than the "
+            "reference (at least %.1f×: %s)",
+            sobrePiso, kMetaRapidaSobrePiso,
+            sobrePiso <= kMetaRapidaSobrePiso ? "met" : "**not met**", ganho, kMetaGanhoCarga,
+            ganho >= kMetaGanhoCarga ? "met" : "**not met**");
+    }
+    if (etapasMedidas == static_cast<int>(std::size(kEtapas))) {
+        const double ganho = somaReferencia / somaRapida;
+        acrescentar(
+            "; the three stages together %.2f× faster than the reference ones (%s ms "
+            "against %s ms; at least %.1f×: %s)",
+            ganho, ms(somaRapida).c_str(), ms(somaReferencia).c_str(), kMetaGanhoEtapas,
+            ganho >= kMetaGanhoEtapas ? "met" : "**not met**");
+    }
+    md += ".";
+    if (memoria.medida && memoria.valida) {
+        const double picoMiB = (memoria.picoKiB - memoria.antesKiB) / kBytesPorKiB;
+        acrescentar(
+            " Peak memory of one load was %.1f MiB above the start, for %.1f MiB of lists "
+            "and %.1f MiB of file (ratio %.2f).",
+            picoMiB, listasMiB, arquivoMiB, picoMiB / (listasMiB + arquivoMiB));
+    }
+    if (cenas) {
+        md += cenas->diferenca.empty()
+                  ? " Scenes after the three stages were identical bit for bit between the two."
+                  : " Scenes after the three stages DIFFER: " + cenas->diferenca + ".";
+    }
+    md += "\n";
+    return md;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Command line and set-up.
 
@@ -526,6 +624,19 @@ bool lerOpcoes(int& argc, char** argv) {
     int saida = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argumento = argv[i];
+        constexpr std::string_view kMarkdown = "--markdown";
+        if (argumento == kMarkdown) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "%s needs a file\n", argv[i]);
+                return false;
+            }
+            configuracao.markdown = argv[++i];
+            continue;
+        }
+        if (argumento.substr(0, kMarkdown.size() + 1) == "--markdown=") {
+            configuracao.markdown = argumento.substr(kMarkdown.size() + 1);
+            continue;
+        }
         const Opcao* achada = nullptr;
         std::string_view valor;
         for (const Opcao& opcao : opcoes) {
@@ -630,5 +741,13 @@ int main(int argc, char** argv) {
     std::cout.flush();
     imprimirResumo(coletor, memoria);
     benchmark::Shutdown();
+    if (!configuracao.markdown.empty()) {
+        std::ofstream md(configuracao.markdown, std::ios::binary);
+        md << resumoMarkdown(coletor, memoria);
+        if (!md.flush()) {
+            std::fprintf(stderr, "could not write %s\n", configuracao.markdown.c_str());
+            return EXIT_FAILURE;
+        }
+    }
     return EXIT_SUCCESS;
 }

@@ -5,6 +5,7 @@
 #   bash scripts/bench.sh importacao                    # 7 runs of each, after one warm-up
 #   bash scripts/bench.sh importacao --repeticoes 15
 #   bash scripts/bench.sh importacao --f3d              # also Debian's f3d, on a private Xvfb
+#   bash bench/importacao.sh --markdown FILE            # also the tables as Markdown into FILE
 # Prints the machine's load before and after, then one line per format: the median, fastest
 # and slowest time, the median processor time, and the peak memory of one run (maximum
 # resident set, 10^6 bytes); then the reading alone, with the faster library each format allows
@@ -13,10 +14,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 repeticoes=7
 f3d=0
+markdown=
 while [ $# -gt 0 ]; do
   case $1 in
     --repeticoes) repeticoes=$2; shift 2 ;;
     --f3d) f3d=1; shift ;;
+    --markdown) markdown=${2:?--markdown needs a file}; shift 2 ;;
     *) echo "importacao: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -42,7 +45,8 @@ trap 'rm -rf "$saida"' EXIT
 
 # Runs COMMAND... once for warm-up, then `repeticoes` times; prints the median, fastest and
 # slowest wall-clock milliseconds, the median processor time (user and system, both cores added)
-# and the peak memory of the last run in 10^6 bytes.
+# and the peak memory of the last run in 10^6 bytes, and adds the same figures, after the words
+# in `registro`, as a line of $saida/resultados (for the Markdown tables).
 medir() {
   local i inicio fim
   "$@" >/dev/null 2>&1
@@ -63,13 +67,14 @@ medir() {
       m = mediana(t, NR)
       printf "median %7.1f ms, fastest %7.1f ms, slowest %7.1f ms, processor %7.1f ms, peak memory %5.1f MB\n",
         m, t[1], t[NR], mediana(c, NR), kb * 1024 / 1e6
-    }' "$saida/tempos"
+      printf "%s %.1f %.1f %.1f %.1f\n", registro, m, t[1], mediana(c, NR), kb * 1024 / 1e6 >>resultados
+    }' registro="${registro:-}" resultados="$saida/resultados" "$saida/tempos"
 }
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for formato in txt ply stl obj; do
   printf '%-4s %5.1f MB  visualizador  ' "$formato" "$(stat -c %s "$base.$formato" | awk '{ print $1 / 1e6 }')"
-  medir "$prog" "$base.$formato" --imagem "$saida/quadro.png"
+  registro="visualizador $formato" medir "$prog" "$base.$formato" --imagem "$saida/quadro.png"
 done
 if [ "$f3d" = 1 ]; then
   command -v f3d >/dev/null && command -v xvfb-run >/dev/null ||
@@ -78,9 +83,47 @@ if [ "$f3d" = 1 ]; then
     printf '%-4s %5.1f MB  f3d           ' "$formato" "$(stat -c %s "$base.$formato" | awk '{ print $1 / 1e6 }')"
     # One virtual X server for all the runs, so that only f3d itself is timed.
     xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f medir); repeticoes=$repeticoes
-      saida=$saida; medir f3d --output=$saida/f3d.png --resolution=640,480 $base.$formato"
+      saida=$saida; registro='f3d $formato' medir f3d --output=$saida/f3d.png --resolution=640,480 $base.$formato"
   done
 fi
 echo "reading alone, the faster library and the import library:"
-"$root/build/bench/leitura_bench" --repeticoes "$repeticoes" "$base.ply" "$base.stl" "$base.obj"
+leitura=()
+[ -n "$markdown" ] && leitura=(--markdown "$saida/leitura.md")
+"$root/build/bench/leitura_bench" --repeticoes "$repeticoes" "${leitura[@]}" "$base.ply" "$base.stl" "$base.obj"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# The Markdown tables: one row per format with the viewer's figures (and f3d's, when it ran),
+# then the reading alone.
+if [ -n "$markdown" ]; then
+  {
+    echo "The bunny subdivided four times ($(basename "$base").*), from start to the PNG written at 640 x 480:" \
+      "$repeticoes run(s) of each after a warm-up, the files in the page cache; processor time is user" \
+      "and system time, both cores added."
+    echo
+    awk -v f3d="$f3d" '
+      BEGIN { nome["txt"] = "scene file"; nome["ply"] = "binary PLY"; nome["stl"] = "binary STL"; nome["obj"] = "OBJ" }
+      FILENAME == ARGV[1] { tamanho[$1] = $2; next }
+      { m[$1, $2] = sprintf("%.0f ms (%.0f)", $3, $4); cpu[$1, $2] = sprintf("%.0f ms", $5); mem[$1, $2] = sprintf("%.0f MB", $6) }
+      END {
+        printf "| file | size | this viewer, median (fastest) | processor | peak memory |"
+        if (f3d) printf " f3d, median (fastest) | f3d processor | f3d memory |"
+        printf "\n|---|---:|---:|---:|---:|"
+        if (f3d) printf "---:|---:|---:|"
+        printf "\n"
+        split("txt ply stl obj", formatos, " ")
+        for (i = 1; i <= 4; i++) {
+          f = formatos[i]
+          printf "| %s | %.1f MB | %s | %s | %s |", nome[f], tamanho[f], m["visualizador", f], cpu["visualizador", f], mem["visualizador", f]
+          if (f3d) {
+            if (("f3d", f) in m) printf " %s | %s | %s |", m["f3d", f], cpu["f3d", f], mem["f3d", f]
+            else printf " — | — | — |"
+          }
+          printf "\n"
+        }
+      }' <(for formato in txt ply stl obj; do echo "$formato $(stat -c %s "$base.$formato" | awk '{ print $1 / 1e6 }')"; done) "$saida/resultados"
+    echo
+    echo "Reading alone (median wall clock, fastest, and processor time of $repeticoes read(s)):"
+    echo
+    cat "$saida/leitura.md"
+  } >"$markdown"
+fi

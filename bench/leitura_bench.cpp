@@ -1,11 +1,14 @@
 // Times reading each mesh file given on the command line into triangles over distinct points,
 // with the faster library its format allows and with the import library alone: the measurement
 // behind the choice of reader. Prints, per file and reader, the median and fastest wall-clock
-// time and the median processor time of N reads (N = --repeticoes, 5 by default).
+// time and the median processor time of N reads (N = --repeticoes, 5 by default); with
+// --markdown FILE, also a Markdown table of the same figures, one row per file, into FILE.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,15 +41,21 @@ double mediana(std::vector<double> v) {
 
 int main(int argc, char** argv) {
     int repeticoes = kRepeticoesPadrao;
+    std::string markdown;
     std::vector<std::string> arquivos;
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--repeticoes" && i + 1 < argc) {
             repeticoes = std::max(1, std::atoi(argv[++i]));
+        } else if (std::string_view(argv[i]) == "--markdown" && i + 1 < argc) {
+            markdown = argv[++i];
         } else {
             arquivos.emplace_back(argv[i]);
         }
     }
+    std::string tabela =
+        "| file | faster library | import library alone |\n|---|---:|---:|\n";
     for (const std::string& arquivo : arquivos) {
+        tabela += "| " + std::filesystem::path(arquivo).filename().string();
         for (const auto leitores :
              {LeitorMalha::Leitores::todos, LeitorMalha::Leitores::soImportador}) {
             std::vector<double> paredes;
@@ -67,6 +76,22 @@ int main(int argc, char** argv) {
                 "ms\n",
                 arquivo.c_str(), biblioteca.c_str(), triangulos, mediana(paredes),
                 *std::min_element(paredes.begin(), paredes.end()), mediana(processos));
+            char celula[256];
+            std::snprintf(celula, sizeof celula, "%.0f ms (fastest %.0f), processor %.0f ms",
+                          mediana(paredes), *std::min_element(paredes.begin(), paredes.end()),
+                          mediana(processos));
+            tabela += " | ";
+            if (leitores == LeitorMalha::Leitores::todos) tabela += biblioteca + ": ";
+            tabela += celula;
+        }
+        tabela += " |\n";
+    }
+    if (!markdown.empty()) {
+        std::ofstream saida(markdown, std::ios::binary);
+        saida << tabela;
+        if (!saida.flush()) {
+            std::fprintf(stderr, "leitura_bench: cannot write %s\n", markdown.c_str());
+            return 1;
         }
     }
     return 0;

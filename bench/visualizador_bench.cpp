@@ -11,7 +11,8 @@
 // each, so that other work on the machine falls on all of them alike; the results are the
 // median, fastest and slowest of all K x N frames of a renderer. It also times the viewer's
 // first picture of the large mesh, from starting `visualizador MESH --imagem OUT.png` to its
-// exit. A summary table in markdown comes last, one row per case, with the goal of each.
+// exit. A summary table in markdown comes last, one row per case, with the goal of each; with
+// --markdown FILE it is also written into FILE (scripts/bench.sh --markdown).
 //
 // The parts, in bench/visualizador/: the cases (Caso), the frame times (Tempos), the renderers
 // timed (Renderizadores, ProcessoOsmesa for Mesa's process of its own), the results per round and
@@ -24,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -112,6 +114,9 @@ void declararOpcoes(CLI::App& app, Configuracao& c) {
                    "mesh files to open and draw with the viewer, one row each of the scale table "
                    "(time to a PNG, peak memory, --medir's frame); e.g. the bunny subdivided five "
                    "and six times as binary PLY files");
+    app.add_option("--markdown", c.markdown,
+                   "also write the summary and the scale table as Markdown into this file "
+                   "(scripts/bench.sh --markdown)");
 }
 
 }  // namespace
@@ -282,15 +287,29 @@ int main(int argc, char** argv) {
     }
     const Resumo::Linhas linhas{linhaNossa,   linhaNossa1,    linhaReferencia,
                                 linhaAllegro, linhaOsmesa(1), linhaOsmesa(2)};
-    Resumo::imprimir(relatorio, linhas, primeira, notas, cargaInicial, usoInicial);
+    std::string markdown =
+        Resumo::imprimir(relatorio, linhas, primeira, notas, cargaInicial, usoInicial);
+    if (!markdown.empty()) markdown[0] = 'M';  // "medians of ..." opens the file's text
     if (!configuracao.escala.empty()) {
-        std::printf("\nScale: each file on its default view at 640 x 480, %d runs to a PNG, "
-                    "--medir %d\n\n",
-                    configuracao.repeticoes, configuracao.quadros);
-        Escala::cabecalho();
+        char titulo[160];
+        std::snprintf(titulo, sizeof titulo,
+                      "Scale: each file on its default view at 640 x 480, %d runs to a PNG, "
+                      "--medir %d\n\n",
+                      configuracao.repeticoes, configuracao.quadros);
+        std::printf("\n%s", titulo);
+        markdown += std::string("\n") + titulo + Escala::cabecalho();
         for (const std::string& arquivo : configuracao.escala) {
             std::fflush(stdout);
-            Escala::medir(configuracao, arquivo).imprimir();
+            markdown += Escala::medir(configuracao, arquivo).imprimir();
+        }
+    }
+    if (!configuracao.markdown.empty()) {
+        std::ofstream arquivo(configuracao.markdown, std::ios::binary);
+        arquivo << markdown;
+        if (!arquivo.flush()) {
+            std::fprintf(stderr, "visualizador_bench: cannot write %s\n",
+                         configuracao.markdown.c_str());
+            return EXIT_FAILURE;
         }
     }
     return EXIT_SUCCESS;

@@ -19,6 +19,13 @@
 #   bash scripts/bench.sh nuvem --quadros 50 --rodadas 5
 # Options without a first word go to the loader's benchmark, as they always did:
 #   bash scripts/bench.sh --pontos 100000 --triangulos 200000 --repeticoes 3
+# --markdown FILE, anywhere on the line, also writes each benchmark's tables as Markdown into FILE,
+# between the lines <!-- bench:NAME:inicio --> and <!-- bench:NAME:fim --> (NAME the benchmark's
+# word; carga and renderizador for the two of the default run), headed by the command and the
+# machine's load: when FILE has those lines the text between them is replaced, otherwise the
+# block is added at its end. The word todos runs every benchmark in turn with its defaults:
+#   bash scripts/bench.sh --markdown docs/desempenho.md modos --quadros 30 --rodadas 5
+#   bash scripts/bench.sh --markdown docs/desempenho.md todos
 # The renderer's benchmark needs Mesa's OSMesa (libosmesa6-dev, installed here when missing) and
 # the bunny subdivided four times, which is made in build/ when missing (python3, about 3 s);
 # the cloud's, a cloud of 5 million coloured points spread over that mesh (build/nuvem-5m.ply,
@@ -26,12 +33,35 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
+# --markdown FILE (or --markdown=FILE) is this script's own; everything else goes on.
+markdown=
+argumentos=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --markdown) markdown=${2:?bench: --markdown needs a file}; shift 2 ;;
+    --markdown=*) markdown=${1#--markdown=}; shift ;;
+    *) argumentos+=("$1"); shift ;;
+  esac
+done
+set -- "${argumentos[@]+"${argumentos[@]}"}"
+
+if [ "${1:-}" = todos ]; then
+  [ $# -eq 1 ] || { echo "bench: todos takes no options (each benchmark runs with its defaults)" >&2; exit 2; }
+  for qual in carga renderizador nuvem modos cores importacao; do
+    bash "$0" ${markdown:+--markdown "$markdown"} "$qual"
+  done
+  exit 0
+fi
+
 qual=ambos
 case "${1:-}" in
   carga|renderizador|modos|cores|importacao|nuvem) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
+# The command as the Markdown's heading names it.
+comando="scripts/bench.sh"
+[ "$qual" = ambos ] || comando+=" $qual${*:+ $*}"
 
 extras=()
 if [ "$qual" = importacao ]; then
@@ -47,14 +77,69 @@ fi
 bash "$root/scripts/install-deps.sh" "${extras[@]}"
 bash "$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=Release -DGOURAUD_BENCH=ON
 
+# The Markdown a benchmark writes goes into a folder of its own, then into $markdown.
+md=
+if [ -n "$markdown" ]; then
+  md=$(mktemp -d)
+  trap 'rm -rf "$md"' EXIT
+fi
+# md_opcao NAME: sets `mdo` to the option that has a benchmark write its Markdown for block NAME,
+# when Markdown was asked for, and notes the load before it runs.
+mdo=()
+carga_antes=
+md_opcao() {
+  mdo=()
+  [ -n "$md" ] || return 0
+  mdo=(--markdown "$md/$1.md")
+  carga_antes=$(cut -d' ' -f1-3 /proc/loadavg)
+}
+
+# bloco NAME: puts the Markdown of block NAME into $markdown, headed by the command that made it,
+# the day and the machine.
+bloco() {
+  local nome=$1 texto=$md/$1.md saida
+  [ -s "$texto" ] || { echo "bench: the $nome benchmark wrote no Markdown" >&2; return 1; }
+  {
+    echo "<!-- bench:$nome:inicio -->"
+    local processador
+    processador=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
+    echo "Made by \`$comando\` on $(date -u +%Y-%m-%d): ${processador:-a processor}," \
+      "$(nproc) cores, g++ $(g++ -dumpfullversion 2>/dev/null); load average (1, 5, 15 min)" \
+      "$carga_antes before, $(cut -d' ' -f1-3 /proc/loadavg) after."
+    echo
+    cat "$texto"
+    echo "<!-- bench:$nome:fim -->"
+  } >"$md/$nome.bloco"
+  saida=$md/saida.md
+  if [ -f "$markdown" ] && grep -qxF "<!-- bench:$nome:inicio -->" "$markdown" &&
+     grep -qxF "<!-- bench:$nome:fim -->" "$markdown"; then
+    awk -v inicio="<!-- bench:$nome:inicio -->" -v fim="<!-- bench:$nome:fim -->" -v bloco="$md/$nome.bloco" '
+      $0 == inicio { while ((getline linha < bloco) > 0) print linha; dentro = 1; next }
+      dentro && $0 == fim { dentro = 0; next }
+      !dentro' "$markdown" >"$saida"
+  else
+    { [ ! -s "$markdown" ] || { cat "$markdown"; echo; }; cat "$md/$nome.bloco"; } >"$saida"
+  fi
+  cat "$saida" >"$markdown"
+  echo "bench: the $nome tables are in $markdown"
+}
+
 if [ "$qual" = carga ]; then
-  exec "$root/build/bench/gouraud_bench" "$@"
+  md_opcao carga
+  "$root/build/bench/gouraud_bench" "$@" "${mdo[@]}"
+  [ -z "$md" ] || bloco carga
+  exit 0
 fi
 if [ "$qual" = importacao ]; then
-  exec bash "$root/bench/importacao.sh" "$@"
+  md_opcao importacao
+  bash "$root/bench/importacao.sh" "$@" "${mdo[@]}"
+  [ -z "$md" ] || bloco importacao
+  exit 0
 fi
 if [ "$qual" = ambos ]; then
-  "$root/build/bench/gouraud_bench"
+  md_opcao carga
+  "$root/build/bench/gouraud_bench" "${mdo[@]}"
+  [ -z "$md" ] || bloco carga
   echo
 fi
 
@@ -66,19 +151,25 @@ if [ ! -s "$malha" ]; then
   python3 "$subdividir" "$root/exemplos/bunny.txt" 4 >"$malha.tmp"
   mv "$malha.tmp" "$malha"
 fi
-if [ "$qual" = modos ]; then
-  exec bash "$root/scripts/bench_modos.sh" "$root/build/visualizador" "$malha" "$@"
-fi
-if [ "$qual" = cores ]; then
-  exec bash "$root/scripts/bench_cores.sh" "$root/build/visualizador" "$malha" "$@"
-fi
-if [ "$qual" = nuvem ]; then
-  nuvem="$root/build/nuvem-5m.ply"
-  if [ ! -s "$nuvem" ]; then
-    echo "bench: making $nuvem (5,000,000 coloured points over $(basename "$malha"))"
-    python3 "$root/bench/exportar_primitivas.py" nuvem "$malha" "$nuvem.tmp" --pontos 5000000
-    mv "$nuvem.tmp" "$nuvem"
-  fi
-  exec "$root/build/bench/visualizador_bench" --nuvem "$nuvem" "$@"
-fi
-exec "$root/build/bench/visualizador_bench" --malha "$malha" "$@"
+case $qual in
+  modos)
+    md_opcao modos
+    bash "$root/scripts/bench_modos.sh" "$root/build/visualizador" "$malha" "$@" "${mdo[@]}" ;;
+  cores)
+    md_opcao cores
+    bash "$root/scripts/bench_cores.sh" "$root/build/visualizador" "$malha" "$@" "${mdo[@]}" ;;
+  nuvem)
+    nuvem="$root/build/nuvem-5m.ply"
+    if [ ! -s "$nuvem" ]; then
+      echo "bench: making $nuvem (5,000,000 coloured points over $(basename "$malha"))"
+      python3 "$root/bench/exportar_primitivas.py" nuvem "$malha" "$nuvem.tmp" --pontos 5000000
+      mv "$nuvem.tmp" "$nuvem"
+    fi
+    md_opcao nuvem
+    "$root/build/bench/visualizador_bench" --nuvem "$nuvem" "$@" "${mdo[@]}" ;;
+  *)
+    qual=renderizador
+    md_opcao renderizador
+    "$root/build/bench/visualizador_bench" --malha "$malha" "$@" "${mdo[@]}" ;;
+esac
+[ -z "$md" ] || bloco "$qual"

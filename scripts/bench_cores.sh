@@ -6,21 +6,23 @@
 # once each (so that other work on the machine falls on all of them alike): the viewer's own
 # `--medir N` in each mode, and the whole run that opens the file and draws it into a PNG. Prints
 # each round's times, then a markdown table: the median of the rounds per case, its ratio to the
-# plain PLY's, and the goal.
-#   bash scripts/bench_cores.sh VISUALIZADOR CENA.txt [--quadros N] [--rodadas K]
+# plain PLY's, and the goal; with --markdown FILE the table is also written into FILE.
+#   bash scripts/bench_cores.sh VISUALIZADOR CENA.txt [--quadros N] [--rodadas K] [--markdown FILE]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-uso="usage: bench_cores.sh VISUALIZADOR CENA.txt [--quadros N] [--rodadas K]"
+uso="usage: bench_cores.sh VISUALIZADOR CENA.txt [--quadros N] [--rodadas K] [--markdown FILE]"
 prog=${1:?$uso}
 cena=${2:?$uso}
 shift 2
 quadros=20
 rodadas=5
+markdown=/dev/null
 while [ $# -gt 0 ]; do
   case $1 in
     --quadros) quadros=${2:?--quadros needs a number}; shift 2 ;;
     --rodadas) rodadas=${2:?--rodadas needs a number}; shift 2 ;;
+    --markdown) markdown=${2:?--markdown needs a file}; shift 2 ;;
     *) echo "bench_cores: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -75,16 +77,19 @@ done
 # The median of a list of numbers.
 mediana() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 echo
-echo "| $(basename "$cena"), --medir $quadros or a whole run | median of $rodadas rounds | ratio | goal |"
-echo "|---|---:|---:|---|"
-for caso in "${casos[@]}"; do
-  IFS='|' read -r nome _ _ comparado meta <<<"$caso"
-  m=$(mediana "${tempos[$nome]}")
-  b=$m
-  [ -n "$comparado" ] && b=$(mediana "${tempos[$comparado]}")
-  awk -v n="${nome#abrir: }" -v m="$m" -v b="$b" -v g="$meta" -v c="${comparado#abrir: }" 'BEGIN {
-    goal = g == "" ? "" : sprintf("at most %.2f× (%s)", g, m / b <= g + 1e-9 ? "met" : "NOT met")
-    ratio = c == "" ? "" : sprintf("%.2f× %s", m / b, c)
-    printf "| %s | %.1f ms | %s | %s |\n", n, m, ratio, goal
-  }'
-done
+# The table, on standard output and into the Markdown file.
+{
+  echo "| $(basename "$cena"), --medir $quadros or a whole run | median of $rodadas rounds | ratio | goal |"
+  echo "|---|---:|---:|---|"
+  for caso in "${casos[@]}"; do
+    IFS='|' read -r nome _ _ comparado meta <<<"$caso"
+    m=$(mediana "${tempos[$nome]}")
+    b=$m
+    [ -n "$comparado" ] && b=$(mediana "${tempos[$comparado]}")
+    awk -v n="${nome#abrir: }" -v m="$m" -v b="$b" -v g="$meta" -v c="${comparado#abrir: }" 'BEGIN {
+      goal = g == "" ? "" : sprintf("at most %.2f× (%s)", g, m / b <= g + 1e-9 ? "met" : "NOT met")
+      ratio = c == "" ? "" : sprintf("%.2f× %s", m / b, c)
+      printf "| %s | %.1f ms | %s | %s |\n", n, m, ratio, goal
+    }'
+  done
+} | tee "$markdown"

@@ -26,6 +26,8 @@ struct Configuracao {
     std::string nuvem;
     // Further mesh files whose opening, peak memory and frame are measured (Escala).
     std::vector<std::string> escala;
+    // Where the summary and the scale table are also written as Markdown ("" for nowhere).
+    std::string markdown;
 };
 
 }  // namespace gouraud::detail

@@ -99,21 +99,27 @@ Escala Escala::medir(const Configuracao& c, const std::string& arquivo) {
     return e;
 }
 
-void Escala::cabecalho() {
-    std::printf(
+std::string Escala::cabecalho() {
+    const std::string texto =
         "| mesh file | open and draw a PNG, median (fastest) | peak memory | --medir frame | "
-        "clusters in the last frame |\n|---|---:|---:|---|---|\n");
+        "clusters in the last frame |\n|---|---:|---:|---|---|\n";
+    std::fputs(texto.c_str(), stdout);
+    return texto;
 }
 
-void Escala::imprimir() const {
-    const std::string nome = std::filesystem::path(arquivo).filename().string();
+std::string Escala::imprimir() const {
+    std::string linha = "| " + std::filesystem::path(arquivo).filename().string() + " | ";
     if (!abrirEGravar) {
-        std::printf("| %s | not measured: %s | | | |\n", nome.c_str(), observacao.c_str());
-        return;
+        linha += "not measured: " + observacao + " | | | |\n";
+    } else {
+        // Room for the three numbers however large a double gets.
+        char numeros[1024];
+        std::snprintf(numeros, sizeof numeros, "%.0f ms (%.0f) | %.0f MiB | ",
+                      abrirEGravar->mediana, abrirEGravar->menor, memoriaMb);
+        linha += numeros + quadro + " | " + aglomerados + " |\n";
     }
-    std::printf("| %s | %.0f ms (%.0f) | %.0f MiB | %s | %s |\n", nome.c_str(),
-                abrirEGravar->mediana, abrirEGravar->menor, memoriaMb, quadro.c_str(),
-                aglomerados.c_str());
+    std::fputs(linha.c_str(), stdout);
+    return linha;
 }
 
 }  // namespace gouraud::detail

@@ -24,9 +24,11 @@ struct Escala {
 
     // Measures `arquivo` with the viewer the configuration names.
     static Escala medir(const Configuracao& c, const std::string& arquivo);
-    // Prints the result as a row of a markdown table with the columns of cabecalho().
-    void imprimir() const;
-    static void cabecalho();
+    // Prints the result as a row of a markdown table with the columns of cabecalho(), and gives
+    // back the row printed.
+    std::string imprimir() const;
+    // Prints the table's head and gives it back.
+    static std::string cabecalho();
 };
 
 }  // namespace gouraud::detail

@@ -24,10 +24,15 @@ struct Resumo {
         std::string llvmpipe2;
     };
 
-    // Prints the summary of `r`; the load and processor use at the start are compared with now.
-    static void imprimir(const Relatorio& r, const Linhas& l, const PrimeiraImagem& p,
-                         const std::vector<std::string>& notas, const std::string& cargaInicial,
-                         const Maquina::UsoCpu& usoInicial);
+    // The summary of `r`, from its first word ("medians of ...") to its last line; the load and
+    // processor use at the start are compared with now.
+    static std::string texto(const Relatorio& r, const Linhas& l, const PrimeiraImagem& p,
+                             const std::vector<std::string>& notas, const std::string& cargaInicial,
+                             const Maquina::UsoCpu& usoInicial);
+    // Prints the summary, headed "Summary (markdown): ", and gives back its text.
+    static std::string imprimir(const Relatorio& r, const Linhas& l, const PrimeiraImagem& p,
+                                const std::vector<std::string>& notas,
+                                const std::string& cargaInicial, const Maquina::UsoCpu& usoInicial);
 };
 
 }  // namespace gouraud::detail

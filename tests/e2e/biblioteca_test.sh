@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # End-to-end test of the installed library, run as:
-#   bash tests/e2e/biblioteca_test.sh BUILD_FOLDER C++_COMPILER CMAKE
+#   bash tests/e2e/biblioteca_test.sh BUILD_FOLDER C++_COMPILER CMAKE [PROGRAM.cpp]
 #
-# Installs the build into a fresh prefix, builds a copy of exemplos/desenhar.cpp outside the
-# source tree with nothing but what pkg-config says of the installed gouraud.pc, and checks that
-# it writes the very PNG bytes the installed viewer writes, for a scene file and a mesh file. Both
-# programs run as installed, without LD_LIBRARY_PATH. Prints one line per case; exits 0 only if
-# every case passed, and keeps the work folder on failure.
+# Installs the build into a fresh prefix, builds a copy of exemplos/desenhar.cpp (or of
+# PROGRAM.cpp, such as the README's example, which takes the same MODEL OUT.png arguments)
+# outside the source tree with nothing but what pkg-config says of the installed gouraud.pc, and
+# checks that it writes the very PNG bytes the installed viewer writes, for a scene file and a
+# mesh file. Both programs run as installed, without LD_LIBRARY_PATH. Prints one line per case;
+# exits 0 only if every case passed, and keeps the work folder on failure.
 set -u -o pipefail
 
-[ $# -eq 3 ] || { echo "usage: biblioteca_test.sh BUILD_FOLDER C++_COMPILER CMAKE" >&2; exit 2; }
+[ $# -eq 3 ] || [ $# -eq 4 ] ||
+    { echo "usage: biblioteca_test.sh BUILD_FOLDER C++_COMPILER CMAKE [PROGRAM.cpp]" >&2; exit 2; }
 build=$(realpath "$1")
 cxx=$2
 cmake=$3
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+programa=${4:-$root/exemplos/desenhar.cpp}
 
 # shellcheck source=tests/e2e/relato.sh
 source "$(dirname "${BASH_SOURCE[0]}")/relato.sh"
@@ -34,7 +37,7 @@ prefix=$work/P
     fatal "cmake --install: $(tail -n 3 "$work/install.log")"
 pass "cmake --install into a fresh prefix"
 
-cp "$root/exemplos/desenhar.cpp" "$work/"
+cp "$programa" "$work/desenhar.cpp" || fatal "cannot copy $programa"
 flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs gouraud) ||
     fatal "pkg-config does not find the installed gouraud.pc"
 case $flags in
@@ -55,7 +58,9 @@ run() {
     rc=$?
 }
 
+n=0
 for modelo in bunny.txt bunny.ply; do
+    n=$((n + 1))
     run exemplo "$work/desenhar" "$root/exemplos/$modelo" "$work/api-$modelo.png"
     [ "$rc" -eq 0 ] || problem "the example ended with $rc: $(cat "$work/exemplo.err")"
     run visualizador "$prefix/bin/visualizador" "$root/exemplos/$modelo" \
