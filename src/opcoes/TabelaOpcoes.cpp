@@ -254,7 +254,8 @@ std::string lerAjuda(const std::string&, Leitura& l) {
 using V = Opcao::Valor;
 
 // The defaults the table states are the settings' own, checked here.
-static_assert(OpcoesVisualizador::kLarguraPadrao == 640 && OpcoesVisualizador::kAlturaPadrao == 480);
+static_assert(OpcoesVisualizador::kLarguraPadrao == 640 &&
+              OpcoesVisualizador::kAlturaPadrao == 480);
 static_assert(Estilo::kPontoPadrao == 3 && OpcoesVisualizador::kQuadrosMedidosPadrao == 20);
 static_assert(gouraud::Opcoes{}.ponto == Estilo::kPontoPadrao, "the API's default point size");
 
@@ -266,17 +267,27 @@ constexpr std::array kTabela = {
           .ajuda = "the model's up axis for the views: +y, -y, +z, -z, +x or -x",
           .campo = "cima",
           .falta = "--cima needs an axis",
+          .descricao =
+              "The model's up axis for the default views: +y, -y, +z, -z, +x or -x. A scene "
+              "file drawn from its own camera ignores it.",
           .ler = lerCima,
           .daBiblioteca = cimaDaBiblioteca},
     Opcao{.nome = "--vista",
           .valor = V::obrigatorio,
           .argumento = "VISTA",
-          .padrao = "frente for a mesh file",
+          .padrao = "frente, for a mesh file",
           .ajuda = "start from the view frente, direita, topo or iso, 1.5 diagonals from the "
                    "model's centre; for a scene file it replaces the file's camera and projection "
                    "window",
           .campo = "vista",
           .falta = "--vista needs a view",
+          .descricao =
+              "Start from the view frente, direita, topo or iso: a camera "
+              "1.5 bounding-box diagonals from the model's centre, in front of "
+              "it, to its right, above it or along the diagonal between the three, framed "
+              "automatically. For a scene file it replaces the file's camera and drops its "
+              "projection window; without --vista a scene file keeps its own camera and "
+              "window.",
           .ler = lerVista,
           .daBiblioteca = vistaDaBiblioteca},
     Opcao{.nome = "--iluminacao",
@@ -285,6 +296,9 @@ constexpr std::array kTabela = {
           .ajuda = "lighting settings (light position, ambient, diffuse, specular and light "
                    "colour) read over the defaults",
           .falta = "--iluminacao needs a file name",
+          .descricao = "Read lighting settings (light position, ambient, diffuse and specular "
+                       "coefficients, object and light colour) from ARQUIVO over the defaults. The "
+                       "window reads the file again when it changes.",
           .ler = lerIluminacao},
     Opcao{.nome = "--tamanho",
           .valor = V::obrigatorio,
@@ -293,6 +307,10 @@ constexpr std::array kTabela = {
           .ajuda = "size of the window and the picture, each side from 16 to 4096 pixels",
           .campo = "largura, altura",
           .falta = "--tamanho needs a size such as 640x480",
+          .descricao =
+              "The size of the window and of the picture, each side a whole number of pixels "
+              "from 16 to 4096. A size out of that range or malformed (640, axb, 640X480) is "
+              "a usage error.",
           .ler = lerTamanho,
           .daBiblioteca = tamanhoDaBiblioteca},
     Opcao{.nome = "--modo",
@@ -304,22 +322,34 @@ constexpr std::array kTabela = {
                    "interpolated",
           .campo = "modo",
           .falta = "--modo needs plano, gouraud or phong",
+          .descricao =
+              "The shading: plano, one colour per triangle, lit at its centroid with its own "
+              "normal; gouraud, the lighting worked out at the points and the colours "
+              "interpolated; phong, the lighting worked out at every pixel with interpolated "
+              "normals.",
           .ler = lerModo,
           .daBiblioteca = modoDaBiblioteca},
     Opcao{.nome = "--arestas",
           .ajuda = "draw the mesh's visible edges in black",
           .campo = "arestas",
+          .descricao = "Draw the mesh's visible edges in black over the shading, in every mode.",
           .ler = lerArestas,
           .daBiblioteca = arestasDaBiblioteca},
     Opcao{.nome = "--normais",
           .ajuda = "draw the scene's normals as short blue needles",
           .campo = "normais",
+          .descricao =
+              "Draw the points' normals as short blue needles over everything, in every mode.",
           .ler = lerNormais,
           .daBiblioteca = normaisDaBiblioteca},
     Opcao{.nome = "--sem-cor",
           .ajuda = "leave out the file's own colours, materials and textures: every triangle, "
                    "point and line in the lighting settings' colour",
           .campo = "cores",
+          .descricao =
+              "Leave out the file's own colours, materials and textures: every triangle, "
+              "point and line gets the lighting settings' object colour, and the picture is "
+              "exactly the one of the same mesh without them.",
           .ler = lerSemCor,
           .daBiblioteca = coresDaBiblioteca},
     Opcao{.nome = "--ponto",
@@ -329,6 +359,8 @@ constexpr std::array kTabela = {
           .ajuda = "draw the model's points as squares of N x N pixels, N from 1 to 16",
           .campo = "ponto",
           .falta = "--ponto needs a size from 1 to 16 pixels",
+          .descricao = "Draw the model's loose points as squares of N x N pixels, N a whole number "
+                       "from 1 to 16; anything else is a usage error.",
           .ler = lerPonto,
           .daBiblioteca = pontoDaBiblioteca},
     Opcao{.nome = "--imagem",
@@ -336,6 +368,10 @@ constexpr std::array kTabela = {
           .argumento = "SAIDA.png",
           .ajuda = "draw one frame into an RGB PNG file, with no window",
           .falta = "--imagem needs a file name",
+          .descricao =
+              "Draw one frame into an 8-bit RGB PNG file and end, with no display needed. The "
+              "file is written beside its final name and renamed into place, so a failed "
+              "write leaves no partial file and an existing one untouched.",
           .ler = lerImagem},
     Opcao{.nome = "--medir",
           .valor = V::opcional,
@@ -343,6 +379,13 @@ constexpr std::array kTabela = {
           .padrao = "20",
           .ajuda = "draw N frames after one warm-up frame, with no window, and print the "
                    "median, fastest and slowest frame time",
+          .descricao =
+              "Draw N frames (a whole number from 1 to 100000) headless after one warm-up "
+              "frame and print the median, fastest and slowest frame times; on a mesh of at "
+              "least 32 clusters a line before them says what the last frame did with the "
+              "clusters. A word after --medir written as another number (0, 1.5, -3) is a "
+              "usage error, and any other word is not a count but the next argument, so "
+              "visualizador --medir bunny.ply times the bunny.",
           .ler = lerMedir},
     Opcao{.nome = "--salvar-cena",
           .valor = V::obrigatorio,
@@ -350,10 +393,22 @@ constexpr std::array kTabela = {
           .ajuda = "write what was loaded, with its starting camera, as a scene file; without "
                    "--imagem or --medir, end without a window",
           .falta = "--salvar-cena needs a file name",
+          .descricao =
+              "Write what was loaded, with its starting camera, as a scene file, beside its "
+              "final name and renamed into place; without --imagem or --medir the viewer then "
+              "ends without opening a window. The scene format holds triangles only: a model "
+              "with none is refused, and for one with points or lines as well standard error "
+              "says what was left out.",
           .ler = lerSalvarCena},
     Opcao{.nome = "--help",
           .curto = "-h",
           .ajuda = "show the usage and end",
+          .descricao =
+              "Print the usage on standard output and end with status 0. An unknown option, a "
+              "missing or refused value prints one line saying why and the usage on standard "
+              "error and ends with status 2. A value may also be joined to its option, as "
+              "--tamanho=800x600; after -- every word is the file, even one that begins with "
+              "-.",
           .ler = lerAjuda},
 };
 

@@ -41,13 +41,15 @@ struct Opcao {
     // The default in the words of the command line ("gouraud", "640x480"); "" when the option
     // has none.
     std::string_view padrao{};
-    // What the option does, one paragraph of plain text (the generators wrap it).
+    // What the option does in a few words, for --help (plain text; the generators wrap it).
     std::string_view ajuda{};
     // The fields of gouraud::Opcoes it sets ("modo", "largura, altura"), which are also the
     // Python module's keywords; "" for an option of the programs alone.
     std::string_view campo{};
     // Why the command line is refused when it ends before the value.
     std::string_view falta{};
+    // What the option does in full, for the manual page and the docs (plain text).
+    std::string_view descricao{};
     // Checks the value as the command line writes it (ignored for a switch) and sets it; "" or
     // the one-line reason the command line is refused.
     std::string (*ler)(const std::string& valor, Leitura& leitura) = nullptr;

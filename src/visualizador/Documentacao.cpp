@@ -55,6 +55,15 @@ std::string ajudaCompleta(const Opcao& opcao) {
     return a;
 }
 
+// The option's full description, with its default.
+std::string descricaoCompleta(const Opcao& opcao) {
+    std::string d = texto(opcao.descricao);
+    if (!opcao.padrao.empty()) {
+        d += " Default: " + texto(opcao.padrao) + ".";
+    }
+    return d;
+}
+
 // Lines of "label   text", the texts in one column after the longest label.
 std::string colunas(const std::vector<std::pair<std::string, std::string>>& linhas) {
     std::size_t rotulo = 0;
@@ -200,7 +209,7 @@ std::string Documentacao::manual() {
         } else if (opcao.valor == Opcao::Valor::opcional) {
             m += " [\\fI" + roff(opcao.argumento) + "\\fR]";
         }
-        m += "\n" + roff(ajudaCompleta(opcao)) + ".";
+        m += "\n" + roff(descricaoCompleta(opcao));
         const std::string teclas = teclasDaOpcao(texto(opcao.nome));
         if (!teclas.empty()) {
             m += " In the window: " + roff(teclas) + ".";
@@ -221,18 +230,23 @@ std::string Documentacao::manual() {
 }
 
 std::string Documentacao::opcoesMarkdown() {
-    std::string md = "| option | what it does | default | library field | key |\n";
-    md += "|---|---|---|---|---|\n";
+    // The synopsis as --help writes it, then one item per option.
+    std::string md = "```\n" + uso().substr(0, uso().find("\n\n") + 1) + "```\n\n";
     for (const Opcao& opcao : tabelaOpcoes()) {
-        std::string nome = "`" + forma(opcao) + "`";
+        std::string item = "- `" + forma(opcao) + "`";
         if (!opcao.curto.empty()) {
-            nome += ", `" + texto(opcao.curto) + "`";
+            item += ", `" + texto(opcao.curto) + "`";
+        }
+        item += ": " + descricaoCompleta(opcao);
+        if (!opcao.campo.empty()) {
+            item += " Library: `" + texto(opcao.campo) + "`.";
         }
         const std::string teclas = teclasDaOpcao(texto(opcao.nome));
-        md += "| " + celula(nome) + " | " + celula(opcao.ajuda) + " | " +
-              (opcao.padrao.empty() ? "" : "`" + celula(opcao.padrao) + "`") + " | " +
-              (opcao.campo.empty() ? "" : "`" + celula(opcao.campo) + "`") + " | " +
-              (teclas.empty() ? "" : celula(teclas)) + " |\n";
+        if (!teclas.empty()) {
+            item += " Window: " + teclas + ".";
+        }
+        const std::string quebrado = quebrar(item, 98, "  ");
+        md += quebrado.substr(2);
     }
     return md;
 }

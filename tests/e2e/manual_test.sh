@@ -16,9 +16,9 @@ doc="$build/src/gouraud_documentacao"
 [ -x "$doc" ] || doc=$(find "$build" -name gouraud_documentacao -type f -perm -u+x | head -n 1)
 [ -x "$doc" ] || fatal "no gouraud_documentacao in $build"
 
-# The options as the table lists them, from the docs' table it makes: "| `--cima EIXO` |...".
+# The options as the table lists them, from the docs' list it makes: "- `--cima EIXO`: ...".
 "$doc" opcoes.md >"$work/opcoes.md" || fatal "documentacao opcoes.md failed"
-mapfile -t opcoes < <(grep -o '^| `--[a-z-]*' "$work/opcoes.md" | sed 's/^| `//')
+mapfile -t opcoes < <(grep -o '^- `--[a-z-]*' "$work/opcoes.md" | sed 's/^- `//')
 [ ${#opcoes[@]} -ge 10 ] || fatal "only ${#opcoes[@]} options in the table's Markdown"
 
 for pagina in visualizador gouraud; do
