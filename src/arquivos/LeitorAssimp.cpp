@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "CaminhoTextura.h"
 #include "CorObjeto.h"
 #include "LeitorTextura.h"
 #include "MontagemAparencia.h"
@@ -214,7 +215,11 @@ Aparencia::Repeticao repeticao(aiTextureMapMode modo) {
 class Texturas {
 public:
     Texturas(const aiScene& cena, const Origem& origem, std::vector<std::string>& avisos)
-        : cena(cena), origem(origem), avisos(avisos) {}
+        : cena(cena), avisos(avisos) {
+        if (origem.pasta) {
+            caminhos.emplace(*origem.pasta);
+        }
+    }
 
     // The number of the texture named `nome`, or -1 (with a warning, once) when it cannot be
     // read.
@@ -239,17 +244,22 @@ public:
     std::vector<Textura>& getLidas() { return lidas; }
 
 private:
-    std::string ler(const std::string& nome, std::optional<Textura>& textura) const {
+    std::string ler(const std::string& nome, std::optional<Textura>& textura) {
         if (const aiTexture* embutida = cena.GetEmbeddedTexture(nome.c_str())) {
             return lerEmbutida(*embutida, textura);
         }
         if (!nome.empty() && nome[0] == '*') {
             return "the file holds no such texture";
         }
-        if (!origem.pasta) {
+        if (!caminhos) {
             return "files beside a mesh read from memory are not found";
         }
-        return LeitorTextura::lerArquivo((*origem.pasta / nome).string(), textura);
+        const CaminhoTextura::Achado achado = caminhos->procurar(nome);
+        if (!achado.aviso.empty()) {
+            avisos.push_back(achado.aviso);
+        }
+        return achado.problema.empty() ? LeitorTextura::lerArquivo(achado.arquivo, textura)
+                                       : achado.problema;
     }
 
     // An image the file holds: compressed (mHeight 0, mWidth bytes) or as texels.
@@ -278,7 +288,7 @@ private:
     }
 
     const aiScene& cena;
-    const Origem& origem;
+    std::optional<CaminhoTextura> caminhos;
     std::vector<std::string>& avisos;
     std::map<std::string, std::int32_t> numeros;
     std::vector<Textura> lidas;

@@ -1,4 +1,5 @@
-// Texture images in every format they are read in, and hostile ones.
+// Texture images in every format they are read in, hostile ones, and texture names as other
+// machines write them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "CaminhoTextura.h"
 #include "ImagemHdr.h"
+#include "LeitorMalha.h"
 #include "LeitorTextura.h"
 
 using namespace gouraud::detail;
@@ -23,9 +26,21 @@ using Bytes = std::vector<unsigned char>;
 
 const fs::path kTexturas = fs::path(GOURAUD_MALHAS_DIR) / ".." / "texturas";
 
+struct Pasta {
+    fs::path caminho =
+        fs::temp_directory_path() / ("gouraud-texturas-" + std::to_string(std::random_device{}()));
+    Pasta() { fs::create_directories(caminho); }
+    ~Pasta() { fs::remove_all(caminho); }
+};
+
 Bytes ler(const fs::path& caminho) {
     std::ifstream entrada(caminho, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(entrada), {});
+}
+
+void escrever(const fs::path& caminho, const std::string& texto) {
+    fs::create_directories(caminho.parent_path());
+    std::ofstream(caminho, std::ios::binary) << texto;
 }
 
 Bytes texto(const std::string& s) { return Bytes(s.begin(), s.end()); }
@@ -178,6 +193,80 @@ TEST(TexturasTest, BytesAoAcasoNaoDerrubamODecodificador) {
         }
     }
     EXPECT_GT(decodificadas, 0);
+}
+
+TEST(TexturasTest, NomesComoOutrasMaquinasOsEscrevem) {
+    Pasta raiz;
+    const fs::path modelo = raiz.caminho / "modelo";
+    for (const char* nome : {"modelo/test.png", "modelo/Textures/Wood.JPG", "modelo/perto.png",
+                             "irma/textures/stone.png", "fora/perto.png", "fora/longe.png"})
+        escrever(raiz.caminho / nome, "x");
+    fs::create_directories(modelo / "pasta.png");
+    CaminhoTextura caminhos(modelo);
+    struct Caso {
+        std::string nome;
+        std::string arquivo;  // relative to the model's folder; "" for none
+        std::string aviso;    // what the line says it is read from; "" for no line
+        std::string problema;
+    };
+    const std::string longe = (raiz.caminho / "fora" / "longe.png").string();
+    const std::vector<Caso> casos = {
+        {"test.png", "test.png", "", ""},
+        {"TEST.PNG", "test.png", "test.png", ""},
+        {".\\test.png", "./test.png", "test.png", ""},
+        {"textures\\wood.jpg", "Textures/Wood.JPG", "Textures/Wood.JPG", ""},
+        {"C:\\models\\spider\\textures\\WOOD.jpg", "Textures/Wood.JPG", "Textures/Wood.JPG", ""},
+        {"Q:/maps/test.png", "test.png", "test.png", ""},
+        // An absolute name of a file that exists is not followed: the one beside the model is
+        // read, or none.
+        {(raiz.caminho / "fora" / "perto.png").string(), "perto.png", "perto.png", ""},
+        {longe, "", "", "an absolute name is not followed, and no longe.png is found beside"},
+        {"../irma/textures/stone.png", "../irma/textures/stone.png", "", ""},
+        {"..\\IRMA\\Textures\\STONE.png", "../irma/textures/stone.png", "../irma/textures/stone.png", ""},
+        // A folder that is not there is not undone by a ".." after it.
+        {"nada/../../irma/textures/stone.png", "", "", "No such file"},
+        {"pasta.png", "", "", "Is a directory"},
+        {"falta.png", "", "", "No such file or directory"},
+        {"..", "", "", "names no file"},
+        {std::string("test.png\0.jpg", 13), "", "", "NUL"},
+        {std::string(5000, 'a'), "", "", "longer than 4096 bytes"},
+    };
+    for (const Caso& caso : casos) {
+        const CaminhoTextura::Achado achado = caminhos.procurar(caso.nome);
+        SCOPED_TRACE(caso.nome.substr(0, 60));
+        if (caso.arquivo.empty() || !caso.problema.empty()) {
+            EXPECT_EQ(achado.arquivo, "");
+            EXPECT_NE(achado.problema.find(caso.problema), std::string::npos) << achado.problema;
+            continue;
+        }
+        EXPECT_EQ(achado.problema, "");
+        EXPECT_EQ(fs::path(achado.arquivo), modelo / caso.arquivo);
+        EXPECT_EQ(achado.aviso,
+                  caso.aviso.empty() ? "" : "texture " + caso.nome + " is read from " + caso.aviso);
+    }
+}
+
+TEST(TexturasTest, ModeloComNomeDeOutraMaquinaLeATexturaEDizQual) {
+    // An OBJ whose material names SUB\TEXTURA.TGA for sub/textura.tga: one line among the
+    // warnings, and the texture is the PNG's picture.
+    Pasta pasta;
+    fs::create_directories(pasta.caminho / "sub");
+    fs::copy_file(kTexturas / "textura.tga", pasta.caminho / "sub" / "textura.tga");
+    escrever(pasta.caminho / "m.mtl", "newmtl pintado\nKd 1 1 1\nmap_Kd SUB\\TEXTURA.TGA\n");
+    escrever(pasta.caminho / "m.obj",
+             "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\nusemtl pintado\n"
+             "f 1/1 2/2 3/3\n");
+    LeitorMalha leitor((pasta.caminho / "m.obj").string());
+    ASSERT_TRUE(leitor.valida()) << leitor.getErro();
+    ASSERT_EQ(leitor.getAvisos(),
+              std::vector<std::string>{"texture SUB\\TEXTURA.TGA is read from sub/textura.tga"});
+    ASSERT_NE(leitor.getAparencia(), nullptr);
+    const Textura& textura = leitor.getAparencia()->getTextura(0);
+    std::string motivo;
+    const std::vector<std::uint8_t> png = texels(ler(kTexturas / "textura.png"), motivo);
+    ASSERT_EQ(textura.getLargura(), 7);
+    EXPECT_TRUE(std::equal(textura.texel(0, 0), textura.texel(0, 0) + 3, png.begin()));
+    EXPECT_TRUE(std::equal(textura.texel(6, 4), textura.texel(6, 4) + 3, png.end() - 3));
 }
 
 }  // namespace
