@@ -17,6 +17,7 @@
 #include "CorObjeto.h"
 #include "LeitorTextura.h"
 #include "MontagemAparencia.h"
+#include "TextoUtf16.h"
 
 namespace gouraud::detail {
 
@@ -494,6 +495,15 @@ std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fu
                                      std::unique_ptr<Aparencia>& aparencia,
                                      std::vector<std::string>& avisos, Primitivas& primitivas) {
     Assimp::Importer importador;
+    // A UTF-16 text is given to the library as UTF-8, whose reading of it loses the text.
+    std::string utf8;
+    if (TextoUtf16::converterArquivo(caminho, utf8)) {
+        const std::string extensao = std::filesystem::path(caminho).extension().string();
+        return extrair(importador,
+                       importador.ReadFileFromMemory(utf8.data(), utf8.size(), 0,
+                                                     extensao.empty() ? "" : extensao.c_str() + 1),
+                       fusao, origemDe(caminho), aparencia, avisos, primitivas);
+    }
     return extrair(importador, importador.ReadFile(caminho, 0), fusao, origemDe(caminho), aparencia,
                    avisos, primitivas);
 }
@@ -503,6 +513,11 @@ std::string LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
                                      FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
                                      std::vector<std::string>& avisos, Primitivas& primitivas) {
     Assimp::Importer importador;
+    std::string utf8;
+    if (TextoUtf16::converter(reinterpret_cast<const unsigned char*>(dados), tamanho, utf8)) {
+        dados = utf8.data();
+        tamanho = utf8.size();
+    }
     return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),
                    fusao, origemDe(caminho), aparencia, avisos, primitivas);
 }

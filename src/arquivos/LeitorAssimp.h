@@ -30,7 +30,8 @@ namespace gouraud::detail {
 // why.
 class LeitorAssimp {
 public:
-    // Reads the file `caminho` (files it refers to are found beside it) into `fusao` and
+    // Reads the file `caminho` (files it refers to are found beside it; a UTF-16 text with its
+    // byte order mark is given to the library as UTF-8, TextoUtf16) into `fusao` and
     // `primitivas`; "" or the reason it cannot be read, the library's own when it refused the
     // file. The look of the file goes to `aparencia` (null when it has none), and a line for
     // each texture that cannot be read to `avisos`.

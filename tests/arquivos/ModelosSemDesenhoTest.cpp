@@ -1,4 +1,5 @@
-// Models that draw nothing: whether a frame shows any pixel of the model.
+// Models that draw nothing: UTF-16 text files, which the import library reads as empty unless
+// they are made UTF-8 first, and whether a frame shows any pixel of the model.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +9,9 @@
 #include <vector>
 
 #include "CenaCarregada.h"
+#include "LeitorMalha.h"
 #include "Renderizador.h"
+#include "TextoUtf16.h"
 
 using namespace gouraud::detail;
 
@@ -22,6 +25,85 @@ struct Pasta {
     Pasta() { fs::create_directories(caminho); }
     ~Pasta() { fs::remove_all(caminho); }
 };
+
+// The UTF-16 of code points, little- or big-endian, after the byte order mark.
+std::string utf16(const std::vector<char32_t>& texto, bool pequeno) {
+    std::string bytes = pequeno ? "\xFF\xFE" : "\xFE\xFF";
+    const auto unidade = [&](unsigned u) {
+        const char alto = static_cast<char>(u >> 8);
+        const char baixo = static_cast<char>(u & 0xFF);
+        bytes += pequeno ? std::string{baixo, alto} : std::string{alto, baixo};
+    };
+    for (const char32_t c : texto) {
+        if (c < 0x10000) {
+            unidade(c);
+        } else {
+            unidade(0xD800 + ((c - 0x10000) >> 10));
+            unidade(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
+    return bytes;
+}
+
+std::vector<char32_t> pontosDe(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+
+bool converter(const std::string& bytes, std::string& utf8) {
+    return TextoUtf16::converter(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                                 utf8);
+}
+
+TEST(ModelosSemDesenhoTest, Utf16ComMarcaViraUtf8SoQuandoEhTexto) {
+    const std::vector<char32_t> texto = {'a', '\t', U'\u00e9', U'\u65e5', U'\U0001F600', '\r', '\n'};
+    const std::string esperado = "a\t\xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80\r\n";
+    for (const bool pequeno : {true, false}) {
+        std::string utf8;
+        EXPECT_TRUE(converter(utf16(texto, pequeno), utf8));
+        EXPECT_EQ(utf8, esperado);
+        // Not text: a lone surrogate of either kind, a NUL, another control, an odd length.
+        for (const std::vector<char32_t>& ruim :
+             std::vector<std::vector<char32_t>>{{'a', 0xD800, 'b'}, {0xDC00}, {'a', 0}, {1}}) {
+            EXPECT_FALSE(converter(utf16(ruim, pequeno), utf8));
+            EXPECT_EQ(utf8, "");
+        }
+        EXPECT_FALSE(converter(utf16(pontosDe("ab"), pequeno) + "c", utf8));
+    }
+    std::string utf8;
+    EXPECT_FALSE(converter("plain text", utf8));
+}
+
+TEST(ModelosSemDesenhoTest, AseEmUtf16DaOsMesmosTriangulosQueEmUtf8) {
+    // A triangle in the plane the library turns to face the front view.
+    const std::string ase =
+        "*3DSMAX_ASCIIEXPORT\t200\n*GEOMOBJECT {\n\t*NODE_NAME \"tri\"\n"
+        "\t*NODE_TM {\n\t\t*NODE_NAME \"tri\"\n\t\t*TM_ROW0 1 0 0\n\t\t*TM_ROW1 0 1 0\n"
+        "\t\t*TM_ROW2 0 0 1\n\t\t*TM_ROW3 0 0 0\n\t}\n\t*MESH {\n\t\t*MESH_NUMVERTEX 3\n"
+        "\t\t*MESH_NUMFACES 1\n\t\t*MESH_VERTEX_LIST {\n\t\t\t*MESH_VERTEX 0 0 0 0\n"
+        "\t\t\t*MESH_VERTEX 1 1 0 0\n\t\t\t*MESH_VERTEX 2 0 0 1\n\t\t}\n\t\t*MESH_FACE_LIST {\n"
+        "\t\t\t*MESH_FACE 0: A: 0 B: 1 C: 2\n\t\t}\n\t}\n}\n";
+    Pasta pasta;
+    const std::vector<std::pair<std::string, std::string>> arquivos = {
+        {"utf8.ase", ase}, {"le.ase", utf16(pontosDe(ase), true)}, {"be.ase", utf16(pontosDe(ase), false)}};
+    std::vector<std::vector<double>> lidos;
+    for (const auto& [nome, conteudo] : arquivos) {
+        std::ofstream(pasta.caminho / nome, std::ios::binary) << conteudo;
+        LeitorMalha doArquivo((pasta.caminho / nome).string());
+        LeitorMalha daMemoria(conteudo.data(), conteudo.size(), "ase");
+        for (LeitorMalha* leitor : {&doArquivo, &daMemoria}) {
+            ASSERT_TRUE(leitor->valida()) << nome << ": " << leitor->getErro();
+            ASSERT_EQ(leitor->getTriangulos().size(), 1u) << nome;
+            std::vector<double> coordenadas;
+            for (const Ponto& p : leitor->getPontos()) coordenadas.insert(coordenadas.end(), {p.x, p.y, p.z});
+            lidos.push_back(coordenadas);
+        }
+    }
+    for (const std::vector<double>& coordenadas : lidos) EXPECT_EQ(coordenadas, lidos[0]);
+    CenaCarregada carregada((pasta.caminho / "le.ase").string(), 64, 48);
+    ASSERT_TRUE(carregada.valida());
+    Quadro quadro(64, 48);
+    Renderizador renderizador(carregada.getMalha(), Iluminacao(), 1);
+    renderizador.desenhar(carregada.getCamera(), carregada.getProjecao(), quadro);
+    EXPECT_TRUE(renderizador.desenhouAlgo(quadro));
+}
 
 TEST(ModelosSemDesenhoTest, DesenhouAlgoContaTriangulosPontosELinhasMesmoPretas) {
     Pasta pasta;
