@@ -32,8 +32,9 @@ bool ehPasta(const fs::path& caminho) {
 
 // A name written on Windows or Unix with a drive letter or a leading separator.
 bool absoluto(const std::string& texto) {
-    const bool letra = texto.size() >= 2 && texto[1] == ':' &&
-                       ((texto[0] >= 'a' && texto[0] <= 'z') || (texto[0] >= 'A' && texto[0] <= 'Z'));
+    const bool letra =
+        texto.size() >= 2 && texto[1] == ':' &&
+        ((texto[0] >= 'a' && texto[0] <= 'z') || (texto[0] >= 'A' && texto[0] <= 'Z'));
     return letra || (!texto.empty() && texto[0] == '/');
 }
 
@@ -106,9 +107,10 @@ bool CaminhoTextura::percorrer(const std::vector<std::string>& partes, fs::path&
         if (nomes == nullptr) {
             return false;
         }
-        const auto escolhido = std::find_if(nomes->begin(), nomes->end(), [&](const std::string& n) {
-            return mesmoNome(n, partes[k]) && serve(pasta / relativo / n);
-        });
+        const auto escolhido =
+            std::find_if(nomes->begin(), nomes->end(), [&](const std::string& n) {
+                return mesmoNome(n, partes[k]) && serve(pasta / relativo / n);
+            });
         if (escolhido == nomes->end()) {
             return false;
         }
@@ -168,12 +170,12 @@ CaminhoTextura::Achado CaminhoTextura::procurar(const std::string& nome) {
             return usar(relativo);
         }
     }
-    achado.problema = deOutraMaquina ? "an absolute name is not followed, and no " +
-                                           partes.back() + " is found beside the model"
+    achado.problema = deOutraMaquina ? "an absolute name is not followed, and no " + partes.back() +
+                                           " is found beside the model"
                                      : motivo(pasta / texto);
     if (esgotado) {
-        achado.problema += " (the search stopped after " + std::to_string(kMaisEntradas) +
-                           " folder entries)";
+        achado.problema +=
+            " (the search stopped after " + std::to_string(kMaisEntradas) + " folder entries)";
     }
     return achado;
 }

@@ -135,8 +135,8 @@ std::uint8_t ImagemHdr::byte(unsigned mantissa, unsigned expoente) {
     if (expoente == 0) {
         return 0;
     }
-    const double valor = std::ldexp(static_cast<double>(mantissa),
-                                    static_cast<int>(expoente) - kExpoenteZero);
+    const double valor =
+        std::ldexp(static_cast<double>(mantissa), static_cast<int>(expoente) - kExpoenteZero);
     if (valor >= 1.0) {
         return 255;
     }

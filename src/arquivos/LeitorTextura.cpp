@@ -64,7 +64,9 @@ std::uint64_t grandeFinal(const unsigned char* p) {
 }
 
 // The little-endian 16-bit number at `p`.
-std::uint64_t pequenoFinal16(const unsigned char* p) { return std::uint64_t{p[0]} | std::uint64_t{p[1]} << 8; }
+std::uint64_t pequenoFinal16(const unsigned char* p) {
+    return std::uint64_t{p[0]} | std::uint64_t{p[1]} << 8;
+}
 
 template <std::size_t N>
 bool comeca(const unsigned char* dados, std::size_t tamanho,
@@ -282,7 +284,8 @@ std::string decodificarStb(const unsigned char* d, std::size_t n, const Cabecalh
     if (static_cast<std::uint64_t>(l) != c.largura || static_cast<std::uint64_t>(a) != c.altura) {
         return "its size changed while it was decoded";
     }
-    texels.assign(imagem.get(), imagem.get() + static_cast<std::size_t>(c.largura * c.altura) * kCanais);
+    texels.assign(imagem.get(),
+                  imagem.get() + static_cast<std::size_t>(c.largura * c.altura) * kCanais);
     return "";
 }
 

@@ -53,7 +53,8 @@ bool converter(const std::string& bytes, std::string& utf8) {
 }
 
 TEST(ModelosSemDesenhoTest, Utf16ComMarcaViraUtf8SoQuandoEhTexto) {
-    const std::vector<char32_t> texto = {'a', '\t', U'\u00e9', U'\u65e5', U'\U0001F600', '\r', '\n'};
+    const std::vector<char32_t> texto = {'a',           '\t', U'\u00e9', U'\u65e5',
+                                         U'\U0001F600', '\r', '\n'};
     const std::string esperado = "a\t\xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80\r\n";
     for (const bool pequeno : {true, false}) {
         std::string utf8;
@@ -82,7 +83,9 @@ TEST(ModelosSemDesenhoTest, AseEmUtf16DaOsMesmosTriangulosQueEmUtf8) {
         "\t\t\t*MESH_FACE 0: A: 0 B: 1 C: 2\n\t\t}\n\t}\n}\n";
     Pasta pasta;
     const std::vector<std::pair<std::string, std::string>> arquivos = {
-        {"utf8.ase", ase}, {"le.ase", utf16(pontosDe(ase), true)}, {"be.ase", utf16(pontosDe(ase), false)}};
+        {"utf8.ase", ase},
+        {"le.ase", utf16(pontosDe(ase), true)},
+        {"be.ase", utf16(pontosDe(ase), false)}};
     std::vector<std::vector<double>> lidos;
     for (const auto& [nome, conteudo] : arquivos) {
         std::ofstream(pasta.caminho / nome, std::ios::binary) << conteudo;
@@ -92,7 +95,8 @@ TEST(ModelosSemDesenhoTest, AseEmUtf16DaOsMesmosTriangulosQueEmUtf8) {
             ASSERT_TRUE(leitor->valida()) << nome << ": " << leitor->getErro();
             ASSERT_EQ(leitor->getTriangulos().size(), 1u) << nome;
             std::vector<double> coordenadas;
-            for (const Ponto& p : leitor->getPontos()) coordenadas.insert(coordenadas.end(), {p.x, p.y, p.z});
+            for (const Ponto& p : leitor->getPontos())
+                coordenadas.insert(coordenadas.end(), {p.x, p.y, p.z});
             lidos.push_back(coordenadas);
         }
     }

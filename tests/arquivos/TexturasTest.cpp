@@ -88,14 +88,16 @@ TEST(TexturasTest, CopiasDeUmPngEmOutrosFormatosDaoOsMesmosTexels) {
     const std::size_t linha = 24;  // 7 texels of 3 bytes, padded to 4
     Bytes invertida(bmp.begin(), bmp.begin() + static_cast<std::ptrdiff_t>(inicio));
     for (int j = 4; j >= 0; --j)
-        invertida.insert(invertida.end(), bmp.begin() + static_cast<std::ptrdiff_t>(inicio + j * linha),
+        invertida.insert(invertida.end(),
+                         bmp.begin() + static_cast<std::ptrdiff_t>(inicio + j * linha),
                          bmp.begin() + static_cast<std::ptrdiff_t>(inicio + (j + 1) * linha));
     const std::int32_t negativa = -5;
     std::memcpy(&invertida[22], &negativa, 4);
     EXPECT_EQ(texels(invertida, motivo), png) << motivo;
     // A 16-bit greymap keeps its high bytes, each repeated (a case stb_image's own conversion
     // to three channels gets wrong).
-    const std::string pgm = std::string("P5\n3 1\n65535\n") + std::string("\x12\x34\xAB\xCD\xFF\x00", 6);
+    const std::string pgm =
+        std::string("P5\n3 1\n65535\n") + std::string("\x12\x34\xAB\xCD\xFF\x00", 6);
     EXPECT_EQ(texels(texto(pgm), motivo),
               (std::vector<std::uint8_t>{0x12, 0x12, 0x12, 0xAB, 0xAB, 0xAB, 0xFF, 0xFF, 0xFF}))
         << motivo;
@@ -104,12 +106,13 @@ TEST(TexturasTest, CopiasDeUmPngEmOutrosFormatosDaoOsMesmosTexels) {
 TEST(TexturasTest, HdrLimitadoA0e1ViraByteLinearArredondado) {
     // (128, 64, 1) x 2^-7 = 1, 0.5, 1/128; (200, 0, 255) x 2^-6 = 3.125, 0, 3.98; e = 0 is black.
     std::string motivo;
-    const std::string plano = std::string("\x80\x40\x01\x81", 4) + std::string("\xC8\x00\xFF\x82", 4) +
+    const std::string plano = std::string("\x80\x40\x01\x81", 4) +
+                              std::string("\xC8\x00\xFF\x82", 4) +
                               std::string("\xFF\xFF\xFF\x00", 4);
     EXPECT_EQ(texels(texto(hdr(3, 1, plano)), motivo),
               (std::vector<std::uint8_t>{255, 128, 2, 255, 0, 255, 0, 0, 0}))
         << motivo;
-    EXPECT_EQ(ImagemHdr::byte(1, 128), 1);    // 255/256 + 0.5 rounds up
+    EXPECT_EQ(ImagemHdr::byte(1, 128), 1);      // 255/256 + 0.5 rounds up
     EXPECT_EQ(ImagemHdr::byte(255, 127), 127);  // 0.498 x 255 = 127.0
     // Eight texels as run-length scanlines (a run of 8 per channel, and a dump of 8) and flat:
     // the same texels.
@@ -168,13 +171,16 @@ TEST(TexturasTest, BytesAoAcasoNaoDerrubamODecodificador) {
     // TGA header: each gives a texture within the limits or a reason, never a fault.
     std::mt19937 gerador(26);
     std::vector<Bytes> bases;
-    for (const auto& entrada : fs::directory_iterator(kTexturas)) bases.push_back(ler(entrada.path()));
-    bases.push_back(texto(hdr(8, 2, std::string("\x02\x02\x00\x08\x88\x80\x88\x40\x88\x01\x88\x81", 12))));
+    for (const auto& entrada : fs::directory_iterator(kTexturas))
+        bases.push_back(ler(entrada.path()));
+    bases.push_back(
+        texto(hdr(8, 2, std::string("\x02\x02\x00\x08\x88\x80\x88\x40\x88\x01\x88\x81", 12))));
     int decodificadas = 0;
     for (int k = 0; k < 3000; ++k) {
         Bytes b = bases[static_cast<std::size_t>(k) % bases.size()];
         std::uniform_int_distribution<std::size_t> posicao(0, b.size() - 1);
-        for (int m = 0; m < 1 + k % 4; ++m) b[posicao(gerador)] = static_cast<unsigned char>(gerador());
+        for (int m = 0; m < 1 + k % 4; ++m)
+            b[posicao(gerador)] = static_cast<unsigned char>(gerador());
         if (k % 3 == 0) b.resize(posicao(gerador));
         if (k % 7 == 0) {
             b.assign(18 + gerador() % 64, 0);
@@ -222,7 +228,8 @@ TEST(TexturasTest, NomesComoOutrasMaquinasOsEscrevem) {
         {(raiz.caminho / "fora" / "perto.png").string(), "perto.png", "perto.png", ""},
         {longe, "", "", "an absolute name is not followed, and no longe.png is found beside"},
         {"../irma/textures/stone.png", "../irma/textures/stone.png", "", ""},
-        {"..\\IRMA\\Textures\\STONE.png", "../irma/textures/stone.png", "../irma/textures/stone.png", ""},
+        {"..\\IRMA\\Textures\\STONE.png", "../irma/textures/stone.png",
+         "../irma/textures/stone.png", ""},
         // A folder that is not there is not undone by a ".." after it.
         {"nada/../../irma/textures/stone.png", "", "", "No such file"},
         {"pasta.png", "", "", "Is a directory"},
