@@ -65,7 +65,8 @@ std::string motivo(const fs::path& caminho) {
 
 }  // namespace
 
-CaminhoTextura::CaminhoTextura(fs::path pasta) : pasta(std::move(pasta)) {}
+CaminhoTextura::CaminhoTextura(fs::path pasta, std::size_t maisEntradas)
+    : pasta(std::move(pasta)), maisEntradas(maisEntradas) {}
 
 const std::vector<std::string>* CaminhoTextura::listar(const fs::path& onde) {
     const auto achada = listadas.find(onde);
@@ -79,7 +80,7 @@ const std::vector<std::string>* CaminhoTextura::listar(const fs::path& onde) {
     std::error_code erro;
     for (fs::directory_iterator i(onde.empty() ? fs::path(".") : onde, erro), fim;
          !erro && i != fim; i.increment(erro)) {
-        if (++entradasLidas > kMaisEntradas) {
+        if (++entradasLidas > maisEntradas) {
             esgotado = true;
             return nullptr;
         }
@@ -175,7 +176,7 @@ CaminhoTextura::Achado CaminhoTextura::procurar(const std::string& nome) {
                                      : motivo(pasta / texto);
     if (esgotado) {
         achado.problema +=
-            " (the search stopped after " + std::to_string(kMaisEntradas) + " folder entries)";
+            " (the search stopped after " + std::to_string(maisEntradas) + " folder entries)";
     }
     return achado;
 }

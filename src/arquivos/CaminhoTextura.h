@@ -37,8 +37,9 @@ public:
         std::string problema;
     };
 
-    // The textures of a model in the folder `pasta`.
-    explicit CaminhoTextura(std::filesystem::path pasta);
+    // The textures of a model in the folder `pasta`, reading at most `maisEntradas` folder
+    // entries.
+    explicit CaminhoTextura(std::filesystem::path pasta, std::size_t maisEntradas = kMaisEntradas);
 
     // Looks for the texture the model names `nome`.
     [[nodiscard]] Achado procurar(const std::string& nome);
@@ -53,6 +54,7 @@ private:
 
     std::filesystem::path pasta;
     std::map<std::filesystem::path, std::vector<std::string>> listadas;
+    std::size_t maisEntradas;
     std::size_t entradasLidas = 0;
     bool esgotado = false;
 };

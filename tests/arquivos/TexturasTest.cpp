@@ -253,6 +253,23 @@ TEST(TexturasTest, NomesComoOutrasMaquinasOsEscrevem) {
     }
 }
 
+TEST(TexturasTest, BuscaSemCaixaEscolheOPrimeiroEParaNoLimiteDeEntradas) {
+    Pasta pasta;
+    for (const char* nome : {"b.png", "Test.png", "test.png", "TEST.png/x", "z.png"})
+        escrever(pasta.caminho / nome, "x");
+    CaminhoTextura caminhos(pasta.caminho);
+    // A folder TEST.png is passed over; of the two files, the first in byte order.
+    EXPECT_EQ(fs::path(caminhos.procurar("test.PNG").arquivo), pasta.caminho / "Test.png");
+    // Four entries for a folder of five: it is not listed, so only a name as written is found.
+    CaminhoTextura poucas(pasta.caminho, 4);
+    EXPECT_EQ(fs::path(poucas.procurar("z.png").arquivo), pasta.caminho / "z.png");
+    const CaminhoTextura::Achado achado = poucas.procurar("Z.PNG");
+    EXPECT_EQ(achado.arquivo, "");
+    EXPECT_NE(achado.problema.find("No such file or directory (the search stopped after 4 folder"),
+              std::string::npos)
+        << achado.problema;
+}
+
 TEST(TexturasTest, ModeloComNomeDeOutraMaquinaLeATexturaEDizQual) {
     // An OBJ whose material names SUB\TEXTURA.TGA for sub/textura.tga: one line among the
     // warnings, and the texture is the PNG's picture.
