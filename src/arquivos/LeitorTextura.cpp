@@ -88,6 +88,17 @@ bool umDe(unsigned valor, std::initializer_list<unsigned> valores) {
     return false;
 }
 
+// Why stb_image refused the last image, made one line of printable text: its reason for an
+// unknown PNG chunk holds the chunk's four bytes from the file as they are.
+std::string motivoStb() {
+    const char* motivo = stbi_failure_reason();
+    std::string texto = "it cannot be decoded: ";
+    for (const char* c = motivo != nullptr ? motivo : "unknown reason"; *c != '\0'; ++c) {
+        texto += *c >= ' ' && *c <= '~' ? *c : '?';
+    }
+    return texto;
+}
+
 // Whether the header of a TGA makes sense, by the very test stb_image applies: a colour map type
 // of 0 or 1, an image type that goes with it, sides of at least 1 and a known number of bits per
 // texel. Text never passes (its second byte would be 0 or 1).
@@ -251,8 +262,7 @@ std::string lerCabecalho(const unsigned char* d, std::size_t n, Cabecalho& c) {
     int a = 0;
     int canais = 0;
     if (stbi_info_from_memory(d, static_cast<int>(n), &l, &a, &canais) == 0) {
-        const char* motivo = stbi_failure_reason();
-        return std::string("it cannot be decoded: ") + (motivo != nullptr ? motivo : "");
+        return motivoStb();
     }
     // A BMP stored from the top row down gives a negative height.
     const std::int64_t altura = c.formato == Formato::bmp && a < 0 ? -std::int64_t{a} : a;
@@ -278,8 +288,7 @@ std::string decodificarStb(const unsigned char* d, std::size_t n, const Cabecalh
     std::unique_ptr<unsigned char, LiberaImagem> imagem(
         stbi_load_from_memory(d, static_cast<int>(n), &l, &a, &canais, kCanais));
     if (imagem == nullptr) {
-        const char* motivo = stbi_failure_reason();
-        return std::string("it cannot be decoded: ") + (motivo != nullptr ? motivo : "");
+        return motivoStb();
     }
     if (static_cast<std::uint64_t>(l) != c.largura || static_cast<std::uint64_t>(a) != c.altura) {
         return "its size changed while it was decoded";

@@ -1,5 +1,6 @@
 // Models that draw nothing: UTF-16 text files, which the import library reads as empty unless
-// they are made UTF-8 first, and whether a frame shows any pixel of the model.
+// they are made UTF-8 first (the end-to-end test draws an ASE file in UTF-16), and whether a
+// frame shows any pixel of the model.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "CenaCarregada.h"
-#include "LeitorMalha.h"
 #include "Renderizador.h"
 #include "TextoUtf16.h"
 
@@ -70,43 +70,6 @@ TEST(ModelosSemDesenhoTest, Utf16ComMarcaViraUtf8SoQuandoEhTexto) {
     }
     std::string utf8;
     EXPECT_FALSE(converter("plain text", utf8));
-}
-
-TEST(ModelosSemDesenhoTest, AseEmUtf16DaOsMesmosTriangulosQueEmUtf8) {
-    // A triangle in the plane the library turns to face the front view.
-    const std::string ase =
-        "*3DSMAX_ASCIIEXPORT\t200\n*GEOMOBJECT {\n\t*NODE_NAME \"tri\"\n"
-        "\t*NODE_TM {\n\t\t*NODE_NAME \"tri\"\n\t\t*TM_ROW0 1 0 0\n\t\t*TM_ROW1 0 1 0\n"
-        "\t\t*TM_ROW2 0 0 1\n\t\t*TM_ROW3 0 0 0\n\t}\n\t*MESH {\n\t\t*MESH_NUMVERTEX 3\n"
-        "\t\t*MESH_NUMFACES 1\n\t\t*MESH_VERTEX_LIST {\n\t\t\t*MESH_VERTEX 0 0 0 0\n"
-        "\t\t\t*MESH_VERTEX 1 1 0 0\n\t\t\t*MESH_VERTEX 2 0 0 1\n\t\t}\n\t\t*MESH_FACE_LIST {\n"
-        "\t\t\t*MESH_FACE 0: A: 0 B: 1 C: 2\n\t\t}\n\t}\n}\n";
-    Pasta pasta;
-    const std::vector<std::pair<std::string, std::string>> arquivos = {
-        {"utf8.ase", ase},
-        {"le.ase", utf16(pontosDe(ase), true)},
-        {"be.ase", utf16(pontosDe(ase), false)}};
-    std::vector<std::vector<double>> lidos;
-    for (const auto& [nome, conteudo] : arquivos) {
-        std::ofstream(pasta.caminho / nome, std::ios::binary) << conteudo;
-        LeitorMalha doArquivo((pasta.caminho / nome).string());
-        LeitorMalha daMemoria(conteudo.data(), conteudo.size(), "ase");
-        for (LeitorMalha* leitor : {&doArquivo, &daMemoria}) {
-            ASSERT_TRUE(leitor->valida()) << nome << ": " << leitor->getErro();
-            ASSERT_EQ(leitor->getTriangulos().size(), 1u) << nome;
-            std::vector<double> coordenadas;
-            for (const Ponto& p : leitor->getPontos())
-                coordenadas.insert(coordenadas.end(), {p.x, p.y, p.z});
-            lidos.push_back(coordenadas);
-        }
-    }
-    for (const std::vector<double>& coordenadas : lidos) EXPECT_EQ(coordenadas, lidos[0]);
-    CenaCarregada carregada((pasta.caminho / "le.ase").string(), 64, 48);
-    ASSERT_TRUE(carregada.valida());
-    Quadro quadro(64, 48);
-    Renderizador renderizador(carregada.getMalha(), Iluminacao(), 1);
-    renderizador.desenhar(carregada.getCamera(), carregada.getProjecao(), quadro);
-    EXPECT_TRUE(renderizador.desenhouAlgo(quadro));
 }
 
 TEST(ModelosSemDesenhoTest, DesenhouAlgoContaTriangulosPontosELinhasMesmoPretas) {
