@@ -86,8 +86,9 @@ const std::vector<std::string>* CaminhoTextura::listar(const fs::path& onde) {
         }
         nomes.push_back(i->path().filename().string());
     }
+    // A folder that cannot be listed is kept as empty: it is not tried again.
     if (erro) {
-        return nullptr;
+        nomes.clear();
     }
     std::sort(nomes.begin(), nomes.end());
     return &listadas.emplace(onde, std::move(nomes)).first->second;

@@ -45,8 +45,8 @@ public:
     [[nodiscard]] Achado procurar(const std::string& nome);
 
 private:
-    // The names in `pasta` sorted by byte, read once; null when it cannot be listed or the
-    // entries allowed are spent.
+    // The names in `pasta` sorted by byte, read once (none when it cannot be listed); null when
+    // the entries allowed are spent.
     const std::vector<std::string>* listar(const std::filesystem::path& pasta);
     // Walks `partes` from the model's folder, each part as written or else in another case,
     // into `relativo` (the path from the model's folder); false when some part is not found.
