@@ -13,9 +13,11 @@
 #include <optional>
 #include <vector>
 
+#include "CaminhoTextura.h"
 #include "CorObjeto.h"
 #include "LeitorTextura.h"
 #include "MontagemAparencia.h"
+#include "TextoUtf16.h"
 
 namespace gouraud::detail {
 
@@ -214,7 +216,11 @@ Aparencia::Repeticao repeticao(aiTextureMapMode modo) {
 class Texturas {
 public:
     Texturas(const aiScene& cena, const Origem& origem, std::vector<std::string>& avisos)
-        : cena(cena), origem(origem), avisos(avisos) {}
+        : cena(cena), avisos(avisos) {
+        if (origem.pasta) {
+            caminhos.emplace(*origem.pasta);
+        }
+    }
 
     // The number of the texture named `nome`, or -1 (with a warning, once) when it cannot be
     // read.
@@ -239,17 +245,22 @@ public:
     std::vector<Textura>& getLidas() { return lidas; }
 
 private:
-    std::string ler(const std::string& nome, std::optional<Textura>& textura) const {
+    std::string ler(const std::string& nome, std::optional<Textura>& textura) {
         if (const aiTexture* embutida = cena.GetEmbeddedTexture(nome.c_str())) {
             return lerEmbutida(*embutida, textura);
         }
         if (!nome.empty() && nome[0] == '*') {
             return "the file holds no such texture";
         }
-        if (!origem.pasta) {
+        if (!caminhos) {
             return "files beside a mesh read from memory are not found";
         }
-        return LeitorTextura::lerArquivo((*origem.pasta / nome).string(), textura);
+        const CaminhoTextura::Achado achado = caminhos->procurar(nome);
+        if (!achado.aviso.empty()) {
+            avisos.push_back(achado.aviso);
+        }
+        return achado.problema.empty() ? LeitorTextura::lerArquivo(achado.arquivo, textura)
+                                       : achado.problema;
     }
 
     // An image the file holds: compressed (mHeight 0, mWidth bytes) or as texels.
@@ -278,7 +289,7 @@ private:
     }
 
     const aiScene& cena;
-    const Origem& origem;
+    std::optional<CaminhoTextura> caminhos;
     std::vector<std::string>& avisos;
     std::map<std::string, std::int32_t> numeros;
     std::vector<Textura> lidas;
@@ -484,6 +495,15 @@ std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fu
                                      std::unique_ptr<Aparencia>& aparencia,
                                      std::vector<std::string>& avisos, Primitivas& primitivas) {
     Assimp::Importer importador;
+    // A UTF-16 text is given to the library as UTF-8, whose reading of it loses the text.
+    std::string utf8;
+    if (TextoUtf16::converterArquivo(caminho, utf8)) {
+        const std::string extensao = std::filesystem::path(caminho).extension().string();
+        return extrair(importador,
+                       importador.ReadFileFromMemory(utf8.data(), utf8.size(), 0,
+                                                     extensao.empty() ? "" : extensao.c_str() + 1),
+                       fusao, origemDe(caminho), aparencia, avisos, primitivas);
+    }
     return extrair(importador, importador.ReadFile(caminho, 0), fusao, origemDe(caminho), aparencia,
                    avisos, primitivas);
 }
@@ -493,6 +513,11 @@ std::string LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
                                      FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
                                      std::vector<std::string>& avisos, Primitivas& primitivas) {
     Assimp::Importer importador;
+    std::string utf8;
+    if (TextoUtf16::converter(reinterpret_cast<const unsigned char*>(dados), tamanho, utf8)) {
+        dados = utf8.data();
+        tamanho = utf8.size();
+    }
     return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),
                    fusao, origemDe(caminho), aparencia, avisos, primitivas);
 }

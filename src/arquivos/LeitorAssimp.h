@@ -23,12 +23,15 @@ namespace gouraud::detail {
 // of every mesh is a point, as the file places it.
 // Beside them goes the look of the file, when it has one (MontagemAparencia): each vertex's
 // first colour set and texture coordinate set 0, and each mesh's material with its base colour
-// (or else diffuse colour) and the texture of that kind, read from a file beside the mesh file
-// or from the file itself (LeitorTextura). A texture that cannot be read leaves its material
-// without one, with a line saying why among the warnings.
+// (or else diffuse colour) and the texture of that kind, read from the file the model names, as
+// CaminhoTextura finds it from the mesh file's folder, or from the file itself (LeitorTextura).
+// A texture found under another name than the one written gets a line saying which file among
+// the warnings; one that cannot be read leaves its material without one, with a line saying
+// why.
 class LeitorAssimp {
 public:
-    // Reads the file `caminho` (files it refers to are found beside it) into `fusao` and
+    // Reads the file `caminho` (files it refers to are found beside it; a UTF-16 text with its
+    // byte order mark is given to the library as UTF-8, TextoUtf16) into `fusao` and
     // `primitivas`; "" or the reason it cannot be read, the library's own when it refused the
     // file. The look of the file goes to `aparencia` (null when it has none), and a line for
     // each texture that cannot be read to `avisos`.

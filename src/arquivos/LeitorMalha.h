@@ -63,7 +63,9 @@ public:
     // lighting settings' colour).
     std::unique_ptr<Aparencia>& getAparencia();
     // One line for each thing of the file that is left out of the picture, such as a texture
-    // that cannot be read ("texture madeira.png is not drawn: No such file or directory").
+    // that cannot be read ("texture madeira.png is not drawn: No such file or directory"), and
+    // for each texture read from a file spelt otherwise than the file names it ("texture
+    // TEST.PNG is read from test.png").
     const std::vector<std::string>& getAvisos() const;
 
 private:

@@ -33,6 +33,21 @@ struct Pintor {
     }
 };
 
+// Where a pixel would be written: notes that one is.
+struct Detector {
+    const double* profundidades;
+    int largura;
+    bool* escreveu;
+
+    void operator()(int i, int j, double iz) const {
+        const std::size_t indice = static_cast<std::size_t>(j) * static_cast<std::size_t>(largura) +
+                                   static_cast<std::size_t>(i);
+        if (iz >= profundidades[indice]) {
+            *escreveu = true;
+        }
+    }
+};
+
 }  // namespace
 
 LinhasTela::LinhasTela(const Primitivas& primitivas, const Iluminacao& iluminacao,
@@ -54,7 +69,7 @@ void LinhasTela::setIluminacao(const Iluminacao& nova, bool coresDoArquivo) {
 
 void LinhasTela::preparar(const Camera& camera, const Projecao& projecao, int largura, int altura,
                           int linhasPorFaixa, Trabalhadores& trabalhadores) {
-    const int quantFaixas = (altura + linhasPorFaixa - 1) / linhasPorFaixa;
+    quantFaixas = (altura + linhasPorFaixa - 1) / linhasPorFaixa;
     const double alturaReal = altura;
     const double larguraReal = largura;
     const auto faixas = [&](int k) {
@@ -96,6 +111,21 @@ void LinhasTela::desenharFaixa(int faixa, int linha0, int linha1, Quadro& quadro
                             cores[static_cast<std::size_t>(k)]};
         Segmento::tracar(s.x0, s.y0, s.iz0, s.x1, s.y1, s.iz1, janela, pintor);
     }
+}
+
+bool LinhasTela::escreveramPixel(const Quadro& quadro, int linhasPorFaixa) const {
+    bool escreveu = false;
+    const Detector detector{quadro.linhaProfundidade(0), quadro.getLargura(), &escreveu};
+    for (int linha0 = 0, faixa = 0; linha0 < quadro.getAltura() && faixa < quantFaixas && !escreveu;
+         linha0 += linhasPorFaixa, ++faixa) {
+        const Segmento::Janela janela{quadro.getLargura(), linha0,
+                                      std::min(quadro.getAltura(), linha0 + linhasPorFaixa)};
+        for (const std::int32_t k : listas.getFaixa(faixa)) {
+            const SegmentoTela& s = segmentos[static_cast<std::size_t>(k)];
+            Segmento::tracar(s.x0, s.y0, s.iz0, s.x1, s.y1, s.iz1, janela, detector);
+        }
+    }
+    return escreveu;
 }
 
 }  // namespace gouraud::detail

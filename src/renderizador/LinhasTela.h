@@ -41,6 +41,12 @@ public:
     // frame, over what the band shows.
     void desenharFaixa(int faixa, int linha0, int linha1, Quadro& quadro) const;
 
+    // Whether the segments of the last frame drawn into `quadro`, cut into bands of
+    // `linhasPorFaixa` rows, wrote a pixel of it: they are traced again over its depths, which
+    // nothing after them changes (they write no colour that could be told from the
+    // background's, so the colours cannot say).
+    [[nodiscard]] bool escreveramPixel(const Quadro& quadro, int linhasPorFaixa) const;
+
 private:
     // A segment on the screen: its ends (x, y) in pixels with their 1/cn.
     struct SegmentoTela {
@@ -57,6 +63,8 @@ private:
     std::vector<std::uint16_t> cores;
     std::vector<SegmentoTela> segmentos;
     ListasPorFaixa listas;
+    // The bands the last frame was cut into.
+    int quantFaixas = 0;
 };
 
 }  // namespace gouraud::detail

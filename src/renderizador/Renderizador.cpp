@@ -70,6 +70,16 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
     }
 }
 
+bool Renderizador::desenhouAlgo(const Quadro& quadro) const {
+    for (int y = 0; y < quadro.getAltura(); ++y) {
+        const double* linha = quadro.linhaProfundidade(y);
+        if (std::any_of(linha, linha + quadro.getLargura(), [](double z) { return z != 0.0; })) {
+            return true;
+        }
+    }
+    return linhasTela && linhasTela->escreveramPixel(quadro, Classificacao::kLinhasPorFaixa);
+}
+
 int Renderizador::getQuantThreads() const { return trabalhadores.getQuantidade(); }
 
 const EstagioVertices& Renderizador::getEstagioVertices() const { return vertices; }

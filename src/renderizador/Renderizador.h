@@ -70,6 +70,12 @@ public:
     // cropped or bordered, never more). The first frame of a size allocates, no other.
     void desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro);
 
+    // Whether the last frame drawn into `quadro` shows any pixel of the model: one a triangle or
+    // a point won (its depth is no longer 0) or one a line wrote. Worked out when asked, over
+    // the whole frame, so that drawing costs nothing more; the edges and the needles are not
+    // counted, the edges being drawn only over triangles.
+    [[nodiscard]] bool desenhouAlgo(const Quadro& quadro) const;
+
     // Number of threads that draw, the caller's included.
     int getQuantThreads() const;
 

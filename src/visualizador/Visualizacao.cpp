@@ -1,5 +1,7 @@
 #include "Visualizacao.h"
 
+#include <iostream>
+
 #include "LeitorIluminacao.h"
 
 namespace gouraud::detail {
@@ -38,6 +40,18 @@ const std::string& Visualizacao::getErro() const { return erro; }
 
 void Visualizacao::desenhar(Quadro& quadro) {
     renderizador->desenhar(navegacao->getCamera(), projecao, quadro);
+    if (primeiro) {
+        primeiro = false;
+        if (!renderizador->desenhouAlgo(quadro)) {
+            const Malha& malha = carregada->getMalha();
+            const Primitivas& primitivas = malha.getPrimitivas();
+            std::cerr << "visualizador: " << vigiaCena.getNome()
+                      << ": it draws no pixel from the starting view ("
+                      << contagem(malha.getQuantTriangulos(), primitivas.getQuantLinhas(),
+                                  primitivas.getQuantPontos())
+                      << ")" << std::endl;
+        }
+    }
 }
 
 void Visualizacao::setEstilo(const Estilo& novo) {

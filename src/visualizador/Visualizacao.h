@@ -41,7 +41,9 @@ public:
     // "" when valid; otherwise the first file's one-line reason, lighting first.
     const std::string& getErro() const;
 
-    // Draws the current view into `quadro`, of the size given.
+    // Draws the current view into `quadro`, of the size given. After the first frame, when it
+    // shows no pixel of the model (Renderizador::desenhouAlgo), one line on standard error says
+    // so.
     void desenhar(Quadro& quadro);
 
     // Applies a key's move. restaurar also brings back the starting view's projection; a view
@@ -107,6 +109,8 @@ private:
     std::string erro;
     std::string problemaCena;
     std::string problemaIluminacao;
+    // Whether the next frame is the first.
+    bool primeiro = true;
 };
 
 }  // namespace gouraud::detail

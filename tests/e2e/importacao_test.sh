@@ -5,7 +5,9 @@
 # Draws the sample meshes of exemplos/ headless (the same picture from every format), checks
 # --cima and --vista, the round trip through --salvar-cena (the same PNG bytes), one small file
 # per refusal (status 1, one line naming the file, no file written, within a 2 GB address space),
-# and, on a private Xvfb, that the keys 1, 3, 7 and 9 show the very pictures --vista draws. Each case
+# textures named as other machines write them and in another format, UTF-16 text, and, on a
+# private Xvfb, that the keys 1, 3, 7 and 9 show the very pictures --vista draws and that a model
+# that draws no pixel says so there as headless. Each case
 # runs in a fresh folder of its own. Prints one line per case; exits 0 only if every case passed,
 # and keeps the work folder on failure.
 set -u -o pipefail
@@ -200,6 +202,53 @@ done
 [ "$(listing)" = "$before" ] || problem "the folder changed: $(listing | tr '\n' ' ')"
 verdict "unknown or missing --cima and --vista values: status 2 with the usage"
 
+# --- Textures as files name them, UTF-16 text. -----------------------------------------------
+# The box's glTF in modelo/ with its texture in Texturas/ (a PNG and a TGA copy; ImageMagick
+# writes a TGA's rows from the top, so it is told so) and in fora/, beside modelo/.
+new_case
+mkdir -p "$dir/modelo/Texturas" "$dir/fora"
+cp "$exemplos/caixa.png" "$dir/modelo/Texturas/caixa.png"
+cp "$exemplos/caixa.png" "$dir/fora/caixa.png"
+convert "$exemplos/caixa.png" -orient TopLeft "$dir/modelo/Texturas/caixa.tga" ||
+    problem "convert could not make the TGA"
+caixa() { sed "s|\"uri\": \"caixa.png\"|\"uri\": \"$2\"|" "$exemplos/caixa.gltf" >"$dir/modelo/$1.gltf"; }
+caixa ref Texturas/caixa.png
+caixa barras 'TEXTURAS\\\\CAIXA.PNG'
+caixa tga Texturas/caixa.tga
+caixa absoluto "$dir/fora/caixa.png"
+sed -z 's/"baseColorTexture": {[^}]*},//' "$exemplos/caixa.gltf" >"$dir/modelo/lisa.gltf"
+for m in ref tga lisa; do
+    drew "$m.png" "modelo/$m.gltf" --vista iso --imagem "$m.png"
+done
+# warned NAME LINE: draws modelo/NAME.gltf, status 0 and LINE alone on stderr.
+warned() {
+    run "modelo/$1.gltf" --vista iso --imagem "$1.png"
+    [ "$rc" -eq 0 ] && [ "$err" = "visualizador: modelo/$1.gltf: $2" ] ||
+        problem "$1: status $rc, stderr '$err'"
+}
+warned barras 'texture TEXTURAS\CAIXA.PNG is read from Texturas/caixa.png'
+warned absoluto "texture $dir/fora/caixa.png is not drawn: an absolute name is not followed, and no caixa.png is found beside the model"
+same_png "$dir/ref.png" "$dir/tga.png"
+same_png "$dir/ref.png" "$dir/barras.png"
+same_png "$dir/lisa.png" "$dir/absoluto.png"
+verdict "a TGA texture draws the PNG's picture; TEXTURAS\\CAIXA.PNG is found with one line; an absolute name is not followed"
+
+# A triangle in ASE, in UTF-8 and in UTF-16 of both byte orders with their marks.
+new_case
+printf '%s\n' '*3DSMAX_ASCIIEXPORT 200' '*GEOMOBJECT {' '*NODE_NAME "tri"' '*NODE_TM {' \
+    '*NODE_NAME "tri"' '*TM_ROW0 1 0 0' '*TM_ROW1 0 1 0' '*TM_ROW2 0 0 1' '*TM_ROW3 0 0 0' '}' \
+    '*MESH {' '*MESH_NUMVERTEX 3' '*MESH_NUMFACES 1' '*MESH_VERTEX_LIST {' '*MESH_VERTEX 0 0 0 0' \
+    '*MESH_VERTEX 1 1 0 0' '*MESH_VERTEX 2 0 0 1' '}' '*MESH_FACE_LIST {' \
+    '*MESH_FACE 0: A: 0 B: 1 C: 2' '}' '}' '}' >"$dir/utf8.ase"
+{ printf '\377\376' && iconv -f UTF-8 -t UTF-16LE "$dir/utf8.ase"; } >"$dir/le.ase"
+{ printf '\376\377' && iconv -f UTF-8 -t UTF-16BE "$dir/utf8.ase"; } >"$dir/be.ase"
+for f in utf8 le be; do
+    drew "$f.png" "$f.ase" --imagem "$f.png"
+done
+same_png "$dir/utf8.png" "$dir/le.png"
+same_png "$dir/utf8.png" "$dir/be.png"
+verdict "an ASE file in UTF-16 of either byte order draws its UTF-8 twin's picture"
+
 # --- Keys 1, 3, 7 and 9 in the window. -------------------------------------------------------
 # They give the camera and the framing of --vista, so each picture saved with F12 is the --imagem
 # picture of that view, byte for byte, wherever the camera and the turning centre had gone.
@@ -264,6 +313,30 @@ else
     fi
     verdict "keys 1, 3, 7 (and KP 7) and KP 9: the --vista pictures from wherever the camera was; R the start"
 fi
+
+# --- A model that draws no pixel says so, headless and in the window. -------------------------
+new_case
+printf 'v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n' >"$dir/plano.obj"
+linha="visualizador: plano.obj: it draws no pixel from the starting view (1 triangle)"
+run plano.obj --imagem plano.png
+[ "$rc" -eq 0 ] && [ "$err" = "$linha" ] || problem "headless: status $rc, stderr '$err'"
+if [ -n "${XVFB_DISPLAY:-}" ]; then
+    (cd "$dir" && exec "$prog" plano.obj >janela.out 2>janela.err </dev/null) &
+    pid=$!
+    xvfb_track "$pid"
+    if xvfb_find_window 640x480 "$START_TIMEOUT" >/dev/null; then
+        deadline=$(xvfb_deadline "$KEY_TIMEOUT")
+        until [ -s "$dir/janela.err" ] || xvfb_past "$deadline"; do sleep 0.05; done
+        xvfb_press Escape 0.05
+        xvfb_wait_gone "$pid" "$KEY_TIMEOUT" || problem "ESC did not end the viewer"
+        [ "$(cat "$dir/janela.err")" = "$linha" ] || problem "window: stderr '$(cat "$dir/janela.err")'"
+    else
+        problem "no window within ${START_TIMEOUT}s: $(cat "$dir/janela.err")"
+    fi
+else
+    echo "SKIP: the window's line (no Xvfb)"
+fi
+verdict "a triangle of no area: status 0 and one line, headless and in the window"
 
 if [ "$failures" -eq 0 ]; then
     echo "importacao_test: all $n cases passed"
