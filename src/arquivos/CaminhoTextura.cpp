@@ -162,7 +162,10 @@ CaminhoTextura::Achado CaminhoTextura::procurar(const std::string& nome) {
             pastas.push_back(partes[k]);
         }
     }
-    const std::size_t primeira = pastas.size() - std::min(pastas.size(), kMaisPastas);
+    // An absolute name's folders are another machine's: only its last part is looked for, beside
+    // the model.
+    const std::size_t primeira =
+        deOutraMaquina ? pastas.size() : pastas.size() - std::min(pastas.size(), kMaisPastas);
     for (std::size_t inicio = primeira; inicio <= pastas.size(); ++inicio) {
         std::vector<std::string> tentativa(pastas.begin() + static_cast<std::ptrdiff_t>(inicio),
                                            pastas.end());

@@ -15,8 +15,8 @@ namespace gouraud::detail {
 // (ASCII letters only; other bytes as they are), then its last part in the folders the name
 // names, as subfolders of the model's folder (the deepest first, at most kMaisPastas of them:
 // for a/b/c.png, in a/b/, then b/), then in the model's folder alone. An absolute name ("/...",
-// "C:\..." or a Windows share) is never followed as written: only those subfolders of the model's
-// folder and the folder itself are searched. A folder named like the texture is passed over. When a
+// "C:\..." or a Windows share) is never followed as written: only its last part is looked for,
+// in the model's folder alone. A folder named like the texture is passed over. When a
 // spelling among several matches, the first in byte order is taken. The work is bounded: at most
 // kMaisEntradas folder entries are read for one model (each folder listed once) and a name of
 // more than kMaiorNome bytes or with a NUL is not looked for.

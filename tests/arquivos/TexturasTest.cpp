@@ -226,7 +226,11 @@ TEST(TexturasTest, NomesComoOutrasMaquinasOsEscrevem) {
         {"TEST.PNG", "test.png", "test.png", ""},
         {".\\test.png", "./test.png", "test.png", ""},
         {"textures\\wood.jpg", "Textures/Wood.JPG", "Textures/Wood.JPG", ""},
-        {"C:\\models\\spider\\textures\\WOOD.jpg", "Textures/Wood.JPG", "Textures/Wood.JPG", ""},
+        // An absolute name's folders are another machine's: its last part is looked for beside
+        // the model alone.
+        {"C:\\models\\spider\\textures\\WOOD.jpg", "", "",
+         "an absolute name is not followed, and no WOOD.jpg is found beside"},
+        {"C:\\models\\spider\\TEST.png", "test.png", "test.png", ""},
         {"Q:/maps/test.png", "test.png", "test.png", ""},
         // An absolute name of a file that exists is not followed: the one beside the model is
         // read, or none.
