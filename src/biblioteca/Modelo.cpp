@@ -1,5 +1,6 @@
 #include "gouraud/Modelo.h"
 
+#include <cstdint>
 #include <optional>
 #include <utility>
 
@@ -8,6 +9,7 @@
 #include "Estilo.h"
 #include "GravadorPng.h"
 #include "Iluminacao.h"
+#include "Importador.h"
 #include "LeitorIluminacao.h"
 #include "LeitorMalha.h"
 #include "Projecao.h"
@@ -98,7 +100,28 @@ Modelo::Modelo(Modelo&&) noexcept = default;
 Modelo& Modelo::operator=(Modelo&&) noexcept = default;
 Modelo::~Modelo() = default;
 
-Resultado<Modelo> Modelo::abrir(const std::string& arquivo, const std::string& iluminacao) {
+Resultado<Modelo> Modelo::abrirInstalado(const std::string& arquivo, const std::string& iluminacao,
+                                         const Abertura& abertura, const char* instalado) {
+    if (abertura.limiteMemoria < static_cast<int>(detail::Isolamento::kMenorLimiteMemoria) ||
+        abertura.limiteMemoria > static_cast<int>(detail::Isolamento::kMaiorLimiteMemoria)) {
+        return Resultado<Modelo>::falha(
+            "the memory limit " + std::to_string(abertura.limiteMemoria) +
+            " MiB is out of range: it goes from " +
+            std::to_string(detail::Isolamento::kMenorLimiteMemoria) + " to " +
+            std::to_string(detail::Isolamento::kMaiorLimiteMemoria) + " MiB");
+    }
+    if (abertura.limiteTempo < 1 || abertura.limiteTempo > detail::Isolamento::kMaiorLimiteTempo) {
+        return Resultado<Modelo>::falha("the time limit " + std::to_string(abertura.limiteTempo) +
+                                        " s is out of range: it goes from 1 to " +
+                                        std::to_string(detail::Isolamento::kMaiorLimiteTempo) +
+                                        " s");
+    }
+    CenaCarregada::Opcoes opcoes;
+    opcoes.isolamento.ativo = abertura.isolamento;
+    opcoes.isolamento.limiteMemoria = static_cast<std::uint64_t>(abertura.limiteMemoria);
+    opcoes.isolamento.limiteTempo = abertura.limiteTempo;
+    opcoes.isolamento.programa = abertura.importador;
+    opcoes.isolamento.instalado = instalado != nullptr ? instalado : "";
     // The lighting file first, as the viewer reads them, so its problem is the one reported.
     auto dados = std::make_unique<Dados>();
     if (!iluminacao.empty()) {
@@ -107,7 +130,7 @@ Resultado<Modelo> Modelo::abrir(const std::string& arquivo, const std::string& i
             return Resultado<Modelo>::falha(std::move(erro));
         }
     }
-    dados->carregada = std::make_unique<CenaCarregada>(arquivo);
+    dados->carregada = std::make_unique<CenaCarregada>(arquivo, opcoes);
     if (!dados->carregada->valida()) {
         return Resultado<Modelo>::falha(dados->carregada->getErro());
     }

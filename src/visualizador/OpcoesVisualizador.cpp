@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -22,6 +23,7 @@ constexpr char kUso[] =
     "                    [--tamanho LARGURAxALTURA] [--modo plano|gouraud|phong]\n"
     "                    [--arestas] [--normais] [--sem-cor] [--ponto N]\n"
     "                    [--imagem SAIDA.png] [--medir [N]] [--salvar-cena SAIDA.txt]\n"
+    "                    [--limite-memoria MiB] [--limite-tempo S] [--sem-isolamento]\n"
     "\n"
     "Draws a shaded picture of ARQUIVO (default: triangulo.txt in the current folder):\n"
     "a scene file (.txt, or no extension) or a mesh file (OBJ, PLY, STL, OFF, glTF, 3DS,\n"
@@ -51,6 +53,12 @@ constexpr char kUso[] =
     "                           window, and print the median, fastest and slowest frame time\n"
     "  --salvar-cena SAIDA.txt  write what was loaded, with its starting camera, as a scene\n"
     "                           file; without --imagem or --medir, end without a window\n"
+    "  --limite-memoria MiB     the memory the import library may use to read a mesh file,\n"
+    "                           from 64 to 1048576 MiB (default 2048); it reads in a child\n"
+    "                           process, confined, and a file that needs more is refused\n"
+    "  --limite-tempo S         the seconds it may take, from 1 to 86400 (default 30)\n"
+    "  --sem-isolamento         let the import library read in this process, unconfined and\n"
+    "                           with no limit (for debugging; said on standard error)\n"
     "  --help                   show this text\n"
     "\n"
     "In the window: a left drag or the arrows turn the model, a right or middle drag moves it,\n"
@@ -241,6 +249,28 @@ void Leitor::declarar() {
         ->trigger_on_parse();
     comValor("--salvar-cena", "--salvar-cena needs a file name",
              [&o](const std::string& valor) { o.salvarCena = valor; });
+    comValor("--limite-memoria", "--limite-memoria needs a size in MiB",
+             [&o](const std::string& valor) {
+                 const std::optional<int> mib =
+                     lerInteiro(valor, static_cast<int>(Isolamento::kMenorLimiteMemoria),
+                                static_cast<int>(Isolamento::kMaiorLimiteMemoria));
+                 if (!mib) {
+                     throw ErroUso("--limite-memoria takes a size from 64 to 1048576 MiB, not " +
+                                   valor);
+                 }
+                 o.isolamento.limiteMemoria = static_cast<std::uint64_t>(*mib);
+             });
+    comValor("--limite-tempo", "--limite-tempo needs a number of seconds",
+             [&o](const std::string& valor) {
+                 const std::optional<int> segundos =
+                     lerInteiro(valor, 1, Isolamento::kMaiorLimiteTempo);
+                 if (!segundos) {
+                     throw ErroUso("--limite-tempo takes a number of seconds from 1 to 86400, not " +
+                                   valor);
+                 }
+                 o.isolamento.limiteTempo = *segundos;
+             });
+    chave("--sem-isolamento", [&o] { o.isolamento.ativo = false; });
     chave("--help,-h", [&o] { o.ajuda = true; });
 }
 
