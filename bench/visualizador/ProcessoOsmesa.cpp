@@ -158,6 +158,6 @@ ResultadoOsmesa ResultadoOsmesa::executar(const Caso&, int, int) {
     return r;
 }
 
-#endif
-
 }  // namespace gouraud::detail
+
+#endif

@@ -176,8 +176,17 @@ public:
     bool esperar(Relogio::time_point prazo, siginfo_t& info) {
         for (;;) {
             info = siginfo_t{};
-            if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-                info.si_pid == pid) {
+            const int visto = waitid(P_PID, static_cast<id_t>(pid), &info,
+                                     WEXITED | WNOHANG | WNOWAIT);
+            if (visto == 0 && info.si_pid == pid) {
+                return true;
+            }
+            if (visto != 0 && errno != EINTR) {
+                // Reaped by the host (SIGCHLD ignored, or a handler that reaps every child: ECHILD):
+                // it ended, how cannot be told; its answer alone then says what it did.
+                info = siginfo_t{};
+                info.si_code = CLD_EXITED;
+                colhido = true;
                 return true;
             }
             const auto agora = Relogio::now();
@@ -207,6 +216,9 @@ public:
 
     // Kills anything left in its group while its process id is still held, then reaps it.
     void colher() {
+        if (colhido) {
+            return;
+        }
         kill(-pid, SIGKILL);
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }

@@ -4,7 +4,9 @@
 // with no process left; the limits; a file that hangs the import library without using the
 // processor; a missing program; and the same through the library's Modelo::abrir.
 #include <gtest/gtest.h>
+#include <linux/landlock.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -386,6 +388,63 @@ TEST(ImportadorTest, LimitesEUmArquivoQuePrendeOLeitorSemGastarProcessador) {
     EXPECT_LT(Relogio::now() - antes, std::chrono::seconds(3));
     EXPECT_TRUE(semFilhos());
     EXPECT_FALSE(algumProcessoCom(pasta.caminho.string()));
+}
+
+// Where the kernel has Landlock, the child opens files under the model's folder alone: a glTF
+// file whose buffer is beside its folder, not in it, is read in process but not by the child.
+TEST(ImportadorTest, SoAbreArquivosDebaixoDaPastaDoModelo) {
+    if (syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION) < 1) {
+        GTEST_SKIP() << "the kernel has no Landlock";
+    }
+    Pasta pasta;
+    std::string gltf = lerArquivo(kExemplos / "cubo.gltf");
+    const std::size_t inicio = gltf.find("\"data:application/octet-stream;base64,");
+    ASSERT_NE(inicio, std::string::npos);
+    const std::size_t dados = gltf.find(',', inicio) + 1;
+    const std::size_t fim = gltf.find('"', dados);
+    // The buffer's bytes, decoded, in a file of its own.
+    std::string bytes;
+    std::uint32_t bloco = 0;
+    int bits = 0;
+    for (std::size_t i = dados; i < fim; ++i) {
+        const char c = gltf[i];
+        const std::string alfabeto =
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        const std::size_t valor = alfabeto.find(c);
+        if (valor == std::string::npos) continue;
+        bloco = bloco << 6 | static_cast<std::uint32_t>(valor);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            bytes += static_cast<char>((bloco >> bits) & 0xff);
+        }
+    }
+    escrever(pasta / "cubo.bin", bytes);
+    fs::create_directories(pasta / "modelo");
+    gltf.replace(inicio, fim - inicio + 1, "\"../cubo.bin\"");
+    const std::string modelo = (pasta / "modelo" / "fora.gltf").string();
+    escrever(modelo, gltf);
+    LeitorMalha proprio(modelo, LeitorMalha::Leitores::todos, emProcesso());
+    EXPECT_TRUE(proprio.valida()) << proprio.getErro();
+    LeitorMalha filho(modelo);
+    EXPECT_FALSE(filho.valida());
+    EXPECT_EQ(filho.getErro(), "GLTF: could not open referenced file \"../cubo.bin\"");
+}
+
+// A host that ignores SIGCHLD has its children reaped by the kernel: the answer alone tells.
+TEST(ImportadorTest, HospedeQueIgnoraOFimDosFilhos) {
+    struct sigaction antes {};
+    struct sigaction ignorar {};
+    ignorar.sa_handler = SIG_IGN;
+    ASSERT_EQ(sigaction(SIGCHLD, &ignorar, &antes), 0);
+    LeitorMalha bom((kExemplos / "cubo.gltf").string());
+    const Variavel falha("GOURAUD_FALHA", "segv");
+    LeitorMalha quebrado((kExemplos / "cubo.gltf").string(), LeitorMalha::Leitores::todos,
+                         comFalhas());
+    sigaction(SIGCHLD, &antes, nullptr);
+    EXPECT_TRUE(bom.valida()) << bom.getErro();
+    EXPECT_EQ(quebrado.getErro(), "the import library sent a malformed answer reading " +
+                                      (kExemplos / "cubo.gltf").string() + " (it is empty)");
 }
 
 TEST(ImportadorTest, ProgramaQueNaoHa) {
