@@ -8,16 +8,21 @@
 # samples. Run through scripts/bench.sh, or alone on a build folder:
 #   bash scripts/bench.sh isolamento                    # 15 runs of each, after one warm-up
 #   bash bench/isolamento.sh --pasta build-rel --repeticoes 21
-# Prints the machine's load before and after, then one line per file: the median, fastest and
-# slowest time of each way, and the median's ratio and difference.
+#   bash bench/isolamento.sh --antes /tmp/antigo/build/visualizador   # and a viewer of before
+# With --antes, a viewer built before the child existed is timed too, in the same rounds, as
+# "before" (its own reading, in process). Prints the machine's load before and after, then one
+# line per file and way: the median, fastest and slowest time, and the median's ratio to the
+# child's.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 repeticoes=15
 pasta=$root/build
+antes=""
 while [ $# -gt 0 ]; do
   case $1 in
     --repeticoes) repeticoes=$2; shift 2 ;;
     --pasta) pasta=$(realpath "$2"); shift 2 ;;
+    --antes) antes=$(realpath "$2"); shift 2 ;;
     *) echo "isolamento: unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -47,41 +52,53 @@ done
 saida=$(mktemp -d)
 trap 'rm -rf "$saida"' EXIT
 
-# The wall-clock milliseconds of one run of the viewer with ARGS.
+# The wall-clock microseconds of one run of PROGRAM with ARGS.
 vez() {
-  local inicio
+  local programa=$1 inicio
+  shift
   inicio=$(date +%s%N)
-  "$prog" "$@" --imagem "$saida/quadro.png" >/dev/null 2>&1 || { echo "isolamento: $prog $* failed" >&2; exit 1; }
+  "$programa" "$@" --imagem "$saida/quadro.png" >/dev/null 2>&1 ||
+    { echo "isolamento: $programa $* failed" >&2; exit 1; }
   echo $(( ($(date +%s%N) - inicio) / 1000 ))
 }
 
-# Times FILE `repeticoes` times each way, interleaved, after a warm-up of each.
-medir() {
-  local arquivo=$1 i
-  vez "$arquivo" >/dev/null
-  vez "$arquivo" --sem-isolamento >/dev/null
-  : >"$saida/filho"
-  : >"$saida/proprio"
-  for ((i = 0; i < repeticoes; i++)); do
-    if ((i % 2 == 0)); then
-      vez "$arquivo" >>"$saida/filho"
-      vez "$arquivo" --sem-isolamento >>"$saida/proprio"
-    else
-      vez "$arquivo" --sem-isolamento >>"$saida/proprio"
-      vez "$arquivo" >>"$saida/filho"
-    fi
+# One round of every way on FILE, in the order given, each time appended to its own list.
+rodada() {
+  local arquivo=$1 forma
+  shift
+  for forma in "$@"; do
+    case $forma in
+      filho) vez "$prog" "$arquivo" >>"$saida/filho" ;;
+      proprio) vez "$prog" "$arquivo" --sem-isolamento >>"$saida/proprio" ;;
+      antes) vez "$antes" "$arquivo" >>"$saida/antes" ;;
+    esac
   done
-  paste "$saida/filho" "$saida/proprio" | awk -v nome="$(basename "$arquivo")" '
-    function mediana(v, n,   i, j, x) {
-      for (i = 2; i <= n; i++) { x = v[i]; for (j = i - 1; j > 0 && v[j] > x; j--) v[j + 1] = v[j]; v[j + 1] = x }
-      return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
-    }
-    { f[NR] = $1 / 1000; p[NR] = $2 / 1000 }
-    END {
-      mf = mediana(f, NR); mp = mediana(p, NR)
-      printf "%-22s child %8.1f ms (%7.1f..%7.1f)  in process %8.1f ms (%7.1f..%7.1f)  %.3fx  %+.1f ms\n",
-        nome, mf, f[1], f[NR], mp, p[1], p[NR], mf / mp, mf - mp
-    }'
+}
+
+# Times FILE `repeticoes` times each way, the order of the ways turned every round, after a
+# warm-up round.
+medir() {
+  local arquivo=$1 i formas=(filho proprio)
+  [ -z "$antes" ] || formas+=(antes)
+  rodada "$arquivo" "${formas[@]}"
+  for forma in "${formas[@]}"; do : >"$saida/$forma"; done
+  for ((i = 0; i < repeticoes; i++)); do
+    local k=$((i % ${#formas[@]})) ordem=()
+    ordem=("${formas[@]:k}" "${formas[@]:0:k}")
+    ((i % 2 == 0)) || ordem=($(printf '%s\n' "${ordem[@]}" | tac))
+    rodada "$arquivo" "${ordem[@]}"
+  done
+  for forma in "${formas[@]}"; do
+    sort -n "$saida/$forma" | awk -v nome="$(basename "$arquivo")" -v forma="$forma" \
+        -v filho="$(sort -n "$saida/filho" | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')" '
+      { v[NR] = $1 / 1000 }
+      END {
+        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+        rotulo = forma == "filho" ? "through the child" : forma == "proprio" ? "in process" : "before"
+        printf "%-22s %-18s median %8.1f ms, fastest %8.1f, slowest %8.1f; the child %.3fx of it, %+.1f ms\n",
+          nome, rotulo, m, v[1], v[NR], filho / 1000 / m, filho / 1000 - m
+      }'
+  done
 }
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
