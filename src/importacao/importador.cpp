@@ -31,13 +31,6 @@
 #include "InjetorFalhas.h"
 #endif
 
-// jemalloc, which the child is linked with as the viewer is, reads its settings from this name
-// at its first allocation, before the child is confined: memory on transparent huge pages where
-// the system gives them on request, a fault per 2 MiB rather than per 4 KiB.
-extern "C" {
-const char* malloc_conf = "thp:always";
-}
-
 namespace {
 
 using namespace gouraud::detail;
