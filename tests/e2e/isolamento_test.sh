@@ -2,8 +2,9 @@
 # End-to-end test of the confinement of the import library, run as:
 #   bash tests/e2e/isolamento_test.sh PATH/TO/visualizador PATH/TO/gouraud-importador-falhas
 #
-# Through the viewer: every sample mesh the import library reads gives the same PNG bytes through
-# the child process as in this one (--sem-isolamento, which says so on stderr); each fault of the
+# Through the viewer: the sample meshes the import library reads give the same PNG bytes through
+# the child process as in this one (--sem-isolamento, which says so on stderr) and as the viewer
+# drew them before the child existed (their SHA-256 from then); each fault of the
 # test build of the child (GOURAUD_FALHA) ends as its one-line refusal with status 1, within its
 # time, with no process left and no file written; --limite-memoria and --limite-tempo hold a real
 # file that asks for too much memory and one that hangs the library on a named pipe; a viewer
@@ -44,9 +45,18 @@ run() {
 }
 
 # --- The same PNG bytes through the child and in this process. --------------------------------
+# The SHA-256 of each sample's picture as the viewer drew it before the child existed, when the
+# import library read in its process.
+declare -A antes=(
+    [caixa.gltf]=5ddafa14e699900efadc5e1fb6285efc5ceeae7e67bf4ac165085b7867e59047
+    [cubo.gltf]=265bb571f2790657ff9ce208da780dc5ff62c587ac094b5e03462348e94ff6df
+    [toro-linhas.gltf]=b3652b0bf30bd227057f48d32e2e1262568deab596a2cabdf0791f5cf6929075
+    [instancias.gltf]=4e94c9f3efcd8cf0751fe6c2917177cfad94e781835a4a9582a59b39ca107969
+)
 mkdir amostras
-for f in "$exemplos"/*.gltf "$root"/tests/arquivos/malhas/*.gltf; do
-    nome=$(basename "$f")
+for nome in "${!antes[@]}"; do
+    f=$exemplos/$nome
+    [ -f "$f" ] || f=$root/tests/arquivos/malhas/$nome
     run filho "$f" --imagem "amostras/$nome.filho.png"
     [ "$rc" -eq 0 ] && [ -z "$err" ] || fail "$nome through the child: status $rc, stderr '$err'"
     run proprio "$f" --sem-isolamento --imagem "amostras/$nome.proprio.png"
@@ -54,7 +64,8 @@ for f in "$exemplos"/*.gltf "$root"/tests/arquivos/malhas/*.gltf; do
     [ "$err" = "visualizador: --sem-isolamento: the import library reads mesh files in this process, unconfined and with no limit" ] ||
         fail "--sem-isolamento does not say so on stderr, alone: '$err'"
     cmp -s "amostras/$nome.filho.png" "amostras/$nome.proprio.png" &&
-        pass "$nome: the same PNG bytes through the child as in process" ||
+        [ "$(sha256sum <"amostras/$nome.filho.png" | cut -c1-64)" = "${antes[$nome]:-}" ] &&
+        pass "$nome: the same PNG bytes through the child, in process and before the child" ||
         fail "$nome: the pictures differ"
 done
 
