@@ -73,12 +73,12 @@ bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos) {
 }
 
 int executar(const OpcoesVisualizador& opcoes) {
-    // Reads the lighting file, then the scene, and keeps watching both for the window.
     if (!opcoes.isolamento.ativo) {
         std::cerr << "visualizador: --sem-isolamento: the import library reads mesh files in this "
                      "process, unconfined and with no limit"
                   << std::endl;
     }
+    // Reads the lighting file, then the scene, and keeps watching both for the window.
     Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao,
                               CenaCarregada::Opcoes{opcoes.cima, opcoes.vista, opcoes.isolamento},
                               opcoes.largura, opcoes.altura);
