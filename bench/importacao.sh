@@ -25,6 +25,9 @@ while [ $# -gt 0 ]; do
 done
 
 prog=$root/build/visualizador
+# The import library reads in the child program the build made; build/bench/leitura_bench, which
+# does not lie beside it, is told where it is.
+export GOURAUD_IMPORTADOR=$root/build/gouraud-importador
 base=$root/build/coelho-940k
 if [ ! -s "$base.txt" ]; then
   subdividir=$root/../shared/tools/subdividir.py

@@ -86,9 +86,15 @@ void desenharComCores(LeitorMalha& leitor) {
     }
 }
 
-// Reads the bytes as a mesh and aborts when the reader breaks what it promises.
+// Reads the bytes as a mesh and aborts when the reader breaks what it promises. The import
+// library reads in this process, as --sem-isolamento has it, so that the fuzzer sees its code and
+// the gathering after it (a child process per input would hide both); the child's answers have
+// a target of their own (fuzz_resposta.cpp).
 void lerComoMalha(const std::string& texto, const std::string& formato) {
-    LeitorMalha leitor(texto.data(), texto.size(), formato);
+    Isolamento emProcesso;
+    emProcesso.ativo = false;
+    LeitorMalha leitor(texto.data(), texto.size(), formato, LeitorMalha::Leitores::todos,
+                       emProcesso);
     const std::string& erro = leitor.getErro();
     // A refusal says why in one line.
     if (!leitor.valida() && !erro.empty() && erro.find('\n') == std::string::npos) {

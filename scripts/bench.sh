@@ -15,6 +15,8 @@
 #   bash scripts/bench.sh cores --quadros 20 --rodadas 5
 #   bash scripts/bench.sh importacao                     # whole runs on the large mesh as PLY, STL, OBJ
 #   bash scripts/bench.sh importacao --repeticoes 15 --f3d
+#   bash scripts/bench.sh isolamento                     # the import library's child against reading in process
+#   bash scripts/bench.sh isolamento --repeticoes 21
 #   bash scripts/bench.sh nuvem                          # a 5-million-point cloud against llvmpipe's GL points
 #   bash scripts/bench.sh nuvem --quadros 50 --rodadas 5
 # Options without a first word go to the loader's benchmark, as they always did:
@@ -55,7 +57,7 @@ fi
 
 qual=ambos
 case "${1:-}" in
-  carga|renderizador|modos|cores|importacao|nuvem) qual=$1; shift ;;
+  carga|renderizador|modos|cores|importacao|isolamento|nuvem) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
@@ -64,7 +66,9 @@ comando="scripts/bench.sh"
 [ "$qual" = ambos ] || comando+=" $qual${*:+ $*}"
 
 extras=()
-if [ "$qual" = importacao ]; then
+if [ "$qual" = isolamento ]; then
+  extras+=(assimp-utils)
+elif [ "$qual" = importacao ]; then
   [ -x /usr/bin/time ] || extras+=(time)
   for a in "$@"; do [ "$a" = --f3d ] && extras+=(f3d xvfb); done
 elif [ "$qual" = renderizador ] || [ "$qual" = ambos ] || [ "$qual" = nuvem ]; then
@@ -76,6 +80,8 @@ if [ "$qual" != carga ]; then
 fi
 bash "$root/scripts/install-deps.sh" "${extras[@]}"
 bash "$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=Release -DGOURAUD_BENCH=ON
+# The benchmarks in build/bench/ find the import library's child program where the build put it.
+export GOURAUD_IMPORTADOR=$root/build/gouraud-importador
 
 # The Markdown a benchmark writes goes into a folder of its own, then into $markdown.
 md=
@@ -135,6 +141,9 @@ if [ "$qual" = importacao ]; then
   bash "$root/bench/importacao.sh" "$@" "${mdo[@]}"
   [ -z "$md" ] || bloco importacao
   exit 0
+fi
+if [ "$qual" = isolamento ]; then
+  exec bash "$root/bench/isolamento.sh" "$@"
 fi
 if [ "$qual" = ambos ]; then
   md_opcao carga

@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   liballegro4-dev libpng-dev
-  libassimp-dev libdraco-dev libadmesh-dev libtinyobjloader-dev libstb-dev libjemalloc-dev
+  libassimp-dev libseccomp-dev libdraco-dev libadmesh-dev libtinyobjloader-dev libstb-dev libjemalloc-dev
   libcli11-dev
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "gouraud/Abertura.h"
 #include "gouraud/Imagem.h"
 #include "gouraud/Opcoes.h"
 #include "gouraud/Resultado.h"
@@ -16,7 +17,16 @@
 //   if (!imagem) { std::cerr << imagem.getErro() << "\n"; return 1; }
 //   std::string erro = imagem->gravarPng("bunny.png");    // "" once written
 // A bad file or a bad option never ends the program: the call gives back a value that holds
-// one line saying why (Resultado.h).
+// one line saying why (Resultado.h). Mesh files the import library reads are read in a confined
+// child process (Abertura.h).
+
+// `cmake --install` writes beside this header where it put that child program.
+#if __has_include("Instalacao.h")
+#include "Instalacao.h"
+#endif
+#ifndef GOURAUD_IMPORTADOR_INSTALADO
+#define GOURAUD_IMPORTADOR_INSTALADO ""
+#endif
 
 namespace gouraud {
 
@@ -29,9 +39,14 @@ public:
     // or a mesh file (OBJ, PLY, STL, glTF and the other formats the viewer opens), lit with the
     // settings of the lighting file `iluminacao` ("" for the default headlight). A file that
     // cannot be drawn gives the viewer's one-line reason, such as "cannot open the scene x.txt:
-    // No such file or directory". Reading a scene file prints the scene loader's marker line on
-    // standard output, as the viewer does.
-    [[nodiscard]] static Resultado<Modelo> abrir(const std::string& arquivo, const std::string& iluminacao = "");
+    // No such file or directory" or "the import library crashed reading x.fbx (signal 11,
+    // segmentation fault)". `abertura` says how the import library reads. Reading a scene file
+    // prints the scene loader's marker line on standard output, as the viewer does.
+    [[nodiscard]] static Resultado<Modelo> abrir(const std::string& arquivo,
+                                                 const std::string& iluminacao = "",
+                                                 const Abertura& abertura = {}) {
+        return abrirInstalado(arquivo, iluminacao, abertura, GOURAUD_IMPORTADOR_INSTALADO);
+    }
 
     Modelo(Modelo&&) noexcept;
     Modelo& operator=(Modelo&&) noexcept;
@@ -47,6 +62,12 @@ public:
     [[nodiscard]] Resultado<Imagem> desenhar(const Opcoes& opcoes = {});
 
 private:
+    // abrir, told where the installed headers say the child program is ("" for nowhere).
+    [[nodiscard]] static Resultado<Modelo> abrirInstalado(const std::string& arquivo,
+                                                          const std::string& iluminacao,
+                                                          const Abertura& abertura,
+                                                          const char* instalado);
+
     struct Dados;
     explicit Modelo(std::unique_ptr<Dados> dados);
 

@@ -76,13 +76,13 @@ bool CenaCarregada::lerCena(const std::string& nome, const Opcoes& opcoes) {
 }
 
 bool CenaCarregada::lerMalha(const std::string& nome, const Opcoes& opcoes) {
-    LeitorMalha leitor(nome);
+    LeitorMalha leitor(nome, LeitorMalha::Leitores::todos, opcoes.isolamento);
     if (!leitor.abriu()) {
         erro = "cannot open the mesh " + nome + ": " + leitor.getErro();
         return false;
     }
     if (!leitor.valida()) {
-        erro = nome + ": " + leitor.getErro();
+        erro = leitor.getErroNomeiaArquivo() ? leitor.getErro() : nome + ": " + leitor.getErro();
         return false;
     }
     primitivas = std::move(leitor.getPrimitivas());
@@ -90,6 +90,7 @@ bool CenaCarregada::lerMalha(const std::string& nome, const Opcoes& opcoes) {
                     opcoes.cima, opcoes.vista.value_or(VistaPadrao::Lado::frente));
     aparencia = std::move(leitor.getAparencia());
     avisos = leitor.getAvisos();
+    partes = std::move(leitor.getPartes());
     return true;
 }
 
@@ -103,5 +104,6 @@ bool CenaCarregada::temCores() const {
     return malha != nullptr && malha->getAparencia() != nullptr;
 }
 const std::vector<std::string>& CenaCarregada::getAvisos() const { return avisos; }
+const std::vector<std::uint32_t>& CenaCarregada::getPartes() const { return partes; }
 
 }  // namespace gouraud::detail

@@ -1,13 +1,16 @@
 #ifndef GOURAUD_CENA_CARREGADA_H
 #define GOURAUD_CENA_CARREGADA_H
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Camera.h"
 #include "Gouraud.h"
+#include "Importador.h"
 #include "Malha.h"
 #include "Primitivas.h"
 #include "Projecao.h"
@@ -22,13 +25,21 @@ namespace gouraud::detail {
 // Reading gives all of that or, when the file cannot be drawn, nothing but the one-line reason.
 class CenaCarregada {
 public:
-    // How to frame what is read.
+    // How to frame what is read, and how to read a mesh file.
     struct Opcoes {
+        Opcoes() = default;
+        Opcoes(VistaPadrao::Cima cima, std::optional<VistaPadrao::Lado> vista,
+               Isolamento isolamento = {})
+            : cima(cima), vista(vista), isolamento(std::move(isolamento)) {}
+
         // The model's up axis, for the views.
         VistaPadrao::Cima cima = VistaPadrao::Cima::maisY;
         // The view to start from: always used for a mesh (frente when not given), and for a
         // scene file only when given.
         std::optional<VistaPadrao::Lado> vista;
+        // How the import library reads a mesh file: confined in a child process with its
+        // limits, by default.
+        Isolamento isolamento;
     };
 
     // Reads `nome` with the default options (up axis +y, no view asked for), to be drawn on a
@@ -48,7 +59,8 @@ public:
     [[nodiscard]] bool valida() const;
     // "" when valid; otherwise one line such as "x.txt: line 5, column 5: triangle 0 names
     // point 3, but the scene has 3 points", "cannot open the scene x.txt: No such file or
-    // directory" or "x.ply: it holds nothing to draw".
+    // directory", "x.ply: it holds nothing to draw" or "the import library crashed reading
+    // x.fbx (signal 11, segmentation fault)".
     const std::string& getErro() const;
 
     // The scene as loaded (its lists, camera and projection settings); for a mesh, the scene it
@@ -66,6 +78,10 @@ public:
     // One line for each thing of the file left out of the picture, such as a texture that
     // cannot be read (LeitorMalha::getAvisos), without the file's name.
     const std::vector<std::string>& getAvisos() const;
+    // The part of each triangle of the scene, in the scene's order: the import library's mesh
+    // it came from (LeitorMalha::getPartes); empty when every triangle is of part 0, as for a
+    // scene file.
+    const std::vector<std::uint32_t>& getPartes() const;
 
 private:
     // Reads a scene file into `cena`; false, with the reason in `erro`, when it cannot.
@@ -77,6 +93,7 @@ private:
     // The look of a mesh file, until the mesh takes it.
     std::shared_ptr<const Aparencia> aparencia;
     std::vector<std::string> avisos;
+    std::vector<std::uint32_t> partes;
     std::unique_ptr<Malha> malha;
     // A mesh file's points and segments, from its reading until the mesh takes them.
     Primitivas primitivas;

@@ -1,9 +1,5 @@
 #include "LeitorAssimp.h"
 
-#include <assimp/postprocess.h>
-#include <assimp/scene.h>
-
-#include <assimp/Importer.hpp>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -17,117 +13,48 @@
 #include "CorObjeto.h"
 #include "LeitorTextura.h"
 #include "MontagemAparencia.h"
-#include "TextoUtf16.h"
 
 namespace gouraud::detail {
 
 namespace {
 
-// The steps the library runs once the scene is checked.
-constexpr unsigned kPassos = aiProcess_Triangulate | aiProcess_PreTransformVertices;
-// Beyond these the nodes place more than any file this viewer can draw: a node graph that uses
-// a large mesh many times is refused before the library copies it for every use.
-constexpr std::uint64_t kMaisNos = std::uint64_t{1} << 22;
-constexpr std::uint64_t kMaisVerticesColocados = std::uint64_t{1} << 27;
+using Malha = ModeloImportado::Malha;
+
 constexpr unsigned kVerticesPorTriangulo = 3;
 // Loose points and segments are counted in ints.
 constexpr int kMaisPrimitivas = std::numeric_limits<int>::max();
 
+static_assert(ModeloImportado::kMaiorLadoTexels == Textura::kMaiorLado,
+              "the answer carries the texels of every image the gathering takes");
+
 std::string texto(std::uint64_t valor) { return std::to_string(valor); }
 
-// Why the scene the library returned cannot be processed, or "".
-std::string conferir(const aiScene& cena) {
-    if (cena.mNumMeshes > 0 && cena.mMeshes == nullptr) {
-        return "the library returned meshes without their list";
-    }
-    for (unsigned m = 0; m < cena.mNumMeshes; ++m) {
-        const aiMesh* malha = cena.mMeshes[m];
-        if (malha == nullptr || (malha->mNumVertices > 0 && malha->mVertices == nullptr) ||
-            (malha->mNumFaces > 0 && malha->mFaces == nullptr)) {
-            return "mesh " + texto(m) + " of the file is incomplete";
-        }
-        for (unsigned f = 0; f < malha->mNumFaces; ++f) {
-            const aiFace& face = malha->mFaces[f];
-            if (face.mNumIndices == 0 || face.mIndices == nullptr) {
-                return "face " + texto(f) + " of mesh " + texto(m) + " has no corners";
-            }
-            for (unsigned k = 0; k < face.mNumIndices; ++k) {
-                if (face.mIndices[k] >= malha->mNumVertices) {
-                    return "face " + texto(f) + " of mesh " + texto(m) + " names vertex " +
-                           texto(face.mIndices[k]) + ", but the mesh has " +
-                           texto(malha->mNumVertices) + " vertices";
-                }
-            }
-        }
-    }
-    for (unsigned i = 0; i < cena.mNumTextures; ++i) {
-        if (cena.mTextures == nullptr || cena.mTextures[i] == nullptr) {
-            return "an image the file holds is incomplete";
-        }
-    }
-    if (cena.mRootNode == nullptr) {
-        return "";
-    }
-    std::vector<const aiNode*> pendentes{cena.mRootNode};
-    std::uint64_t visitados = 0;
-    std::uint64_t colocados = 0;
-    while (!pendentes.empty()) {
-        const aiNode* no = pendentes.back();
-        pendentes.pop_back();
-        if (++visitados > kMaisNos) {
-            return "the file has more than " + texto(kMaisNos) + " nodes";
-        }
-        if ((no->mNumMeshes > 0 && no->mMeshes == nullptr) ||
-            (no->mNumChildren > 0 && no->mChildren == nullptr)) {
-            return "a node of the file is incomplete";
-        }
-        for (unsigned k = 0; k < no->mNumMeshes; ++k) {
-            if (no->mMeshes[k] >= cena.mNumMeshes) {
-                return "a node names mesh " + texto(no->mMeshes[k]) + ", but the file has " +
-                       texto(cena.mNumMeshes) + " meshes";
-            }
-            colocados += cena.mMeshes[no->mMeshes[k]]->mNumVertices;
-            if (colocados > kMaisVerticesColocados) {
-                return "the nodes of the file place more than " + texto(kMaisVerticesColocados) +
-                       " vertices";
-            }
-        }
-        for (unsigned k = 0; k < no->mNumChildren; ++k) {
-            if (no->mChildren[k] == nullptr) {
-                return "a node of the file is incomplete";
-            }
-            pendentes.push_back(no->mChildren[k]);
-        }
-    }
-    return "";
-}
-
-// True when some mesh has a face.
-bool temFaces(const aiScene& cena) {
-    for (unsigned m = 0; m < cena.mNumMeshes; ++m) {
-        if (cena.mMeshes[m]->mNumFaces > 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The first colour of vertex v of the mesh into `cor`, or null when the mesh has none.
-const Primitivas::Terno* corDoVertice(const aiMesh& malha, unsigned v, Primitivas::Terno& cor) {
-    if (malha.mColors[0] == nullptr) {
+const Primitivas::Terno* corDoVertice(const Malha& malha, std::uint32_t v, Primitivas::Terno& cor) {
+    if (!malha.temCores) {
         return nullptr;
     }
-    const aiColor4D& c = malha.mColors[0][v];
-    cor = Primitivas::Terno{c.r, c.g, c.b};
+    const float* c = &malha.cores[3 * std::size_t{v}];
+    cor = Primitivas::Terno{c[0], c[1], c[2]};
     return &cor;
+}
+
+// The position of vertex v of the mesh.
+Primitivas::Terno posicao(const Malha& malha, std::uint32_t v) {
+    const float* p = &malha.posicoes[3 * std::size_t{v}];
+    return Primitivas::Terno{p[0], p[1], p[2]};
+}
+
+bool finito(const Primitivas::Terno& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
 // Adds vertex v of the mesh as a loose point, with its normal, its first colour and the material
 // `material` (-1 for none); the reason when its position is not finite.
-std::string acrescentarPonto(const aiMesh& malha, unsigned v, std::int32_t material,
+std::string acrescentarPonto(const Malha& malha, std::uint32_t v, std::int32_t material,
                              Primitivas& primitivas) {
-    const aiVector3D& p = malha.mVertices[v];
-    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+    const Primitivas::Terno p = posicao(malha, v);
+    if (!finito(p)) {
         return "point " + texto(static_cast<std::uint64_t>(primitivas.getQuantPontos())) +
                " of the file's points is not finite: " + FusaoPontos::texto(p.x, p.y, p.z);
     }
@@ -135,23 +62,23 @@ std::string acrescentarPonto(const aiMesh& malha, unsigned v, std::int32_t mater
         return "the file has more than " + texto(kMaisPrimitivas) + " points";
     }
     Primitivas::Terno normal{};
-    const bool comNormal = malha.mNormals != nullptr;
-    if (comNormal) {
-        normal = Primitivas::Terno{malha.mNormals[v].x, malha.mNormals[v].y, malha.mNormals[v].z};
+    if (malha.temNormais) {
+        const float* n = &malha.normais[3 * std::size_t{v}];
+        normal = Primitivas::Terno{n[0], n[1], n[2]};
     }
     Primitivas::Terno cor{};
-    primitivas.acrescentarPonto(Primitivas::Terno{p.x, p.y, p.z}, comNormal ? &normal : nullptr,
+    primitivas.acrescentarPonto(p, malha.temNormais ? &normal : nullptr,
                                 corDoVertice(malha, v, cor), material);
     return "";
 }
 
 // Adds the segment between vertices a and b of the mesh, with a's first colour and the material
 // `material` (-1 for none); the reason when an end is not finite.
-std::string acrescentarLinha(const aiMesh& malha, unsigned a, unsigned b, std::int32_t material,
-                             Primitivas& primitivas) {
-    for (const unsigned v : {a, b}) {
-        const aiVector3D& p = malha.mVertices[v];
-        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+std::string acrescentarLinha(const Malha& malha, std::uint32_t a, std::uint32_t b,
+                             std::int32_t material, Primitivas& primitivas) {
+    for (const std::uint32_t v : {a, b}) {
+        const Primitivas::Terno p = posicao(malha, v);
+        if (!finito(p)) {
             return "line " + texto(static_cast<std::uint64_t>(primitivas.getQuantLinhas())) +
                    " of the file's lines has an end that is not finite: " +
                    FusaoPontos::texto(p.x, p.y, p.z);
@@ -160,30 +87,10 @@ std::string acrescentarLinha(const aiMesh& malha, unsigned a, unsigned b, std::i
     if (primitivas.getQuantLinhas() == kMaisPrimitivas) {
         return "the file has more than " + texto(kMaisPrimitivas) + " lines";
     }
-    const aiVector3D& p = malha.mVertices[a];
-    const aiVector3D& q = malha.mVertices[b];
     Primitivas::Terno cor{};
-    primitivas.acrescentarLinha(Primitivas::Terno{p.x, p.y, p.z}, Primitivas::Terno{q.x, q.y, q.z},
-                                corDoVertice(malha, a, cor), material);
+    primitivas.acrescentarLinha(posicao(malha, a), posicao(malha, b), corDoVertice(malha, a, cor),
+                                material);
     return "";
-}
-
-// Drops the scene's cameras and lights, as the library's own steps drop what they replace.
-void esquecerCamerasELuzes(const aiScene& lida) {
-    // The importer owns the scene and lets its steps change it; this is one more such change.
-    auto& cena = const_cast<aiScene&>(lida);
-    for (unsigned i = 0; cena.mCameras != nullptr && i < cena.mNumCameras; ++i) {
-        delete cena.mCameras[i];
-    }
-    delete[] cena.mCameras;
-    cena.mCameras = nullptr;
-    cena.mNumCameras = 0;
-    for (unsigned i = 0; cena.mLights != nullptr && i < cena.mNumLights; ++i) {
-        delete cena.mLights[i];
-    }
-    delete[] cena.mLights;
-    cena.mLights = nullptr;
-    cena.mNumLights = 0;
 }
 
 // Where the textures a file names are found: beside the file, or nowhere for one read from
@@ -200,12 +107,17 @@ Origem origemDe(const std::string& caminho) {
     return Origem{std::filesystem::path(caminho).parent_path()};
 }
 
-Aparencia::Repeticao repeticao(aiTextureMapMode modo) {
+// The library's aiTextureMapMode values.
+constexpr std::uint32_t kModoLimitar = 1;
+constexpr std::uint32_t kModoEspelhar = 2;
+constexpr std::uint32_t kModoDecalque = 3;
+
+Aparencia::Repeticao repeticao(std::uint32_t modo) {
     switch (modo) {
-        case aiTextureMapMode_Clamp:
-        case aiTextureMapMode_Decal:
+        case kModoLimitar:
+        case kModoDecalque:
             return Aparencia::Repeticao::limitar;
-        case aiTextureMapMode_Mirror:
+        case kModoEspelhar:
             return Aparencia::Repeticao::espelhar;
         default:
             return Aparencia::Repeticao::repetir;
@@ -215,22 +127,22 @@ Aparencia::Repeticao repeticao(aiTextureMapMode modo) {
 // The textures of a file's materials, each read once however many materials name it.
 class Texturas {
 public:
-    Texturas(const aiScene& cena, const Origem& origem, std::vector<std::string>& avisos)
-        : cena(cena), avisos(avisos) {
+    Texturas(const ModeloImportado& modelo, const Origem& origem, std::vector<std::string>& avisos)
+        : modelo(modelo), avisos(avisos) {
         if (origem.pasta) {
             caminhos.emplace(*origem.pasta);
         }
     }
 
-    // The number of the texture named `nome`, or -1 (with a warning, once) when it cannot be
-    // read.
-    std::int32_t obter(const std::string& nome) {
+    // The number of the texture named `nome`, the image `embutida` of the file (-1 for none),
+    // or -1 (with a warning, once) when it cannot be read.
+    std::int32_t obter(const std::string& nome, std::int32_t embutida) {
         const auto achada = numeros.find(nome);
         if (achada != numeros.end()) {
             return achada->second;
         }
         std::optional<Textura> textura;
-        const std::string motivo = ler(nome, textura);
+        const std::string motivo = ler(nome, embutida, textura);
         std::int32_t numero = -1;
         if (motivo.empty()) {
             numero = static_cast<std::int32_t>(lidas.size());
@@ -245,9 +157,10 @@ public:
     std::vector<Textura>& getLidas() { return lidas; }
 
 private:
-    std::string ler(const std::string& nome, std::optional<Textura>& textura) {
-        if (const aiTexture* embutida = cena.GetEmbeddedTexture(nome.c_str())) {
-            return lerEmbutida(*embutida, textura);
+    std::string ler(const std::string& nome, std::int32_t embutida,
+                    std::optional<Textura>& textura) {
+        if (embutida >= 0) {
+            return lerEmbutida(modelo.texturas[static_cast<std::size_t>(embutida)], textura);
         }
         if (!nome.empty() && nome[0] == '*') {
             return "the file holds no such texture";
@@ -263,32 +176,34 @@ private:
                                        : achado.problema;
     }
 
-    // An image the file holds: compressed (mHeight 0, mWidth bytes) or as texels.
-    static std::string lerEmbutida(const aiTexture& t, std::optional<Textura>& textura) {
-        if (t.pcData == nullptr) {
+    // An image the file holds: compressed (altura 0, largura bytes) or as texels.
+    static std::string lerEmbutida(const ModeloImportado::TexturaEmbutida& t,
+                                   std::optional<Textura>& textura) {
+        if (!t.temDados) {
             return "the file holds it without its data";
         }
-        if (t.mHeight == 0) {
-            return LeitorTextura::decodificar(reinterpret_cast<const unsigned char*>(t.pcData),
-                                              t.mWidth, textura);
+        if (t.altura == 0) {
+            return LeitorTextura::decodificar(t.bytes.data(), t.bytes.size(), textura);
         }
-        if (t.mWidth > static_cast<unsigned>(Textura::kMaiorLado) ||
-            t.mHeight > static_cast<unsigned>(Textura::kMaiorLado)) {
-            return "it is " + texto(t.mWidth) + " x " + texto(t.mHeight) + " texels, more than " +
+        if (t.largura > static_cast<unsigned>(Textura::kMaiorLado) ||
+            t.altura > static_cast<unsigned>(Textura::kMaiorLado)) {
+            return "it is " + texto(t.largura) + " x " + texto(t.altura) + " texels, more than " +
                    texto(Textura::kMaiorLado) + " on a side";
         }
-        const std::size_t quant = std::size_t{t.mWidth} * t.mHeight;
+        // Texels as the file stores them: blue, green, red, alpha.
+        const std::size_t quant = std::size_t{t.largura} * t.altura;
         std::vector<std::uint8_t> texels(3 * quant);
         for (std::size_t i = 0; i < quant; ++i) {
-            texels[3 * i] = t.pcData[i].r;
-            texels[3 * i + 1] = t.pcData[i].g;
-            texels[3 * i + 2] = t.pcData[i].b;
+            texels[3 * i] = t.bytes[4 * i + 2];
+            texels[3 * i + 1] = t.bytes[4 * i + 1];
+            texels[3 * i + 2] = t.bytes[4 * i];
         }
-        textura.emplace(static_cast<int>(t.mWidth), static_cast<int>(t.mHeight), std::move(texels));
+        textura.emplace(static_cast<int>(t.largura), static_cast<int>(t.altura), std::move(texels));
         return "";
     }
 
-    const aiScene& cena;
+    const ModeloImportado& modelo;
+    // Where the files the model names are found, for a model read from a file.
     std::optional<CaminhoTextura> caminhos;
     std::vector<std::string>& avisos;
     std::map<std::string, std::int32_t> numeros;
@@ -296,182 +211,143 @@ private:
 };
 
 // What material m says, but its texture, which is only named (declaraTextura).
-Aparencia::Material descrever(const aiMaterial& m) {
+Aparencia::Material descrever(const ModeloImportado::Material& m) {
     Aparencia::Material material;
-    aiString nome;
-    if (m.Get(AI_MATKEY_NAME, nome) == AI_SUCCESS) {
-        material.nome = nome.C_Str();
+    if (!m.presente) {
+        return material;
     }
-    aiColor4D cor;
-    if (m.Get(AI_MATKEY_BASE_COLOR, cor) == AI_SUCCESS ||
-        m.Get(AI_MATKEY_COLOR_DIFFUSE, cor) == AI_SUCCESS) {
-        material.temCor = true;
-        material.cor = {cor.r, cor.g, cor.b};
-    }
-    material.declaraTextura = m.GetTextureCount(aiTextureType_BASE_COLOR) > 0 ||
-                              m.GetTextureCount(aiTextureType_DIFFUSE) > 0;
+    material.nome = m.nome;
+    material.temCor = m.temCor;
+    material.cor = m.cor;
+    material.declaraTextura = m.declaraTextura;
     return material;
 }
 
-// Material m of the scene as the look keeps it, its texture read through `texturas`.
-Aparencia::Material material(const aiMaterial& m, Texturas& texturas) {
+// Material m of the file as the look keeps it, its texture read through `texturas`.
+Aparencia::Material material(const ModeloImportado::Material& m, Texturas& texturas) {
     Aparencia::Material material = descrever(m);
-    for (const aiTextureType tipo : {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE}) {
-        aiString caminho;
-        aiTextureMapMode modos[3] = {aiTextureMapMode_Wrap, aiTextureMapMode_Wrap,
-                                     aiTextureMapMode_Wrap};
-        if (m.GetTextureCount(tipo) == 0 || m.GetTexture(tipo, 0, &caminho, nullptr, nullptr,
-                                                         nullptr, nullptr, modos) != AI_SUCCESS) {
-            continue;
-        }
-        material.textura = texturas.obter(caminho.C_Str());
-        material.repeticaoU = repeticao(modos[0]);
-        material.repeticaoV = repeticao(modos[1]);
-        break;
+    if (m.presente && m.temTextura) {
+        material.textura = texturas.obter(m.textura, m.embutida);
+        material.repeticaoU = repeticao(m.modoU);
+        material.repeticaoV = repeticao(m.modoV);
     }
     return material;
 }
 
-// Whether the scene says anything of the look of its triangles: a mesh with colours, or a
+// Whether the file says anything of the look of its triangles: a mesh with colours, or a
 // material that is no stand-in of the library's (judged before its textures are read).
-bool temAparencia(const aiScene& cena) {
-    for (unsigned m = 0; m < cena.mNumMeshes; ++m) {
-        if (cena.mMeshes[m]->mColors[0] != nullptr) {
+bool temAparencia(const ModeloImportado& modelo) {
+    for (const Malha& malha : modelo.malhas) {
+        if (malha.temCores) {
             return true;
         }
     }
-    for (unsigned i = 0; cena.mMaterials != nullptr && i < cena.mNumMaterials; ++i) {
-        if (cena.mMaterials[i] != nullptr &&
-            !CorObjeto::substituto(descrever(*cena.mMaterials[i]))) {
+    for (const ModeloImportado::Material& m : modelo.materiais) {
+        if (m.presente && !CorObjeto::substituto(descrever(m))) {
             return true;
         }
     }
     return false;
 }
 
-// The number of material m of the scene among `materiais`, or -1 for none.
-std::int32_t numeroMaterial(unsigned m, const std::vector<Aparencia::Material>& materiais) {
+// The number of material m of the file among `materiais`, or -1 for none.
+std::int32_t numeroMaterial(std::uint32_t m, const std::vector<Aparencia::Material>& materiais) {
     return m < materiais.size() ? static_cast<std::int32_t>(m) : -1;
 }
 
-// Checks the scene just read, runs the library's steps and gathers the triangles, with the
-// look of the file when it has one, and the points and lines.
-std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPontos& fusao,
-                    const Origem& origem, std::unique_ptr<Aparencia>& aparencia,
-                    std::vector<std::string>& avisos, Primitivas& primitivas) {
-    if (lida == nullptr) {
-        return importador.GetErrorString();
+// A cloud of vertices: every vertex is a point, where the file puts it, with its mesh's material
+// as the file describes it (a cloud's points take no texture).
+std::string reunirNuvem(const ModeloImportado& modelo, Primitivas& primitivas) {
+    std::vector<Aparencia::Material> materiais;
+    for (const ModeloImportado::Material& m : modelo.materiais) {
+        materiais.push_back(descrever(m));
     }
-    std::string problema = conferir(*lida);
-    if (!problema.empty()) {
-        return problema;
-    }
-    if (!temFaces(*lida)) {
-        // A cloud of vertices: the library's steps would only say that nothing is left, as no
-        // node places a mesh without faces. Every vertex is a point, where the file puts it,
-        // with its mesh's material as the file describes it (a cloud's points take no texture).
-        std::vector<Aparencia::Material> materiais;
-        for (unsigned i = 0; lida->mMaterials != nullptr && i < lida->mNumMaterials; ++i) {
-            materiais.push_back(lida->mMaterials[i] != nullptr ? descrever(*lida->mMaterials[i])
-                                                               : Aparencia::Material{});
-        }
-        for (unsigned m = 0; m < lida->mNumMeshes; ++m) {
-            const aiMesh& malha = *lida->mMeshes[m];
-            for (unsigned v = 0; v < malha.mNumVertices; ++v) {
-                problema = acrescentarPonto(
-                    malha, v, numeroMaterial(malha.mMaterialIndex, materiais), primitivas);
-                if (!problema.empty()) {
-                    return problema;
-                }
+    for (const Malha& malha : modelo.malhas) {
+        const std::int32_t material = numeroMaterial(malha.material, materiais);
+        const auto quant = static_cast<std::uint32_t>(malha.quantVertices());
+        for (std::uint32_t v = 0; v < quant; ++v) {
+            std::string problema = acrescentarPonto(malha, v, material, primitivas);
+            if (!problema.empty()) {
+                return problema;
             }
         }
-        primitivas.setMateriais(std::move(materiais));
-        return "";
     }
-    // The steps place cameras and lights too, and stop the program on one whose node is
-    // missing; the picture has no use for them.
-    esquecerCamerasELuzes(*importador.GetScene());
-    const aiScene* cena = importador.ApplyPostProcessing(kPassos);
-    if (cena == nullptr) {
-        return importador.GetErrorString();
-    }
-    problema = conferir(*cena);
-    if (!problema.empty()) {
-        return problema;
-    }
+    primitivas.setMateriais(std::move(materiais));
+    return "";
+}
+
+// Gathers the triangles, with the look of the file when it has one, and the points and lines.
+std::string reunirFaces(const ModeloImportado& modelo, const Origem& origem, FusaoPontos& fusao,
+                        LeitorAssimp::Leitura& leitura, Primitivas& primitivas) {
     std::size_t vertices = 0;
     std::size_t faces = 0;
-    for (unsigned m = 0; m < cena->mNumMeshes; ++m) {
-        vertices += cena->mMeshes[m]->mNumVertices;
-        faces += cena->mMeshes[m]->mNumFaces;
+    for (const Malha& malha : modelo.malhas) {
+        vertices += malha.quantVertices();
+        faces += malha.cantos.size();
     }
     fusao.reservar(vertices, faces);
     // The look, only for a file that has one: the others are read as they always were.
     std::optional<MontagemAparencia> montagem;
     std::optional<Texturas> texturas;
     std::vector<Aparencia::Material> materiais;
-    if (temAparencia(*cena)) {
+    if (temAparencia(modelo)) {
         montagem.emplace();
         montagem->reservar(vertices, faces);
-        texturas.emplace(*cena, origem, avisos);
-        for (unsigned i = 0; cena->mMaterials != nullptr && i < cena->mNumMaterials; ++i) {
-            materiais.push_back(cena->mMaterials[i] != nullptr
-                                    ? material(*cena->mMaterials[i], *texturas)
-                                    : Aparencia::Material{});
+        texturas.emplace(modelo, origem, leitura.avisos);
+        for (const ModeloImportado::Material& m : modelo.materiais) {
+            materiais.push_back(material(m, *texturas));
         }
     }
-    for (unsigned m = 0; m < cena->mNumMeshes; ++m) {
-        const aiMesh& malha = *cena->mMeshes[m];
-        fusao.novaFonte(malha.mNumVertices);
+    std::vector<std::uint32_t>& partes = leitura.partes;
+    for (std::size_t m = 0; m < modelo.malhas.size(); ++m) {
+        const Malha& malha = modelo.malhas[m];
+        fusao.novaFonte(malha.quantVertices());
+        const std::int32_t materialMalha = numeroMaterial(malha.material, materiais);
         if (montagem) {
-            montagem->novaFonte(malha.mNumVertices,
-                                malha.mMaterialIndex < materiais.size()
-                                    ? static_cast<std::int32_t>(malha.mMaterialIndex)
-                                    : -1);
+            montagem->novaFonte(malha.quantVertices(), materialMalha);
         }
-        const std::int32_t materialMalha = numeroMaterial(malha.mMaterialIndex, materiais);
-        for (unsigned f = 0; f < malha.mNumFaces; ++f) {
-            const aiFace& face = malha.mFaces[f];
-            if (face.mNumIndices == 1) {
-                problema = acrescentarPonto(malha, face.mIndices[0], materialMalha, primitivas);
-            } else if (face.mNumIndices == 2) {
-                problema = acrescentarLinha(malha, face.mIndices[0], face.mIndices[1],
-                                            materialMalha, primitivas);
+        std::size_t canto = 0;
+        for (const std::uint8_t cantos : malha.cantos) {
+            const std::uint32_t* face = &malha.indices[canto];
+            canto += cantos;
+            std::string problema;
+            if (cantos == 1) {
+                problema = acrescentarPonto(malha, face[0], materialMalha, primitivas);
+            } else if (cantos == 2) {
+                problema = acrescentarLinha(malha, face[0], face[1], materialMalha, primitivas);
             }
             if (!problema.empty()) {
                 return problema;
             }
-            if (face.mNumIndices != kVerticesPorTriangulo) {
+            if (cantos != kVerticesPorTriangulo) {
                 continue;
             }
             int pontos[kVerticesPorTriangulo];
             std::int32_t variantes[kVerticesPorTriangulo];
             for (unsigned k = 0; k < kVerticesPorTriangulo; ++k) {
-                const unsigned vertice = face.mIndices[k];
+                const std::uint32_t vertice = face[k];
                 int ponto = fusao.pontoDoVertice(vertice);
                 if (ponto < 0) {
-                    const aiVector3D& p = malha.mVertices[vertice];
-                    ponto = fusao.darPonto(vertice, p.x, p.y, p.z);
+                    const float* p = &malha.posicoes[3 * std::size_t{vertice}];
+                    ponto = fusao.darPonto(vertice, p[0], p[1], p[2]);
                     if (ponto < 0) {
                         return fusao.getProblema();
                     }
                 }
                 pontos[k] = ponto;
                 if (montagem) {
-                    const aiColor4D* cor =
-                        malha.mColors[0] != nullptr ? &malha.mColors[0][vertice] : nullptr;
-                    const aiVector3D* uv = malha.mTextureCoords[0] != nullptr
-                                               ? &malha.mTextureCoords[0][vertice]
-                                               : nullptr;
-                    const float rgb[3] = {cor != nullptr ? cor->r : 0.0f,
-                                          cor != nullptr ? cor->g : 0.0f,
-                                          cor != nullptr ? cor->b : 0.0f};
-                    const float coordenadas[2] = {uv != nullptr ? uv->x : 0.0f,
-                                                  uv != nullptr ? uv->y : 0.0f};
-                    variantes[k] =
-                        montagem->variante(vertice, ponto, cor != nullptr ? rgb : nullptr,
-                                           uv != nullptr ? coordenadas : nullptr);
+                    const float* cor = malha.temCores ? &malha.cores[3 * std::size_t{vertice}]
+                                                      : nullptr;
+                    const float* uv = malha.temUv ? &malha.uv[2 * std::size_t{vertice}] : nullptr;
+                    variantes[k] = montagem->variante(vertice, ponto, cor, uv);
                 }
+            }
+            // Parts are kept from the first triangle of a mesh after the first on.
+            if (m > 0 && partes.empty()) {
+                partes.assign(fusao.getTriangulos().size(), 0);
+            }
+            if (!partes.empty()) {
+                partes.push_back(static_cast<std::uint32_t>(m));
             }
             fusao.triangulo(pontos[0], pontos[1], pontos[2]);
             if (montagem) {
@@ -483,43 +359,50 @@ std::string extrair(Assimp::Importer& importador, const aiScene* lida, FusaoPont
         if (!primitivas.vazia()) {
             primitivas.setMateriais(materiais);
         }
-        aparencia = montagem->concluir(static_cast<int>(fusao.getPontos().size()),
-                                       std::move(materiais), std::move(texturas->getLidas()));
+        leitura.aparencia = montagem->concluir(static_cast<int>(fusao.getPontos().size()),
+                                               std::move(materiais),
+                                               std::move(texturas->getLidas()));
     }
     return "";
 }
 
-}  // namespace
-
-std::string LeitorAssimp::lerArquivo(const std::string& caminho, FusaoPontos& fusao,
-                                     std::unique_ptr<Aparencia>& aparencia,
-                                     std::vector<std::string>& avisos, Primitivas& primitivas) {
-    Assimp::Importer importador;
-    // A UTF-16 text is given to the library as UTF-8, whose reading of it loses the text.
-    std::string utf8;
-    if (TextoUtf16::converterArquivo(caminho, utf8)) {
-        const std::string extensao = std::filesystem::path(caminho).extension().string();
-        return extrair(importador,
-                       importador.ReadFileFromMemory(utf8.data(), utf8.size(), 0,
-                                                     extensao.empty() ? "" : extensao.c_str() + 1),
-                       fusao, origemDe(caminho), aparencia, avisos, primitivas);
+// Gathers what the library read, when it read the file.
+Importador::Desfecho depois(Importador::Desfecho desfecho, const ModeloImportado& modelo,
+                            const std::string& caminho, FusaoPontos& fusao,
+                            LeitorAssimp::Leitura& leitura, Primitivas& primitivas) {
+    if (desfecho.erro.empty()) {
+        desfecho.erro = LeitorAssimp::reunir(modelo, caminho, fusao, leitura, primitivas);
     }
-    return extrair(importador, importador.ReadFile(caminho, 0), fusao, origemDe(caminho), aparencia,
-                   avisos, primitivas);
+    return desfecho;
 }
 
-std::string LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
-                                     const std::string& extensao, const std::string& caminho,
-                                     FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
-                                     std::vector<std::string>& avisos, Primitivas& primitivas) {
-    Assimp::Importer importador;
-    std::string utf8;
-    if (TextoUtf16::converter(reinterpret_cast<const unsigned char*>(dados), tamanho, utf8)) {
-        dados = utf8.data();
-        tamanho = utf8.size();
+}  // namespace
+
+std::string LeitorAssimp::reunir(const ModeloImportado& modelo, const std::string& caminho,
+                                 FusaoPontos& fusao, Leitura& leitura, Primitivas& primitivas) {
+    if (modelo.nuvem) {
+        return reunirNuvem(modelo, primitivas);
     }
-    return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),
-                   fusao, origemDe(caminho), aparencia, avisos, primitivas);
+    return reunirFaces(modelo, origemDe(caminho), fusao, leitura, primitivas);
+}
+
+Importador::Desfecho LeitorAssimp::lerArquivo(const std::string& caminho,
+                                              const Isolamento& isolamento, FusaoPontos& fusao,
+                                              Leitura& leitura, Primitivas& primitivas) {
+    ModeloImportado modelo;
+    return depois(Importador::lerArquivo(caminho, isolamento, modelo), modelo, caminho, fusao,
+                  leitura, primitivas);
+}
+
+Importador::Desfecho LeitorAssimp::lerMemoria(const char* dados, std::size_t tamanho,
+                                              const std::string& extensao,
+                                              const std::string& caminho,
+                                              const Isolamento& isolamento, FusaoPontos& fusao,
+                                              Leitura& leitura, Primitivas& primitivas) {
+    ModeloImportado modelo;
+    const std::string nome = caminho.empty() ? "a ." + extensao + " file in memory" : caminho;
+    return depois(Importador::lerMemoria(dados, tamanho, extensao, nome, isolamento, modelo),
+                  modelo, caminho, fusao, leitura, primitivas);
 }
 
 }  // namespace gouraud::detail

@@ -42,18 +42,20 @@ bool LeitorMalha::ehMalha(const std::string& nome) {
     return !extensao.empty() && extensao != "txt";
 }
 
-LeitorMalha::LeitorMalha(const std::string& caminho, Leitores leitores) {
-    ler(caminho, nullptr, 0, extensaoDe(caminho), leitores);
+LeitorMalha::LeitorMalha(const std::string& caminho, Leitores leitores,
+                         const Isolamento& isolamento) {
+    ler(caminho, nullptr, 0, extensaoDe(caminho), leitores, isolamento);
 }
 
 LeitorMalha::LeitorMalha(const char* dados, std::size_t tamanho, const std::string& extensao,
-                         Leitores leitores) {
-    ler("", dados, tamanho, minusculas(extensao), leitores);
+                         Leitores leitores, const Isolamento& isolamento) {
+    ler("", dados, tamanho, minusculas(extensao), leitores, isolamento);
 }
 
 void LeitorMalha::ler(const std::string& caminho, const char* dados, std::size_t tamanho,
-                      const std::string& extensao, Leitores leitores) {
-    lerMalha(caminho, dados, tamanho, extensao, leitores);
+                      const std::string& extensao, Leitores leitores,
+                      const Isolamento& isolamento) {
+    lerMalha(caminho, dados, tamanho, extensao, leitores, isolamento);
     // The libraries' reasons may run over several lines; the reason is one line.
     std::replace_if(
         erro.begin(), erro.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
@@ -63,6 +65,7 @@ void LeitorMalha::ler(const std::string& caminho, const char* dados, std::size_t
     if (!valida()) {
         pontos.clear();
         triangulos.clear();
+        partes.clear();
         primitivas = Primitivas();
         aparencia.reset();
         avisos.clear();
@@ -70,7 +73,8 @@ void LeitorMalha::ler(const std::string& caminho, const char* dados, std::size_t
 }
 
 void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::size_t tamanho,
-                           const std::string& extensao, Leitores leitores) {
+                           const std::string& extensao, Leitores leitores,
+                           const Isolamento& isolamento) {
     const bool daMemoria = dados != nullptr;
     // The whole file, when a check or a reader needs it in memory.
     std::unique_ptr<char[]> conteudo;
@@ -165,16 +169,24 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
             aparencia.reset();
             primitivas = Primitivas();
             biblioteca = "assimp";
+            LeitorAssimp::Leitura leitura;
+            Importador::Desfecho desfecho;
             if (daMemoria || (ply && extensao == "ply")) {
-                erro = LeitorAssimp::lerMemoria(dados, tamanho, extensao, caminho, fusao, aparencia,
-                                                avisos, primitivas);
+                desfecho = LeitorAssimp::lerMemoria(dados, tamanho, extensao, caminho, isolamento,
+                                                    fusao, leitura, primitivas);
             } else {
                 conteudo.reset();
-                erro = LeitorAssimp::lerArquivo(caminho, fusao, aparencia, avisos, primitivas);
+                desfecho =
+                    LeitorAssimp::lerArquivo(caminho, isolamento, fusao, leitura, primitivas);
             }
+            erro = std::move(desfecho.erro);
+            erroNomeiaArquivo = desfecho.doProcesso;
             if (!erro.empty()) {
                 return;
             }
+            aparencia = std::move(leitura.aparencia);
+            avisos = std::move(leitura.avisos);
+            partes = std::move(leitura.partes);
         }
         if (fusao.getTriangulos().empty() && primitivas.vazia()) {
             erro = "it holds nothing to draw";
@@ -194,9 +206,11 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
 bool LeitorMalha::valida() const { return erro.empty(); }
 bool LeitorMalha::abriu() const { return aberto; }
 const std::string& LeitorMalha::getErro() const { return erro; }
+bool LeitorMalha::getErroNomeiaArquivo() const { return erroNomeiaArquivo; }
 const std::string& LeitorMalha::getBiblioteca() const { return biblioteca; }
 std::vector<Ponto>& LeitorMalha::getPontos() { return pontos; }
 std::vector<Triangulo>& LeitorMalha::getTriangulos() { return triangulos; }
+std::vector<std::uint32_t>& LeitorMalha::getPartes() { return partes; }
 Primitivas& LeitorMalha::getPrimitivas() { return primitivas; }
 std::unique_ptr<Aparencia>& LeitorMalha::getAparencia() { return aparencia; }
 const std::vector<std::string>& LeitorMalha::getAvisos() const { return avisos; }

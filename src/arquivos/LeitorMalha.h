@@ -2,11 +2,13 @@
 #define GOURAUD_LEITOR_MALHA_H
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Aparencia.h"
+#include "Importador.h"
 #include "Ponto.h"
 #include "Primitivas.h"
 #include "Triangulo.h"
@@ -24,7 +26,9 @@ namespace gouraud::detail {
 // OBJ files are read by faster libraries that give the same triangles and points (Draco, ADMesh,
 // tinyobjloader); the checks around the libraries keep hostile files from hanging or crashing
 // them. Beside the triangles comes the file's look (colours, materials, textures), when it has
-// one, the same from every reader.
+// one, the same from every reader, and the part of each triangle (the import library's mesh it
+// came from; 0 from the faster libraries). The import library reads in a confined child process
+// unless the Isolamento given turns that off (LeitorAssimp, Importador).
 class LeitorMalha {
 public:
     // Which libraries may read the file: all, or the import library alone (to compare them).
@@ -34,12 +38,13 @@ public:
     // any case). Anything else is a scene file.
     static bool ehMalha(const std::string& nome);
 
-    // Reads the mesh file `caminho`.
-    explicit LeitorMalha(const std::string& caminho, Leitores leitores = Leitores::todos);
+    // Reads the mesh file `caminho`, the import library as `isolamento` says.
+    explicit LeitorMalha(const std::string& caminho, Leitores leitores = Leitores::todos,
+                         const Isolamento& isolamento = {});
     // Reads `tamanho` bytes at `dados` as a file with the extension `extensao` ("ply", "obj", ...)
     // would be read, except that files it refers to are not found.
     LeitorMalha(const char* dados, std::size_t tamanho, const std::string& extensao,
-                Leitores leitores = Leitores::todos);
+                Leitores leitores = Leitores::todos, const Isolamento& isolamento = {});
 
     // True when the file was read and holds something to draw: a triangle, a point or a line.
     [[nodiscard]] bool valida() const;
@@ -50,6 +55,9 @@ public:
     // triangles", "it holds nothing to draw", "point 2 (a corner of triangle 0) is not finite:
     // nan 1 0", ...
     const std::string& getErro() const;
+    // Whether getErro() names the file itself: a reason about the import library's child
+    // process ("the import library crashed reading x.fbx (signal 11, segmentation fault)").
+    bool getErroNomeiaArquivo() const;
     // The library that read the file: "assimp", "draco", "admesh" or "tinyobjloader".
     const std::string& getBiblioteca() const;
 
@@ -57,6 +65,9 @@ public:
     std::vector<Ponto>& getPontos();
     // The triangles, in file order, over getPontos().
     std::vector<Triangulo>& getTriangulos();
+    // The part of each triangle, in the same order: the number of the import library's mesh it
+    // came from; empty when every triangle is of part 0 (always, from the faster libraries).
+    std::vector<std::uint32_t>& getPartes();
     // The file's loose points and line segments.
     Primitivas& getPrimitivas();
     // The look of the triangles, or null when the file gives them none (they then have the
@@ -71,16 +82,18 @@ public:
 private:
     // Reads the file (or the bytes, when `dados` is given), then makes the reason one line.
     void ler(const std::string& caminho, const char* dados, std::size_t tamanho,
-             const std::string& extensao, Leitores leitores);
+             const std::string& extensao, Leitores leitores, const Isolamento& isolamento);
     // Reads the file (or the bytes) with the reader its format calls for.
     void lerMalha(const std::string& caminho, const char* dados, std::size_t tamanho,
-                  const std::string& extensao, Leitores leitores);
+                  const std::string& extensao, Leitores leitores, const Isolamento& isolamento);
 
     bool aberto = true;
     std::string erro;
+    bool erroNomeiaArquivo = false;
     std::string biblioteca;
     std::vector<Ponto> pontos;
     std::vector<Triangulo> triangulos;
+    std::vector<std::uint32_t> partes;
     Primitivas primitivas;
     std::unique_ptr<Aparencia> aparencia;
     std::vector<std::string> avisos;

@@ -1,5 +1,6 @@
 #include "gouraud/Modelo.h"
 
+#include <cstdint>
 #include <optional>
 #include <utility>
 
@@ -7,6 +8,7 @@
 #include "CenaCarregada.h"
 #include "GravadorPng.h"
 #include "Iluminacao.h"
+#include "Importador.h"
 #include "LeitorIluminacao.h"
 #include "LeitorMalha.h"
 #include "Projecao.h"
@@ -49,7 +51,18 @@ Modelo::Modelo(Modelo&&) noexcept = default;
 Modelo& Modelo::operator=(Modelo&&) noexcept = default;
 Modelo::~Modelo() = default;
 
-Resultado<Modelo> Modelo::abrir(const std::string& arquivo, const std::string& iluminacao) {
+Resultado<Modelo> Modelo::abrirInstalado(const std::string& arquivo, const std::string& iluminacao,
+                                         const Abertura& abertura, const char* instalado) {
+    // The limits checked and set by the table of options, as the viewer's command line sets them.
+    detail::OpcoesVisualizador pedido;
+    std::string motivo = detail::opcoesDaAbertura(abertura, pedido);
+    if (!motivo.empty()) {
+        return Resultado<Modelo>::falha(std::move(motivo));
+    }
+    CenaCarregada::Opcoes opcoes;
+    opcoes.isolamento = pedido.isolamento;
+    opcoes.isolamento.programa = abertura.importador;
+    opcoes.isolamento.instalado = instalado != nullptr ? instalado : "";
     // The lighting file first, as the viewer reads them, so its problem is the one reported.
     auto dados = std::make_unique<Dados>();
     if (!iluminacao.empty()) {
@@ -58,7 +71,7 @@ Resultado<Modelo> Modelo::abrir(const std::string& arquivo, const std::string& i
             return Resultado<Modelo>::falha(std::move(erro));
         }
     }
-    dados->carregada = std::make_unique<CenaCarregada>(arquivo);
+    dados->carregada = std::make_unique<CenaCarregada>(arquivo, opcoes);
     if (!dados->carregada->valida()) {
         return Resultado<Modelo>::falha(dados->carregada->getErro());
     }

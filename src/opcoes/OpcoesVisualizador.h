@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Estilo.h"
+#include "Importador.h"
 #include "VistaPadrao.h"
 
 namespace gouraud::detail {
@@ -31,6 +32,9 @@ struct OpcoesVisualizador {
     int largura = kLarguraPadrao;
     int altura = kAlturaPadrao;
     Estilo estilo;
+    // How the import library reads mesh files: --limite-memoria, --limite-tempo and
+    // --sem-isolamento.
+    Isolamento isolamento;
     bool ajuda = false;
 
     struct Leitura;

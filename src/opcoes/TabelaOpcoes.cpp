@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "Estilo.h"
+#include "Importador.h"
 #include "Quadro.h"
 #include "VistaPadrao.h"
 
@@ -245,6 +247,60 @@ std::string lerSalvarCena(const std::string& valor, Leitura& l) {
     return "";
 }
 
+// --limite-memoria MiB, --limite-tempo S, --sem-isolamento: the confined child that reads files
+// with the import library.
+std::string lerLimiteMemoria(const std::string& valor, Leitura& l) {
+    const std::optional<int> mib =
+        lerInteiro(valor, static_cast<int>(Isolamento::kMenorLimiteMemoria),
+                   static_cast<int>(Isolamento::kMaiorLimiteMemoria));
+    if (!mib) {
+        return "--limite-memoria takes a size from 64 to 1048576 MiB, not " + valor;
+    }
+    l.opcoes.isolamento.limiteMemoria = static_cast<std::uint64_t>(*mib);
+    return "";
+}
+
+std::string limiteMemoriaDaAbertura(const gouraud::Abertura& de, OpcoesVisualizador& para) {
+    if (de.limiteMemoria < static_cast<int>(Isolamento::kMenorLimiteMemoria) ||
+        de.limiteMemoria > static_cast<int>(Isolamento::kMaiorLimiteMemoria)) {
+        return "the memory limit " + std::to_string(de.limiteMemoria) +
+               " MiB is out of range: it goes from " +
+               std::to_string(Isolamento::kMenorLimiteMemoria) + " to " +
+               std::to_string(Isolamento::kMaiorLimiteMemoria) + " MiB";
+    }
+    para.isolamento.limiteMemoria = static_cast<std::uint64_t>(de.limiteMemoria);
+    return "";
+}
+
+std::string lerLimiteTempo(const std::string& valor, Leitura& l) {
+    const std::optional<int> segundos = lerInteiro(valor, 1, Isolamento::kMaiorLimiteTempo);
+    if (!segundos) {
+        return "--limite-tempo takes a number of seconds from 1 to 86400, not " + valor;
+    }
+    l.opcoes.isolamento.limiteTempo = *segundos;
+    return "";
+}
+
+std::string limiteTempoDaAbertura(const gouraud::Abertura& de, OpcoesVisualizador& para) {
+    if (de.limiteTempo < 1 || de.limiteTempo > Isolamento::kMaiorLimiteTempo) {
+        return "the time limit " + std::to_string(de.limiteTempo) +
+               " s is out of range: it goes from 1 to " +
+               std::to_string(Isolamento::kMaiorLimiteTempo) + " s";
+    }
+    para.isolamento.limiteTempo = de.limiteTempo;
+    return "";
+}
+
+std::string lerSemIsolamento(const std::string&, Leitura& l) {
+    l.opcoes.isolamento.ativo = false;
+    return "";
+}
+
+std::string isolamentoDaAbertura(const gouraud::Abertura& de, OpcoesVisualizador& para) {
+    para.isolamento.ativo = de.isolamento;
+    return "";
+}
+
 // --help
 std::string lerAjuda(const std::string&, Leitura& l) {
     l.opcoes.ajuda = true;
@@ -400,6 +456,42 @@ constexpr std::array kTabela = {
               "with none is refused, and for one with points or lines as well standard error "
               "says what was left out.",
           .ler = lerSalvarCena},
+    Opcao{.nome = "--limite-memoria",
+          .valor = V::obrigatorio,
+          .argumento = "MiB",
+          .padrao = "2048",
+          .ajuda = "the memory the import library may use to read a mesh file, from 64 to 1048576 "
+                   "MiB",
+          .campo = "limiteMemoria",
+          .falta = "--limite-memoria needs a size in MiB",
+          .descricao = "The address space the confined child process that reads a mesh file with "
+                       "the import library may use, in MiB, from 64 to 1048576; a file that needs "
+                       "more is refused with one line (the import library used more than 2 GiB "
+                       "reading x.fbx). PLY, STL and OBJ files read by the faster readers, scene "
+                       "files and textures are read in the viewer itself, not in the child.",
+          .ler = lerLimiteMemoria,
+          .daAbertura = limiteMemoriaDaAbertura},
+    Opcao{.nome = "--limite-tempo",
+          .valor = V::obrigatorio,
+          .argumento = "S",
+          .padrao = "30",
+          .ajuda = "the seconds the import library may take to read a mesh file, from 1 to 86400",
+          .campo = "limiteTempo",
+          .falta = "--limite-tempo needs a number of seconds",
+          .descricao = "The seconds of processor time, and by the clock, that the confined child "
+                       "may take to read a mesh file, from 1 to 86400; a file that takes longer is "
+                       "refused with one line and the child is ended.",
+          .ler = lerLimiteTempo,
+          .daAbertura = limiteTempoDaAbertura},
+    Opcao{.nome = "--sem-isolamento",
+          .ajuda = "read mesh files with the import library in this process, unconfined and "
+                   "with no limit (for debugging)",
+          .campo = "isolamento",
+          .descricao = "Read mesh files with the import library in the viewer's own process, "
+                       "unconfined and with no limit, for debugging; standard error says so. The "
+                       "pictures are the same as through the child.",
+          .ler = lerSemIsolamento,
+          .daAbertura = isolamentoDaAbertura},
     Opcao{.nome = "--help",
           .curto = "-h",
           .ajuda = "show the usage and end",
@@ -424,6 +516,18 @@ const Opcao* Opcao::procurar(std::string_view nome) {
 }
 
 std::span<const Opcao> tabelaOpcoes() { return kTabela; }
+
+std::string opcoesDaAbertura(const gouraud::Abertura& de, OpcoesVisualizador& para) {
+    for (const Opcao& opcao : kTabela) {
+        if (opcao.daAbertura != nullptr) {
+            std::string motivo = opcao.daAbertura(de, para);
+            if (!motivo.empty()) {
+                return motivo;
+            }
+        }
+    }
+    return "";
+}
 
 std::string opcoesDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
     for (const Opcao& opcao : kTabela) {

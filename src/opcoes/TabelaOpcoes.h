@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "OpcoesVisualizador.h"
+#include "gouraud/Abertura.h"
 #include "gouraud/Opcoes.h"
 
 namespace gouraud::detail {
@@ -43,8 +44,9 @@ struct Opcao {
     std::string_view padrao{};
     // What the option does in a few words, for --help (plain text; the generators wrap it).
     std::string_view ajuda{};
-    // The fields of gouraud::Opcoes it sets ("modo", "largura, altura"), which are also the
-    // Python module's keywords; "" for an option of the programs alone.
+    // The fields of the library's gouraud::Opcoes (how to draw) or gouraud::Abertura (how to
+    // open a file) it sets ("modo", "largura, altura", "limiteTempo"), which are also the Python
+    // module's keywords; "" for an option of the programs alone.
     std::string_view campo{};
     // Why the command line is refused when it ends before the value.
     std::string_view falta{};
@@ -56,6 +58,9 @@ struct Opcao {
     // Sets it from the library's options, checked as the library checks them; "" or the one-line
     // reason. Null for an option without a field of gouraud::Opcoes.
     std::string (*daBiblioteca)(const gouraud::Opcoes& de, OpcoesVisualizador& para) = nullptr;
+    // The same from how the library is asked to open a file; null for an option without a field
+    // of gouraud::Abertura.
+    std::string (*daAbertura)(const gouraud::Abertura& de, OpcoesVisualizador& para) = nullptr;
 
     // The option named `nome` ("--modo"), or null.
     static const Opcao* procurar(std::string_view nome);
@@ -67,6 +72,8 @@ std::span<const Opcao> tabelaOpcoes();
 // Sets into `para` what the library's options ask for, through the table's daBiblioteca in its
 // order; "" or the first option's reason (`para` is then partly set).
 [[nodiscard]] std::string opcoesDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para);
+// The same for how to open a file, through the table's daAbertura.
+[[nodiscard]] std::string opcoesDaAbertura(const gouraud::Abertura& de, OpcoesVisualizador& para);
 
 }  // namespace gouraud::detail
 

@@ -73,10 +73,14 @@ bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos) {
 }
 
 int executar(const OpcoesVisualizador& opcoes) {
+    if (!opcoes.isolamento.ativo) {
+        avisar("--sem-isolamento: the import library reads mesh files in this process, "
+               "unconfined and with no limit");
+    }
     // Reads the lighting file, then the scene, and keeps watching both for the window.
     Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao,
-                              CenaCarregada::Opcoes{opcoes.cima, opcoes.vista}, opcoes.largura,
-                              opcoes.altura);
+                              CenaCarregada::Opcoes{opcoes.cima, opcoes.vista, opcoes.isolamento},
+                              opcoes.largura, opcoes.altura);
     if (!visualizacao.valida()) {
         return falha(visualizacao.getErro());
     }

@@ -5,9 +5,11 @@
 # Installs the build into a fresh prefix, builds a copy of exemplos/desenhar.cpp (or of
 # PROGRAM.cpp, such as the README's example, which takes the same MODEL OUT.png arguments)
 # outside the source tree with nothing but what pkg-config says of the installed gouraud.pc, and
-# checks that it writes the very PNG bytes the installed viewer writes, for a scene file and a
-# mesh file. Both programs run as installed, without LD_LIBRARY_PATH. Prints one line per case;
-# exits 0 only if every case passed, and keeps the work folder on failure.
+# checks that it writes the very PNG bytes the installed viewer writes, for a scene file and mesh
+# files, one of them read by the import library in the installed child program, which both find
+# where the install put it (and which they need: moved away, it is missing). Both programs run as
+# installed, without LD_LIBRARY_PATH. Prints one line per case; exits 0 only if every case
+# passed, and keeps the work folder on failure.
 set -u -o pipefail
 
 [ $# -eq 3 ] || [ $# -eq 4 ] ||
@@ -54,12 +56,14 @@ rc=0
 run() {
     local nome=$1
     shift
-    (cd "$work" && exec env -u LD_LIBRARY_PATH "$@") >/dev/null 2>"$work/$nome.err"
+    (cd "$work" && exec env -u LD_LIBRARY_PATH -u GOURAUD_IMPORTADOR "$@") >/dev/null 2>"$work/$nome.err"
     rc=$?
 }
 
+importador=$prefix/libexec/gouraud/gouraud-importador
+[ -x "$importador" ] || fatal "cmake --install put no child program at $importador"
 n=0
-for modelo in bunny.txt bunny.ply; do
+for modelo in bunny.txt bunny.ply cubo.gltf; do
     n=$((n + 1))
     run exemplo "$work/desenhar" "$root/exemplos/$modelo" "$work/api-$modelo.png"
     [ "$rc" -eq 0 ] || problem "the example ended with $rc: $(cat "$work/exemplo.err")"
@@ -70,5 +74,17 @@ for modelo in bunny.txt bunny.ply; do
         problem "the PNG files differ"
     verdict "$modelo: the example's PNG is byte for byte the installed viewer's"
 done
+
+# Without its child program, neither reads a file the import library reads.
+n=$((n + 1))
+mv "$importador" "$importador.fora"
+run exemplo "$work/desenhar" "$root/exemplos/cubo.gltf" "$work/sem.png"
+[ "$rc" -eq 1 ] && grep -q "the import library's program is missing" "$work/exemplo.err" ||
+    problem "the example without the child: status $rc, $(cat "$work/exemplo.err")"
+run visualizador "$prefix/bin/visualizador" "$root/exemplos/cubo.gltf" --imagem "$work/sem.png"
+[ "$rc" -eq 1 ] && grep -q "the import library's program is missing" "$work/visualizador.err" ||
+    problem "the viewer without the child: status $rc, $(cat "$work/visualizador.err")"
+mv "$importador.fora" "$importador"
+verdict "without the installed child program, both refuse the glTF file: $(cat "$work/exemplo.err")"
 
 [ "$failures" -eq 0 ]

@@ -37,7 +37,9 @@ TEST(TabelaOpcoes, CadaOpcaoComoATabelaADeclara) {
         std::string roff;
         for (const char c : nome) roff += c == '-' ? std::string("\\-") : std::string(1, c);
         EXPECT_NE(manual.find(roff), std::string::npos) << nome << " is not in the manual";
-        EXPECT_EQ(opcao.daBiblioteca == nullptr, opcao.campo.empty()) << nome;
+        EXPECT_EQ(opcao.daBiblioteca == nullptr && opcao.daAbertura == nullptr,
+                  opcao.campo.empty())
+            << nome;
         switch (opcao.valor) {
             case Opcao::Valor::nenhum:
                 // A switch takes no value, and is read with no word after it.
@@ -82,6 +84,19 @@ TEST(TabelaOpcoes, ABibliotecaPedeOQueALinhaDeComandoPede) {
     EXPECT_EQ(pedido.estilo.normais, o.estilo.normais);
     EXPECT_EQ(pedido.estilo.cores, o.estilo.cores);
     EXPECT_EQ(pedido.estilo.tamanhoPonto, o.estilo.tamanhoPonto);
+
+    // How to open a file, likewise.
+    const auto limites = ler({"--limite-memoria", "512", "--limite-tempo", "7", "--sem-isolamento"});
+    ASSERT_TRUE(limites.opcoes) << limites.motivo;
+    OpcoesVisualizador aberto;
+    ASSERT_EQ(opcoesDaAbertura({.isolamento = false, .limiteMemoria = 512, .limiteTempo = 7},
+                               aberto),
+              "");
+    EXPECT_EQ(aberto.isolamento.limiteMemoria, limites.opcoes->isolamento.limiteMemoria);
+    EXPECT_EQ(aberto.isolamento.limiteTempo, limites.opcoes->isolamento.limiteTempo);
+    EXPECT_EQ(aberto.isolamento.ativo, limites.opcoes->isolamento.ativo);
+    EXPECT_EQ(opcoesDaAbertura({.limiteTempo = 0}, aberto),
+              "the time limit 0 s is out of range: it goes from 1 to 86400 s");
 
     // The defaults of both are the same settings.
     const auto padrao = ler({});
