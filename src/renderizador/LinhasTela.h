@@ -53,8 +53,8 @@ private:
     };
 
     const Primitivas& primitivas;
-    // The packed colour of every segment.
-    std::vector<std::uint16_t> cores;
+    // The colour of every segment.
+    std::vector<Canais> cores;
     std::vector<SegmentoTela> segmentos;
     ListasPorFaixa listas;
 };

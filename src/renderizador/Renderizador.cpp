@@ -106,6 +106,9 @@ void Renderizador::setEstilo(const Estilo& novo) {
     if (!mesmaPintura) {
         montarSombreamento();
     }
+    if (pontosTela) {
+        pontosTela->usarCanais(estilo.bits24);
+    }
     // The points' and lines' colours follow the file's colours being on or off.
     if (!mesmasCores && pontosTela) {
         pontosTela->setIluminacao(iluminacao, estilo.cores);
@@ -192,7 +195,49 @@ void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Ve
     }
 }
 
-void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro) {
+void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro,
+                            int amostras) {
+    const int k = amostras > 0 ? amostras : estilo.amostras;
+    Acabamento::Pedido pedido;
+    pedido.amostras = k;
+    pedido.canais = estilo.bits24;
+    pedido.transparente = estilo.transparente;
+    pedido.edl = estilo.edl;
+    pedido.raio = k * estilo.raioEdl;
+    pedido.forca = estilo.forcaEdl;
+    // The frame drawn keeps channels for a 24-bit picture, and for a transparent one, whose
+    // alpha says what was drawn; the background is none then.
+    const auto preparar = [&](Quadro& destino) {
+        destino.usarCanais(estilo.bits24 || estilo.transparente ||
+                           (&destino == &quadro && Acabamento::necessario(pedido)));
+        destino.setFundo(estilo.transparente ? 0 : estilo.fundo);
+        destino.setTransparente(estilo.transparente);
+    };
+    if (k == 1) {
+        preparar(quadro);
+        desenharQuadro(camera, projecao, quadro, estilo.tamanhoPonto);
+        if (Acabamento::necessario(pedido)) {
+            acabamento.acabar(quadro, pedido, trabalhadores);
+        }
+        return;
+    }
+    const int largura = k * quadro.getLargura();
+    const int altura = k * quadro.getAltura();
+    if (!amostragem || amostragem->getLargura() != largura ||
+        amostragem->getAltura() != altura) {
+        amostragem.reset();
+        amostragem.emplace(largura, altura);
+    }
+    preparar(*amostragem);
+    Projecao ampliada = projecao;
+    ampliada.largura = k * projecao.largura;
+    ampliada.altura = k * projecao.altura;
+    desenharQuadro(camera, ampliada, *amostragem, k * estilo.tamanhoPonto);
+    acabamento.acabar(*amostragem, pedido, quadro, trabalhadores);
+}
+
+void Renderizador::desenharQuadro(const Camera& camera, const Projecao& projecao, Quadro& quadro,
+                                  int tamanhoPonto) {
     sombreamento->iniciar(camera);
     sombreamento->usarProjecao(projecao);
     const double limite = Recorte::limiteSeguro(quadro.getLargura(), quadro.getAltura());
@@ -218,8 +263,8 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
         const int altura = quadro.getAltura();
         constexpr int kLinhas = Classificacao::kLinhasPorFaixa;
         if (pontosTela) {
-            pontosTela->preparar(camera, projecao, largura, altura, estilo.tamanhoPonto,
-                                 trabalhadores);
+            pontosTela->preparar(camera, projecao, largura, altura, tamanhoPonto, trabalhadores,
+                                 estilo.formaPonto == Estilo::FormaPonto::disco);
         }
         if (linhasTela) {
             linhasTela->preparar(camera, projecao, largura, altura, kLinhas, trabalhadores);
