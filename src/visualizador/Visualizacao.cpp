@@ -36,8 +36,8 @@ Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::str
 bool Visualizacao::valida() const { return carregada != nullptr; }
 const std::string& Visualizacao::getErro() const { return erro; }
 
-void Visualizacao::desenhar(Quadro& quadro) {
-    renderizador->desenhar(navegacao->getCamera(), projecao, quadro);
+void Visualizacao::desenhar(Quadro& quadro, bool previa) {
+    renderizador->desenhar(navegacao->getCamera(), projecao, quadro, previa ? 1 : 0);
 }
 
 void Visualizacao::setEstilo(const Estilo& novo) {
@@ -140,7 +140,12 @@ std::string Visualizacao::getDescricao() const {
     const std::string contagens = contagem(malha.getQuantTriangulos(), primitivas.getQuantLinhas(),
                                            primitivas.getQuantPontos());
     // The mode and the switches change the triangles alone.
-    return malha.getQuantTriangulos() > 0 ? estilo.descricao() + ", " + contagens : contagens;
+    std::string texto = malha.getQuantTriangulos() > 0 ? estilo.descricao() + ", " : "";
+    const std::string imagem = estilo.descricaoImagem();
+    if (!imagem.empty()) {
+        texto += imagem + ", ";
+    }
+    return texto + contagens;
 }
 
 std::string Visualizacao::contagem(int triangulos, int linhas, int pontos) {
