@@ -89,8 +89,6 @@ const Canais* Quadro::linhaCanais(int y) const {
 }
 Canais Quadro::getCanais(int x, int y) const { return canais[indice(x, y)]; }
 
-Canais Quadro::expandir(std::uint16_t c) { return opaco(vermelho(c), verde(c), azul(c)); }
-
 void Quadro::limpar() { limpar(0, altura); }
 
 std::uint16_t* Quadro::linhaCor(int y) { return cor.data() + indice(0, y); }

@@ -116,7 +116,13 @@ public:
     static constexpr int verdeDe(Canais c) { return static_cast<int>((c >> 8) & 0xFF); }
     static constexpr int azulDe(Canais c) { return static_cast<int>(c & 0xFF); }
     // A 16-bit colour expanded as vermelho, verde and azul do, drawn.
-    static Canais expandir(std::uint16_t cor);
+    static Canais expandir(std::uint16_t cor) {
+        const unsigned r = (cor >> 11) & 0x1FU;
+        const unsigned g = (cor >> 5) & 0x3FU;
+        const unsigned b = cor & 0x1FU;
+        return kOpaco | (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) |
+               ((b << 3) | (b >> 2));
+    }
     static constexpr Canais kOpaco = 0xFF000000U;
     static constexpr Canais kSemAlfa = 0x00FFFFFFU;
 

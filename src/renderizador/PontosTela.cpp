@@ -83,6 +83,42 @@ bool intervalo(double centro, double meio, int limite, int& primeiro, int& ultim
     ultimo = _mm256_min_pd(u, _mm256_set1_pd(limite - 1.0));
 }
 
+// The ends of four lanes' runs of pixels [primeiro, ultimo] along an axis, each moved one pixel
+// in where its centre k + 0.5 lies further than the radius from `centro`: (k + 0.5 - centro)^2 >
+// raio2, as the disc's test works it out.
+[[gnu::target("avx2"), gnu::always_inline]] inline void encolherQuatro(__m256d& primeiro,
+                                                                       __m256d& ultimo,
+                                                                       __m256d centro,
+                                                                       __m256d raio2) {
+    const __m256d metade = _mm256_set1_pd(0.5);
+    const __m256d um = _mm256_set1_pd(1.0);
+    const __m256d d0 = _mm256_sub_pd(_mm256_add_pd(primeiro, metade), centro);
+    const __m256d d1 = _mm256_sub_pd(_mm256_add_pd(ultimo, metade), centro);
+    primeiro = _mm256_add_pd(
+        primeiro, _mm256_and_pd(_mm256_cmp_pd(_mm256_mul_pd(d0, d0), raio2, _CMP_GT_OQ), um));
+    ultimo = _mm256_sub_pd(
+        ultimo, _mm256_and_pd(_mm256_cmp_pd(_mm256_mul_pd(d1, d1), raio2, _CMP_GT_OQ), um));
+}
+
+// The lanes of four pixels of a row, from the one whose centre is (x, y) on, whose centres lie
+// in the disc around (xs, ys): (dx.dx + dy.dy) <= raio2 with dx = centre - xs and dy = y - ys,
+// as desenharTrecho works it out; every lane for a square.
+template <bool kDisco>
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256d formaQuatro(double y, double x,
+                                                                       double xs, double ys,
+                                                                       __m256d raio2) {
+    if constexpr (kDisco) {
+        const double dy = y - ys;
+        const __m256d dx = _mm256_sub_pd(
+            _mm256_add_pd(_mm256_set1_pd(x), _mm256_set_pd(3.0, 2.0, 1.0, 0.0)),
+            _mm256_set1_pd(xs));
+        return _mm256_cmp_pd(_mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_set1_pd(dy * dy)), raio2,
+                             _CMP_LE_OQ);
+    } else {
+        return _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+    }
+}
+
 }  // namespace
 
 PontosTela::PontosTela(const Primitivas& primitivas, const Iluminacao& iluminacao,
@@ -332,6 +368,14 @@ template <typename Cor, bool kDisco>
         __m256d linha1;
         intervaloQuatro(xs, meioV, largura, coluna0, coluna1);
         intervaloQuatro(ys, meioV, altura, linha0, linha1);
+        if constexpr (kDisco) {
+            // The box a pixel wider than the square holds one column (and row) more on each
+            // side; an end column whose centre is further than s/2 across, dx.dx > (s/2)^2, holds
+            // no pixel of the disc in any row (adding dy.dy >= 0 cannot bring it back), and is
+            // left out.
+            encolherQuatro(coluna0, coluna1, xs, raio2);
+            encolherQuatro(linha0, linha1, ys, raio2);
+        }
         const __m256d validos =
             _mm256_and_pd(_mm256_and_pd(frente, finitos),
                           _mm256_and_pd(_mm256_cmp_pd(coluna0, coluna1, _CMP_LE_OQ),
@@ -368,46 +412,6 @@ template <typename Cor, bool kDisco>
             const int colunas = c1[t] - c0[t] + 1;
             const int linhas = l1[t] - l0[t] + 1;
             double* base = profundidades + l0[t] * larguraLinha + c0[t];
-            if constexpr (kDisco) {
-                // Per row, four columns at a time: the lanes in the box whose centre lies in the
-                // disc, (dx.dx + dy.dy) <= (s/2).(s/2) as desenharTrecho works it out.
-                const __m256d centroX = _mm256_set1_pd(centrosX[t]);
-                Cor cor{};
-                bool colorido = false;
-                for (int r = 0; r < linhas; ++r) {
-                    const double dy = ((l0[t] + r) + 0.5) - centrosY[t];
-                    const __m256d dy2 = _mm256_set1_pd(dy * dy);
-                    for (int c = 0; c < colunas; c += kQuatro) {
-                        const double primeira = (c0[t] + c) + 0.5;
-                        const __m256d dx = _mm256_sub_pd(
-                            _mm256_add_pd(_mm256_set1_pd(primeira),
-                                          _mm256_set_pd(3.0, 2.0, 1.0, 0.0)),
-                            centroX);
-                        const __m256d noDisco = _mm256_cmp_pd(
-                            _mm256_add_pd(_mm256_mul_pd(dx, dx), dy2), raio2, _CMP_LE_OQ);
-                        double* destino = base + r * larguraLinha + c;
-                        const __m256d antes = _mm256_loadu_pd(destino);
-                        const __m256d ganha = _mm256_and_pd(
-                            _mm256_and_pd(_mm256_cmp_pd(profundidade, antes, _CMP_GT_OQ), noDisco),
-                            _mm256_load_pd(reinterpret_cast<const double*>(
-                                kMascaras[std::min(kQuatro, colunas - c)])));
-                        auto ganhos = static_cast<unsigned>(_mm256_movemask_pd(ganha));
-                        if (ganhos == 0) {
-                            continue;
-                        }
-                        if (!colorido) {
-                            cor = semNormais ? deFrente<Cor>(i) : corDoPonto<Cor>(i, camera.foco, luz);
-                            colorido = true;
-                        }
-                        _mm256_storeu_pd(destino, _mm256_blendv_pd(antes, profundidade, ganha));
-                        const std::ptrdiff_t posicao = destino - profundidades;
-                        for (; ganhos != 0; ganhos &= ganhos - 1) {
-                            coresTrecho[posicao + std::countr_zero(ganhos)] = cor;
-                        }
-                    }
-                }
-                continue;
-            }
             // Four columns at a time: a lane outside the square, or past the row's end into the
             // next row (or the frame's padding), is written back as it was read; the frame is
             // this run's alone. A square of up to four rows and columns is first tested whole,
@@ -418,11 +422,14 @@ template <typename Cor, bool kDisco>
                     _mm256_load_pd(reinterpret_cast<const double*>(kMascaras[colunas]));
                 __m256d ganha[kQuatro];
                 for (int r = 0; r < kQuatro; ++r) {
-                    const std::ptrdiff_t deslocamento = r < linhas ? r * larguraLinha : 0;
+                    const int linha = r < linhas ? r : 0;
+                    // The lanes of the disc (every lane of a square) in that row.
+                    const __m256d naForma = formaQuatro<kDisco>(
+                        (l0[t] + linha) + 0.5, c0[t] + 0.5, centrosX[t], centrosY[t], raio2);
                     ganha[r] = _mm256_and_pd(
-                        _mm256_cmp_pd(profundidade, _mm256_loadu_pd(base + deslocamento),
+                        _mm256_cmp_pd(profundidade, _mm256_loadu_pd(base + linha * larguraLinha),
                                       _CMP_GT_OQ),
-                        dentro);
+                        _mm256_and_pd(dentro, naForma));
                 }
                 if (_mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(ganha[0], ganha[1]),
                                                     _mm256_or_pd(ganha[2], ganha[3]))) == 0) {
@@ -451,8 +458,11 @@ template <typename Cor, bool kDisco>
                 for (int r = 0; r < linhas; ++r) {
                     double* destino = base + r * larguraLinha + c;
                     const __m256d antes = _mm256_loadu_pd(destino);
+                    const __m256d naForma = formaQuatro<kDisco>(
+                        (l0[t] + r) + 0.5, (c0[t] + c) + 0.5, centrosX[t], centrosY[t], raio2);
                     const __m256d ganha =
-                        _mm256_and_pd(_mm256_cmp_pd(profundidade, antes, _CMP_GT_OQ), dentro);
+                        _mm256_and_pd(_mm256_cmp_pd(profundidade, antes, _CMP_GT_OQ),
+                                      _mm256_and_pd(dentro, naForma));
                     auto ganhos = static_cast<unsigned>(_mm256_movemask_pd(ganha));
                     if (ganhos == 0) {
                         continue;

@@ -87,6 +87,7 @@ void Renderizador::permitirAvx2(bool permitir) {
     vertices.usarAvx2(permitir);
     classificacao.usarAvx2(permitir);
     rasterizador.usarAvx2(permitir);
+    acabamento.usarAvx2(permitir);
     sombreamento->usarAvx2(permitir);
 }
 
@@ -205,11 +206,11 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
     pedido.edl = estilo.edl;
     pedido.raio = k * estilo.raioEdl;
     pedido.forca = estilo.forcaEdl;
-    // The frame drawn keeps channels for a 24-bit picture, and for a transparent one, whose
-    // alpha says what was drawn; the background is none then.
+    // The frame drawn keeps channels for a 24-bit picture, for a transparent one, whose alpha
+    // says what was drawn, and for the eye-dome lighting; the background is none when
+    // transparent.
     const auto preparar = [&](Quadro& destino) {
-        destino.usarCanais(estilo.bits24 || estilo.transparente ||
-                           (&destino == &quadro && Acabamento::necessario(pedido)));
+        destino.usarCanais(Acabamento::canaisNoDesenho(pedido));
         destino.setFundo(estilo.transparente ? 0 : estilo.fundo);
         destino.setTransparente(estilo.transparente);
     };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CorObjeto.h"
+#include "Elementares.h"
 
 namespace gouraud::detail {
 
@@ -505,9 +506,9 @@ std::vector<Canais> imagemReferencia(const Malha& malha, const Iluminacao& ilumi
                     const int nx = x + v[0], ny = y + v[1];
                     if (nx < 0 || ny < 0 || nx >= k * w || ny >= k * h) continue;
                     const double wn = amostras.getProfundidade(nx, ny);
-                    if (wn > 0) o += std::max(0.0, std::log2(wn) - std::log2(wp));
+                    if (wn > 0) o += std::max(0.0, Elementares::log2(wn) - Elementares::log2(wp));
                 }
-                const double f = std::exp(-estilo.forcaEdl * o);
+                const double f = Elementares::exp(-estilo.forcaEdl * o);
                 c = Quadro::opaco(static_cast<int>(std::floor(Quadro::vermelhoDe(c) * f)),
                                   static_cast<int>(std::floor(Quadro::verdeDe(c) * f)),
                                   static_cast<int>(std::floor(Quadro::azulDe(c) * f)));
