@@ -589,7 +589,8 @@ constexpr std::array kTabela = {
     Opcao{.nome = "--imagem",
           .valor = V::obrigatorio,
           .argumento = "SAIDA.png",
-          .ajuda = "draw one frame into an RGB PNG file, with no window",
+          .ajuda = "draw one frame into an RGB PNG file (RGBA with --fundo transparente), with no "
+                   "window",
           .falta = "--imagem needs a file name",
           .ler = lerImagem},
     Opcao{.nome = "--medir",

@@ -119,6 +119,12 @@ template <bool kDisco>
     }
 }
 
+// Whether any lane of the four rows' masks is set.
+[[gnu::target("avx2"), gnu::always_inline]] inline bool algumQuatro(const __m256d (&linhas)[4]) {
+    return _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(linhas[0], linhas[1]),
+                                           _mm256_or_pd(linhas[2], linhas[3]))) != 0;
+}
+
 }  // namespace
 
 PontosTela::PontosTela(const Primitivas& primitivas, const Iluminacao& iluminacao,
@@ -422,18 +428,27 @@ template <typename Cor, bool kDisco>
                     _mm256_load_pd(reinterpret_cast<const double*>(kMascaras[colunas]));
                 __m256d ganha[kQuatro];
                 for (int r = 0; r < kQuatro; ++r) {
-                    const int linha = r < linhas ? r : 0;
-                    // The lanes of the disc (every lane of a square) in that row.
-                    const __m256d naForma = formaQuatro<kDisco>(
-                        (l0[t] + linha) + 0.5, c0[t] + 0.5, centrosX[t], centrosY[t], raio2);
+                    const std::ptrdiff_t deslocamento = r < linhas ? r * larguraLinha : 0;
                     ganha[r] = _mm256_and_pd(
-                        _mm256_cmp_pd(profundidade, _mm256_loadu_pd(base + linha * larguraLinha),
+                        _mm256_cmp_pd(profundidade, _mm256_loadu_pd(base + deslocamento),
                                       _CMP_GT_OQ),
-                        _mm256_and_pd(dentro, naForma));
+                        dentro);
                 }
-                if (_mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(ganha[0], ganha[1]),
-                                                    _mm256_or_pd(ganha[2], ganha[3]))) == 0) {
+                if (!algumQuatro(ganha)) {
                     continue;
+                }
+                if constexpr (kDisco) {
+                    // Only now the lanes of the disc in each row: a point that wins nothing in
+                    // its box wins nothing in its disc.
+                    for (int r = 0; r < kQuatro; ++r) {
+                        ganha[r] = _mm256_and_pd(
+                            ganha[r], formaQuatro<kDisco>((l0[t] + (r < linhas ? r : 0)) + 0.5,
+                                                          c0[t] + 0.5, centrosX[t], centrosY[t],
+                                                          raio2));
+                    }
+                    if (!algumQuatro(ganha)) {
+                        continue;
+                    }
                 }
                 const Cor cor = semNormais ? deFrente<Cor>(i) : corDoPonto<Cor>(i, camera.foco, luz);
                 for (int r = 0; r < linhas; ++r) {
