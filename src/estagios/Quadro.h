@@ -127,7 +127,7 @@ public:
     static constexpr Canais kSemAlfa = 0x00FFFFFFU;
 
 private:
-    // Index of pixel (x, y) in the two lists.
+    // Index of pixel (x, y) in the lists.
     std::size_t indice(int x, int y) const;
 
     int largura;
