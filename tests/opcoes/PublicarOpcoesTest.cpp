@@ -93,30 +93,8 @@ TEST(PublicarOpcoesTest, ErrosDeUsoNomeiamAOpcao) {
     }
 }
 
-TEST(PublicarOpcoesTest, ABibliotecaPedeOQueALinhaDeComandoPede) {
-    const auto linha = ler({"--bits", "24", "--aa", "2", "--ponto-forma", "disco", "--edl", "4,1.5",
-                            "--fundo", "1,0.5,0"});
-    ASSERT_TRUE(linha.opcoes) << linha.motivo;
-    const gouraud::Opcoes biblioteca{.formaPonto = gouraud::FormaPonto::disco,
-                                     .bits = 24,
-                                     .aa = 2,
-                                     .edl = true,
-                                     .raioEdl = 4,
-                                     .forcaEdl = 1.5,
-                                     .fundo = {1.0, 0.5, 0.0}};
-    OpcoesVisualizador pedido;
-    ASSERT_EQ(opcoesDaBiblioteca(biblioteca, pedido), "");
-    const Estilo& a = pedido.estilo;
-    const Estilo& b = linha.opcoes->estilo;
-    EXPECT_EQ(a.formaPonto, b.formaPonto);
-    EXPECT_EQ(a.bits24, b.bits24);
-    EXPECT_EQ(a.amostras, b.amostras);
-    EXPECT_EQ(a.edl, b.edl);
-    EXPECT_EQ(a.raioEdl, b.raioEdl);
-    EXPECT_EQ(a.forcaEdl, b.forcaEdl);
-    EXPECT_EQ(a.fundo, b.fundo);
-    EXPECT_EQ(a.transparente, b.transparente);
-
+TEST(PublicarOpcoesTest, ABibliotecaRecusaComoALinhaDeComando) {
+    // (That the library's options draw the viewer's pictures is PublicarModeloTest's.)
     // The library's defaults are today's picture, and its refusals name the field.
     OpcoesVisualizador padrao;
     ASSERT_EQ(opcoesDaBiblioteca(gouraud::Opcoes{}, padrao), "");
