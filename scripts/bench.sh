@@ -17,6 +17,8 @@
 #   bash scripts/bench.sh importacao --repeticoes 15 --f3d
 #   bash scripts/bench.sh nuvem                          # a 5-million-point cloud against llvmpipe's GL points
 #   bash scripts/bench.sh nuvem --quadros 50 --rodadas 5
+#   bash scripts/bench.sh publicar                       # --aa, --bits, --fundo, --edl and discs
+#   bash scripts/bench.sh publicar --antes OUTRO/visualizador --quadros 10 --rodadas 7
 # Options without a first word go to the loader's benchmark, as they always did:
 #   bash scripts/bench.sh --pontos 100000 --triangulos 200000 --repeticoes 3
 # The renderer's benchmark needs Mesa's OSMesa (libosmesa6-dev, installed here when missing) and
@@ -28,7 +30,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 qual=ambos
 case "${1:-}" in
-  carga|renderizador|modos|cores|importacao|nuvem) qual=$1; shift ;;
+  carga|renderizador|modos|cores|importacao|nuvem|publicar) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
@@ -72,12 +74,15 @@ fi
 if [ "$qual" = cores ]; then
   exec bash "$root/scripts/bench_cores.sh" "$root/build/visualizador" "$malha" "$@"
 fi
-if [ "$qual" = nuvem ]; then
+if [ "$qual" = nuvem ] || [ "$qual" = publicar ]; then
   nuvem="$root/build/nuvem-5m.ply"
   if [ ! -s "$nuvem" ]; then
     echo "bench: making $nuvem (5,000,000 coloured points over $(basename "$malha"))"
     python3 "$root/bench/exportar_primitivas.py" nuvem "$malha" "$nuvem.tmp" --pontos 5000000
     mv "$nuvem.tmp" "$nuvem"
+  fi
+  if [ "$qual" = publicar ]; then
+    exec bash "$root/scripts/bench_publicar.sh" "$root/build/visualizador" "$malha" "$nuvem" "$@"
   fi
   exec "$root/build/bench/visualizador_bench" --nuvem "$nuvem" "$@"
 fi
