@@ -73,8 +73,7 @@ bool codificar(png_bytep* linhas, int largura, int altura, bool comAlfa, Destino
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_IHDR(png, info, static_cast<png_uint_32>(largura), static_cast<png_uint_32>(altura),
                  kBitsPorCanal, comAlfa ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_rows(png, info, linhas);
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -86,8 +85,8 @@ std::string razao(int erro) { return erro != 0 ? std::strerror(erro) : "the PNG 
 }  // namespace
 
 std::string GravadorPng::gravar(const Quadro& quadro, const std::string& caminho) {
-    const std::size_t quantos =
-        static_cast<std::size_t>(quadro.getLargura()) * static_cast<std::size_t>(quadro.getAltura());
+    const std::size_t quantos = static_cast<std::size_t>(quadro.getLargura()) *
+                                static_cast<std::size_t>(quadro.getAltura());
     std::vector<std::uint8_t> pixels(quantos * kCanaisPorPixel);
     paraRgb(quadro, pixels.data());
     std::vector<std::uint8_t> alfa;
@@ -118,7 +117,8 @@ std::string GravadorPng::gravar(const std::uint8_t* rgb, const std::uint8_t* alf
             rgba[4 * i + 3] = alfa[i];
         }
     }
-    const std::size_t passo = alfa != nullptr ? static_cast<std::size_t>(largura) * 4 : bytesPorLinha;
+    const std::size_t passo =
+        alfa != nullptr ? static_cast<std::size_t>(largura) * 4 : bytesPorLinha;
     const std::uint8_t* base = alfa != nullptr ? rgba.data() : rgb;
     // libpng reads the rows through non-const pointers but does not write to them.
     std::vector<png_bytep> linhas(static_cast<std::size_t>(altura));
@@ -151,7 +151,8 @@ void GravadorPng::paraAlfa(const Quadro& quadro, std::uint8_t* alfa) {
     for (int y = 0; y < quadro.getAltura(); ++y) {
         const Canais* canais = quadro.linhaCanais(y);
         for (int x = 0; x < quadro.getLargura(); ++x) {
-            *alfa++ = static_cast<std::uint8_t>(canais != nullptr ? Quadro::alfaDe(canais[x]) : 255);
+            *alfa++ =
+                static_cast<std::uint8_t>(canais != nullptr ? Quadro::alfaDe(canais[x]) : 255);
         }
     }
 }

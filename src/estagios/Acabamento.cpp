@@ -49,22 +49,28 @@ template <int K>
         r = _mm256_add_epi16(r, _mm256_or_si256(_mm256_slli_epi16(_mm256_srli_epi16(v, 11), 3),
                                                 _mm256_srli_epi16(v, 13)));
         const __m256i g6 = _mm256_and_si256(_mm256_srli_epi16(v, 5), _mm256_set1_epi16(0x3F));
-        g = _mm256_add_epi16(g, _mm256_or_si256(_mm256_slli_epi16(g6, 2), _mm256_srli_epi16(g6, 4)));
+        g = _mm256_add_epi16(g,
+                             _mm256_or_si256(_mm256_slli_epi16(g6, 2), _mm256_srli_epi16(g6, 4)));
         const __m256i b5 = _mm256_and_si256(v, _mm256_set1_epi16(0x1F));
-        b = _mm256_add_epi16(b, _mm256_or_si256(_mm256_slli_epi16(b5, 3), _mm256_srli_epi16(b5, 2)));
+        b = _mm256_add_epi16(b,
+                             _mm256_or_si256(_mm256_slli_epi16(b5, 3), _mm256_srli_epi16(b5, 2)));
     }
     constexpr int kDeslocamento = K == 2 ? 2 : 4;
     const __m256i metade = _mm256_set1_epi32(K * K / 2);
-    const __m256i rr = _mm256_srli_epi32(_mm256_add_epi32(somarVizinhas<K>(r), metade), kDeslocamento);
-    const __m256i gg = _mm256_srli_epi32(_mm256_add_epi32(somarVizinhas<K>(g), metade), kDeslocamento);
-    const __m256i bb = _mm256_srli_epi32(_mm256_add_epi32(somarVizinhas<K>(b), metade), kDeslocamento);
-    const __m256i pixel = _mm256_or_si256(
-        _mm256_or_si256(_mm256_set1_epi32(static_cast<int>(Quadro::kOpaco)), _mm256_slli_epi32(rr, 16)),
-        _mm256_or_si256(_mm256_slli_epi32(gg, 8), bb));
-    const __m256i cor16 = _mm256_or_si256(
-        _mm256_or_si256(_mm256_slli_epi32(_mm256_srli_epi32(rr, 3), 11),
-                        _mm256_slli_epi32(_mm256_srli_epi32(gg, 2), 5)),
-        _mm256_srli_epi32(bb, 3));
+    const __m256i rr =
+        _mm256_srli_epi32(_mm256_add_epi32(somarVizinhas<K>(r), metade), kDeslocamento);
+    const __m256i gg =
+        _mm256_srli_epi32(_mm256_add_epi32(somarVizinhas<K>(g), metade), kDeslocamento);
+    const __m256i bb =
+        _mm256_srli_epi32(_mm256_add_epi32(somarVizinhas<K>(b), metade), kDeslocamento);
+    const __m256i pixel =
+        _mm256_or_si256(_mm256_or_si256(_mm256_set1_epi32(static_cast<int>(Quadro::kOpaco)),
+                                        _mm256_slli_epi32(rr, 16)),
+                        _mm256_or_si256(_mm256_slli_epi32(gg, 8), bb));
+    const __m256i cor16 =
+        _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(_mm256_srli_epi32(rr, 3), 11),
+                                        _mm256_slli_epi32(_mm256_srli_epi32(gg, 2), 5)),
+                        _mm256_srli_epi32(bb, 3));
     alignas(32) std::uint32_t pixels[8];
     alignas(32) std::uint32_t cores16[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(pixels), pixel);
@@ -188,9 +194,7 @@ Media mediaDe(int k, bool canais, bool transparente, bool avx2) {
 
 Acabamento::Acabamento() { usarAvx2(true); }
 
-void Acabamento::usarAvx2(bool permitir) {
-    avx2 = permitir && __builtin_cpu_supports("avx2") != 0;
-}
+void Acabamento::usarAvx2(bool permitir) { avx2 = permitir && __builtin_cpu_supports("avx2") != 0; }
 
 bool Acabamento::canaisNoDesenho(const Pedido& pedido) {
     return pedido.canais || pedido.transparente || pedido.edl;
@@ -217,12 +221,13 @@ void Acabamento::prepararLogs(const Quadro& amostras, int raio, Trabalhadores& t
         const int y1 = std::min(altura, (k + 1) * kLinhasPorTarefa);
         for (int y = k * kLinhasPorTarefa; y < y1; ++y) {
             const double* profundidades = amostras.linhaProfundidade(y);
-            double* destino = logs.data() +
-                              static_cast<std::size_t>(y + raio) *
-                                  static_cast<std::size_t>(larguraLogs) +
-                              static_cast<std::size_t>(raio);
+            double* destino =
+                logs.data() +
+                static_cast<std::size_t>(y + raio) * static_cast<std::size_t>(larguraLogs) +
+                static_cast<std::size_t>(raio);
             for (int x = avx2 ? logsQuatro(profundidades, largura, destino) : 0; x < largura; ++x) {
-                destino[x] = profundidades[x] > 0.0 ? Elementares::log2(profundidades[x]) : kMenosInfinito;
+                destino[x] =
+                    profundidades[x] > 0.0 ? Elementares::log2(profundidades[x]) : kMenosInfinito;
             }
         }
     };
@@ -235,13 +240,14 @@ void Acabamento::escurecer(Quadro& amostras, const Pedido& pedido, bool deCores,
     const std::ptrdiff_t passo = larguraLogs;
     const std::ptrdiff_t r = pedido.raio;
     // The neighbours' offsets in the order they are added.
-    const std::ptrdiff_t vizinhos[8] = {-r,          r,           -r * passo,     r * passo,
-                                        -r - r * passo, -r + r * passo, r - r * passo, r + r * passo};
+    const std::ptrdiff_t vizinhos[8] = {
+        -r, r, -r * passo, r * passo, -r - r * passo, -r + r * passo, r - r * passo, r + r * passo};
     const double menosForca = -pedido.forca;
     for (int y = linha0; y < linha1; ++y) {
         const Quadro::Linha linha = amostras.linha(y);
         const double* profundidades = amostras.linhaProfundidade(y);
-        const double* logsLinha = logs.data() + static_cast<std::ptrdiff_t>(y + margem) * passo + margem;
+        const double* logsLinha =
+            logs.data() + static_cast<std::ptrdiff_t>(y + margem) * passo + margem;
         for (int x = avx2 ? escurecerQuatro(amostras, pedido, deCores, y) : 0; x < largura; ++x) {
             const Canais antes = deCores ? (Quadro::expandir(linha.cor[x]) & Quadro::kSemAlfa) |
                                                (linha.canais[x] & Quadro::kOpaco)
@@ -305,8 +311,8 @@ void Acabamento::escurecer(Quadro& amostras, const Pedido& pedido, bool deCores,
     const std::ptrdiff_t r = pedido.raio;
     const double* logsLinha =
         logs.data() + static_cast<std::ptrdiff_t>(y + margem) * passo + margem;
-    const std::ptrdiff_t vizinhos[8] = {-r,          r,           -r * passo,     r * passo,
-                                        -r - r * passo, -r + r * passo, r - r * passo, r + r * passo};
+    const std::ptrdiff_t vizinhos[8] = {
+        -r, r, -r * passo, r * passo, -r - r * passo, -r + r * passo, r - r * passo, r + r * passo};
     const __m256d zero = _mm256_setzero_pd();
     const __m256d menosForca = _mm256_set1_pd(-pedido.forca);
     int x = 0;
@@ -328,7 +334,8 @@ void Acabamento::escurecer(Quadro& amostras, const Pedido& pedido, bool deCores,
             __m256d o = zero;
             for (const std::ptrdiff_t v : vizinhos) {
                 // max(d, 0) gives 0 for a NaN d, as std::max(0.0, d) does.
-                o = _mm256_add_pd(o, _mm256_max_pd(_mm256_sub_pd(_mm256_loadu_pd(p + v), lp), zero));
+                o = _mm256_add_pd(o,
+                                  _mm256_max_pd(_mm256_sub_pd(_mm256_loadu_pd(p + v), lp), zero));
             }
             const __m256d mascara = _mm256_and_pd(desenhados, _mm256_cmp_pd(o, zero, _CMP_GT_OQ));
             escuros = static_cast<unsigned>(_mm256_movemask_pd(mascara));

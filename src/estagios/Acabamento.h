@@ -17,15 +17,15 @@ namespace gouraud::detail {
 //   o = sum of max(0, log2 w_n - log2 w_p) over the 8 neighbours n at (-r, 0), (r, 0), (0, -r),
 //   (0, r), (-r, -r), (-r, r), (r, -r), (r, r) samples away, added in that order from 0, a
 //   neighbour with w_n = 0 or outside the frame adding nothing; each channel c becomes
-//   floor(c . exp(-s . o)), in double, with log2 and exp as Elementares works them out. Samples with w_p = 0 (the background, or a line or needle
-//   drawn over it) keep their colour.
-//   The mean: each pixel of the W x H picture is the K x K samples [K x, K x + K) x [K y, K y + K)
-//   of a K.W x K.H frame, each channel (sum + floor(K.K / 2)) / (K.K) in integers. Without a
-//   background (the frame's alpha marking what was drawn), the n samples drawn give the alpha
-//   (255 n + floor(K.K / 2)) / (K.K) and the channels (sum over them + floor(n / 2)) / n, the
-//   pixel being 0 where none is drawn; with one, the alpha is 255.
-//   The finished picture keeps its channels (Quadro::temCanais), its 16-bit colours their
-//   packing, and its depths, with K > 1, the greatest of its samples'.
+//   floor(c . exp(-s . o)), in double, with log2 and exp as Elementares works them out. Samples
+//   with w_p = 0 (the background, or a line or needle drawn over it) keep their colour. The mean:
+//   each pixel of the W x H picture is the K x K samples [K x, K x + K) x [K y, K y + K) of a K.W x
+//   K.H frame, each channel (sum + floor(K.K / 2)) / (K.K) in integers. Without a background (the
+//   frame's alpha marking what was drawn), the n samples drawn give the alpha (255 n + floor(K.K /
+//   2)) / (K.K) and the channels (sum over them + floor(n / 2)) / n, the pixel being 0 where none
+//   is drawn; with one, the alpha is 255. The finished picture keeps its channels
+//   (Quadro::temCanais), its 16-bit colours their packing, and its depths, with K > 1, the greatest
+//   of its samples'.
 class Acabamento {
 public:
     // What a picture asks of the step.

@@ -34,7 +34,8 @@ double Elementares::log2(double x) {
         bits = std::bit_cast<std::uint64_t>(x * 18014398509481984.0);
         e = static_cast<int>(bits >> 52) - kVies - 54;
     }
-    double m = std::bit_cast<double>((bits & kMantissa) | (static_cast<std::uint64_t>(kVies) << 52));
+    double m =
+        std::bit_cast<double>((bits & kMantissa) | (static_cast<std::uint64_t>(kVies) << 52));
     if (m > kRaizDeDois) {
         m = m * 0.5;
         e = e + 1;
@@ -60,11 +61,20 @@ double Elementares::exp(double y) {
     const double k = std::floor(y * kInversoLn2 + 0.5);
     const double r = (y - k * kLn2Alto) - k * kLn2Baixo;
     // 1/13!, 1/12!, ..., 1/1!, 1/0!.
-    constexpr double kInversos[] = {
-        1.0 / 6227020800.0, 1.0 / 479001600.0, 1.0 / 39916800.0, 1.0 / 3628800.0,
-        1.0 / 362880.0,     1.0 / 40320.0,     1.0 / 5040.0,     1.0 / 720.0,
-        1.0 / 120.0,        1.0 / 24.0,        1.0 / 6.0,        1.0 / 2.0,
-        1.0,                1.0};
+    constexpr double kInversos[] = {1.0 / 6227020800.0,
+                                    1.0 / 479001600.0,
+                                    1.0 / 39916800.0,
+                                    1.0 / 3628800.0,
+                                    1.0 / 362880.0,
+                                    1.0 / 40320.0,
+                                    1.0 / 5040.0,
+                                    1.0 / 720.0,
+                                    1.0 / 120.0,
+                                    1.0 / 24.0,
+                                    1.0 / 6.0,
+                                    1.0 / 2.0,
+                                    1.0,
+                                    1.0};
     double serie = kInversos[0];
     for (int i = 1; i < 14; ++i) {
         serie = serie * r + kInversos[i];

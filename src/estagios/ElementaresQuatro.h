@@ -58,15 +58,23 @@ namespace elementares_quatro {
 // e^y in each lane, for y <= 709.
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256d expQuatro(__m256d y) {
     const __m256d inversoLn2 = _mm256_set1_pd(1.4426950408889634);
-    const __m256d k = _mm256_floor_pd(
-        _mm256_add_pd(_mm256_mul_pd(y, inversoLn2), _mm256_set1_pd(0.5)));
-    const __m256d r =
-        _mm256_sub_pd(_mm256_sub_pd(y, _mm256_mul_pd(k, _mm256_set1_pd(6.93147180369123816490e-01))),
-                      _mm256_mul_pd(k, _mm256_set1_pd(1.90821492927058770002e-10)));
-    const double inversos[] = {1.0 / 479001600.0, 1.0 / 39916800.0, 1.0 / 3628800.0,
-                               1.0 / 362880.0,    1.0 / 40320.0,    1.0 / 5040.0,
-                               1.0 / 720.0,       1.0 / 120.0,      1.0 / 24.0,
-                               1.0 / 6.0,         1.0 / 2.0,        1.0,
+    const __m256d k =
+        _mm256_floor_pd(_mm256_add_pd(_mm256_mul_pd(y, inversoLn2), _mm256_set1_pd(0.5)));
+    const __m256d r = _mm256_sub_pd(
+        _mm256_sub_pd(y, _mm256_mul_pd(k, _mm256_set1_pd(6.93147180369123816490e-01))),
+        _mm256_mul_pd(k, _mm256_set1_pd(1.90821492927058770002e-10)));
+    const double inversos[] = {1.0 / 479001600.0,
+                               1.0 / 39916800.0,
+                               1.0 / 3628800.0,
+                               1.0 / 362880.0,
+                               1.0 / 40320.0,
+                               1.0 / 5040.0,
+                               1.0 / 720.0,
+                               1.0 / 120.0,
+                               1.0 / 24.0,
+                               1.0 / 6.0,
+                               1.0 / 2.0,
+                               1.0,
                                1.0};
     __m256d serie = _mm256_set1_pd(1.0 / 6227020800.0);
     for (const double inverso : inversos) {
@@ -75,9 +83,8 @@ namespace elementares_quatro {
     // 2^k, in two steps where it would be subnormal: serie 2^max(k, -1022) 2^(k - max(k, -1022)).
     const __m256d limite = _mm256_set1_pd(-1022.0);
     const __m256d normal = _mm256_max_pd(k, limite);
-    const __m256d resultado = _mm256_mul_pd(
-        _mm256_mul_pd(serie, potenciaDeDoisQuatro(normal)),
-        potenciaDeDoisQuatro(_mm256_sub_pd(k, normal)));
+    const __m256d resultado = _mm256_mul_pd(_mm256_mul_pd(serie, potenciaDeDoisQuatro(normal)),
+                                            potenciaDeDoisQuatro(_mm256_sub_pd(k, normal)));
     // 0 at and below -745.
     return _mm256_and_pd(resultado, _mm256_cmp_pd(y, _mm256_set1_pd(-745.0), _CMP_GT_OQ));
 }

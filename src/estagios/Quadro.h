@@ -71,9 +71,7 @@ public:
             }
         }
         // Pixel i of the row drawn in `c` (its alpha ignored), packed as empacotar(r, g, b).
-        void pintar(int i, Canais c) const {
-            pintar(i, vermelhoDe(c), verdeDe(c), azulDe(c));
-        }
+        void pintar(int i, Canais c) const { pintar(i, vermelhoDe(c), verdeDe(c), azulDe(c)); }
     };
     Linha linha(int y);
 

@@ -250,7 +250,8 @@ std::string lerBits(const std::string& valor, Leitura& l) {
 
 std::string bitsDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
     if (de.bits != 16 && de.bits != 24) {
-        return "the colour depth of " + std::to_string(de.bits) + " bits is out of range: it is 16 or 24";
+        return "the colour depth of " + std::to_string(de.bits) +
+               " bits is out of range: it is 16 or 24";
     }
     para.estilo.bits24 = de.bits == 24;
     return "";
@@ -304,8 +305,9 @@ std::vector<std::string_view> partes(std::string_view texto) {
 // The eye-dome lighting's radius and strength, each checked as the library checks them.
 std::string problemaEdl(int raio, double forca) {
     if (raio < 1 || raio > Estilo::kMaiorRaioEdl) {
-        return "the eye-dome radius " + std::to_string(raio) + " is out of range: it goes from 1 to " +
-               std::to_string(Estilo::kMaiorRaioEdl) + " pixels";
+        return "the eye-dome radius " + std::to_string(raio) +
+               " is out of range: it goes from 1 to " + std::to_string(Estilo::kMaiorRaioEdl) +
+               " pixels";
     }
     if (!(forca >= 0.0 && forca <= Estilo::kMaiorForcaEdl)) {
         return "the eye-dome strength is out of range: it goes from 0 to 100";
@@ -323,8 +325,10 @@ std::string lerEdl(const std::string& palavra, Leitura& l) {
         l.arquivos.push_back(palavra);
         return "";
     }
-    const std::string motivo = "--edl takes R,S: a radius R from 1 to 8 pixels and a strength S "
-                               "from 0 to 100, not " + palavra;
+    const std::string motivo =
+        "--edl takes R,S: a radius R from 1 to 8 pixels and a strength S "
+        "from 0 to 100, not " +
+        palavra;
     if (numeros.size() > 2) {
         return motivo;
     }
@@ -607,10 +611,7 @@ constexpr std::array kTabela = {
                    "--imagem or --medir, end without a window",
           .falta = "--salvar-cena needs a file name",
           .ler = lerSalvarCena},
-    Opcao{.nome = "--help",
-          .curto = "-h",
-          .ajuda = "show the usage and end",
-          .ler = lerAjuda},
+    Opcao{.nome = "--help", .curto = "-h", .ajuda = "show the usage and end", .ler = lerAjuda},
 };
 
 }  // namespace

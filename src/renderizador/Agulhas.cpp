@@ -50,8 +50,8 @@ struct Destino {
         if (iz >= profundidades[indice]) {
             std::atomic_ref<std::uint16_t>(cores[indice]).store(cor, std::memory_order_relaxed);
             if (canais != nullptr) {
-                std::atomic_ref<Canais>(canais[indice]).store(
-                    Quadro::opaco(kVermelho, kVerde, kAzul), std::memory_order_relaxed);
+                std::atomic_ref<Canais>(canais[indice])
+                    .store(Quadro::opaco(kVermelho, kVerde, kAzul), std::memory_order_relaxed);
             }
         }
     }

@@ -29,9 +29,8 @@ Canais CorPrimitiva::deFrente(const Vetor& od, const Iluminacao& luz) {
                                       luz.ka * luz.ia.z + luz.kd * od.z * luz.il.z));
 }
 
-Canais CorPrimitiva::iluminada(const Ponto& p, const Primitivas::Terno& normal,
-                                      const Vetor& od, const Iluminacao& iluminacao,
-                                      const Ponto& foco, const Ponto& luz) {
+Canais CorPrimitiva::iluminada(const Ponto& p, const Primitivas::Terno& normal, const Vetor& od,
+                               const Iluminacao& iluminacao, const Ponto& foco, const Ponto& luz) {
     const double x = normal.x;
     const double y = normal.y;
     const double z = normal.z;

@@ -33,8 +33,7 @@ public:
     // Iluminacao::corDoVertice with that Od; deFrente when the normal is zero or its unit vector
     // is not finite. Clamped and floored.
     static Canais iluminada(const Ponto& p, const Primitivas::Terno& normal, const Vetor& od,
-                                   const Iluminacao& iluminacao, const Ponto& foco,
-                                   const Ponto& luz);
+                            const Iluminacao& iluminacao, const Ponto& foco, const Ponto& luz);
 };
 
 }  // namespace gouraud::detail

@@ -99,9 +99,9 @@ void LinhasTela::desenharFaixa(int faixa, int linha0, int linha1, Quadro& quadro
     for (const std::int32_t k : listas.getFaixa(faixa)) {
         const SegmentoTela& s = segmentos[static_cast<std::size_t>(k)];
         const Canais canal = cores[static_cast<std::size_t>(k)];
-        const Pintor pintor{quadro.linhaCor(0),    quadro.linhaCanais(0),
+        const Pintor pintor{quadro.linhaCor(0),          quadro.linhaCanais(0),
                             quadro.linhaProfundidade(0), quadro.getLargura(),
-                            Quadro::empacotar(canal), canal};
+                            Quadro::empacotar(canal),    canal};
         Segmento::tracar(s.x0, s.y0, s.iz0, s.x1, s.y1, s.iz1, janela, pintor);
     }
 }

@@ -109,9 +109,9 @@ template <bool kDisco>
                                                                        __m256d raio2) {
     if constexpr (kDisco) {
         const double dy = y - ys;
-        const __m256d dx = _mm256_sub_pd(
-            _mm256_add_pd(_mm256_set1_pd(x), _mm256_set_pd(3.0, 2.0, 1.0, 0.0)),
-            _mm256_set1_pd(xs));
+        const __m256d dx =
+            _mm256_sub_pd(_mm256_add_pd(_mm256_set1_pd(x), _mm256_set_pd(3.0, 2.0, 1.0, 0.0)),
+                          _mm256_set1_pd(xs));
         return _mm256_cmp_pd(_mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_set1_pd(dy * dy)), raio2,
                              _CMP_LE_OQ);
     } else {
@@ -442,15 +442,16 @@ template <typename Cor, bool kDisco>
                     // its box wins nothing in its disc.
                     for (int r = 0; r < kQuatro; ++r) {
                         ganha[r] = _mm256_and_pd(
-                            ganha[r], formaQuatro<kDisco>((l0[t] + (r < linhas ? r : 0)) + 0.5,
-                                                          c0[t] + 0.5, centrosX[t], centrosY[t],
-                                                          raio2));
+                            ganha[r],
+                            formaQuatro<kDisco>((l0[t] + (r < linhas ? r : 0)) + 0.5, c0[t] + 0.5,
+                                                centrosX[t], centrosY[t], raio2));
                     }
                     if (!algumQuatro(ganha)) {
                         continue;
                     }
                 }
-                const Cor cor = semNormais ? deFrente<Cor>(i) : corDoPonto<Cor>(i, camera.foco, luz);
+                const Cor cor =
+                    semNormais ? deFrente<Cor>(i) : corDoPonto<Cor>(i, camera.foco, luz);
                 for (int r = 0; r < linhas; ++r) {
                     auto ganhos = static_cast<unsigned>(_mm256_movemask_pd(ganha[r]));
                     if (ganhos == 0) {
@@ -506,8 +507,7 @@ template <typename Cor, bool kDisco>
 }
 
 void PontosTela::preparar(const Camera& camera, const Projecao& projecao, int larguraQuadro,
-                          int alturaQuadro, int tamanho, Trabalhadores& trabalhadores,
-                          bool disco) {
+                          int alturaQuadro, int tamanho, Trabalhadores& trabalhadores, bool disco) {
     const int quant = primitivas.getQuantPontos();
     const std::size_t pixels =
         static_cast<std::size_t>(larguraQuadro) * static_cast<std::size_t>(alturaQuadro);

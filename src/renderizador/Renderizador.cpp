@@ -224,8 +224,7 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
     }
     const int largura = k * quadro.getLargura();
     const int altura = k * quadro.getAltura();
-    if (!amostragem || amostragem->getLargura() != largura ||
-        amostragem->getAltura() != altura) {
+    if (!amostragem || amostragem->getLargura() != largura || amostragem->getAltura() != altura) {
         amostragem.reset();
         amostragem.emplace(largura, altura);
     }

@@ -80,8 +80,7 @@ public:
     //   channels, as it does for a 24-bit or transparent picture, and its 16-bit colours their
     //   packing. `amostras` (1 to the style's K) overrides the style's K for this frame: a
     //   window moving the model draws at 1.
-    void desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro,
-                  int amostras = 0);
+    void desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro, int amostras = 0);
 
     // Number of threads that draw, the caller's included.
     int getQuantThreads() const;

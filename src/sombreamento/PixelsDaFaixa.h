@@ -49,18 +49,17 @@ void sombrearPixels(const FaixaVisivel& faixa, Quadro& quadro, const VerticeTela
             if (FaixaVisivel::ehPeca(vencedor)) {
                 const FaixaVisivel::Peca& peca = faixa.getPeca(vencedor);
                 const auto& c = peca.cantos;
-                Sombreamento::pintar(linha, i,
-                                     cor(peca.triangulo, -1, c[0].atributos.data(),
-                                         c[1].atributos.data(), c[2].atributos.data(),
-                                         pesos1[i] * c[1].z, pesos2[i] * c[2].z, s));
+                Sombreamento::pintar(
+                    linha, i,
+                    cor(peca.triangulo, -1, c[0].atributos.data(), c[1].atributos.data(),
+                        c[2].atributos.data(), pesos1[i] * c[1].z, pesos2[i] * c[2].z, s));
             } else {
                 const Classificacao::Entrada& e = faixa.getEntrada(vencedor);
-                Sombreamento::pintar(linha, i,
-                                     cor(e.triangulo, e.a, atributos + deslocamento(e.a),
-                                         atributos + deslocamento(e.b),
-                                         atributos + deslocamento(e.c),
-                                         pesos1[i] * vertices[e.b].iz,
-                                         pesos2[i] * vertices[e.c].iz, s));
+                Sombreamento::pintar(
+                    linha, i,
+                    cor(e.triangulo, e.a, atributos + deslocamento(e.a),
+                        atributos + deslocamento(e.b), atributos + deslocamento(e.c),
+                        pesos1[i] * vertices[e.b].iz, pesos2[i] * vertices[e.c].iz, s));
             }
         }
     }

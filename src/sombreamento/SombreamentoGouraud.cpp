@@ -59,19 +59,19 @@ inline void sombrearPixel(const PixelsGouraud& p, const LinhaVisivel& l, int i) 
     const double s = 1.0 / l.profundidades[i];
     if (FaixaVisivel::ehPeca(vencedor)) {
         const auto& c = p.faixa.getPeca(vencedor).cantos;
-        Sombreamento::pintar(l.cor, i,
-                             corGouraud(c[0].atributos.data(), c[1].atributos.data(),
-                                        c[2].atributos.data(), l.pesos1[i] * c[1].z,
-                                        l.pesos2[i] * c[2].z, s));
+        Sombreamento::pintar(
+            l.cor, i,
+            corGouraud(c[0].atributos.data(), c[1].atributos.data(), c[2].atributos.data(),
+                       l.pesos1[i] * c[1].z, l.pesos2[i] * c[2].z, s));
         return;
     }
     const Classificacao::Entrada& e = p.faixa.getEntrada(vencedor);
-    Sombreamento::pintar(l.cor, i,
-                         corGouraud(&p.cores[static_cast<std::ptrdiff_t>(e.a) * kCanais],
-                                    &p.cores[static_cast<std::ptrdiff_t>(e.b) * kCanais],
-                                    &p.cores[static_cast<std::ptrdiff_t>(e.c) * kCanais],
-                                    l.pesos1[i] * p.vertices[e.b].iz,
-                                    l.pesos2[i] * p.vertices[e.c].iz, s));
+    Sombreamento::pintar(
+        l.cor, i,
+        corGouraud(&p.cores[static_cast<std::ptrdiff_t>(e.a) * kCanais],
+                   &p.cores[static_cast<std::ptrdiff_t>(e.b) * kCanais],
+                   &p.cores[static_cast<std::ptrdiff_t>(e.c) * kCanais],
+                   l.pesos1[i] * p.vertices[e.b].iz, l.pesos2[i] * p.vertices[e.c].iz, s));
 }
 
 // Point numbers in four int32 lanes as four 64-bit offsets of kCanais doubles each.
@@ -151,10 +151,10 @@ inline void sombrearPixel(const PixelsGouraud& p, const LinhaVisivel& l, int i) 
     _mm_storel_epi64(reinterpret_cast<__m128i*>(l.cor.cor + i), _mm_packus_epi32(cor, cor));
     // The frame's 8-bit channels, as Quadro::Linha::pintar writes them.
     if (l.cor.canais != nullptr) {
-        const __m128i unidos = _mm_or_si128(
-            _mm_or_si128(_mm_set1_epi32(static_cast<int>(Quadro::kOpaco)),
-                         _mm_slli_epi32(canais[0], 16)),
-            _mm_or_si128(_mm_slli_epi32(canais[1], 8), canais[2]));
+        const __m128i unidos =
+            _mm_or_si128(_mm_or_si128(_mm_set1_epi32(static_cast<int>(Quadro::kOpaco)),
+                                      _mm_slli_epi32(canais[0], 16)),
+                         _mm_or_si128(_mm_slli_epi32(canais[1], 8), canais[2]));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(l.cor.canais + i), unidos);
     }
 }

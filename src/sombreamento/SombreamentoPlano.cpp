@@ -20,7 +20,8 @@ void SombreamentoPlano::prepararPontos(int, int, const std::uint8_t*) {}
 const double* SombreamentoPlano::getAtributos(int) const { return nullptr; }
 
 Sombreamento::Canais SombreamentoPlano::corDoTriangulo(int t, const Ponto& p1, const Ponto& p2,
-                                                const Ponto& p3, const std::int32_t* pontos) const {
+                                                       const Ponto& p3,
+                                                       const std::int32_t* pontos) const {
     if (cores == nullptr) {
         const Vetor cor =
             CorPlana::cor(iluminacao, p1, p2, p3, malha.getNormaisTriangulo()[t], camera.foco, luz);

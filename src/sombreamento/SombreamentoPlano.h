@@ -42,7 +42,7 @@ private:
     // camera; `pontos` names its corners' points of the vertex stage for a whole triangle, null
     // for a piece.
     Canais corDoTriangulo(int t, const Ponto& p1, const Ponto& p2, const Ponto& p3,
-                                 const std::int32_t* pontos) const;
+                          const std::int32_t* pontos) const;
 
     const Malha& malha;
     const EstagioVertices& vertices;

@@ -207,8 +207,9 @@ void Janela::mostrar() {
     // 16, as it always was, and then expanded for a 32-bit screen as its PNG is.
     const bool emCanais = quadro.temCanais() && tela32;
     if (quadro.temCanais() && !tela32 && !avisadoSemCores) {
-        avisar("the display has no 24- or 32-bit visual: the window shows the pictures of 8-bit "
-               "channels packed into 16 bits");
+        avisar(
+            "the display has no 24- or 32-bit visual: the window shows the pictures of 8-bit "
+            "channels packed into 16 bits");
         avisadoSemCores = true;
     }
     BITMAP* destino = emCanais ? tela32.get() : tela.get();
@@ -217,17 +218,16 @@ void Janela::mostrar() {
             const Canais* origem = quadro.linhaCanais(y);
             auto* linha = reinterpret_cast<std::uint32_t*>(tela32->line[y]);
             for (int x = 0; x < largura; ++x) {
-                linha[x] = static_cast<std::uint32_t>(makecol32(
-                    Quadro::vermelhoDe(origem[x]), Quadro::verdeDe(origem[x]),
-                    Quadro::azulDe(origem[x])));
+                linha[x] = static_cast<std::uint32_t>(makecol32(Quadro::vermelhoDe(origem[x]),
+                                                                Quadro::verdeDe(origem[x]),
+                                                                Quadro::azulDe(origem[x])));
             }
         }
     } else {
         const bool mesmoFormato = _rgb_r_shift_16 == kDeslocamentoVermelho &&
                                   _rgb_g_shift_16 == kDeslocamentoVerde &&
                                   _rgb_b_shift_16 == kDeslocamentoAzul;
-        const std::size_t bytesPorLinha =
-            sizeof(std::uint16_t) * static_cast<std::size_t>(largura);
+        const std::size_t bytesPorLinha = sizeof(std::uint16_t) * static_cast<std::size_t>(largura);
         for (int y = 0; y < altura; ++y) {
             const std::uint16_t* origem = quadro.linhaCor(y);
             auto* linha = reinterpret_cast<std::uint16_t*>(tela->line[y]);
@@ -236,8 +236,9 @@ void Janela::mostrar() {
                 continue;
             }
             for (int x = 0; x < largura; ++x) {
-                linha[x] = static_cast<std::uint16_t>(makecol16(
-                    Quadro::vermelho(origem[x]), Quadro::verde(origem[x]), Quadro::azul(origem[x])));
+                linha[x] = static_cast<std::uint16_t>(makecol16(Quadro::vermelho(origem[x]),
+                                                                Quadro::verde(origem[x]),
+                                                                Quadro::azul(origem[x])));
             }
         }
     }
@@ -281,8 +282,8 @@ void Janela::escreverLinha(BITMAP* destino) {
     if (linha.empty()) {
         return;
     }
-    const int branco = makecol_depth(bitmap_color_depth(destino), kCanalMaximo, kCanalMaximo,
-                                     kCanalMaximo);
+    const int branco =
+        makecol_depth(bitmap_color_depth(destino), kCanalMaximo, kCanalMaximo, kCanalMaximo);
     textout_ex(destino, font, caber(linha, largura).c_str(), 0, 0, branco, kFundoTexto);
 }
 
@@ -435,8 +436,8 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
 
 void Janela::seguirRato() {
     const MovimentoRato::Soma soma = movimentoRato().tomar();
-    if (soma.giroX != 0 || soma.giroY != 0 || soma.deslocamentoX != 0 ||
-        soma.deslocamentoY != 0 || soma.roda != 0) {
+    if (soma.giroX != 0 || soma.giroY != 0 || soma.deslocamentoX != 0 || soma.deslocamentoY != 0 ||
+        soma.roda != 0) {
         moveu();
     }
     if (soma.giroX != 0 || soma.giroY != 0) {

@@ -40,18 +40,18 @@ constexpr EntradaTeclas kTeclas[] = {
             {mover(Tecla::de(E::pgDn), Acao::afastar), mover(Tecla::de(E::menos), Acao::afastar),
              mover(Tecla::texto('-'), Acao::afastar)}),
     // The views where the numeric keypad puts them, on the keypad or the row of digits.
-    entrada("1, 3, 7, 9", "front, right, top, iso view, framed",
-            "the front, right, top and iso views (keypad or digit row): exactly the picture of "
-            "--vista frente, direita, topo or iso with the same --cima, framed anew at the "
-            "window's size, for a mesh or a scene file; the turning centre goes back to the "
-            "bounding box's centre",
-            "--vista",
-            {mover(Tecla::letra('1'), Acao::vistaFrente),
-             mover(Tecla::teclado('1'), Acao::vistaFrente),
-             mover(Tecla::letra('3'), Acao::vistaDireita),
-             mover(Tecla::teclado('3'), Acao::vistaDireita),
-             mover(Tecla::letra('7'), Acao::vistaTopo), mover(Tecla::teclado('7'), Acao::vistaTopo),
-             mover(Tecla::letra('9'), Acao::vistaIso), mover(Tecla::teclado('9'), Acao::vistaIso)}),
+    entrada(
+        "1, 3, 7, 9", "front, right, top, iso view, framed",
+        "the front, right, top and iso views (keypad or digit row): exactly the picture of "
+        "--vista frente, direita, topo or iso with the same --cima, framed anew at the "
+        "window's size, for a mesh or a scene file; the turning centre goes back to the "
+        "bounding box's centre",
+        "--vista",
+        {mover(Tecla::letra('1'), Acao::vistaFrente), mover(Tecla::teclado('1'), Acao::vistaFrente),
+         mover(Tecla::letra('3'), Acao::vistaDireita),
+         mover(Tecla::teclado('3'), Acao::vistaDireita), mover(Tecla::letra('7'), Acao::vistaTopo),
+         mover(Tecla::teclado('7'), Acao::vistaTopo), mover(Tecla::letra('9'), Acao::vistaIso),
+         mover(Tecla::teclado('9'), Acao::vistaIso)}),
     entrada("R", "back to the starting view",
             "back to the starting view, exactly, whatever the keys and the mouse did", "",
             {mover(Tecla::letra('R'), Acao::restaurar)}),

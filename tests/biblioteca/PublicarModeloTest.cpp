@@ -49,9 +49,15 @@ TEST(PublicarModeloTest, AsOpcoesDaImagemDaoOQuadroDoVisualizador) {
     ASSERT_TRUE(modeloNuvem && modeloCoelho);
     gouraud::Imagem imagem;
 
-    const gouraud::Opcoes discos{.largura = 200, .altura = 150, .ponto = 4,
-                                 .formaPonto = gouraud::FormaPonto::disco, .bits = 24, .aa = 2,
-                                 .edl = true, .raioEdl = 2, .forcaEdl = 1.5,
+    const gouraud::Opcoes discos{.largura = 200,
+                                 .altura = 150,
+                                 .ponto = 4,
+                                 .formaPonto = gouraud::FormaPonto::disco,
+                                 .bits = 24,
+                                 .aa = 2,
+                                 .edl = true,
+                                 .raioEdl = 2,
+                                 .forcaEdl = 1.5,
                                  .fundo = {1.0, 0.5, 0.0}};
     ASSERT_EQ(modeloNuvem->desenhar(discos, imagem), "");
     Estilo estilo;
@@ -99,8 +105,9 @@ TEST(PublicarModeloTest, AsOpcoesDaImagemDaoOQuadroDoVisualizador) {
     EXPECT_EQ(bytes[25], 6);
     std::filesystem::remove(arquivo);
     imagem.alfa.pop_back();
-    EXPECT_EQ(imagem.gravarPng(arquivo),
-              "cannot write " + arquivo + ": the picture's alpha holds 19199 bytes, not 1 per pixel");
+    EXPECT_EQ(
+        imagem.gravarPng(arquivo),
+        "cannot write " + arquivo + ": the picture's alpha holds 19199 bytes, not 1 per pixel");
     // An opaque picture after it drops the alpha.
     ASSERT_EQ(modeloCoelho->desenhar({.largura = 160, .altura = 120}, imagem), "");
     EXPECT_TRUE(imagem.alfa.empty());

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "Acabamento.h"
+#include "CenaCarregada.h"
 #include "Elementares.h"
 #include "ElementaresQuatro.h"
-#include "CenaCarregada.h"
 #include "Estilo.h"
 #include "Gouraud.h"
 #include "Malha.h"
@@ -35,7 +35,8 @@ std::string exemplo(const char* nome) {
 
 // The first pixel where two pictures differ, or "".
 std::string diferenca(const std::vector<Canais>& a, const std::vector<Canais>& b, int largura) {
-    if (a.size() != b.size()) return "sizes " + std::to_string(a.size()) + ", " + std::to_string(b.size());
+    if (a.size() != b.size())
+        return "sizes " + std::to_string(a.size()) + ", " + std::to_string(b.size());
     for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i] != b[i])
             return std::to_string(i % largura) + "," + std::to_string(i / largura) + ": " +
@@ -85,8 +86,10 @@ Estilo com(int k, auto&& ajuste) {
 // log2 of x, 2x, 3x, 4x and exp of y, 2y, 3y, 4y in AVX2 lanes.
 [[gnu::target("avx2")]] void quatroLanes(double x, double y, double (&saida)[2][4]) {
     const __m256d vezes = _mm256_set_pd(4.0, 3.0, 2.0, 1.0);
-    _mm256_storeu_pd(saida[0], elementares_quatro::log2Quatro(_mm256_mul_pd(_mm256_set1_pd(x), vezes)));
-    _mm256_storeu_pd(saida[1], elementares_quatro::expQuatro(_mm256_mul_pd(_mm256_set1_pd(y), vezes)));
+    _mm256_storeu_pd(saida[0],
+                     elementares_quatro::log2Quatro(_mm256_mul_pd(_mm256_set1_pd(x), vezes)));
+    _mm256_storeu_pd(saida[1],
+                     elementares_quatro::expQuatro(_mm256_mul_pd(_mm256_set1_pd(y), vezes)));
 }
 
 }  // namespace
@@ -99,43 +102,53 @@ TEST(PublicarDiferencialTest, KAmostrasEdlEFundosComoAReferencia) {
         casos.push_back({"bunny.txt", com(k, [](Estilo&) {}), "scan"});
         casos.push_back({"toro.txt", com(k, [](Estilo& e) { e.bits24 = true; }), "own window"});
         casos.push_back({"nuvem.ply", com(k, [](Estilo&) {}), "cloud", 157, 117});
-        casos.push_back(
-            {"nuvem.ply", com(k, [](Estilo& e) { e.formaPonto = Estilo::FormaPonto::disco; }),
-             "cloud of discs"});
+        casos.push_back({"nuvem.ply",
+                         com(k, [](Estilo& e) { e.formaPonto = Estilo::FormaPonto::disco; }),
+                         "cloud of discs"});
     }
     for (const int k : {2, 3}) {
-        casos.push_back({"bunny.txt", com(k, [](Estilo& e) {
-                             e.arestas = e.normais = true;
-                             e.modo = Estilo::Modo::phong;
-                         }),
+        casos.push_back({"bunny.txt",
+                         com(k,
+                             [](Estilo& e) {
+                                 e.arestas = e.normais = true;
+                                 e.modo = Estilo::Modo::phong;
+                             }),
                          "edges and needles"});
-        casos.push_back({"toro-linhas.gltf", com(k, [](Estilo& e) {
-                             e.transparente = true;
-                             e.arestas = true;
-                         }),
+        casos.push_back({"toro-linhas.gltf",
+                         com(k,
+                             [](Estilo& e) {
+                                 e.transparente = true;
+                                 e.arestas = true;
+                             }),
                          "lines on no background"});
     }
     // Eye-dome lighting on a cloud and on a mesh, at one sample and at two; backgrounds.
     for (const int k : {1, 2}) {
         casos.push_back({"nuvem.ply", com(k, [](Estilo& e) { e.edl = true; }), "cloud, edl"});
-        casos.push_back({"nuvem.ply", com(k, [](Estilo& e) {
-                             e.edl = true;
-                             e.raioEdl = 3;
-                             e.forcaEdl = 0.7;
-                             e.bits24 = true;
-                             e.transparente = true;
-                         }),
+        casos.push_back({"nuvem.ply",
+                         com(k,
+                             [](Estilo& e) {
+                                 e.edl = true;
+                                 e.raioEdl = 3;
+                                 e.forcaEdl = 0.7;
+                                 e.bits24 = true;
+                                 e.transparente = true;
+                             }),
                          "cloud, edl 3,0.7, 24 bits, no background"});
-        casos.push_back({"bunny.txt", com(k, [](Estilo& e) {
-                             e.edl = true;
-                             e.normais = true;
-                             e.fundo = 0x336699;
-                         }),
+        casos.push_back({"bunny.txt",
+                         com(k,
+                             [](Estilo& e) {
+                                 e.edl = true;
+                                 e.normais = true;
+                                 e.fundo = 0x336699;
+                             }),
                          "mesh, edl, needles, background"});
-        casos.push_back({"bunny-cores.ply", com(k, [](Estilo& e) {
-                             e.transparente = true;
-                             e.modo = Estilo::Modo::plano;
-                         }),
+        casos.push_back({"bunny-cores.ply",
+                         com(k,
+                             [](Estilo& e) {
+                                 e.transparente = true;
+                                 e.modo = Estilo::Modo::plano;
+                             }),
                          "coloured mesh, no background"});
     }
     for (const Caso& caso : casos) {
@@ -219,20 +232,20 @@ TEST(EdlTest, DegrauDeDuasProfundidadesAMao) {
         acabamento.acabar(copia, pedido, trabalhadores);
         return copia;
     };
-    const Canais tres = Quadro::opaco(94, 47, 23);    // o = 3: exp(-0.75) = 0.47237
-    const Canais dois = Quadro::opaco(121, 60, 30);   // o = 2: exp(-0.5) = 0.60653
+    const Canais tres = Quadro::opaco(94, 47, 23);   // o = 3: exp(-0.75) = 0.47237
+    const Canais dois = Quadro::opaco(121, 60, 30);  // o = 2: exp(-0.5) = 0.60653
     const Canais intacto = Quadro::opaco(200, 100, 50);
     const Quadro r1 = acabado(1, 0.25);
-    EXPECT_EQ(r1.getCanais(4, 2), tres);     // (-1, 0), (-1, -1), (-1, 1)
-    EXPECT_EQ(r1.getCanais(4, 0), dois);     // (-1, -1) is outside the frame
+    EXPECT_EQ(r1.getCanais(4, 2), tres);  // (-1, 0), (-1, -1), (-1, 1)
+    EXPECT_EQ(r1.getCanais(4, 0), dois);  // (-1, -1) is outside the frame
     EXPECT_EQ(r1.getCanais(4, 5), dois);
     EXPECT_EQ(r1.getCanais(3, 2), intacto);  // its neighbours are further or level: nothing
     EXPECT_EQ(r1.getCanais(5, 2), intacto);
     EXPECT_EQ(r1.getCanais(7, 5), intacto);  // background
     EXPECT_EQ(r1.getCor(4, 2), Quadro::empacotar(94, 47, 23));
     const Quadro r2 = acabado(2, 0.25);
-    EXPECT_EQ(r2.getCanais(5, 2), tres);     // (-2, 0), (-2, -2), (-2, 2)
-    EXPECT_EQ(r2.getCanais(5, 1), dois);     // (-2, -2) is outside
+    EXPECT_EQ(r2.getCanais(5, 2), tres);  // (-2, 0), (-2, -2), (-2, 2)
+    EXPECT_EQ(r2.getCanais(5, 1), dois);  // (-2, -2) is outside
     EXPECT_EQ(r2.getCanais(6, 2), intacto);
     // A strength of 0 changes nothing; one of 2 takes column 4 to exp(-6) = 0.0025: black.
     EXPECT_EQ(acabado(1, 0.0).getCanais(4, 2), intacto);
@@ -245,8 +258,9 @@ TEST(DiscosTest, DiametrosDeUmASeisAMao) {
     // row of a disc worked out from dx.dx + dy.dy <= (N/2)^2: at the centre, per row offset
     // dy = 0, 1, 2, 3 the half-width of whole offsets dx; at the corner, per row offset
     // 0.5, 1.5, 2.5 the number of columns each side.
-    const int centro[7][4] = {{}, {0, -1, -1, -1}, {1, 0, -1, -1}, {1, 1, -1, -1},
-                              {2, 1, 0, -1},  {2, 2, 1, -1},   {3, 2, 2, 0}};
+    const int centro[7][4] = {
+        {},          {0, -1, -1, -1}, {1, 0, -1, -1}, {1, 1, -1, -1}, {2, 1, 0, -1}, {2, 2, 1, -1},
+        {3, 2, 2, 0}};
     const int canto[7][3] = {{}, {}, {1, 0, 0}, {1, 0, 0}, {2, 1, 0}, {2, 2, 0}, {3, 3, 2}};
     const int totais[7][2] = {{}, {1, 1}, {5, 4}, {9, 4}, {13, 12}, {21, 16}, {29, 32}};
     for (int n = 1; n <= 6; ++n) {
@@ -261,7 +275,8 @@ TEST(DiscosTest, DiametrosDeUmASeisAMao) {
                 for (int c = 0; c < canto[n][v]; ++c)
                     for (const int lado : {-1, 1})
                         for (const int cima : {-1, 1})
-                            esperados.insert({lado < 0 ? 299 - c : 300 + c, cima < 0 ? 99 - v : 100 + v});
+                            esperados.insert(
+                                {lado < 0 ? 299 - c : 300 + c, cima < 0 ? 99 - v : 100 + v});
         }
         ASSERT_EQ(esperados.size(), static_cast<std::size_t>(totais[n][0] + totais[n][1])) << n;
         Primitivas primitivas;
@@ -298,9 +313,8 @@ TEST(FundoTest, AlfaEFundoDeUmaSilhuetaComDuasAmostras) {
     // picture: with K = 2 its left and top edges run along sample columns and rows 21, so pixel
     // column 10 has one sample column of two inside, and pixel (10, 10) one sample of four.
     const auto naTela = [](double x, double y) { return Ponto(32 - x, 32 - y, 1); };
-    Gouraud cena({naTela(10.5, 10.5), naTela(10.5, 50.5), naTela(50.5, 10.5)},
-                       {Triangulo(0, 1, 2)}, Vetor(0, 0, 1), Vetor(0, 1, 0), Ponto(0, 0, 0), 0, 0,
-                       0);
+    Gouraud cena({naTela(10.5, 10.5), naTela(10.5, 50.5), naTela(50.5, 10.5)}, {Triangulo(0, 1, 2)},
+                 Vetor(0, 0, 1), Vetor(0, 1, 0), Ponto(0, 0, 0), 0, 0, 0);
     const Malha malha(cena, nullptr, Primitivas());
     Projecao projecao;
     projecao.hx = projecao.hy = 32;
@@ -320,7 +334,7 @@ TEST(FundoTest, AlfaEFundoDeUmaSilhuetaComDuasAmostras) {
     EXPECT_EQ(Quadro::alfaDe(dentro), 255);
     EXPECT_EQ(quadro.getCanais(10, 30), (dentro & Quadro::kSemAlfa) | 128U << 24);  // (510 + 2) / 4
     EXPECT_EQ(quadro.getCanais(30, 10), (dentro & Quadro::kSemAlfa) | 128U << 24);
-    EXPECT_EQ(quadro.getCanais(10, 10), (dentro & Quadro::kSemAlfa) | 64U << 24);   // (255 + 2) / 4
+    EXPECT_EQ(quadro.getCanais(10, 10), (dentro & Quadro::kSemAlfa) | 64U << 24);  // (255 + 2) / 4
     EXPECT_EQ(quadro.getCanais(5, 5), 0U);
     EXPECT_EQ(quadro.getCanais(60, 60), 0U);
     // On white the half-covered pixel is the mean of two samples of each: (2c + 510 + 2) / 4.
@@ -356,7 +370,8 @@ TEST(EdlTest, Log2EExpDeQuatroOperacoesPertoDosDoSistema) {
     for (double x = 1e-310; x < 1e300; x *= 1.37) {
         EXPECT_LE(ulps(Elementares::log2(x), std::log2(x)), 4.0) << x;
     }
-    for (const double x : {1.0, 2.0, 0.5, 1024.0, 0.125}) EXPECT_EQ(Elementares::log2(x), std::log2(x));
+    for (const double x : {1.0, 2.0, 0.5, 1024.0, 0.125})
+        EXPECT_EQ(Elementares::log2(x), std::log2(x));
     for (double y = -744.0; y <= 0.0; y += 0.0137) {
         const double esperado = std::exp(y);
         if (esperado > 1e-300) {

@@ -495,7 +495,8 @@ std::vector<Canais> imagemReferencia(const Malha& malha, const Iluminacao& ilumi
     // Eye-dome lighting at radius K.r, sample by sample.
     std::vector<Canais> escuras(static_cast<std::size_t>(k * w) * static_cast<std::size_t>(k * h));
     const int r = k * estilo.raioEdl;
-    const int vizinhos[8][2] = {{-r, 0}, {r, 0}, {0, -r}, {0, r}, {-r, -r}, {-r, r}, {r, -r}, {r, r}};
+    const int vizinhos[8][2] = {{-r, 0},  {r, 0},  {0, -r}, {0, r},
+                                {-r, -r}, {-r, r}, {r, -r}, {r, r}};
     for (int y = 0; y < k * h; ++y) {
         for (int x = 0; x < k * w; ++x) {
             Canais c = canais(x, y);
@@ -525,9 +526,9 @@ std::vector<Canais> imagemReferencia(const Malha& malha, const Iluminacao& ilumi
             for (int sy = k * y; sy < k * y + k; ++sy) {
                 for (int sx = k * x; sx < k * x + k; ++sx) {
                     if (!desenhada(sx, sy)) continue;
-                    const Canais c = escuras[static_cast<std::size_t>(sy) *
-                                                 static_cast<std::size_t>(k * w) +
-                                             static_cast<std::size_t>(sx)];
+                    const Canais c =
+                        escuras[static_cast<std::size_t>(sy) * static_cast<std::size_t>(k * w) +
+                                static_cast<std::size_t>(sx)];
                     soma[0] += Quadro::vermelhoDe(c);
                     soma[1] += Quadro::verdeDe(c);
                     soma[2] += Quadro::azulDe(c);

@@ -6,14 +6,14 @@
 // double, on one thread; then every loose point, pixel by pixel around it; every line, column by
 // column or row by row; the edges over all that; then every needle, as the lines.
 
+#include <vector>
+
 #include "Camera.h"
 #include "Estilo.h"
 #include "Iluminacao.h"
 #include "Malha.h"
 #include "Projecao.h"
 #include "Quadro.h"
-
-#include <vector>
 
 namespace gouraud::detail {
 
@@ -23,8 +23,8 @@ namespace gouraud::detail {
 // alpha then marking what is drawn), points of `tamanhoPonto` pixels (0: the style's), squares
 // or discs.
 void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const Camera& camera,
-                        const Projecao& projecao, Quadro& quadro,
-                        const Estilo& estilo = Estilo(), int tamanhoPonto = 0);
+                        const Projecao& projecao, Quadro& quadro, const Estilo& estilo = Estilo(),
+                        int tamanhoPonto = 0);
 
 // The picture of `estilo` by its rule, W x H as the projection's screen, each pixel 0xAARRGGBB
 // (alpha 255 on a background): the frame of K.W x K.H samples by desenharReferencia through the
