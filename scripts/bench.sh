@@ -19,6 +19,8 @@
 #   bash scripts/bench.sh isolamento --repeticoes 21
 #   bash scripts/bench.sh nuvem                          # a 5-million-point cloud against llvmpipe's GL points
 #   bash scripts/bench.sh nuvem --quadros 50 --rodadas 5
+#   bash scripts/bench.sh publicar                       # --aa, --bits, --fundo, --edl and discs
+#   bash scripts/bench.sh publicar --antes OUTRO/visualizador --quadros 10 --rodadas 7
 # Options without a first word go to the loader's benchmark, as they always did:
 #   bash scripts/bench.sh --pontos 100000 --triangulos 200000 --repeticoes 3
 # --markdown FILE, anywhere on the line, also writes each benchmark's tables as Markdown into FILE,
@@ -57,7 +59,7 @@ fi
 
 qual=ambos
 case "${1:-}" in
-  carga|renderizador|modos|cores|importacao|isolamento|nuvem) qual=$1; shift ;;
+  carga|renderizador|modos|cores|importacao|isolamento|nuvem|publicar) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
@@ -167,15 +169,20 @@ case $qual in
   cores)
     md_opcao cores
     bash "$root/scripts/bench_cores.sh" "$root/build/visualizador" "$malha" "$@" "${mdo[@]}" ;;
-  nuvem)
+  nuvem|publicar)
     nuvem="$root/build/nuvem-5m.ply"
     if [ ! -s "$nuvem" ]; then
       echo "bench: making $nuvem (5,000,000 coloured points over $(basename "$malha"))"
       python3 "$root/bench/exportar_primitivas.py" nuvem "$malha" "$nuvem.tmp" --pontos 5000000
       mv "$nuvem.tmp" "$nuvem"
     fi
-    md_opcao nuvem
-    "$root/build/bench/visualizador_bench" --nuvem "$nuvem" "$@" "${mdo[@]}" ;;
+    md_opcao "$qual"
+    if [ "$qual" = publicar ]; then
+      bash "$root/scripts/bench_publicar.sh" "$root/build/visualizador" "$malha" "$nuvem" "$@" \
+        "${mdo[@]}"
+    else
+      "$root/build/bench/visualizador_bench" --nuvem "$nuvem" "$@" "${mdo[@]}"
+    fi ;;
   *)
     qual=renderizador
     md_opcao renderizador

@@ -56,7 +56,8 @@ public:
     // otherwise the reason (a size out of range, a view and a camera both given, a camera that
     // cannot give a picture), `imagem` then left as it was. The pixels are those of the PNG
     // `visualizador ARQUIVO --imagem` writes with the same --vista, --cima, --tamanho, --modo,
-    // --arestas and --normais.
+    // --arestas, --normais, --sem-cor, --ponto, --ponto-forma, --bits, --aa, --edl and --fundo
+    // (its alpha in Imagem::alfa for a transparent background).
     [[nodiscard]] std::string desenhar(const Opcoes& opcoes, Imagem& imagem);
     // The same into a new picture.
     [[nodiscard]] Resultado<Imagem> desenhar(const Opcoes& opcoes = {});

@@ -14,6 +14,9 @@ enum class Cima { maisX, menosX, maisY, menosY, maisZ, menosZ };
 // Where a view's camera stands, 1.5 bounding-box diagonals from the model's centre: in front of
 // it, to its right, above it, or along the diagonal between the three.
 enum class Vista { frente, direita, topo, iso };
+// How a loose point is drawn: a square of `ponto` pixels a side, or the pixels whose centres lie
+// within ponto / 2 of it (a disc; a point of 1 pixel is one pixel either way).
+enum class FormaPonto { quadrado, disco };
 
 // A camera placed by hand, in the model's own coordinates, as a scene file gives it: the eye
 // (foco), the direction it looks along (n) and the way up on the screen (v; only its part across
@@ -27,7 +30,8 @@ struct Camera {
 
 // How to draw a picture. The defaults are the viewer's: a scene file from its own camera, a mesh
 // file from the front, 640 x 480, Gouraud shading, no edges, no needles, the file's own colours,
-// points of 3 x 3 pixels. Set only what you need:
+// points of 3 x 3 pixels, 16-bit colour, one sample a pixel, no eye-dome lighting, black
+// background: today's picture. Set only what you need:
 //   gouraud::Opcoes opcoes;
 //   opcoes.vista = gouraud::Vista::iso;
 //   opcoes.modo = gouraud::Modo::phong;
@@ -51,6 +55,25 @@ struct Opcoes {
     bool cores = true;
     // The side of the squares the model's loose points are drawn as, from 1 to 16 pixels.
     int ponto = 3;
+    // The points' shape: squares, or discs of diameter `ponto`.
+    FormaPonto formaPonto = FormaPonto::quadrado;
+    // 16: every colour packed into 16 bits (5, 6 and 5) and expanded back, as the screen the
+    // project grew from shows it; 24: each channel as the lighting floors it, 0..255.
+    int bits = 16;
+    // K, from 1 to 4: the picture drawn at K.largura x K.altura (points of K.ponto pixels, the
+    // eye-dome radius K.raioEdl), each pixel then the mean of its K x K samples' 8-bit channels,
+    // rounded half up. K.largura and K.altura may be at most 4096.
+    int aa = 1;
+    // Eye-dome lighting: each drawn pixel darkened by how far its neighbours raioEdl pixels away
+    // (1 to 8) stand in front of it, with the strength forcaEdl (0 to 100).
+    bool edl = false;
+    int raioEdl = 1;
+    double forcaEdl = 2.0;
+    // The background's red, green and blue, each 0..1 (rounded to the nearest of 0..255), or
+    // none at all: `transparente` gives the picture an alpha channel (Imagem::alfa), 0 where
+    // nothing is drawn and 255 where something is (with aa, the mean coverage of the samples).
+    std::array<double, 3> fundo{0.0, 0.0, 0.0};
+    bool transparente = false;
 };
 
 }  // namespace gouraud

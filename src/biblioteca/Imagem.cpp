@@ -19,7 +19,13 @@ std::string Imagem::gravarPng(const std::string& caminho) const {
                std::to_string(altura) + " pixels holds " + std::to_string(rgb.size()) +
                " bytes, not 3 per pixel";
     }
-    const std::string erro = GravadorPng::gravar(rgb.data(), largura, altura, caminho);
+    const std::size_t pixels = rgb.size() / kBytesPorPixel;
+    if (!alfa.empty() && alfa.size() != pixels) {
+        return "cannot write " + caminho + ": the picture's alpha holds " +
+               std::to_string(alfa.size()) + " bytes, not 1 per pixel";
+    }
+    const std::string erro = GravadorPng::gravar(rgb.data(), alfa.empty() ? nullptr : alfa.data(),
+                                                 largura, altura, caminho);
     return erro.empty() ? erro : "cannot write " + caminho + ": " + erro;
 }
 

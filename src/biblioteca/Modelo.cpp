@@ -126,9 +126,14 @@ std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
     }
     dados->renderizador->desenhar(camera, projecao, *dados->quadro);
 
-    imagem.rgb.resize(static_cast<std::size_t>(pedido.largura) *
-                      static_cast<std::size_t>(pedido.altura) * Imagem::kBytesPorPixel);
+    const std::size_t pixels =
+        static_cast<std::size_t>(pedido.largura) * static_cast<std::size_t>(pedido.altura);
+    imagem.rgb.resize(pixels * Imagem::kBytesPorPixel);
     GravadorPng::paraRgb(*dados->quadro, imagem.rgb.data());
+    imagem.alfa.resize(dados->quadro->getTransparente() ? pixels : 0);
+    if (!imagem.alfa.empty()) {
+        GravadorPng::paraAlfa(*dados->quadro, imagem.alfa.data());
+    }
     imagem.largura = pedido.largura;
     imagem.altura = pedido.altura;
     return "";

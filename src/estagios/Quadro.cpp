@@ -1,5 +1,6 @@
 #include "Quadro.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <stdexcept>
@@ -55,9 +56,38 @@ void Quadro::limpar(int linha0, int linha1) {
     // Black is 0 and a depth of +0.0 is all zero bits, so both clear as bytes.
     const std::size_t inicio = indice(0, linha0);
     const std::size_t quantos = indice(0, linha1) - inicio;
-    std::memset(cor.data() + inicio, 0, quantos * sizeof(std::uint16_t));
+    if ((fundo & kSemAlfa) == 0) {
+        std::memset(cor.data() + inicio, 0, quantos * sizeof(std::uint16_t));
+    } else {
+        std::fill_n(cor.data() + inicio, quantos,
+                    empacotar(vermelhoDe(fundo), verdeDe(fundo), azulDe(fundo)));
+    }
     std::memset(profundidade.data() + inicio, 0, quantos * sizeof(double));
+    if (comCanais) {
+        std::fill_n(canais.data() + inicio, quantos, fundo & kSemAlfa);
+    }
 }
+
+void Quadro::usarCanais(bool usar) {
+    comCanais = usar;
+    if (usar && canais.empty()) {
+        canais.assign(cor.size(), fundo & kSemAlfa);
+    }
+}
+
+bool Quadro::temCanais() const { return comCanais; }
+void Quadro::setFundo(Canais novo) { fundo = novo & kSemAlfa; }
+Canais Quadro::getFundo() const { return fundo; }
+void Quadro::setTransparente(bool sim) { transparente = sim; }
+bool Quadro::getTransparente() const { return transparente; }
+
+Quadro::Linha Quadro::linha(int y) { return Linha{linhaCor(y), linhaCanais(y)}; }
+
+Canais* Quadro::linhaCanais(int y) { return comCanais ? canais.data() + indice(0, y) : nullptr; }
+const Canais* Quadro::linhaCanais(int y) const {
+    return comCanais ? canais.data() + indice(0, y) : nullptr;
+}
+Canais Quadro::getCanais(int x, int y) const { return canais[indice(x, y)]; }
 
 void Quadro::limpar() { limpar(0, altura); }
 

@@ -15,6 +15,10 @@ int canal(double valor) {
 
 }  // namespace
 
+Sombreamento::Canais Sombreamento::canais(double r, double g, double b) {
+    return Canais{canal(r), canal(g), canal(b)};
+}
+
 std::uint16_t Sombreamento::empacotar(double r, double g, double b) {
     return Quadro::empacotar(canal(r), canal(g), canal(b));
 }

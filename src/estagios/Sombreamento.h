@@ -43,8 +43,20 @@ public:
     // Whether the mode may use AVX2 where the processor has it; the same bits either way.
     virtual void usarAvx2(bool permitir) = 0;
 
+    // Three real channels, each floored to 0..255 (a NaN gives 0), as a frame takes them.
+    struct Canais {
+        int r;
+        int g;
+        int b;
+    };
+    static Canais canais(double r, double g, double b);
     // The 16-bit colour of three real channels, each floored to 0..255 (a NaN gives 0).
     static std::uint16_t empacotar(double r, double g, double b);
+    // Writes pixel i of `linha` in the three real channels floored: the one place where a mode
+    // puts a colour into the frame, packed and, when the frame keeps them, as 8-bit channels.
+    static void pintar(const Quadro::Linha& linha, int i, const Canais& cor) {
+        linha.pintar(i, cor.r, cor.g, cor.b);
+    }
 };
 
 }  // namespace gouraud::detail

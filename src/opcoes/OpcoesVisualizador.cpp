@@ -142,6 +142,11 @@ OpcoesVisualizador::Leitura Leitor::ler(int argc, const char* const* argv) {
     try {
         app.parse(argc, argv);
         resultado.motivo = lerArquivos();
+        if (resultado.motivo.empty()) {
+            // Options that go together wrongly are named as the command line writes them.
+            const std::string conjunto = problemaConjunto(opcoes);
+            resultado.motivo = conjunto.empty() ? "" : "--" + conjunto;
+        }
     } catch (const ErroUso& erro) {
         resultado.motivo = erro.what();
     } catch (const CLI::ParseError& erro) {

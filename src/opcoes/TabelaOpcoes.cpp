@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -75,6 +76,7 @@ bool declarado(E valor, int quantos) {
 constexpr int kQuantCimas = 6;
 constexpr int kQuantVistas = 4;
 constexpr int kQuantModos = 3;
+constexpr int kQuantFormas = 2;
 
 // --cima EIXO
 std::string lerCima(const std::string& valor, Leitura& l) {
@@ -216,6 +218,211 @@ std::string pontoDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& par
                " pixels";
     }
     para.estilo.tamanhoPonto = de.ponto;
+    return "";
+}
+
+// --ponto-forma quadrado|disco
+std::string lerFormaPonto(const std::string& valor, Leitura& l) {
+    if (valor == "quadrado") {
+        l.opcoes.estilo.formaPonto = Estilo::FormaPonto::quadrado;
+    } else if (valor == "disco") {
+        l.opcoes.estilo.formaPonto = Estilo::FormaPonto::disco;
+    } else {
+        return "--ponto-forma takes quadrado or disco, not " + valor;
+    }
+    return "";
+}
+
+std::string formaPontoDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    if (!declarado(de.formaPonto, kQuantFormas)) {
+        return "the options hold a point shape that does not exist";
+    }
+    para.estilo.formaPonto = de.formaPonto;
+    return "";
+}
+
+// --bits 16|24
+std::string lerBits(const std::string& valor, Leitura& l) {
+    if (valor != "16" && valor != "24") {
+        return "--bits takes 16 or 24, not " + valor;
+    }
+    l.opcoes.estilo.bits24 = valor == "24";
+    return "";
+}
+
+std::string bitsDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    if (de.bits != 16 && de.bits != 24) {
+        return "the colour depth of " + std::to_string(de.bits) +
+               " bits is out of range: it is 16 or 24";
+    }
+    para.estilo.bits24 = de.bits == 24;
+    return "";
+}
+
+// --aa K
+std::string lerAa(const std::string& valor, Leitura& l) {
+    const std::optional<int> k = lerInteiro(valor, 1, Estilo::kMaisAmostras);
+    if (!k) {
+        return "--aa takes 1, 2, 3 or 4 samples a side, not " + valor;
+    }
+    l.opcoes.estilo.amostras = *k;
+    return "";
+}
+
+std::string aaDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    if (de.aa < 1 || de.aa > Estilo::kMaisAmostras) {
+        return "aa " + std::to_string(de.aa) + " is out of range: it goes from 1 to " +
+               std::to_string(Estilo::kMaisAmostras);
+    }
+    para.estilo.amostras = de.aa;
+    return "";
+}
+
+// The real number `texto` writes as a decimal (pareceNumero), when finite.
+std::optional<double> lerReal(std::string_view texto) {
+    if (!pareceNumero(texto) || texto.front() == '+') {
+        return std::nullopt;
+    }
+    double numero = 0.0;
+    const auto [fim, erro] = std::from_chars(texto.data(), texto.data() + texto.size(), numero);
+    if (erro != std::errc() || fim != texto.data() + texto.size() || !std::isfinite(numero)) {
+        return std::nullopt;
+    }
+    return numero;
+}
+
+// `texto` cut at its commas.
+std::vector<std::string_view> partes(std::string_view texto) {
+    std::vector<std::string_view> lista;
+    std::size_t inicio = 0;
+    for (std::size_t virgula = texto.find(','); virgula != std::string_view::npos;
+         virgula = texto.find(',', inicio)) {
+        lista.push_back(texto.substr(inicio, virgula - inicio));
+        inicio = virgula + 1;
+    }
+    lista.push_back(texto.substr(inicio));
+    return lista;
+}
+
+// The eye-dome lighting's radius and strength, each checked as the library checks them.
+std::string problemaEdl(int raio, double forca) {
+    if (raio < 1 || raio > Estilo::kMaiorRaioEdl) {
+        return "the eye-dome radius " + std::to_string(raio) +
+               " is out of range: it goes from 1 to " + std::to_string(Estilo::kMaiorRaioEdl) +
+               " pixels";
+    }
+    if (!(forca >= 0.0 && forca <= Estilo::kMaiorForcaEdl)) {
+        return "the eye-dome strength is out of range: it goes from 0 to 100";
+    }
+    return "";
+}
+
+// --edl [R,S]: CLI11 hands it the next word unless that word is an option. A word written as a
+// whole number, or as a number, a comma and a number, is its value; any other word is the file
+// to draw, as for --medir.
+std::string lerEdl(const std::string& palavra, Leitura& l) {
+    l.opcoes.estilo.edl = true;
+    const std::vector<std::string_view> numeros = partes(palavra);
+    if (!pareceNumero(numeros.front())) {
+        l.arquivos.push_back(palavra);
+        return "";
+    }
+    const std::string motivo =
+        "--edl takes R,S: a radius R from 1 to 8 pixels and a strength S "
+        "from 0 to 100, not " +
+        palavra;
+    if (numeros.size() > 2) {
+        return motivo;
+    }
+    const std::optional<int> raio = lerInteiro(numeros[0], 1, Estilo::kMaiorRaioEdl);
+    const std::optional<double> forca =
+        numeros.size() == 2 ? lerReal(numeros[1]) : std::optional<double>(l.opcoes.estilo.forcaEdl);
+    if (!raio || !forca || !problemaEdl(*raio, *forca).empty()) {
+        return motivo;
+    }
+    l.opcoes.estilo.raioEdl = *raio;
+    l.opcoes.estilo.forcaEdl = *forca;
+    return "";
+}
+
+std::string edlDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    std::string motivo = problemaEdl(de.raioEdl, de.forcaEdl);
+    if (!motivo.empty()) {
+        return motivo;
+    }
+    para.estilo.edl = de.edl;
+    para.estilo.raioEdl = de.raioEdl;
+    para.estilo.forcaEdl = de.forcaEdl;
+    return "";
+}
+
+// A channel of 0..1 as the nearest of 0..255: floor(v . 255 + 0.5).
+int canalDe(double v) { return static_cast<int>(v * 255.0 + 0.5); }
+
+// The two hexadecimal digits at texto[i], or -1.
+int hexadecimal(std::string_view texto, std::size_t i) {
+    int valor = 0;
+    for (std::size_t k = i; k < i + 2; ++k) {
+        const char c = texto[k];
+        const int digito = c >= '0' && c <= '9'   ? c - '0'
+                           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                  : -1;
+        if (digito < 0) {
+            return -1;
+        }
+        valor = valor * 16 + digito;
+    }
+    return valor;
+}
+
+// --fundo COR: #rrggbb, r,g,b (each 0 to 1) or transparente.
+std::string lerFundo(const std::string& valor, Leitura& l) {
+    Estilo& estilo = l.opcoes.estilo;
+    if (valor == "transparente") {
+        estilo.transparente = true;
+        estilo.fundo = 0;
+        return "";
+    }
+    const std::string motivo =
+        "--fundo takes #rrggbb, r,g,b with each from 0 to 1, or transparente, not " + valor;
+    int canais[3] = {};
+    if (valor.size() == 7 && valor[0] == '#') {
+        for (int k = 0; k < 3; ++k) {
+            canais[k] = hexadecimal(valor, 1 + 2 * static_cast<std::size_t>(k));
+            if (canais[k] < 0) {
+                return motivo;
+            }
+        }
+    } else {
+        const std::vector<std::string_view> numeros = partes(valor);
+        if (numeros.size() != 3) {
+            return motivo;
+        }
+        for (int k = 0; k < 3; ++k) {
+            const std::optional<double> v = lerReal(numeros[static_cast<std::size_t>(k)]);
+            if (!v || !(*v >= 0.0 && *v <= 1.0)) {
+                return motivo;
+            }
+            canais[k] = canalDe(*v);
+        }
+    }
+    estilo.transparente = false;
+    estilo.fundo = Quadro::opaco(canais[0], canais[1], canais[2]) & Quadro::kSemAlfa;
+    return "";
+}
+
+std::string fundoDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    for (const double v : de.fundo) {
+        if (!(v >= 0.0 && v <= 1.0)) {
+            return "the background's channels go from 0 to 1";
+        }
+    }
+    para.estilo.transparente = de.transparente;
+    para.estilo.fundo = de.transparente ? 0
+                                        : Quadro::opaco(canalDe(de.fundo[0]), canalDe(de.fundo[1]),
+                                                        canalDe(de.fundo[2])) &
+                                              Quadro::kSemAlfa;
     return "";
 }
 
@@ -419,13 +626,96 @@ constexpr std::array kTabela = {
                        "from 1 to 16; anything else is a usage error.",
           .ler = lerPonto,
           .daBiblioteca = pontoDaBiblioteca},
+    Opcao{.nome = "--ponto-forma",
+          .valor = V::obrigatorio,
+          .argumento = "quadrado|disco",
+          .padrao = "quadrado",
+          .ajuda = "draw the model's points as squares, or as discs: the pixels whose centres lie "
+                   "within N/2 of the point (a point of 1 pixel is one pixel either way)",
+          .campo = "formaPonto",
+          .falta = "--ponto-forma needs quadrado or disco",
+          .descricao = "Draw the model's loose points as squares of N x N pixels (quadrado), or as "
+                       "discs (disco): the pixels whose centres lie within N/2 of the point's "
+                       "projected position, with the squares' rules for depth and colour; a point "
+                       "of one pixel is one pixel either way.",
+          .ler = lerFormaPonto,
+          .daBiblioteca = formaPontoDaBiblioteca},
+    Opcao{
+        .nome = "--bits",
+        .valor = V::obrigatorio,
+        .argumento = "16|24",
+        .padrao = "16",
+        .ajuda = "the colour depth: 16 packs every colour into 5, 6 and 5 bits as the screen "
+                 "the project grew from does; 24 keeps each channel as the lighting floors it, "
+                 "0 to 255",
+        .campo = "bits",
+        .falta = "--bits needs 16 or 24",
+        .descricao =
+            "The colour depth of the picture and the window: 16 packs every colour into 5, 6 and 5 "
+            "bits as the screen the project grew from does, the picture of earlier versions byte "
+            "for byte; 24 keeps each channel as the lighting floors it, 0 to 255, so a 24-bit "
+            "picture packed to 16 bits is exactly the 16-bit one. A window opens with 24 or 32 "
+            "bits where the display has them, else packed, with one line on standard error.",
+        .ler = lerBits,
+        .daBiblioteca = bitsDaBiblioteca},
+    Opcao{.nome = "--aa",
+          .valor = V::obrigatorio,
+          .argumento = "K",
+          .padrao = "1",
+          .ajuda = "anti-aliasing: draw K x K samples a pixel, K from 1 to 4 (the picture at K "
+                   "times the size, points K times larger, then each pixel the mean of its "
+                   "samples); K times the size is at most 4096 on a side",
+          .campo = "aa",
+          .falta = "--aa needs 1, 2, 3 or 4",
+          .descricao =
+              "Anti-aliasing: the picture is the same model, view and options drawn at K times the "
+              "width and height (points of --ponto N become K N pixels, the eye-dome radius K R; "
+              "lines, edges and needles stay one pixel of the large picture), then each pixel's "
+              "8-bit channels are the mean of its K x K samples', rounded half up. K is 1 to 4, "
+              "and K times each side at most 4096. The window draws one sample a pixel while the "
+              "model moves and the full picture once it has been still for 150 ms.",
+          .ler = lerAa,
+          .daBiblioteca = aaDaBiblioteca},
+    Opcao{.nome = "--edl",
+          .valor = V::opcional,
+          .argumento = "R,S",
+          .padrao = "1,2",
+          .ajuda = "eye-dome lighting: darken each drawn pixel by how far its neighbours R pixels "
+                   "away stand in front of it, with the strength S; R from 1 to 8, S from 0 to "
+                   "100",
+          .campo = "edl, raioEdl, forcaEdl",
+          .descricao = "Eye-dome lighting, for point clouds above all: after the picture is drawn, "
+                       "each drawn pixel is darkened by how far its 8 neighbours R pixels away "
+                       "stand in front of it, each channel c becoming floor(c exp(-S o)) with o "
+                       "the sum of the neighbours' log2 depth steps towards the eye. R is a whole "
+                       "number from 1 to 8, S from 0 to 100; --edl alone is 1,2.",
+          .ler = lerEdl,
+          .daBiblioteca = edlDaBiblioteca},
+    Opcao{
+        .nome = "--fundo",
+        .valor = V::obrigatorio,
+        .argumento = "COR",
+        .padrao = "#000000",
+        .ajuda = "the background: #rrggbb, or r,g,b with each from 0 to 1, or transparente "
+                 "(the PNG then has an alpha channel, 0 where nothing is drawn)",
+        .campo = "fundo, transparente",
+        .falta = "--fundo needs #rrggbb, r,g,b or transparente",
+        .descricao =
+            "The background: #rrggbb, or r,g,b with each from 0 to 1, or transparente, which gives "
+            "the PNG an alpha channel, 0 where nothing is drawn and 255 where something is (with "
+            "--aa, the mean coverage of the samples, and the colour of a partly covered pixel the "
+            "mean of its covered samples). The window shows a transparent background black.",
+        .ler = lerFundo,
+        .daBiblioteca = fundoDaBiblioteca},
     Opcao{.nome = "--imagem",
           .valor = V::obrigatorio,
           .argumento = "SAIDA.png",
-          .ajuda = "draw one frame into an RGB PNG file, with no window",
+          .ajuda = "draw one frame into an RGB PNG file (RGBA with --fundo transparente), with no "
+                   "window",
           .falta = "--imagem needs a file name",
           .descricao =
-              "Draw one frame into an 8-bit RGB PNG file and end, with no display needed. The "
+              "Draw one frame into an 8-bit RGB PNG file (RGBA with --fundo transparente) and "
+              "end, with no display needed. The "
               "file is written beside its final name and renamed into place, so a failed "
               "write leaves no partial file and an existing one untouched.",
           .ler = lerImagem},
@@ -538,7 +828,11 @@ std::string opcoesDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& pa
             }
         }
     }
-    return "";
+    return problemaConjunto(para);
+}
+
+std::string problemaConjunto(const OpcoesVisualizador& opcoes) {
+    return Estilo::problemaAmostras(opcoes.estilo.amostras, opcoes.largura, opcoes.altura);
 }
 
 }  // namespace gouraud::detail

@@ -70,10 +70,14 @@ struct Opcao {
 std::span<const Opcao> tabelaOpcoes();
 
 // Sets into `para` what the library's options ask for, through the table's daBiblioteca in its
-// order; "" or the first option's reason (`para` is then partly set).
+// order, then checks them together (problemaConjunto); "" or the first reason (`para` is then
+// partly set).
 [[nodiscard]] std::string opcoesDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para);
 // The same for how to open a file, through the table's daAbertura.
 [[nodiscard]] std::string opcoesDaAbertura(const gouraud::Abertura& de, OpcoesVisualizador& para);
+// Why options that are each fine cannot go together ("" when they can): K samples a pixel whose
+// picture would be more than 4096 samples on a side ("aa 3 at 1920x1080 would draw ...").
+[[nodiscard]] std::string problemaConjunto(const OpcoesVisualizador& opcoes);
 
 }  // namespace gouraud::detail
 

@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include <iostream>
+#include <vector>
 
 namespace gouraud::detail {
 
@@ -15,16 +16,26 @@ constexpr int kTamanhoVirtual = 0;
 }  // namespace
 
 bool InicioAllegro::iniciar(const char* programa, std::initializer_list<int> placas, int largura,
-                            int altura) {
+                            int altura, int profundidade) {
     if (allegro_init() != 0) {
         relatarFalha(programa, "allegro_init");
         return false;
     }
-    set_color_depth(kProfundidadeCor);
+    // The depths to try in turn.
+    std::vector<int> profundidades{kProfundidadeCor};
+    if (profundidade == kCorDaArea && desktop_color_depth() >= 24) {
+        profundidades = {32, 24, kProfundidadeCor};
+    }
     bool modo = false;
-    for (const int placa : placas) {
-        if (set_gfx_mode(placa, largura, altura, kTamanhoVirtual, kTamanhoVirtual) == 0) {
-            modo = true;
+    for (const int bits : profundidades) {
+        set_color_depth(bits);
+        for (const int placa : placas) {
+            if (set_gfx_mode(placa, largura, altura, kTamanhoVirtual, kTamanhoVirtual) == 0) {
+                modo = true;
+                break;
+            }
+        }
+        if (modo) {
             break;
         }
     }

@@ -28,24 +28,31 @@ bool finito(double x, double y, double z) {
 // stores.
 struct Destino {
     std::uint16_t* cores;
+    Canais* canais;
     const double* profundidades;
     int largura;
     std::uint16_t cor;
 
     explicit Destino(Quadro& quadro)
         : cores(quadro.linhaCor(0)),
+          canais(quadro.linhaCanais(0)),
           profundidades(quadro.linhaProfundidade(0)),
           largura(quadro.getLargura()),
           cor(Agulhas::cor()) {}
 
-    // Writes the colour at (i, j) when iz is at least the stored depth. Other threads may write
-    // the same colour into the same pixel at the same time, so the store is atomic.
+    // Writes the colour at (i, j) when iz is at least the stored depth, and its channels where
+    // the frame keeps them. Other threads may write the same colour into the same pixel at the
+    // same time, so the stores are atomic.
     void operator()(int i, int j, double iz) const {
         const std::size_t indice =
             static_cast<std::size_t>(j) * static_cast<std::size_t>(largura) +
             static_cast<std::size_t>(i);
         if (iz >= profundidades[indice]) {
             std::atomic_ref<std::uint16_t>(cores[indice]).store(cor, std::memory_order_relaxed);
+            if (canais != nullptr) {
+                std::atomic_ref<Canais>(canais[indice])
+                    .store(Quadro::opaco(kVermelho, kVerde, kAzul), std::memory_order_relaxed);
+            }
         }
     }
 };

@@ -17,15 +17,20 @@ Vetor CorPrimitiva::od(const Primitivas::Terno* cor, const Aparencia::Material* 
     return CorObjeto::cor(cor != nullptr ? canais : nullptr, material, false, iluminacao.od);
 }
 
-std::uint16_t CorPrimitiva::deFrente(const Vetor& od, const Iluminacao& luz) {
-    return Sombreamento::empacotar(luz.ka * luz.ia.x + luz.kd * od.x * luz.il.x,
-                                   luz.ka * luz.ia.y + luz.kd * od.y * luz.il.y,
-                                   luz.ka * luz.ia.z + luz.kd * od.z * luz.il.z);
+namespace {
+
+Canais opaco(const Sombreamento::Canais& c) { return Quadro::opaco(c.r, c.g, c.b); }
+
+}  // namespace
+
+Canais CorPrimitiva::deFrente(const Vetor& od, const Iluminacao& luz) {
+    return opaco(Sombreamento::canais(luz.ka * luz.ia.x + luz.kd * od.x * luz.il.x,
+                                      luz.ka * luz.ia.y + luz.kd * od.y * luz.il.y,
+                                      luz.ka * luz.ia.z + luz.kd * od.z * luz.il.z));
 }
 
-std::uint16_t CorPrimitiva::iluminada(const Ponto& p, const Primitivas::Terno& normal,
-                                      const Vetor& od, const Iluminacao& iluminacao,
-                                      const Ponto& foco, const Ponto& luz) {
+Canais CorPrimitiva::iluminada(const Ponto& p, const Primitivas::Terno& normal, const Vetor& od,
+                               const Iluminacao& iluminacao, const Ponto& foco, const Ponto& luz) {
     const double x = normal.x;
     const double y = normal.y;
     const double z = normal.z;
@@ -37,7 +42,7 @@ std::uint16_t CorPrimitiva::iluminada(const Ponto& p, const Primitivas::Terno& n
         return deFrente(od, iluminacao);
     }
     const Vetor cor = iluminacao.corDoVertice(p, &unitaria, foco, luz, od);
-    return Sombreamento::empacotar(cor.x, cor.y, cor.z);
+    return opaco(Sombreamento::canais(cor.x, cor.y, cor.z));
 }
 
 }  // namespace gouraud::detail

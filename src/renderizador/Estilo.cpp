@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <utility>
 
 namespace gouraud::detail {
@@ -62,6 +63,45 @@ std::string Estilo::descricao() const {
         texto += ", colours off";
     }
     return texto;
+}
+
+std::string Estilo::descricaoImagem() const {
+    std::string texto;
+    const auto acrescentar = [&texto](const std::string& parte) {
+        texto += (texto.empty() ? "" : ", ") + parte;
+    };
+    if (bits24) {
+        acrescentar("24 bits");
+    }
+    if (amostras > 1) {
+        acrescentar("aa " + std::to_string(amostras));
+    }
+    if (edl) {
+        acrescentar("edl");
+    }
+    return texto;
+}
+
+int Estilo::amostrasSeguintes(int amostras, int largura, int altura) {
+    for (int passo = 1; passo < kMaisAmostras; ++passo) {
+        const int k = (amostras - 1 + passo) % kMaisAmostras + 1;
+        if (problemaAmostras(k, largura, altura).empty()) {
+            return k;
+        }
+    }
+    return 1;
+}
+
+std::string Estilo::problemaAmostras(int amostras, int largura, int altura) {
+    const long grandeLargura = static_cast<long>(amostras) * largura;
+    const long grandeAltura = static_cast<long>(amostras) * altura;
+    if (grandeLargura <= Quadro::kMaiorLado && grandeAltura <= Quadro::kMaiorLado) {
+        return "";
+    }
+    return "aa " + std::to_string(amostras) + " at " + std::to_string(largura) + "x" +
+           std::to_string(altura) + " would draw " + std::to_string(grandeLargura) + "x" +
+           std::to_string(grandeAltura) + " samples, more than " +
+           std::to_string(Quadro::kMaiorLado) + " on a side";
 }
 
 }  // namespace gouraud::detail

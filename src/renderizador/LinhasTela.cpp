@@ -15,13 +15,16 @@ namespace {
 // Rows beyond the segment's ends that rounding may still give one of its pixels.
 constexpr double kMargem = 1.0;
 
-// Where a segment's pixels go: one band of the frame, one colour. A copy is passed to every
+// Where a segment's pixels go: one band of the frame, one colour, packed and as the frame's
+// channels when it keeps them (as Quadro::Linha::pintar writes them). A copy is passed to every
 // pixel, whose pointers then stay in registers across the stores.
 struct Pintor {
     std::uint16_t* cores;
+    Canais* canais;
     const double* profundidades;
     int largura;
     std::uint16_t cor;
+    Canais canal;
 
     // Writes the colour at (i, j) when iz is at least the stored depth.
     void operator()(int i, int j, double iz) const {
@@ -29,6 +32,9 @@ struct Pintor {
                                    static_cast<std::size_t>(i);
         if (iz >= profundidades[indice]) {
             cores[indice] = cor;
+            if (canais != nullptr) {
+                canais[indice] = canal;
+            }
         }
     }
 };
@@ -107,8 +113,10 @@ void LinhasTela::desenharFaixa(int faixa, int linha0, int linha1, Quadro& quadro
     const Segmento::Janela janela{quadro.getLargura(), linha0, linha1};
     for (const std::int32_t k : listas.getFaixa(faixa)) {
         const SegmentoTela& s = segmentos[static_cast<std::size_t>(k)];
-        const Pintor pintor{quadro.linhaCor(0), quadro.linhaProfundidade(0), quadro.getLargura(),
-                            cores[static_cast<std::size_t>(k)]};
+        const Canais canal = cores[static_cast<std::size_t>(k)];
+        const Pintor pintor{quadro.linhaCor(0),          quadro.linhaCanais(0),
+                            quadro.linhaProfundidade(0), quadro.getLargura(),
+                            Quadro::empacotar(canal),    canal};
         Segmento::tracar(s.x0, s.y0, s.iz0, s.x1, s.y1, s.iz1, janela, pintor);
     }
 }

@@ -59,8 +59,8 @@ private:
     };
 
     const Primitivas& primitivas;
-    // The packed colour of every segment.
-    std::vector<std::uint16_t> cores;
+    // The colour of every segment.
+    std::vector<Canais> cores;
     std::vector<SegmentoTela> segmentos;
     ListasPorFaixa listas;
     // The bands the last frame was cut into.

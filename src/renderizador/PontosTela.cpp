@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 #include "CorPrimitiva.h"
@@ -82,6 +83,48 @@ bool intervalo(double centro, double meio, int limite, int& primeiro, int& ultim
     ultimo = _mm256_min_pd(u, _mm256_set1_pd(limite - 1.0));
 }
 
+// The ends of four lanes' runs of pixels [primeiro, ultimo] along an axis, each moved one pixel
+// in where its centre k + 0.5 lies further than the radius from `centro`: (k + 0.5 - centro)^2 >
+// raio2, as the disc's test works it out.
+[[gnu::target("avx2"), gnu::always_inline]] inline void encolherQuatro(__m256d& primeiro,
+                                                                       __m256d& ultimo,
+                                                                       __m256d centro,
+                                                                       __m256d raio2) {
+    const __m256d metade = _mm256_set1_pd(0.5);
+    const __m256d um = _mm256_set1_pd(1.0);
+    const __m256d d0 = _mm256_sub_pd(_mm256_add_pd(primeiro, metade), centro);
+    const __m256d d1 = _mm256_sub_pd(_mm256_add_pd(ultimo, metade), centro);
+    primeiro = _mm256_add_pd(
+        primeiro, _mm256_and_pd(_mm256_cmp_pd(_mm256_mul_pd(d0, d0), raio2, _CMP_GT_OQ), um));
+    ultimo = _mm256_sub_pd(
+        ultimo, _mm256_and_pd(_mm256_cmp_pd(_mm256_mul_pd(d1, d1), raio2, _CMP_GT_OQ), um));
+}
+
+// The lanes of four pixels of a row, from the one whose centre is (x, y) on, whose centres lie
+// in the disc around (xs, ys): (dx.dx + dy.dy) <= raio2 with dx = centre - xs and dy = y - ys,
+// as desenharTrecho works it out; every lane for a square.
+template <bool kDisco>
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256d formaQuatro(double y, double x,
+                                                                       double xs, double ys,
+                                                                       __m256d raio2) {
+    if constexpr (kDisco) {
+        const double dy = y - ys;
+        const __m256d dx =
+            _mm256_sub_pd(_mm256_add_pd(_mm256_set1_pd(x), _mm256_set_pd(3.0, 2.0, 1.0, 0.0)),
+                          _mm256_set1_pd(xs));
+        return _mm256_cmp_pd(_mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_set1_pd(dy * dy)), raio2,
+                             _CMP_LE_OQ);
+    } else {
+        return _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+    }
+}
+
+// Whether any lane of the four rows' masks is set.
+[[gnu::target("avx2"), gnu::always_inline]] inline bool algumQuatro(const __m256d (&linhas)[4]) {
+    return _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(linhas[0], linhas[1]),
+                                           _mm256_or_pd(linhas[2], linhas[3]))) != 0;
+}
+
 }  // namespace
 
 PontosTela::PontosTela(const Primitivas& primitivas, const Iluminacao& iluminacao,
@@ -93,12 +136,25 @@ PontosTela::PontosTela(const Primitivas& primitivas, const Iluminacao& iluminaca
 
 void PontosTela::usarAvx2(bool permitir) { avx2 = permitir && __builtin_cpu_supports("avx2") != 0; }
 
+void PontosTela::usarCanais(bool usar) {
+    if (usar != comCanais) {
+        comCanais = usar;
+        setIluminacao(iluminacao, cores);
+    }
+}
+
 void PontosTela::setIluminacao(const Iluminacao& nova, bool coresDoArquivo) {
     iluminacao = nova;
     cores = coresDoArquivo;
-    coresDeFrente.resize(static_cast<std::size_t>(primitivas.getQuantPontos()));
-    for (std::size_t i = 0; i < coresDeFrente.size(); ++i) {
-        coresDeFrente[i] = CorPrimitiva::deFrente(odDoPonto(i), iluminacao);
+    const auto quant = static_cast<std::size_t>(primitivas.getQuantPontos());
+    coresDeFrente.resize(quant);
+    canaisDeFrente.resize(comCanais ? quant : 0);
+    for (std::size_t i = 0; i < quant; ++i) {
+        const Canais cor = CorPrimitiva::deFrente(odDoPonto(i), iluminacao);
+        coresDeFrente[i] = Quadro::empacotar(cor);
+        if (comCanais) {
+            canaisDeFrente[i] = cor;
+        }
     }
 }
 
@@ -108,13 +164,37 @@ Vetor PontosTela::odDoPonto(std::size_t i) const {
                             primitivas.getMaterialPonto(static_cast<int>(i)), iluminacao, cores);
 }
 
-std::uint16_t PontosTela::corDoPonto(std::size_t i, const Ponto& foco, const Ponto& luz) const {
-    const std::vector<Primitivas::Terno>& normais = primitivas.getNormais();
-    if (normais.empty() || (normais[i].x == 0.0f && normais[i].y == 0.0f && normais[i].z == 0.0f)) {
+template <typename Cor>
+Cor PontosTela::deFrente(std::size_t i) const {
+    if constexpr (std::is_same_v<Cor, Canais>) {
+        return canaisDeFrente[i];
+    } else {
         return coresDeFrente[i];
     }
-    return CorPrimitiva::iluminada(primitivas.getPonto(static_cast<int>(i)), normais[i],
-                                   odDoPonto(i), iluminacao, foco, luz);
+}
+
+template <typename Cor>
+Cor PontosTela::corDoPonto(std::size_t i, const Ponto& foco, const Ponto& luz) const {
+    const std::vector<Primitivas::Terno>& normais = primitivas.getNormais();
+    if (normais.empty() || (normais[i].x == 0.0f && normais[i].y == 0.0f && normais[i].z == 0.0f)) {
+        return deFrente<Cor>(i);
+    }
+    const Canais cor = CorPrimitiva::iluminada(primitivas.getPonto(static_cast<int>(i)), normais[i],
+                                               odDoPonto(i), iluminacao, foco, luz);
+    if constexpr (std::is_same_v<Cor, Canais>) {
+        return cor;
+    } else {
+        return Quadro::empacotar(cor);
+    }
+}
+
+template <typename Cor>
+Cor* PontosTela::coresDe(Trecho& trecho) {
+    if constexpr (std::is_same_v<Cor, Canais>) {
+        return trecho.canais.data();
+    } else {
+        return trecho.cores.data();
+    }
 }
 
 void PontosTela::iniciarTrecho(Trecho& trecho) const {
@@ -131,6 +211,7 @@ void PontosTela::marcar(Trecho& trecho, int coluna0, int coluna1, int linha0, in
     trecho.coluna1 = std::max(trecho.coluna1, coluna1);
 }
 
+template <typename Cor, bool kDisco>
 void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const Projecao& projecao,
                                 double meio, const Ponto& luz, Trecho& trecho) const {
     const float* x = primitivas.getX();
@@ -138,7 +219,11 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const
     const float* z = primitivas.getZ();
     const auto larguraLinha = static_cast<std::ptrdiff_t>(largura);
     double* profundidades = trecho.profundidades.data();
-    std::uint16_t* coresTrecho = trecho.cores.data();
+    Cor* coresTrecho = coresDe<Cor>(trecho);
+    // A disc's pixels are looked for in a box a pixel wider than its square on every side; the
+    // disc's own test decides each of them.
+    const double meioCaixa = kDisco ? meio + 1.0 : meio;
+    const double raio2 = meio * meio;
     iniciarTrecho(trecho);
     const Par zPerto(projecao.zPerto);
     const Par um(1.0);
@@ -161,16 +246,23 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const
             // Behind the near plane, or not on the frame.
             if (!frente.lane(lane) || !std::isfinite(xs.lane(lane)) ||
                 !std::isfinite(ys.lane(lane)) ||
-                !intervalo(xs.lane(lane), meio, largura, coluna0, coluna1) ||
-                !intervalo(ys.lane(lane), meio, altura, linha0, linha1)) {
+                !intervalo(xs.lane(lane), meioCaixa, largura, coluna0, coluna1) ||
+                !intervalo(ys.lane(lane), meioCaixa, altura, linha0, linha1)) {
                 continue;
             }
-            const std::uint16_t cor =
-                corDoPonto(static_cast<std::size_t>(k + lane), camera.foco, luz);
+            const Cor cor = corDoPonto<Cor>(static_cast<std::size_t>(k + lane), camera.foco, luz);
             const double profundidade = iz.lane(lane);
             for (int j = linha0; j <= linha1; ++j) {
                 const std::ptrdiff_t linha = j * larguraLinha;
-                for (std::ptrdiff_t c = linha + coluna0; c <= linha + coluna1; ++c) {
+                const double dy = (j + 0.5) - ys.lane(lane);
+                for (int i = coluna0; i <= coluna1; ++i) {
+                    if constexpr (kDisco) {
+                        const double dx = (i + 0.5) - xs.lane(lane);
+                        if (!(dx * dx + dy * dy <= raio2)) {
+                            continue;
+                        }
+                    }
+                    const std::ptrdiff_t c = linha + i;
                     if (profundidade > profundidades[c]) {
                         profundidades[c] = profundidade;
                         coresTrecho[c] = cor;
@@ -182,6 +274,7 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const
     }
 }
 
+template <typename Cor, bool kDisco>
 [[gnu::target("avx2")]] void PontosTela::desenharTrechoQuatro(int inicio, int fim,
                                                               const Camera& camera,
                                                               const Projecao& projecao, double meio,
@@ -192,7 +285,11 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const
     const float* z = primitivas.getZ();
     const auto larguraLinha = static_cast<std::ptrdiff_t>(largura);
     double* profundidades = trecho.profundidades.data();
-    std::uint16_t* coresTrecho = trecho.cores.data();
+    Cor* coresTrecho = coresDe<Cor>(trecho);
+    // A disc's pixels are looked for in a box a pixel wider than its square on every side, as
+    // desenharTrecho does.
+    const double meioCaixa = kDisco ? meio + 1.0 : meio;
+    const __m256d raio2 = _mm256_set1_pd(meio * meio);
     iniciarTrecho(trecho);
     const __m256d focoX = _mm256_set1_pd(camera.foco.x);
     const __m256d focoY = _mm256_set1_pd(camera.foco.y);
@@ -201,7 +298,7 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const
     const __m256d zero = _mm256_setzero_pd();
     const __m256d um = _mm256_set1_pd(1.0);
     const __m256d metade = _mm256_set1_pd(0.5);
-    const __m256d meioV = _mm256_set1_pd(meio);
+    const __m256d meioV = _mm256_set1_pd(meioCaixa);
     const __m256d distancia = _mm256_set1_pd(projecao.d);
     const __m256d ox = _mm256_set1_pd(projecao.ox);
     const __m256d oy = _mm256_set1_pd(projecao.oy);
@@ -277,6 +374,14 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const
         __m256d linha1;
         intervaloQuatro(xs, meioV, largura, coluna0, coluna1);
         intervaloQuatro(ys, meioV, altura, linha0, linha1);
+        if constexpr (kDisco) {
+            // The box a pixel wider than the square holds one column (and row) more on each
+            // side; an end column whose centre is further than s/2 across, dx.dx > (s/2)^2, holds
+            // no pixel of the disc in any row (adding dy.dy >= 0 cannot bring it back), and is
+            // left out.
+            encolherQuatro(coluna0, coluna1, xs, raio2);
+            encolherQuatro(linha0, linha1, ys, raio2);
+        }
         const __m256d validos =
             _mm256_and_pd(_mm256_and_pd(frente, finitos),
                           _mm256_and_pd(_mm256_cmp_pd(coluna0, coluna1, _CMP_LE_OQ),
@@ -295,6 +400,12 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const
         alignas(16) int l0[kQuatro];
         alignas(16) int l1[kQuatro];
         alignas(32) double izs[kQuatro];
+        alignas(32) double centrosX[kQuatro];
+        alignas(32) double centrosY[kQuatro];
+        if constexpr (kDisco) {
+            _mm256_store_pd(centrosX, xs);
+            _mm256_store_pd(centrosY, ys);
+        }
         _mm_store_si128(reinterpret_cast<__m128i*>(c0), _mm256_cvttpd_epi32(coluna0));
         _mm_store_si128(reinterpret_cast<__m128i*>(c1), _mm256_cvttpd_epi32(coluna1));
         _mm_store_si128(reinterpret_cast<__m128i*>(l0), _mm256_cvttpd_epi32(linha0));
@@ -323,12 +434,24 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const
                                       _CMP_GT_OQ),
                         dentro);
                 }
-                if (_mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(ganha[0], ganha[1]),
-                                                    _mm256_or_pd(ganha[2], ganha[3]))) == 0) {
+                if (!algumQuatro(ganha)) {
                     continue;
                 }
-                const std::uint16_t cor =
-                    semNormais ? coresDeFrente[i] : corDoPonto(i, camera.foco, luz);
+                if constexpr (kDisco) {
+                    // Only now the lanes of the disc in each row: a point that wins nothing in
+                    // its box wins nothing in its disc.
+                    for (int r = 0; r < kQuatro; ++r) {
+                        ganha[r] = _mm256_and_pd(
+                            ganha[r],
+                            formaQuatro<kDisco>((l0[t] + (r < linhas ? r : 0)) + 0.5, c0[t] + 0.5,
+                                                centrosX[t], centrosY[t], raio2));
+                    }
+                    if (!algumQuatro(ganha)) {
+                        continue;
+                    }
+                }
+                const Cor cor =
+                    semNormais ? deFrente<Cor>(i) : corDoPonto<Cor>(i, camera.foco, luz);
                 for (int r = 0; r < linhas; ++r) {
                     auto ganhos = static_cast<unsigned>(_mm256_movemask_pd(ganha[r]));
                     if (ganhos == 0) {
@@ -344,16 +467,18 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const
                 }
                 continue;
             }
-            const std::uint16_t cor =
-                semNormais ? coresDeFrente[i] : corDoPonto(i, camera.foco, luz);
+            const Cor cor = semNormais ? deFrente<Cor>(i) : corDoPonto<Cor>(i, camera.foco, luz);
             for (int c = 0; c < colunas; c += kQuatro) {
                 const __m256d dentro = _mm256_load_pd(
                     reinterpret_cast<const double*>(kMascaras[std::min(kQuatro, colunas - c)]));
                 for (int r = 0; r < linhas; ++r) {
                     double* destino = base + r * larguraLinha + c;
                     const __m256d antes = _mm256_loadu_pd(destino);
+                    const __m256d naForma = formaQuatro<kDisco>(
+                        (l0[t] + r) + 0.5, (c0[t] + c) + 0.5, centrosX[t], centrosY[t], raio2);
                     const __m256d ganha =
-                        _mm256_and_pd(_mm256_cmp_pd(profundidade, antes, _CMP_GT_OQ), dentro);
+                        _mm256_and_pd(_mm256_cmp_pd(profundidade, antes, _CMP_GT_OQ),
+                                      _mm256_and_pd(dentro, naForma));
                     auto ganhos = static_cast<unsigned>(_mm256_movemask_pd(ganha));
                     if (ganhos == 0) {
                         continue;
@@ -382,12 +507,13 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const
 }
 
 void PontosTela::preparar(const Camera& camera, const Projecao& projecao, int larguraQuadro,
-                          int alturaQuadro, int tamanho, Trabalhadores& trabalhadores) {
+                          int alturaQuadro, int tamanho, Trabalhadores& trabalhadores, bool disco) {
     const int quant = primitivas.getQuantPontos();
     const std::size_t pixels =
         static_cast<std::size_t>(larguraQuadro) * static_cast<std::size_t>(alturaQuadro);
     // One run per thread, fewer for a small cloud or a very large frame.
-    const std::size_t bytesPorTrecho = pixels * (sizeof(double) + sizeof(std::uint16_t));
+    const std::size_t bytesPorTrecho =
+        pixels * (sizeof(double) + (comCanais ? sizeof(Canais) : sizeof(std::uint16_t)));
     const int porMemoria = static_cast<int>(
         std::min<std::size_t>(static_cast<std::size_t>(trabalhadores.getQuantidade()),
                               std::max<std::size_t>(1, kMaisBytesTrechos / bytesPorTrecho)));
@@ -400,20 +526,43 @@ void PontosTela::preparar(const Camera& camera, const Projecao& projecao, int la
     }
     while (trechos.size() < static_cast<std::size_t>(quantTrechos)) {
         // Past the last pixel, room for the lanes of four columns read at once from it.
-        trechos.push_back(Trecho{std::vector<double>(pixels + kQuatro - 1, 0.0),
-                                 std::vector<std::uint16_t>(pixels, 0), 0, -1, 0, -1});
+        trechos.push_back(
+            Trecho{std::vector<double>(pixels + kQuatro - 1, 0.0), {}, {}, 0, -1, 0, -1});
+    }
+    // The colours of the kind this frame's runs keep.
+    for (int t = 0; t < quantTrechos; ++t) {
+        Trecho& trecho = trechos[static_cast<std::size_t>(t)];
+        if (comCanais && trecho.canais.size() != pixels) {
+            trecho.canais.assign(pixels, 0);
+        } else if (!comCanais && trecho.cores.size() != pixels) {
+            trecho.cores.assign(pixels, 0);
+        }
     }
     const double meio = tamanho / 2.0;
     const Ponto luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
+    // A disc of one pixel is the square.
+    const bool redondo = disco && tamanho > 1;
     auto trecho = [&](int t) {
         const auto parte = [&](int k) {
             return static_cast<int>(static_cast<std::int64_t>(quant) * k / quantTrechos);
         };
         Trecho& destino = trechos[static_cast<std::size_t>(t)];
-        if (avx2) {
-            desenharTrechoQuatro(parte(t), parte(t + 1), camera, projecao, meio, luz, destino);
+        const int inicio = parte(t);
+        const int fim = parte(t + 1);
+        const auto desenhar = [&]<typename Cor, bool kDisco>() {
+            if (avx2) {
+                desenharTrechoQuatro<Cor, kDisco>(inicio, fim, camera, projecao, meio, luz,
+                                                  destino);
+            } else {
+                desenharTrecho<Cor, kDisco>(inicio, fim, camera, projecao, meio, luz, destino);
+            }
+        };
+        if (comCanais) {
+            redondo ? desenhar.template operator()<Canais, true>()
+                    : desenhar.template operator()<Canais, false>();
         } else {
-            desenharTrecho(parte(t), parte(t + 1), camera, projecao, meio, luz, destino);
+            redondo ? desenhar.template operator()<std::uint16_t, true>()
+                    : desenhar.template operator()<std::uint16_t, false>();
         }
     };
     trabalhadores.paraCada(quantTrechos, trecho);
@@ -432,9 +581,10 @@ void PontosTela::desenharFaixa(FaixaVisivel& visivel, Quadro& quadro) {
             const std::size_t linha =
                 static_cast<std::size_t>(j) * static_cast<std::size_t>(largura);
             double* profundidades = trecho.profundidades.data() + linha;
-            const std::uint16_t* cores = trecho.cores.data() + linha;
+            const std::uint16_t* cores = comCanais ? nullptr : trecho.cores.data() + linha;
+            const Canais* canais = comCanais ? trecho.canais.data() + linha : nullptr;
             double* profundidadesQuadro = quadro.linhaProfundidade(j);
-            std::uint16_t* coresQuadro = quadro.linhaCor(j);
+            const Quadro::Linha destino = quadro.linha(j);
             std::int32_t* vencedores = visivel.linhaVencedores(j);
             for (int i = trecho.coluna0; i <= trecho.coluna1; ++i) {
                 const double profundidade = profundidades[i];
@@ -444,7 +594,14 @@ void PontosTela::desenharFaixa(FaixaVisivel& visivel, Quadro& quadro) {
                 profundidades[i] = 0.0;
                 if (profundidade > profundidadesQuadro[i]) {
                     profundidadesQuadro[i] = profundidade;
-                    coresQuadro[i] = cores[i];
+                    if (canais != nullptr) {
+                        destino.pintar(i, canais[i]);
+                    } else {
+                        destino.cor[i] = cores[i];
+                        if (destino.canais != nullptr) {
+                            destino.canais[i] = Quadro::expandir(cores[i]);
+                        }
+                    }
                     vencedores[i] = FaixaVisivel::kNenhum;
                 }
             }

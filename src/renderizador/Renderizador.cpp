@@ -70,7 +70,9 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
     }
 }
 
-bool Renderizador::desenhouAlgo(const Quadro& quadro) const {
+bool Renderizador::desenhouAlgo(const Quadro& saida) const {
+    // The lines were placed in the frame that was drawn: the samples' one when there were more.
+    const Quadro& quadro = amostrasUltimo > 1 && amostragem ? *amostragem : saida;
     for (int y = 0; y < quadro.getAltura(); ++y) {
         const double* linha = quadro.linhaProfundidade(y);
         if (std::any_of(linha, linha + quadro.getLargura(), [](double z) { return z != 0.0; })) {
@@ -97,6 +99,7 @@ void Renderizador::permitirAvx2(bool permitir) {
     vertices.usarAvx2(permitir);
     classificacao.usarAvx2(permitir);
     rasterizador.usarAvx2(permitir);
+    acabamento.usarAvx2(permitir);
     sombreamento->usarAvx2(permitir);
 }
 
@@ -115,6 +118,9 @@ void Renderizador::setEstilo(const Estilo& novo) {
     estilo = novo;
     if (!mesmaPintura) {
         montarSombreamento();
+    }
+    if (pontosTela) {
+        pontosTela->usarCanais(estilo.bits24);
     }
     // The points' and lines' colours follow the file's colours being on or off.
     if (!mesmasCores && pontosTela) {
@@ -202,7 +208,49 @@ void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Ve
     }
 }
 
-void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro) {
+void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro,
+                            int amostras) {
+    const int k = amostras > 0 ? amostras : estilo.amostras;
+    amostrasUltimo = k;
+    Acabamento::Pedido pedido;
+    pedido.amostras = k;
+    pedido.canais = estilo.bits24;
+    pedido.transparente = estilo.transparente;
+    pedido.edl = estilo.edl;
+    pedido.raio = k * estilo.raioEdl;
+    pedido.forca = estilo.forcaEdl;
+    // The frame drawn keeps channels for a 24-bit picture, for a transparent one, whose alpha
+    // says what was drawn, and for the eye-dome lighting; the background is none when
+    // transparent.
+    const auto preparar = [&](Quadro& destino) {
+        destino.usarCanais(Acabamento::canaisNoDesenho(pedido));
+        destino.setFundo(estilo.transparente ? 0 : estilo.fundo);
+        destino.setTransparente(estilo.transparente);
+    };
+    if (k == 1) {
+        preparar(quadro);
+        desenharQuadro(camera, projecao, quadro, estilo.tamanhoPonto);
+        if (Acabamento::necessario(pedido)) {
+            acabamento.acabar(quadro, pedido, trabalhadores);
+        }
+        return;
+    }
+    const int largura = k * quadro.getLargura();
+    const int altura = k * quadro.getAltura();
+    if (!amostragem || amostragem->getLargura() != largura || amostragem->getAltura() != altura) {
+        amostragem.reset();
+        amostragem.emplace(largura, altura);
+    }
+    preparar(*amostragem);
+    Projecao ampliada = projecao;
+    ampliada.largura = k * projecao.largura;
+    ampliada.altura = k * projecao.altura;
+    desenharQuadro(camera, ampliada, *amostragem, k * estilo.tamanhoPonto);
+    acabamento.acabar(*amostragem, pedido, quadro, trabalhadores);
+}
+
+void Renderizador::desenharQuadro(const Camera& camera, const Projecao& projecao, Quadro& quadro,
+                                  int tamanhoPonto) {
     sombreamento->iniciar(camera);
     sombreamento->usarProjecao(projecao);
     const double limite = Recorte::limiteSeguro(quadro.getLargura(), quadro.getAltura());
@@ -228,8 +276,8 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
         const int altura = quadro.getAltura();
         constexpr int kLinhas = Classificacao::kLinhasPorFaixa;
         if (pontosTela) {
-            pontosTela->preparar(camera, projecao, largura, altura, estilo.tamanhoPonto,
-                                 trabalhadores);
+            pontosTela->preparar(camera, projecao, largura, altura, tamanhoPonto, trabalhadores,
+                                 estilo.formaPonto == Estilo::FormaPonto::disco);
         }
         if (linhasTela) {
             linhasTela->preparar(camera, projecao, largura, altura, kLinhas, trabalhadores);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "Acabamento.h"
 #include "Agulhas.h"
 #include "Camera.h"
 #include "Classificacao.h"
@@ -47,7 +48,10 @@ namespace gouraud::detail {
 //                    winner (Sombreamento);
 //                    with the model's loose points (PontosTela) after the triangles'
 //                    visibility and its lines (LinhasTela) after the shading, before the edges;
-//   Agulhas          with the needles on, the normals' needles over the finished frame.
+//   Agulhas          with the needles on, the normals' needles over the finished frame;
+//   Acabamento       the picture the style asks for beyond today's: the frame of K x K samples a
+//                    pixel, drawn by all of the above at K.W x K.H, averaged; eye-dome lighting
+//                    over the finished frame's depths; the alpha of a picture with no background.
 // On a mesh of at least Visibilidade::kMenosAglomerados clusters, the stages run twice: first
 // for the runs of triangles seen in the last frame, whose depths then make a pyramid, then over
 // that frame for the other runs on the screen that the pyramid does not show hidden
@@ -63,17 +67,26 @@ public:
     // the caller's included (0 means one per core), with Gouraud shading.
     Renderizador(const Malha& malha, const Iluminacao& iluminacao, int threads = 0);
 
-    // Clears `quadro` to black and depth 0 and draws the mesh seen from `camera` through
-    // `projecao` into it. With the default headlight the light sits at the camera's focus. The
-    // projection says where points land, the frame which pixels there are: made for the same
-    // size they give the picture of that size (a different frame shows the projection's screen
-    // cropped or bordered, never more). The first frame of a size allocates, no other.
-    void desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro);
+    // Clears `quadro` to the style's background and depth 0 and draws the mesh seen from
+    // `camera` through `projecao` into it. With the default headlight the light sits at the
+    // camera's focus. The projection says where points land, the frame which pixels there are:
+    // made for the same size they give the picture of that size (a different frame shows the
+    // projection's screen cropped or bordered, never more). The first frame of a size
+    // allocates, no other.
+    //   The picture is the style's (Estilo): with K samples a pixel, the same view drawn into a
+    //   frame of K.W x K.H through the projection with its screen K times larger (d, the window
+    //   and the near plane unchanged), points of K.tamanhoPonto pixels and the eye-dome radius
+    //   K.raioEdl, then averaged into `quadro` (Acabamento); `quadro` then keeps the picture's
+    //   channels, as it does for a 24-bit or transparent picture, and its 16-bit colours their
+    //   packing. `amostras` (1 to the style's K) overrides the style's K for this frame: a
+    //   window moving the model draws at 1.
+    void desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro, int amostras = 0);
 
     // Whether the last frame drawn into `quadro` shows any pixel of the model: one a triangle or
-    // a point won (its depth is no longer 0) or one a line wrote. Worked out when asked, over
-    // the whole frame, so that drawing costs nothing more; the edges and the needles are not
-    // counted, the edges being drawn only over triangles.
+    // a point won (its depth is no longer 0) or one a line wrote, in the frame of K x K samples
+    // a pixel when it was drawn through one. Worked out when asked, over the whole frame, so
+    // that drawing costs nothing more; the edges and the needles are not counted, the edges
+    // being drawn only over triangles.
     [[nodiscard]] bool desenhouAlgo(const Quadro& quadro) const;
 
     // Number of threads that draw, the caller's included.
@@ -120,6 +133,10 @@ public:
                                   int linha1, Quadro& quadro);
 
 private:
+    // desenhar at K = 1 for `tamanhoPonto` pixels a point: the stages into `quadro`, as set up
+    // for the picture.
+    void desenharQuadro(const Camera& camera, const Projecao& projecao, Quadro& quadro,
+                        int tamanhoPonto);
     // Makes the shading stage of the mode and the edges set, lit by `iluminacao`.
     void montarSombreamento();
     // The vertex stage for the groups of pontosPorGrupo points `gruposPontos` marks, then the
@@ -165,6 +182,12 @@ private:
     std::vector<std::uint8_t> pontosFase;
     bool ocluir = true;
     bool duasFases = false;
+    // The frame of K x K samples a pixel, made for the first picture that asks for it, and the
+    // finishing step's scratch space.
+    std::optional<Quadro> amostragem;
+    Acabamento acabamento;
+    // The samples a pixel of the last frame drawn.
+    int amostrasUltimo = 1;
 };
 
 }  // namespace gouraud::detail

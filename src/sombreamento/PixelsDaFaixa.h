@@ -6,6 +6,7 @@
 
 #include "FaixaVisivel.h"
 #include "Quadro.h"
+#include "Sombreamento.h"
 #include "VerticeTela.h"
 
 namespace gouraud::detail {
@@ -16,7 +17,8 @@ namespace gouraud::detail {
 // clipped triangle), its corners' attributes (for a whole triangle `passo` doubles per point of
 // the vertex stage from `atributos`, for a piece its own corners'), and the perspective-correct
 // weights q1 = b1 iz1, q2 = b2 iz2 and s = 1/iz, with which a value is
-// va + (q1 (vb - va) + q2 (vc - va)) s; it returns the pixel's 16-bit colour.
+// va + (q1 (vb - va) + q2 (vc - va)) s; it returns the pixel's channels (Sombreamento::canais),
+// which Sombreamento::pintar writes.
 template <typename Cor>
 void sombrearPixels(const FaixaVisivel& faixa, Quadro& quadro, const VerticeTela* vertices,
                     const double* atributos, int passo, Cor&& cor) {
@@ -29,7 +31,7 @@ void sombrearPixels(const FaixaVisivel& faixa, Quadro& quadro, const VerticeTela
         const double* pesos1 = faixa.linhaPesos1(j);
         const double* pesos2 = faixa.linhaPesos2(j);
         const double* profundidades = quadro.linhaProfundidade(j);
-        std::uint16_t* linha = quadro.linhaCor(j);
+        const Quadro::Linha linha = quadro.linha(j);
         for (int i = 0; i < faixa.getLargura(); ++i) {
             // The corners of the winner a few pixels ahead are fetched while this one is shaded.
             if (i + kAdiante < faixa.getLargura() && vencedores[i + kAdiante] >= 0) {
@@ -47,13 +49,17 @@ void sombrearPixels(const FaixaVisivel& faixa, Quadro& quadro, const VerticeTela
             if (FaixaVisivel::ehPeca(vencedor)) {
                 const FaixaVisivel::Peca& peca = faixa.getPeca(vencedor);
                 const auto& c = peca.cantos;
-                linha[i] = cor(peca.triangulo, -1, c[0].atributos.data(), c[1].atributos.data(),
-                               c[2].atributos.data(), pesos1[i] * c[1].z, pesos2[i] * c[2].z, s);
+                Sombreamento::pintar(
+                    linha, i,
+                    cor(peca.triangulo, -1, c[0].atributos.data(), c[1].atributos.data(),
+                        c[2].atributos.data(), pesos1[i] * c[1].z, pesos2[i] * c[2].z, s));
             } else {
                 const Classificacao::Entrada& e = faixa.getEntrada(vencedor);
-                linha[i] = cor(e.triangulo, e.a, atributos + deslocamento(e.a),
-                               atributos + deslocamento(e.b), atributos + deslocamento(e.c),
-                               pesos1[i] * vertices[e.b].iz, pesos2[i] * vertices[e.c].iz, s);
+                Sombreamento::pintar(
+                    linha, i,
+                    cor(e.triangulo, e.a, atributos + deslocamento(e.a),
+                        atributos + deslocamento(e.b), atributos + deslocamento(e.c),
+                        pesos1[i] * vertices[e.b].iz, pesos2[i] * vertices[e.c].iz, s));
             }
         }
     }

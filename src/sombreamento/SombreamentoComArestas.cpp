@@ -6,12 +6,6 @@
 
 namespace gouraud::detail {
 
-namespace {
-
-constexpr std::uint16_t kPreto = 0;
-
-}  // namespace
-
 SombreamentoComArestas::SombreamentoComArestas(std::unique_ptr<Sombreamento> modo,
                                                const Malha& malha,
                                                const EstagioVertices& vertices)
@@ -50,7 +44,7 @@ void SombreamentoComArestas::sobrepor(const FaixaVisivel& faixa, Quadro& quadro)
     Arestas arestas;
     for (int j = faixa.getLinha0(); j < faixa.getLinha1(); ++j) {
         const std::int32_t* vencedores = faixa.linhaVencedores(j);
-        std::uint16_t* linha = quadro.linhaCor(j);
+        const Quadro::Linha linha = quadro.linha(j);
         for (int i = 0; i < faixa.getLargura(); ++i) {
             const std::int32_t vencedor = vencedores[i];
             if (vencedor == FaixaVisivel::kNenhum) {
@@ -71,7 +65,7 @@ void SombreamentoComArestas::sobrepor(const FaixaVisivel& faixa, Quadro& quadro)
                 }
             }
             if (arestas.perto(i + 0.5, j + 0.5)) {
-                linha[i] = kPreto;
+                linha.pintar(i, 0, 0, 0);
             }
         }
     }

@@ -39,15 +39,15 @@ struct LinhaVisivel {
     const double* pesos1;
     const double* pesos2;
     const double* profundidades;
-    std::uint16_t* cor;
+    Quadro::Linha cor;
 };
 
-// c0 + (q1 (c1 - c0) + q2 (c2 - c0)) s per channel, s = 1/iz, packed into 16 bits.
-std::uint16_t corGouraud(const double* c0, const double* c1, const double* c2, double q1, double q2,
-                         double s) {
-    return Sombreamento::empacotar(c0[0] + (q1 * (c1[0] - c0[0]) + q2 * (c2[0] - c0[0])) * s,
-                                   c0[1] + (q1 * (c1[1] - c0[1]) + q2 * (c2[1] - c0[1])) * s,
-                                   c0[2] + (q1 * (c1[2] - c0[2]) + q2 * (c2[2] - c0[2])) * s);
+// c0 + (q1 (c1 - c0) + q2 (c2 - c0)) s per channel, s = 1/iz, floored.
+Sombreamento::Canais corGouraud(const double* c0, const double* c1, const double* c2, double q1,
+                                double q2, double s) {
+    return Sombreamento::canais(c0[0] + (q1 * (c1[0] - c0[0]) + q2 * (c2[0] - c0[0])) * s,
+                                c0[1] + (q1 * (c1[1] - c0[1]) + q2 * (c2[1] - c0[1])) * s,
+                                c0[2] + (q1 * (c1[2] - c0[2]) + q2 * (c2[2] - c0[2])) * s);
 }
 
 // Pixel i of the row: its winner's colour, nothing where none won.
@@ -59,15 +59,19 @@ inline void sombrearPixel(const PixelsGouraud& p, const LinhaVisivel& l, int i) 
     const double s = 1.0 / l.profundidades[i];
     if (FaixaVisivel::ehPeca(vencedor)) {
         const auto& c = p.faixa.getPeca(vencedor).cantos;
-        l.cor[i] = corGouraud(c[0].atributos.data(), c[1].atributos.data(), c[2].atributos.data(),
-                              l.pesos1[i] * c[1].z, l.pesos2[i] * c[2].z, s);
+        Sombreamento::pintar(
+            l.cor, i,
+            corGouraud(c[0].atributos.data(), c[1].atributos.data(), c[2].atributos.data(),
+                       l.pesos1[i] * c[1].z, l.pesos2[i] * c[2].z, s));
         return;
     }
     const Classificacao::Entrada& e = p.faixa.getEntrada(vencedor);
-    l.cor[i] = corGouraud(&p.cores[static_cast<std::ptrdiff_t>(e.a) * kCanais],
-                          &p.cores[static_cast<std::ptrdiff_t>(e.b) * kCanais],
-                          &p.cores[static_cast<std::ptrdiff_t>(e.c) * kCanais],
-                          l.pesos1[i] * p.vertices[e.b].iz, l.pesos2[i] * p.vertices[e.c].iz, s);
+    Sombreamento::pintar(
+        l.cor, i,
+        corGouraud(&p.cores[static_cast<std::ptrdiff_t>(e.a) * kCanais],
+                   &p.cores[static_cast<std::ptrdiff_t>(e.b) * kCanais],
+                   &p.cores[static_cast<std::ptrdiff_t>(e.c) * kCanais],
+                   l.pesos1[i] * p.vertices[e.b].iz, l.pesos2[i] * p.vertices[e.c].iz, s));
 }
 
 // Point numbers in four int32 lanes as four 64-bit offsets of kCanais doubles each.
@@ -144,7 +148,15 @@ inline void sombrearPixel(const PixelsGouraud& p, const LinhaVisivel& l, int i) 
         _mm_or_si128(_mm_slli_epi32(_mm_srli_epi32(canais[0], kPerda5), kDeslocamentoVermelho),
                      _mm_slli_epi32(_mm_srli_epi32(canais[1], kPerda6), kDeslocamentoVerde)),
         _mm_srli_epi32(canais[2], kPerda5));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(l.cor + i), _mm_packus_epi32(cor, cor));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(l.cor.cor + i), _mm_packus_epi32(cor, cor));
+    // The frame's 8-bit channels, as Quadro::Linha::pintar writes them.
+    if (l.cor.canais != nullptr) {
+        const __m128i unidos =
+            _mm_or_si128(_mm_or_si128(_mm_set1_epi32(static_cast<int>(Quadro::kOpaco)),
+                                      _mm_slli_epi32(canais[0], 16)),
+                         _mm_or_si128(_mm_slli_epi32(canais[1], 8), canais[2]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(l.cor.canais + i), unidos);
+    }
 }
 
 // The row `largura` pixels wide, four pixels at a time where whole triangles won all four;
@@ -312,7 +324,7 @@ void SombreamentoGouraud::sombrearFaixa(const FaixaVisivel& faixa, const Vertice
     for (int j = faixa.getLinha0(); j < faixa.getLinha1(); ++j) {
         const LinhaVisivel linha{faixa.linhaVencedores(j), faixa.linhaPesos1(j),
                                  faixa.linhaPesos2(j), quadro.linhaProfundidade(j),
-                                 quadro.linhaCor(j)};
+                                 quadro.linha(j)};
         if (avx2) {
             sombrearLinhaQuatro(pixels, linha, faixa.getLargura());
             continue;

@@ -190,16 +190,16 @@ void SombreamentoGouraudTextura::sombrear(const FaixaVisivel& faixa, Quadro& qua
                            textura = ponto >= 0 ? cores.texturaDoPonto(ponto) : cores.texturaDe(t);
                        }
                        if (textura.textura == nullptr) {
-                           return empacotar(valor(kE), valor(kE + 1), valor(kE + 2));
+                           return canais(valor(kE), valor(kE + 1), valor(kE + 2));
                        }
                        const Vetor amostra = textura.amostra(valor(kU), valor(kV));
                        const double od[kCanais] = {valor(kC) * amostra.x, valor(kC + 1) * amostra.y,
                                                    valor(kC + 2) * amostra.z};
-                       double canais[kCanais];
+                       double soma[kCanais];
                        for (int k = 0; k < kCanais; ++k) {
-                           canais[k] = valor(kE + k) + od[k] * valor(kD + k);
+                           soma[k] = valor(kE + k) + od[k] * valor(kD + k);
                        }
-                       return empacotar(canais[0], canais[1], canais[2]);
+                       return canais(soma[0], soma[1], soma[2]);
                    });
 }
 

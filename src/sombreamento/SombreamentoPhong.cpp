@@ -79,7 +79,7 @@ void SombreamentoPhong::sombrear(const FaixaVisivel& faixa, Quadro& quadro) cons
                double q2, double s) {
             if (cores == nullptr) {
                 const Vetor cor = CorPhong::cor(iluminacao, camera.foco, luz, a, b, c, q1, q2, s);
-                return empacotar(cor.x, cor.y, cor.z);
+                return canais(cor.x, cor.y, cor.z);
             }
             const auto valor = [&](int k) { return interpolarAtributo(a, b, c, k, q1, q2, s); };
             Vetor od(valor(kC), valor(kC + 1), valor(kC + 2));
@@ -90,7 +90,7 @@ void SombreamentoPhong::sombrear(const FaixaVisivel& faixa, Quadro& quadro) cons
                 od = Vetor(od.x * amostra.x, od.y * amostra.y, od.z * amostra.z);
             }
             const Vetor cor = CorPhong::cor(iluminacao, camera.foco, luz, a, b, c, q1, q2, s, od);
-            return empacotar(cor.x, cor.y, cor.z);
+            return canais(cor.x, cor.y, cor.z);
         });
 }
 

@@ -19,12 +19,13 @@ void SombreamentoPlano::prepararPontos(int, int, const std::uint8_t*) {}
 
 const double* SombreamentoPlano::getAtributos(int) const { return nullptr; }
 
-std::uint16_t SombreamentoPlano::corDoTriangulo(int t, const Ponto& p1, const Ponto& p2,
-                                                const Ponto& p3, const std::int32_t* pontos) const {
+Sombreamento::Canais SombreamentoPlano::corDoTriangulo(int t, const Ponto& p1, const Ponto& p2,
+                                                       const Ponto& p3,
+                                                       const std::int32_t* pontos) const {
     if (cores == nullptr) {
         const Vetor cor =
             CorPlana::cor(iluminacao, p1, p2, p3, malha.getNormaisTriangulo()[t], camera.foco, luz);
-        return empacotar(cor.x, cor.y, cor.z);
+        return canais(cor.x, cor.y, cor.z);
     }
     // The corners' colours and coordinates, beside the vertex stage's points for a whole
     // triangle, from the file's look for a piece.
@@ -56,7 +57,7 @@ std::uint16_t SombreamentoPlano::corDoTriangulo(int t, const Ponto& p1, const Po
     }
     const Vetor cor =
         CorPlana::cor(iluminacao, p1, p2, p3, malha.getNormaisTriangulo()[t], camera.foco, luz, od);
-    return empacotar(cor.x, cor.y, cor.z);
+    return canais(cor.x, cor.y, cor.z);
 }
 
 void SombreamentoPlano::sombrear(const FaixaVisivel& faixa, Quadro& quadro) const {
@@ -66,10 +67,10 @@ void SombreamentoPlano::sombrear(const FaixaVisivel& faixa, Quadro& quadro) cons
     const Ponto* pontos = vertices.getPontos();
     const Ponto* mundo = malha.getPontos();
     std::int32_t anterior = -1;
-    std::uint16_t corAnterior = 0;
+    Canais corAnterior{0, 0, 0};
     for (int j = faixa.getLinha0(); j < faixa.getLinha1(); ++j) {
         const std::int32_t* vencedores = faixa.linhaVencedores(j);
-        std::uint16_t* linha = quadro.linhaCor(j);
+        const Quadro::Linha linha = quadro.linha(j);
         for (int i = 0; i < faixa.getLargura(); ++i) {
             const std::int32_t vencedor = vencedores[i];
             if (vencedor == FaixaVisivel::kNenhum) {
@@ -93,7 +94,7 @@ void SombreamentoPlano::sombrear(const FaixaVisivel& faixa, Quadro& quadro) cons
                         corDoTriangulo(e.triangulo, pontos[e.a], pontos[e.b], pontos[e.c], cantos);
                 }
             }
-            linha[i] = corAnterior;
+            pintar(linha, i, corAnterior);
         }
     }
 }

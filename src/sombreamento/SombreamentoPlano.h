@@ -38,11 +38,11 @@ public:
     void usarAvx2(bool permitir) override;
 
 private:
-    // The packed colour of triangle t with corners p1, p2, p3, seen from this frame's camera;
-    // `pontos` names its corners' points of the vertex stage for a whole triangle, null for a
-    // piece.
-    std::uint16_t corDoTriangulo(int t, const Ponto& p1, const Ponto& p2, const Ponto& p3,
-                                 const std::int32_t* pontos) const;
+    // The floored channels of triangle t with corners p1, p2, p3, seen from this frame's
+    // camera; `pontos` names its corners' points of the vertex stage for a whole triangle, null
+    // for a piece.
+    Canais corDoTriangulo(int t, const Ponto& p1, const Ponto& p2, const Ponto& p3,
+                          const std::int32_t* pontos) const;
 
     const Malha& malha;
     const EstagioVertices& vertices;

@@ -71,6 +71,7 @@ int codigoAllegro(const Tecla& tecla) {
 }
 
 constexpr int kProfundidadeCor = 16;
+constexpr int kProfundidade32 = 32;
 // Pause between checks while nothing happens.
 constexpr int kPausaMs = 10;
 // How often the files are looked at.
@@ -189,35 +190,84 @@ Janela::Janela(Visualizacao& visualizacao)
 
 void Janela::desenhar() {
     const Cronometro cronometro;
-    visualizacao.desenhar(quadro);
+    previa = visualizacao.getEstilo().amostras > 1 && movendo();
+    visualizacao.desenhar(quadro, previa);
     milissegundos = cronometro.milissegundos();
 }
 
+void Janela::moveu() { ultimoMovimento = std::chrono::steady_clock::now(); }
+
+bool Janela::movendo() const {
+    return std::chrono::steady_clock::now() - ultimoMovimento <
+           std::chrono::milliseconds(kEsperaAmostras);
+}
+
 void Janela::mostrar() {
-    const bool mesmoFormato = _rgb_r_shift_16 == kDeslocamentoVermelho &&
-                              _rgb_g_shift_16 == kDeslocamentoVerde &&
-                              _rgb_b_shift_16 == kDeslocamentoAzul;
-    const std::size_t bytesPorLinha = sizeof(std::uint16_t) * static_cast<std::size_t>(largura);
-    for (int y = 0; y < altura; ++y) {
-        const std::uint16_t* origem = quadro.linhaCor(y);
-        auto* destino = reinterpret_cast<std::uint16_t*>(tela->line[y]);
-        if (mesmoFormato) {
-            std::memcpy(destino, origem, bytesPorLinha);
-            continue;
+    // A picture of 8-bit channels on a 32-bit screen is put together in 32 bits; any other in
+    // 16, as it always was, and then expanded for a 32-bit screen as its PNG is.
+    const bool emCanais = quadro.temCanais() && tela32;
+    if (quadro.temCanais() && !tela32 && !avisadoSemCores) {
+        avisar(
+            "the display has no 24- or 32-bit visual: the window shows the pictures of 8-bit "
+            "channels packed into 16 bits");
+        avisadoSemCores = true;
+    }
+    BITMAP* destino = emCanais ? tela32.get() : tela.get();
+    if (emCanais) {
+        for (int y = 0; y < altura; ++y) {
+            const Canais* origem = quadro.linhaCanais(y);
+            auto* linha = reinterpret_cast<std::uint32_t*>(tela32->line[y]);
+            for (int x = 0; x < largura; ++x) {
+                linha[x] = static_cast<std::uint32_t>(makecol32(Quadro::vermelhoDe(origem[x]),
+                                                                Quadro::verdeDe(origem[x]),
+                                                                Quadro::azulDe(origem[x])));
+            }
         }
-        for (int x = 0; x < largura; ++x) {
-            destino[x] = static_cast<std::uint16_t>(makecol16(
-                Quadro::vermelho(origem[x]), Quadro::verde(origem[x]), Quadro::azul(origem[x])));
+    } else {
+        const bool mesmoFormato = _rgb_r_shift_16 == kDeslocamentoVermelho &&
+                                  _rgb_g_shift_16 == kDeslocamentoVerde &&
+                                  _rgb_b_shift_16 == kDeslocamentoAzul;
+        const std::size_t bytesPorLinha = sizeof(std::uint16_t) * static_cast<std::size_t>(largura);
+        for (int y = 0; y < altura; ++y) {
+            const std::uint16_t* origem = quadro.linhaCor(y);
+            auto* linha = reinterpret_cast<std::uint16_t*>(tela->line[y]);
+            if (mesmoFormato) {
+                std::memcpy(linha, origem, bytesPorLinha);
+                continue;
+            }
+            for (int x = 0; x < largura; ++x) {
+                linha[x] = static_cast<std::uint16_t>(makecol16(Quadro::vermelho(origem[x]),
+                                                                Quadro::verde(origem[x]),
+                                                                Quadro::azul(origem[x])));
+            }
         }
     }
     if (ajudaVisivel) {
-        escreverAjuda();
+        escreverAjuda(destino);
     }
-    escreverLinha();
-    blit(tela.get(), screen, 0, 0, 0, 0, largura, altura);
+    escreverLinha(destino);
+    if (tela32 && !emCanais) {
+        // The 16-bit picture, overlay and help, each colour expanded as the PNG writer does.
+        const bool mesmoFormato = _rgb_r_shift_16 == kDeslocamentoVermelho &&
+                                  _rgb_g_shift_16 == kDeslocamentoVerde &&
+                                  _rgb_b_shift_16 == kDeslocamentoAzul;
+        for (int y = 0; y < altura; ++y) {
+            const auto* origem = reinterpret_cast<const std::uint16_t*>(tela->line[y]);
+            auto* linha = reinterpret_cast<std::uint32_t*>(tela32->line[y]);
+            for (int x = 0; x < largura; ++x) {
+                const int c = origem[x];
+                const Canais e = mesmoFormato ? Quadro::expandir(origem[x])
+                                              : Quadro::opaco(getr16(c), getg16(c), getb16(c));
+                linha[x] = static_cast<std::uint32_t>(
+                    makecol32(Quadro::vermelhoDe(e), Quadro::verdeDe(e), Quadro::azulDe(e)));
+            }
+        }
+        destino = tela32.get();
+    }
+    blit(destino, screen, 0, 0, 0, 0, largura, altura);
 }
 
-void Janela::escreverLinha() {
+void Janela::escreverLinha(BITMAP* destino) {
     std::string linha = problemas;
     if (linha.empty() && sobreposicaoVisivel) {
         std::ostringstream texto;
@@ -232,11 +282,12 @@ void Janela::escreverLinha() {
     if (linha.empty()) {
         return;
     }
-    const int branco = makecol(kCanalMaximo, kCanalMaximo, kCanalMaximo);
-    textout_ex(tela.get(), font, caber(linha, largura).c_str(), 0, 0, branco, kFundoTexto);
+    const int branco =
+        makecol_depth(bitmap_color_depth(destino), kCanalMaximo, kCanalMaximo, kCanalMaximo);
+    textout_ex(destino, font, caber(linha, largura).c_str(), 0, 0, branco, kFundoTexto);
 }
 
-void Janela::escreverAjuda() {
+void Janela::escreverAjuda(BITMAP* destino) {
     const std::vector<LinhaAjuda> ajuda = linhasAjuda();
     int larguraEntrada = 0;
     int larguraEfeito = 0;
@@ -262,14 +313,15 @@ void Janela::escreverAjuda() {
     const int x1 = x0 + larguraPainel - 1;
     const int y1 = y0 + alturaPainel - 1;
 
+    const int bits = bitmap_color_depth(destino);
     drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
     set_trans_blender(0, 0, 0, kOpacidadeAjuda);
-    rectfill(tela.get(), x0, y0, x1, y1, makecol(0, 0, 0));
+    rectfill(destino, x0, y0, x1, y1, makecol_depth(bits, 0, 0, 0));
     solid_mode();
-    rect(tela.get(), x0, y0, x1, y1, makecol(kCinzaBorda, kCinzaBorda, kCinzaBorda));
+    rect(destino, x0, y0, x1, y1, makecol_depth(bits, kCinzaBorda, kCinzaBorda, kCinzaBorda));
 
-    const int branco = makecol(kCanalMaximo, kCanalMaximo, kCanalMaximo);
-    const int cinza = makecol(kCinzaTitulo, kCinzaTitulo, kCinzaTitulo);
+    const int branco = makecol_depth(bits, kCanalMaximo, kCanalMaximo, kCanalMaximo);
+    const int cinza = makecol_depth(bits, kCinzaTitulo, kCinzaTitulo, kCinzaTitulo);
     const int colunaEntrada = x0 + kMargemAjuda;
     const int colunaEfeito = colunaEntrada + larguraEntrada + kEspacoColunas;
     int y = y0 + kMargemAjuda;
@@ -278,10 +330,10 @@ void Janela::escreverAjuda() {
             y += kAlturaLinhaAjuda / 2;
         }
         if (linha.titulo()) {
-            textout_ex(tela.get(), font, linha.efeito.c_str(), colunaEntrada, y, cinza, kSemFundo);
+            textout_ex(destino, font, linha.efeito.c_str(), colunaEntrada, y, cinza, kSemFundo);
         } else {
-            textout_ex(tela.get(), font, linha.entrada.c_str(), colunaEntrada, y, branco, kSemFundo);
-            textout_ex(tela.get(), font, linha.efeito.c_str(), colunaEfeito, y, branco, kSemFundo);
+            textout_ex(destino, font, linha.entrada.c_str(), colunaEntrada, y, branco, kSemFundo);
+            textout_ex(destino, font, linha.efeito.c_str(), colunaEfeito, y, branco, kSemFundo);
         }
         y += kAlturaLinhaAjuda;
     }
@@ -318,12 +370,16 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
     switch (comando) {
         case Comando::mover:
             visualizacao.aplicar(acao);
+            moveu();
             desatualizado = true;
             break;
         case Comando::modo:
         case Comando::arestas:
         case Comando::normais:
         case Comando::cores:
+        case Comando::bits:
+        case Comando::amostras:
+        case Comando::edl:
         case Comando::pontoMenor:
         case Comando::pontoMaior: {
             Estilo estilo = visualizacao.getEstilo();
@@ -335,6 +391,12 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
                 estilo.cores = !estilo.cores;
             } else if (comando == Comando::normais) {
                 estilo.normais = !estilo.normais;
+            } else if (comando == Comando::bits) {
+                estilo.bits24 = !estilo.bits24;
+            } else if (comando == Comando::amostras) {
+                estilo.amostras = Estilo::amostrasSeguintes(estilo.amostras, largura, altura);
+            } else if (comando == Comando::edl) {
+                estilo.edl = !estilo.edl;
             } else {
                 estilo.tamanhoPonto = Estilo::pontoSeguinte(
                     estilo.tamanhoPonto, comando == Comando::pontoMaior ? 1 : -1);
@@ -357,7 +419,9 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
             redesenhar = true;
             break;
         case Comando::salvar:
-            if (desatualizado) {
+            // The picture of all the samples, not a frame drawn while the model moved.
+            if (desatualizado || previa) {
+                ultimoMovimento = {};
                 desenhar();
                 desatualizado = false;
             }
@@ -372,6 +436,10 @@ bool Janela::executar(Comando comando, Navegacao::Acao acao) {
 
 void Janela::seguirRato() {
     const MovimentoRato::Soma soma = movimentoRato().tomar();
+    if (soma.giroX != 0 || soma.giroY != 0 || soma.deslocamentoX != 0 || soma.deslocamentoY != 0 ||
+        soma.roda != 0) {
+        moveu();
+    }
     if (soma.giroX != 0 || soma.giroY != 0) {
         visualizacao.girarArrasto(soma.giroX, soma.giroY);
         desatualizado = true;
@@ -393,12 +461,16 @@ void Janela::seguirRato() {
 
 int Janela::executar(const std::string& titulo) {
     if (!InicioAllegro::iniciar("visualizador", {GFX_AUTODETECT_WINDOWED, GFX_AUTODETECT}, largura,
-                                altura)) {
+                                altura, InicioAllegro::kCorDaArea)) {
         return 1;
     }
-    // The picture is put together off screen, then copied to the window in one blit.
+    // The picture is put together off screen, then copied to the window in one blit; on a
+    // screen of more than 16 bits, through a 32-bit picture.
     tela.reset(create_bitmap_ex(kProfundidadeCor, largura, altura));
-    if (!tela) {
+    if (bitmap_color_depth(screen) > kProfundidadeCor) {
+        tela32.reset(create_bitmap_ex(kProfundidade32, largura, altura));
+    }
+    if (!tela || (bitmap_color_depth(screen) > kProfundidadeCor && !tela32)) {
         allegro_exit();
         avisar("no memory for the window's picture");
         return 1;
@@ -455,6 +527,10 @@ int Janela::executar(const std::string& titulo) {
             redesenhar = notarProblemas() || redesenhar;
             proximaOlhada = agora + kIntervaloVigia;
         }
+        // Once the model stopped, the picture of all the samples replaces the quick frames.
+        if (previa && !desatualizado && !movendo()) {
+            desatualizado = true;
+        }
         if (!desatualizado && !redesenhar) {
             rest(kPausaMs);
         }
@@ -464,6 +540,7 @@ int Janela::executar(const std::string& titulo) {
         show_mouse(nullptr);
     }
     tela.reset();
+    tela32.reset();
     clear_keybuf();
     allegro_exit();
     return 0;

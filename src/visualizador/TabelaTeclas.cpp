@@ -70,6 +70,16 @@ constexpr EntradaTeclas kTeclas[] = {
             "the points one pixel smaller or larger, from 1 to 16 pixels", "--ponto",
             {pedir(Tecla::texto('['), Comando::pontoMenor),
              pedir(Tecla::texto(']'), Comando::pontoMaior)}),
+    entrada("B", "24 or 16 bits of colour",
+            "24 bits of colour (each channel as the lighting floors it) or 16 (packed as the "
+            "screen the project grew from)",
+            "--bits", {pedir(Tecla::letra('B'), Comando::bits)}),
+    entrada("A", "anti-aliasing: 1, 2, 3, 4 samples a side",
+            "anti-aliasing: 1, 2, 3, 4 samples a side, then 1 again; while the model moves the "
+            "frames are drawn at 1, and 150 ms after it stops the picture of --aa",
+            "--aa", {pedir(Tecla::letra('A'), Comando::amostras)}),
+    entrada("D", "eye-dome lighting on or off", "eye-dome lighting on or off", "--edl",
+            {pedir(Tecla::letra('D'), Comando::edl)}),
     entrada("L", "read the scene and lighting files again",
             "read the scene or mesh file and the lighting file again", "--iluminacao",
             {pedir(Tecla::letra('L'), Comando::recarregar)}),

@@ -1,8 +1,8 @@
 #include "Visualizacao.h"
 
-#include <iostream>
 
 #include "LeitorIluminacao.h"
+#include "Mensagem.h"
 
 namespace gouraud::detail {
 
@@ -38,18 +38,17 @@ Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::str
 bool Visualizacao::valida() const { return carregada != nullptr; }
 const std::string& Visualizacao::getErro() const { return erro; }
 
-void Visualizacao::desenhar(Quadro& quadro) {
-    renderizador->desenhar(navegacao->getCamera(), projecao, quadro);
+void Visualizacao::desenhar(Quadro& quadro, bool previa) {
+    renderizador->desenhar(navegacao->getCamera(), projecao, quadro, previa ? 1 : 0);
     if (primeiro) {
         primeiro = false;
         if (!renderizador->desenhouAlgo(quadro)) {
             const Malha& malha = carregada->getMalha();
             const Primitivas& primitivas = malha.getPrimitivas();
-            std::cerr << "visualizador: " << vigiaCena.getNome()
-                      << ": it draws no pixel from the starting view ("
-                      << contagem(malha.getQuantTriangulos(), primitivas.getQuantLinhas(),
-                                  primitivas.getQuantPontos())
-                      << ")" << std::endl;
+            avisar(vigiaCena.getNome() + ": it draws no pixel from the starting view (" +
+                   contagem(malha.getQuantTriangulos(), primitivas.getQuantLinhas(),
+                            primitivas.getQuantPontos()) +
+                   ")");
         }
     }
 }
@@ -154,7 +153,12 @@ std::string Visualizacao::getDescricao() const {
     const std::string contagens = contagem(malha.getQuantTriangulos(), primitivas.getQuantLinhas(),
                                            primitivas.getQuantPontos());
     // The mode and the switches change the triangles alone.
-    return malha.getQuantTriangulos() > 0 ? estilo.descricao() + ", " + contagens : contagens;
+    std::string texto = malha.getQuantTriangulos() > 0 ? estilo.descricao() + ", " : "";
+    const std::string imagem = estilo.descricaoImagem();
+    if (!imagem.empty()) {
+        texto += imagem + ", ";
+    }
+    return texto + contagens;
 }
 
 std::string Visualizacao::contagem(int triangulos, int linhas, int pontos) {

@@ -41,10 +41,11 @@ public:
     // "" when valid; otherwise the first file's one-line reason, lighting first.
     const std::string& getErro() const;
 
-    // Draws the current view into `quadro`, of the size given. After the first frame, when it
-    // shows no pixel of the model (Renderizador::desenhouAlgo), one line on standard error says
-    // so.
-    void desenhar(Quadro& quadro);
+    // Draws the current view into `quadro`, of the size given; with `previa`, at one sample a
+    // pixel whatever the style's anti-aliasing (a window's frames while the model moves). After
+    // the first frame, when it shows no pixel of the model (Renderizador::desenhouAlgo), one line
+    // on standard error says so.
+    void desenhar(Quadro& quadro, bool previa = false);
 
     // Applies a key's move. restaurar also brings back the starting view's projection; a view
     // key (vistaFrente, ...) frames that view automatically at the frame's size, so that it
@@ -76,8 +77,9 @@ public:
     const Projecao& getProjecao() const;
     // Number of triangles of the scene drawn.
     int getQuantTriangulos() const;
-    // What the overlay says is drawn: with triangles, the mode and its switches and the counts
-    // ("gouraud, edges, 12 triangles, 40 lines"); without, the counts alone ("20000 points").
+    // What the overlay says is drawn: with triangles, the mode and its switches; then what the
+    // picture asks for beyond today's (Estilo::descricaoImagem); then the counts
+    // ("gouraud, edges, 12 triangles, 40 lines", "24 bits, aa 2, 20000 points").
     std::string getDescricao() const;
     // The counts that are not zero, "12 triangles, 40 lines, 1 point" ("0 triangles" for none).
     static std::string contagem(int triangulos, int linhas, int pontos);

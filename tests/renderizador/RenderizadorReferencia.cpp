@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CorObjeto.h"
+#include "Elementares.h"
 
 namespace gouraud::detail {
 
@@ -203,7 +204,7 @@ void triangulo(const Canto& a, const Canto& b, const Canto& c, const Pintura& pi
             bool naAresta = false;
             for (const Linha& linha : pintura.linhas) naAresta = naAresta || pertoDaLinha(linha, px, py);
             quadro.linhaProfundidade(j)[i] = iz;
-            quadro.linhaCor(j)[i] = Quadro::empacotar(canal(cor.x), canal(cor.y), canal(cor.z));
+            quadro.linha(j).pintar(i, canal(cor.x), canal(cor.y), canal(cor.z));
             pintura.naAresta[static_cast<std::size_t>(j * quadro.getLargura() + i)] = naAresta;
         }
     }
@@ -212,7 +213,7 @@ void triangulo(const Canto& a, const Canto& b, const Canto& c, const Pintura& pi
 // Draws the segment from a to b (camera coordinates) in `cor` over the frame without writing
 // depth, as a needle or a line is drawn.
 void agulha(Vetor a, Vetor b, const Projecao& projecao, Quadro& quadro,
-            std::uint16_t cor = Quadro::empacotar(kAgulhaR, kAgulhaG, kAgulhaB)) {
+            Canais cor = Quadro::opaco(kAgulhaR, kAgulhaG, kAgulhaB)) {
     const double z = projecao.zPerto;
     const bool frenteA = a.z >= z, frenteB = b.z >= z;
     if (!frenteA && !frenteB) return;
@@ -229,7 +230,7 @@ void agulha(Vetor a, Vetor b, const Projecao& projecao, Quadro& quadro,
     const auto pintar = [&](double x, double y, double iz) {
         if (!(x >= 0 && x < quadro.getLargura() && y >= 0 && y < quadro.getAltura())) return;
         const int i = static_cast<int>(std::floor(x)), j = static_cast<int>(std::floor(y));
-        if (iz >= quadro.getProfundidade(i, j)) quadro.linhaCor(j)[i] = cor;
+        if (iz >= quadro.getProfundidade(i, j)) quadro.linha(j).pintar(i, cor);
     };
     const double adx = std::fabs(x1 - x0), ady = std::fabs(y1 - y0);
     if (adx >= ady && adx > 0) {
@@ -267,20 +268,22 @@ Vetor corDoObjeto(const std::vector<Primitivas::Terno>& cores, std::size_t k,
     return CorObjeto::cor(cores.empty() ? nullptr : c, material, false, iluminacao.od);
 }
 
-// Ka.Ia + Kd.Od.Il per channel, packed: a point or a line lit head-on.
-std::uint16_t deFrente(const Vetor& od, const Iluminacao& l) {
-    return Quadro::empacotar(canal(l.ka * l.ia.x + l.kd * od.x * l.il.x),
-                             canal(l.ka * l.ia.y + l.kd * od.y * l.il.y),
-                             canal(l.ka * l.ia.z + l.kd * od.z * l.il.z));
+// Ka.Ia + Kd.Od.Il per channel: a point or a line lit head-on.
+Canais deFrente(const Vetor& od, const Iluminacao& l) {
+    return Quadro::opaco(canal(l.ka * l.ia.x + l.kd * od.x * l.il.x),
+                         canal(l.ka * l.ia.y + l.kd * od.y * l.il.y),
+                         canal(l.ka * l.ia.z + l.kd * od.z * l.il.z));
 }
 
 // The loose points in file order, each pixel of the frame tested against the square's bounds as
-// written, taken where the point's 1/cn is strictly greater than the stored one.
+// written (or, for a disc of 2 pixels or more, against its circle), taken where the point's 1/cn
+// is strictly greater than the stored one; `tamanho` pixels a side.
 void pontos(const Malha& malha, const Iluminacao& iluminacao, const Camera& camera,
-            const Projecao& projecao, const Ponto& luz, const Estilo& estilo, Quadro& quadro,
-            std::vector<bool>& naAresta) {
+            const Projecao& projecao, const Ponto& luz, const Estilo& estilo, int tamanho,
+            Quadro& quadro, std::vector<bool>& naAresta) {
     const Primitivas& primitivas = malha.getPrimitivas();
-    const double meio = estilo.tamanhoPonto / 2.0;
+    const double meio = tamanho / 2.0;
+    const bool disco = estilo.formaPonto == Estilo::FormaPonto::disco && tamanho > 1;
     const double largura = quadro.getLargura(), altura = quadro.getAltura();
     for (int k = 0; k < primitivas.getQuantPontos(); ++k) {
         const Ponto p = primitivas.getPonto(k);
@@ -291,13 +294,13 @@ void pontos(const Malha& malha, const Iluminacao& iluminacao, const Camera& came
         const double iz = 1.0 / c.z;
         const Vetor od = corDoObjeto(primitivas.getCores(), k, primitivas.getMaterialPonto(k),
                                      iluminacao, estilo.cores);
-        std::uint16_t cor = deFrente(od, iluminacao);
+        Canais cor = deFrente(od, iluminacao);
         if (!primitivas.getNormais().empty()) {
             const Primitivas::Terno& n = primitivas.getNormais()[k];
             Vetor unitaria;
             if (unitarizar(Vetor(n.x, n.y, n.z), unitaria)) {
                 const Vetor lit = iluminacao.corDoVertice(p, &unitaria, camera.foco, luz, od);
-                cor = Quadro::empacotar(canal(lit.x), canal(lit.y), canal(lit.z));
+                cor = Quadro::opaco(canal(lit.x), canal(lit.y), canal(lit.z));
             }
         }
         // The pixels near the square, then the rule itself.
@@ -307,11 +310,13 @@ void pontos(const Malha& malha, const Iluminacao& iluminacao, const Camera& came
         const int j1 = static_cast<int>(std::clamp(std::ceil(ys + meio) + 1, -1.0, altura - 1));
         for (int j = j0; j <= j1; ++j) {
             for (int i = i0; i <= i1; ++i) {
-                const bool dentro = xs - meio <= i + 0.5 && i + 0.5 < xs + meio &&
-                                    ys - meio <= j + 0.5 && j + 0.5 < ys + meio;
+                const double dx = (i + 0.5) - xs, dy = (j + 0.5) - ys;
+                const bool dentro = disco ? dx * dx + dy * dy <= meio * meio
+                                          : xs - meio <= i + 0.5 && i + 0.5 < xs + meio &&
+                                                ys - meio <= j + 0.5 && j + 0.5 < ys + meio;
                 if (!dentro || !(iz > quadro.getProfundidade(i, j))) continue;
                 quadro.linhaProfundidade(j)[i] = iz;
-                quadro.linhaCor(j)[i] = cor;
+                quadro.linha(j).pintar(i, cor);
                 naAresta[static_cast<std::size_t>(j * quadro.getLargura() + i)] = false;
             }
         }
@@ -321,7 +326,12 @@ void pontos(const Malha& malha, const Iluminacao& iluminacao, const Camera& came
 }  // namespace
 
 void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const Camera& camera,
-                        const Projecao& projecao, Quadro& quadro, const Estilo& estilo) {
+                        const Projecao& projecao, Quadro& quadro, const Estilo& estilo,
+                        int tamanhoPonto) {
+    // The frame keeps the channels for a 24-bit or transparent picture, the background the
+    // style's colour or none.
+    quadro.usarCanais(estilo.bits24 || estilo.transparente);
+    quadro.setFundo(estilo.transparente ? 0 : estilo.fundo);
     quadro.limpar();
     const Ponto luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
     std::vector<bool> naAresta(
@@ -420,7 +430,8 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
             triangulo(poligono[0], poligono[k], poligono[k + 1], pintura, quadro);
         }
     }
-    pontos(malha, iluminacao, camera, projecao, luz, estilo, quadro, naAresta);
+    pontos(malha, iluminacao, camera, projecao, luz, estilo,
+           tamanhoPonto > 0 ? tamanhoPonto : estilo.tamanhoPonto, quadro, naAresta);
     // The lines in file order, coloured by their first vertex lit head-on.
     const Primitivas& primitivas = malha.getPrimitivas();
     for (int k = 0; k < primitivas.getQuantLinhas(); ++k) {
@@ -436,7 +447,7 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
     for (int j = 0; j < quadro.getAltura(); ++j)
         for (int i = 0; i < quadro.getLargura(); ++i)
             if (naAresta[static_cast<std::size_t>(j * quadro.getLargura() + i)])
-                quadro.linhaCor(j)[i] = Quadro::empacotar(0, 0, 0);
+                quadro.linha(j).pintar(i, 0, 0, 0);
     if (!estilo.normais) return;
     // A needle for every point a triangle names, from the point outwards, against the scene's
     // normal, which points away from a viewer who sees the triangle counter-clockwise.
@@ -457,6 +468,97 @@ void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const 
                         p.z - alcance * d.z / comprimento);
         agulha(camera.coordenadas(p), camera.coordenadas(fim), projecao, quadro);
     }
+}
+
+}  // namespace gouraud::detail
+
+namespace gouraud::detail {
+
+std::vector<Canais> imagemReferencia(const Malha& malha, const Iluminacao& iluminacao,
+                                     const Camera& camera, const Projecao& projecao,
+                                     const Estilo& estilo) {
+    // The K.W x K.H frame by the contract, through the projection's screen K times larger.
+    const int k = estilo.amostras, w = projecao.largura, h = projecao.altura;
+    Projecao grande = projecao;
+    grande.largura = k * w;
+    grande.altura = k * h;
+    Quadro amostras(k * w, k * h);
+    desenharReferencia(malha, iluminacao, camera, grande, amostras, estilo,
+                       k * estilo.tamanhoPonto);
+    // Each sample's 8-bit channels, and whether it is drawn.
+    const auto canais = [&](int x, int y) {
+        return estilo.bits24 ? amostras.getCanais(x, y) : Quadro::expandir(amostras.getCor(x, y));
+    };
+    const auto desenhada = [&](int x, int y) {
+        return !estilo.transparente || Quadro::alfaDe(amostras.getCanais(x, y)) != 0;
+    };
+    // Eye-dome lighting at radius K.r, sample by sample.
+    std::vector<Canais> escuras(static_cast<std::size_t>(k * w) * static_cast<std::size_t>(k * h));
+    const int r = k * estilo.raioEdl;
+    const int vizinhos[8][2] = {{-r, 0},  {r, 0},  {0, -r}, {0, r},
+                                {-r, -r}, {-r, r}, {r, -r}, {r, r}};
+    for (int y = 0; y < k * h; ++y) {
+        for (int x = 0; x < k * w; ++x) {
+            Canais c = canais(x, y);
+            const double wp = amostras.getProfundidade(x, y);
+            if (estilo.edl && wp > 0) {
+                double o = 0;
+                for (const auto& v : vizinhos) {
+                    const int nx = x + v[0], ny = y + v[1];
+                    if (nx < 0 || ny < 0 || nx >= k * w || ny >= k * h) continue;
+                    const double wn = amostras.getProfundidade(nx, ny);
+                    if (wn > 0) o += std::max(0.0, Elementares::log2(wn) - Elementares::log2(wp));
+                }
+                const double f = Elementares::exp(-estilo.forcaEdl * o);
+                c = Quadro::opaco(static_cast<int>(std::floor(Quadro::vermelhoDe(c) * f)),
+                                  static_cast<int>(std::floor(Quadro::verdeDe(c) * f)),
+                                  static_cast<int>(std::floor(Quadro::azulDe(c) * f)));
+            }
+            escuras[static_cast<std::size_t>(y) * static_cast<std::size_t>(k * w) +
+                    static_cast<std::size_t>(x)] = c;
+        }
+    }
+    // The mean of each pixel's samples, over the drawn ones without a background.
+    std::vector<Canais> imagem(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            int soma[3] = {0, 0, 0}, n = 0;
+            for (int sy = k * y; sy < k * y + k; ++sy) {
+                for (int sx = k * x; sx < k * x + k; ++sx) {
+                    if (!desenhada(sx, sy)) continue;
+                    const Canais c =
+                        escuras[static_cast<std::size_t>(sy) * static_cast<std::size_t>(k * w) +
+                                static_cast<std::size_t>(sx)];
+                    soma[0] += Quadro::vermelhoDe(c);
+                    soma[1] += Quadro::verdeDe(c);
+                    soma[2] += Quadro::azulDe(c);
+                    ++n;
+                }
+            }
+            const int d = estilo.transparente ? n : k * k;
+            const int alfa = estilo.transparente ? (255 * n + k * k / 2) / (k * k) : 255;
+            Canais pixel = 0;
+            if (d > 0)
+                pixel = Quadro::opaco((soma[0] + d / 2) / d, (soma[1] + d / 2) / d,
+                                      (soma[2] + d / 2) / d) &
+                        Quadro::kSemAlfa;
+            imagem[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
+                   static_cast<std::size_t>(x)] = pixel | (static_cast<Canais>(alfa) << 24);
+        }
+    }
+    return imagem;
+}
+
+std::vector<Canais> imagemDoQuadro(const Quadro& quadro) {
+    std::vector<Canais> imagem;
+    for (int y = 0; y < quadro.getAltura(); ++y) {
+        for (int x = 0; x < quadro.getLargura(); ++x) {
+            const Canais c =
+                quadro.temCanais() ? quadro.getCanais(x, y) : Quadro::expandir(quadro.getCor(x, y));
+            imagem.push_back(quadro.getTransparente() ? c : (c | Quadro::kOpaco));
+        }
+    }
+    return imagem;
 }
 
 }  // namespace gouraud::detail

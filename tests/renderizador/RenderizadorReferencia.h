@@ -6,6 +6,8 @@
 // double, on one thread; then every loose point, pixel by pixel around it; every line, column by
 // column or row by row; the edges over all that; then every needle, as the lines.
 
+#include <vector>
+
 #include "Camera.h"
 #include "Estilo.h"
 #include "Iluminacao.h"
@@ -15,11 +17,25 @@
 
 namespace gouraud::detail {
 
-// Clears the frame and draws the mesh in `estilo` as Renderizador::desenhar does, with the
-// mesh's own colours and textures when it has them and estilo.cores holds.
+// Clears the frame and draws the mesh in `estilo` as Renderizador::desenhar does at one sample
+// a pixel, with the mesh's own colours and textures when it has them and estilo.cores holds: in
+// 24 bits (the frame keeping channels) or 16, on the style's background or none (the channels'
+// alpha then marking what is drawn), points of `tamanhoPonto` pixels (0: the style's), squares
+// or discs.
 void desenharReferencia(const Malha& malha, const Iluminacao& iluminacao, const Camera& camera,
-                        const Projecao& projecao, Quadro& quadro,
-                        const Estilo& estilo = Estilo());
+                        const Projecao& projecao, Quadro& quadro, const Estilo& estilo = Estilo(),
+                        int tamanhoPonto = 0);
+
+// The picture of `estilo` by its rule, W x H as the projection's screen, each pixel 0xAARRGGBB
+// (alpha 255 on a background): the frame of K.W x K.H samples by desenharReferencia through the
+// projection's screen K times larger with points K times larger, each sample's 8-bit channels
+// (its own in 24 bits, its 16-bit colour expanded in 16), eye-dome lighting at radius K.r sample
+// by sample, then each pixel the mean of its samples (of the drawn ones without a background).
+std::vector<Canais> imagemReferencia(const Malha& malha, const Iluminacao& iluminacao,
+                                     const Camera& camera, const Projecao& projecao,
+                                     const Estilo& estilo);
+// The picture a finished frame holds, in the same form.
+std::vector<Canais> imagemDoQuadro(const Quadro& quadro);
 
 }  // namespace gouraud::detail
 
