@@ -1,6 +1,7 @@
 #ifndef GOURAUD_API_MODELO_H
 #define GOURAUD_API_MODELO_H
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -30,6 +31,31 @@
 
 namespace gouraud {
 
+// An array of numbers in memory as a C-contiguous numpy array holds one: `linhas` rows of
+// `colunas` elements of `tipo`, row after row, no padding. It only points at them.
+struct Arranjo {
+    enum class Tipo { float32, float64, int32, int64, uint32, uint8 };
+    const void* dados = nullptr;
+    Tipo tipo = Tipo::float64;
+    std::size_t linhas = 0;
+    std::size_t colunas = 0;
+};
+
+// A mesh in memory, for Modelo::deArranjos. Required: posicoes, n x 3 floats (float32 or
+// float64), and triangulos, m x 3 integers (int32, int64 or uint32), each an index into
+// posicoes. Optional (leave linhas at 0): per-vertex cores, n x 3 floats from 0 to 1; per-vertex
+// normais, n x 3 floats; per-vertex uv, n x 2 floats, with textura, the image they index: altura
+// rows of largura x 3 uint8 (red, green, blue), its top row first, largura in larguraTextura.
+struct Arranjos {
+    Arranjo posicoes;
+    Arranjo triangulos;
+    Arranjo cores;
+    Arranjo normais;
+    Arranjo uv;
+    Arranjo textura;
+    std::size_t larguraTextura = 0;
+};
+
 // A scene file or a mesh file, read and ready to draw as often as you like, with any options.
 // It draws one picture at a time: share it between threads only with a lock. A Modelo moved
 // from can only be assigned to or destroyed.
@@ -40,13 +66,20 @@ public:
     // settings of the lighting file `iluminacao` ("" for the default headlight). A file that
     // cannot be drawn gives the viewer's one-line reason, such as "cannot open the scene x.txt:
     // No such file or directory" or "the import library crashed reading x.fbx (signal 11,
-    // segmentation fault)". `abertura` says how the import library reads. Reading a scene file
-    // prints the scene loader's marker line on standard output, as the viewer does.
+    // segmentation fault)". `abertura` says how the import library reads. It writes nothing on
+    // standard output or standard error.
     [[nodiscard]] static Resultado<Modelo> abrir(const std::string& arquivo,
                                                  const std::string& iluminacao = "",
                                                  const Abertura& abertura = {}) {
         return abrirInstalado(arquivo, iluminacao, abertura, GOURAUD_IMPORTADOR_INSTALADO);
     }
+
+    // A mesh from memory (Arranjos), lit as abrir lights a file, drawn exactly as the same
+    // data read from a PLY file. The arrays are copied: they may be freed once it returns. Bad
+    // arrays give a one-line reason ("triangle 7 names vertex 12 of 10", "position 3 is not
+    // finite", "colour 2 is not within 0..1", ...).
+    [[nodiscard]] static Resultado<Modelo> deArranjos(const Arranjos& arranjos,
+                                                      const std::string& iluminacao = "");
 
     Modelo(Modelo&&) noexcept;
     Modelo& operator=(Modelo&&) noexcept;
@@ -57,7 +90,10 @@ public:
     // cannot give a picture), `imagem` then left as it was. The pixels are those of the PNG
     // `visualizador ARQUIVO --imagem` writes with the same --vista, --cima, --tamanho, --modo,
     // --arestas, --normais, --sem-cor, --ponto, --ponto-forma, --bits, --aa, --edl and --fundo
-    // (its alpha in Imagem::alfa for a transparent background).
+    // (its alpha in Imagem::alfa for a transparent background), with the buffers asked for and
+    // the camera (Imagem::K, Imagem::mundoParaCamera). A Modelo draws one picture at a time: a
+    // call made while another thread draws it is refused ("the model is being drawn by another
+    // thread"), nothing touched.
     [[nodiscard]] std::string desenhar(const Opcoes& opcoes, Imagem& imagem);
     // The same into a new picture.
     [[nodiscard]] Resultado<Imagem> desenhar(const Opcoes& opcoes = {});

@@ -28,6 +28,33 @@ struct Camera {
     std::array<double, 3> v{0.0, 1.0, 0.0};
 };
 
+// A camera placed as pinhole cameras are: the eye (olho), the point it looks at (alvo), the way
+// up (cima; only its part across the line of sight counts) and the vertical field of view in
+// degrees, over 0 and under 180. Unlike the views and Camera it frames nothing: the picture
+// shows what such a camera sees, the line of sight through the picture's centre, square pixels.
+struct Olhar {
+    std::array<double, 3> olho{0.0, 0.0, 1.0};
+    std::array<double, 3> alvo{0.0, 0.0, 0.0};
+    std::array<double, 3> cima{0.0, 1.0, 0.0};
+    double campo = 45.0;
+};
+
+// The buffers a picture brings beside its colours (Imagem), each read from the pixel's winner,
+// the same one whose colour the picture shows, never blended.
+struct Buffers {
+    // The camera-space depth of the winner at the pixel's centre, as float; +inf where nothing
+    // is drawn.
+    bool profundidade = false;
+    // The unit normal, in the model's coordinates, that the phong mode lights the pixel with,
+    // whatever the mode; zeros where there is none.
+    bool normais = false;
+    // The winner's triangle, numbered as in the file; Imagem::kNenhum where none.
+    bool triangulo = false;
+    // The winner's part (mesh) of the file, in the import library's order; Imagem::kNenhum
+    // where none.
+    bool parte = false;
+};
+
 // How to draw a picture. The defaults are the viewer's: a scene file from its own camera, a mesh
 // file from the front, 640 x 480, Gouraud shading, no edges, no needles, the file's own colours,
 // points of 3 x 3 pixels, 16-bit colour, one sample a pixel, no eye-dome lighting, black
@@ -42,6 +69,8 @@ struct Opcoes {
     Cima cima = Cima::maisY;
     // A camera of your own instead of a view; not both.
     std::optional<Camera> camera{};
+    // A pinhole camera instead of a view or a Camera; not with either.
+    std::optional<Olhar> olhar{};
     // The picture's width and height in pixels, each from 1 to 4096.
     int largura = 640;
     int altura = 480;
@@ -74,6 +103,8 @@ struct Opcoes {
     // nothing is drawn and 255 where something is (with aa, the mean coverage of the samples).
     std::array<double, 3> fundo{0.0, 0.0, 0.0};
     bool transparente = false;
+    // The buffers to bring beside the colours; none costs nothing.
+    Buffers buffers{};
 };
 
 }  // namespace gouraud
