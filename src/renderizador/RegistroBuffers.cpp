@@ -44,25 +44,36 @@ RegistroBuffers::RegistroBuffers(const Malha& malha, const EstagioVertices& vert
                                  const std::vector<std::uint32_t>& partes)
     : malha(malha), vertices(vertices), partes(partes) {}
 
+void RegistroBuffers::prepararNormais() {
+    if (!atributos.empty()) {
+        return;
+    }
+    const auto quant = static_cast<std::size_t>(vertices.getQuantPontos());
+    atributos.resize(quant * kAtributos);
+    const Ponto* pontos = vertices.getPontos();
+    const Vetor* normais = vertices.getNormais();
+    for (std::size_t k = 0; k < quant; ++k) {
+        double* a = &atributos[k * kAtributos];
+        a[0] = pontos[k].x;
+        a[1] = pontos[k].y;
+        a[2] = pontos[k].z;
+        a[kNormal] = normais[k].x;
+        a[kNormal + 1] = normais[k].y;
+        a[kNormal + 2] = normais[k].z;
+    }
+}
+
 bool RegistroBuffers::normal(const FaixaVisivel& faixa, std::int32_t vencedor, double b1,
-                             double b2, double iz, const Camera& camera, const Projecao& projecao,
+                             double b2, double s, const Camera& camera, const Projecao& projecao,
                              int largura, int altura, Recortado& cache, Vetor& saida) const {
-    const double s = 1.0 / iz;
     if (!FaixaVisivel::ehPeca(vencedor)) {
         const Classificacao::Entrada& e = faixa.getEntrada(vencedor);
-        const Ponto* pontos = vertices.getPontos();
-        const Vetor* normais = vertices.getNormais();
         const VerticeTela* tela = vertices.getVertices();
-        const auto atributos = [&](std::int32_t k) {
-            const Ponto& p = pontos[k];
-            const Vetor& n = normais[k];
-            return std::array<double, kAtributos>{p.x, p.y, p.z, n.x, n.y, n.z};
+        const auto de = [this](std::int32_t ponto) {
+            return atributos.data() + static_cast<std::ptrdiff_t>(ponto) * kAtributos;
         };
-        const auto a = atributos(e.a);
-        const auto b = atributos(e.b);
-        const auto c = atributos(e.c);
-        return normalInterpolada(a.data(), b.data(), c.data(), b1 * tela[e.b].iz,
-                                 b2 * tela[e.c].iz, s, camera.foco, saida);
+        return normalInterpolada(de(e.a), de(e.b), de(e.c), b1 * tela[e.b].iz, b2 * tela[e.c].iz,
+                                 s, camera.foco, saida);
     }
     // A piece of a clipped triangle: the triangle clipped again with the phong mode's
     // attributes, which gives the same polygon, the corners carrying positions and normals.
@@ -104,6 +115,7 @@ void RegistroBuffers::faixa(const FaixaVisivel& faixa, const Quadro& quadro, con
     constexpr float kInfinito = std::numeric_limits<float>::infinity();
     constexpr std::uint32_t kNenhum = BuffersQuadro::kNenhum;
     const int largura = faixa.getLargura();
+    constexpr int kAdiante = 4;
     Recortado cache;
     for (int j = faixa.getLinha0(); j < faixa.getLinha1(); ++j) {
         const std::int32_t* vencedores = faixa.linhaVencedores(j);
@@ -115,6 +127,16 @@ void RegistroBuffers::faixa(const FaixaVisivel& faixa, const Quadro& quadro, con
         std::uint32_t* triangulo = buffers.linhaTriangulo(j);
         std::uint32_t* parte = buffers.linhaParte(j);
         for (int i = 0; i < largura; ++i) {
+            // The corners of the winner a few pixels ahead are fetched while this one is read,
+            // as the shading does.
+            if (normais != nullptr && i + kAdiante < largura && vencedores[i + kAdiante] >= 0) {
+                const Classificacao::Entrada& proxima = faixa.getEntrada(vencedores[i + kAdiante]);
+                for (const std::int32_t ponto : {proxima.a, proxima.b, proxima.c}) {
+                    const double* a = atributos.data() + static_cast<std::ptrdiff_t>(ponto) * kAtributos;
+                    __builtin_prefetch(a);
+                    __builtin_prefetch(a + kAtributos - 1);
+                }
+            }
             const std::int32_t vencedor = vencedores[i];
             const auto p = static_cast<std::size_t>(i);
             if (vencedor == FaixaVisivel::kNenhum) {
@@ -149,9 +171,9 @@ void RegistroBuffers::faixa(const FaixaVisivel& faixa, const Quadro& quadro, con
                 }
                 continue;
             }
-            const double iz = profundidades[i];
+            const double s = 1.0 / profundidades[i];
             if (profundidade != nullptr) {
-                profundidade[p] = static_cast<float>(1.0 / iz);
+                profundidade[p] = static_cast<float>(s);
             }
             const auto numero = static_cast<std::uint32_t>(faixa.numeroNoArquivo(vencedor));
             if (triangulo != nullptr) {
@@ -162,7 +184,7 @@ void RegistroBuffers::faixa(const FaixaVisivel& faixa, const Quadro& quadro, con
             }
             if (normais != nullptr) {
                 Vetor n(0.0, 0.0, 0.0);
-                if (!normal(faixa, vencedor, pesos1[i], pesos2[i], iz, camera, projecao,
+                if (!normal(faixa, vencedor, pesos1[i], pesos2[i], s, camera, projecao,
                             quadro.getLargura(), quadro.getAltura(), cache, n)) {
                     n = Vetor(0.0, 0.0, 0.0);
                 }

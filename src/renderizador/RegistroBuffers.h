@@ -34,6 +34,10 @@ public:
     RegistroBuffers(const Malha& malha, const EstagioVertices& vertices,
                     const std::vector<std::uint32_t>& partes);
 
+    // Before a frame whose buffers hold normals, on one thread: each point's position and
+    // normal side by side, made once (they do not change from frame to frame).
+    void prepararNormais();
+
     // Registers the rows of `faixa` from its winners and `quadro`'s depths, the band drawn from
     // `camera` through `projecao`. With `todos`, every pixel of the rows (a band drawn afresh);
     // otherwise only those with a winner (a later pass over the band, whose winners took their
@@ -46,16 +50,18 @@ public:
                const std::int32_t* vencedoresPontos = nullptr) const;
 
 private:
-    // The phong mode's normal at a pixel of winner `vencedor` with weights b1, b2 and depth iz.
-    // `cache` keeps the polygon of the last clipped triangle worked out.
+    // The phong mode's normal at a pixel of winner `vencedor` with weights b1, b2 and
+    // s = 1/iz. `cache` keeps the polygon of the last clipped triangle worked out.
     struct Recortado;
-    bool normal(const FaixaVisivel& faixa, std::int32_t vencedor, double b1, double b2, double iz,
+    bool normal(const FaixaVisivel& faixa, std::int32_t vencedor, double b1, double b2, double s,
                 const Camera& camera, const Projecao& projecao, int largura, int altura,
                 Recortado& cache, Vetor& saida) const;
 
     const Malha& malha;
     const EstagioVertices& vertices;
     const std::vector<std::uint32_t>& partes;
+    // Per point of the vertex stage, its position and its normal: six doubles, read together.
+    std::vector<double> atributos;
 };
 
 }  // namespace gouraud::detail

@@ -219,6 +219,9 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
         static const std::vector<std::uint32_t> kSemPartes;
         registro.emplace(malha, vertices, partes != nullptr ? *partes : kSemPartes);
     }
+    if (buffers != nullptr && buffers->getPedido().normais) {
+        registro->prepararNormais();
+    }
     const int k = amostras > 0 ? amostras : estilo.amostras;
     amostrasUltimo = k;
     Acabamento::Pedido pedido;
