@@ -20,8 +20,7 @@ void BuffersQuadro::preparar(const gouraud::Buffers& novo, int novaLargura, int 
     pedido = novo;
     largura = novaLargura;
     altura = novaAltura;
-    const std::size_t pixels =
-        static_cast<std::size_t>(largura) * static_cast<std::size_t>(altura);
+    const std::size_t pixels = static_cast<std::size_t>(largura) * static_cast<std::size_t>(altura);
     dimensionar(profundidade, pedido.profundidade, pixels);
     dimensionar(normais, pedido.normais, 3 * pixels);
     // The parts are read from the triangles' numbers.

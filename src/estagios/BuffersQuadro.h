@@ -44,10 +44,10 @@ public:
 private:
     template <typename T>
     T* linha(std::vector<T>& v, int y, int porPixel) {
-        return v.empty() ? nullptr
-                         : v.data() + static_cast<std::size_t>(y) *
-                                          static_cast<std::size_t>(largura) *
-                                          static_cast<std::size_t>(porPixel);
+        return v.empty()
+                   ? nullptr
+                   : v.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(largura) *
+                                    static_cast<std::size_t>(porPixel);
     }
 
     gouraud::Buffers pedido{};

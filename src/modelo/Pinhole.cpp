@@ -46,7 +46,8 @@ std::string Pinhole::problema(const gouraud::Olhar& olhar) {
 Camera Pinhole::camera(const gouraud::Olhar& olhar) {
     const Vetor n(olhar.alvo[0] - olhar.olho[0], olhar.alvo[1] - olhar.olho[1],
                   olhar.alvo[2] - olhar.olho[2]);
-    return Camera::deEixos(n, vetor(olhar.cima), Ponto(olhar.olho[0], olhar.olho[1], olhar.olho[2]));
+    return Camera::deEixos(n, vetor(olhar.cima),
+                           Ponto(olhar.olho[0], olhar.olho[1], olhar.olho[2]));
 }
 
 Projecao Pinhole::projecao(const gouraud::Olhar& olhar, const Malha& malha, int largura,

@@ -63,17 +63,17 @@ void RegistroBuffers::prepararNormais() {
     }
 }
 
-bool RegistroBuffers::normal(const FaixaVisivel& faixa, std::int32_t vencedor, double b1,
-                             double b2, double s, const Camera& camera, const Projecao& projecao,
-                             int largura, int altura, Recortado& cache, Vetor& saida) const {
+bool RegistroBuffers::normal(const FaixaVisivel& faixa, std::int32_t vencedor, double b1, double b2,
+                             double s, const Camera& camera, const Projecao& projecao, int largura,
+                             int altura, Recortado& cache, Vetor& saida) const {
     if (!FaixaVisivel::ehPeca(vencedor)) {
         const Classificacao::Entrada& e = faixa.getEntrada(vencedor);
         const VerticeTela* tela = vertices.getVertices();
         const auto de = [this](std::int32_t ponto) {
             return atributos.data() + static_cast<std::ptrdiff_t>(ponto) * kAtributos;
         };
-        return normalInterpolada(de(e.a), de(e.b), de(e.c), b1 * tela[e.b].iz, b2 * tela[e.c].iz,
-                                 s, camera.foco, saida);
+        return normalInterpolada(de(e.a), de(e.b), de(e.c), b1 * tela[e.b].iz, b2 * tela[e.c].iz, s,
+                                 camera.foco, saida);
     }
     // A piece of a clipped triangle: the triangle clipped again with the phong mode's
     // attributes, which gives the same polygon, the corners carrying positions and normals.
@@ -110,8 +110,7 @@ bool RegistroBuffers::normal(const FaixaVisivel& faixa, std::int32_t vencedor, d
 
 void RegistroBuffers::faixa(const FaixaVisivel& faixa, const Quadro& quadro, const Camera& camera,
                             const Projecao& projecao, bool todos, BuffersQuadro& buffers,
-                            const PontosTela* pontos,
-                            const std::int32_t* vencedoresPontos) const {
+                            const PontosTela* pontos, const std::int32_t* vencedoresPontos) const {
     constexpr float kInfinito = std::numeric_limits<float>::infinity();
     constexpr std::uint32_t kNenhum = BuffersQuadro::kNenhum;
     const int largura = faixa.getLargura();
@@ -132,7 +131,8 @@ void RegistroBuffers::faixa(const FaixaVisivel& faixa, const Quadro& quadro, con
             if (normais != nullptr && i + kAdiante < largura && vencedores[i + kAdiante] >= 0) {
                 const Classificacao::Entrada& proxima = faixa.getEntrada(vencedores[i + kAdiante]);
                 for (const std::int32_t ponto : {proxima.a, proxima.b, proxima.c}) {
-                    const double* a = atributos.data() + static_cast<std::ptrdiff_t>(ponto) * kAtributos;
+                    const double* a =
+                        atributos.data() + static_cast<std::ptrdiff_t>(ponto) * kAtributos;
                     __builtin_prefetch(a);
                     __builtin_prefetch(a + kAtributos - 1);
                 }

@@ -32,7 +32,9 @@ gouraud::Opcoes deFrente() {
     return opcoes;
 }
 
-std::size_t pixel(int i, int j) { return static_cast<std::size_t>(j) * 100 + static_cast<std::size_t>(i); }
+std::size_t pixel(int i, int j) {
+    return static_cast<std::size_t>(j) * 100 + static_cast<std::size_t>(i);
+}
 
 std::array<float, 3> normal(const gouraud::Imagem& imagem, int i, int j) {
     const std::size_t p = 3 * pixel(i, j);
@@ -93,8 +95,8 @@ TEST(BuffersTest, UmQuadradoNaFrenteDeOutro) {
 
     // Wherever something is drawn the buffers say so, and nowhere else.
     for (std::size_t p = 0; p < 100u * 100u; ++p) {
-        const bool desenhado = imagem->rgb[3 * p] != 0 || imagem->rgb[3 * p + 1] != 0 ||
-                               imagem->rgb[3 * p + 2] != 0;
+        const bool desenhado =
+            imagem->rgb[3 * p] != 0 || imagem->rgb[3 * p + 1] != 0 || imagem->rgb[3 * p + 2] != 0;
         EXPECT_EQ(imagem->triangulo[p] != kNenhum, desenhado) << p;
         EXPECT_EQ(std::isfinite(imagem->profundidade[p]), desenhado) << p;
     }
@@ -160,9 +162,8 @@ class Pasta {
 public:
     Pasta()
         : caminho(std::filesystem::temp_directory_path() /
-                  ("buffers-" +
-                   std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+                  ("buffers-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                   "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
         std::filesystem::create_directories(caminho);
     }
     ~Pasta() { std::filesystem::remove_all(caminho); }
@@ -275,8 +276,8 @@ TEST(BuffersTest, AsPartesSaoAsMalhasDoImportador) {
 }
 
 TEST(BuffersTest, UmPontoGanhaComASuaNormal) {
-    // A cloud of two points: one at (0.02, 0.02, 1) whose normal (0.6, 0, -0.8), made unit and turned
-    // towards the camera, is (-0.6, 0, 0.8); one behind it without a normal.
+    // A cloud of two points: one at (0.02, 0.02, 1) whose normal (0.6, 0, -0.8), made unit and
+    // turned towards the camera, is (-0.6, 0, 0.8); one behind it without a normal.
     const std::vector<double> posicoes{0.02, 0.02, 1.0, 0.51, 0.49, 0.0};
     const std::vector<double> normais{1.2, 0.0, -1.6, 0.0, 0.0, 0.0};
     gouraud::Arranjos arranjos;
@@ -300,6 +301,58 @@ TEST(BuffersTest, UmPontoGanhaComASuaNormal) {
     EXPECT_EQ(imagem->triangulo[pixel(55, 45)], kNenhum);
 }
 
+// A floor of two triangles seen from just above it, its near half behind the camera: both are
+// clipped at the near plane. Every pixel's depth is where the pixel's ray through K and the
+// world-to-camera matrix meets the floor, and its normal the floor's, turned up to the camera.
+TEST(BuffersTest, TriangulosRecortadosNoPlanoProximo) {
+    const std::vector<double> posicoes{-10, -10, 0, 10, -10, 0, 10, 10, 0, -10, 10, 0};
+    const std::vector<std::int32_t> triangulos{0, 1, 2, 0, 2, 3};
+    gouraud::Arranjos arranjos;
+    arranjos.posicoes = {posicoes.data(), Arranjo::Tipo::float64, 4, 3};
+    arranjos.triangulos = {triangulos.data(), Arranjo::Tipo::int32, 2, 3};
+    auto modelo = gouraud::Modelo::deArranjos(arranjos);
+    ASSERT_TRUE(modelo) << modelo.getErro();
+    gouraud::Opcoes opcoes = deFrente();
+    opcoes.olhar = gouraud::Olhar{{0.3, 0.0, 0.5}, {0.0, 5.0, 0.0}, {0.0, 0.0, 1.0}, 90.0};
+    for (const gouraud::Modo modo : {gouraud::Modo::gouraud, gouraud::Modo::phong}) {
+        opcoes.modo = modo;
+        const auto imagem = modelo->desenhar(opcoes);
+        ASSERT_TRUE(imagem) << imagem.getErro();
+        const auto& k = imagem->K;
+        const auto& m = imagem->mundoParaCamera;
+        // The focus: -R^T t.
+        double foco[3];
+        for (int c = 0; c < 3; ++c) {
+            foco[c] = -(m[c] * m[3] + m[4 + c] * m[7] + m[8 + c] * m[11]);
+        }
+        int chao = 0;
+        for (int j = 0; j < 100; ++j) {
+            for (int i = 0; i < 100; ++i) {
+                // The ray of the pixel's centre, in camera and world coordinates.
+                const double x = (i + 0.5 - k[2]) / k[0];
+                const double y = (j + 0.5 - k[5]) / k[4];
+                const double dz = m[2] * x + m[6] * y + m[10];
+                const bool acerta =
+                    dz < 0.0 &&
+                    std::fabs(foco[0] + -foco[2] / dz * (m[0] * x + m[4] * y + m[8])) < 9.9 &&
+                    std::fabs(foco[1] + -foco[2] / dz * (m[1] * x + m[5] * y + m[9])) < 9.9;
+                const std::size_t p = pixel(i, j);
+                if (!acerta) {
+                    continue;
+                }
+                ++chao;
+                EXPECT_NEAR(imagem->profundidade[p], -foco[2] / dz, 1e-4 * (-foco[2] / dz))
+                    << i << ", " << j;
+                EXPECT_EQ(normal(*imagem, i, j), (std::array<float, 3>{0.0F, 0.0F, 1.0F}))
+                    << i << ", " << j;
+                EXPECT_LT(imagem->triangulo[p], 2u);
+            }
+        }
+        // The lower half of the picture or so shows the floor.
+        EXPECT_GT(chao, 3000);
+    }
+}
+
 // On a mesh large enough for the two passes, and in every mode and with aa, the buffers are the
 // same: the normals the phong mode's, the winners at the pixels' centres.
 TEST(BuffersTest, OsMesmosEmCadaModoComAaEComOsMesmosPixels) {
@@ -320,7 +373,8 @@ TEST(BuffersTest, OsMesmosEmCadaModoComAaEComOsMesmosPixels) {
     int unitarias = 0;
     for (std::size_t p = 0; p < phong->triangulo.size(); ++p) {
         const float* n = &phong->normais[3 * p];
-        const double comprimento = std::sqrt(double{n[0]} * n[0] + double{n[1]} * n[1] + double{n[2]} * n[2]);
+        const double comprimento =
+            std::sqrt(double{n[0]} * n[0] + double{n[1]} * n[1] + double{n[2]} * n[2]);
         if (phong->triangulo[p] != kNenhum) {
             unitarias += std::fabs(comprimento - 1.0) < 1e-6 ? 1 : 0;
         } else {

@@ -73,15 +73,15 @@ TEST(CameraTest, KEMundoParaCameraLevamOsVerticesAondeOProjetorOsPoe) {
     const Malha& malha = toro.getMalha();
     auto modelo = gouraud::Modelo::abrir(kToro);
     ASSERT_TRUE(modelo) << modelo.getErro();
-    for (const auto [largura, altura] : {std::array{640, 480}, std::array{300, 170},
-                                         std::array{77, 231}}) {
+    for (const auto [largura, altura] :
+         {std::array{640, 480}, std::array{300, 170}, std::array{77, 231}}) {
         for (const int aa : {1, 2}) {
             gouraud::Opcoes opcoes;
             opcoes.largura = largura;
             opcoes.altura = altura;
             opcoes.aa = aa;
-            const std::string tamanho =
-                std::to_string(largura) + "x" + std::to_string(altura) + " aa " + std::to_string(aa);
+            const std::string tamanho = std::to_string(largura) + "x" + std::to_string(altura) +
+                                        " aa " + std::to_string(aa);
             // The scene's own camera and window.
             {
                 const auto imagem = modelo->desenhar(opcoes);
@@ -98,9 +98,9 @@ TEST(CameraTest, KEMundoParaCameraLevamOsVerticesAondeOProjetorOsPoe) {
                 comVista.cima = gouraud::Cima::menosZ;
                 const auto imagem = modelo->desenhar(comVista);
                 ASSERT_TRUE(imagem) << imagem.getErro();
-                const VistaPadrao v = VistaPadrao::calcular(
-                    VistaPadrao::Cima::menosZ, static_cast<VistaPadrao::Lado>(vista),
-                    malha.getCentro(), malha.getDiagonal());
+                const VistaPadrao v = VistaPadrao::calcular(VistaPadrao::Cima::menosZ,
+                                                            static_cast<VistaPadrao::Lado>(vista),
+                                                            malha.getCentro(), malha.getDiagonal());
                 const Camera camera = Camera::deEixos(v.n, v.v, v.foco);
                 compararVertices(*imagem, malha, camera,
                                  Projecao::enquadrar(malha, camera, largura, altura),
@@ -145,7 +145,8 @@ TEST(CameraTest, KEMundoParaCameraLevamOsVerticesAondeOProjetorOsPoe) {
 TEST(CameraTest, CadaPontoDeUmPixelCaiNoPixelQueKDiz) {
     std::vector<double> posicoes;
     for (int k = 0; k < 40; ++k) {
-        posicoes.insert(posicoes.end(), {std::sin(1.7 * k), std::cos(2.3 * k), 0.5 * std::sin(0.9 * k)});
+        posicoes.insert(posicoes.end(),
+                        {std::sin(1.7 * k), std::cos(2.3 * k), 0.5 * std::sin(0.9 * k)});
     }
     const std::vector<double> cores(posicoes.size(), 1.0);
     gouraud::Arranjos arranjos;
@@ -166,13 +167,12 @@ TEST(CameraTest, CadaPontoDeUmPixelCaiNoPixelQueKDiz) {
         std::vector<bool> esperados(211 * 97, false);
         int dentro = 0;
         for (int k = 0; k < 40; ++k) {
-            const auto [u, v] =
-                projetar(*imagem, Ponto(static_cast<float>(posicoes[3 * k]),
-                                        static_cast<float>(posicoes[3 * k + 1]),
-                                        static_cast<float>(posicoes[3 * k + 2])));
+            const auto [u, v] = projetar(*imagem, Ponto(static_cast<float>(posicoes[3 * k]),
+                                                        static_cast<float>(posicoes[3 * k + 1]),
+                                                        static_cast<float>(posicoes[3 * k + 2])));
             // Points within a hair of a pixel's border could round either way.
-            const bool folgado = std::fabs(u - std::round(u)) > 1e-6 &&
-                                 std::fabs(v - std::round(v)) > 1e-6;
+            const bool folgado =
+                std::fabs(u - std::round(u)) > 1e-6 && std::fabs(v - std::round(v)) > 1e-6;
             if (u >= 0 && v >= 0 && u < 211 && v < 97 && folgado) {
                 esperados[static_cast<std::size_t>(std::floor(v)) * 211 +
                           static_cast<std::size_t>(std::floor(u))] = true;
@@ -205,9 +205,11 @@ TEST(CameraTest, OlharRecusaOQueNaoDaUmaImagem) {
     opcoes.olhar = gouraud::Olhar{{1.0, 2.0, 3.0}, {1.0, 2.0, 3.0}, {0, 1, 0}, 45.0};
     EXPECT_EQ(motivo(opcoes), "the eye and the target of --olhar are the same point");
     opcoes.olhar = gouraud::Olhar{{0.0, 5.0, 0.0}, {0.0, 0.0, 0.0}, {0, -2, 0}, 45.0};
-    EXPECT_EQ(motivo(opcoes), "the up direction of --olhar is zero or parallel to the line of sight");
+    EXPECT_EQ(motivo(opcoes),
+              "the up direction of --olhar is zero or parallel to the line of sight");
     opcoes.olhar->cima = {0, 0, 0};
-    EXPECT_EQ(motivo(opcoes), "the up direction of --olhar is zero or parallel to the line of sight");
+    EXPECT_EQ(motivo(opcoes),
+              "the up direction of --olhar is zero or parallel to the line of sight");
     opcoes.olhar->cima = {0, 0, 1};
     opcoes.olhar->olho[1] = std::nan("");
     EXPECT_EQ(motivo(opcoes),
@@ -220,8 +222,7 @@ TEST(CameraTest, OlharRecusaOQueNaoDaUmaImagem) {
     opcoes.olhar->campo = 179.0;
     EXPECT_EQ(motivo(opcoes), "");
     opcoes.vista = gouraud::Vista::topo;
-    EXPECT_EQ(motivo(opcoes),
-              "a pinhole camera (olhar) and a view were both given; choose one");
+    EXPECT_EQ(motivo(opcoes), "a pinhole camera (olhar) and a view were both given; choose one");
     opcoes.vista.reset();
     opcoes.camera = gouraud::Camera{};
     EXPECT_EQ(motivo(opcoes), "a pinhole camera (olhar) and a camera were both given; choose one");
