@@ -1,14 +1,26 @@
 #include "Visualizacao.h"
 
+#include <iostream>
 
 #include "LeitorIluminacao.h"
 #include "Mensagem.h"
 
 namespace gouraud::detail {
 
+namespace {
+
+// The default options, the marker line of a scene file on standard output as the viewer has it.
+CenaCarregada::Opcoes padrao() {
+    CenaCarregada::Opcoes opcoes;
+    opcoes.marcador = &std::cout;
+    return opcoes;
+}
+
+}  // namespace
+
 Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::string>& nomeLuz,
                            int largura, int altura, int threads)
-    : Visualizacao(cena, nomeLuz, CenaCarregada::Opcoes{}, largura, altura, threads) {}
+    : Visualizacao(cena, nomeLuz, padrao(), largura, altura, threads) {}
 
 Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::string>& nomeLuz,
                            const CenaCarregada::Opcoes& opcoes, int largura, int altura,
@@ -30,6 +42,7 @@ Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::str
     }
     carregada = std::move(lida);
     renderizador = std::make_unique<Renderizador>(carregada->getMalha(), iluminacao, threads);
+    renderizador->usarPartes(carregada->getPartes());
     navegacao.emplace(carregada->getCamera(), carregada->getMalha().getCentro(),
                       carregada->getMalha().getDiagonal(), opcoes.cima);
     projecao = carregada->getProjecao();
@@ -38,8 +51,8 @@ Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::str
 bool Visualizacao::valida() const { return carregada != nullptr; }
 const std::string& Visualizacao::getErro() const { return erro; }
 
-void Visualizacao::desenhar(Quadro& quadro, bool previa) {
-    renderizador->desenhar(navegacao->getCamera(), projecao, quadro, previa ? 1 : 0);
+void Visualizacao::desenhar(Quadro& quadro, bool previa, BuffersQuadro* buffers) {
+    renderizador->desenhar(navegacao->getCamera(), projecao, quadro, previa ? 1 : 0, buffers);
     if (primeiro) {
         primeiro = false;
         if (!renderizador->desenhouAlgo(quadro)) {
@@ -118,6 +131,7 @@ void Visualizacao::lerCena() {
     }
     problemaCena.clear();
     auto novo = std::make_unique<Renderizador>(lida->getMalha(), iluminacao, threads);
+    novo->usarPartes(lida->getPartes());
     novo->setEstilo(estilo);
     // The old renderer reads the old mesh: it goes first.
     renderizador = std::move(novo);
