@@ -82,5 +82,9 @@ const Primitivas& Malha::getPrimitivas() const { return primitivas; }
 const Ponto& Malha::getCentro() const { return centro; }
 double Malha::getDiagonal() const { return diagonal; }
 const Aparencia* Malha::getAparencia() const { return aparencia.get(); }
+const GruposPontos& Malha::getGruposPontos() const {
+    std::call_once(gruposFeitos, [this] { grupos = GruposPontos(pontos, quantPontos); });
+    return grupos;
+}
 
 }  // namespace gouraud::detail
