@@ -9,6 +9,7 @@ PACKAGES=(
   liballegro4-dev libpng-dev
   libassimp-dev libseccomp-dev libdraco-dev libadmesh-dev libtinyobjloader-dev libstb-dev libjemalloc-dev
   libcli11-dev
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-distributed
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xdotool x11-utils x11-apps imagemagick man-db
