@@ -61,21 +61,22 @@ class Entrada:
 
 def encontrar(entradas: Sequence[str], extensoes: Iterable[str]) -> list[Entrada]:
     """The models of `entradas`: a file is taken as it is (named by its file name); a folder is
-    walked, in sorted order, for files whose extension (in any case) is one of `extensoes`
-    (named by their path under the folder). Two models of one name are refused (ValueError),
+    walked for files whose extension (in any case) is one of `extensoes`, named by their path
+    under the folder and taken in the order of those names (as strings of code points). Two models of one name are refused (ValueError),
     as they would write into one folder; so is an entry that does not exist."""
     aceitas = {e.lower() for e in extensoes}
     modelos: list[Entrada] = []
     for entrada in entradas:
         if os.path.isdir(entrada):
-            for raiz, pastas, arquivos in os.walk(entrada):
-                pastas.sort()
-                for nome in sorted(arquivos):
-                    extensao = os.path.splitext(nome)[1][1:].lower()
-                    if extensao in aceitas:
+            achados = []
+            for raiz, _, arquivos in os.walk(entrada):
+                for nome in arquivos:
+                    minusculo = nome.lower()
+                    if any(minusculo.endswith("." + e) for e in aceitas):
                         caminho = os.path.join(raiz, nome)
-                        relativo = os.path.relpath(caminho, entrada)
-                        modelos.append(Entrada(caminho, relativo.replace(os.sep, "/")))
+                        relativo = os.path.relpath(caminho, entrada).replace(os.sep, "/")
+                        achados.append(Entrada(caminho, relativo))
+            modelos.extend(sorted(achados, key=lambda m: m.nome))
         elif os.path.isfile(entrada):
             modelos.append(Entrada(entrada, os.path.basename(entrada)))
         else:
@@ -236,12 +237,12 @@ def desenhar_modelo(tarefa: dict[str, Any]) -> dict[str, Any]:
 
     pasta = tarefa["pasta"]
     linha: dict[str, Any] = {"modelo": tarefa["nome"], "caminho": tarefa["caminho"]}
+    arquivos: list[list[Any]] = []
     try:
-        os.makedirs(pasta, exist_ok=True)
         _limpar(pasta)
         modelo = Modelo.abrir(tarefa["caminho"], tarefa["iluminacao"], **tarefa["abertura"])
         menor, maior = (tuple(float(x) for x in c) for c in modelo.caixa)
-        arquivos: list[list[Any]] = []
+        os.makedirs(pasta, exist_ok=True)
         registro_vistas = []
         for i, dados in enumerate(tarefa["cameras"]):
             camera = _vistas.Camera(**dados)
@@ -274,6 +275,16 @@ def desenhar_modelo(tarefa: dict[str, Any]) -> dict[str, Any]:
         texto = (json.dumps(registro, indent=1, sort_keys=True) + "\n").encode()
         _gravar(os.path.join(pasta, CAMERAS), lambda arquivo: arquivo.write(texto))
     except Exception as erro:  # the model fails, its line says why, the run goes on
+        # What it wrote goes, and its folder when that leaves it empty.
+        for nome, _ in arquivos:
+            try:
+                os.unlink(os.path.join(pasta, nome))
+            except OSError:
+                pass
+        try:
+            os.rmdir(pasta)
+        except OSError:
+            pass
         linha.update(estado="falhou", motivo=_uma_linha(erro))
         return linha
     linha.update(estado="feito", arquivos=_arquivos_da_linha(tarefa["nome"], arquivos))
@@ -555,6 +566,23 @@ def _buffers(texto: Optional[str]) -> tuple[str, ...]:
     return tuple(b for b in BUFFERS if b in nomes)
 
 
+def conferir(opcoes: dict[str, Any], abertura: dict[str, Any], iluminacao: str,
+             cameras: Sequence[_vistas.Camera]) -> None:
+    """Raises the module's ValueError, TypeError or OSError for options it refuses, before any
+    model is read: the limits and the lighting file as Modelo.abrir reads them, and the drawing
+    options by drawing a triangle with them and the first camera."""
+    import tempfile
+
+    from . import Modelo
+
+    with tempfile.TemporaryDirectory(prefix="gouraud-lote-") as pasta:
+        caminho = os.path.join(pasta, "triangulo.obj")
+        with open(caminho, "w") as arquivo:
+            arquivo.write("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n")
+        triangulo = Modelo.abrir(caminho, iluminacao, **abertura)
+    triangulo.desenhar(**opcoes, olhar=cameras[0].olhar((0.0, 0.0, 0.0), (1.0, 1.0, 0.0)))
+
+
 def pedido_da_linha(argumentos: Sequence[str]) -> tuple[Pedido, argparse.Namespace]:
     """The run a command line asks for; SystemExit with argparse's message when it is bad."""
     p = _analisador()
@@ -583,8 +611,9 @@ def pedido_da_linha(argumentos: Sequence[str]) -> tuple[Pedido, argparse.Namespa
                                      cima, a.campo)
         if a.processos < 0:
             raise ValueError("--processos takes a number of processes, 0 for one per core")
+        conferir(opcoes, abertura, a.iluminacao, cameras)
         modelos = encontrar(a.entradas, extensoes())
-    except (ValueError, OSError) as erro:
+    except (ValueError, TypeError, OSError) as erro:
         p.error(_uma_linha(erro))
     pedido = Pedido(modelos=modelos, saida=a.saida, cameras=cameras, opcoes=opcoes,
                     abertura=abertura, iluminacao=a.iluminacao, buffers=buffers)
