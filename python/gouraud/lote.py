@@ -412,7 +412,10 @@ def _local(pendentes: list[dict[str, Any]], processos: int,
         for i, tarefa in enumerate(pendentes):
             pronto(i, desenhar_modelo(tarefa))
         return
-    contexto = multiprocessing.get_context("spawn")
+    # Forked from this process, which holds no thread and no model by now (a model's renderer
+    # owns its threads), so a worker starts with the module and numpy already imported.
+    import numpy  # noqa: F401  (imported once here rather than in every worker)
+    contexto = multiprocessing.get_context("fork")
     estados = contexto.Array("b", len(pendentes), lock=False)
     tentativas = [0] * len(pendentes)
     restantes = set(range(len(pendentes)))
