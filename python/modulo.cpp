@@ -9,6 +9,7 @@
 #include <pybind11/stl.h>
 
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -436,8 +437,30 @@ py::array_t<double> matriz(const std::array<double, N>& valores, py::ssize_t lad
 
 // --- The model ----------------------------------------------------------------------------
 
+// The model, and whether a thread is drawing it. The library refuses a second thread itself;
+// the module refuses it before that as well, so that a picture in Python never depends on it.
 struct ModeloPy {
+    explicit ModeloPy(gouraud::Modelo m) : modelo(std::move(m)) {}
+    ModeloPy(ModeloPy&& outro) noexcept : modelo(std::move(outro.modelo)) {}
+
     gouraud::Modelo modelo;
+    std::atomic<bool> desenhando{false};
+};
+
+// Marks the model drawn for the life of the object, or refuses as the library does.
+class Desenho {
+public:
+    explicit Desenho(ModeloPy& m) : modelo(m) {
+        if (modelo.desenhando.exchange(true, std::memory_order_acquire)) {
+            throw std::runtime_error("the model is being drawn by another thread");
+        }
+    }
+    ~Desenho() { modelo.desenhando.store(false, std::memory_order_release); }
+    Desenho(const Desenho&) = delete;
+    Desenho& operator=(const Desenho&) = delete;
+
+private:
+    ModeloPy& modelo;
 };
 
 [[noreturn]] void recusarDesenho(const std::string& motivo) {
@@ -480,7 +503,7 @@ ModeloPy modeloDeArranjos(py::handle posicoes, py::handle triangulos, py::handle
     if (!*feito) {
         throw py::value_error(feito->getErro());
     }
-    return ModeloPy{std::move(**feito)};
+    return ModeloPy(std::move(**feito));
 #else
     throw std::runtime_error("this build of the library cannot make a model from arrays");
 #endif
@@ -634,7 +657,7 @@ reason. modelo.desenhar(**opcoes) draws a picture.)")
                     PyErr_SetString(PyExc_OSError, aberto->getErro().c_str());
                     throw py::error_already_set();
                 }
-                return ModeloPy{std::move(**aberto)};
+                return ModeloPy(std::move(**aberto));
             },
             py::arg("caminho"), py::arg("iluminacao") = "",
             R"(Modelo.abrir(caminho, iluminacao="", *, limiteMemoria=2048, limiteTempo=30, isolamento=True)
@@ -652,6 +675,7 @@ a limit out of range. The GIL is released while reading.)")
                 ImagemPy imagem;
                 std::string erro;
                 {
+                    const Desenho desenho(self);
                     py::gil_scoped_release livre;
                     erro = self.modelo.desenhar(opcoes, imagem.imagem);
                 }

@@ -21,6 +21,8 @@
 #   bash scripts/bench.sh nuvem --quadros 50 --rodadas 5
 #   bash scripts/bench.sh publicar                       # --aa, --bits, --fundo, --edl and discs
 #   bash scripts/bench.sh publicar --antes OUTRO/visualizador --quadros 10 --rodadas 7
+#   bash scripts/bench.sh python                         # the Python module, Open3D and VTK
+#   bash scripts/bench.sh python --imagens 50 --quadros 7 --sem-pares
 # Options without a first word go to the loader's benchmark, as they always did:
 #   bash scripts/bench.sh --pontos 100000 --triangulos 200000 --repeticoes 3
 # --markdown FILE, anywhere on the line, also writes each benchmark's tables as Markdown into FILE,
@@ -59,7 +61,7 @@ fi
 
 qual=ambos
 case "${1:-}" in
-  carga|renderizador|modos|cores|importacao|isolamento|nuvem|publicar) qual=$1; shift ;;
+  carga|renderizador|modos|cores|importacao|isolamento|nuvem|publicar|python) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
@@ -70,6 +72,9 @@ comando="scripts/bench.sh"
 extras=()
 if [ "$qual" = isolamento ]; then
   extras+=(assimp-utils)
+elif [ "$qual" = python ]; then
+  # The renderers a Python user would pick instead, and a display for them to try.
+  extras+=(python3-open3d python3-vtk9 xvfb xauth)
 elif [ "$qual" = importacao ]; then
   [ -x /usr/bin/time ] || extras+=(time)
   for a in "$@"; do [ "$a" = --f3d ] && extras+=(f3d xvfb); done
@@ -169,6 +174,15 @@ case $qual in
   cores)
     md_opcao cores
     bash "$root/scripts/bench_cores.sh" "$root/build/visualizador" "$malha" "$@" "${mdo[@]}" ;;
+  python)
+    # The same mesh as a PLY file, which Open3D and VTK read too.
+    ply="$root/build/coelho-940k.ply"
+    if [ ! -s "$ply" ]; then
+      echo "bench: making $ply"
+      python3 "$root/bench/exportar_malha.py" "$malha" "$root/build/coelho-940k" ply
+    fi
+    md_opcao python
+    bash "$root/scripts/bench_python.sh" "$root/build" "$ply" "$@" "${mdo[@]}" ;;
   nuvem|publicar)
     nuvem="$root/build/nuvem-5m.ply"
     if [ ! -s "$nuvem" ]; then

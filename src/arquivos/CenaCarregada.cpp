@@ -1,12 +1,16 @@
 #include "CenaCarregada.h"
 
 #include <fstream>
+#include <new>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "Arquivo.h"
 #include "CaixaEnvolvente.h"
+#include "LeitorAssimp.h"
 #include "LeitorMalha.h"
+#include "Pinhole.h"
 
 namespace gouraud::detail {
 
@@ -37,6 +41,39 @@ CenaCarregada::CenaCarregada(const std::string& nome, const Opcoes& opcoes, int 
         cena.reset();
         return;
     }
+    concluir(nome, opcoes, largura, altura);
+}
+
+CenaCarregada::CenaCarregada(const ModeloImportado& modelo, const std::string& nome,
+                             const Opcoes& opcoes) {
+    FusaoPontos fusao;
+    LeitorAssimp::Leitura leitura;
+    try {
+        erro = LeitorAssimp::reunir(modelo, "", fusao, leitura, primitivas);
+    } catch (const std::bad_alloc&) {
+        erro = "there is not enough memory to read it";
+    } catch (const std::length_error&) {
+        erro = "there is not enough memory to read it";
+    } catch (const std::invalid_argument& e) {
+        erro = e.what();
+    }
+    if (erro.empty() && fusao.getTriangulos().empty() && primitivas.vazia()) {
+        erro = "it holds nothing to draw";
+    }
+    if (!erro.empty()) {
+        erro = nome + ": " + erro;
+        return;
+    }
+    cena = comVista(std::move(fusao.getPontos()), std::move(fusao.getTriangulos()), primitivas,
+                    opcoes.cima, opcoes.vista.value_or(VistaPadrao::Lado::frente));
+    aparencia = std::move(leitura.aparencia);
+    avisos = std::move(leitura.avisos);
+    partes = std::move(leitura.partes);
+    concluir(nome, opcoes, Projecao::kLargura, Projecao::kAltura);
+}
+
+void CenaCarregada::concluir(const std::string& nome, const Opcoes& opcoes, int largura,
+                             int altura) {
     if (!cena->cenaValida()) {
         erro = nome + ": " + cena->getDiagnostico();
         cena.reset();
@@ -49,6 +86,11 @@ CenaCarregada::CenaCarregada(const std::string& nome, const Opcoes& opcoes, int 
         return;
     }
     malha = std::make_unique<Malha>(*cena, std::move(aparencia), std::move(primitivas));
+    if (opcoes.olhar) {
+        camera = Pinhole::camera(*opcoes.olhar);
+        projecao = Pinhole::projecao(*opcoes.olhar, *malha, largura, altura);
+        return;
+    }
     camera = Camera(*cena);
     projecao = Projecao::daCena(*cena, *malha, camera, largura, altura);
 }
@@ -60,7 +102,7 @@ bool CenaCarregada::lerCena(const std::string& nome, const Opcoes& opcoes) {
         erro = "cannot open the scene " + nome + ": " + motivo;
         return false;
     }
-    cena = std::make_unique<Gouraud>(arquivo);
+    cena = std::make_unique<Gouraud>(arquivo, opcoes.marcador);
     arquivo.close();
     if (opcoes.vista && cena->cenaValida()) {
         const int quantPontos = cena->getQuantPontos();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,9 +13,11 @@
 #include "Gouraud.h"
 #include "Importador.h"
 #include "Malha.h"
+#include "ModeloImportado.h"
 #include "Primitivas.h"
 #include "Projecao.h"
 #include "VistaPadrao.h"
+#include "gouraud/Opcoes.h"
 
 namespace gouraud::detail {
 
@@ -40,6 +43,12 @@ public:
         // How the import library reads a mesh file: confined in a child process with its
         // limits, by default.
         Isolamento isolamento;
+        // Where reading a scene file writes the scene loader's marker line: nowhere (null), as
+        // the library reads, unless a program asks for it (the viewer: standard output).
+        std::ostream* marcador = nullptr;
+        // A pinhole camera to start from instead of a view (Pinhole; its problems checked),
+        // with its own projection.
+        std::optional<gouraud::Olhar> olhar;
     };
 
     // Reads `nome` with the default options (up axis +y, no view asked for), to be drawn on a
@@ -52,6 +61,10 @@ public:
     // is false and getErro() says why, naming the file.
     CenaCarregada(const std::string& nome, const Opcoes& opcoes, int largura = Projecao::kLargura,
                   int altura = Projecao::kAltura);
+    // A mesh made in memory as the import library's answer would hold it (`modelo`, its indices
+    // checked), gathered exactly as a file that gave that answer: the same points, triangles,
+    // look and parts. `nome` names it in the reasons ("the arrays").
+    CenaCarregada(const ModeloImportado& modelo, const std::string& nome, const Opcoes& opcoes);
     CenaCarregada(const CenaCarregada&) = delete;
     CenaCarregada& operator=(const CenaCarregada&) = delete;
 
@@ -88,6 +101,8 @@ private:
     bool lerCena(const std::string& nome, const Opcoes& opcoes);
     // Reads a mesh file into `cena`; false, with the reason in `erro`, when it cannot.
     bool lerMalha(const std::string& nome, const Opcoes& opcoes);
+    // What every constructor does once the model is read: the checks, the mesh, the camera.
+    void concluir(const std::string& nome, const Opcoes& opcoes, int largura, int altura);
 
     std::unique_ptr<Gouraud> cena;
     // The look of a mesh file, until the mesh takes it.

@@ -1,7 +1,10 @@
 #include "gouraud/Modelo.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <new>
+#include <stdexcept>
 #include <optional>
 #include <utility>
 
@@ -13,6 +16,8 @@
 #include "Importador.h"
 #include "LeitorIluminacao.h"
 #include "LeitorMalha.h"
+#include "ModeloDeArranjos.h"
+#include "Pinhole.h"
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Renderizador.h"
@@ -41,12 +46,36 @@ Vetor vetor(const std::array<double, 3>& a) { return Vetor(a[0], a[1], a[2]); }
 // The file as read, the renderer that draws it, and the frame of the last size drawn, which
 // later pictures of that size reuse.
 struct Modelo::Dados {
+    // Set while a thread draws: a second thread is refused rather than let in.
+    std::atomic<bool> desenhando{false};
     Iluminacao iluminacao;
     std::unique_ptr<CenaCarregada> carregada;
     bool ehMalha = false;
     std::unique_ptr<Renderizador> renderizador;
     std::optional<Quadro> quadro;
 };
+
+namespace {
+
+// Holds a model's drawing flag for as long as it lives, once taken.
+class Vez {
+public:
+    explicit Vez(std::atomic<bool>& flag) : flag(flag), tomada(!flag.exchange(true)) {}
+    ~Vez() {
+        if (tomada) {
+            flag.store(false);
+        }
+    }
+    Vez(const Vez&) = delete;
+    Vez& operator=(const Vez&) = delete;
+    bool getTomada() const { return tomada; }
+
+private:
+    std::atomic<bool>& flag;
+    bool tomada;
+};
+
+}  // namespace
 
 Modelo::Modelo(std::unique_ptr<Dados> dados) : dados(std::move(dados)) {}
 Modelo::Modelo(Modelo&&) noexcept = default;
@@ -83,7 +112,45 @@ Resultado<Modelo> Modelo::abrirInstalado(const std::string& arquivo, const std::
     return Modelo(std::move(dados));
 }
 
+Resultado<Modelo> Modelo::deArranjos(const Arranjos& arranjos, const std::string& iluminacao) {
+    auto dados = std::make_unique<Dados>();
+    if (!iluminacao.empty()) {
+        std::string erro = LeitorIluminacao::lerArquivo(iluminacao, dados->iluminacao);
+        if (!erro.empty()) {
+            return Resultado<Modelo>::falha(std::move(erro));
+        }
+    }
+    detail::ModeloImportado importado;
+    std::string problema;
+    try {
+        problema = detail::modeloDeArranjos(arranjos, importado);
+    } catch (const std::bad_alloc&) {
+        problema = "there is not enough memory for the arrays";
+    } catch (const std::length_error&) {
+        problema = "there is not enough memory for the arrays";
+    }
+    if (!problema.empty()) {
+        return Resultado<Modelo>::falha(std::move(problema));
+    }
+    dados->carregada =
+        std::make_unique<CenaCarregada>(importado, "the arrays", CenaCarregada::Opcoes{});
+    if (!dados->carregada->valida()) {
+        return Resultado<Modelo>::falha(dados->carregada->getErro());
+    }
+    dados->ehMalha = true;
+    dados->renderizador =
+        std::make_unique<Renderizador>(dados->carregada->getMalha(), dados->iluminacao);
+    return Modelo(std::move(dados));
+}
+
 std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
+    if (!dados) {
+        return "the model was moved from";
+    }
+    const Vez vez(dados->desenhando);
+    if (!vez.getTomada()) {
+        return "the model is being drawn by another thread";
+    }
     // The options as the viewer's command line would set them, checked by the table of options.
     detail::OpcoesVisualizador pedido;
     std::string motivo = detail::opcoesDaBiblioteca(opcoes, pedido);
@@ -93,14 +160,21 @@ std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
     if (opcoes.vista && opcoes.camera) {
         return "a view and a camera were both given; choose one";
     }
+    if (opcoes.olhar && (opcoes.vista || opcoes.camera)) {
+        return std::string("a pinhole camera (olhar) and a ") +
+               (opcoes.vista ? "view" : "camera") + " were both given; choose one";
+    }
 
     // A scene file keeps its own camera and window unless a view or a camera is asked for; a
     // mesh file, which has none, starts from the front view. Views and cameras of one's own get
-    // the automatic framing, as the viewer's --vista does.
+    // the automatic framing, as the viewer's --vista does; a pinhole camera frames nothing.
     const Malha& malha = dados->carregada->getMalha();
     detail::Camera camera;
     Projecao projecao;
-    if (opcoes.camera) {
+    if (opcoes.olhar) {
+        camera = detail::Pinhole::camera(*opcoes.olhar);
+        projecao = detail::Pinhole::projecao(*opcoes.olhar, malha, pedido.largura, pedido.altura);
+    } else if (opcoes.camera) {
         camera = detail::Camera::deEixos(
             vetor(opcoes.camera->n), vetor(opcoes.camera->v),
             Ponto(opcoes.camera->foco[0], opcoes.camera->foco[1], opcoes.camera->foco[2]));
@@ -138,6 +212,7 @@ std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
     }
     imagem.largura = pedido.largura;
     imagem.altura = pedido.altura;
+    detail::Pinhole::matrizes(camera, projecao, imagem.K, imagem.mundoParaCamera);
     return "";
 }
 

@@ -286,20 +286,24 @@ Gouraud::Gouraud() {
         diagnostico = std::string(kArquivoCena) + " could not be opened";
         return;
     }
-    carregar(entrada);
+    carregar(entrada, &std::cout);
 }
 
-Gouraud::Gouraud(std::istream& entrada) { carregar(entrada); }
+Gouraud::Gouraud(std::istream& entrada) { carregar(entrada, &std::cout); }
+
+Gouraud::Gouraud(std::istream& entrada, std::ostream* marcador) { carregar(entrada, marcador); }
 
 Gouraud::~Gouraud() = default;
 
-void Gouraud::carregar(std::istream& entrada) {
+void Gouraud::carregar(std::istream& entrada, std::ostream* marcador) {
     if (!entrada.good()) {
         diagnostico = "the stream could not be read";
         return;
     }
     const Texto texto = lerTexto(*entrada.rdbuf());
-    std::cout << kMarcador << std::endl;
+    if (marcador != nullptr) {
+        *marcador << kMarcador << std::endl;
+    }
 
     LeitorNumeros leitor(texto.inicio(), texto.fim());
     int pontos = 0;

@@ -2,6 +2,7 @@
 #define GOURAUD_GOURAUD_H
 
 #include <istream>
+#include <ostream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -25,6 +26,9 @@ public:
     // Loads a scene from the stream's remaining characters; holds no scene if the stream is not
     // good at the start. Writes the marker line on standard output whenever it reads the stream.
     explicit Gouraud(std::istream& entrada);
+    // The same, the marker line written to `marcador` instead (null: nowhere), so that a
+    // library that reads scenes writes nothing on standard output.
+    Gouraud(std::istream& entrada, std::ostream* marcador);
     // A scene made from lists rather than read: the points and triangles (kept as they are: lists
     // moved in are not copied), the camera axes N and V and the focus, and the three reals after
     // the focus, all taken as if a file had held them in that order. The camera is built exactly
@@ -93,7 +97,7 @@ public:
 
 private:
     // Reads the scene from the stream into the fields; see the public constructor.
-    void carregar(std::istream& entrada);
+    void carregar(std::istream& entrada, std::ostream* marcador);
     // Takes the points and triangles as the scene's lists (the displaced points and camera
     // coordinates are made on first use).
     void guardarListas(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos);

@@ -501,7 +501,12 @@ std::string Importador::localizar(const Isolamento& isolamento, std::string& mot
         if (executavel(candidato)) {
             return candidato.string();
         }
-        procurados += (procurados.empty() ? "" : ", ") + candidato.lexically_normal().string();
+        // Appended in two steps: GCC 12 sees an impossible length in the temporary string of
+        // `(empty ? "" : ", ") + name` once the module's link inlines this.
+        if (!procurados.empty()) {
+            procurados += ", ";
+        }
+        procurados += candidato.lexically_normal().string();
     }
     motivo = std::string("the import library's program is missing (looked for ") + procurados +
              ")";

@@ -9,8 +9,6 @@ namespace gouraud::detail {
 
 namespace {
 
-// The near plane's distance as a fraction of the mesh's bounding box diagonal.
-constexpr double kFracaoPerto = 0.001;
 // The automatic window is this much larger than the points' spread.
 constexpr double kMargem = 1.05;
 
@@ -25,7 +23,7 @@ Projecao Projecao::daCena(const Gouraud& cena, const Malha& malha, const Camera&
         Projecao projecao;
         projecao.largura = largura;
         projecao.altura = altura;
-        projecao.zPerto = kFracaoPerto * malha.getDiagonal();
+        projecao.zPerto = Projecao::kFracaoPerto * malha.getDiagonal();
         projecao.d = cena.getDistanciaProjecao();
         projecao.hx = cena.getMeiaLargura();
         projecao.hy = cena.getMeiaAltura();
@@ -40,7 +38,7 @@ Projecao Projecao::enquadrar(const Malha& malha, const Camera& camera, int largu
     projecao.altura = altura;
     const double larguraD = largura;
     const double alturaD = altura;
-    projecao.zPerto = kFracaoPerto * malha.getDiagonal();
+    projecao.zPerto = Projecao::kFracaoPerto * malha.getDiagonal();
     constexpr double kInfinito = std::numeric_limits<double>::infinity();
     double a0 = kInfinito;
     double a1 = -kInfinito;

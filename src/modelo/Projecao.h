@@ -18,6 +18,8 @@ public:
     // The screen size of a projection made without one.
     static constexpr int kLargura = 640;
     static constexpr int kAltura = 480;
+    // The near plane's distance as a fraction of the mesh's bounding box diagonal.
+    static constexpr double kFracaoPerto = 0.001;
 
     double d = 1.0;
     double hx = 1.0;

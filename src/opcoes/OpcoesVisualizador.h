@@ -7,6 +7,7 @@
 #include "Estilo.h"
 #include "Importador.h"
 #include "VistaPadrao.h"
+#include "gouraud/Opcoes.h"
 
 namespace gouraud::detail {
 
@@ -29,6 +30,10 @@ struct OpcoesVisualizador {
     std::optional<std::string> salvarCena;
     VistaPadrao::Cima cima = VistaPadrao::Cima::maisY;
     std::optional<VistaPadrao::Lado> vista;
+    // A pinhole camera instead of a view (--olhar).
+    std::optional<gouraud::Olhar> olhar;
+    // The buffers drawn beside the colours (--buffers), written beside the picture.
+    gouraud::Buffers buffers;
     int largura = kLarguraPadrao;
     int altura = kAlturaPadrao;
     Estilo estilo;

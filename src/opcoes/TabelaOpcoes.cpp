@@ -11,6 +11,7 @@
 
 #include "Estilo.h"
 #include "Importador.h"
+#include "Pinhole.h"
 #include "Quadro.h"
 #include "VistaPadrao.h"
 
@@ -317,6 +318,83 @@ std::string problemaEdl(int raio, double forca) {
     return "";
 }
 
+// --olhar OX,OY,OZ,AX,AY,AZ[,CAMPO] or OX,OY,OZ,AX,AY,AZ,CX,CY,CZ[,CAMPO]: the eye, the target,
+// the up direction (+y unless given) and the vertical field of view (45 degrees unless given).
+std::string lerOlhar(const std::string& valor, Leitura& l) {
+    const std::string motivo =
+        "--olhar takes the eye and the target, OX,OY,OZ,AX,AY,AZ, then optionally the up "
+        "direction CX,CY,CZ and the field of view in degrees, not " +
+        valor;
+    const std::vector<std::string_view> textos = partes(valor);
+    const std::size_t quantos = textos.size();
+    if (quantos != 6 && quantos != 7 && quantos != 9 && quantos != 10) {
+        return motivo;
+    }
+    std::vector<double> numeros;
+    for (const std::string_view texto : textos) {
+        const std::optional<double> numero = lerReal(texto);
+        if (!numero) {
+            return motivo;
+        }
+        numeros.push_back(*numero);
+    }
+    gouraud::Olhar olhar;
+    olhar.olho = {numeros[0], numeros[1], numeros[2]};
+    olhar.alvo = {numeros[3], numeros[4], numeros[5]};
+    if (quantos >= 9) {
+        olhar.cima = {numeros[6], numeros[7], numeros[8]};
+    }
+    if (quantos == 7 || quantos == 10) {
+        olhar.campo = numeros.back();
+    }
+    std::string problema = Pinhole::problema(olhar);
+    if (!problema.empty()) {
+        return problema;
+    }
+    l.opcoes.olhar = olhar;
+    return "";
+}
+
+std::string olharDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    if (de.olhar) {
+        std::string problema = Pinhole::problema(*de.olhar);
+        if (!problema.empty()) {
+            return problema;
+        }
+    }
+    para.olhar = de.olhar;
+    return "";
+}
+
+// --buffers LISTA: profundidade, normais, triangulo and parte, separated by commas, or todos.
+std::string lerBuffers(const std::string& valor, Leitura& l) {
+    gouraud::Buffers buffers;
+    for (const std::string_view nome : partes(valor)) {
+        if (nome == "todos") {
+            buffers = gouraud::Buffers{true, true, true, true};
+        } else if (nome == "profundidade") {
+            buffers.profundidade = true;
+        } else if (nome == "normais") {
+            buffers.normais = true;
+        } else if (nome == "triangulo") {
+            buffers.triangulo = true;
+        } else if (nome == "parte") {
+            buffers.parte = true;
+        } else {
+            return "unknown buffer " + std::string(nome) +
+                   " (--buffers takes profundidade, normais, triangulo and parte, separated by "
+                   "commas, or todos)";
+        }
+    }
+    l.opcoes.buffers = buffers;
+    return "";
+}
+
+std::string buffersDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& para) {
+    para.buffers = de.buffers;
+    return "";
+}
+
 // --edl [R,S]: CLI11 hands it the next word unless that word is an option. A word written as a
 // whole number, or as a number, a comma and a number, is its value; any other word is the file
 // to draw, as for --medir.
@@ -553,6 +631,24 @@ constexpr std::array kTabela = {
               "window.",
           .ler = lerVista,
           .daBiblioteca = vistaDaBiblioteca},
+    Opcao{.nome = "--olhar",
+          .valor = V::obrigatorio,
+          .argumento = "OX,OY,OZ,AX,AY,AZ[,CX,CY,CZ][,CAMPO]",
+          .ajuda = "a pinhole camera instead of a view: the eye at (OX, OY, OZ) looking at "
+                   "(AX, AY, AZ), the way up (CX, CY, CZ) (+y unless given) and the vertical "
+                   "field of view in degrees (45 unless given); nothing is framed",
+          .campo = "olhar",
+          .falta = "--olhar needs the eye and the target",
+          .descricao =
+              "Draw from a pinhole camera instead of a view: the eye at (OX, OY, OZ), in the "
+              "model's coordinates, looking at the point (AX, AY, AZ), with the way up "
+              "(CX, CY, CZ) (only its part across the line of sight counts; +y unless given) "
+              "and a vertical field of view of CAMPO degrees, over 0 and under 180 (45 unless "
+              "given): 6, 7, 9 or 10 numbers separated by commas. Nothing is framed: the line "
+              "of sight goes through the picture's centre, the field of view spans its height "
+              "and pixels are square. Not with --vista.",
+          .ler = lerOlhar,
+          .daBiblioteca = olharDaBiblioteca},
     Opcao{.nome = "--iluminacao",
           .valor = V::obrigatorio,
           .argumento = "ARQUIVO",
@@ -719,6 +815,26 @@ constexpr std::array kTabela = {
               "file is written beside its final name and renamed into place, so a failed "
               "write leaves no partial file and an existing one untouched.",
           .ler = lerImagem},
+    Opcao{.nome = "--buffers",
+          .valor = V::obrigatorio,
+          .argumento = "LISTA",
+          .ajuda = "with --imagem X.png, also write the buffers named (profundidade, normais, "
+                   "triangulo, parte, or todos) beside it as X.<buffer>.npy",
+          .campo = "buffers",
+          .falta = "--buffers needs a list of buffers",
+          .descricao =
+              "Draw the buffers named, separated by commas, beside the colours, each from the "
+              "pixel's winner, the same one whose colour the picture shows: profundidade, the "
+              "camera-space depth of the winner at the pixel's centre (float32, +inf where "
+              "nothing is drawn); normais, the unit normal the phong mode lights the pixel "
+              "with, in the model's coordinates (float32 x 3, zeros where there is none); "
+              "triangulo, the winner's triangle as numbered in the file, and parte, the mesh "
+              "of the file it belongs to (uint32, 4294967295 where none); or todos. With "
+              "--imagem X.png each is written beside it as X.<buffer>.npy, a NumPy array of "
+              "altura x largura (x 3 for normais), through a temporary file renamed into "
+              "place.",
+          .ler = lerBuffers,
+          .daBiblioteca = buffersDaBiblioteca},
     Opcao{.nome = "--medir",
           .valor = V::opcional,
           .argumento = "N",
@@ -832,6 +948,9 @@ std::string opcoesDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& pa
 }
 
 std::string problemaConjunto(const OpcoesVisualizador& opcoes) {
+    if (opcoes.olhar && opcoes.vista) {
+        return "a pinhole camera (--olhar) and a view (--vista) were both given; choose one";
+    }
     return Estilo::problemaAmostras(opcoes.estilo.amostras, opcoes.largura, opcoes.altura);
 }
 

@@ -1,14 +1,26 @@
 #include "Visualizacao.h"
 
+#include <iostream>
 
 #include "LeitorIluminacao.h"
 #include "Mensagem.h"
 
 namespace gouraud::detail {
 
+namespace {
+
+// The default options, the marker line of a scene file on standard output as the viewer has it.
+CenaCarregada::Opcoes padrao() {
+    CenaCarregada::Opcoes opcoes;
+    opcoes.marcador = &std::cout;
+    return opcoes;
+}
+
+}  // namespace
+
 Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::string>& nomeLuz,
                            int largura, int altura, int threads)
-    : Visualizacao(cena, nomeLuz, CenaCarregada::Opcoes{}, largura, altura, threads) {}
+    : Visualizacao(cena, nomeLuz, padrao(), largura, altura, threads) {}
 
 Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::string>& nomeLuz,
                            const CenaCarregada::Opcoes& opcoes, int largura, int altura,

@@ -78,9 +78,12 @@ int executar(const OpcoesVisualizador& opcoes) {
                "unconfined and with no limit");
     }
     // Reads the lighting file, then the scene, and keeps watching both for the window.
-    Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao,
-                              CenaCarregada::Opcoes{opcoes.cima, opcoes.vista, opcoes.isolamento},
-                              opcoes.largura, opcoes.altura);
+    // The scene loader's marker line goes on standard output, as the seed program's does.
+    CenaCarregada::Opcoes leitura{opcoes.cima, opcoes.vista, opcoes.isolamento};
+    leitura.marcador = &std::cout;
+    leitura.olhar = opcoes.olhar;
+    Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao, leitura, opcoes.largura,
+                              opcoes.altura);
     if (!visualizacao.valida()) {
         return falha(visualizacao.getErro());
     }

@@ -11,7 +11,7 @@ import gouraud
 from conftest import exemplo
 
 # A picture large enough to take a while on any machine.
-GRANDE = dict(largura=2048, altura=2048, modo="phong", aa=2, vista="iso")
+GRANDE = dict(largura=1024, altura=1024, modo="phong", aa=2, vista="iso")
 
 
 def test_outra_thread_roda_python_durante_o_desenho():
