@@ -5,7 +5,8 @@ timed three ways in alternated rounds, so that a change of the machine's load fa
 
   sozinhos   each model alone, in one process: Modelo.abrir, desenhar with the runner's camera
              and options, gravarPng; the sum of the models' times, and that sum divided by the
-             cores, the time a perfect split over the cores would take;
+             cores, the time a perfect split over the cores would take; and, for comparison,
+             the sum of `visualizador MODEL --imagem`, a process per picture;
   local      python3 -m gouraud.lote FOLDER --saida NEW --vistas 1, one worker process a core
              (the whole command: Python starting, the pool's processes starting, the manifest);
   cluster    the same run handed to a running two-worker Dask LocalCluster (gouraud.lote's
@@ -49,6 +50,17 @@ def medir_sozinhos(pedido, saida):
     return tempos
 
 
+def medir_visualizador(visualizador, pedido, saida, tamanho):
+    """The seconds of `visualizador MODEL --imagem` for every model, a process per picture (its
+    default front view: the viewer takes no look-at camera)."""
+    inicio = time.perf_counter()
+    for i, modelo in enumerate(pedido.modelos):
+        subprocess.run([visualizador, modelo.caminho, "--tamanho", tamanho, "--imagem",
+                        os.path.join(saida, "v%04d.png" % i)], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=False)
+    return time.perf_counter() - inicio
+
+
 def medir_local(pasta, saida, argumentos, processos):
     inicio = time.perf_counter()
     subprocess.run([sys.executable, "-m", "gouraud.lote", pasta, "--saida", saida,
@@ -86,7 +98,10 @@ def main():
 
     import distributed
     carga_antes = open("/proc/loadavg").read().split()[:3]
-    sozinhos, local, cluster = [], [], []
+    visualizador = os.path.join(os.path.abspath(a.pasta), "visualizador")
+    if not os.access(visualizador, os.X_OK):
+        visualizador = None
+    sozinhos, processos, local, cluster = [], [], [], []
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                                   dashboard_address=None, silence_logs=50) as aglomerado, \
             distributed.Client(aglomerado) as cliente:
@@ -94,20 +109,24 @@ def main():
             with tempfile.TemporaryDirectory(prefix="lote-bench-") as tmp:
                 # Round 0 warms the caches and the workers' imports; it is not counted.
                 s = sum(medir_sozinhos(pedido, tmp))
+                v = medir_visualizador(visualizador, pedido, tmp, a.tamanho) \
+                    if visualizador else float("nan")
                 l = medir_local(pasta, os.path.join(tmp, "local"), argumentos, nucleos)
                 c = medir_cluster(cliente, pasta, os.path.join(tmp, "cluster"), argumentos)
                 if rodada:
                     sozinhos.append(s)
+                    processos.append(v)
                     local.append(l)
                     cluster.append(c)
-                print("lote bench: round %d: alone %.2f s in all, local %.2f s, cluster %.2f s"
-                      % (rodada, s, l, c), file=sys.stderr)
+                print("lote bench: round %d: alone %.2f s in all, a viewer per model %.2f s, "
+                      "local %.2f s, cluster %.2f s" % (rodada, s, v, l, c), file=sys.stderr)
     carga_depois = open("/proc/loadavg").read().split()[:3]
 
     s = statistics.median(sozinhos)
     ideal = s / nucleos
     l = statistics.median(local)
     c = statistics.median(cluster)
+    v = statistics.median(processos)
     linhas = [
         "%d models of about %d triangles (bench/modelos_pequenos.py), one %s picture each, "
         "%d cores; medians of %d rounds." % (a.modelos, a.triangulos, a.tamanho, nucleos,
@@ -118,6 +137,10 @@ def main():
         "| each alone, in one process, summed | %.2f s | %.1f ms | | |"
         % (s, 1000 * s / a.modelos),
         "| that sum / %d cores | %.2f s | | 1.00 | |" % (nucleos, ideal),
+        "| `visualizador MODEL --imagem` for each, summed | %.2f s | %.1f ms | | |"
+        % (v, 1000 * v / a.modelos),
+        "| that sum / %d cores | %.2f s | | %.2f of the first | |" % (nucleos, v / nucleos,
+                                                                    v / s),
         "| `python3 -m gouraud.lote` (%d processes) | %.2f s | %.1f ms | %.2f of the sum / cores "
         "| within 1.2 |" % (nucleos, l, 1000 * l / a.modelos, l / ideal),
         "| two-worker `LocalCluster` | %.2f s | %.1f ms | %.2f of gouraud.lote | within 1.5 |"
