@@ -261,6 +261,8 @@ def desenhar_modelo(tarefa: dict[str, Any]) -> dict[str, Any]:
             for buffer in tarefa["buffers"]:
                 nome_npy = f"{i:03d}.{buffer}.npy"
                 valores = getattr(imagem, buffer)
+                if valores is None:
+                    raise RuntimeError(f"the library gave no {buffer} buffer")
                 tamanho = _gravar(os.path.join(pasta, nome_npy),
                                   lambda arquivo: numpy.save(arquivo, valores,
                                                              allow_pickle=False))
@@ -636,4 +638,8 @@ def principal(argumentos: Optional[Sequence[str]] = None) -> int:
 
 
 if __name__ == "__main__":
-    sys.exit(principal())
+    # The functions handed to worker processes and to Dask are those of the module gouraud.lote,
+    # which they import by name, not those of this __main__.
+    from gouraud import lote as _lote
+
+    sys.exit(_lote.principal())

@@ -300,8 +300,10 @@ def cluster():
 
 def test_o_cluster_da_os_mesmos_bytes(referencia, cluster, tmp_path):
     modelos, feita, _ = referencia
-    pedido, _ = lote.pedido_da_linha([modelos, "--saida", str(tmp_path / "c"), *ARGUMENTOS])
-    lote.executar(pedido, agendador=cluster)
+    endereco = cluster.scheduler.address
+    assert endereco.startswith("tcp://")
+    feito = rodar(modelos, "--saida", str(tmp_path / "c"), "--agendador", endereco, *ARGUMENTOS)
+    assert feito.returncode == 1 and "6 of 7 models drawn" in feito.stderr, feito.stderr
     assert conteudo(str(tmp_path / "c")) == conteudo(feita)
 
 
