@@ -21,7 +21,7 @@ scripts/bench.sh, or alone with the build's package:
 
 import argparse
 import os
-import shutil
+import resource
 import statistics
 import subprocess
 import sys
@@ -32,8 +32,15 @@ import gouraud
 from gouraud import lote
 
 
+def cpu_filhos():
+    uso = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return uso.ru_utime + uso.ru_stime
+
+
 def medir_sozinhos(pedido, saida):
-    """The seconds of each model drawn alone, in this process."""
+    """The seconds of each model drawn alone, in this process, and the processor seconds of
+    them all (the renderer's threads included)."""
+    cpu = time.process_time()
     tempos = []
     opcoes = pedido.opcoes
     camera = pedido.cameras[0]
@@ -47,7 +54,7 @@ def medir_sozinhos(pedido, saida):
         except OSError as erro:
             print("lote bench: %s: %s" % (modelo.caminho, erro), file=sys.stderr)
         tempos.append(time.perf_counter() - inicio)
-    return tempos
+    return tempos, time.process_time() - cpu
 
 
 def medir_visualizador(visualizador, pedido, saida, tamanho):
@@ -62,11 +69,13 @@ def medir_visualizador(visualizador, pedido, saida, tamanho):
 
 
 def medir_local(pasta, saida, argumentos, processos):
+    """The seconds of the whole command, and the processor seconds of it and its workers."""
+    cpu = cpu_filhos()
     inicio = time.perf_counter()
     subprocess.run([sys.executable, "-m", "gouraud.lote", pasta, "--saida", saida,
                     "--processos", str(processos), *argumentos], check=True,
                    stderr=subprocess.DEVNULL)
-    return time.perf_counter() - inicio
+    return time.perf_counter() - inicio, cpu_filhos() - cpu
 
 
 def medir_cluster(cliente, pasta, saida, argumentos):
@@ -102,22 +111,26 @@ def main():
     if not os.access(visualizador, os.X_OK):
         visualizador = None
     sozinhos, processos, local, cluster = [], [], [], []
+    cpu_sozinhos, cpu_local = [], []
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                                   dashboard_address=None, silence_logs=50) as aglomerado, \
             distributed.Client(aglomerado) as cliente:
         for rodada in range(a.rodadas + 1):
             with tempfile.TemporaryDirectory(prefix="lote-bench-") as tmp:
                 # Round 0 warms the caches and the workers' imports; it is not counted.
-                s = sum(medir_sozinhos(pedido, tmp))
+                tempos, cs = medir_sozinhos(pedido, tmp)
+                s = sum(tempos)
                 v = medir_visualizador(visualizador, pedido, tmp, a.tamanho) \
                     if visualizador else float("nan")
-                l = medir_local(pasta, os.path.join(tmp, "local"), argumentos, nucleos)
+                l, cl = medir_local(pasta, os.path.join(tmp, "local"), argumentos, nucleos)
                 c = medir_cluster(cliente, pasta, os.path.join(tmp, "cluster"), argumentos)
                 if rodada:
                     sozinhos.append(s)
                     processos.append(v)
                     local.append(l)
                     cluster.append(c)
+                    cpu_sozinhos.append(cs)
+                    cpu_local.append(cl)
                 print("lote bench: round %d: alone %.2f s in all, a viewer per model %.2f s, "
                       "local %.2f s, cluster %.2f s" % (rodada, s, v, l, c), file=sys.stderr)
     carga_depois = open("/proc/loadavg").read().split()[:3]
@@ -127,6 +140,8 @@ def main():
     l = statistics.median(local)
     c = statistics.median(cluster)
     v = statistics.median(processos)
+    ps = statistics.median(cpu_sozinhos)
+    pl = statistics.median(cpu_local)
     linhas = [
         "%d models of about %d triangles (bench/modelos_pequenos.py), one %s picture each, "
         "%d cores; medians of %d rounds." % (a.modelos, a.triangulos, a.tamanho, nucleos,
@@ -136,6 +151,8 @@ def main():
         "|---|---:|---:|---:|---|",
         "| each alone, in one process, summed | %.2f s | %.1f ms | | |"
         % (s, 1000 * s / a.modelos),
+        "| the same, processor time (every thread) | %.2f s | %.1f ms | | |"
+        % (ps, 1000 * ps / a.modelos),
         "| that sum / %d cores | %.2f s | | 1.00 | |" % (nucleos, ideal),
         "| `visualizador MODEL --imagem` for each, summed | %.2f s | %.1f ms | | |"
         % (v, 1000 * v / a.modelos),
@@ -143,6 +160,8 @@ def main():
                                                                     v / s),
         "| `python3 -m gouraud.lote` (%d processes) | %.2f s | %.1f ms | %.2f of the sum / cores "
         "| within 1.2 |" % (nucleos, l, 1000 * l / a.modelos, l / ideal),
+        "| `gouraud.lote`, processor time (every process) | %.2f s | %.1f ms | %.2f of the "
+        "alone's | |" % (pl, 1000 * pl / a.modelos, pl / ps),
         "| two-worker `LocalCluster` | %.2f s | %.1f ms | %.2f of gouraud.lote | within 1.5 |"
         % (c, 1000 * c / a.modelos, c / l),
         "",

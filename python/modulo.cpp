@@ -720,6 +720,17 @@ drawing.)")
           "The file extensions Modelo.abrir reads, lower case without the leading dot, sorted: "
           "\"txt\" for scene files and every mesh format (\"fbx\", \"gltf\", \"ply\", ...).");
 
+    // The table of options as --help shows it, for the programs in Python that take the
+    // viewer's options (gouraud.lote): (option, value's name, default, help) for each.
+    m.def("_ajudasTabela", [] {
+        std::vector<std::tuple<std::string, std::string, std::string, std::string>> lista;
+        for (const Opcao& opcao : tabelaOpcoes()) {
+            lista.emplace_back(std::string(opcao.nome), std::string(opcao.argumento),
+                               std::string(opcao.padrao), std::string(opcao.ajuda));
+        }
+        return lista;
+    });
+
     // The pointer the library would be handed for `valor`, for the tests of zero copies.
     m.def("_enderecoArranjo", [](py::handle valor, const std::string& especie) {
         std::vector<py::object> mantidos;

@@ -198,14 +198,20 @@ def _gravar(caminho: str, escrever: Callable[[Any], None]) -> int:
 
 
 def _limpar(pasta: str) -> None:
-    """Removes the temporary files a run that was ended left in the model's folder: its hidden
-    files, the names both this runner and the library write through."""
+    """Empties the folder of a model about to be drawn of its files: what a former run wrote
+    (its record first, so that a run ended now leaves no record of other files), the temporary
+    files of a run that was ended, pictures of views no longer asked for. Its folders, which
+    are other models', stay."""
+    try:
+        os.unlink(os.path.join(pasta, CAMERAS))
+    except OSError:
+        pass
     try:
         nomes = os.listdir(pasta)
     except OSError:
         return
     for nome in nomes:
-        if nome.startswith(".") and os.path.isfile(os.path.join(pasta, nome)):
+        if os.path.isfile(os.path.join(pasta, nome)):
             try:
                 os.unlink(os.path.join(pasta, nome))
             except OSError:
@@ -546,15 +552,23 @@ def _analisador() -> argparse.ArgumentParser:
     p.add_argument("--iluminacao", metavar="ARQUIVO", default="",
                    help="the lighting file every model is lit with")
     viewer = p.add_argument_group("the viewer's options, as visualizador takes them")
+    # Their words and help are the library's table of options'.
+    from . import _gouraud
+    tabela = {nome: (argumento, padrao, ajuda)
+              for nome, argumento, padrao, ajuda in _gouraud._ajudasTabela()}
     for opcao in OPCOES:
         destino = "opcao_" + opcao.nome[2:].replace("-", "_")
+        argumento, padrao, ajuda = tabela.get(opcao.nome, ("", "", ""))
+        ajuda = (ajuda + (f" (default {padrao})" if padrao else "")).replace("%", "%%")
         if opcao.argumento is None:
-            viewer.add_argument(opcao.nome, dest=destino, action="store_const", const="")
+            viewer.add_argument(opcao.nome, dest=destino, action="store_const", const="",
+                                help=ajuda)
         elif opcao.nome == "--edl":
             viewer.add_argument(opcao.nome, dest=destino, nargs="?", const="",
-                                metavar=opcao.argumento)
+                                metavar=argumento or opcao.argumento, help=ajuda)
         else:
-            viewer.add_argument(opcao.nome, dest=destino, metavar=opcao.argumento)
+            viewer.add_argument(opcao.nome, dest=destino, metavar=argumento or opcao.argumento,
+                                help=ajuda)
     return p
 
 

@@ -181,12 +181,14 @@ def test_uma_segunda_rodada_retoma(referencia, tmp_path):
         assert not os.path.exists(sobra)
         assert conteudo(saida) == antes
 
-        # Other arguments (another size) draw everything again.
+        # Other arguments (fewer views) draw everything again, and leave no file of before.
         del desenhados[:]
-        outro, _ = lote.pedido_da_linha([modelos, "--saida", saida, "--vistas", "3",
+        outro, _ = lote.pedido_da_linha([modelos, "--saida", saida, "--vistas", "2",
                                          "--tamanho", "64x64"])
         lote.executar(outro, processos=1)
         assert len(desenhados) == 7
+        assert sorted(os.listdir(os.path.join(saida, "cubo.txt"))) == [
+            "000.png", "001.png", "cameras.json"]
     finally:
         lote.desenhar_modelo = original
 
@@ -259,6 +261,14 @@ def test_as_opcoes_do_visualizador_sao_as_da_tabela():
             assert passadas.get(opcao) == campos, opcao
     assert set(passadas) <= set(tabela)
     assert lote.extensoes() == gouraud.extensoes()
+    # --help gives each of them with the table's words.
+    ajuda = " ".join(rodar("--help").stdout.split())
+    for nome, argumento, padrao, texto in gouraud._gouraud._ajudasTabela():
+        if nome in passadas:
+            assert " ".join(texto.split()) in ajuda, nome
+            # "--edl [R,S]": its value may be left out.
+            assert (nome + " " + argumento).strip() in ajuda.replace("[", "").replace("]", ""), \
+                nome
 
 
 def test_a_barra_de_progresso():
