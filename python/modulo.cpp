@@ -494,7 +494,6 @@ ModeloPy modeloDeArranjos(py::handle posicoes, py::handle triangulos, py::handle
     }
     const std::string luz =
         iluminacao.is_none() ? "" : caminhoDe(iluminacao);
-#ifdef GOURAUD_COM_ARRANJOS
     std::optional<gouraud::Resultado<gouraud::Modelo>> feito;
     {
         py::gil_scoped_release livre;
@@ -504,9 +503,6 @@ ModeloPy modeloDeArranjos(py::handle posicoes, py::handle triangulos, py::handle
         throw py::value_error(feito->getErro());
     }
     return ModeloPy(std::move(**feito));
-#else
-    throw std::runtime_error("this build of the library cannot make a model from arrays");
-#endif
 }
 
 }  // namespace

@@ -86,5 +86,9 @@ double Malha::getDiagonal() const { return diagonal; }
 const Ponto& Malha::getMenor() const { return menor; }
 const Ponto& Malha::getMaior() const { return maior; }
 const Aparencia* Malha::getAparencia() const { return aparencia.get(); }
+const GruposPontos& Malha::getGruposPontos() const {
+    std::call_once(gruposFeitos, [this] { grupos = GruposPontos(pontos, quantPontos); });
+    return grupos;
+}
 
 }  // namespace gouraud::detail

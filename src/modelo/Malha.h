@@ -8,6 +8,7 @@
 
 #include "Aparencia.h"
 #include "Gouraud.h"
+#include "GruposPontos.h"
 #include "Ponto.h"
 #include "Primitivas.h"
 #include "Triangulo.h"
@@ -63,6 +64,9 @@ public:
     const Ponto& getMaior() const;
     // The colours, materials and textures of the file, or null when it gives none.
     const Aparencia* getAparencia() const;
+    // The scene's points gathered by where they lie, for framing views; made when first asked
+    // for, once, whichever thread asks.
+    const GruposPontos& getGruposPontos() const;
 
 private:
     int quantPontos;
@@ -80,6 +84,8 @@ private:
     Ponto centro;
     double diagonal = 0.0;
     std::shared_ptr<const Aparencia> aparencia;
+    mutable std::once_flag gruposFeitos;
+    mutable GruposPontos grupos;
 };
 
 }  // namespace gouraud::detail

@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <numbers>
+#include <vector>
+
+#include "GruposPontos.h"
 
 namespace gouraud::detail {
 
@@ -13,6 +18,106 @@ namespace {
 constexpr double kMargem = 1.05;
 
 bool positivoFinito(double valor) { return valor > 0.0 && std::isfinite(valor); }
+
+// The L1 length of an axis.
+double normaL1(const Vetor& v) { return std::abs(v.x) + std::abs(v.y) + std::abs(v.z); }
+
+// Calls incluir for the scene's points that can widen [a0, a1] x [b0, b1], the spread of the
+// projected points, and skips the others, which could not change it: the least and the greatest
+// of a set are the same whatever order its numbers come in, and whether or not a number that
+// widens nothing is among them. A group of points (GruposPontos) is skipped when its box lies
+// wholly beyond the near plane and the projections of the box's corners, widened by a bound on
+// the rounding of any point's projection, fall inside the spread already found: a ratio x/z
+// over a box in front of the eye is largest and least at its corners. The groups whose corners
+// reach furthest go first, so that the spread is nearly whole before the others are tested.
+template <typename Incluir>
+void incluirPontos(const Malha& malha, const Camera& camera, double zPerto, Incluir& incluir,
+                   const double& a0, const double& a1, const double& b0, const double& b1) {
+    const Ponto* pontos = malha.getPontos();
+    if (pontos == nullptr) {
+        return;
+    }
+    const GruposPontos& grupos = malha.getGruposPontos();
+    const std::vector<GruposPontos::Grupo>& lista = grupos.getGrupos();
+    const std::vector<std::int32_t>& indices = grupos.getIndices();
+    // The rounding of a camera coordinate is at most a few units in the last place of the sum
+    // of its terms' sizes, |axis|_1 . max |p - foco|; kFolga is hundreds of times that.
+    constexpr double kFolga = 1e-13;
+    const double eixos = std::max({normaL1(camera.u), normaL1(camera.v), normaL1(camera.n)});
+    struct Limites {
+        double a0, a1, b0, b1, folgaA, folgaB;
+        bool naFrente;
+    };
+    constexpr double kInfinito = std::numeric_limits<double>::infinity();
+    std::vector<Limites> limites(lista.size());
+    std::size_t extremos[4] = {lista.size(), lista.size(), lista.size(), lista.size()};
+    for (std::size_t g = 0; g < lista.size(); ++g) {
+        const GruposPontos::Grupo& grupo = lista[g];
+        Limites l{kInfinito, -kInfinito, kInfinito, -kInfinito, 0.0, 0.0, false};
+        double zMenor = kInfinito;
+        double distancia = 0.0;
+        for (int canto = 0; canto < 8; ++canto) {
+            const Ponto q((canto & 1) != 0 ? grupo.maior.x : grupo.menor.x,
+                          (canto & 2) != 0 ? grupo.maior.y : grupo.menor.y,
+                          (canto & 4) != 0 ? grupo.maior.z : grupo.menor.z);
+            const Vetor c = camera.coordenadas(q);
+            distancia = std::max({distancia, std::abs(q.x - camera.foco.x),
+                                  std::abs(q.y - camera.foco.y), std::abs(q.z - camera.foco.z)});
+            zMenor = std::min(zMenor, c.z);
+            l.a0 = std::min(l.a0, c.x / c.z);
+            l.a1 = std::max(l.a1, c.x / c.z);
+            l.b0 = std::min(l.b0, c.y / c.z);
+            l.b1 = std::max(l.b1, c.y / c.z);
+        }
+        const double erro = kFolga * eixos * distancia;
+        // Every point's z is within erro of the exact one, which is at least the corners' least.
+        l.naFrente = zMenor - 2.0 * erro >= zPerto && zMenor - 2.0 * erro > 0.0 &&
+                     std::isfinite(l.a0 + l.a1 + l.b0 + l.b1 + erro);
+        if (l.naFrente) {
+            const double base = zMenor - 2.0 * erro;
+            const double tamanhoA = 1.0 + std::max(std::abs(l.a0), std::abs(l.a1));
+            const double tamanhoB = 1.0 + std::max(std::abs(l.b0), std::abs(l.b1));
+            l.folgaA = 4.0 * erro * tamanhoA / base + kFolga * tamanhoA;
+            l.folgaB = 4.0 * erro * tamanhoB / base + kFolga * tamanhoB;
+            const auto maisLonge = [&](std::size_t& atual, double valor, double Limites::*campo,
+                                       bool maior) {
+                if (atual == lista.size() || (maior ? valor > limites[atual].*campo
+                                                    : valor < limites[atual].*campo)) {
+                    atual = g;
+                }
+            };
+            limites[g] = l;
+            maisLonge(extremos[0], l.a0, &Limites::a0, false);
+            maisLonge(extremos[1], l.a1, &Limites::a1, true);
+            maisLonge(extremos[2], l.b0, &Limites::b0, false);
+            maisLonge(extremos[3], l.b1, &Limites::b1, true);
+        }
+        limites[g] = l;
+    }
+    std::vector<std::uint8_t> lidos(lista.size(), 0);
+    const auto ler = [&](std::size_t g) {
+        if (lidos[g] != 0) {
+            return;
+        }
+        lidos[g] = 1;
+        for (std::int32_t j = lista[g].inicio; j < lista[g].fim; ++j) {
+            incluir(pontos[indices[static_cast<std::size_t>(j)]]);
+        }
+    };
+    for (const std::size_t g : extremos) {
+        if (g < lista.size()) {
+            ler(g);
+        }
+    }
+    for (std::size_t g = 0; g < lista.size(); ++g) {
+        const Limites& l = limites[g];
+        const bool dentro = l.naFrente && l.a0 - l.folgaA > a0 && l.a1 + l.folgaA < a1 &&
+                            l.b0 - l.folgaB > b0 && l.b1 + l.folgaB < b1;
+        if (!dentro) {
+            ler(g);
+        }
+    }
+}
 
 }  // namespace
 
@@ -57,10 +162,7 @@ Projecao Projecao::enquadrar(const Malha& malha, const Camera& camera, int largu
         b0 = std::min(b0, b);
         b1 = std::max(b1, b);
     };
-    const Ponto* pontos = malha.getPontos();
-    for (int i = 0; i < malha.getQuantPontos(); ++i) {
-        incluir(pontos[i]);
-    }
+    incluirPontos(malha, camera, projecao.zPerto, incluir, a0, a1, b0, b1);
     const Primitivas& primitivas = malha.getPrimitivas();
     for (int i = 0; i < primitivas.getQuantPontos(); ++i) {
         incluir(primitivas.getPonto(i));
