@@ -589,7 +589,7 @@ def conferir(opcoes: dict[str, Any], abertura: dict[str, Any], iluminacao: str,
              cameras: Sequence[_vistas.Camera]) -> None:
     """Raises the module's ValueError, TypeError or OSError for options it refuses, before any
     model is read: the limits and the lighting file as Modelo.abrir reads them, and the drawing
-    options by drawing a triangle with them and the first camera."""
+    options and the cameras by drawing a triangle with them."""
     import tempfile
 
     from . import Modelo
@@ -599,7 +599,13 @@ def conferir(opcoes: dict[str, Any], abertura: dict[str, Any], iluminacao: str,
         with open(caminho, "w") as arquivo:
             arquivo.write("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n")
         triangulo = Modelo.abrir(caminho, iluminacao, **abertura)
-    triangulo.desenhar(**opcoes, olhar=cameras[0].olhar((0.0, 0.0, 0.0), (1.0, 1.0, 0.0)))
+    caixa = ((0.0, 0.0, 0.0), (1.0, 1.0, 0.0))
+    triangulo.desenhar(**opcoes, olhar=cameras[0].olhar(*caixa))
+    # The other cameras on a picture of one pixel: a camera the library refuses (its eye on its
+    # target, its up along its line of sight) is refused here, once, rather than for every model.
+    pequenas = dict(opcoes, largura=1, altura=1, aa=1)
+    for camera in cameras[1:]:
+        triangulo.desenhar(**pequenas, olhar=camera.olhar(*caixa))
 
 
 def pedido_da_linha(argumentos: Sequence[str]) -> tuple[Pedido, argparse.Namespace]:

@@ -143,6 +143,31 @@ def test_uma_pasta_com_um_arquivo_ruim(referencia):
         assert vista["mundo_para_camera"] == imagem.mundo_para_camera.tolist()
 
 
+def test_os_buffers_pedidos_vao_em_npy(tmp_path):
+    saida = str(tmp_path / "b")
+    feito = rodar(exemplo("bunny.ply"), exemplo("toro-linhas.gltf"), "--saida", saida,
+                  "--vistas", "2", "--tamanho", "64x48", "--buffers", "todos", "--processos", "1")
+    assert feito.returncode == 0, feito.stderr
+    for nome in ("bunny.ply", "toro-linhas.gltf"):
+        registro = json.load(open(os.path.join(saida, nome, "cameras.json")))
+        modelo = gouraud.Modelo.abrir(exemplo(nome))
+        for vista in registro["vistas"]:
+            assert sorted(vista["buffers"]) == sorted(lote.BUFFERS)
+            imagem = modelo.desenhar(olhar=vista["olhar"], largura=64, altura=48,
+                                     buffers=list(lote.BUFFERS))
+            for buffer, arquivo in vista["buffers"].items():
+                valores = np.load(os.path.join(saida, nome, arquivo), allow_pickle=False)
+                esperado = getattr(imagem, buffer)
+                assert valores.dtype == esperado.dtype and valores.shape == esperado.shape
+                assert np.array_equal(valores, esperado), (nome, arquivo)
+            # Something of the model is in every view; on the bunny, all triangles, a pixel
+            # has a depth where it has a triangle.
+            assert np.isfinite(imagem.profundidade).any()
+            if nome == "bunny.ply":
+                assert np.array_equal(np.isfinite(imagem.profundidade),
+                                      imagem.triangulo != gouraud.NENHUM)
+
+
 def test_uma_segunda_rodada_retoma(referencia, tmp_path):
     modelos, feita, _ = referencia
     saida = str(tmp_path / "saida")
@@ -236,6 +261,14 @@ def test_opcoes_e_entradas_ruins_sao_recusadas(tmp_path):
         (["--cameras", str(tmp_path / "nada.json")], "nada.json"),
         (["--iluminacao", str(tmp_path / "nada.txt")], "cannot open the lighting file"),
         (["--limite-tempo", "0"], "time limit 0 s is out of range"),
+    ]:
+        feito = rodar(exemplo("cubo.txt"), "--saida", str(tmp_path / "s"), *argumentos)
+        assert feito.returncode == 2 and motivo in feito.stderr, (argumentos, feito.stderr)
+    # A camera of the file that the library cannot draw from, refused before any model.
+    cameras = tmp_path / "cameras.json"
+    cameras.write_text('[{"direcao": [0, 0, 1]}, {"olho": [1, 2, 3], "alvo": [1, 2, 3]}]')
+    for argumentos, motivo in [
+        (["--cameras", str(cameras)], "olhar"),
     ]:
         feito = rodar(exemplo("cubo.txt"), "--saida", str(tmp_path / "s"), *argumentos)
         assert feito.returncode == 2 and motivo in feito.stderr, (argumentos, feito.stderr)
