@@ -48,6 +48,9 @@ struct Arranjo {
 // posicoes. Optional (leave linhas at 0): per-vertex cores, n x 3 floats from 0 to 1; per-vertex
 // normais, n x 3 floats; per-vertex uv, n x 2 floats, with textura, the image they index: altura
 // rows of largura x 3 uint8 (red, green, blue), its top row first, largura in larguraTextura.
+// As in a PLY file, positions are taken in single precision and a mesh with triangles is lit
+// with the normals worked out from them: the normais count when m is 0, the model then being a
+// cloud whose every vertex is a point. Triangle t of the model is row t, every one of part 0.
 struct Arranjos {
     Arranjo posicoes;
     Arranjo triangulos;

@@ -40,10 +40,14 @@ struct Olhar {
 };
 
 // The buffers a picture brings beside its colours (Imagem), each read from the pixel's winner,
-// the same one whose colour the picture shows, never blended.
+// the same one whose colour the picture shows, never blended: a triangle that wins the depth
+// test (ties to the lower number in the file), or a loose point or a line where it draws (no
+// triangle and no part there; a line has no normal). The edges and the needles change none.
+// With aa > 1 they are those of the picture drawn at one sample a pixel, the winners at the
+// pixels' centres. Asking for none costs nothing.
 struct Buffers {
-    // The camera-space depth of the winner at the pixel's centre, as float; +inf where nothing
-    // is drawn.
+    // The camera-space depth of the winner at the pixel's centre: 1 / the value the depth test
+    // compared there, rounded to float; +inf where nothing is drawn.
     bool profundidade = false;
     // The unit normal, in the model's coordinates, that the phong mode lights the pixel with,
     // whatever the mode; zeros where there is none.

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "Camera.h"
+#include "BuffersQuadro.h"
 #include "CenaCarregada.h"
 #include "ExtracaoAssimp.h"
 #include "GravadorPng.h"
@@ -53,6 +54,8 @@ struct Modelo::Dados {
     bool ehMalha = false;
     std::unique_ptr<Renderizador> renderizador;
     std::optional<Quadro> quadro;
+    // The buffers of the last picture that asked for any.
+    detail::BuffersQuadro buffers;
 };
 
 namespace {
@@ -109,6 +112,7 @@ Resultado<Modelo> Modelo::abrirInstalado(const std::string& arquivo, const std::
     dados->ehMalha = LeitorMalha::ehMalha(arquivo);
     dados->renderizador =
         std::make_unique<Renderizador>(dados->carregada->getMalha(), dados->iluminacao);
+    dados->renderizador->usarPartes(dados->carregada->getPartes());
     return Modelo(std::move(dados));
 }
 
@@ -140,6 +144,7 @@ Resultado<Modelo> Modelo::deArranjos(const Arranjos& arranjos, const std::string
     dados->ehMalha = true;
     dados->renderizador =
         std::make_unique<Renderizador>(dados->carregada->getMalha(), dados->iluminacao);
+    dados->renderizador->usarPartes(dados->carregada->getPartes());
     return Modelo(std::move(dados));
 }
 
@@ -200,7 +205,14 @@ std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
         dados->quadro->getAltura() != pedido.altura) {
         dados->quadro.emplace(pedido.largura, pedido.altura);
     }
-    dados->renderizador->desenhar(camera, projecao, *dados->quadro);
+    const gouraud::Buffers& pedidos = pedido.buffers;
+    const bool comBuffers =
+        pedidos.profundidade || pedidos.normais || pedidos.triangulo || pedidos.parte;
+    if (comBuffers) {
+        dados->buffers.preparar(pedidos, pedido.largura, pedido.altura);
+    }
+    dados->renderizador->desenhar(camera, projecao, *dados->quadro, 0,
+                                  comBuffers ? &dados->buffers : nullptr);
 
     const std::size_t pixels =
         static_cast<std::size_t>(pedido.largura) * static_cast<std::size_t>(pedido.altura);
@@ -213,6 +225,18 @@ std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
     imagem.largura = pedido.largura;
     imagem.altura = pedido.altura;
     detail::Pinhole::matrizes(camera, projecao, imagem.K, imagem.mundoParaCamera);
+    // Each buffer asked for, the others emptied (their memory kept).
+    const auto copiar = [](bool pedido, const auto& de, auto& para) {
+        if (pedido) {
+            para.assign(de.begin(), de.end());
+        } else {
+            para.clear();
+        }
+    };
+    copiar(pedidos.profundidade, dados->buffers.profundidade, imagem.profundidade);
+    copiar(pedidos.normais, dados->buffers.normais, imagem.normais);
+    copiar(pedidos.triangulo, dados->buffers.triangulo, imagem.triangulo);
+    copiar(pedidos.parte, dados->buffers.parte, imagem.parte);
     return "";
 }
 

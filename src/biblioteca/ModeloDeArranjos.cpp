@@ -98,12 +98,12 @@ std::int64_t inteiro(const Arranjo& a, std::size_t k) {
 std::string verificarForma(const Arranjo& a, const char* nome, std::size_t colunas, bool real,
                            bool inteiroOuByte) {
     const bool tipoConhecido = bytesDe(a.tipo) != 0;
-    const bool tipoCerto = tipoConhecido && (real ? ehReal(a.tipo)
-                                                  : (inteiroOuByte ? ehInteiro(a.tipo)
-                                                                   : a.tipo == Tipo::uint8));
+    const bool tipoCerto =
+        tipoConhecido &&
+        (real ? ehReal(a.tipo) : (inteiroOuByte ? ehInteiro(a.tipo) : a.tipo == Tipo::uint8));
     if (!tipoCerto) {
-        const char* pedido = real ? "float32 or float64"
-                                  : (inteiroOuByte ? "int32, int64 or uint32" : "uint8");
+        const char* pedido =
+            real ? "float32 or float64" : (inteiroOuByte ? "int32, int64 or uint32" : "uint8");
         return std::string(nome) + " is " + nomeTipo(a.tipo) + ", not " + pedido;
     }
     if (a.colunas != colunas) {
@@ -173,7 +173,8 @@ std::string modeloDeArranjos(const Arranjos& arranjos, ModeloImportado& modelo) 
         return "posicoes is empty: there is nothing to draw";
     }
     if (n > kMaisLinhas || m > kMaisLinhas) {
-        return "the mesh has more than " + texto(kMaisLinhas) + (n > kMaisLinhas ? " positions" : " triangles");
+        return "the mesh has more than " + texto(kMaisLinhas) +
+               (n > kMaisLinhas ? " positions" : " triangles");
     }
     // Positions are single precision once read, as a PLY file's are: a double that does not fit
     // one is not finite either.
@@ -183,7 +184,8 @@ std::string modeloDeArranjos(const Arranjos& arranjos, ModeloImportado& modelo) 
         const float* p = &malha.posicoes[3 * v];
         if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) {
             return "position " + texto(v) + " is not finite" +
-                   (std::isfinite(real(posicoes, 3 * v)) && std::isfinite(real(posicoes, 3 * v + 1)) &&
+                   (std::isfinite(real(posicoes, 3 * v)) &&
+                            std::isfinite(real(posicoes, 3 * v + 1)) &&
                             std::isfinite(real(posicoes, 3 * v + 2))
                         ? " in single precision"
                         : "");
@@ -194,8 +196,8 @@ std::string modeloDeArranjos(const Arranjos& arranjos, ModeloImportado& modelo) 
         for (std::size_t k = 0; k < 3; ++k) {
             const std::int64_t indice = inteiro(triangulos, 3 * t + k);
             if (indice < 0 || static_cast<std::uint64_t>(indice) >= n) {
-                return "triangle " + texto(t) + " names vertex " + std::to_string(indice) +
-                       " of " + texto(n);
+                return "triangle " + texto(t) + " names vertex " + std::to_string(indice) + " of " +
+                       texto(n);
             }
             malha.indices[3 * t + k] = static_cast<std::uint32_t>(indice);
         }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <sstream>
 
 namespace gouraud::detail {
 
@@ -26,8 +27,10 @@ std::string Pinhole::problema(const gouraud::Olhar& olhar) {
         return "the eye and the target of --olhar are the same point";
     }
     if (!(olhar.campo > 0.0 && olhar.campo < kMeiaVolta)) {
-        return "the field of view of --olhar is " + std::to_string(olhar.campo) +
-               " degrees; it is over 0 and under 180";
+        std::ostringstream texto;
+        texto << "the field of view of --olhar is " << olhar.campo
+              << " degrees; it is over 0 and under 180";
+        return texto.str();
     }
     const std::string eixos = camera(olhar).problema();
     if (eixos.empty()) {
@@ -43,7 +46,8 @@ std::string Pinhole::problema(const gouraud::Olhar& olhar) {
 Camera Pinhole::camera(const gouraud::Olhar& olhar) {
     const Vetor n(olhar.alvo[0] - olhar.olho[0], olhar.alvo[1] - olhar.olho[1],
                   olhar.alvo[2] - olhar.olho[2]);
-    return Camera::deEixos(n, vetor(olhar.cima), Ponto(olhar.olho[0], olhar.olho[1], olhar.olho[2]));
+    return Camera::deEixos(n, vetor(olhar.cima),
+                           Ponto(olhar.olho[0], olhar.olho[1], olhar.olho[2]));
 }
 
 Projecao Pinhole::projecao(const gouraud::Olhar& olhar, const Malha& malha, int largura,

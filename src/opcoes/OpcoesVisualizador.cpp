@@ -142,6 +142,17 @@ OpcoesVisualizador::Leitura Leitor::ler(int argc, const char* const* argv) {
     try {
         app.parse(argc, argv);
         resultado.motivo = lerArquivos();
+        const gouraud::Buffers& buffers = opcoes.buffers;
+        if (resultado.motivo.empty() && opcoes.olhar && opcoes.vista) {
+            resultado.motivo = "--olhar and --vista were both given; choose one";
+        } else if (resultado.motivo.empty() && (buffers.profundidade || buffers.normais ||
+                                                 buffers.triangulo || buffers.parte)) {
+            if (!opcoes.imagem && !opcoes.quadrosMedidos) {
+                resultado.motivo =
+                    "--buffers writes its files beside --imagem's: give --imagem (or --medir, "
+                    "to time them) too";
+            }
+        }
         if (resultado.motivo.empty()) {
             // Options that go together wrongly are named as the command line writes them.
             const std::string conjunto = problemaConjunto(opcoes);

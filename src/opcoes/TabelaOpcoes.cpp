@@ -832,7 +832,8 @@ constexpr std::array kTabela = {
               "of the file it belongs to (uint32, 4294967295 where none); or todos. With "
               "--imagem X.png each is written beside it as X.<buffer>.npy, a NumPy array of "
               "altura x largura (x 3 for normais), through a temporary file renamed into "
-              "place.",
+              "place; with --medir every frame timed draws them. Without --imagem or --medir "
+              "it is refused.",
           .ler = lerBuffers,
           .daBiblioteca = buffersDaBiblioteca},
     Opcao{.nome = "--medir",
@@ -948,9 +949,6 @@ std::string opcoesDaBiblioteca(const gouraud::Opcoes& de, OpcoesVisualizador& pa
 }
 
 std::string problemaConjunto(const OpcoesVisualizador& opcoes) {
-    if (opcoes.olhar && opcoes.vista) {
-        return "a pinhole camera (--olhar) and a view (--vista) were both given; choose one";
-    }
     return Estilo::problemaAmostras(opcoes.estilo.amostras, opcoes.largura, opcoes.altura);
 }
 

@@ -54,6 +54,35 @@ struct Detector {
     }
 };
 
+// Where a pixel is written: the segment takes it in the buffers.
+struct Registrador {
+    const double* profundidades;
+    int largura;
+    BuffersQuadro* buffers;
+
+    void operator()(int i, int j, double iz) const {
+        const std::size_t indice = static_cast<std::size_t>(j) * static_cast<std::size_t>(largura) +
+                                   static_cast<std::size_t>(i);
+        if (!(iz >= profundidades[indice])) {
+            return;
+        }
+        if (!buffers->profundidade.empty()) {
+            buffers->profundidade[indice] = static_cast<float>(1.0 / iz);
+        }
+        if (!buffers->normais.empty()) {
+            buffers->normais[3 * indice] = 0.0F;
+            buffers->normais[3 * indice + 1] = 0.0F;
+            buffers->normais[3 * indice + 2] = 0.0F;
+        }
+        if (!buffers->triangulo.empty()) {
+            buffers->triangulo[indice] = BuffersQuadro::kNenhum;
+        }
+        if (!buffers->parte.empty()) {
+            buffers->parte[indice] = BuffersQuadro::kNenhum;
+        }
+    }
+};
+
 }  // namespace
 
 LinhasTela::LinhasTela(const Primitivas& primitivas, const Iluminacao& iluminacao,
@@ -118,6 +147,16 @@ void LinhasTela::desenharFaixa(int faixa, int linha0, int linha1, Quadro& quadro
                             quadro.linhaProfundidade(0), quadro.getLargura(),
                             Quadro::empacotar(canal),    canal};
         Segmento::tracar(s.x0, s.y0, s.iz0, s.x1, s.y1, s.iz1, janela, pintor);
+    }
+}
+
+void LinhasTela::registrarFaixa(int faixa, int linha0, int linha1, const Quadro& quadro,
+                                BuffersQuadro& buffers) const {
+    const Segmento::Janela janela{quadro.getLargura(), linha0, linha1};
+    const Registrador registrador{quadro.linhaProfundidade(0), quadro.getLargura(), &buffers};
+    for (const std::int32_t k : listas.getFaixa(faixa)) {
+        const SegmentoTela& s = segmentos[static_cast<std::size_t>(k)];
+        Segmento::tracar(s.x0, s.y0, s.iz0, s.x1, s.y1, s.iz1, janela, registrador);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "BuffersQuadro.h"
 #include "Camera.h"
 #include "Iluminacao.h"
 #include "ListasPorFaixa.h"
@@ -46,6 +47,13 @@ public:
     // nothing after them changes (they write no colour that could be told from the
     // background's, so the colours cannot say).
     [[nodiscard]] bool escreveramPixel(const Quadro& quadro, int linhasPorFaixa) const;
+
+    // For the buffers, after the band's triangles and points are registered: every pixel of
+    // band `faixa` (rows [linha0, linha1)) a segment writes, traced as desenharFaixa traces
+    // them, is won by the last segment that writes it, whose 1/iz there becomes its depth, with
+    // no normal, no triangle and no part.
+    void registrarFaixa(int faixa, int linha0, int linha1, const Quadro& quadro,
+                        BuffersQuadro& buffers) const;
 
 private:
     // A segment on the screen: its ends (x, y) in pixels with their 1/cn.

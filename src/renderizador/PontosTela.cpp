@@ -568,6 +568,78 @@ void PontosTela::preparar(const Camera& camera, const Projecao& projecao, int la
     trabalhadores.paraCada(quantTrechos, trecho);
 }
 
+void PontosTela::vencedores(const Camera& camera, const Projecao& projecao, int larguraQuadro,
+                            int alturaQuadro, int tamanho, bool disco,
+                            std::vector<std::int32_t>& vencedores,
+                            std::vector<double>& profundidades) const {
+    const std::size_t pixels =
+        static_cast<std::size_t>(larguraQuadro) * static_cast<std::size_t>(alturaQuadro);
+    vencedores.assign(pixels, -1);
+    profundidades.assign(pixels, 0.0);
+    // The arithmetic of desenharTrecho, two points at a time in the same lanes.
+    const float* x = primitivas.getX();
+    const float* y = primitivas.getY();
+    const float* z = primitivas.getZ();
+    const double meio = tamanho / 2.0;
+    const bool redondo = disco && tamanho > 1;
+    const double meioCaixa = redondo ? meio + 1.0 : meio;
+    const double raio2 = meio * meio;
+    const Par zPerto(projecao.zPerto);
+    const Par um(1.0);
+    const int fim = primitivas.getQuantPontos();
+    for (int k = 0; k < fim; k += 2) {
+        const int k1 = std::min(k + 1, fim - 1);
+        Par cu;
+        Par cv;
+        Par cn;
+        camera.coordenadas(Par(x[k], x[k1]), Par(y[k], y[k1]), Par(z[k], z[k1]), cu, cv, cn);
+        const MascaraPar frente = cn >= zPerto;
+        const Par xs = projecao.xTela(cu, cn);
+        const Par ys = projecao.yTela(cv, cn);
+        const Par iz = um / cn;
+        for (int lane = 0; lane < 2 && k + lane < fim; ++lane) {
+            int coluna0 = 0;
+            int coluna1 = 0;
+            int linha0 = 0;
+            int linha1 = 0;
+            if (!frente.lane(lane) || !std::isfinite(xs.lane(lane)) ||
+                !std::isfinite(ys.lane(lane)) ||
+                !intervalo(xs.lane(lane), meioCaixa, larguraQuadro, coluna0, coluna1) ||
+                !intervalo(ys.lane(lane), meioCaixa, alturaQuadro, linha0, linha1)) {
+                continue;
+            }
+            const double profundidade = iz.lane(lane);
+            for (int j = linha0; j <= linha1; ++j) {
+                const std::size_t linha =
+                    static_cast<std::size_t>(j) * static_cast<std::size_t>(larguraQuadro);
+                const double dy = (j + 0.5) - ys.lane(lane);
+                for (int i = coluna0; i <= coluna1; ++i) {
+                    if (redondo) {
+                        const double dx = (i + 0.5) - xs.lane(lane);
+                        if (!(dx * dx + dy * dy <= raio2)) {
+                            continue;
+                        }
+                    }
+                    const std::size_t c = linha + static_cast<std::size_t>(i);
+                    if (profundidade > profundidades[c]) {
+                        profundidades[c] = profundidade;
+                        vencedores[c] = k + lane;
+                    }
+                }
+            }
+        }
+    }
+}
+
+bool PontosTela::normalDoPonto(int i, const Ponto& foco, Vetor& normal) const {
+    const std::vector<Primitivas::Terno>& normais = primitivas.getNormais();
+    if (normais.empty()) {
+        return false;
+    }
+    const Primitivas::Terno& n = normais[static_cast<std::size_t>(i)];
+    return Iluminacao::normalIluminada(primitivas.getPonto(i), Vetor(n.x, n.y, n.z), foco, normal);
+}
+
 void PontosTela::desenharFaixa(FaixaVisivel& visivel, Quadro& quadro) {
     const int linha0 = visivel.getLinha0();
     const int linha1 = visivel.getLinha1();

@@ -65,6 +65,18 @@ public:
     // (from the points' own channels when usarCanais holds, otherwise the packed colour's).
     void desenharFaixa(FaixaVisivel& visivel, Quadro& quadro);
 
+    // For the buffers: per pixel of a largura x altura frame, the point that wins it against
+    // the other points, the first of greatest depth in file order (-1 where none covers it),
+    // as preparar with the same camera, projection, size and shape draws them, into
+    // `vencedores` (largura * altura entries, row after row) with `profundidades` as scratch
+    // space of the same size. One thread, in file order; only when the buffers ask for it.
+    void vencedores(const Camera& camera, const Projecao& projecao, int largura, int altura,
+                    int tamanho, bool disco, std::vector<std::int32_t>& vencedores,
+                    std::vector<double>& profundidades) const;
+    // The normal a point lights with at its place (Iluminacao::normalIluminada of its own
+    // normal, seen from `foco`); false when it has none.
+    bool normalDoPonto(int i, const Ponto& foco, Vetor& normal) const;
+
 private:
     // A run's frame: a depth (0 for none) and a colour per pixel, row after row, and the box of
     // rows and columns it drew in this frame (empty when linha0 > linha1).

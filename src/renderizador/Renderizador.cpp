@@ -208,8 +208,20 @@ void Renderizador::desenharTriangulo(const Vetor& posicao0, double iz0, const Ve
     }
 }
 
+void Renderizador::usarPartes(const std::vector<std::uint32_t>& novas) {
+    partes = &novas;
+    registro.reset();
+}
+
 void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro,
-                            int amostras) {
+                            int amostras, BuffersQuadro* buffers) {
+    if (buffers != nullptr && !registro) {
+        static const std::vector<std::uint32_t> kSemPartes;
+        registro.emplace(malha, vertices, partes != nullptr ? *partes : kSemPartes);
+    }
+    if (buffers != nullptr && buffers->getPedido().normais) {
+        registro->prepararNormais();
+    }
     const int k = amostras > 0 ? amostras : estilo.amostras;
     amostrasUltimo = k;
     Acabamento::Pedido pedido;
@@ -229,7 +241,7 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
     };
     if (k == 1) {
         preparar(quadro);
-        desenharQuadro(camera, projecao, quadro, estilo.tamanhoPonto);
+        desenharQuadro(camera, projecao, quadro, estilo.tamanhoPonto, buffers);
         if (Acabamento::necessario(pedido)) {
             acabamento.acabar(quadro, pedido, trabalhadores);
         }
@@ -241,16 +253,26 @@ void Renderizador::desenhar(const Camera& camera, const Projecao& projecao, Quad
         amostragem.reset();
         amostragem.emplace(largura, altura);
     }
+    if (buffers != nullptr) {
+        // The buffers from the winners at the pixels' centres: a frame of one sample a pixel.
+        if (!quadroBuffers || quadroBuffers->getLargura() != quadro.getLargura() ||
+            quadroBuffers->getAltura() != quadro.getAltura()) {
+            quadroBuffers.reset();
+            quadroBuffers.emplace(quadro.getLargura(), quadro.getAltura());
+        }
+        quadroBuffers->usarCanais(false);
+        desenharQuadro(camera, projecao, *quadroBuffers, estilo.tamanhoPonto, buffers);
+    }
     preparar(*amostragem);
     Projecao ampliada = projecao;
     ampliada.largura = k * projecao.largura;
     ampliada.altura = k * projecao.altura;
-    desenharQuadro(camera, ampliada, *amostragem, k * estilo.tamanhoPonto);
+    desenharQuadro(camera, ampliada, *amostragem, k * estilo.tamanhoPonto, nullptr);
     acabamento.acabar(*amostragem, pedido, quadro, trabalhadores);
 }
 
 void Renderizador::desenharQuadro(const Camera& camera, const Projecao& projecao, Quadro& quadro,
-                                  int tamanhoPonto) {
+                                  int tamanhoPonto, BuffersQuadro* buffers) {
     sombreamento->iniciar(camera);
     sombreamento->usarProjecao(projecao);
     const double limite = Recorte::limiteSeguro(quadro.getLargura(), quadro.getAltura());
@@ -263,7 +285,7 @@ void Renderizador::desenharQuadro(const Camera& camera, const Projecao& projecao
     }
     duasFases = descartar && ocluir && visibilidade.has_value();
     if (duasFases) {
-        desenharEmDuasFases(camera, projecao, limite, quadro);
+        desenharEmDuasFases(camera, projecao, limite, quadro, buffers);
     } else {
         if (visibilidade) {
             visibilidade->esquecer();
@@ -285,10 +307,28 @@ void Renderizador::desenharQuadro(const Camera& camera, const Projecao& projecao
         const ExtrasFaixa extras(pontosTela ? &*pontosTela : nullptr,
                                  linhasTela ? &*linhasTela : nullptr);
         const bool comExtras = pontosTela || linhasTela;
+        // The points' normals in the buffers need the point that won each pixel.
+        const bool normaisPontos =
+            buffers != nullptr && pontosTela && buffers->getPedido().normais;
+        if (normaisPontos) {
+            pontosTela->vencedores(camera, projecao, largura, altura, tamanhoPonto,
+                                   estilo.formaPonto == Estilo::FormaPonto::disco,
+                                   vencedoresPontos, profundidadesPontos);
+        }
         auto faixas = [&](int faixa, int thread) {
-            rasterizador.desenharFaixa(
-                faixa, camera, projecao, *sombreamento, visiveis[static_cast<std::size_t>(thread)],
-                pecas[static_cast<std::size_t>(faixa)], quadro, comExtras ? &extras : nullptr);
+            FaixaVisivel& visivel = visiveis[static_cast<std::size_t>(thread)];
+            rasterizador.desenharFaixa(faixa, camera, projecao, *sombreamento, visivel,
+                                       pecas[static_cast<std::size_t>(faixa)], quadro,
+                                       comExtras ? &extras : nullptr);
+            if (buffers != nullptr) {
+                registro->faixa(visivel, quadro, camera, projecao, true, *buffers,
+                                normaisPontos ? &*pontosTela : nullptr,
+                                normaisPontos ? vencedoresPontos.data() : nullptr);
+                if (linhasTela) {
+                    linhasTela->registrarFaixa(faixa, visivel.getLinha0(), visivel.getLinha1(),
+                                               quadro, *buffers);
+                }
+            }
         };
         trabalhadores.paraCada(classificacao.getQuantFaixas(), faixas);
     }
@@ -341,7 +381,7 @@ void Renderizador::reservarFaixas(const Quadro& quadro) {
 }
 
 void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& projecao,
-                                       double limite, Quadro& quadro) {
+                                       double limite, Quadro& quadro, BuffersQuadro* buffers) {
     Visibilidade& v = *visibilidade;
     const std::uint8_t* vivos = descarte.getTriangulosVivos();
     const int largura = quadro.getLargura();
@@ -369,6 +409,9 @@ void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& pro
                                    pecas[static_cast<std::size_t>(faixa)], quadro);
         v.marcarVistos(visivel, linhaAnteriores(visivel));
         piramide.construirFaixa(quadro, visivel.getLinha0(), visivel.getLinha1());
+        if (buffers != nullptr) {
+            registro->faixa(visivel, quadro, camera, projecao, true, *buffers);
+        }
     };
     trabalhadores.paraCada(classificacao.getQuantFaixas(), primeiras);
     piramide.completar();
@@ -397,6 +440,10 @@ void Renderizador::desenharEmDuasFases(const Camera& camera, const Projecao& pro
             sombreamento->sombrear(visivel, quadro);
             sombreamento->sobrepor(visivel, quadro);
             v.marcarVistos(visivel, nullptr);
+            // Only the pixels this pass took from the first.
+            if (buffers != nullptr) {
+                registro->faixa(visivel, quadro, camera, projecao, false, *buffers);
+            }
         };
         trabalhadores.paraCada(classificacao.getQuantFaixas(), segundas);
     }

@@ -1,12 +1,14 @@
 #ifndef GOURAUD_RENDERIZADOR_H
 #define GOURAUD_RENDERIZADOR_H
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "Acabamento.h"
 #include "Agulhas.h"
+#include "BuffersQuadro.h"
 #include "Camera.h"
 #include "Classificacao.h"
 #include "Cobertura.h"
@@ -22,6 +24,7 @@
 #include "Projecao.h"
 #include "Quadro.h"
 #include "Rasterizador.h"
+#include "RegistroBuffers.h"
 #include "Sombreamento.h"
 #include "Trabalhadores.h"
 #include "VerticeTela.h"
@@ -80,7 +83,17 @@ public:
     //   channels, as it does for a 24-bit or transparent picture, and its 16-bit colours their
     //   packing. `amostras` (1 to the style's K) overrides the style's K for this frame: a
     //   window moving the model draws at 1.
-    void desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro, int amostras = 0);
+    //   With `buffers` (null for none), their depth, normals, triangles and parts are read from
+    //   the same winners as the colours, each band's once it is drawn (RegistroBuffers), for
+    //   what buffers->getPedido() names, at the frame's size (prepared by the caller: preparar
+    //   at quadro's size). With K > 1 they are those of the frame drawn at one sample a pixel:
+    //   that frame is drawn beside the samples' one for them, through the same projection, so
+    //   that each buffer's pixel is its centre's winner.
+    void desenhar(const Camera& camera, const Projecao& projecao, Quadro& quadro, int amostras = 0,
+                  BuffersQuadro* buffers = nullptr);
+    // The part of each triangle of the mesh, for the buffers' parts (`partes`, outliving this
+    // object, empty for every triangle of part 0: the default).
+    void usarPartes(const std::vector<std::uint32_t>& partes);
 
     // Whether the last frame drawn into `quadro` shows any pixel of the model: one a triangle or
     // a point won (its depth is no longer 0) or one a line wrote, in the frame of K x K samples
@@ -136,7 +149,7 @@ private:
     // desenhar at K = 1 for `tamanhoPonto` pixels a point: the stages into `quadro`, as set up
     // for the picture.
     void desenharQuadro(const Camera& camera, const Projecao& projecao, Quadro& quadro,
-                        int tamanhoPonto);
+                        int tamanhoPonto, BuffersQuadro* buffers);
     // Makes the shading stage of the mode and the edges set, lit by `iluminacao`.
     void montarSombreamento();
     // The vertex stage for the groups of pontosPorGrupo points `gruposPontos` marks, then the
@@ -151,7 +164,7 @@ private:
     void reservarFaixas(const Quadro& quadro);
     // desenhar in two phases, the culling prepared.
     void desenharEmDuasFases(const Camera& camera, const Projecao& projecao, double limite,
-                             Quadro& quadro);
+                             Quadro& quadro, BuffersQuadro* buffers);
 
     const Malha& malha;
     Iluminacao iluminacao;
@@ -188,6 +201,14 @@ private:
     Acabamento acabamento;
     // The samples a pixel of the last frame drawn.
     int amostrasUltimo = 1;
+    // The buffers' reading of the winners, and the parts it gives; per pixel the loose point
+    // that wins against the others, for the points' normals; the frame of one sample a pixel
+    // the buffers of a frame of K > 1 are read from.
+    const std::vector<std::uint32_t>* partes = nullptr;
+    std::optional<RegistroBuffers> registro;
+    std::vector<std::int32_t> vencedoresPontos;
+    std::vector<double> profundidadesPontos;
+    std::optional<Quadro> quadroBuffers;
 };
 
 }  // namespace gouraud::detail

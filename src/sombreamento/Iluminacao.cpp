@@ -77,6 +77,22 @@ Vetor Iluminacao::corNoPonto(const Ponto& p, const Vetor& normal, const Ponto& f
     return corDoVertice(p, usavel ? &unitaria : nullptr, foco, posicaoLuz, corObjeto);
 }
 
+bool Iluminacao::normalIluminada(const Ponto& p, const Vetor& normal, const Ponto& foco,
+                                 Vetor& unitaria) {
+    const Terno<double> n{normal.x, normal.y, normal.z};
+    const Terno<double> u = unitario(n);
+    const bool usavel = (n.x != 0.0 || n.y != 0.0 || n.z != 0.0) && std::isfinite(u.x) &&
+                        std::isfinite(u.y) && std::isfinite(u.z);
+    if (!usavel) {
+        return false;
+    }
+    // The turn geometria makes, with the same arithmetic.
+    const Terno<double> paraFoco{foco.x - p.x, foco.y - p.y, foco.z - p.z};
+    const bool inverter = produtoInterno(u, paraFoco) < 0.0;
+    unitaria = inverter ? Vetor(-u.x, -u.y, -u.z) : Vetor(u.x, u.y, u.z);
+    return true;
+}
+
 void Iluminacao::corDePar(Par px, Par py, Par pz, Par nx, Par ny, Par nz, MascaraPar temNormal,
                           const Ponto& foco, const Ponto& posicaoLuz, Par& r, Par& g,
                           Par& b) const {

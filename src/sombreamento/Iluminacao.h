@@ -65,6 +65,12 @@ public:
     // The same with the object colour `od` in place of the settings' Od.
     Vetor corNoPonto(const Ponto& p, const Vetor& normal, const Ponto& foco,
                      const Ponto& posicaoLuz, const Vetor& od) const;
+    // The unit normal corNoPonto lights the point p with: `normal` made unit length as there,
+    // then reversed when it faces away from the focus (N.(F - P) < 0), as the lighting turns
+    // it; false, `unitaria` untouched, when it lights with none (a zero normal, or one whose
+    // unit vector is not finite).
+    static bool normalIluminada(const Ponto& p, const Vetor& normal, const Ponto& foco,
+                                Vetor& unitaria);
     // The colours of two vertices at once, each lane exactly as corDoVertice: positions
     // (px, py, pz) and unit normals (nx, ny, nz), the normal counting only where temNormal
     // holds. The channels go to r, g and b.

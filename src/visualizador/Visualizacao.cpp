@@ -42,6 +42,7 @@ Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::str
     }
     carregada = std::move(lida);
     renderizador = std::make_unique<Renderizador>(carregada->getMalha(), iluminacao, threads);
+    renderizador->usarPartes(carregada->getPartes());
     navegacao.emplace(carregada->getCamera(), carregada->getMalha().getCentro(),
                       carregada->getMalha().getDiagonal(), opcoes.cima);
     projecao = carregada->getProjecao();
@@ -50,8 +51,8 @@ Visualizacao::Visualizacao(const std::string& cena, const std::optional<std::str
 bool Visualizacao::valida() const { return carregada != nullptr; }
 const std::string& Visualizacao::getErro() const { return erro; }
 
-void Visualizacao::desenhar(Quadro& quadro, bool previa) {
-    renderizador->desenhar(navegacao->getCamera(), projecao, quadro, previa ? 1 : 0);
+void Visualizacao::desenhar(Quadro& quadro, bool previa, BuffersQuadro* buffers) {
+    renderizador->desenhar(navegacao->getCamera(), projecao, quadro, previa ? 1 : 0, buffers);
     if (primeiro) {
         primeiro = false;
         if (!renderizador->desenhouAlgo(quadro)) {
@@ -130,6 +131,7 @@ void Visualizacao::lerCena() {
     }
     problemaCena.clear();
     auto novo = std::make_unique<Renderizador>(lida->getMalha(), iluminacao, threads);
+    novo->usarPartes(lida->getPartes());
     novo->setEstilo(estilo);
     // The old renderer reads the old mesh: it goes first.
     renderizador = std::move(novo);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ArquivoVigiado.h"
+#include "BuffersQuadro.h"
 #include "CenaCarregada.h"
 #include "Estilo.h"
 #include "Iluminacao.h"
@@ -45,7 +46,9 @@ public:
     // pixel whatever the style's anti-aliasing (a window's frames while the model moves). After
     // the first frame, when it shows no pixel of the model (Renderizador::desenhouAlgo), one line
     // on standard error says so.
-    void desenhar(Quadro& quadro, bool previa = false);
+    // With `buffers` (prepared at the frame's size), the buffers they ask for from the same
+    // frame (Renderizador::desenhar).
+    void desenhar(Quadro& quadro, bool previa = false, BuffersQuadro* buffers = nullptr);
 
     // Applies a key's move. restaurar also brings back the starting view's projection; a view
     // key (vistaFrente, ...) frames that view automatically at the frame's size, so that it

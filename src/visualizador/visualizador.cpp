@@ -16,6 +16,7 @@
 #include "Cronometro.h"
 #include "Documentacao.h"
 #include "GravadorCena.h"
+#include "GravadorNpy.h"
 #include "GravadorPng.h"
 #include "Janela.h"
 #include "Mensagem.h"
@@ -45,14 +46,15 @@ int falha(const std::string& mensagem) {
 
 // Draws `quantos` frames of the starting view after a warm-up one and prints their median,
 // fastest and slowest times in milliseconds, after a line of what the last frame did with the
-// clusters when it culled hidden ones; false when standard output refused a line.
-bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos) {
-    visualizacao.desenhar(quadro);
+// clusters when it culled hidden ones; false when standard output refused a line. With
+// `buffers` (null for none) every frame draws them too.
+bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos, BuffersQuadro* buffers) {
+    visualizacao.desenhar(quadro, false, buffers);
     std::vector<double> tempos;
     tempos.reserve(static_cast<std::size_t>(quantos));
     for (int i = 0; i < quantos; ++i) {
         const Cronometro cronometro;
-        visualizacao.desenhar(quadro);
+        visualizacao.desenhar(quadro, false, buffers);
         tempos.push_back(cronometro.milissegundos());
     }
     std::sort(tempos.begin(), tempos.end());
@@ -70,6 +72,38 @@ bool medir(Visualizacao& visualizacao, Quadro& quadro, int quantos) {
                           tempos.front(), tempos.back()) > 0 &&
               escrito;
     return std::fflush(stdout) == 0 && escrito;
+}
+
+// The buffers drawn, each beside the picture `imagem` (X.png) as X.<buffer>.npy; "" or the
+// first reason one cannot be written.
+std::string gravarBuffers(const BuffersQuadro& buffers, const std::string& imagem) {
+    const gouraud::Buffers& pedidos = buffers.getPedido();
+    const auto altura = static_cast<std::size_t>(buffers.getAltura());
+    const auto largura = static_cast<std::size_t>(buffers.getLargura());
+    const auto caminho = [&](const char* nome) {
+        return std::filesystem::path(imagem).replace_extension(std::string(nome) + ".npy").string();
+    };
+    const auto gravar = [&](bool pedido, const char* nome, const auto& valores,
+                            std::vector<std::size_t> forma) -> std::string {
+        if (!pedido) {
+            return "";
+        }
+        const std::string destino = caminho(nome);
+        const std::string erro = GravadorNpy::gravar(destino, valores, forma);
+        return erro.empty() ? erro : "cannot write " + destino + ": " + erro;
+    };
+    std::string erro = gravar(pedidos.profundidade, "profundidade", buffers.profundidade,
+                              {altura, largura});
+    if (erro.empty()) {
+        erro = gravar(pedidos.normais, "normais", buffers.normais, {altura, largura, 3});
+    }
+    if (erro.empty()) {
+        erro = gravar(pedidos.triangulo, "triangulo", buffers.triangulo, {altura, largura});
+    }
+    if (erro.empty()) {
+        erro = gravar(pedidos.parte, "parte", buffers.parte, {altura, largura});
+    }
+    return erro;
 }
 
 int executar(const OpcoesVisualizador& opcoes) {
@@ -127,17 +161,29 @@ int executar(const OpcoesVisualizador& opcoes) {
     }
     if (opcoes.quadrosMedidos || opcoes.imagem) {
         Quadro quadro(opcoes.largura, opcoes.altura);
+        BuffersQuadro buffers;
+        const gouraud::Buffers& pedidos = opcoes.buffers;
+        const bool comBuffers =
+            pedidos.profundidade || pedidos.normais || pedidos.triangulo || pedidos.parte;
+        if (comBuffers) {
+            buffers.preparar(pedidos, opcoes.largura, opcoes.altura);
+        }
         if (opcoes.quadrosMedidos) {
-            if (!medir(visualizacao, quadro, *opcoes.quadrosMedidos)) {
+            if (!medir(visualizacao, quadro, *opcoes.quadrosMedidos,
+                       comBuffers ? &buffers : nullptr)) {
                 return falha(std::string("cannot write the times: ") + std::strerror(errno));
             }
         } else {
-            visualizacao.desenhar(quadro);
+            visualizacao.desenhar(quadro, false, comBuffers ? &buffers : nullptr);
         }
         if (opcoes.imagem) {
             const std::string erroImagem = GravadorPng::gravar(quadro, *opcoes.imagem);
             if (!erroImagem.empty()) {
                 return falha("cannot write " + *opcoes.imagem + ": " + erroImagem);
+            }
+            const std::string erroBuffers = gravarBuffers(buffers, *opcoes.imagem);
+            if (!erroBuffers.empty()) {
+                return falha(erroBuffers);
             }
         }
         return 0;

@@ -36,9 +36,8 @@ class Pasta {
 public:
     Pasta()
         : caminho(std::filesystem::temp_directory_path() /
-                  ("arranjos-" +
-                   std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+                  ("arranjos-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                   "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
         std::filesystem::create_directories(caminho);
     }
     ~Pasta() { std::filesystem::remove_all(caminho); }
@@ -86,9 +85,9 @@ struct Grade {
             }
         }
         for (int k = 0; k < larguraTextura * alturaTextura; ++k) {
-            textura.insert(textura.end(),
-                           {static_cast<std::uint8_t>(40 * k), static_cast<std::uint8_t>(255 - 17 * k),
-                            static_cast<std::uint8_t>(k % 2 == 0 ? 30 : 220)});
+            textura.insert(textura.end(), {static_cast<std::uint8_t>(40 * k),
+                                           static_cast<std::uint8_t>(255 - 17 * k),
+                                           static_cast<std::uint8_t>(k % 2 == 0 ? 30 : 220)});
         }
     }
 
@@ -124,9 +123,10 @@ struct Grade {
         if (comTextura) {
             std::fprintf(f, "comment TextureFile textura.png\n");
         }
-        std::fprintf(f, "element vertex %zu\nproperty double x\nproperty double y\n"
-                        "property double z\nproperty float nx\nproperty float ny\n"
-                        "property float nz\n",
+        std::fprintf(f,
+                     "element vertex %zu\nproperty double x\nproperty double y\n"
+                     "property double z\nproperty float nx\nproperty float ny\n"
+                     "property float nz\n",
                      quantVertices());
         if (comCores) {
             std::fprintf(f, "property float red\nproperty float green\nproperty float blue\n");
@@ -180,17 +180,17 @@ TEST(ArranjosTest, DesenhaOMesmoQueOPlyDosMesmosDadosEmCadaModo) {
     struct Caso {
         bool cores, textura, triangulos;
     };
-    for (const Caso caso : {Caso{false, false, true}, Caso{true, false, true},
-                            Caso{false, true, true}, Caso{true, true, true},
-                            Caso{true, false, false}}) {
-        const std::string nome = pasta / ("grade" + std::to_string(caso.cores) +
-                                          std::to_string(caso.textura) +
-                                          std::to_string(caso.triangulos) + ".ply");
+    for (const Caso caso :
+         {Caso{false, false, true}, Caso{true, false, true}, Caso{false, true, true},
+          Caso{true, true, true}, Caso{true, false, false}}) {
+        const std::string nome =
+            pasta / ("grade" + std::to_string(caso.cores) + std::to_string(caso.textura) +
+                     std::to_string(caso.triangulos) + ".ply");
         grade.gravarPly(nome, caso.cores, caso.textura, caso.triangulos);
         auto lido = gouraud::Modelo::abrir(nome, "", abertura());
         ASSERT_TRUE(lido) << lido.getErro();
-        auto feito = gouraud::Modelo::deArranjos(
-            grade.arranjos(caso.cores, caso.textura, caso.triangulos));
+        auto feito =
+            gouraud::Modelo::deArranjos(grade.arranjos(caso.cores, caso.textura, caso.triangulos));
         ASSERT_TRUE(feito) << feito.getErro();
         for (const gouraud::Modo modo :
              {gouraud::Modo::plano, gouraud::Modo::gouraud, gouraud::Modo::phong}) {
