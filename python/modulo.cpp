@@ -700,7 +700,32 @@ The pixels are those of `visualizador ARQUIVO --imagem` with the same options. R
 for an unknown keyword or a value of the wrong type, ValueError with the library's reason for a
 bad value, RuntimeError when another thread is drawing this model: a Modelo draws one picture at
 a time; draw different models, or one model per thread, in parallel. The GIL is released while
-drawing.)");
+drawing.)")
+        .def_property_readonly(
+            "caixa",
+            [](const ModeloPy& self) {
+                const gouraud::Modelo::Caixa caixa = self.modelo.caixa();
+                return py::make_tuple(
+                    py::make_tuple(caixa.menor[0], caixa.menor[1], caixa.menor[2]),
+                    py::make_tuple(caixa.maior[0], caixa.maior[1], caixa.maior[2]));
+            },
+            "((x, y, z) least, (x, y, z) greatest): the axis-aligned box of every point of the "
+            "model (vertices, loose points, the ends of lines), the box the views frame.");
+
+    m.def("extensoes", &gouraud::Modelo::extensoes,
+          "The file extensions Modelo.abrir reads, lower case without the leading dot, sorted: "
+          "\"txt\" for scene files and every mesh format (\"fbx\", \"gltf\", \"ply\", ...).");
+
+    // The table of options as --help shows it, for the programs in Python that take the
+    // viewer's options (gouraud.lote): (option, value's name, default, help) for each.
+    m.def("_ajudasTabela", [] {
+        std::vector<std::tuple<std::string, std::string, std::string, std::string>> lista;
+        for (const Opcao& opcao : tabelaOpcoes()) {
+            lista.emplace_back(std::string(opcao.nome), std::string(opcao.argumento),
+                               std::string(opcao.padrao), std::string(opcao.ajuda));
+        }
+        return lista;
+    });
 
     // The pointer the library would be handed for `valor`, for the tests of zero copies.
     m.def("_enderecoArranjo", [](py::handle valor, const std::string& especie) {

@@ -23,6 +23,8 @@
 #   bash scripts/bench.sh publicar --antes OUTRO/visualizador --quadros 10 --rodadas 7
 #   bash scripts/bench.sh python                         # the Python module, Open3D and VTK
 #   bash scripts/bench.sh python --imagens 50 --quadros 7 --sem-pares
+#   bash scripts/bench.sh lote                           # gouraud.lote on 200 small models, local and on a LocalCluster
+#   bash scripts/bench.sh lote --modelos 200 --rodadas 5
 # Options without a first word go to the loader's benchmark, as they always did:
 #   bash scripts/bench.sh --pontos 100000 --triangulos 200000 --repeticoes 3
 # --markdown FILE, anywhere on the line, also writes each benchmark's tables as Markdown into FILE,
@@ -61,7 +63,7 @@ fi
 
 qual=ambos
 case "${1:-}" in
-  carga|renderizador|modos|cores|importacao|isolamento|nuvem|publicar|python) qual=$1; shift ;;
+  carga|renderizador|modos|cores|importacao|isolamento|nuvem|publicar|python|lote) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
@@ -151,6 +153,15 @@ if [ "$qual" = importacao ]; then
 fi
 if [ "$qual" = isolamento ]; then
   exec bash "$root/bench/isolamento.sh" "$@"
+fi
+if [ "$qual" = lote ]; then
+  [ -d "$root/build/python/gouraud" ] ||
+    { echo "bench: no Python module in $root/build/python (pybind11-dev, python3-dev)" >&2; exit 1; }
+  md_opcao lote
+  PYTHONPATH=$root/build/python${PYTHONPATH:+:$PYTHONPATH} /usr/bin/python3 "$root/bench/lote.py" \
+    --pasta "$root/build" "$@" "${mdo[@]}"
+  [ -z "$md" ] || bloco lote
+  exit 0
 fi
 if [ "$qual" = ambos ]; then
   md_opcao carga

@@ -1,9 +1,11 @@
 #ifndef GOURAUD_API_MODELO_H
 #define GOURAUD_API_MODELO_H
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gouraud/Abertura.h"
 #include "gouraud/Imagem.h"
@@ -77,6 +79,12 @@ public:
         return abrirInstalado(arquivo, iluminacao, abertura, GOURAUD_IMPORTADOR_INSTALADO);
     }
 
+    // The file extensions abrir reads, in lower case without the leading dot, sorted: "txt" for
+    // scene files and every mesh format ("3ds", "fbx", "glb", "gltf", "mesh.xml", "obj", "ply",
+    // "stl", ...). A file of another extension is handed to the import library all the same,
+    // which refuses it, as the viewer does.
+    [[nodiscard]] static std::vector<std::string> extensoes();
+
     // A mesh from memory (Arranjos), lit as abrir lights a file, drawn exactly as the same
     // data read from a PLY file. The arrays are copied: they may be freed once it returns. Bad
     // arrays give a one-line reason ("triangle 7 names vertex 12 of 10", "position 3 is not
@@ -100,6 +108,15 @@ public:
     [[nodiscard]] std::string desenhar(const Opcoes& opcoes, Imagem& imagem);
     // The same into a new picture.
     [[nodiscard]] Resultado<Imagem> desenhar(const Opcoes& opcoes = {});
+
+    // The axis-aligned box of every point of the model (its vertices, loose points and the ends
+    // of its segments), the box the views frame: the least and the greatest coordinate on each
+    // axis, in the model's own coordinates; both the origin for a model without points.
+    struct Caixa {
+        std::array<double, 3> menor{};
+        std::array<double, 3> maior{};
+    };
+    [[nodiscard]] Caixa caixa() const;
 
 private:
     // abrir, told where the installed headers say the child program is ("" for nowhere).

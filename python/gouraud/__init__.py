@@ -36,9 +36,9 @@ each) in parallel. One Modelo draws one picture at a time.
 import os as _os
 
 from . import _gouraud
-from ._gouraud import NENHUM, Imagem, Modelo
+from ._gouraud import NENHUM, Imagem, Modelo, extensoes
 
-__all__ = ["Modelo", "Imagem", "NENHUM"]
+__all__ = ["Modelo", "Imagem", "NENHUM", "extensoes"]
 
 
 def _procurar_importador():

@@ -94,3 +94,9 @@ class Modelo:
         transparente: bool = False,
         buffers: Union[None, Buffer, Sequence[Buffer]] = None,
     ) -> Imagem: ...
+    @property
+    def caixa(self) -> Tuple[Tuple[float, float, float], Tuple[float, float, float]]:
+        """((x, y, z) least, (x, y, z) greatest): the box of every point, the box views frame."""
+
+def extensoes() -> list[str]:
+    """The file extensions Modelo.abrir reads, lower case without the dot, sorted."""

@@ -1,5 +1,6 @@
 #include "gouraud/Modelo.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <new>
@@ -10,6 +11,7 @@
 #include "Camera.h"
 #include "BuffersQuadro.h"
 #include "CenaCarregada.h"
+#include "ExtracaoAssimp.h"
 #include "GravadorPng.h"
 #include "Iluminacao.h"
 #include "Importador.h"
@@ -245,6 +247,24 @@ Resultado<Imagem> Modelo::desenhar(const Opcoes& opcoes) {
         return Resultado<Imagem>::falha(std::move(erro));
     }
     return imagem;
+}
+
+std::vector<std::string> Modelo::extensoes() {
+    std::vector<std::string> nomes = detail::ExtracaoAssimp::extensoes();
+    for (const char* nossa : {"txt", "ply", "stl", "obj"}) {
+        if (std::find(nomes.begin(), nomes.end(), nossa) == nomes.end()) {
+            nomes.emplace_back(nossa);
+        }
+    }
+    std::sort(nomes.begin(), nomes.end());
+    return nomes;
+}
+
+Modelo::Caixa Modelo::caixa() const {
+    const Malha& malha = dados->carregada->getMalha();
+    const Ponto& menor = malha.getMenor();
+    const Ponto& maior = malha.getMaior();
+    return Caixa{{menor.x, menor.y, menor.z}, {maior.x, maior.y, maior.z}};
 }
 
 }  // namespace gouraud

@@ -4,11 +4,14 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <assimp/Importer.hpp>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TextoUtf16.h"
@@ -323,6 +326,33 @@ std::string ExtracaoAssimp::lerMemoria(const char* dados, std::size_t tamanho,
     }
     return extrair(importador, importador.ReadFileFromMemory(dados, tamanho, 0, extensao.c_str()),
                    modelo);
+}
+
+std::vector<std::string> ExtracaoAssimp::extensoes() {
+    // The library lists them as "*.3ds;*.obj;...".
+    std::string lista;
+    Assimp::Importer().GetExtensionList(lista);
+    std::vector<std::string> nomes;
+    std::size_t inicio = 0;
+    while (inicio < lista.size()) {
+        std::size_t fim = lista.find(';', inicio);
+        if (fim == std::string::npos) {
+            fim = lista.size();
+        }
+        std::string nome = lista.substr(inicio, fim - inicio);
+        if (nome.rfind("*.", 0) == 0) {
+            nome.erase(0, 2);
+        }
+        std::transform(nome.begin(), nome.end(), nome.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (!nome.empty()) {
+            nomes.push_back(std::move(nome));
+        }
+        inicio = fim + 1;
+    }
+    std::sort(nomes.begin(), nomes.end());
+    nomes.erase(std::unique(nomes.begin(), nomes.end()), nomes.end());
+    return nomes;
 }
 
 }  // namespace gouraud::detail

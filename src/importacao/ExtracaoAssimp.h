@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "ModeloImportado.h"
 
@@ -28,6 +29,9 @@ public:
     [[nodiscard]] static std::string lerMemoria(const char* dados, std::size_t tamanho,
                                                 const std::string& extensao,
                                                 ModeloImportado& modelo);
+    // The file extensions the library reads, in lower case without the dot, sorted ("3ds",
+    // "dae", "fbx", ...).
+    [[nodiscard]] static std::vector<std::string> extensoes();
 };
 
 }  // namespace gouraud::detail

@@ -36,9 +36,13 @@ CaixaEnvolvente::CaixaEnvolvente(const Ponto* pontos, int quant, const Primitiva
     const double dy = maximo.y - minimo.y;
     const double dz = maximo.z - minimo.z;
     diagonal = std::sqrt((dx * dx + dy * dy) + dz * dz);
+    menor = minimo;
+    maior = maximo;
 }
 
 const Ponto& CaixaEnvolvente::getCentro() const { return centro; }
 double CaixaEnvolvente::getDiagonal() const { return diagonal; }
+const Ponto& CaixaEnvolvente::getMenor() const { return menor; }
+const Ponto& CaixaEnvolvente::getMaior() const { return maior; }
 
 }  // namespace gouraud::detail

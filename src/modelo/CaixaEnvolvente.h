@@ -22,8 +22,13 @@ public:
     const Ponto& getCentro() const;
     // Length of the box's diagonal.
     double getDiagonal() const;
+    // The least and the greatest coordinate on each axis, both the origin for no points.
+    const Ponto& getMenor() const;
+    const Ponto& getMaior() const;
 
 private:
+    Ponto menor;
+    Ponto maior;
     Ponto centro;
     double diagonal = 0.0;
 };

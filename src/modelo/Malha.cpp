@@ -63,6 +63,8 @@ Malha::Malha(Gouraud& cena, std::shared_ptr<const Aparencia> daMalha, Primitivas
     const CaixaEnvolvente caixa(pontos, quantPontos, primitivas);
     centro = caixa.getCentro();
     diagonal = caixa.getDiagonal();
+    menor = caixa.getMenor();
+    maior = caixa.getMaior();
 }
 
 int Malha::getQuantPontos() const { return quantPontos; }
@@ -81,6 +83,8 @@ const Vetor* Malha::getNormal(int i) const {
 const Primitivas& Malha::getPrimitivas() const { return primitivas; }
 const Ponto& Malha::getCentro() const { return centro; }
 double Malha::getDiagonal() const { return diagonal; }
+const Ponto& Malha::getMenor() const { return menor; }
+const Ponto& Malha::getMaior() const { return maior; }
 const Aparencia* Malha::getAparencia() const { return aparencia.get(); }
 const GruposPontos& Malha::getGruposPontos() const {
     std::call_once(gruposFeitos, [this] { grupos = GruposPontos(pontos, quantPontos); });

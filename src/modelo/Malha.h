@@ -58,6 +58,10 @@ public:
     const Ponto& getCentro() const;
     // Length of the bounding box's diagonal.
     double getDiagonal() const;
+    // The bounding box's least and greatest coordinate on each axis (the origin for an empty
+    // model).
+    const Ponto& getMenor() const;
+    const Ponto& getMaior() const;
     // The colours, materials and textures of the file, or null when it gives none.
     const Aparencia* getAparencia() const;
     // The scene's points gathered by where they lie, for framing views; made when first asked
@@ -75,6 +79,8 @@ private:
     std::vector<Vetor> normais;
     std::vector<std::uint8_t> temNormal;
     Primitivas primitivas;
+    Ponto menor;
+    Ponto maior;
     Ponto centro;
     double diagonal = 0.0;
     std::shared_ptr<const Aparencia> aparencia;

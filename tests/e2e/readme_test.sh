@@ -4,7 +4,8 @@
 #
 # Runs the code blocks that README.md and docs/*.md mark to run, in the order they come, in one
 # fresh work folder that holds build/visualizador (the viewer built), exemplos/ (the samples) and
-# an empty docs/:
+# an empty docs/ (and build/python, the Python module, with python3 the interpreter it was built
+# for, when the build made it):
 #   <!-- testado -->          the next block is a shell script, run there with bash -eu
 #   <!-- testado: NAME -->    the next block is written there as the file NAME
 # A picture a block writes into docs/ must have exactly the pixels of the picture of that name in
@@ -67,6 +68,19 @@ blocos() {
 mkdir -p "$work/build" "$work/docs" "$work/home" "$work/blocos" || fatal "cannot make $work"
 ln -s "$visualizador" "$work/build/visualizador"
 ln -s "$root/exemplos" "$work/exemplos"
+# The Python module, when the build made it: build/python imports it (the blocks run with
+# PYTHONPATH=build/python), beside the child program it reads files with, and python3 is the
+# interpreter it was built for (named by GOURAUD_PYTHON).
+if [ -d "$build/python/gouraud" ]; then
+    ln -s "$build/python" "$work/build/python"
+    [ ! -x "$build/gouraud-importador" ] ||
+        ln -s "$build/gouraud-importador" "$work/build/gouraud-importador"
+    export PYTHONPATH=$work/build/python PYTHONDONTWRITEBYTECODE=1
+    if [ -n "${GOURAUD_PYTHON:-}" ]; then
+        mkdir -p "$work/bin" && ln -s "$GOURAUD_PYTHON" "$work/bin/python3"
+        export PATH=$work/bin:$PATH
+    fi
+fi
 
 programas=()
 executados=0
