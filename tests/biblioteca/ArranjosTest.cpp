@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "PastaTeste.h"
 #include "GravadorPng.h"
 #include "gouraud/Modelo.h"
 
@@ -32,19 +33,8 @@ Arranjo arranjo(const std::vector<T>& valores, std::size_t colunas, Arranjo::Tip
 }
 
 // A small folder of the test's own, removed at the end.
-class Pasta {
-public:
-    Pasta()
-        : caminho(std::filesystem::temp_directory_path() /
-                  ("arranjos-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                   "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
-        std::filesystem::create_directories(caminho);
-    }
-    ~Pasta() { std::filesystem::remove_all(caminho); }
-    std::string operator/(const std::string& nome) const { return (caminho / nome).string(); }
-
-private:
-    std::filesystem::path caminho;
+struct Pasta : PastaTeste {
+    Pasta() : PastaTeste("arranjos") {}
 };
 
 // A wavy grid of lado x lado vertices with two triangles a cell, some of its vertices repeated

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "PastaTeste.h"
 #include "gouraud/Modelo.h"
 
 namespace {
@@ -158,19 +159,8 @@ TEST(BuffersTest, UmEmpateVaiAoNumeroMenor) {
 }
 
 // A small folder of the test's own, removed at the end.
-class Pasta {
-public:
-    Pasta()
-        : caminho(std::filesystem::temp_directory_path() /
-                  ("buffers-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                   "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
-        std::filesystem::create_directories(caminho);
-    }
-    ~Pasta() { std::filesystem::remove_all(caminho); }
-    std::string operator/(const std::string& nome) const { return (caminho / nome).string(); }
-
-private:
-    std::filesystem::path caminho;
+struct Pasta : PastaTeste {
+    Pasta() : PastaTeste("buffers") {}
 };
 
 gouraud::Abertura abertura() {
