@@ -114,9 +114,34 @@ void declararOpcoes(CLI::App& app, Configuracao& c) {
                    "mesh files to open and draw with the viewer, one row each of the scale table "
                    "(time to a PNG, peak memory, --medir's frame); e.g. the bunny subdivided five "
                    "and six times as binary PLY files");
+    app.add_flag("--somente-escala", c.somenteEscala,
+                 "measure only the scale table of the --escala files (scripts/bench.sh escala)");
     app.add_option("--markdown", c.markdown,
                    "also write the summary and the scale table as Markdown into this file "
                    "(scripts/bench.sh --markdown)");
+}
+
+// The scale table: each of configuracao.escala opened, drawn and timed by the viewer, its frame
+// against the first file's, and the goals of the last against the first; printed, and given
+// back as Markdown.
+std::string tabelaEscala(const Configuracao& configuracao) {
+    char titulo[160];
+    std::snprintf(titulo, sizeof titulo,
+                  "Scale: each file on its default view at 640 x 480, %d runs to a PNG, "
+                  "--medir %d\n\n",
+                  configuracao.repeticoes, configuracao.quadros);
+    std::printf("\n%s", titulo);
+    std::string markdown = titulo + Escala::cabecalho();
+    std::vector<Escala> medidas;
+    for (const std::string& arquivo : configuracao.escala) {
+        std::fflush(stdout);
+        medidas.push_back(Escala::medir(configuracao, arquivo));
+        markdown += medidas.back().imprimir(&medidas.front());
+    }
+    if (medidas.size() > 1) {
+        markdown += "\n" + Escala::metas(medidas.front(), medidas.back());
+    }
+    return markdown;
 }
 
 }  // namespace
@@ -131,6 +156,25 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& erro) {
         return app.exit(erro) == 0 ? EXIT_SUCCESS : kSaidaUso;
+    }
+    if (configuracao.somenteEscala) {
+        if (configuracao.escala.empty()) {
+            std::fprintf(stderr, "visualizador_bench: --somente-escala needs --escala FILE...\n");
+            return kSaidaUso;
+        }
+        const std::string carga = Maquina::cargaMedia();
+        std::printf("Machine: %s; load average (1, 5, 15 min) %s\n", Maquina::descrever().c_str(),
+                    carga.c_str());
+        std::string markdown = "Machine: " + Maquina::descrever() +
+                               "; load average (1, 5, 15 min) " + carga + " at the start, " +
+                               Maquina::cargaMedia() + " at the end\n\n";
+        markdown += tabelaEscala(configuracao);
+        if (!configuracao.markdown.empty()) {
+            std::ofstream arquivo(configuracao.markdown, std::ios::binary);
+            arquivo << markdown;
+            if (!arquivo.flush()) return EXIT_FAILURE;
+        }
+        return EXIT_SUCCESS;
     }
     if (!configuracao.imagens.empty()) {
         std::error_code erro;
@@ -290,19 +334,7 @@ int main(int argc, char** argv) {
     std::string markdown =
         Resumo::imprimir(relatorio, linhas, primeira, notas, cargaInicial, usoInicial);
     if (!markdown.empty()) markdown[0] = 'M';  // "medians of ..." opens the file's text
-    if (!configuracao.escala.empty()) {
-        char titulo[160];
-        std::snprintf(titulo, sizeof titulo,
-                      "Scale: each file on its default view at 640 x 480, %d runs to a PNG, "
-                      "--medir %d\n\n",
-                      configuracao.repeticoes, configuracao.quadros);
-        std::printf("\n%s", titulo);
-        markdown += std::string("\n") + titulo + Escala::cabecalho();
-        for (const std::string& arquivo : configuracao.escala) {
-            std::fflush(stdout);
-            markdown += Escala::medir(configuracao, arquivo).imprimir();
-        }
-    }
+    if (!configuracao.escala.empty()) markdown += std::string("\n") + tabelaEscala(configuracao);
     if (!configuracao.markdown.empty()) {
         std::ofstream arquivo(configuracao.markdown, std::ios::binary);
         arquivo << markdown;

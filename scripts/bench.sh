@@ -9,6 +9,8 @@
 #   bash scripts/bench.sh carga --benchmark_filter=carga # Google Benchmark flags work too
 #   bash scripts/bench.sh renderizador                   # whole frames against the reference, Allegro 4, Mesa
 #   bash scripts/bench.sh renderizador --quadros 50 --rodadas 5 --imagens /tmp/quadros
+#   bash scripts/bench.sh escala                         # 0.9, 3.8 and 15 million triangles: time, memory, bytes
+#   bash scripts/bench.sh escala dragao.ply dragao-2x.ply --repeticoes 3   # other files, the first the yardstick
 #   bash scripts/bench.sh modos                          # flat, Phong, edges and needles against Gouraud
 #   bash scripts/bench.sh modos --quadros 20 --rodadas 5
 #   bash scripts/bench.sh cores                          # a colour per vertex and a texture against none
@@ -55,7 +57,7 @@ set -- "${argumentos[@]+"${argumentos[@]}"}"
 
 if [ "${1:-}" = todos ]; then
   [ $# -eq 1 ] || { echo "bench: todos takes no options (each benchmark runs with its defaults)" >&2; exit 2; }
-  for qual in carga renderizador nuvem modos cores importacao; do
+  for qual in carga renderizador escala nuvem modos cores importacao; do
     bash "$0" ${markdown:+--markdown "$markdown"} "$qual"
   done
   exit 0
@@ -63,7 +65,7 @@ fi
 
 qual=ambos
 case "${1:-}" in
-  carga|renderizador|modos|cores|importacao|isolamento|nuvem|publicar|python|lote) qual=$1; shift ;;
+  carga|renderizador|escala|modos|cores|importacao|isolamento|nuvem|publicar|python|lote) qual=$1; shift ;;
   "") ;;
   *) qual=carga ;;
 esac
@@ -194,6 +196,29 @@ case $qual in
     fi
     md_opcao python
     bash "$root/scripts/bench_python.sh" "$root/build" "$ply" "$@" "${mdo[@]}" ;;
+  escala)
+    # The files given, or the bunny subdivided four, five and six times (940,544, 3,762,176 and
+    # 15,048,704 triangles) as binary PLY files, made in build/ when missing (about 30 s).
+    arquivos=()
+    opcoes=()
+    # Arguments that name files are the files; the others go to the benchmark.
+    for a in "$@"; do
+      if [ -f "$a" ]; then arquivos+=("$a"); else opcoes+=("$a"); fi
+    done
+    if [ ${#arquivos[@]} -eq 0 ]; then
+      for n in 4:940k 5:3m 6:15m; do
+        arquivo="$root/build/coelho-${n#*:}.ply"
+        if [ ! -s "$arquivo" ]; then
+          echo "bench: making $arquivo (the bunny subdivided ${n%%:*} times)"
+          /usr/bin/python3 "$root/bench/subdividir_ply.py" "$root/exemplos/bunny.txt" "${n%%:*}" "$arquivo"
+        fi
+        arquivos+=("$arquivo")
+      done
+    fi
+    escalas=()
+    for a in "${arquivos[@]}"; do escalas+=(--escala "$a"); done
+    md_opcao escala
+    "$root/build/bench/visualizador_bench" --somente-escala "${escalas[@]}" "${opcoes[@]}" "${mdo[@]}" ;;
   nuvem|publicar)
     nuvem="$root/build/nuvem-5m.ply"
     if [ ! -s "$nuvem" ]; then

@@ -26,6 +26,8 @@ struct Configuracao {
     std::string nuvem;
     // Further mesh files whose opening, peak memory and frame are measured (Escala).
     std::vector<std::string> escala;
+    // Whether to measure the scale table alone.
+    bool somenteEscala = false;
     // Where the summary and the scale table are also written as Markdown ("" for nowhere).
     std::string markdown;
 };

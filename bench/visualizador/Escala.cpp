@@ -5,10 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -41,11 +43,33 @@ int executar(const std::vector<std::string>& argumentos, const std::string& said
     return erro;
 }
 
+// The count of "element face N" in the header of a PLY file, or -1 when it is not one or gives
+// none.
+std::int64_t facesDoPly(const std::string& arquivo) {
+    std::ifstream entrada(arquivo, std::ios::binary);
+    std::string linha;
+    if (!std::getline(entrada, linha) || linha.rfind("ply", 0) != 0) return -1;
+    // A header is a few hundred bytes; a file that never ends it is not read further.
+    constexpr int kLinhasCabecalho = 200;
+    for (int n = 0; n < kLinhasCabecalho && std::getline(entrada, linha); ++n) {
+        if (linha.rfind("end_header", 0) == 0) break;
+        std::istringstream campos(linha);
+        std::string palavra, elemento;
+        std::int64_t quantos = -1;
+        if (campos >> palavra >> elemento >> quantos && palavra == "element" &&
+            elemento == "face" && quantos >= 0) {
+            return quantos;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 Escala Escala::medir(const Configuracao& c, const std::string& arquivo) {
     Escala e;
     e.arquivo = arquivo;
+    e.triangulos = facesDoPly(arquivo);
     if (c.visualizador.empty()) {
         e.observacao = "the viewer was not built; give --visualizador PATH";
         return e;
@@ -101,22 +125,79 @@ Escala Escala::medir(const Configuracao& c, const std::string& arquivo) {
 
 std::string Escala::cabecalho() {
     const std::string texto =
-        "| mesh file | open and draw a PNG, median (fastest) | peak memory | --medir frame | "
-        "clusters in the last frame |\n|---|---:|---:|---|---|\n";
+        "| mesh file | triangles | open and draw a PNG, median (fastest) | peak memory | "
+        "bytes per triangle at the peak | --medir frame | frame / the first file's | "
+        "clusters in the last frame |\n|---|---:|---:|---:|---:|---|---:|---|\n";
     std::fputs(texto.c_str(), stdout);
     return texto;
 }
 
-std::string Escala::imprimir() const {
+double Escala::medianaQuadro() const {
+    double ms = std::numeric_limits<double>::quiet_NaN();
+    if (std::sscanf(quadro.c_str(), "median %lf", &ms) != 1) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    return ms;
+}
+
+std::string Escala::imprimir(const Escala* primeira) const {
     std::string linha = "| " + std::filesystem::path(arquivo).filename().string() + " | ";
-    if (!abrirEGravar) {
-        linha += "not measured: " + observacao + " | | | |\n";
+    // Room for the numbers however large a double gets.
+    char numeros[1024];
+    if (triangulos >= 0) {
+        std::snprintf(numeros, sizeof numeros, "%lld | ", static_cast<long long>(triangulos));
+        linha += numeros;
     } else {
-        // Room for the three numbers however large a double gets.
-        char numeros[1024];
+        linha += "? | ";
+    }
+    if (!abrirEGravar) {
+        linha += "not measured: " + observacao + " | | | | | |\n";
+    } else {
         std::snprintf(numeros, sizeof numeros, "%.0f ms (%.0f) | %.0f MiB | ",
                       abrirEGravar->mediana, abrirEGravar->menor, memoriaMb);
-        linha += numeros + quadro + " | " + aglomerados + " |\n";
+        linha += numeros;
+        if (triangulos > 0) {
+            std::snprintf(numeros, sizeof numeros, "%.0f | ",
+                          memoriaMb * kKibPorMib * kKibPorMib / static_cast<double>(triangulos));
+            linha += numeros;
+        } else {
+            linha += "? | ";
+        }
+        linha += quadro + " | ";
+        const double razao = primeira != nullptr && primeira != this
+                                 ? medianaQuadro() / primeira->medianaQuadro()
+                                 : std::numeric_limits<double>::quiet_NaN();
+        if (std::isfinite(razao)) {
+            std::snprintf(numeros, sizeof numeros, "%.2f× | ", razao);
+            linha += numeros;
+        } else {
+            linha += "– | ";
+        }
+        linha += aglomerados + " |\n";
+    }
+    std::fputs(linha.c_str(), stdout);
+    return linha;
+}
+
+std::string Escala::metas(const Escala& primeira, const Escala& maior) {
+    const auto cumpre = [](bool sim) { return sim ? "met" : "NO"; };
+    std::string linha = "Goals for " + std::filesystem::path(maior.arquivo).filename().string() +
+                        " against " + std::filesystem::path(primeira.arquivo).filename().string();
+    if (!maior.abrirEGravar) {
+        linha += ": not measured\n";
+    } else {
+        const double razao = maior.medianaQuadro() / primeira.medianaQuadro();
+        char numeros[1024];
+        std::snprintf(numeros, sizeof numeros,
+                      ": a frame at most %.1f times the first's, %.2f× (%s); opened and drawn "
+                      "into a PNG within %.1f s, %.2f s (%s); peak memory at most 1.6 GB, "
+                      "%.2f GB (%s)\n",
+                      kMetaRazaoQuadro, razao, cumpre(razao <= kMetaRazaoQuadro),
+                      kMetaAbrirMs / 1000.0, maior.abrirEGravar->mediana / 1000.0,
+                      cumpre(maior.abrirEGravar->mediana <= kMetaAbrirMs),
+                      maior.memoriaMb * kKibPorMib * kKibPorMib / 1e9,
+                      cumpre(maior.memoriaMb <= kMetaMemoriaMb));
+        linha += numeros;
     }
     std::fputs(linha.c_str(), stdout);
     return linha;
