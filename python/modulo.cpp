@@ -15,6 +15,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -413,7 +414,74 @@ gouraud::Arranjo arranjoDe(py::handle valor, const std::string& nome, Especie es
 
 // --- The picture --------------------------------------------------------------------------
 
+// The memory of pictures whose Python objects are gone, for the next pictures drawn. A picture's
+// colours and buffers are several megabytes (640 x 480 with the four buffers: 8 MiB), which the
+// system hands out as fresh pages: drawn into a new picture every time, each page costs a fault
+// and a clearing, as much as the frame itself for a small model. Modelo::desenhar reuses the
+// memory of the picture it is given, so a picture given back here is drawn into again with no
+// page touched for the first time. A picture is given back only when nothing refers to it (its
+// arrays hold it alive), so no array ever sees its values change. Any model's pictures go here,
+// which serves a loop over many models as well as many pictures of one; at most kLivres of them
+// are kept, holding kBytes in all, the rest freed as before.
+class Reserva {
+public:
+    static Reserva& unica() {
+        // Never destroyed: pictures may be let go while the interpreter ends.
+        static Reserva* reserva = new Reserva;
+        return *reserva;
+    }
+
+    gouraud::Imagem tomar() {
+        const std::lock_guard<std::mutex> guarda(trava);
+        if (livres.empty()) {
+            return {};
+        }
+        gouraud::Imagem imagem = std::move(livres.back());
+        livres.pop_back();
+        bytes -= tamanho(imagem);
+        return imagem;
+    }
+
+    void devolver(gouraud::Imagem& imagem) noexcept {
+        const std::size_t seu = tamanho(imagem);
+        if (seu == 0) {
+            return;
+        }
+        const std::lock_guard<std::mutex> guarda(trava);
+        if (livres.size() >= kLivres || seu > kBytes - bytes) {
+            return;
+        }
+        // The vector of pictures has room for kLivres from the start: nothing is allocated here.
+        livres.push_back(std::move(imagem));
+        bytes += seu;
+    }
+
+private:
+    static constexpr std::size_t kLivres = 2;
+    static constexpr std::size_t kBytes = std::size_t{64} << 20;
+
+    Reserva() { livres.reserve(kLivres); }
+
+    static std::size_t tamanho(const gouraud::Imagem& i) {
+        return i.rgb.capacity() + i.alfa.capacity() +
+               sizeof(float) * (i.profundidade.capacity() + i.normais.capacity()) +
+               sizeof(std::uint32_t) * (i.triangulo.capacity() + i.parte.capacity());
+    }
+
+    std::mutex trava;
+    std::vector<gouraud::Imagem> livres;
+    std::size_t bytes = 0;
+};
+
+// A picture for Python; its memory goes back to the Reserva when the object goes.
 struct ImagemPy {
+    ImagemPy() = default;
+    ImagemPy(ImagemPy&&) noexcept = default;
+    ImagemPy& operator=(ImagemPy&&) noexcept = default;
+    ImagemPy(const ImagemPy&) = delete;
+    ImagemPy& operator=(const ImagemPy&) = delete;
+    ~ImagemPy() { Reserva::unica().devolver(imagem); }
+
     gouraud::Imagem imagem;
 };
 
@@ -669,6 +737,7 @@ a limit out of range. The GIL is released while reading.)")
             [](ModeloPy& self, const py::kwargs& palavras) {
                 const gouraud::Opcoes opcoes = opcoesDe(palavras);
                 ImagemPy imagem;
+                imagem.imagem = Reserva::unica().tomar();
                 std::string erro;
                 {
                     const Desenho desenho(self);

@@ -178,3 +178,36 @@ def test_olhar_da_a_camera_pedida():
     np.testing.assert_allclose(imagem.mundo_para_camera,
                                [[1, 0, 0, 0], [0, -1, 0, 0], [0, 0, -1, 5], [0, 0, 0, 1]],
                                atol=1e-12)
+
+
+def test_memoria_de_imagens_soltas_reusada_sem_mudar_as_vivas():
+    """Pictures let go lend their memory to the next ones: an array still held keeps its
+    picture's values whatever is drawn after, and a picture drawn into reused memory is the one
+    drawn afresh, with no buffer or alpha of the picture whose memory it took."""
+    modelo = gouraud.Modelo.abrir(exemplo("bunny.ply"))
+    todos = ["profundidade", "normais", "triangulo", "parte"]
+    pedidos = [dict(vista="iso", buffers=todos, transparente=True),
+               dict(vista="frente", largura=320, altura=200),
+               dict(vista="topo", modo="phong", buffers=["triangulo"]),
+               dict(vista="direita", largura=800, altura=600, buffers=todos)]
+    frescas = []
+    for pedido in pedidos:
+        imagem = modelo.desenhar(**pedido)
+        frescas.append({nome: None if getattr(imagem, nome) is None else
+                        getattr(imagem, nome).copy()
+                        for nome in ["rgb", "alfa"] + todos})
+    # The arrays of the first picture held, the picture itself let go.
+    imagem = modelo.desenhar(**pedidos[0])
+    guardados = [imagem.rgb, imagem.profundidade, imagem.normais]
+    del imagem
+    for volta in range(3):
+        for pedido, fresca in zip(pedidos, frescas):
+            imagem = modelo.desenhar(**pedido)
+            for nome, valores in fresca.items():
+                if valores is None:
+                    assert getattr(imagem, nome) is None, (volta, pedido, nome)
+                else:
+                    np.testing.assert_array_equal(getattr(imagem, nome), valores)
+            del imagem
+    for guardado, nome in zip(guardados, ["rgb", "profundidade", "normais"]):
+        np.testing.assert_array_equal(guardado, frescas[0][nome])
