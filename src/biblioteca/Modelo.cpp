@@ -225,18 +225,20 @@ std::string Modelo::desenhar(const Opcoes& opcoes, Imagem& imagem) {
     imagem.largura = pedido.largura;
     imagem.altura = pedido.altura;
     detail::Pinhole::matrizes(camera, projecao, imagem.K, imagem.mundoParaCamera);
-    // Each buffer asked for, the others emptied (their memory kept).
-    const auto copiar = [](bool pedido, const auto& de, auto& para) {
+    // Each buffer asked for, the others emptied (their memory kept). The frame's buffers are
+    // handed over rather than copied (megabytes a picture), the picture's old memory taking
+    // their place: every frame writes each buffer it asks for at every pixel.
+    const auto entregar = [](bool pedido, auto& de, auto& para) {
         if (pedido) {
-            para.assign(de.begin(), de.end());
+            para.swap(de);
         } else {
             para.clear();
         }
     };
-    copiar(pedidos.profundidade, dados->buffers.profundidade, imagem.profundidade);
-    copiar(pedidos.normais, dados->buffers.normais, imagem.normais);
-    copiar(pedidos.triangulo, dados->buffers.triangulo, imagem.triangulo);
-    copiar(pedidos.parte, dados->buffers.parte, imagem.parte);
+    entregar(pedidos.profundidade, dados->buffers.profundidade, imagem.profundidade);
+    entregar(pedidos.normais, dados->buffers.normais, imagem.normais);
+    entregar(pedidos.triangulo, dados->buffers.triangulo, imagem.triangulo);
+    entregar(pedidos.parte, dados->buffers.parte, imagem.parte);
     return "";
 }
 
