@@ -304,6 +304,7 @@ const std::map<std::string, LeitorAbertura>& leitoresAbertura() {
          [](py::handle v, gouraud::Abertura& a) { a.limiteTempo = lerInt(v, "limiteTempo"); }},
         {"isolamento",
          [](py::handle v, gouraud::Abertura& a) { a.isolamento = lerBool(v, "isolamento"); }},
+        {"threads", [](py::handle v, gouraud::Abertura& a) { a.threads = lerInt(v, "threads"); }},
     };
     return leitores;
 }
@@ -541,7 +542,17 @@ private:
 
 // A mesh from numpy arrays (Modelo(...)).
 ModeloPy modeloDeArranjos(py::handle posicoes, py::handle triangulos, py::handle cores,
-                           py::handle normais, py::handle uv, py::handle textura, py::handle iluminacao) {
+                           py::handle normais, py::handle uv, py::handle textura, py::handle iluminacao,
+                           int threads) {
+    gouraud::Abertura abertura;
+    abertura.threads = threads;
+    {
+        OpcoesVisualizador conferidas;
+        const std::string problema = opcoesDaAbertura(abertura, conferidas);
+        if (!problema.empty()) {
+            throw py::value_error(problema);
+        }
+    }
     std::vector<py::object> mantidos;
     gouraud::Arranjos arranjos;
     arranjos.posicoes = arranjoDe(posicoes, "posicoes", Especie::real, 3, mantidos);
@@ -565,7 +576,7 @@ ModeloPy modeloDeArranjos(py::handle posicoes, py::handle triangulos, py::handle
     std::optional<gouraud::Resultado<gouraud::Modelo>> feito;
     {
         py::gil_scoped_release livre;
-        feito.emplace(gouraud::Modelo::deArranjos(arranjos, luz));
+        feito.emplace(gouraud::Modelo::deArranjos(arranjos, luz, abertura));
     }
     if (!*feito) {
         throw py::value_error(feito->getErro());
@@ -687,7 +698,7 @@ reason. modelo.desenhar(**opcoes) draws a picture.)")
         .def(py::init(&modeloDeArranjos), py::arg("posicoes"), py::arg("triangulos"),
              py::arg("cores") = py::none(), py::arg("normais") = py::none(),
              py::arg("uv") = py::none(), py::arg("textura") = py::none(),
-             py::arg("iluminacao") = "")
+             py::arg("iluminacao") = "", py::kw_only(), py::arg("threads") = 0)
         .def_static(
             "abrir",
             [](py::handle caminho, py::handle iluminacao, const py::kwargs& palavras) {
@@ -724,12 +735,14 @@ reason. modelo.desenhar(**opcoes) draws a picture.)")
                 return ModeloPy(std::move(**aberto));
             },
             py::arg("caminho"), py::arg("iluminacao") = "",
-            R"(Modelo.abrir(caminho, iluminacao="", *, limiteMemoria=2048, limiteTempo=30, isolamento=True)
+            R"(Modelo.abrir(caminho, iluminacao="", *, limiteMemoria=2048, limiteTempo=30, isolamento=True, threads=0)
 
 Reads a scene file (.txt or no extension) or a mesh file (OBJ, PLY, STL, glTF and the other
 formats the viewer opens), lit by the lighting file `iluminacao` ("" for the default headlight).
 Files the import library reads are read in a confined child process within limiteMemoria MiB
-and limiteTempo seconds; isolamento=False reads them in this process (for debugging).
+and limiteTempo seconds; isolamento=False reads them in this process (for debugging). threads
+(1 to 256; 0, the default, one per core) draw each picture: one each suits models drawn at once
+in several processes or threads. The pictures are the same bytes whatever the count.
 Raises OSError with the viewer's one-line reason when the file cannot be drawn, ValueError for
 a limit out of range. The GIL is released while reading.)")
         .def(

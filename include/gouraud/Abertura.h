@@ -27,6 +27,10 @@ struct Abertura {
     // ../libexec/gouraud from there, where `cmake --install` put it, or in the prefix the build
     // was configured with.
     std::string importador{};
+    // The threads that draw the model, the caller's included, from 1 to 256; 0 (the default)
+    // is one per core (--threads). The pictures are the same bytes whatever the count: several
+    // models drawn at once, each by one thread, keep the cores busy without contending.
+    int threads = 0;
 };
 
 }  // namespace gouraud

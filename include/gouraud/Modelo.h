@@ -88,9 +88,10 @@ public:
     // A mesh from memory (Arranjos), lit as abrir lights a file, drawn exactly as the same
     // data read from a PLY file. The arrays are copied: they may be freed once it returns. Bad
     // arrays give a one-line reason ("triangle 7 names vertex 12 of 10", "position 3 is not
-    // finite", "colour 2 is not within 0..1", ...).
+    // finite", "colour 2 is not within 0..1", ...). Of `abertura`, only the threads count.
     [[nodiscard]] static Resultado<Modelo> deArranjos(const Arranjos& arranjos,
-                                                      const std::string& iluminacao = "");
+                                                      const std::string& iluminacao = "",
+                                                      const Abertura& abertura = {});
 
     Modelo(Modelo&&) noexcept;
     Modelo& operator=(Modelo&&) noexcept;

@@ -59,6 +59,8 @@ class Modelo:
         uv: Optional[npt.ArrayLike] = None,
         textura: Optional[npt.ArrayLike] = None,
         iluminacao: Caminho = "",
+        *,
+        threads: int = 0,
     ) -> None: ...
     @staticmethod
     def abrir(
@@ -68,6 +70,7 @@ class Modelo:
         limiteMemoria: int = 2048,
         limiteTempo: int = 30,
         isolamento: bool = True,
+        threads: int = 0,
     ) -> "Modelo": ...
     def desenhar(
         self,

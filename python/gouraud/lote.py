@@ -169,6 +169,7 @@ OPCOES = (
                       abrir=True),
     OpcaoVisualizador("--sem-isolamento", ("isolamento",), None, _chave("isolamento", False),
                       abrir=True),
+    OpcaoVisualizador("--threads", ("threads",), "N", _numero("threads"), abrir=True),
 )
 # The fields of the viewer's table the runner sets itself: the camera of each view, the buffers.
 SEM_LOTE = ("vista", "camera", "olhar", "buffers")
@@ -504,7 +505,14 @@ def executar(pedido: Pedido, processos: int = 0, agendador: Any = None,
         if trabalho and agendador is not None:
             _cluster(trabalho, agendador, pronto)
         elif trabalho:
-            _local(trabalho, processos or _nucleos(), pronto)
+            quantos = processos or _nucleos()
+            # Each worker draws on its share of the cores unless --threads says otherwise:
+            # processes that each start a thread per core would contend for them.
+            if "threads" not in pedido.abertura and quantos > 1:
+                parte = max(1, _nucleos() // quantos)
+                trabalho = [dict(t, abertura=dict(t["abertura"], threads=parte))
+                            for t in trabalho]
+            _local(trabalho, quantos, pronto)
     finally:
         barra.fim()
     prontas = [linha for linha in linhas if linha is not None]

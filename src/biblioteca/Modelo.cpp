@@ -110,13 +110,19 @@ Resultado<Modelo> Modelo::abrirInstalado(const std::string& arquivo, const std::
         return Resultado<Modelo>::falha(dados->carregada->getErro());
     }
     dados->ehMalha = LeitorMalha::ehMalha(arquivo);
-    dados->renderizador =
-        std::make_unique<Renderizador>(dados->carregada->getMalha(), dados->iluminacao);
+    dados->renderizador = std::make_unique<Renderizador>(dados->carregada->getMalha(),
+                                                         dados->iluminacao, pedido.threads);
     dados->renderizador->usarPartes(dados->carregada->getPartes());
     return Modelo(std::move(dados));
 }
 
-Resultado<Modelo> Modelo::deArranjos(const Arranjos& arranjos, const std::string& iluminacao) {
+Resultado<Modelo> Modelo::deArranjos(const Arranjos& arranjos, const std::string& iluminacao,
+                                     const Abertura& abertura) {
+    detail::OpcoesVisualizador pedido;
+    std::string motivo = detail::opcoesDaAbertura(abertura, pedido);
+    if (!motivo.empty()) {
+        return Resultado<Modelo>::falha(std::move(motivo));
+    }
     auto dados = std::make_unique<Dados>();
     if (!iluminacao.empty()) {
         std::string erro = LeitorIluminacao::lerArquivo(iluminacao, dados->iluminacao);
@@ -142,8 +148,8 @@ Resultado<Modelo> Modelo::deArranjos(const Arranjos& arranjos, const std::string
         return Resultado<Modelo>::falha(dados->carregada->getErro());
     }
     dados->ehMalha = true;
-    dados->renderizador =
-        std::make_unique<Renderizador>(dados->carregada->getMalha(), dados->iluminacao);
+    dados->renderizador = std::make_unique<Renderizador>(dados->carregada->getMalha(),
+                                                         dados->iluminacao, pedido.threads);
     dados->renderizador->usarPartes(dados->carregada->getPartes());
     return Modelo(std::move(dados));
 }

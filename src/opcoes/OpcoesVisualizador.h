@@ -20,6 +20,8 @@ struct OpcoesVisualizador {
     // The sides a window and a picture may have, in pixels.
     static constexpr int kMenorLado = 16;
     static constexpr int kMaiorLado = 4096;
+    // The most threads --threads may ask for.
+    static constexpr int kMaisThreads = 256;
     static constexpr int kLarguraPadrao = 640;
     static constexpr int kAlturaPadrao = 480;
 
@@ -40,6 +42,8 @@ struct OpcoesVisualizador {
     // How the import library reads mesh files: --limite-memoria, --limite-tempo and
     // --sem-isolamento.
     Isolamento isolamento;
+    // The threads that draw, the caller's included; 0 for one per core (--threads).
+    int threads = 0;
     bool ajuda = false;
 
     struct Leitura;

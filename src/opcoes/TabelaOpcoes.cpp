@@ -576,6 +576,25 @@ std::string limiteTempoDaAbertura(const gouraud::Abertura& de, OpcoesVisualizado
     return "";
 }
 
+// --threads N: how many threads draw.
+std::string lerThreads(const std::string& valor, Leitura& l) {
+    const std::optional<int> n = lerInteiro(valor, 0, OpcoesVisualizador::kMaisThreads);
+    if (!n) {
+        return "--threads takes a count from 0 (one per core) to 256, not " + valor;
+    }
+    l.opcoes.threads = *n;
+    return "";
+}
+
+std::string threadsDaAbertura(const gouraud::Abertura& de, OpcoesVisualizador& para) {
+    if (de.threads < 0 || de.threads > OpcoesVisualizador::kMaisThreads) {
+        return "the thread count " + std::to_string(de.threads) +
+               " is out of range: it goes from 0 (one per core) to 256";
+    }
+    para.threads = de.threads;
+    return "";
+}
+
 std::string lerSemIsolamento(const std::string&, Leitura& l) {
     l.opcoes.isolamento.ativo = false;
     return "";
@@ -899,6 +918,20 @@ constexpr std::array kTabela = {
                        "pictures are the same as through the child.",
           .ler = lerSemIsolamento,
           .daAbertura = isolamentoDaAbertura},
+    Opcao{.nome = "--threads",
+          .valor = V::obrigatorio,
+          .argumento = "N",
+          .padrao = "0",
+          .ajuda = "the threads that draw, from 1 to 256; 0 for one per core",
+          .campo = "threads",
+          .falta = "--threads needs a count",
+          .descricao = "How many threads draw each frame, the program's own included, from 1 to "
+                       "256; 0, the default, is one per core. The pictures are the same bytes "
+                       "whatever the count. One thread each suits several models drawn at once "
+                       "(processes of a dataset, threads of a program), which then keep the "
+                       "cores busy without contending for them.",
+          .ler = lerThreads,
+          .daAbertura = threadsDaAbertura},
     Opcao{.nome = "--help",
           .curto = "-h",
           .ajuda = "show the usage and end",

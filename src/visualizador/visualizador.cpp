@@ -117,7 +117,7 @@ int executar(const OpcoesVisualizador& opcoes) {
     leitura.marcador = &std::cout;
     leitura.olhar = opcoes.olhar;
     Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao, leitura, opcoes.largura,
-                              opcoes.altura);
+                              opcoes.altura, opcoes.threads);
     if (!visualizacao.valida()) {
         return falha(visualizacao.getErro());
     }

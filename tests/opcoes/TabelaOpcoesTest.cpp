@@ -108,6 +108,28 @@ TEST(TabelaOpcoes, ABibliotecaPedeOQueALinhaDeComandoPede) {
     EXPECT_EQ(daBiblioteca.cima, padrao.opcoes->cima);
 }
 
+TEST(TabelaOpcoes, ThreadsDaLinhaEDaBibliotecaComOsMesmosLimites) {
+    for (const auto& [valor, esperado] :
+         {std::pair{"0", 0}, {"1", 1}, {"256", OpcoesVisualizador::kMaisThreads}}) {
+        const auto linha = ler({"--threads", valor});
+        ASSERT_TRUE(linha.opcoes) << linha.motivo;
+        EXPECT_EQ(linha.opcoes->threads, esperado);
+        OpcoesVisualizador aberto;
+        ASSERT_EQ(opcoesDaAbertura({.threads = esperado}, aberto), "");
+        EXPECT_EQ(aberto.threads, esperado);
+    }
+    for (const char* fora : {"-1", "257", "dois", ""}) {
+        const auto linha = ler({"--threads", fora});
+        EXPECT_FALSE(linha.opcoes) << fora;
+    }
+    EXPECT_EQ(ler({"--threads", "257"}).motivo,
+              "--threads takes a count from 0 (one per core) to 256, not 257");
+    OpcoesVisualizador aberto;
+    EXPECT_EQ(opcoesDaAbertura({.threads = -1}, aberto),
+              "the thread count -1 is out of range: it goes from 0 (one per core) to 256");
+    EXPECT_EQ(ler({}).opcoes->threads, 0);
+}
+
 TEST(TabelaTeclas, CadaTeclaUmaVezEOpcoesQueExistem) {
     std::set<std::pair<int, char>> teclas;
     std::set<Comando> comandos;

@@ -100,7 +100,7 @@ def test_palavras_sao_os_campos_da_tabela():
     desenho = {campo for _, campo, onde in tabela if onde == "desenhar" and campo}
     abertura = {campo for _, campo, onde in tabela if onde == "abrir" and campo}
     assert {"modo", "largura", "altura", "fundo", "transparente"} <= desenho
-    assert abertura == {"limiteMemoria", "limiteTempo", "isolamento"}
+    assert abertura == {"limiteMemoria", "limiteTempo", "isolamento", "threads"}
     # The hand-placed camera, the pinhole camera and the buffers are keywords even before the
     # command line has words for them.
     assert set(_gouraud._palavrasDesenhar()) == desenho | {"camera", "olhar", "buffers"}
@@ -196,3 +196,21 @@ def test_ajuda_le_como_o_readme():
     assert "Modelo.abrir" in texto and "desenhar" in texto
     for palavra in _gouraud._palavrasDesenhar():
         assert palavra in gouraud.Modelo.desenhar.__doc__, palavra
+
+
+def test_threads_nao_mudam_a_imagem_e_sao_conferidas(tmp_path):
+    """Any thread count draws the same bytes as the viewer's default, from a file or from
+    arrays; a count out of range is a ValueError with the table's reason."""
+    arquivo = exemplo("bunny.ply")
+    padrao = gouraud.Modelo.abrir(arquivo).desenhar(vista="iso", modo="phong")
+    for n in (1, 3):
+        assert np.array_equal(gouraud.Modelo.abrir(arquivo, threads=n)
+                              .desenhar(vista="iso", modo="phong").rgb, padrao.rgb)
+    posicoes = np.array([[0, 0, 0], [1, 0, 0], [0, 1, 0]], dtype=np.float64)
+    triangulos = np.array([[0, 1, 2]], dtype=np.int32)
+    assert np.array_equal(gouraud.Modelo(posicoes, triangulos, threads=1).desenhar().rgb,
+                          gouraud.Modelo(posicoes, triangulos).desenhar().rgb)
+    for construir in (lambda: gouraud.Modelo.abrir(arquivo, threads=257),
+                      lambda: gouraud.Modelo(posicoes, triangulos, threads=-1)):
+        with pytest.raises(ValueError, match="thread count"):
+            construir()
