@@ -1,13 +1,10 @@
 #include "EstagioVertices.h"
 
 #include <immintrin.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstddef>
-#include <cstdint>
 #include <limits>
 #include <utility>
 
@@ -19,17 +16,6 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int kQuatro = 4;
-
-// Asks for the pages of the `bytes` at `inicio` to be small ones: a record that no frame writes
-// then commits no memory, where a huge page would commit 2 MiB around any record written.
-void paginasPequenas(void* inicio, std::size_t bytes) {
-    const auto pagina = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto a = (reinterpret_cast<std::uintptr_t>(inicio) + pagina - 1) / pagina * pagina;
-    const auto b = (reinterpret_cast<std::uintptr_t>(inicio) + bytes) / pagina * pagina;
-    if (b > a) {
-        ::madvise(reinterpret_cast<void*>(a), b - a, MADV_NOHUGEPAGE);
-    }
-}
 
 // (e.x x + e.y y) + e.z z in four lanes, as Camera::coordenadas does it.
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256d eixo(const Vetor& e, __m256d x,
@@ -102,9 +88,6 @@ EstagioVertices::EstagioVertices(const Malha& malha, std::vector<std::int32_t> o
     vertices = std::make_unique_for_overwrite<VerticeTela[]>(pontos.size());
     grossas = std::make_unique_for_overwrite<PosicaoGrossa[]>(pontos.size());
     exatas = std::make_unique_for_overwrite<PosicaoExata[]>(pontos.size());
-    paginasPequenas(vertices.get(), pontos.size() * sizeof(VerticeTela));
-    paginasPequenas(grossas.get(), pontos.size() * sizeof(PosicaoGrossa));
-    paginasPequenas(exatas.get(), pontos.size() * sizeof(PosicaoExata));
     usarAvx2(true);
 }
 
