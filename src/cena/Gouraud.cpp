@@ -13,8 +13,10 @@
 #include <utility>
 
 #include "LeitorNumeros.h"
+#include "NormalTriangulo.h"
 
 using gouraud::detail::LeitorNumeros;
+using gouraud::detail::normalDoTriangulo;
 
 namespace {
 
@@ -258,21 +260,6 @@ private:
     std::string problema;
 };
 
-// Unit vector along (x, y, z): each component times the reciprocal of the length
-// sqrt((x*x + y*y) + z*z); three NaN for the zero vector. Bit-identical to
-// Operadores::normalizacao.
-inline Vetor unitario(double x, double y, double z) {
-    const double inverso = 1.0 / std::sqrt((x * x + y * y) + z * z);
-    return Vetor(inverso * x, inverso * y, inverso * z);
-}
-
-// The unit edge p1->p3 crossed with the unit edge p1->p2, in world space.
-inline Vetor normalDoTriangulo(const Ponto& p1, const Ponto& p2, const Ponto& p3) {
-    const Vetor a = unitario(p2.x - p1.x, p2.y - p1.y, p2.z - p1.z);
-    const Vetor b = unitario(p3.x - p1.x, p3.y - p1.y, p3.z - p1.z);
-    return Vetor(b.y * a.z - b.z * a.y, b.z * a.x - b.x * a.z, b.x * a.y - b.y * a.x);
-}
-
 }  // namespace
 
 Gouraud::Gouraud() {
@@ -352,7 +339,6 @@ void Gouraud::carregar(std::istream& entrada, std::ostream* marcador) {
                  Ponto(camera[6], camera[7], camera[8]));
 
     guardarListas(std::move(novosPontos), std::move(novosTriangulos));
-    listaNormalTriangulo = std::make_unique<Vetor[]>(triangulos);
     quantPontos = pontos;
     quantTriangulos = triangulos;
     valida = cameraLida;
@@ -384,8 +370,6 @@ Gouraud::Gouraud(std::vector<Ponto> pontos, std::vector<Triangulo> triangulos, c
     }
     const auto quantTriangulosDados = static_cast<int>(triangulos.size());
     guardarListas(std::move(pontos), std::move(triangulos));
-    listaNormalTriangulo =
-        std::make_unique<Vetor[]>(static_cast<std::size_t>(quantTriangulosDados));
     quantPontos = quantidade;
     quantTriangulos = quantTriangulosDados;
     montarCamera(n, v, focoDado);
@@ -414,6 +398,16 @@ Ponto* Gouraud::novosPontosProntos() const {
         std::copy(listaPonto.begin(), listaPonto.end(), listaNovoPonto.get());
     });
     return listaNovoPonto.get();
+}
+
+Vetor* Gouraud::normaisTrianguloProntas() const {
+    if (!listasGuardadas) {
+        return nullptr;
+    }
+    std::call_once(normalTrianguloFeita, [this] {
+        listaNormalTriangulo = std::make_unique<Vetor[]>(listaTriangulo.size());
+    });
+    return listaNormalTriangulo.get();
 }
 
 Vetor* Gouraud::pontosCameraProntos() const {
@@ -465,18 +459,20 @@ Vetor* Gouraud::encontrarNormal(int p1, int p2, int p3) {
 }
 
 void Gouraud::calcularNormalTriangulo() {
+    Vetor* normais = normaisTrianguloProntas();
     for (int i = 0; i < quantTriangulos; ++i) {
         const Triangulo& t = listaTriangulo[i];
-        listaNormalTriangulo[i] = normalDoTriangulo(listaPonto[t.indiceP1], listaPonto[t.indiceP2],
+        normais[i] = normalDoTriangulo(listaPonto[t.indiceP1], listaPonto[t.indiceP2],
                                                     listaPonto[t.indiceP3]);
     }
 }
 
 void Gouraud::calcularNovoPonto() {
     Ponto* novos = novosPontosProntos();
+    const Vetor* normais = normaisTrianguloProntas();
     for (int i = 0; i < quantTriangulos; ++i) {
         const Triangulo& t = listaTriangulo[i];
-        const Vetor& n = listaNormalTriangulo[i];
+        const Vetor& n = normais[i];
         for (const int indice : {t.indiceP1, t.indiceP2, t.indiceP3}) {
             const Ponto& p = listaPonto[indice];
             novos[indice] = Ponto(p.x + n.x, p.y + n.y, p.z + n.z);
@@ -492,7 +488,7 @@ const Ponto* Gouraud::getListaPonto() const {
 const Triangulo* Gouraud::getListaTriangulo() const {
     return listasGuardadas ? listaTriangulo.data() : nullptr;
 }
-const Vetor* Gouraud::getListaNormalTriangulo() const { return listaNormalTriangulo.get(); }
+const Vetor* Gouraud::getListaNormalTriangulo() const { return normaisTrianguloProntas(); }
 const Ponto* Gouraud::getListaNovoPonto() const { return novosPontosProntos(); }
 const Vetor* Gouraud::getListaPontoCamera() const { return pontosCameraProntos(); }
 const Vetor* Gouraud::getVetorN() const { return vetorN.get(); }

@@ -107,6 +107,9 @@ private:
     // The camera coordinates' list, made on first use with every entry zero, or null without a
     // scene; the same list from then on.
     Vetor* pontosCameraProntos() const;
+    // The triangles' normals' list, made on first use with every entry zero, or null without a
+    // scene; the same list from then on.
+    Vetor* normaisTrianguloProntas() const;
     // Keeps N and V as given, and builds the orthonormal basis from them: V loses its component
     // along N, both become unit vectors, and U = N x V.
     void montarCamera(const Vetor& n, const Vetor& v, const Ponto& foco);
@@ -120,15 +123,17 @@ private:
     int quantPontos = 0;
     int quantTriangulos = 0;
     Operadores operadores;
-    std::unique_ptr<Vetor[]> listaNormalTriangulo;
     // The points and triangles, empty without a scene; a scene's lists always hold memory, so
     // their getters give a pointer even for a scene of no points or triangles.
     std::vector<Ponto> listaPonto;
     std::vector<Triangulo> listaTriangulo;
     bool listasGuardadas = false;
-    // The displaced points and the camera coordinates are made when first asked for or
-    // computed, not with the scene: a caller that never uses them (the viewer, on a mesh of
-    // millions of points) never pays their memory. Once made, each keeps its address.
+    // The triangles' normals, the displaced points and the camera coordinates are made when
+    // first asked for or computed, not with the scene: a caller that never uses them (the
+    // viewer, on a mesh of millions of points, but for the flat mode and the needles) never
+    // pays their memory. Once made, each keeps its address.
+    mutable std::unique_ptr<Vetor[]> listaNormalTriangulo;
+    mutable std::once_flag normalTrianguloFeita;
     mutable std::unique_ptr<Ponto[]> listaNovoPonto;
     mutable std::once_flag novoPontoFeito;
     mutable std::unique_ptr<Vetor[]> listaPontoCamera;

@@ -43,34 +43,51 @@ EstagioVertices::EstagioVertices(const Malha& malha, std::vector<std::int32_t> o
     const Aparencia* aparencia = malha.getAparencia();
     if (aparencia != nullptr) {
         numerarVariantes(malha, *aparencia, ordem);
-    }
-    std::vector<std::int32_t> novoIndice(
-        aparencia == nullptr ? static_cast<std::size_t>(malha.getQuantPontos()) : 0, -1);
-    for (int i = 0; i < triangulos && aparencia == nullptr; ++i) {
-        const Triangulo& t = malha.getTriangulos()[numerosNoArquivo[static_cast<std::size_t>(i)]];
-        const int cantos[] = {t.indiceP1, t.indiceP2, t.indiceP3};
-        for (int k = 0; k < 3; ++k) {
-            std::int32_t& novo = novoIndice[static_cast<std::size_t>(cantos[k])];
-            if (novo < 0) {
-                novo = static_cast<std::int32_t>(ordem.size());
-                ordem.push_back(cantos[k]);
+        // The vertex stage then reads each point and its normal front to back.
+        pontos.resize(ordem.size());
+        normais.resize(ordem.size());
+        comNormal.resize(ordem.size());
+        for (std::size_t k = 0; k < ordem.size(); ++k) {
+            const Vetor* normal = malha.getNormal(ordem[k]);
+            pontos[k] = malha.getPontos()[ordem[k]];
+            if (normal != nullptr) {
+                normais[k] = *normal;
+                comNormal[k] = 1;
             }
-            indices[static_cast<std::size_t>(i) * 3 + static_cast<std::size_t>(k)] = novo;
         }
+    } else {
+        // A point is one of the mesh: its normal is worked out here, in this order, rather than
+        // copied from a list of the mesh's that would be held twice.
+        std::vector<std::int32_t> novoIndice(static_cast<std::size_t>(malha.getQuantPontos()),
+                                             -1);
+        ordem.reserve(static_cast<std::size_t>(malha.getQuantPontos()));
+        for (int i = 0; i < triangulos; ++i) {
+            const Triangulo& t =
+                malha.getTriangulos()[numerosNoArquivo[static_cast<std::size_t>(i)]];
+            const int cantos[] = {t.indiceP1, t.indiceP2, t.indiceP3};
+            for (int k = 0; k < 3; ++k) {
+                std::int32_t& novo = novoIndice[static_cast<std::size_t>(cantos[k])];
+                if (novo < 0) {
+                    novo = static_cast<std::int32_t>(ordem.size());
+                    ordem.push_back(cantos[k]);
+                }
+                indices[static_cast<std::size_t>(i) * 3 + static_cast<std::size_t>(k)] = novo;
+            }
+        }
+        pontos.resize(ordem.size());
+        for (std::size_t k = 0; k < ordem.size(); ++k) {
+            pontos[k] = malha.getPontos()[ordem[k]];
+        }
+        ordem = std::vector<int>();
+        normais.resize(pontos.size());
+        comNormal.resize(pontos.size());
+        Malha::normaisDosPontos(malha.getPontos(), malha.getTriangulos(), triangulos,
+                                novoIndice.data(), normais.data(), comNormal.data(),
+                                normais.size());
     }
-    // The vertex stage then reads each point and its normal front to back.
-    pontos.reserve(ordem.size());
-    normais.reserve(ordem.size());
-    comNormal.reserve(ordem.size());
-    for (const int i : ordem) {
-        const Vetor* normal = malha.getNormal(i);
-        pontos.push_back(malha.getPontos()[i]);
-        normais.push_back(normal != nullptr ? *normal : Vetor(0.0, 0.0, 0.0));
-        comNormal.push_back(normal != nullptr ? 1 : 0);
-    }
-    vertices = std::make_unique_for_overwrite<VerticeTela[]>(ordem.size());
-    grossas = std::make_unique_for_overwrite<PosicaoGrossa[]>(ordem.size());
-    exatas = std::make_unique_for_overwrite<PosicaoExata[]>(ordem.size());
+    vertices = std::make_unique_for_overwrite<VerticeTela[]>(pontos.size());
+    grossas = std::make_unique_for_overwrite<PosicaoGrossa[]>(pontos.size());
+    exatas = std::make_unique_for_overwrite<PosicaoExata[]>(pontos.size());
     usarAvx2(true);
 }
 

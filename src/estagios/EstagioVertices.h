@@ -47,7 +47,8 @@ public:
     static_assert(kPorLote % kPorGrupo == 0);
 
     // Renumbers the points of `malha`, which must outlive this object, and keeps a copy of
-    // them and their normals in the new order. The triangles keep the file's order, or with
+    // them and their normals in the new order (the normals worked out here as Malha::getNormal
+    // gives them, unless the mesh has a look of its own). The triangles keep the file's order, or with
     // `ordem` not empty (a permutation of the triangles' numbers) take the order it gives:
     // triangle t of this stage is triangle ordem[t] of the file.
     explicit EstagioVertices(const Malha& malha, std::vector<std::int32_t> ordem = {});

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "CaixaEnvolvente.h"
+#include "NormalTriangulo.h"
 
 namespace gouraud::detail {
 
@@ -24,29 +25,38 @@ Malha::Malha(Gouraud& cena, std::shared_ptr<const Aparencia> daMalha, Primitivas
       quantTriangulos(cena.getQuantTriangulos()),
       pontos(cena.getListaPonto()),
       triangulos(cena.getListaTriangulo()),
-      normaisTriangulo(cena.getListaNormalTriangulo()),
       cena(cena),
-      normais(static_cast<std::size_t>(quantPontos)),
-      temNormal(static_cast<std::size_t>(quantPontos), 0),
       primitivas(std::move(dadas)),
       aparencia(std::move(daMalha)) {
     if (aparencia != nullptr && aparencia->getQuantTriangulos() != quantTriangulos) {
         throw std::invalid_argument("the look of the mesh is for other triangles");
     }
-    cena.calcularNormalTriangulo();
+    const CaixaEnvolvente caixa(pontos, quantPontos, primitivas);
+    centro = caixa.getCentro();
+    diagonal = caixa.getDiagonal();
+    menor = caixa.getMenor();
+    maior = caixa.getMaior();
+}
+
+void Malha::normaisDosPontos(const Ponto* pontos, const Triangulo* triangulos,
+                             int quantTriangulos, const std::int32_t* numeracao, Vetor* normais,
+                             std::uint8_t* temNormal, std::size_t quant) {
     for (int i = 0; i < quantTriangulos; ++i) {
-        const Vetor& n = normaisTriangulo[i];
+        const Triangulo& t = triangulos[i];
+        const Vetor n =
+            normalDoTriangulo(pontos[t.indiceP1], pontos[t.indiceP2], pontos[t.indiceP3]);
         if (!finito(n)) {
             continue;
         }
-        const Triangulo& t = triangulos[i];
         for (const int indice : {t.indiceP1, t.indiceP2, t.indiceP3}) {
-            Vetor& soma = normais[static_cast<std::size_t>(indice)];
+            const auto k = static_cast<std::size_t>(numeracao != nullptr ? numeracao[indice] : indice);
+            Vetor& soma = normais[k];
             soma = Vetor(soma.x + n.x, soma.y + n.y, soma.z + n.z);
         }
     }
-    for (std::size_t i = 0; i < normais.size(); ++i) {
+    for (std::size_t i = 0; i < quant; ++i) {
         Vetor& soma = normais[i];
+        temNormal[i] = 0;
         if (soma.x == 0.0 && soma.y == 0.0 && soma.z == 0.0) {
             continue;
         }
@@ -57,26 +67,33 @@ Malha::Malha(Gouraud& cena, std::shared_ptr<const Aparencia> daMalha, Primitivas
         if (finito(unitaria)) {
             soma = unitaria;
             temNormal[i] = 1;
+        } else {
+            soma = Vetor(0.0, 0.0, 0.0);
         }
     }
-
-    const CaixaEnvolvente caixa(pontos, quantPontos, primitivas);
-    centro = caixa.getCentro();
-    diagonal = caixa.getDiagonal();
-    menor = caixa.getMenor();
-    maior = caixa.getMaior();
 }
 
 int Malha::getQuantPontos() const { return quantPontos; }
 int Malha::getQuantTriangulos() const { return quantTriangulos; }
 const Ponto* Malha::getPontos() const { return pontos; }
 const Triangulo* Malha::getTriangulos() const { return triangulos; }
-const Vetor* Malha::getNormaisTriangulo() const { return normaisTriangulo; }
+const Vetor* Malha::getNormaisTriangulo() const {
+    std::call_once(normaisTrianguloCalculadas, [this] { cena.calcularNormalTriangulo(); });
+    return cena.getListaNormalTriangulo();
+}
 const Ponto* Malha::getNovosPontos() const {
+    // The displaced points are made from the triangles' normals.
+    getNormaisTriangulo();
     std::call_once(novosPontosCalculados, [this] { cena.calcularNovoPonto(); });
     return cena.getListaNovoPonto();
 }
 const Vetor* Malha::getNormal(int i) const {
+    std::call_once(normaisCalculadas, [this] {
+        normais.resize(static_cast<std::size_t>(quantPontos));
+        temNormal.resize(static_cast<std::size_t>(quantPontos));
+        normaisDosPontos(pontos, triangulos, quantTriangulos, nullptr, normais.data(),
+                         temNormal.data(), normais.size());
+    });
     return temNormal[static_cast<std::size_t>(i)] != 0 ? &normais[static_cast<std::size_t>(i)]
                                                        : nullptr;
 }

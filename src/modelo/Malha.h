@@ -1,6 +1,7 @@
 #ifndef GOURAUD_MALHA_H
 #define GOURAUD_MALHA_H
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -20,12 +21,15 @@ namespace gouraud::detail {
 // triangles' normals and the displaced points the scene computes, one unit normal per point, the
 // model's loose points and line segments (Primitivas), and the bounding box of all of them. It
 // reads the scene's lists in place, so the scene must outlive it and not change (but for the
-// displaced points, which it has the scene work out when first asked).
+// triangles' normals and the displaced points, which it has the scene work out when first
+// asked). The triangles' normals and the points' normals are made only when first asked for:
+// the vertex stage works out its points' normals in its own order (normaisDosPontos), and a
+// mesh of millions of triangles drawn in Gouraud shading never holds either list twice.
 class Malha {
 public:
-    // Runs the scene's calcularNormalTriangulo, then gives each point the sum of the normals of
-    // the triangles that name it (once per naming, skipping normals that are not finite) made
-    // unit length; a point whose sum is zero has no normal.
+    // The mesh of the scene's lists. Each point's normal (getNormal) is the sum of the normals
+    // of the triangles that name it (once per naming, in the triangles' order, skipping normals
+    // that are not finite) made unit length; a point whose sum is zero has no normal.
     explicit Malha(Gouraud& cena);
     // The same, with the look the file gives the scene's triangles (null for none): its corners
     // are the scene's triangles' corners and its points the scene's points, or
@@ -40,14 +44,26 @@ public:
     const Ponto* getPontos() const;
     const Triangulo* getTriangulos() const;
     // The scene's normal of each triangle, as calcularNormalTriangulo left it (of any length,
-    // possibly zero or not finite); null when there are no triangles.
+    // possibly zero or not finite). The first call runs calcularNormalTriangulo, once, whichever
+    // thread makes it.
     const Vetor* getNormaisTriangulo() const;
     // The scene's displaced points, as its calcularNovoPonto leaves them: each point plus the
     // normal of the last triangle that names it, or the point itself when none does; null when
     // empty. The first call runs calcularNovoPonto, once, whichever thread makes it.
     const Ponto* getNovosPontos() const;
-    // Unit normal of point i (0 <= i < quantPontos), or nullptr when it has none.
+    // Unit normal of point i (0 <= i < quantPontos), or nullptr when it has none. The first call
+    // works out every point's, once, whichever thread makes it.
     const Vetor* getNormal(int i) const;
+
+    // The points' normals of a mesh's lists as getNormal gives them, with the points numbered
+    // anew: point p's normal goes to normais[numeracao[p]] (to normais[p] when numeracao is
+    // null), for the `quant` slots normais and temNormal hold. normais must start at zero;
+    // temNormal[k] becomes 1 where slot k has a normal, 0 (and the slot zero) where not. The
+    // sums run over the triangles in their order, so any numbering gives each point the same
+    // bits.
+    static void normaisDosPontos(const Ponto* pontos, const Triangulo* triangulos,
+                                 int quantTriangulos, const std::int32_t* numeracao,
+                                 Vetor* normais, std::uint8_t* temNormal, std::size_t quant);
 
     // The model's points and line segments besides the triangles.
     const Primitivas& getPrimitivas() const;
@@ -73,11 +89,12 @@ private:
     int quantTriangulos;
     const Ponto* pontos;
     const Triangulo* triangulos;
-    const Vetor* normaisTriangulo;
     Gouraud& cena;
+    mutable std::once_flag normaisTrianguloCalculadas;
     mutable std::once_flag novosPontosCalculados;
-    std::vector<Vetor> normais;
-    std::vector<std::uint8_t> temNormal;
+    mutable std::once_flag normaisCalculadas;
+    mutable std::vector<Vetor> normais;
+    mutable std::vector<std::uint8_t> temNormal;
     Primitivas primitivas;
     Ponto menor;
     Ponto maior;
