@@ -6,8 +6,12 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#include <sys/mman.h>
+
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
+#include <new>
 
 #include "BlocoCaixas.h"
 #include "Cobertura.h"
@@ -48,13 +52,26 @@ int ultimoPixelGrosso(std::int32_t maior, int limite) {
 Classificacao::Classificacao(const Malha& malha, const EstagioVertices& vertices)
     : malha(malha), vertices(vertices) {
     const int triangulos = malha.getQuantTriangulos();
-    sobreviventes =
-        std::make_unique_for_overwrite<Sobrevivente[]>(static_cast<std::size_t>(triangulos));
+    // Aligned to and sized in large pages, so that the advice covers every page of it; left
+    // unset until written, so that pages no batch reaches are never committed.
+    constexpr std::size_t kPaginaGrande = std::size_t{2} << 20;
+    const std::size_t bytes =
+        (std::max<std::size_t>(1, static_cast<std::size_t>(triangulos)) * sizeof(Sobrevivente) +
+         kPaginaGrande - 1) /
+        kPaginaGrande * kPaginaGrande;
+    void* memoria = std::aligned_alloc(kPaginaGrande, bytes);
+    if (memoria == nullptr) {
+        throw std::bad_alloc();
+    }
+    ::madvise(memoria, bytes, MADV_NOHUGEPAGE);
+    sobreviventes.reset(static_cast<Sobrevivente*>(memoria));
     quantLotes = (triangulos + kPorLote - 1) / kPorLote;
     quantSobreviventes.resize(static_cast<std::size_t>(quantLotes));
     marcas.assign(static_cast<std::size_t>(vertices.getQuantPontos()), 0);
     usarAvx2(true);
 }
+
+void Classificacao::Liberar::operator()(Sobrevivente* p) const { std::free(p); }
 
 void Classificacao::usarAvx2(bool permitir) { avx2 = permitir && BlocoCaixas::disponivel(); }
 

@@ -105,7 +105,12 @@ private:
         std::int16_t faixa1;
         std::int32_t pixel;
     };
-    std::unique_ptr<Sobrevivente[]> sobreviventes;
+    // On small pages: with large ones, the front of every batch's room would commit a whole
+    // large page, as much memory as if every triangle survived (180 MB at 15 million).
+    struct Liberar {
+        void operator()(Sobrevivente* p) const;
+    };
+    std::unique_ptr<Sobrevivente[], Liberar> sobreviventes;
     std::vector<int> quantSobreviventes;
     // The frame's size, and its number of bands.
     int largura = 0;
