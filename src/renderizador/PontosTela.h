@@ -27,13 +27,15 @@ namespace gouraud::detail {
 // lighting formula with the point's normal when the file gives a usable one, otherwise lit
 // head-on; the object colour from CorPrimitiva::od.
 //   Per frame (preparar): the points cut into consecutive runs, each run drawn by one thread
-//   into a frame of its own (depth and colour only), in file order, so that each of its pixels
-//   holds the run's first point of greatest depth there.
+//   into a frame of its own (a depth and a point's number per pixel), in file order, so that
+//   each of its pixels holds the run's first point of greatest depth there. A block of points
+//   is projected, then every one of them tested against the run's frame without a branch on the
+//   answer, then those that may win drawn in order.
 //   Per band (desenharFaixa), after the triangles' visibility: each pixel takes, of the runs in
 //   order, the first greatest depth, and that point wins the pixel when its depth is strictly
 //   greater than the triangles' there: exactly the point that drawing them all one after the
-//   other would leave, whatever the number of runs. The runs' frames are left clean for the next
-//   frame.
+//   other would leave, whatever the number of runs; its colour is worked out then. The runs'
+//   frames are left clean for the next frame.
 // The points are read once per frame, front to back, and the runs' frames stay in the cache: a
 // cloud of millions of points costs little more than reading it.
 class PontosTela {
@@ -67,9 +69,9 @@ public:
 
     // For the buffers: per pixel of a largura x altura frame, the point that wins it against
     // the other points, the first of greatest depth in file order (-1 where none covers it),
-    // as preparar with the same camera, projection, size and shape draws them, into
-    // `vencedores` (largura * altura entries, row after row) with `profundidades` as scratch
-    // space of the same size. One thread, in file order; only when the buffers ask for it.
+    // drawn by preparar's own code with the same camera, projection, size and shape, into
+    // `vencedores` (largura * altura entries, row after row), and its depth into `profundidades`
+    // (0 where none). One run of every point on this thread; only when the buffers ask for it.
     void vencedores(const Camera& camera, const Projecao& projecao, int largura, int altura,
                     int tamanho, bool disco, std::vector<std::int32_t>& vencedores,
                     std::vector<double>& profundidades) const;
@@ -78,31 +80,43 @@ public:
     bool normalDoPonto(int i, const Ponto& foco, Vetor& normal) const;
 
 private:
-    // A run's frame: a depth (0 for none) and a colour per pixel, row after row, and the box of
-    // rows and columns it drew in this frame (empty when linha0 > linha1).
+    // The shape of a run's frame: largura x altura pixels, row j from j * passo on (passo a
+    // multiple of four, so that every row starts on a lane group of four pixels).
+    struct Moldura {
+        int largura;
+        int altura;
+        std::ptrdiff_t passo;
+    };
+    // A run's frame: per pixel a depth (0 for none) and the number of the point that put it
+    // there, as Moldura lays them out, each starting on a 32-byte boundary with room past the
+    // last row for the lane groups read beyond it; and the box of rows and columns it drew in
+    // this frame (empty when linha0 > linha1). The colours are looked up when the band is
+    // merged, for the pixels a point keeps.
     struct Trecho {
-        std::vector<double> profundidades;
-        std::vector<std::uint16_t> cores;
-        // With usarCanais, the colours as channels instead.
-        std::vector<Canais> canais;
-        int linha0;
-        int linha1;
-        int coluna0;
-        int coluna1;
+        std::vector<double> memoriaProfundidades;
+        std::vector<std::int32_t> memoriaPontos;
+        std::size_t inicioProfundidades = 0;
+        std::size_t inicioPontos = 0;
+        int linha0 = 0;
+        int linha1 = -1;
+        int coluna0 = 0;
+        int coluna1 = -1;
+        double* profundidades() { return memoriaProfundidades.data() + inicioProfundidades; }
+        std::int32_t* pontos() { return memoriaPontos.data() + inicioPontos; }
     };
 
-    // Draws points [inicio, fim) into `trecho`, in order: the run's frame, its colours of type
-    // Cor (packed, or Canais), squares or (kDisco) discs. Two points at a time in SSE2 lanes, or
-    // four in AVX2 lanes (desenharTrechoQuatro), the same bits.
-    template <typename Cor, bool kDisco>
+    // Draws points [inicio, fim) into `trecho`, in order, as squares or (kDisco) discs with
+    // sides of `tamanho` pixels. Two points at a time in SSE2 lanes, or four in AVX2 lanes
+    // (desenharTrechoQuatro), the same bits.
+    template <bool kDisco>
     void desenharTrecho(int inicio, int fim, const Camera& camera, const Projecao& projecao,
-                        double meio, const Ponto& luz, Trecho& trecho) const;
-    template <typename Cor, bool kDisco>
+                        int tamanho, const Moldura& moldura, Trecho& trecho) const;
+    template <bool kDisco>
     void desenharTrechoQuatro(int inicio, int fim, const Camera& camera, const Projecao& projecao,
-                              double meio, const Ponto& luz, Trecho& trecho) const;
-    // The run's colours of type Cor.
-    template <typename Cor>
-    static Cor* coresDe(Trecho& trecho);
+                              int tamanho, const Moldura& moldura, Trecho& trecho) const;
+    // Gives `trecho` room for a frame of `moldura` whose points' squares span up to `janelas`
+    // groups of four columns, cleared, when it has not.
+    static void reservar(Trecho& trecho, const Moldura& moldura, int janelas);
     // The object colour of point i (CorPrimitiva::od).
     Vetor odDoPonto(std::size_t i) const;
     // The colour of point i seen from `foco`, lit from `luz`, packed or as channels.
@@ -111,8 +125,8 @@ private:
     // Point i's colour lit head-on, packed or as channels.
     template <typename Cor>
     Cor deFrente(std::size_t i) const;
-    // Empties the box of what `trecho` drew, for a new frame.
-    void iniciarTrecho(Trecho& trecho) const;
+    // Empties the box of what `trecho` drew, for a new frame of `moldura`.
+    static void iniciarTrecho(Trecho& trecho, const Moldura& moldura);
     // Widens the box of what `trecho` drew to the square given.
     static void marcar(Trecho& trecho, int coluna0, int coluna1, int linha0, int linha1);
 
@@ -125,10 +139,12 @@ private:
     std::vector<Canais> canaisDeFrente;
     bool comCanais = false;
     std::vector<Trecho> trechos;
-    // The size of the runs' frames, and how many runs this frame has.
-    int largura = 0;
-    int altura = 0;
+    // The shape of the runs' frames, and how many runs this frame has.
+    Moldura moldura{0, 0, 0};
     int quantTrechos = 0;
+    // Where this frame's points are seen from and lit from, for their colours.
+    Ponto foco;
+    Ponto luz;
     bool avx2 = false;
 };
 
