@@ -309,6 +309,16 @@ const std::map<std::string, LeitorAbertura>& leitoresAbertura() {
     return leitores;
 }
 
+// How to open a model checked as the library checks it, before anything is read: a limit or a
+// thread count out of range is a bad value (ValueError), not a file that cannot be read.
+void conferirAbertura(const gouraud::Abertura& abertura) {
+    OpcoesVisualizador conferidas;
+    const std::string problema = opcoesDaAbertura(abertura, conferidas);
+    if (!problema.empty()) {
+        throw py::value_error(problema);
+    }
+}
+
 // The child program that reads files with the import library, as the package found it next to
 // itself ("" leaves the library to look for it).
 std::string& importadorPadrao() {
@@ -546,13 +556,7 @@ ModeloPy modeloDeArranjos(py::handle posicoes, py::handle triangulos, py::handle
                            int threads) {
     gouraud::Abertura abertura;
     abertura.threads = threads;
-    {
-        OpcoesVisualizador conferidas;
-        const std::string problema = opcoesDaAbertura(abertura, conferidas);
-        if (!problema.empty()) {
-            throw py::value_error(problema);
-        }
-    }
+    conferirAbertura(abertura);
     std::vector<py::object> mantidos;
     gouraud::Arranjos arranjos;
     arranjos.posicoes = arranjoDe(posicoes, "posicoes", Especie::real, 3, mantidos);
@@ -714,13 +718,7 @@ reason. modelo.desenhar(**opcoes) draws a picture.)")
                     }
                     leitor->second(valor, abertura);
                 }
-                // The limits checked as the library checks them: a bad one is a bad value, not
-                // a file that cannot be read.
-                OpcoesVisualizador conferidas;
-                const std::string problema = opcoesDaAbertura(abertura, conferidas);
-                if (!problema.empty()) {
-                    throw py::value_error(problema);
-                }
+                conferirAbertura(abertura);
                 const std::string arquivo = caminhoDe(caminho);
                 const std::string luz = iluminacao.is_none() ? "" : caminhoDe(iluminacao);
                 std::optional<gouraud::Resultado<gouraud::Modelo>> aberto;

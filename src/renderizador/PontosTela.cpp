@@ -133,6 +133,16 @@ struct Lente {
     int linhasVazio;
 };
 
+// What projecting a frame's points of `tamanho` pixels (as discs with `disco`) takes, for a
+// frame of largura x altura. A disc's pixels are looked for in a box a pixel wider than its
+// square on every side; the disc's own test decides each of them.
+Lente lenteDe(const Camera& camera, const Projecao& projecao, int tamanho, bool disco, int largura,
+              int altura) {
+    const double meio = tamanho / 2.0;
+    return Lente{camera,  projecao, disco ? meio + 1.0 : meio, meio * meio, disco,
+                 largura, altura,   std::min(tamanho, altura)};
+}
+
 // The groups of four columns, from a multiple of four, that a square of `tamanho` pixels a side
 // spans at most, wherever it starts: the lanes tested and drawn per row for every point. A box
 // that needs more (a disc's, or one a rounding makes a column wider) gets what it needs.
@@ -422,12 +432,7 @@ void PontosTela::desenharTrecho(int inicio, int fim, const Camera& camera, const
     const float* z = primitivas.getZ();
     double* profundidades = trecho.profundidades();
     std::int32_t* pontos = trecho.pontos();
-    const double meio = tamanho / 2.0;
-    // A disc's pixels are looked for in a box a pixel wider than its square on every side; the
-    // disc's own test decides each of them.
-    const Lente lente{
-        camera,          projecao,       kDisco ? meio + 1.0 : meio,       meio * meio, kDisco,
-        moldura.largura, moldura.altura, std::min(tamanho, moldura.altura)};
+    const Lente lente = lenteDe(camera, projecao, tamanho, kDisco, moldura.largura, moldura.altura);
     iniciarTrecho(trecho, moldura);
     Bloco bloco;
     for (int b = inicio; b < fim; b += kBloco) {
@@ -478,10 +483,7 @@ template <bool kDisco>
     double* profundidades = trecho.profundidades();
     std::int32_t* pontos = trecho.pontos();
     const std::ptrdiff_t passo = moldura.passo;
-    const double meio = tamanho / 2.0;
-    const Lente lente{
-        camera,          projecao,       kDisco ? meio + 1.0 : meio,       meio * meio, kDisco,
-        moldura.largura, moldura.altura, std::min(tamanho, moldura.altura)};
+    const Lente lente = lenteDe(camera, projecao, tamanho, kDisco, moldura.largura, moldura.altura);
     const LenteQuatro lanes(lente);
     const int janelas = janelasDe(tamanho);
     iniciarTrecho(trecho, moldura);
@@ -608,6 +610,25 @@ template <bool kDisco>
     }
 }
 
+PontosTela::Moldura PontosTela::molduraDe(int largura, int altura) {
+    return Moldura{largura, altura, (largura + kQuatro - 1) / kQuatro * kQuatro};
+}
+
+void PontosTela::desenharPontos(int inicio, int fim, const Camera& camera,
+                                const Projecao& projecao, int tamanho, bool disco,
+                                const Moldura& forma, Trecho& trecho) const {
+    // A disc of one pixel is the square.
+    const bool redondo = disco && tamanho > 1;
+    if (avx2) {
+        redondo ? desenharTrechoQuatro<true>(inicio, fim, camera, projecao, tamanho, forma, trecho)
+                : desenharTrechoQuatro<false>(inicio, fim, camera, projecao, tamanho, forma,
+                                              trecho);
+    } else {
+        redondo ? desenharTrecho<true>(inicio, fim, camera, projecao, tamanho, forma, trecho)
+                : desenharTrecho<false>(inicio, fim, camera, projecao, tamanho, forma, trecho);
+    }
+}
+
 void PontosTela::preparar(const Camera& camera, const Projecao& projecao, int larguraQuadro,
                           int alturaQuadro, int tamanho, Trabalhadores& trabalhadores, bool disco) {
     const int quant = primitivas.getQuantPontos();
@@ -622,8 +643,7 @@ void PontosTela::preparar(const Camera& camera, const Projecao& projecao, int la
     quantTrechos = std::max(1, std::min(porMemoria, porPontos));
     if (larguraQuadro != moldura.largura || alturaQuadro != moldura.altura) {
         trechos.clear();
-        moldura =
-            Moldura{larguraQuadro, alturaQuadro, (larguraQuadro + kQuatro - 1) / kQuatro * kQuatro};
+        moldura = molduraDe(larguraQuadro, alturaQuadro);
     }
     if (trechos.size() < static_cast<std::size_t>(quantTrechos)) {
         trechos.resize(static_cast<std::size_t>(quantTrechos));
@@ -633,25 +653,12 @@ void PontosTela::preparar(const Camera& camera, const Projecao& projecao, int la
     }
     foco = camera.foco;
     luz = iluminacao.luzNoFoco ? camera.foco : iluminacao.luz;
-    // A disc of one pixel is the square.
-    const bool redondo = disco && tamanho > 1;
     auto trecho = [&](int t) {
         const auto parte = [&](int k) {
             return static_cast<int>(static_cast<std::int64_t>(quant) * k / quantTrechos);
         };
-        Trecho& destino = trechos[static_cast<std::size_t>(t)];
-        const int inicio = parte(t);
-        const int fim = parte(t + 1);
-        if (avx2) {
-            redondo ? desenharTrechoQuatro<true>(inicio, fim, camera, projecao, tamanho, moldura,
-                                                 destino)
-                    : desenharTrechoQuatro<false>(inicio, fim, camera, projecao, tamanho, moldura,
-                                                  destino);
-        } else {
-            redondo
-                ? desenharTrecho<true>(inicio, fim, camera, projecao, tamanho, moldura, destino)
-                : desenharTrecho<false>(inicio, fim, camera, projecao, tamanho, moldura, destino);
-        }
+        desenharPontos(parte(t), parte(t + 1), camera, projecao, tamanho, disco, moldura,
+                       trechos[static_cast<std::size_t>(t)]);
     };
     trabalhadores.paraCada(quantTrechos, trecho);
 }
@@ -661,19 +668,10 @@ void PontosTela::vencedores(const Camera& camera, const Projecao& projecao, int 
                             std::vector<std::int32_t>& vencedores,
                             std::vector<double>& profundidades) const {
     // The colour pass's own drawing, one run over every point.
-    const Moldura forma{larguraQuadro, alturaQuadro,
-                        (larguraQuadro + kQuatro - 1) / kQuatro * kQuatro};
+    const Moldura forma = molduraDe(larguraQuadro, alturaQuadro);
     Trecho trecho;
     reservar(trecho, forma, janelasDe(tamanho));
-    const int quant = primitivas.getQuantPontos();
-    const bool redondo = disco && tamanho > 1;
-    if (avx2) {
-        redondo ? desenharTrechoQuatro<true>(0, quant, camera, projecao, tamanho, forma, trecho)
-                : desenharTrechoQuatro<false>(0, quant, camera, projecao, tamanho, forma, trecho);
-    } else {
-        redondo ? desenharTrecho<true>(0, quant, camera, projecao, tamanho, forma, trecho)
-                : desenharTrecho<false>(0, quant, camera, projecao, tamanho, forma, trecho);
-    }
+    desenharPontos(0, primitivas.getQuantPontos(), camera, projecao, tamanho, disco, forma, trecho);
     const std::size_t pixels =
         static_cast<std::size_t>(larguraQuadro) * static_cast<std::size_t>(alturaQuadro);
     vencedores.assign(pixels, -1);

@@ -117,6 +117,12 @@ private:
     // Gives `trecho` room for a frame of `moldura` whose points' squares span up to `janelas`
     // groups of four columns, cleared, when it has not.
     static void reservar(Trecho& trecho, const Moldura& moldura, int janelas);
+    // The shape of the runs' frames for a frame of largura x altura pixels.
+    static Moldura molduraDe(int largura, int altura);
+    // Draws points [inicio, fim) into `trecho` with desenharTrechoQuatro where AVX2 is allowed,
+    // desenharTrecho otherwise, as squares or (`disco`, of 2 pixels or more) discs.
+    void desenharPontos(int inicio, int fim, const Camera& camera, const Projecao& projecao,
+                        int tamanho, bool disco, const Moldura& moldura, Trecho& trecho) const;
     // The object colour of point i (CorPrimitiva::od).
     Vetor odDoPonto(std::size_t i) const;
     // The colour of point i seen from `foco`, lit from `luz`, packed or as channels.
