@@ -116,6 +116,9 @@ void declararOpcoes(CLI::App& app, Configuracao& c) {
                    "and six times as binary PLY files");
     app.add_flag("--somente-escala", c.somenteEscala,
                  "measure only the scale table of the --escala files (scripts/bench.sh escala)");
+    app.add_flag("--sem-pares", c.semPares,
+                 "time this renderer alone, without the reference, Allegro, llvmpipe and the "
+                 "first picture (to compare two builds)");
     app.add_option("--markdown", c.markdown,
                    "also write the summary and the scale table as Markdown into this file "
                    "(scripts/bench.sh --markdown)");
@@ -244,9 +247,9 @@ int main(int argc, char** argv) {
         cenas.push_back(std::move(*cena));
     }
 
-    // The goals: on the large mesh at most 16 ms and at least 8 times llvmpipe's time (5 times
+    // The goals: on the large mesh at most 10 ms and at least 10 times llvmpipe's time (5 times
     // in the near views 5 and 6, where llvmpipe gets faster too); on the small one at most 1 ms
-    // framed and 2 ms near, ahead of llvmpipe and Allegro; at 1920 x 1080 at most 40 ms.
+    // framed and 2 ms near, ahead of llvmpipe and Allegro; at 1920 x 1080 at most 20 ms.
     std::vector<Caso> casos;
     const auto acrescentar = [&](const Cena& cena, int vista, double metaMs, double metaRazao,
                                  bool frenteAllegro, int largura = Quadro::kLargura,
@@ -271,8 +274,8 @@ int main(int argc, char** argv) {
         caso.frenteAllegro = frenteAllegro;
         casos.push_back(caso);
     };
-    constexpr double kMetaGrandeMs = 16.0;
-    constexpr double kRazaoLonge = 8.0;
+    constexpr double kMetaGrandeMs = 10.0;
+    constexpr double kRazaoLonge = 10.0;
     constexpr double kRazaoPerto = 5.0;
     constexpr int kPrimeiraVistaPerto = 5;
     constexpr double kMetaPequenaMs[] = {1.0, 2.0};
@@ -286,8 +289,8 @@ int main(int argc, char** argv) {
         acrescentar(cenas[0], vista, kMetaGrandeMs,
                     vista < kPrimeiraVistaPerto ? kRazaoLonge : kRazaoPerto, false);
     }
-    // A full-HD frame of the large mesh's first view: at most 40 ms.
-    constexpr double kMetaGrandeHdMs = 40.0;
+    // A full-HD frame of the large mesh's first view: at most 20 ms.
+    constexpr double kMetaGrandeHdMs = 20.0;
     constexpr int kLarguraHd = 1920;
     constexpr int kAlturaHd = 1080;
     if (!soNuvem) {
@@ -306,6 +309,7 @@ int main(int argc, char** argv) {
             medirNosso(relatorio, caso, 0, linhaNossa);
             medirNosso(relatorio, caso, 1, linhaNossa1);
             if (caso.nuvem) medirNosso(relatorio, caso, 3, linhaNossa3);
+            if (configuracao.semPares) continue;
             medirReferencia(relatorio, caso, linhaReferencia);
             medirAllegro(relatorio, caso, linhaAllegro, erroAllegro);
             for (const int threads : kThreadsLlvmpipe) {
@@ -321,7 +325,12 @@ int main(int argc, char** argv) {
         configuracao.visualizador.empty() ? "visualizador" : configuracao.visualizador.c_str(),
         configuracao.malhaGrande.c_str());
     std::fflush(stdout);
-    const PrimeiraImagem primeira = PrimeiraImagem::medir(configuracao);
+    PrimeiraImagem primeira;
+    if (configuracao.semPares) {
+        primeira.observacao = "--sem-pares";
+    } else {
+        primeira = PrimeiraImagem::medir(configuracao);
+    }
     if (primeira.tempos) {
         std::printf("  %-*s %s\n", Relatorio::kColunaNome, "start to exit",
                     primeira.tempos->descrever().c_str());

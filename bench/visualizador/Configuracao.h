@@ -28,6 +28,9 @@ struct Configuracao {
     std::vector<std::string> escala;
     // Whether to measure the scale table alone.
     bool somenteEscala = false;
+    // Whether to time this renderer alone, without the peers and the first picture: to compare
+    // two builds of it.
+    bool semPares = false;
     // Where the summary and the scale table are also written as Markdown ("" for nowhere).
     std::string markdown;
 };

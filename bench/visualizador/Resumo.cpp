@@ -43,7 +43,7 @@ std::string razao(const std::optional<Tempos>& t, const std::optional<Tempos>& n
     return s;
 }
 
-// "<= 16 ms, >= 8x llvmpipe" and whether this run met it: "yes", "NO" or "?" (not measured).
+// "<= 10 ms, >= 10x llvmpipe" and whether this run met it: "yes", "NO" or "?" (not measured).
 std::pair<std::string, std::string> meta(const Caso& caso, const std::optional<Tempos>& nosso,
                                          const std::optional<Tempos>& llvmpipe,
                                          const std::optional<Tempos>& allegro) {

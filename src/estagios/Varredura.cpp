@@ -29,8 +29,8 @@ using Coeficientes = TesteProfundidade::Coeficientes;
 // `lanes`, as TesteProfundidade does it one pixel at a time.
 [[gnu::target("avx2"), gnu::always_inline]] inline void testar(
     const Coeficientes& k, int i, int j, unsigned lanes, std::int32_t vencedor,
-    const FaixaVisivel& faixa, double* profundidades, std::int32_t* vencedores, double* pesos1,
-    double* pesos2) {
+    const FaixaVisivel& faixa, int largura, double* profundidades, std::int32_t* vencedores,
+    double* pesos1, double* pesos2) {
     const __m256d ex = _mm256_sub_pd(
         _mm256_add_pd(
             _mm256_cvtepi32_pd(_mm_add_epi32(_mm_set1_epi32(i), _mm_setr_epi32(0, 1, 2, 3))),
@@ -51,20 +51,41 @@ using Coeficientes = TesteProfundidade::Coeficientes;
         _mm256_setzero_si256(), _mm256_and_si256(_mm256_srlv_epi64(_mm256_set1_epi64x(lanes),
                                                                    _mm256_setr_epi64x(0, 1, 2, 3)),
                                                  _mm256_set1_epi64x(1)));
-    const __m256d guardadas = _mm256_maskload_pd(profundidades + i, mascara);
-    const __m256d passa =
-        _mm256_and_pd(_mm256_cmp_pd(iz, guardadas, _CMP_GT_OQ), _mm256_castsi256_pd(mascara));
-    const __m256i escrever = _mm256_castpd_si256(passa);
-    _mm256_maskstore_pd(profundidades + i, escrever, iz);
-    _mm256_maskstore_pd(pesos1 + i, escrever, b1);
-    _mm256_maskstore_pd(pesos2 + i, escrever, b2);
-    for (auto ganhos = static_cast<unsigned>(_mm256_movemask_pd(passa)); ganhos != 0;
-         ganhos &= ganhos - 1) {
-        vencedores[i + std::countr_zero(ganhos)] = vencedor;
+    __m256d guardadas;
+    __m256d passa;
+    if (i + kPorMetade <= largura) {
+        // The four pixels lie in the row, which only this thread writes: plain loads and
+        // stores of the old values blended with the new. Masked stores cost several times as
+        // much here, and the next triangle's loads of the same pixels wait for them.
+        guardadas = _mm256_loadu_pd(profundidades + i);
+        passa =
+            _mm256_and_pd(_mm256_cmp_pd(iz, guardadas, _CMP_GT_OQ), _mm256_castsi256_pd(mascara));
+        _mm256_storeu_pd(profundidades + i, _mm256_blendv_pd(guardadas, iz, passa));
+        _mm256_storeu_pd(pesos1 + i, _mm256_blendv_pd(_mm256_loadu_pd(pesos1 + i), b1, passa));
+        _mm256_storeu_pd(pesos2 + i, _mm256_blendv_pd(_mm256_loadu_pd(pesos2 + i), b2, passa));
+        // The lanes' 64-bit masks narrowed to 32 bits, for the winners' numbers.
+        const __m128i ganhos = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(
+            _mm256_castpd_si256(passa), _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
+        auto* destino = reinterpret_cast<__m128i*>(vencedores + i);
+        _mm_storeu_si128(
+            destino, _mm_blendv_epi8(_mm_loadu_si128(destino), _mm_set1_epi32(vencedor), ganhos));
+    } else {
+        // The row's last pixels: the lanes beyond it are neither read nor written.
+        guardadas = _mm256_maskload_pd(profundidades + i, mascara);
+        passa =
+            _mm256_and_pd(_mm256_cmp_pd(iz, guardadas, _CMP_GT_OQ), _mm256_castsi256_pd(mascara));
+        const __m256i escrever = _mm256_castpd_si256(passa);
+        _mm256_maskstore_pd(profundidades + i, escrever, iz);
+        _mm256_maskstore_pd(pesos1 + i, escrever, b1);
+        _mm256_maskstore_pd(pesos2 + i, escrever, b2);
+        for (auto ganhos = static_cast<unsigned>(_mm256_movemask_pd(passa)); ganhos != 0;
+             ganhos &= ganhos - 1) {
+            vencedores[i + std::countr_zero(ganhos)] = vencedor;
+        }
     }
     // Equal depths, rare: the lower number in the file takes the pixel.
-    const auto iguais = static_cast<unsigned>(_mm256_movemask_pd(_mm256_and_pd(
-        _mm256_cmp_pd(iz, guardadas, _CMP_EQ_OQ), _mm256_castsi256_pd(mascara))));
+    const auto iguais = static_cast<unsigned>(_mm256_movemask_pd(
+        _mm256_and_pd(_mm256_cmp_pd(iz, guardadas, _CMP_EQ_OQ), _mm256_castsi256_pd(mascara))));
     if (iguais != 0) {
         alignas(32) double lidos1[kPorMetade];
         alignas(32) double lidos2[kPorMetade];
@@ -200,6 +221,7 @@ bool Varredura::disponivel() { return __builtin_cpu_supports("avx2") != 0; }
         return;
     }
     // A larger box row by row, eight pixels at a time, and the depth test four at a time.
+    const int larguraLinha = faixa.getLargura();
     __m256i deslocamentos[3];
     __m256i passos[3];
     for (int n = 0; n < 3; ++n) {
@@ -228,11 +250,11 @@ bool Varredura::disponivel() { return __builtin_cpu_supports("avx2") != 0; }
                 }
             }
             if ((cobertos & kMetade) != 0) {
-                testar(k, i, j, cobertos & kMetade, vencedor, faixa, profundidades, vencedores,
-                       pesos1, pesos2);
+                testar(k, i, j, cobertos & kMetade, vencedor, faixa, larguraLinha, profundidades,
+                       vencedores, pesos1, pesos2);
             }
             if ((cobertos >> kPorMetade) != 0) {
-                testar(k, i + kPorMetade, j, cobertos >> kPorMetade, vencedor, faixa,
+                testar(k, i + kPorMetade, j, cobertos >> kPorMetade, vencedor, faixa, larguraLinha,
                        profundidades, vencedores, pesos1, pesos2);
             }
             for (int n = 0; n < 3; ++n) {
