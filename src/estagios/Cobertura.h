@@ -126,7 +126,9 @@ private:
     PosicaoExata pa;
     PosicaoExata pb;
     PosicaoExata pc;
-    ArestaExata exatas[3] = {};
+    // Left unset until montar sets them, as the edges below: a Cobertura is made per triangle,
+    // and zeroing them each time cost a sixth of the narrow triangles' visibility pass.
+    ArestaExata exatas[3];
     Int128 areaDupla = 0;
     // The box of candidate pixels, and whether it is small enough to test pixel by pixel.
     int i0 = 0;
@@ -134,7 +136,7 @@ private:
     int j0 = 0;
     int j1 = -1;
     bool pequena = true;
-    Aresta arestas[3] = {};
+    Aresta arestas[3];
 };
 
 }  // namespace gouraud::detail
