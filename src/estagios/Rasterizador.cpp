@@ -49,7 +49,8 @@ Rasterizador::Rasterizador(const Malha& malha, const EstagioVertices& vertices,
 void Rasterizador::usarAvx2(bool permitir) { avx2 = permitir && Varredura::disponivel(); }
 
 void Rasterizador::visibilidade(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
-                                std::int32_t vencedor, FaixaVisivel& visivel, Quadro& quadro) {
+                                std::int32_t vencedor, FaixaVisivel& visivel, Quadro& quadro,
+                                bool avx2) {
     Cobertura cobertura;
     if (!cobertura.montar(a, b, c, visivel.getLinha0(), visivel.getLinha1(),
                           visivel.getLargura())) {
@@ -68,8 +69,14 @@ void Rasterizador::visibilidade(const VerticeTela& a, const VerticeTela& b, cons
             teste.emplace(a, b, c, cobertura.getArea());
         }
         for (int j = j0; j <= j1; ++j) {
-            teste->intervalo(j, intervalos[static_cast<std::size_t>(j - j0)], vencedor, visivel,
-                             quadro);
+            const Intervalo run = intervalos[static_cast<std::size_t>(j - j0)];
+            if (avx2) {
+                if (run.inicio <= run.fim) {
+                    Varredura::intervalo(*teste, j, run, vencedor, visivel, quadro);
+                }
+            } else {
+                teste->intervalo(j, run, vencedor, visivel, quadro);
+            }
         }
     }
 }
@@ -167,7 +174,7 @@ void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, cons
                 }
                 continue;
             }
-            visibilidade(a, b, c, k, visivel, quadro);
+            visibilidade(a, b, c, k, visivel, quadro, avx2);
             continue;
         }
         const Triangulo& t = triangulos[entrada.triangulo];

@@ -76,8 +76,10 @@ public:
     // The visibility pass for the triangle (a, b, c) as winner `vencedor`: the pixels of
     // `visivel`'s rows whose centre it covers and where its 1/cn is greater than `quadro`'s
     // depth. Corners less than Cobertura::kMaiorCoordenada pixels from the origin on both axes.
+    // With `avx2` (only where Varredura::disponivel()) its runs are tested four pixels at a time.
     static void visibilidade(const VerticeTela& a, const VerticeTela& b, const VerticeTela& c,
-                             std::int32_t vencedor, FaixaVisivel& visivel, Quadro& quadro);
+                             std::int32_t vencedor, FaixaVisivel& visivel, Quadro& quadro,
+                             bool avx2 = false);
 
 private:
     const Malha& malha;

@@ -264,4 +264,20 @@ bool Varredura::disponivel() { return __builtin_cpu_supports("avx2") != 0; }
     }
 }
 
+[[gnu::target("avx2")]] void Varredura::intervalo(const TesteProfundidade& teste, int j,
+                                                  Intervalo pixels, std::int32_t vencedor,
+                                                  FaixaVisivel& faixa, Quadro& quadro) {
+    const Coeficientes k = teste.getCoeficientes();
+    const int largura = faixa.getLargura();
+    double* profundidades = quadro.linhaProfundidade(j);
+    std::int32_t* vencedores = faixa.linhaVencedores(j);
+    double* pesos1 = faixa.linhaPesos1(j);
+    double* pesos2 = faixa.linhaPesos2(j);
+    for (int i = pixels.inicio; i <= pixels.fim; i += kPorMetade) {
+        const int restantes = pixels.fim - i + 1;
+        const unsigned lanes = restantes >= kPorMetade ? kMetade : (1U << restantes) - 1;
+        testar(k, i, j, lanes, vencedor, faixa, largura, profundidades, vencedores, pesos1, pesos2);
+    }
+}
+
 }  // namespace gouraud::detail

@@ -1,7 +1,8 @@
 // Varredura against the one-pixel-at-a-time visibility pass, bit for bit: triangles of many sizes
 // and windings over a band whose rows end at odd columns, so that the last four pixels of a row
 // are written with masks and the others with whole loads and stores of the row; the pixels a
-// triangle does not win keep what they held.
+// triangle does not win keep what they held. Both as whole triangles (Varredura::desenhar) and
+// as the exact runs of the narrow ones' pass tested four pixels at a time.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -32,9 +33,11 @@ struct Resultado {
     std::vector<double> profundidades;
 };
 
+enum class Como { pixelAPixel, varredura, intervalos };
+
 // Draws `triangulos` (numbered in order) over a band of `largura` columns whose depths start
-// at a pattern with holes, by Varredura or pixel by pixel.
-Resultado desenhar(const std::vector<VerticeTela>& triangulos, int largura, bool varredura) {
+// at a pattern with holes, pixel by pixel, by Varredura, or by runs in lanes.
+Resultado desenhar(const std::vector<VerticeTela>& triangulos, int largura, Como como) {
     Quadro quadro(largura, kLinhas);
     for (int j = 0; j < kLinhas; ++j) {
         for (int i = 0; i < largura; ++i) {
@@ -55,8 +58,8 @@ Resultado desenhar(const std::vector<VerticeTela>& triangulos, int largura, bool
         const VerticeTela& b = triangulos[3 * k + 1];
         const VerticeTela& c = triangulos[3 * k + 2];
         const auto numero = static_cast<std::int32_t>(k);
-        if (!varredura) {
-            Rasterizador::visibilidade(a, b, c, numero, faixa, quadro);
+        if (como != Como::varredura) {
+            Rasterizador::visibilidade(a, b, c, numero, faixa, quadro, como == Como::intervalos);
             continue;
         }
         const auto grossa = [](const VerticeTela& v) { return Cobertura::paraGrossa(v.x, v.y); };
@@ -110,12 +113,16 @@ TEST(VarreduraTest, ComoPixelAPixelAteOFimDasLinhas) {
             {{-3.0, -2.0, 0.02}, {largura + 9.0, 1.0, 0.02}, {2.0, kLinhas + 3.0, 0.02}});
         triangulos.insert(triangulos.end(),
                           {{fim, -1.0, 0.03}, {fim, kLinhas + 1.0, 0.03}, {fim - 12.0, 5.0, 0.03}});
-        const Resultado um = desenhar(triangulos, largura, false);
-        const Resultado oito = desenhar(triangulos, largura, true);
-        EXPECT_EQ(oito.vencedores, um.vencedores) << largura;
-        EXPECT_TRUE(mesmosBits(oito.profundidades, um.profundidades)) << largura;
-        EXPECT_TRUE(mesmosBits(oito.pesos1, um.pesos1)) << largura;
-        EXPECT_TRUE(mesmosBits(oito.pesos2, um.pesos2)) << largura;
+        const Resultado um = desenhar(triangulos, largura, Como::pixelAPixel);
+        for (const Como como : {Como::varredura, Como::intervalos}) {
+            const Resultado r = desenhar(triangulos, largura, como);
+            const int n = static_cast<int>(como);
+            EXPECT_EQ(r.vencedores, um.vencedores) << largura << " " << n;
+            EXPECT_TRUE(mesmosBits(r.profundidades, um.profundidades)) << largura << " " << n;
+            EXPECT_TRUE(mesmosBits(r.pesos1, um.pesos1)) << largura << " " << n;
+            EXPECT_TRUE(mesmosBits(r.pesos2, um.pesos2)) << largura << " " << n;
+        }
+        const Resultado oito = desenhar(triangulos, largura, Como::varredura);
         // The wide triangle won pixels in the last column of some row.
         bool ultimaColuna = false;
         for (int j = 0; j < kLinhas; ++j) {
