@@ -71,9 +71,7 @@ void Rasterizador::visibilidade(const VerticeTela& a, const VerticeTela& b, cons
         for (int j = j0; j <= j1; ++j) {
             const Intervalo run = intervalos[static_cast<std::size_t>(j - j0)];
             if (avx2) {
-                if (run.inicio <= run.fim) {
-                    Varredura::intervalo(*teste, j, run, vencedor, visivel, quadro);
-                }
+                Varredura::intervalo(*teste, j, run, vencedor, visivel, quadro);
             } else {
                 teste->intervalo(j, run, vencedor, visivel, quadro);
             }

@@ -51,15 +51,16 @@ using Coeficientes = TesteProfundidade::Coeficientes;
         _mm256_setzero_si256(), _mm256_and_si256(_mm256_srlv_epi64(_mm256_set1_epi64x(lanes),
                                                                    _mm256_setr_epi64x(0, 1, 2, 3)),
                                                  _mm256_set1_epi64x(1)));
-    __m256d guardadas;
-    __m256d passa;
-    if (i + kPorMetade <= largura) {
-        // The four pixels lie in the row, which only this thread writes: plain loads and
-        // stores of the old values blended with the new. Masked stores cost several times as
-        // much here, and the next triangle's loads of the same pixels wait for them.
-        guardadas = _mm256_loadu_pd(profundidades + i);
-        passa =
-            _mm256_and_pd(_mm256_cmp_pd(iz, guardadas, _CMP_GT_OQ), _mm256_castsi256_pd(mascara));
+    // Within the row, which only this thread writes, the four pixels are read and written whole,
+    // the old values blended with the new: masked stores cost several times as much here, and
+    // the next triangle's loads of the same pixels wait for them. The row's last pixels are
+    // read and written with masks, the lanes beyond it left alone.
+    const bool dentroDaLinha = i + kPorMetade <= largura;
+    const __m256d guardadas = dentroDaLinha ? _mm256_loadu_pd(profundidades + i)
+                                            : _mm256_maskload_pd(profundidades + i, mascara);
+    const __m256d passa =
+        _mm256_and_pd(_mm256_cmp_pd(iz, guardadas, _CMP_GT_OQ), _mm256_castsi256_pd(mascara));
+    if (dentroDaLinha) {
         _mm256_storeu_pd(profundidades + i, _mm256_blendv_pd(guardadas, iz, passa));
         _mm256_storeu_pd(pesos1 + i, _mm256_blendv_pd(_mm256_loadu_pd(pesos1 + i), b1, passa));
         _mm256_storeu_pd(pesos2 + i, _mm256_blendv_pd(_mm256_loadu_pd(pesos2 + i), b2, passa));
@@ -70,10 +71,6 @@ using Coeficientes = TesteProfundidade::Coeficientes;
         _mm_storeu_si128(
             destino, _mm_blendv_epi8(_mm_loadu_si128(destino), _mm_set1_epi32(vencedor), ganhos));
     } else {
-        // The row's last pixels: the lanes beyond it are neither read nor written.
-        guardadas = _mm256_maskload_pd(profundidades + i, mascara);
-        passa =
-            _mm256_and_pd(_mm256_cmp_pd(iz, guardadas, _CMP_GT_OQ), _mm256_castsi256_pd(mascara));
         const __m256i escrever = _mm256_castpd_si256(passa);
         _mm256_maskstore_pd(profundidades + i, escrever, iz);
         _mm256_maskstore_pd(pesos1 + i, escrever, b1);
