@@ -156,10 +156,12 @@ std::int32_t Classificacao::pixelDaCaixa(int i, int i0, int i1, int j0, int j1) 
         std::max({a.y, b.y, c.y}) - std::min({a.y, b.y, c.y}) > BlocoCaixas::kMaiorExtensao) {
         return kVariosPixels;
     }
-    const PosicaoExata* e = vertices.getExatas();
+    const VerticeTela* v = vertices.getVertices();
     return codificar(i0, j0,
-                     Cobertura::cobertosNaCaixa(a, b, c, e[canto[0]], e[canto[1]], e[canto[2]], i0,
-                                                j0, i1 - i0 + 1, j1 - j0 + 1));
+                     Cobertura::cobertosNaCaixa(a, b, c, Cobertura::paraExata(v[canto[0]]),
+                                                Cobertura::paraExata(v[canto[1]]),
+                                                Cobertura::paraExata(v[canto[2]]), i0, j0,
+                                                i1 - i0 + 1, j1 - j0 + 1));
 }
 
 void Classificacao::classificar(int lote, const Camera& camera, const Projecao& projecao,
@@ -216,7 +218,7 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
         if (avx2) {
             // Eight triangles at a time in AVX2 lanes, small ones decided there but for the
             // candidates in doubt.
-            const PosicaoExata* exatas = vertices.getExatas();
+            const VerticeTela* telas = vertices.getVertices();
             BlocoCaixas bloco;
             for (; i + BlocoCaixas::kTriangulos <= fimTrecho; i += BlocoCaixas::kTriangulos) {
                 bloco.calcular(&indices[static_cast<std::size_t>(i) * 3], grossas, largura, altura);
@@ -235,14 +237,19 @@ void Classificacao::classificar(int lote, const Camera& camera, const Projecao& 
                     std::int32_t pixel = kVariosPixels;
                     if (((bloco.pequenos >> k) & 1U) != 0) {
                         auto cobertos = static_cast<unsigned>(bloco.dentro[t]);
-                        const std::int32_t* canto = &indices[static_cast<std::size_t>(i + k) * 3];
-                        for (auto duvida = static_cast<unsigned>(bloco.duvida[t]); duvida != 0;
-                             duvida &= duvida - 1) {
-                            const int n = std::countr_zero(duvida);
-                            if (Cobertura::cobre(exatas[canto[0]], exatas[canto[1]],
-                                                 exatas[canto[2]], bloco.coluna0[t] + n % 2,
-                                                 bloco.linha0[t] + n / 2)) {
-                                cobertos |= 1U << n;
+                        auto duvida = static_cast<unsigned>(bloco.duvida[t]);
+                        if (duvida != 0) {
+                            const std::int32_t* canto =
+                                &indices[static_cast<std::size_t>(i + k) * 3];
+                            const PosicaoExata ea = Cobertura::paraExata(telas[canto[0]]);
+                            const PosicaoExata eb = Cobertura::paraExata(telas[canto[1]]);
+                            const PosicaoExata ec = Cobertura::paraExata(telas[canto[2]]);
+                            for (; duvida != 0; duvida &= duvida - 1) {
+                                const int n = std::countr_zero(duvida);
+                                if (Cobertura::cobre(ea, eb, ec, bloco.coluna0[t] + n % 2,
+                                                     bloco.linha0[t] + n / 2)) {
+                                    cobertos |= 1U << n;
+                                }
                             }
                         }
                         pixel = codificar(bloco.coluna0[t], bloco.linha0[t], cobertos);

@@ -8,10 +8,7 @@ namespace gouraud::detail {
 
 namespace {
 
-// Screen positions are held as integers in units of 2^-48 pixel: exact for every double of
-// magnitude 16 or more, and less than 2^-48 pixel nearer zero below that.
-constexpr int kBitsFracao = 48;
-constexpr double kEscala = 281474976710656.0;  // 2^48
+constexpr int kBitsFracao = Cobertura::kBitsFracao;
 constexpr std::int64_t kMeioPixel = std::int64_t{1} << (kBitsFracao - 1);
 // The quick inside test works on positions cut to 2^-16 pixel, where edge values fit in 64 bits.
 constexpr int kBitsRapidos = 16;
@@ -88,8 +85,6 @@ enum class DecisaoGrossa { fora, dentro, duvida };
 }
 
 }  // namespace
-
-std::int64_t Cobertura::paraInteiro(double v) { return static_cast<std::int64_t>(v * kEscala); }
 
 PosicaoGrossa Cobertura::paraGrossa(double x, double y) {
     // Conversion truncates towards zero; one comparison turns that into the floor.

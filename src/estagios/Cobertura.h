@@ -54,10 +54,19 @@ public:
     // The quick value's error bound (folga) depends on the triangle's box alone, not on where
     // the box lies.
     static constexpr double kMaiorCoordenada = 8192.0;
+    // Exact positions are in units of 2^-48 pixel: exact for every double of magnitude 16 or
+    // more, and less than 2^-48 pixel nearer zero below that.
+    static constexpr int kBitsFracao = 48;
+    static constexpr double kEscala = 281474976710656.0;  // 2^48
 
     // Position in 2^-48 pixel of a coordinate v in pixels (|v| < kMaiorCoordenada), rounded
     // towards zero.
-    static std::int64_t paraInteiro(double v);
+    static std::int64_t paraInteiro(double v) { return static_cast<std::int64_t>(v * kEscala); }
+    // The exact position of screen corner v (both coordinates as paraInteiro): worked out where
+    // it is read rather than kept per point, a multiplication and a conversion each.
+    static PosicaoExata paraExata(const VerticeTela& v) {
+        return PosicaoExata{paraInteiro(v.x), paraInteiro(v.y)};
+    }
     // The coarse position of (x, y) in pixels (each less than kMaiorCoordenada from 0):
     // floor(256 x), floor(256 y).
     static PosicaoGrossa paraGrossa(double x, double y);

@@ -87,7 +87,6 @@ EstagioVertices::EstagioVertices(const Malha& malha, std::vector<std::int32_t> o
     }
     vertices = std::make_unique_for_overwrite<VerticeTela[]>(pontos.size());
     grossas = std::make_unique_for_overwrite<PosicaoGrossa[]>(pontos.size());
-    exatas = std::make_unique_for_overwrite<PosicaoExata[]>(pontos.size());
     usarAvx2(true);
 }
 
@@ -158,7 +157,6 @@ const std::uint8_t* EstagioVertices::getTexturizados() const {
 }
 const VerticeTela* EstagioVertices::getVertices() const { return vertices.get(); }
 const EstagioVertices::PosicaoGrossa* EstagioVertices::getGrossas() const { return grossas.get(); }
-const PosicaoExata* EstagioVertices::getExatas() const { return exatas.get(); }
 
 void EstagioVertices::usarAvx2(bool permitir) {
     avx2 = permitir && __builtin_cpu_supports("avx2") != 0;
@@ -171,7 +169,6 @@ void EstagioVertices::guardar(std::size_t posicao, double x, double y, double iz
     PosicaoGrossa& grossa = grossas[posicao];
     if (seguro) {
         grossa = Cobertura::paraGrossa(v.x, v.y);
-        exatas[posicao] = PosicaoExata{Cobertura::paraInteiro(v.x), Cobertura::paraInteiro(v.y)};
     } else {
         grossa = PosicaoGrossa{kMarca, frente ? 0 : kMarca};
     }
@@ -246,7 +243,7 @@ void EstagioVertices::guardar(std::size_t posicao, double x, double y, double iz
         }
         // Four points at once, as guardar stores them: the coarse positions floor(256 x) and
         // floor(256 y) (exact in double, then converted; a NaN converts to kMarca), y set to 0
-        // for a point in front that is not safe; the exact ones one lane at a time.
+        // for a point in front that is not safe.
         for (int t = 0; t < kQuatro; ++t) {
             vertices[static_cast<std::size_t>(k + t)] = VerticeTela{xs[t], ys[t], izs[t]};
         }
@@ -263,11 +260,6 @@ void EstagioVertices::guardar(std::size_t posicao, double x, double y, double iz
         auto* destino = reinterpret_cast<__m128i*>(&grossas[static_cast<std::size_t>(k)]);
         _mm_storeu_si128(destino, _mm_unpacklo_epi32(gx, gy));
         _mm_storeu_si128(destino + 1, _mm_unpackhi_epi32(gx, gy));
-        for (unsigned lanes = seguros; lanes != 0; lanes &= lanes - 1) {
-            const int t = std::countr_zero(lanes);
-            exatas[static_cast<std::size_t>(k + t)] =
-                PosicaoExata{Cobertura::paraInteiro(xs[t]), Cobertura::paraInteiro(ys[t])};
-        }
     }
 }
 

@@ -18,9 +18,11 @@ namespace gouraud::detail {
 // The vertex stage, the first one: where each point of the mesh lands on the screen.
 //   In:  the mesh (once), and per frame the camera, the projection and the frame's size.
 //   Out: for each point the triangles name, renumbered in the order they first name it: its
-//        screen corner (position, 1/cn), its coarse position for the binning and its exact one
-//        for the single-pixel tests; and the triangles' corners in that numbering, with the
-//        points and their normals in that order for the shading modes.
+//        screen corner (position, 1/cn) and its coarse position for the binning (the exact one
+//        of the single-pixel tests is Cobertura::paraExata of the corner, worked out where it is
+//        read: 16 bytes a point fewer to keep and to write every frame); and the triangles'
+//        corners in that numbering, with the points and their normals in that order for the
+//        shading modes.
 // A point needs clipping when it is behind the near plane or at Recorte::limiteSeguro pixels or
 // further from the origin: its screen x is NaN (and its iz 0 behind the plane), and its coarse
 // position carries the marks below instead.
@@ -92,10 +94,9 @@ public:
     // of the corners it stands for, and 1 where their triangles are textured.
     const std::int32_t* getVariantes() const;
     const std::uint8_t* getTexturizados() const;
-    // Per point of this stage, after processar: screen corner, coarse and exact positions.
+    // Per point of this stage, after processar: screen corner and coarse position.
     const VerticeTela* getVertices() const;
     const PosicaoGrossa* getGrossas() const;
-    const PosicaoExata* getExatas() const;
 
 private:
     // Numbers the points as one per variant and texturing of the corners that use them (the
@@ -108,8 +109,8 @@ private:
     // Points [inicio, fim) four at a time, as processar.
     void processarQuatro(int inicio, int fim, const Camera& camera, const Projecao& projecao,
                          double limiteSeguro);
-    // Stores point `posicao`'s results: its screen corner, and its coarse and exact positions
-    // when it is safe, its marks otherwise.
+    // Stores point `posicao`'s results: its screen corner, and its coarse position when it is
+    // safe, its marks otherwise.
     void guardar(std::size_t posicao, double x, double y, double iz, bool seguro, bool frente);
 
     bool avx2 = false;
@@ -125,7 +126,6 @@ private:
     // until then, so that memory no frame touches (points always culled) is never committed.
     std::unique_ptr<VerticeTela[]> vertices;
     std::unique_ptr<PosicaoGrossa[]> grossas;
-    std::unique_ptr<PosicaoExata[]> exatas;
 };
 
 }  // namespace gouraud::detail

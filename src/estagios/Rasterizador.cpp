@@ -119,7 +119,6 @@ void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, cons
     const Triangulo* triangulos = malha.getTriangulos();
     const Ponto* pontos = malha.getPontos();
     const VerticeTela* v = vertices.getVertices();
-    const PosicaoExata* exatas = vertices.getExatas();
     const PosicaoGrossa* grossas = vertices.getGrossas();
     const int quantAtributos = sombreamento.getQuantAtributos();
     // The corners of the triangle kAdiante entries ahead are fetched while this one is drawn.
@@ -151,8 +150,8 @@ void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, cons
             if (cobertos == 0) {
                 continue;
             }
-            const TesteProfundidade teste(a, b, c, exatas[entrada.a], exatas[entrada.b],
-                                          exatas[entrada.c]);
+            const TesteProfundidade teste(a, b, c, Cobertura::paraExata(a),
+                                          Cobertura::paraExata(b), Cobertura::paraExata(c));
             for (; cobertos != 0; cobertos &= cobertos - 1) {
                 const int bit = std::countr_zero(cobertos);
                 teste.pixel(x0 + bit % 2, y0 + bit / 2, k, visivel, quadro);
@@ -164,11 +163,12 @@ void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, cons
             const PosicaoGrossa& gb = grossas[entrada.b];
             const PosicaoGrossa& gc = grossas[entrada.c];
             if (avx2 && pequenoParaVarrer(ga, gb, gc)) {
-                const TesteProfundidade teste(a, b, c, exatas[entrada.a], exatas[entrada.b],
-                                              exatas[entrada.c]);
+                const PosicaoExata ea = Cobertura::paraExata(a);
+                const PosicaoExata eb = Cobertura::paraExata(b);
+                const PosicaoExata ec = Cobertura::paraExata(c);
+                const TesteProfundidade teste(a, b, c, ea, eb, ec);
                 if (teste.temArea()) {
-                    Varredura::desenhar(ga, gb, gc, exatas[entrada.a], exatas[entrada.b],
-                                        exatas[entrada.c], teste, k, visivel, quadro);
+                    Varredura::desenhar(ga, gb, gc, ea, eb, ec, teste, k, visivel, quadro);
                 }
                 continue;
             }

@@ -188,7 +188,8 @@ SombreamentoGouraud::SombreamentoGouraud(const EstagioVertices& vertices,
                                          const CoresDaMalha* coresDaMalha)
     : vertices(vertices),
       iluminacao(iluminacao),
-      cores(static_cast<std::size_t>(vertices.getQuantPontos()) * kQuantAtributos, 0.0),
+      cores(std::make_unique_for_overwrite<double[]>(
+          static_cast<std::size_t>(vertices.getQuantPontos()) * kQuantAtributos)),
       corObjeto(coresDaMalha != nullptr ? coresDaMalha->getCores() : nullptr) {
     usarAvx2(true);
 }
@@ -315,7 +316,7 @@ void SombreamentoGouraud::usarAvx2(bool permitir) {
 }
 
 void SombreamentoGouraud::sombrear(const FaixaVisivel& faixa, Quadro& quadro) const {
-    sombrearFaixa(faixa, vertices.getVertices(), cores.data(), quadro, quatro);
+    sombrearFaixa(faixa, vertices.getVertices(), cores.get(), quadro, quatro);
 }
 
 void SombreamentoGouraud::sombrearFaixa(const FaixaVisivel& faixa, const VerticeTela* vertices,

@@ -2,7 +2,7 @@
 #define GOURAUD_SOMBREAMENTO_GOURAUD_H
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "CoresDaMalha.h"
 #include "EstagioVertices.h"
@@ -50,7 +50,10 @@ private:
     const EstagioVertices& vertices;
     Iluminacao iluminacao;
     Camera camera;
-    std::vector<double> cores;
+    // Three channels a point, written only for the points a frame marks and read only for
+    // those: left unset until then, so that memory no frame touches (points always culled or
+    // never under a pixel) is never committed.
+    std::unique_ptr<double[]> cores;
     // Each point's object colour (three doubles a point), or null for the settings' one.
     const double* corObjeto = nullptr;
     bool quatro = false;
