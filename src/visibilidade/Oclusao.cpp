@@ -179,22 +179,30 @@ double Oclusao::exigido(const NaTela& t, const Aglomerado& a) const {
     return std::isfinite(d) ? d : kInfinito;
 }
 
-bool Oclusao::longeDosPlanos(const NaTela& t, const Trecho& trecho, double exigido,
+double Oclusao::raioMaior(const NaTela& t) {
+    // The square root of the largest square: a correctly rounded square root never decreases,
+    // so this is the largest of the corners' square roots, one root instead of eight.
+    double quadrado = 0.0;
+    for (const auto& [dx, dy, dz] : t.deslocamentos) {
+        quadrado = std::max(quadrado, (dx * dx + dy * dy) + dz * dz);
+    }
+    return std::sqrt(quadrado);
+}
+
+bool Oclusao::longeDosPlanos(const NaTela& t, double raio, const Trecho& trecho, double exigido,
                              const Ponto* pontos, const std::int32_t* indices, int inicio,
                              int fim) const {
     // By the run's cone: a lower bound of the distance over the box's corners.
     double frente = kInfinito;
     double tras = kInfinito;
-    double raioMaior = 0.0;  // the largest |P - F| over the corners
     const Vetor& eixo = trecho.cone.eixo;
     for (const auto& [dx, dy, dz] : t.deslocamentos) {
         const double lado = (eixo.x * dx + eixo.y * dy) + eixo.z * dz;
         frente = std::min(frente, lado);
         tras = std::min(tras, -lado);
-        raioMaior = std::max(raioMaior, std::sqrt((dx * dx + dy * dy) + dz * dz));
     }
     const double pelaCone = std::max(frente, tras) -
-                            trecho.cone.raio * raioMaior * (1.0 + kFolgaDistancia) -
+                            trecho.cone.raio * raio * (1.0 + kFolgaDistancia) -
                             kFolgaDistancia * t.distancia;
     if (pelaCone >= exigido) {
         return true;
@@ -245,10 +253,11 @@ Oclusao::Decisao Oclusao::testar(const Aglomerado& a, unsigned pendentes, const 
     if (inteiro && escondida(caixa, piramide)) {
         // The whole box is hidden: each run stays only if it could be seen edge-on.
         const double d = exigido(caixa, a);
+        const double raio = raioMaior(caixa);
         for (unsigned resto = todos; resto != 0; resto &= resto - 1) {
             const int k = std::countr_zero(resto);
-            if (!longeDosPlanos(caixa, a.trechos[static_cast<std::size_t>(k)], d, pontos, indices,
-                                inicio + k * Aglomerados::kPorTrecho, fimTrecho(k))) {
+            if (!longeDosPlanos(caixa, raio, a.trechos[static_cast<std::size_t>(k)], d, pontos,
+                                indices, inicio + k * Aglomerados::kPorTrecho, fimTrecho(k))) {
                 desenhar |= 1U << k;
             }
         }
@@ -262,7 +271,7 @@ Oclusao::Decisao Oclusao::testar(const Aglomerado& a, unsigned pendentes, const 
                 continue;
             }
             if (!t.segura || !escondida(t, piramide) ||
-                !longeDosPlanos(t, trecho, exigido(t, a), pontos, indices,
+                !longeDosPlanos(t, raioMaior(t), trecho, exigido(t, a), pontos, indices,
                                 inicio + k * Aglomerados::kPorTrecho, fimTrecho(k))) {
                 desenhar |= 1U << k;
             }

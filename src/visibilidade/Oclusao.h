@@ -78,9 +78,12 @@ private:
     // The least distance from the focus to the plane of each triangle in the box (seen as
     // `caixa`) of cluster `a` that keeps the condition numbers within their bounds.
     double exigido(const NaTela& caixa, const Aglomerado& a) const;
+    // The largest |P - F| over the corners of the box seen as `caixa`.
+    static double raioMaior(const NaTela& caixa);
     // Whether the focus lies at least `exigido` (with room for the rounding) from the plane of
-    // each of triangles [inicio, fim), those of run `trecho`, within the box seen as `caixa`.
-    bool longeDosPlanos(const NaTela& caixa, const Trecho& trecho, double exigido,
+    // each of triangles [inicio, fim), those of run `trecho`, within the box seen as `caixa`,
+    // whose raioMaior is `raio`.
+    bool longeDosPlanos(const NaTela& caixa, double raio, const Trecho& trecho, double exigido,
                         const Ponto* pontos, const std::int32_t* indices, int inicio,
                         int fim) const;
 
