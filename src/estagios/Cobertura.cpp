@@ -8,11 +8,10 @@ namespace gouraud::detail {
 
 namespace {
 
-constexpr int kBitsFracao = Cobertura::kBitsFracao;
-constexpr std::int64_t kMeioPixel = std::int64_t{1} << (kBitsFracao - 1);
+constexpr std::int64_t kMeioPixel = std::int64_t{1} << (Cobertura::kBitsFracao - 1);
 // The quick inside test works on positions cut to 2^-16 pixel, where edge values fit in 64 bits.
 constexpr int kBitsRapidos = 16;
-constexpr int kCorteRapido = kBitsFracao - kBitsRapidos;
+constexpr int kCorteRapido = Cobertura::kBitsFracao - kBitsRapidos;
 constexpr std::int64_t kPixelRapido = std::int64_t{1} << kBitsRapidos;
 // Slack added to the bound on the quick test's error, in units of 2^-32 square pixel.
 constexpr std::int64_t kFolgaExtra = 8;
@@ -190,9 +189,7 @@ bool Cobertura::montar(const VerticeTela& a, const VerticeTela& b, const Vertice
     if (i0 > i1 || j0 > j1) {
         return false;
     }
-    if (!montar(PosicaoExata{paraInteiro(a.x), paraInteiro(a.y)},
-                PosicaoExata{paraInteiro(b.x), paraInteiro(b.y)},
-                PosicaoExata{paraInteiro(c.x), paraInteiro(c.y)})) {
+    if (!montar(paraExata(a), paraExata(b), paraExata(c))) {
         return false;
     }
     pequena = (i1 - i0 + 1) * (j1 - j0 + 1) <= kCaixaPequena;

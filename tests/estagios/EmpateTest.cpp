@@ -44,9 +44,7 @@ bool ganha(std::int32_t numero, std::int32_t anterior, bool varredura) {
     faixa.usarAnteriores(anteriores.data());
     if (varredura) {
         const auto grossa = [](const VerticeTela& v) { return Cobertura::paraGrossa(v.x, v.y); };
-        const auto exata = [](const VerticeTela& v) {
-            return PosicaoExata{Cobertura::paraInteiro(v.x), Cobertura::paraInteiro(v.y)};
-        };
+        const auto exata = &Cobertura::paraExata;
         const TesteProfundidade teste(kA, kB, kC, exata(kA), exata(kB), exata(kC));
         Varredura::desenhar(grossa(kA), grossa(kB), grossa(kC), exata(kA), exata(kB), exata(kC),
                             teste, 0, faixa, quadro);

@@ -63,9 +63,7 @@ Resultado desenhar(const std::vector<VerticeTela>& triangulos, int largura, Como
             continue;
         }
         const auto grossa = [](const VerticeTela& v) { return Cobertura::paraGrossa(v.x, v.y); };
-        const auto exata = [](const VerticeTela& v) {
-            return PosicaoExata{Cobertura::paraInteiro(v.x), Cobertura::paraInteiro(v.y)};
-        };
+        const auto exata = &Cobertura::paraExata;
         const TesteProfundidade teste(a, b, c, exata(a), exata(b), exata(c));
         if (teste.temArea()) {
             Varredura::desenhar(grossa(a), grossa(b), grossa(c), exata(a), exata(b), exata(c),
