@@ -173,12 +173,16 @@ void FusaoPontos::refazerTabela(std::size_t tamanho) {
 
 void FusaoPontos::triangulo(int a, int b, int c) { triangulos.emplace_back(a, b, c); }
 
-bool FusaoPontos::triangulosIndexados(const unsigned char* indices, std::size_t quantTriangulos,
-                                      const unsigned char* x, const unsigned char* y,
-                                      const unsigned char* z, std::size_t passo) {
-    const auto vertice = [indices](std::size_t canto) {
+bool FusaoPontos::triangulosIndexados(const unsigned char* indices, std::size_t passoTriangulo,
+                                      std::size_t quantTriangulos, const unsigned char* x,
+                                      const unsigned char* y, const unsigned char* z,
+                                      std::size_t passo) {
+    const auto vertice = [indices, passoTriangulo](std::size_t canto) {
         std::uint32_t valor = 0;
-        std::memcpy(&valor, indices + canto * sizeof(valor), sizeof(valor));
+        std::memcpy(&valor,
+                    indices + canto / kCantosPorTriangulo * passoTriangulo +
+                        canto % kCantosPorTriangulo * sizeof(valor),
+                    sizeof(valor));
         return static_cast<std::size_t>(valor);
     };
     const auto real = [passo](const unsigned char* base, std::size_t v) {

@@ -46,15 +46,16 @@ public:
     int ponto(float x, float y, float z, std::uint64_t hash);
     // Adds the triangle of three points that ponto or darPonto gave.
     void triangulo(int a, int b, int c);
-    // Adds `quantTriangulos` triangles of the current source, in order: their corners are the
-    // vertices numbered by the 3 quantTriangulos 4-byte unsigned numbers at `indices` (native byte
-    // order, each below the source's count: the caller has checked them), vertex v at the floats
-    // at x + v passo, y + v passo and z + v passo. Each vertex gets its point once, as darPonto
-    // gives it, asked for a few triangles ahead so that the table is fetched in time. False, with
-    // the problem recorded, when a point is not finite or there are too many.
-    bool triangulosIndexados(const unsigned char* indices, std::size_t quantTriangulos,
-                             const unsigned char* x, const unsigned char* y, const unsigned char* z,
-                             std::size_t passo);
+    // Adds `quantTriangulos` triangles of the current source, in order: the corners of triangle
+    // t are the vertices numbered by the three 4-byte unsigned numbers at indices + t
+    // passoTriangulo (native byte order, each below the source's count: the caller has checked
+    // them), vertex v at the floats at x + v passo, y + v passo and z + v passo. Each vertex gets
+    // its point once, as darPonto gives it, asked for a few triangles ahead so that the table is
+    // fetched in time. False, with the problem recorded, when a point is not finite or there are
+    // too many.
+    bool triangulosIndexados(const unsigned char* indices, std::size_t passoTriangulo,
+                             std::size_t quantTriangulos, const unsigned char* x,
+                             const unsigned char* y, const unsigned char* z, std::size_t passo);
 
     // "1.5 -2 nan": the shortest text of each coordinate, for the messages about a position.
     static std::string texto(float x, float y, float z);

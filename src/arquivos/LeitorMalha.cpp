@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 #include "Arquivo.h"
@@ -140,8 +141,13 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
                 return;
             }
             if (rapidos && extensao == "ply" && cabecalho.simples) {
-                biblioteca = "draco";
-                leitura = LeitorPly::ler(dados, tamanho, cabecalho, fusao, aparencia, erro);
+                std::optional<Leitura> direta;
+                if (tamanho >= LeitorPly::kRegistrosDiretos) {
+                    direta = LeitorPly::lerRegistros(dados, cabecalho, fusao, aparencia, erro);
+                }
+                biblioteca = direta ? "direta" : "draco";
+                leitura = direta ? *direta
+                                 : LeitorPly::ler(dados, tamanho, cabecalho, fusao, aparencia, erro);
             } else if (rapidos && extensao == "ply" && cabecalho.nuvem) {
                 biblioteca = "draco";
                 leitura = LeitorPly::lerNuvem(dados, tamanho, cabecalho, primitivas, erro);

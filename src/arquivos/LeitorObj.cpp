@@ -416,7 +416,8 @@ Leitura LeitorObj::ler(const char* dados, std::size_t tamanho, FusaoPontos& fusa
     fusao.novaFonte(quantVertices);
     const auto* coordenadas = reinterpret_cast<const unsigned char*>(vertices.data());
     if (!fusao.triangulosIndexados(reinterpret_cast<const unsigned char*>(indices.data()),
-                                   quantTriangulos, coordenadas, coordenadas + sizeof(float),
+                                   kVerticesPorTriangulo * sizeof(indices[0]), quantTriangulos,
+                                   coordenadas, coordenadas + sizeof(float),
                                    coordenadas + 2 * sizeof(float), kCoordenadas * sizeof(float))) {
         erro = fusao.getProblema();
         return Leitura::recusada;

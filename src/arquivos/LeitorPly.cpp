@@ -177,52 +177,6 @@ std::optional<Nuvem> nuvem(std::string_view formato, const std::vector<Elemento>
     return Nuvem{todos(kPrimeiraCor, 1), todos(kPrimeiraNormal, 1)};
 }
 
-// The colours of the vertices of a file read by Draco, whose faces' indices (three a face, all
-// checked) are at `indices` and whose points `fusao` gave: each corner's variant, with its
-// vertex's colour b / 255 in single precision per channel, into `aparencia`. outroLeitor when
-// Draco does not give the colours as bytes.
-Leitura lerCores(const draco::PlyElement& vertices, const unsigned char* indices,
-                 std::size_t quantVertices, std::size_t quantFaces, FusaoPontos& fusao,
-                 std::unique_ptr<Aparencia>& aparencia) {
-    const draco::PlyProperty* canais[kCanaisLidos] = {vertices.GetPropertyByName("red"),
-                                                      vertices.GetPropertyByName("green"),
-                                                      vertices.GetPropertyByName("blue")};
-    const unsigned char* bytes[kCanaisLidos] = {};
-    for (std::size_t k = 0; k < kCanaisLidos; ++k) {
-        if (canais[k] == nullptr || canais[k]->data_type() != draco::DT_UINT8 ||
-            canais[k]->is_list()) {
-            return Leitura::outroLeitor;
-        }
-        bytes[k] = static_cast<const unsigned char*>(canais[k]->GetDataEntryAddress(0));
-    }
-    constexpr float kByte = 255.0f;
-    MontagemAparencia montagem;
-    montagem.reservar(quantVertices, quantFaces);
-    montagem.novaFonte(quantVertices, -1);
-    // Each vertex's variant once, in the order of the vertices: every vertex has one colour.
-    for (std::size_t v = 0; v < quantVertices; ++v) {
-        const int ponto = fusao.pontoDoVertice(v);
-        if (ponto < 0) {
-            continue;  // no face names it
-        }
-        const float cor[kCanaisLidos] = {static_cast<float>(bytes[0][v]) / kByte,
-                                         static_cast<float>(bytes[1][v]) / kByte,
-                                         static_cast<float>(bytes[2][v]) / kByte};
-        montagem.variante(v, ponto, cor, nullptr);
-    }
-    for (std::size_t f = 0; f < quantFaces; ++f) {
-        std::int32_t cantos[kVerticesPorFace];
-        for (std::size_t k = 0; k < kVerticesPorFace; ++k) {
-            std::uint32_t v = 0;
-            std::memcpy(&v, indices + (f * kVerticesPorFace + k) * sizeof(v), sizeof(v));
-            cantos[k] = montagem.varianteDoVertice(v);
-        }
-        montagem.triangulo(cantos[0], cantos[1], cantos[2]);
-    }
-    aparencia = montagem.concluir(static_cast<int>(fusao.getPontos().size()), {}, {});
-    return Leitura::lida;
-}
-
 // The 32-bit index at `endereco`, signed or not.
 std::int64_t indice(const unsigned char* endereco, bool comSinal) {
     if (!comSinal) {
@@ -233,6 +187,125 @@ std::int64_t indice(const unsigned char* endereco, bool comSinal) {
     std::int32_t valor = 0;
     std::memcpy(&valor, endereco, sizeof(valor));
     return valor;
+}
+
+// A simples file's data, wherever it lies: vertex v's coordinate k is the float at
+// posicao[k] + v passoVertice and its colour channel k the byte at cor[k] + v passoCor; face
+// f's three 32-bit indices are at indices + f passoFace.
+struct Dados {
+    std::size_t quantVertices = 0;
+    std::size_t quantFaces = 0;
+    std::array<const unsigned char*, 3> posicao{};
+    std::array<const unsigned char*, 3> cor{};  // null without colours
+    std::size_t passoVertice = 0;
+    std::size_t passoCor = 0;
+    const unsigned char* indices = nullptr;
+    std::size_t passoFace = 0;
+    bool comSinal = false;
+};
+
+// Reads `dados` into `fusao`, in file order, with each corner's variant and its vertex's colour
+// b / 255 in single precision per channel into `aparencia` when it has colours; recusada, with
+// the reason in `erro`, when a face names a vertex the file does not have or a point is not
+// finite.
+Leitura lerDados(const Dados& dados, FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
+                 std::string& erro) {
+    const auto indiceDe = [&dados](std::size_t f, std::size_t k) {
+        return indice(dados.indices + f * dados.passoFace + k * sizeof(std::uint32_t),
+                      dados.comSinal);
+    };
+    for (std::size_t f = 0; f < dados.quantFaces; ++f) {
+        for (std::size_t k = 0; k < kVerticesPorFace; ++k) {
+            const std::int64_t v = indiceDe(f, k);
+            if (v < 0 || static_cast<std::uint64_t>(v) >= dados.quantVertices) {
+                erro = "face " + std::to_string(f) + " names vertex " + std::to_string(v) +
+                       ", but the file has " + std::to_string(dados.quantVertices) + " vertices";
+                return Leitura::recusada;
+            }
+        }
+    }
+    fusao.reservar(dados.quantVertices, dados.quantFaces);
+    fusao.novaFonte(dados.quantVertices);
+    if (!fusao.triangulosIndexados(dados.indices, dados.passoFace, dados.quantFaces,
+                                   dados.posicao[0], dados.posicao[1], dados.posicao[2],
+                                   dados.passoVertice)) {
+        erro = fusao.getProblema();
+        return Leitura::recusada;
+    }
+    if (dados.cor[0] == nullptr) {
+        return Leitura::lida;
+    }
+    const auto canal = [&dados](std::size_t k, std::size_t v) {
+        return dados.cor[k][v * dados.passoCor];
+    };
+    constexpr float kByte = 255.0f;
+    MontagemAparencia montagem;
+    montagem.reservar(dados.quantVertices, dados.quantFaces);
+    montagem.novaFonte(dados.quantVertices, -1);
+    // Each vertex's variant once, in the order of the vertices: every vertex has one colour.
+    for (std::size_t v = 0; v < dados.quantVertices; ++v) {
+        const int ponto = fusao.pontoDoVertice(v);
+        if (ponto < 0) {
+            continue;  // no face names it
+        }
+        const float cor[kCanaisLidos] = {static_cast<float>(canal(0, v)) / kByte,
+                                         static_cast<float>(canal(1, v)) / kByte,
+                                         static_cast<float>(canal(2, v)) / kByte};
+        montagem.variante(v, ponto, cor, nullptr);
+    }
+    for (std::size_t f = 0; f < dados.quantFaces; ++f) {
+        std::int32_t cantos[kVerticesPorFace];
+        for (std::size_t k = 0; k < kVerticesPorFace; ++k) {
+            cantos[k] = montagem.varianteDoVertice(static_cast<std::size_t>(indiceDe(f, k)));
+        }
+        montagem.triangulo(cantos[0], cantos[1], cantos[2]);
+    }
+    aparencia = montagem.concluir(static_cast<int>(fusao.getPontos().size()), {}, {});
+    return Leitura::lida;
+}
+
+// Where the records of a simples file lie, when they have a fixed size (Cabecalho::Registros);
+// the data starts at byte `inicio` of a file of `tamanho` bytes.
+LeitorPly::Cabecalho::Registros registros(const std::vector<Elemento>& elementos, bool cores,
+                                          std::uint64_t inicio, std::uint64_t tamanho) {
+    constexpr std::array<std::string_view, 3> kPosicao{"x", "y", "z"};
+    LeitorPly::Cabecalho::Registros r;
+    std::array<int, 3> posicoes{};
+    std::array<int, 3> canais{};
+    std::uint64_t deslocamento = 0;
+    for (const auto& [nome, tipo, item] : elementos[0].propriedades) {
+        if (!item.empty()) {
+            return {};
+        }
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (nome == kPosicao[k]) {
+                ++posicoes[k];
+                r.posicao[k] = deslocamento;
+            }
+            if (nome == kNomesDeCor[k]) {
+                ++canais[k];
+                r.cor[k] = deslocamento;
+            }
+        }
+        deslocamento += bytesDoTipo(tipo);
+    }
+    const int vezesCor = cores ? 1 : 0;
+    for (std::size_t k = 0; k < 3; ++k) {
+        if (posicoes[k] != 1 || canais[k] != vezesCor) {
+            return {};
+        }
+    }
+    r.bytesVertice = deslocamento;
+    const auto& [nome, tipo, item] = elementos[1].propriedades[0];
+    r.bytesContagem = bytesDoTipo(tipo);
+    r.indicesComSinal = item == "int" || item == "int32";
+    r.inicio = inicio;
+    std::uint64_t fim = inicio;
+    r.fixos = multiplicarSomar(elementos[0].quant, r.bytesVertice, fim) &&
+              multiplicarSomar(elementos[1].quant,
+                               r.bytesContagem + kVerticesPorFace * sizeof(std::uint32_t), fim) &&
+              fim == tamanho;
+    return r;
 }
 
 }  // namespace
@@ -357,6 +430,9 @@ LeitorPly::Cabecalho LeitorPly::lerCabecalho(const char* dados, std::size_t tama
         return cabecalho;
     }
     cabecalho.simples = simples(formato, elementos, cabecalho.cores) && !texturaNomeada;
+    if (cabecalho.simples) {
+        cabecalho.registros = registros(elementos, cabecalho.cores, inicioDados, tamanho);
+    }
     if (const std::optional<Nuvem> tipoNuvem = nuvem(formato, elementos);
         tipoNuvem && !texturaNomeada) {
         cabecalho.nuvem = true;
@@ -413,34 +489,84 @@ Leitura LeitorPly::ler(const char* dados, std::size_t tamanho, const Cabecalho& 
     if (quantFaces == 0) {
         return Leitura::lida;
     }
-    const auto* indices = static_cast<const unsigned char*>(lista->GetDataEntryAddress(0));
-    const bool comSinal = lista->data_type() == draco::DT_INT32;
-    const std::size_t quantIndices = kVerticesPorFace * static_cast<std::size_t>(quantFaces);
-    for (std::size_t i = 0; i < quantIndices; ++i) {
-        const std::int64_t v = indice(indices + i * sizeof(std::uint32_t), comSinal);
-        if (v < 0 || v >= quantVertices) {
-            erro = "face " + std::to_string(i / kVerticesPorFace) + " names vertex " +
-                   std::to_string(v) + ", but the file has " + std::to_string(quantVertices) +
-                   " vertices";
-            return Leitura::recusada;
+    Dados dadosDraco;
+    dadosDraco.quantVertices = static_cast<std::size_t>(quantVertices);
+    dadosDraco.quantFaces = static_cast<std::size_t>(quantFaces);
+    dadosDraco.indices = static_cast<const unsigned char*>(lista->GetDataEntryAddress(0));
+    dadosDraco.passoFace = kVerticesPorFace * sizeof(std::uint32_t);
+    dadosDraco.comSinal = lista->data_type() == draco::DT_INT32;
+    dadosDraco.passoVertice = sizeof(float);
+    dadosDraco.passoCor = 1;
+    // Without vertices every face names one the file does not have: nothing is read from them.
+    if (quantVertices > 0) {
+        dadosDraco.posicao = {static_cast<const unsigned char*>(x->GetDataEntryAddress(0)),
+                              static_cast<const unsigned char*>(y->GetDataEntryAddress(0)),
+                              static_cast<const unsigned char*>(z->GetDataEntryAddress(0))};
+    }
+    // Draco gives each colour channel as bytes in an array of its own; when it does not, the
+    // import library reads the file, once its faces and points are known to be sound.
+    bool semCores = false;
+    if (cabecalho.cores && quantVertices > 0) {
+        const draco::PlyProperty* canais[kCanaisLidos] = {vertices->GetPropertyByName("red"),
+                                                          vertices->GetPropertyByName("green"),
+                                                          vertices->GetPropertyByName("blue")};
+        for (std::size_t k = 0; k < kCanaisLidos; ++k) {
+            if (canais[k] == nullptr || canais[k]->data_type() != draco::DT_UINT8 ||
+                canais[k]->is_list()) {
+                semCores = true;
+            }
+        }
+        if (!semCores) {
+            for (std::size_t k = 0; k < kCanaisLidos; ++k) {
+                dadosDraco.cor[k] =
+                    static_cast<const unsigned char*>(canais[k]->GetDataEntryAddress(0));
+            }
         }
     }
+    const Leitura leitura = lerDados(dadosDraco, fusao, aparencia, erro);
+    return leitura == Leitura::lida && semCores ? Leitura::outroLeitor : leitura;
+}
 
-    fusao.reservar(static_cast<std::size_t>(quantVertices), static_cast<std::size_t>(quantFaces));
-    fusao.novaFonte(static_cast<std::size_t>(quantVertices));
-    if (!fusao.triangulosIndexados(indices, static_cast<std::size_t>(quantFaces),
-                                   static_cast<const unsigned char*>(x->GetDataEntryAddress(0)),
-                                   static_cast<const unsigned char*>(y->GetDataEntryAddress(0)),
-                                   static_cast<const unsigned char*>(z->GetDataEntryAddress(0)),
-                                   sizeof(float))) {
-        erro = fusao.getProblema();
-        return Leitura::recusada;
+std::optional<Leitura> LeitorPly::lerRegistros(const char* dados, const Cabecalho& cabecalho,
+                                               FusaoPontos& fusao,
+                                               std::unique_ptr<Aparencia>& aparencia,
+                                               std::string& erro) {
+    const Cabecalho::Registros& r = cabecalho.registros;
+    constexpr auto kMaisEntradas = static_cast<std::uint64_t>(std::numeric_limits<int>::max());
+    if (!cabecalho.simples || !r.fixos || cabecalho.quantVertices > kMaisEntradas ||
+        cabecalho.quantFaces > kMaisEntradas) {
+        return std::nullopt;
     }
-    if (cabecalho.cores) {
-        return lerCores(*vertices, indices, static_cast<std::size_t>(quantVertices),
-                        static_cast<std::size_t>(quantFaces), fusao, aparencia);
+    const auto* inicio = reinterpret_cast<const unsigned char*>(dados) + r.inicio;
+    Dados registro;
+    registro.quantVertices = static_cast<std::size_t>(cabecalho.quantVertices);
+    registro.quantFaces = static_cast<std::size_t>(cabecalho.quantFaces);
+    registro.passoVertice = static_cast<std::size_t>(r.bytesVertice);
+    registro.passoCor = registro.passoVertice;
+    const unsigned char* faces = inicio + registro.quantVertices * registro.passoVertice;
+    const auto bytesContagem = static_cast<std::size_t>(r.bytesContagem);
+    registro.passoFace = bytesContagem + kVerticesPorFace * sizeof(std::uint32_t);
+    registro.indices = faces + bytesContagem;
+    // Every face a triangle; a count of any type is 3 in its low byte and 0 in the others.
+    for (std::size_t f = 0; f < registro.quantFaces; ++f) {
+        const unsigned char* contagem = faces + f * registro.passoFace;
+        if (contagem[0] != kVerticesPorFace ||
+            std::any_of(contagem + 1, contagem + bytesContagem,
+                        [](unsigned char b) { return b != 0; })) {
+            return std::nullopt;
+        }
     }
-    return Leitura::lida;
+    if (registro.quantFaces == 0) {
+        return Leitura::lida;
+    }
+    registro.comSinal = r.indicesComSinal;
+    for (std::size_t k = 0; k < 3; ++k) {
+        registro.posicao[k] = inicio + r.posicao[k];
+        if (cabecalho.cores) {
+            registro.cor[k] = inicio + r.cor[k];
+        }
+    }
+    return lerDados(registro, fusao, aparencia, erro);
 }
 
 Leitura LeitorPly::lerNuvem(const char* dados, std::size_t tamanho, const Cabecalho& cabecalho,

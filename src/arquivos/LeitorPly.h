@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Aparencia.h"
@@ -40,6 +41,19 @@ public:
         bool nuvemComNormais = false;
         std::uint64_t quantVertices = 0;
         std::uint64_t quantFaces = 0;
+        // Where the data of a simples file lies when its records have a fixed size: every vertex
+        // property a scalar, x, y and z (and red, green and blue with cores) named once each,
+        // and the data ending exactly where vertices of bytesVertice bytes and faces of a
+        // bytesContagem-byte count and three indices would end.
+        struct Registros {
+            bool fixos = false;
+            std::uint64_t inicio = 0;  // the byte where the first vertex starts
+            std::uint64_t bytesVertice = 0;
+            std::uint64_t bytesContagem = 0;
+            bool indicesComSinal = false;  // int rather than uint
+            std::uint64_t posicao[3] = {};  // x, y and z's bytes from a vertex's start
+            std::uint64_t cor[3] = {};      // red, green and blue's, with cores
+        } registros;
     };
 
     // True when the bytes start as the import library takes a PLY file to start: "ply" in any
@@ -60,6 +74,18 @@ public:
     static Leitura ler(const char* dados, std::size_t tamanho, const Cabecalho& cabecalho,
                        FusaoPontos& fusao, std::unique_ptr<Aparencia>& aparencia,
                        std::string& erro);
+    // Files of at least this many bytes whose records are fixos are read by lerRegistros rather
+    // than by Draco, whose reader keeps every property in an array of its own and 16 bytes of
+    // list offsets a face: about twice the file in memory, and most of the time a large scan
+    // takes to read. Below it that cost is nothing.
+    static constexpr std::size_t kRegistrosDiretos = std::size_t{1} << 20;
+    // What ler gives for a file whose header is simples and whose records are fixos, read from
+    // the records where they lie; nullopt, with nothing changed, when a face's count is not 3
+    // (the file is then Draco's to read).
+    static std::optional<Leitura> lerRegistros(const char* dados, const Cabecalho& cabecalho,
+                                               FusaoPontos& fusao,
+                                               std::unique_ptr<Aparencia>& aparencia,
+                                               std::string& erro);
     // Reads a file whose header is nuvem into `primitivas`: every vertex a point, in file order,
     // with its normal and its colour (each byte b as the single-precision b / 255, as the import
     // library gives it). outroLeitor when Draco cannot read the data; recusada, with the reason
