@@ -99,6 +99,7 @@ std::int64_t Classificacao::inicio(int faixa) const {
     return inicioFaixa[static_cast<std::size_t>(faixa)];
 }
 const Classificacao::Entrada* Classificacao::getEntradas() const { return listas.data(); }
+const std::int32_t* Classificacao::getPosicoes() const { return posicoesListas.data(); }
 
 std::pair<int, int> Classificacao::linhasRecortado(int i, const Camera& camera,
                                                    const Projecao& projecao) const {
@@ -372,6 +373,7 @@ void Classificacao::montarFaixas() {
     inicioFaixa[static_cast<std::size_t>(quantFaixas)] = total;
     if (static_cast<std::size_t>(total) > listas.size()) {
         listas.resize(static_cast<std::size_t>(total) + static_cast<std::size_t>(total) / 4);
+        posicoesListas.resize(listas.size());
     }
 }
 
@@ -387,8 +389,9 @@ void Classificacao::distribuir(int lote) {
         const std::int32_t* canto = &indices[static_cast<std::size_t>(s.triangulo) * 3];
         const std::int32_t numero = numeros[s.triangulo];
         for (int f = s.faixa0; f <= s.faixa1; ++f) {
-            listas[static_cast<std::size_t>(proximo[f]++)] =
-                Entrada{numero, canto[0], canto[1], canto[2], s.pixel};
+            const auto onde = static_cast<std::size_t>(proximo[f]++);
+            listas[onde] = Entrada{numero, canto[0], canto[1], canto[2], s.pixel};
+            posicoesListas[onde] = s.triangulo;
         }
     }
 }

@@ -78,6 +78,8 @@ public:
     // Band `faixa`'s list: entries [inicio(faixa), inicio(faixa + 1)) of getEntradas().
     std::int64_t inicio(int faixa) const;
     const Entrada* getEntradas() const;
+    // Per entry of getEntradas(): its triangle's position in the vertex stage's order.
+    const std::int32_t* getPosicoes() const;
 
 private:
     // Rows [j0, j1] that triangle i, which needs clipping, may cover; j1 < j0 when none. Kept
@@ -121,6 +123,10 @@ private:
     // Start of each band's run in `listas`, and every band's triangles in file order.
     std::vector<std::int64_t> inicioFaixa;
     std::vector<Entrada> listas;
+    // Beside each entry, its triangle's position in the stage: what finds the triangle's run
+    // (Visibilidade) with a read next to the entry's rather than one anywhere in a table by the
+    // file's numbers.
+    std::vector<std::int32_t> posicoesListas;
     int quantLotes = 0;
     bool avx2 = false;
     // Set by classificar from any thread, each byte to 1 only (through atomic_ref).

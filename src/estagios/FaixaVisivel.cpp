@@ -14,11 +14,13 @@ void FaixaVisivel::reservar(std::size_t pixels) {
 }
 
 void FaixaVisivel::iniciar(int primeira, int fim, int larguraQuadro,
-                           const Classificacao::Entrada* lista, std::vector<Peca>& pecasDaFaixa) {
+                           const Classificacao::Entrada* lista, std::vector<Peca>& pecasDaFaixa,
+                           const std::int32_t* posicoesDaLista) {
     linha0 = primeira;
     linha1 = fim;
     largura = larguraQuadro;
     entradas = lista;
+    posicoes = posicoesDaLista;
     const std::size_t pixels =
         static_cast<std::size_t>(linha1 - linha0) * static_cast<std::size_t>(largura);
     reservar(pixels);
@@ -52,6 +54,7 @@ double* FaixaVisivel::linhaPesos2(int j) { return pesos2.data() + indice(j); }
 const double* FaixaVisivel::linhaPesos2(int j) const { return pesos2.data() + indice(j); }
 
 bool FaixaVisivel::ehPeca(std::int32_t vencedor) { return vencedor <= kPrimeiraPeca; }
+const std::int32_t* FaixaVisivel::getPosicoes() const { return posicoes; }
 
 const Classificacao::Entrada& FaixaVisivel::getEntrada(std::int32_t vencedor) const {
     return entradas[vencedor];

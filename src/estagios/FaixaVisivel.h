@@ -37,9 +37,10 @@ public:
     void reservar(std::size_t pixels);
     // Starts band rows [linha0, linha1) of a frame `largura` wide (each 1 to
     // Quadro::kMaiorLado), room for it reserved, whose list starts at `entradas` and whose
-    // pieces go to `pecas` (emptied here): no winner anywhere, no piece.
+    // pieces go to `pecas` (emptied here): no winner anywhere, no piece. `posicoes`, when not
+    // null, gives beside each entry its triangle's position in the vertex stage.
     void iniciar(int linha0, int linha1, int largura, const Classificacao::Entrada* entradas,
-                 std::vector<Peca>& pecas);
+                 std::vector<Peca>& pecas, const std::int32_t* posicoes = nullptr);
     // Keeps a piece and gives its winner number.
     std::int32_t acrescentarPeca(const Peca& peca);
 
@@ -61,6 +62,8 @@ public:
     const Peca& getPeca(std::int32_t vencedor) const;
     // The file's number of the triangle of a winner other than kNenhum.
     std::int32_t numeroNoArquivo(std::int32_t vencedor) const;
+    // The entries' positions in the vertex stage, as iniciar was given them (null for none).
+    const std::int32_t* getPosicoes() const;
     // Whether `novo`, at the same 1/cn as the winner `atual` of pixel (i, j) (kNenhum when
     // none), takes the pixel: when novo's triangle comes before the pixel's winner in the file,
     // this band's or an earlier pass's (usarAnteriores). The triangles of a band need not be
@@ -78,6 +81,7 @@ private:
     int linha1 = 0;
     int largura = 0;
     const Classificacao::Entrada* entradas = nullptr;
+    const std::int32_t* posicoes = nullptr;
     std::vector<std::int32_t> vencedores;
     std::vector<double> pesos1;
     std::vector<double> pesos2;

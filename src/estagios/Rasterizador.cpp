@@ -106,7 +106,7 @@ void Rasterizador::iniciarFaixa(int faixa, std::int64_t inicio, FaixaVisivel& vi
         quadro.limpar(linha0, linha1);
     }
     visivel.iniciar(linha0, linha1, quadro.getLargura(), classificacao.getEntradas() + inicio,
-                    pecas);
+                    pecas, classificacao.getPosicoes() + inicio);
 }
 
 void Rasterizador::visibilidadeFaixa(std::int64_t inicio, std::int64_t fim, const Camera& camera,

@@ -218,19 +218,32 @@ void Visibilidade::marcarPontos(const std::uint8_t* escolhidos, const std::uint8
 }
 
 void Visibilidade::marcarVistos(const FaixaVisivel& faixa, std::int32_t* numeros) {
+    // A winner's run comes from its triangle's position in the stage: read beside its entry
+    // when the band has the positions (a read near the entry's own), through the table by the
+    // file's numbers otherwise and for the pieces of clipped triangles.
+    const std::int32_t* posicoesDaFaixa = faixa.getPosicoes();
+    const auto posicaoDe = [&](std::int32_t vencedor) {
+        return posicoesDaFaixa != nullptr && !FaixaVisivel::ehPeca(vencedor)
+                   ? posicoesDaFaixa[vencedor]
+                   : posicoes[static_cast<std::size_t>(faixa.numeroNoArquivo(vencedor))];
+    };
     std::int32_t anterior = FaixaVisivel::kNenhum;
     std::int32_t numeroAnterior = -1;
-    for (int j = faixa.getLinha0(); j < faixa.getLinha1(); ++j) {
+    // Held here: the stores through `numeros` and the marks could otherwise alias the band's.
+    const int largura = faixa.getLargura();
+    const int linha1 = faixa.getLinha1();
+    for (int j = faixa.getLinha0(); j < linha1; ++j) {
         const std::int32_t* vencedores = faixa.linhaVencedores(j);
-        for (int i = 0; i < faixa.getLargura(); ++i) {
+        for (int i = 0; i < largura; ++i) {
             const std::int32_t vencedor = vencedores[i];
             if (vencedor != anterior && vencedor != FaixaVisivel::kNenhum) {
                 anterior = vencedor;
-                numeroAnterior = faixa.numeroNoArquivo(vencedor);
-                const std::int32_t posicao = posicoes[static_cast<std::size_t>(numeroAnterior)];
                 std::atomic_ref<std::uint8_t>(
-                    vistos[static_cast<std::size_t>(posicao / Aglomerados::kPorTrecho)])
+                    vistos[static_cast<std::size_t>(posicaoDe(vencedor) / Aglomerados::kPorTrecho)])
                     .store(1, std::memory_order_relaxed);
+                if (numeros != nullptr) {
+                    numeroAnterior = faixa.numeroNoArquivo(vencedor);
+                }
             }
             if (numeros != nullptr) {
                 *numeros++ = vencedor == FaixaVisivel::kNenhum ? -1 : numeroAnterior;
