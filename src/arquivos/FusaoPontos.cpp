@@ -11,7 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <exception>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 namespace gouraud::detail {
 
@@ -34,12 +38,45 @@ constexpr std::uint64_t kFinal2 = 0xC4CEB9FE1A85EC53ULL;
 constexpr int kDeslocamentoFinal = 33;
 constexpr std::size_t kPaginaGrande = std::size_t{2} << 20;
 constexpr std::size_t kCantosPorTriangulo = 3;
-// How many triangles ahead the table is fetched.
+// How many triangles ahead the table is fetched, and how many further ahead the vertices' records
+// and their entries of the vertex map, which that fetch reads to find where to fetch.
 constexpr std::size_t kAntecipados = 8;
 constexpr std::size_t kCantosAntecipados = kAntecipados * kCantosPorTriangulo;
+constexpr std::size_t kRegistrosAntecipados = 2 * kAntecipados;
+
+// The merge on two threads: the hash bit that says which thread takes a position, the marks it
+// leaves in the vertex map (kNaoFinito for a position not finite, -2 - w for a vertex whose
+// position vertex w has first), and the most vertices those marks can name.
+constexpr int kBitParte = 63;
+constexpr std::int32_t kNaoFinito = std::numeric_limits<std::int32_t>::min();
+constexpr std::size_t kMaisVerticesParalelo =
+    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) - 2;
 
 // The bits of a coordinate, with -0 and 0 the same.
 std::uint32_t chave(float valor) { return std::bit_cast<std::uint32_t>(valor + 0.0f); }
+
+std::int32_t marcaDoPrimeiro(std::size_t primeiro) {
+    return -2 - static_cast<std::int32_t>(primeiro);
+}
+std::size_t primeiroDaMarca(std::int32_t marca) { return static_cast<std::size_t>(-2 - marca); }
+
+// The vertex number of corner `canto` of indexed triangles (see triangulosIndexados).
+std::size_t verticeDoCanto(const unsigned char* indices, std::size_t passoTriangulo,
+                           std::size_t canto) {
+    std::uint32_t valor = 0;
+    std::memcpy(&valor,
+                indices + canto / kCantosPorTriangulo * passoTriangulo +
+                    canto % kCantosPorTriangulo * sizeof(valor),
+                sizeof(valor));
+    return static_cast<std::size_t>(valor);
+}
+
+// The float at base + v passo.
+float coordenada(const unsigned char* base, std::size_t v, std::size_t passo) {
+    float valor = 0.0f;
+    std::memcpy(&valor, base + v * passo, sizeof(valor));
+    return valor;
+}
 
 }  // namespace
 
@@ -58,23 +95,108 @@ std::string FusaoPontos::texto(float x, float y, float z) {
 
 void FusaoPontos::Libera::operator()(Vaga* p) const { std::free(p); }
 
-FusaoPontos::FusaoPontos() { refazerTabela(kMenorTabela); }
+FusaoPontos::Tabela::Tabela(std::size_t tamanho) : mascara(tamanho - 1) {
+    // Probes land anywhere in the table: large pages spare the address translations a miss each.
+    const std::size_t bytes = tamanho * sizeof(Vaga);
+    const std::size_t alinhamento =
+        bytes >= kPaginaGrande ? kPaginaGrande : alignof(std::max_align_t);
+    auto* memoria = static_cast<Vaga*>(std::aligned_alloc(alinhamento, bytes));
+    if (memoria == nullptr) {
+        throw std::bad_alloc();
+    }
+    if (bytes >= kPaginaGrande) {
+        ::madvise(memoria, bytes, MADV_HUGEPAGE);
+    }
+    std::fill(memoria, memoria + tamanho, Vaga{0, 0, 0, kVaga});
+    vagas.reset(memoria);
+}
+
+std::size_t FusaoPontos::Tabela::tamanho() const { return vagas != nullptr ? mascara + 1 : 0; }
+
+FusaoPontos::Vaga& FusaoPontos::Tabela::vaga(std::uint32_t cx, std::uint32_t cy, std::uint32_t cz,
+                                             std::uint64_t hash) {
+    std::size_t posicao = hash & mascara;
+    for (;;) {
+        Vaga& atual = vagas[posicao];
+        if (atual.numero == kVaga || (atual.x == cx && atual.y == cy && atual.z == cz)) {
+            return atual;
+        }
+        posicao = (posicao + 1) & mascara;
+    }
+}
+
+void FusaoPontos::Tabela::ocupar() {
+    ++ocupadas;
+    if (kFolga * ocupadas > tamanho()) {
+        refazer(tamanho() * 2);
+    }
+}
+
+void FusaoPontos::Tabela::refazer(std::size_t novoTamanho) {
+    Tabela nova(novoTamanho);
+    // Every position again, from the old table: its slot holds all a new one needs.
+    for (std::size_t i = 0; i < tamanho(); ++i) {
+        const Vaga& vaga = vagas[i];
+        if (vaga.numero == kVaga) {
+            continue;
+        }
+        const std::uint64_t hash =
+            espalhamento(std::bit_cast<float>(vaga.x), std::bit_cast<float>(vaga.y),
+                         std::bit_cast<float>(vaga.z));
+        std::size_t posicao = hash & nova.mascara;
+        while (nova.vagas[posicao].numero != kVaga) {
+            posicao = (posicao + 1) & nova.mascara;
+        }
+        nova.vagas[posicao] = vaga;
+    }
+    nova.ocupadas = ocupadas;
+    *this = std::move(nova);
+}
+
+FusaoPontos::FusaoPontos()
+    : tamanhoPedido(kMenorTabela), threads(std::thread::hardware_concurrency() >= 2 ? 2 : 1) {}
 
 void FusaoPontos::reservar(std::size_t pontosPrevistos, std::size_t triangulosPrevistos) {
     pontos.reserve(std::min(pontosPrevistos, kMaisPontos));
     triangulos.reserve(triangulosPrevistos);
-    std::size_t tamanho = tamanhoTabela;
-    while (tamanho < kFolga * pontosPrevistos && tamanho < kMaiorTabelaReservada) {
+    while (tamanhoPedido < kFolga * pontosPrevistos && tamanhoPedido < kMaiorTabelaReservada) {
+        tamanhoPedido *= 2;
+    }
+    if (tabela.vagas != nullptr && tamanhoPedido > tabela.tamanho()) {
+        tabela.refazer(tamanhoPedido);
+    }
+}
+
+void FusaoPontos::garantirTabela() {
+    if (tabela.vagas != nullptr) {
+        return;
+    }
+    std::size_t tamanho = tamanhoPedido;
+    while (tamanho < kFolga * (pontos.size() + 1)) {
         tamanho *= 2;
     }
-    if (tamanho != tamanhoTabela) {
-        refazerTabela(tamanho);
+    tabela = Tabela(tamanho);
+    // The points so far are distinct: each goes into the empty slot its probe finds.
+    for (std::size_t i = 0; i < pontos.size(); ++i) {
+        const auto x = static_cast<float>(pontos[i].x);
+        const auto y = static_cast<float>(pontos[i].y);
+        const auto z = static_cast<float>(pontos[i].z);
+        const std::uint32_t cx = chave(x);
+        const std::uint32_t cy = chave(y);
+        const std::uint32_t cz = chave(z);
+        tabela.vaga(cx, cy, cz, espalhamento(x, y, z)) =
+            Vaga{cx, cy, cz, static_cast<std::uint32_t>(i + 1)};
+        ++tabela.ocupadas;
     }
 }
 
 void FusaoPontos::novaFonte(std::size_t quantVertices) { mapa.assign(quantVertices, kSemPonto); }
 
-int FusaoPontos::pontoDoVertice(std::size_t vertice) const { return mapa[vertice]; }
+int FusaoPontos::pontoDoVertice(std::size_t vertice) const {
+    return mapa[vertice] >= 0 ? mapa[vertice] : kSemPonto;
+}
+
+void FusaoPontos::usarThreads(int quantas) { threads = std::max(1, quantas); }
 
 int FusaoPontos::darPonto(std::size_t vertice, float x, float y, float z) {
     const int indice = ponto(x, y, z);
@@ -93,81 +215,48 @@ std::uint64_t FusaoPontos::espalhamento(float x, float y, float z) {
     return h;
 }
 
+void FusaoPontos::naoFinito(float x, float y, float z) {
+    if (problema.empty()) {
+        problema = "point " + std::to_string(pontos.size()) + " (a corner of triangle " +
+                   std::to_string(triangulos.size()) + ") is not finite: " + texto(x, y, z);
+    }
+}
+
+void FusaoPontos::demais() {
+    if (problema.empty()) {
+        problema = "the mesh has more than " + std::to_string(kMaisPontos) + " points";
+    }
+}
+
 int FusaoPontos::ponto(float x, float y, float z) { return ponto(x, y, z, espalhamento(x, y, z)); }
 
 int FusaoPontos::ponto(float x, float y, float z, std::uint64_t hash) {
     if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
-        if (problema.empty()) {
-            problema = "point " + std::to_string(pontos.size()) + " (a corner of triangle " +
-                       std::to_string(triangulos.size()) + ") is not finite: " + texto(x, y, z);
-        }
+        naoFinito(x, y, z);
         return kSemPonto;
     }
+    garantirTabela();
     const std::uint32_t cx = chave(x);
     const std::uint32_t cy = chave(y);
     const std::uint32_t cz = chave(z);
-    std::size_t posicao = hash & mascara;
-    for (;;) {
-        const Vaga& vaga = tabela[posicao];
-        if (vaga.numero == kVaga) {
-            break;
-        }
-        if (vaga.x == cx && vaga.y == cy && vaga.z == cz) {
-            return static_cast<int>(vaga.numero - 1);
-        }
-        posicao = (posicao + 1) & mascara;
+    Vaga& vaga = tabela.vaga(cx, cy, cz, hash);
+    if (vaga.numero != kVaga) {
+        return static_cast<int>(vaga.numero - 1);
     }
     if (pontos.size() >= kMaisPontos) {
-        if (problema.empty()) {
-            problema = "the mesh has more than " + std::to_string(kMaisPontos) + " points";
-        }
+        demais();
         return kSemPonto;
     }
     const std::size_t novo = pontos.size();
     pontos.emplace_back(x, y, z);
-    tabela[posicao] = Vaga{cx, cy, cz, static_cast<std::uint32_t>(novo + 1)};
-    if (kFolga * pontos.size() > tamanhoTabela) {
-        refazerTabela(tamanhoTabela * 2);
-    }
+    vaga = Vaga{cx, cy, cz, static_cast<std::uint32_t>(novo + 1)};
+    tabela.ocupar();
     return static_cast<int>(novo);
 }
 
 void FusaoPontos::antecipar(std::uint64_t hash) const {
-    __builtin_prefetch(&tabela[hash & mascara]);
-}
-
-void FusaoPontos::refazerTabela(std::size_t tamanho) {
-    // Probes land anywhere in the table: large pages spare the address translations a miss each.
-    const std::size_t bytes = tamanho * sizeof(Vaga);
-    const std::size_t alinhamento =
-        bytes >= kPaginaGrande ? kPaginaGrande : alignof(std::max_align_t);
-    auto* memoria = static_cast<Vaga*>(std::aligned_alloc(alinhamento, bytes));
-    if (memoria == nullptr) {
-        throw std::bad_alloc();
-    }
-    if (bytes >= kPaginaGrande) {
-        ::madvise(memoria, bytes, MADV_HUGEPAGE);
-    }
-    std::fill(memoria, memoria + tamanho, Vaga{0, 0, 0, kVaga});
-    std::unique_ptr<Vaga[], Libera> antiga(memoria);
-    antiga.swap(tabela);
-    const std::size_t tamanhoAntigo = tamanhoTabela;
-    tamanhoTabela = tamanho;
-    mascara = tamanho - 1;
-    // Every point again, from the old table: its slot holds all a new one needs.
-    for (std::size_t i = 0; i < tamanhoAntigo; ++i) {
-        const Vaga& vaga = antiga[i];
-        if (vaga.numero == kVaga) {
-            continue;
-        }
-        const std::uint64_t hash =
-            espalhamento(std::bit_cast<float>(vaga.x), std::bit_cast<float>(vaga.y),
-                         std::bit_cast<float>(vaga.z));
-        std::size_t posicao = hash & mascara;
-        while (tabela[posicao].numero != kVaga) {
-            posicao = (posicao + 1) & mascara;
-        }
-        tabela[posicao] = vaga;
+    if (tabela.vagas != nullptr) {
+        __builtin_prefetch(&tabela.vagas[hash & tabela.mascara]);
     }
 }
 
@@ -177,18 +266,16 @@ bool FusaoPontos::triangulosIndexados(const unsigned char* indices, std::size_t 
                                       std::size_t quantTriangulos, const unsigned char* x,
                                       const unsigned char* y, const unsigned char* z,
                                       std::size_t passo) {
+    if (threads >= 2 && pontos.empty() && quantTriangulos >= kParaleloDesde &&
+        mapa.size() <= kMaisVerticesParalelo) {
+        return triangulosEmParalelo(indices, passoTriangulo, quantTriangulos, x, y, z, passo);
+    }
+    garantirTabela();
     const auto vertice = [indices, passoTriangulo](std::size_t canto) {
-        std::uint32_t valor = 0;
-        std::memcpy(&valor,
-                    indices + canto / kCantosPorTriangulo * passoTriangulo +
-                        canto % kCantosPorTriangulo * sizeof(valor),
-                    sizeof(valor));
-        return static_cast<std::size_t>(valor);
+        return verticeDoCanto(indices, passoTriangulo, canto);
     };
     const auto real = [passo](const unsigned char* base, std::size_t v) {
-        float valor = 0.0f;
-        std::memcpy(&valor, base + v * passo, sizeof(valor));
-        return valor;
+        return coordenada(base, v, passo);
     };
     // The hashes of the corners of the next kAntecipados triangles that had no point when they
     // were asked for ahead, by corner number modulo the ring's size.
@@ -216,6 +303,15 @@ bool FusaoPontos::triangulosIndexados(const unsigned char* indices, std::size_t 
             cantos[k] = numero;
         }
         triangulos.emplace_back(cantos[0], cantos[1], cantos[2]);
+        // The hashes asked for below read each corner's entry of the map and its coordinates,
+        // anywhere in memory: they are fetched first, so that the hashing does not wait for them.
+        if (t + kRegistrosAntecipados < quantTriangulos) {
+            for (std::size_t k = 0; k < kCantosPorTriangulo; ++k) {
+                const std::size_t v = vertice((t + kRegistrosAntecipados) * kCantosPorTriangulo + k);
+                __builtin_prefetch(&mapa[v]);
+                __builtin_prefetch(x + v * passo);
+            }
+        }
         if (t + kAntecipados < quantTriangulos) {
             for (std::size_t k = 0; k < kCantosPorTriangulo; ++k) {
                 const std::size_t canto = (t + kAntecipados) * kCantosPorTriangulo + k;
@@ -229,6 +325,142 @@ bool FusaoPontos::triangulosIndexados(const unsigned char* indices, std::size_t 
         }
     }
     return true;
+}
+
+bool FusaoPontos::triangulosEmParalelo(const unsigned char* indices, std::size_t passoTriangulo,
+                                       std::size_t quantTriangulos, const unsigned char* x,
+                                       const unsigned char* y, const unsigned char* z,
+                                       std::size_t passo) {
+    const std::size_t quantVertices = mapa.size();
+    std::size_t tamanho = kMenorTabela;
+    while (tamanho < kFolga * (quantVertices / 2 + 1) && tamanho < kMaiorTabelaReservada / 2) {
+        tamanho *= 2;
+    }
+    // Step 1, on two threads: each takes the vertices whose position's hash has its top bit and
+    // finds, in a table of its own, the first vertex at each position. A vertex left at -1 in
+    // the map is the first at its own; another one is marked with that first vertex, and one
+    // whose position is not finite with kNaoFinito. The threads write apart in the map, and
+    // rarely: a mesh seldom repeats a position in its vertex list.
+    const auto primeiros = [&](std::uint64_t parte) {
+        Tabela propria(tamanho);
+        std::array<std::uint64_t, kAntecipados> anel{};
+        const auto hashDe = [&](std::size_t v) {
+            return espalhamento(coordenada(x, v, passo), coordenada(y, v, passo),
+                                coordenada(z, v, passo));
+        };
+        for (std::size_t v = 0; v < std::min(kAntecipados, quantVertices); ++v) {
+            anel[v] = hashDe(v);
+        }
+        for (std::size_t v = 0; v < quantVertices; ++v) {
+            const std::uint64_t hash = anel[v % kAntecipados];
+            if (v + kAntecipados < quantVertices) {
+                const std::uint64_t adiante = hashDe(v + kAntecipados);
+                anel[v % kAntecipados] = adiante;
+                if (adiante >> kBitParte == parte) {
+                    __builtin_prefetch(&propria.vagas[adiante & propria.mascara]);
+                }
+            }
+            if (hash >> kBitParte != parte) {
+                continue;
+            }
+            const float px = coordenada(x, v, passo);
+            const float py = coordenada(y, v, passo);
+            const float pz = coordenada(z, v, passo);
+            if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(pz)) {
+                mapa[v] = kNaoFinito;
+                continue;
+            }
+            const std::uint32_t cx = chave(px);
+            const std::uint32_t cy = chave(py);
+            const std::uint32_t cz = chave(pz);
+            Vaga& vaga = propria.vaga(cx, cy, cz, hash);
+            if (vaga.numero != kVaga) {
+                mapa[v] = marcaDoPrimeiro(vaga.numero - 1);
+                continue;
+            }
+            vaga = Vaga{cx, cy, cz, static_cast<std::uint32_t>(v + 1)};
+            propria.ocupar();
+        }
+    };
+    std::exception_ptr falha;
+    {
+        std::thread outra;
+        try {
+            outra = std::thread([&] {
+                try {
+                    primeiros(1);
+                } catch (...) {
+                    falha = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            primeiros(1);  // no thread to be had: the same work, in turn
+        }
+        std::exception_ptr propria;
+        try {
+            primeiros(0);
+        } catch (...) {
+            propria = std::current_exception();
+        }
+        if (outra.joinable()) {
+            outra.join();
+        }
+        if (propria != nullptr) {
+            std::rethrow_exception(propria);
+        }
+    }
+    if (falha != nullptr) {
+        std::rethrow_exception(falha);
+    }
+    // Step 2, in order: each corner's vertex gets its point, the one its first vertex got or a
+    // new one, exactly as the table of every point would give it.
+    for (std::size_t t = 0; t < quantTriangulos; ++t) {
+        if (t + kRegistrosAntecipados < quantTriangulos) {
+            for (std::size_t k = 0; k < kCantosPorTriangulo; ++k) {
+                const std::size_t v = verticeDoCanto(
+                    indices, passoTriangulo, (t + kRegistrosAntecipados) * kCantosPorTriangulo + k);
+                __builtin_prefetch(&mapa[v]);
+                __builtin_prefetch(x + v * passo);
+            }
+        }
+        int cantos[kCantosPorTriangulo];
+        for (std::size_t k = 0; k < kCantosPorTriangulo; ++k) {
+            const std::size_t v =
+                verticeDoCanto(indices, passoTriangulo, t * kCantosPorTriangulo + k);
+            int numero = mapa[v];
+            if (numero < 0) {
+                numero = numerarVertice(v, numero, coordenada(x, v, passo),
+                                        coordenada(y, v, passo), coordenada(z, v, passo));
+                if (numero < 0) {
+                    return false;
+                }
+            }
+            cantos[k] = numero;
+        }
+        triangulos.emplace_back(cantos[0], cantos[1], cantos[2]);
+    }
+    return true;
+}
+
+int FusaoPontos::numerarVertice(std::size_t v, std::int32_t marca, float x, float y, float z) {
+    if (marca == kNaoFinito) {
+        naoFinito(x, y, z);
+        return kSemPonto;
+    }
+    const std::size_t primeiro = marca == kSemPonto ? v : primeiroDaMarca(marca);
+    if (primeiro != v && mapa[primeiro] >= 0) {
+        mapa[v] = mapa[primeiro];
+        return mapa[v];
+    }
+    if (pontos.size() >= kMaisPontos) {
+        demais();
+        return kSemPonto;
+    }
+    const auto novo = static_cast<std::int32_t>(pontos.size());
+    pontos.emplace_back(x, y, z);
+    mapa[v] = novo;
+    mapa[primeiro] = novo;
+    return novo;
 }
 
 const std::string& FusaoPontos::getProblema() const { return problema; }

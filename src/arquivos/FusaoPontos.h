@@ -16,6 +16,8 @@ namespace gouraud::detail {
 // one point (-0 equals 0), numbered in the order the triangles first use them; a vertex of the
 // file that no triangle uses never becomes a point. Positions are the file's single precision
 // values, widened exactly to double. Finding a position costs one hash of its coordinates.
+// A large first source of indexed vertices is merged on two threads (see usarThreads), with the
+// very same result.
 class FusaoPontos {
 public:
     // Empty, with a small table that grows as points arrive.
@@ -30,6 +32,12 @@ public:
     void novaFonte(std::size_t quantVertices);
     // The point already given to vertex `vertice` (< quantVertices) of the current source, or -1.
     int pontoDoVertice(std::size_t vertice) const;
+    // At most `quantas` threads (1 or more; 2 from the start, when the machine has two cores)
+    // for triangulosIndexados on a source of at least kParaleloDesde triangles that is the
+    // first to give points: the positions are found on two threads, each holding half of
+    // them by their hash, and numbered in order afterwards.
+    void usarThreads(int quantas);
+    static constexpr std::size_t kParaleloDesde = std::size_t{1} << 15;
     // Gives vertex `vertice` of the current source the point at (x, y, z), as ponto does.
     int darPonto(std::size_t vertice, float x, float y, float z);
 
@@ -82,17 +90,47 @@ private:
         void operator()(Vaga* p) const;
     };
 
-    // Makes the table `tamanho` slots (a power of two) and places every point again.
-    void refazerTabela(std::size_t tamanho);
+    // Open addressing with linear probing, kept at most half full: its slots (a power of two of
+    // them, all empty at first) and how many hold a position.
+    struct Tabela {
+        std::unique_ptr<Vaga[], Libera> vagas;
+        std::size_t mascara = 0;
+        std::size_t ocupadas = 0;
+
+        Tabela() = default;
+        explicit Tabela(std::size_t tamanho);
+        std::size_t tamanho() const;
+        // The slot that holds the position (cx, cy, cz) of hash `hash`, or the empty one where
+        // it would go.
+        Vaga& vaga(std::uint32_t cx, std::uint32_t cy, std::uint32_t cz, std::uint64_t hash);
+        // Counts a position just written into an empty slot, and doubles the slots when that
+        // makes the table more than half full.
+        void ocupar();
+        // Makes the table `novoTamanho` slots and places every position again.
+        void refazer(std::size_t novoTamanho);
+    };
+
+    // The table of every point so far, built when first needed (and again after a merge on two
+    // threads, which leaves it unbuilt).
+    void garantirTabela();
+    // Vertex v's point in the merge on two threads, when the map does not give it yet; -1, with
+    // the problem recorded, when the vertex's position is not finite or there are too many.
+    int numerarVertice(std::size_t v, std::int32_t marca, float x, float y, float z);
+    bool triangulosEmParalelo(const unsigned char* indices, std::size_t passoTriangulo,
+                              std::size_t quantTriangulos, const unsigned char* x,
+                              const unsigned char* y, const unsigned char* z, std::size_t passo);
+    void naoFinito(float x, float y, float z);
+    void demais();
 
     std::vector<Ponto> pontos;
     std::vector<Triangulo> triangulos;
-    // Open addressing with linear probing, at most half full.
-    std::unique_ptr<Vaga[], Libera> tabela;
-    std::size_t tamanhoTabela = 0;
-    std::size_t mascara = 0;
-    // Point of each vertex of the current source, -1 until given.
+    Tabela tabela;
+    // The size the next table is built at, as reservar asked.
+    std::size_t tamanhoPedido;
+    // Point of each vertex of the current source, -1 until given (and for the merge on two
+    // threads, meanwhile, the marks of the vertices whose position an earlier one has).
     std::vector<std::int32_t> mapa;
+    int threads;
     std::string problema;
 };
 
