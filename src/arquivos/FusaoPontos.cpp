@@ -44,13 +44,15 @@ constexpr std::size_t kAntecipados = 8;
 constexpr std::size_t kCantosAntecipados = kAntecipados * kCantosPorTriangulo;
 constexpr std::size_t kRegistrosAntecipados = 2 * kAntecipados;
 
-// The merge on two threads: the hash bit that says which thread takes a position, the marks it
-// leaves in the vertex map (kNaoFinito for a position not finite, -2 - w for a vertex whose
-// position vertex w has first), and the most vertices those marks can name.
+// The merge on two threads: the hash bit that says which thread takes a position; the marks it
+// leaves in the map of n vertices: kNaoFinito for a position not finite, -2 - w for a vertex
+// whose position vertex w has first, and -2 - n - p for such a first vertex w that no face
+// has named yet while point p is already at its position; and the most vertices those marks
+// can tell apart.
 constexpr int kBitParte = 63;
 constexpr std::int32_t kNaoFinito = std::numeric_limits<std::int32_t>::min();
 constexpr std::size_t kMaisVerticesParalelo =
-    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) - 2;
+    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) / 2 - 1;
 
 // The bits of a coordinate, with -0 and 0 the same.
 std::uint32_t chave(float valor) { return std::bit_cast<std::uint32_t>(valor + 0.0f); }
@@ -59,6 +61,14 @@ std::int32_t marcaDoPrimeiro(std::size_t primeiro) {
     return -2 - static_cast<std::int32_t>(primeiro);
 }
 std::size_t primeiroDaMarca(std::int32_t marca) { return static_cast<std::size_t>(-2 - marca); }
+std::int32_t marcaDoPonto(std::int32_t ponto, std::size_t vertices) {
+    return -2 - static_cast<std::int32_t>(vertices) - ponto;
+}
+// The point of a mark of that kind, or -1 for a mark of another.
+std::int32_t pontoDaMarca(std::int32_t marca, std::size_t vertices) {
+    const std::int64_t ponto = -2 - static_cast<std::int64_t>(vertices) - std::int64_t{marca};
+    return marca != kNaoFinito && ponto >= 0 ? static_cast<std::int32_t>(ponto) : -1;
+}
 
 // The vertex number of corner `canto` of indexed triangles (see triangulosIndexados).
 std::size_t verticeDoCanto(const unsigned char* indices, std::size_t passoTriangulo,
@@ -447,10 +457,20 @@ int FusaoPontos::numerarVertice(std::size_t v, std::int32_t marca, float x, floa
         naoFinito(x, y, z);
         return kSemPonto;
     }
+    // A first vertex whose point a face naming another vertex at its position made.
+    const std::int32_t dado = pontoDaMarca(marca, mapa.size());
+    if (dado >= 0) {
+        mapa[v] = dado;
+        return dado;
+    }
     const std::size_t primeiro = marca == kSemPonto ? v : primeiroDaMarca(marca);
-    if (primeiro != v && mapa[primeiro] >= 0) {
-        mapa[v] = mapa[primeiro];
-        return mapa[v];
+    if (primeiro != v) {
+        const std::int32_t doPrimeiro = mapa[primeiro];
+        const std::int32_t ponto = doPrimeiro >= 0 ? doPrimeiro : pontoDaMarca(doPrimeiro, mapa.size());
+        if (ponto >= 0) {
+            mapa[v] = ponto;
+            return ponto;
+        }
     }
     if (pontos.size() >= kMaisPontos) {
         demais();
@@ -459,7 +479,11 @@ int FusaoPontos::numerarVertice(std::size_t v, std::int32_t marca, float x, floa
     const auto novo = static_cast<std::int32_t>(pontos.size());
     pontos.emplace_back(x, y, z);
     mapa[v] = novo;
-    mapa[primeiro] = novo;
+    // The first vertex keeps the point for the others at its position, but no face named it:
+    // it has no point of its own until one does.
+    if (primeiro != v) {
+        mapa[primeiro] = marcaDoPonto(novo, mapa.size());
+    }
     return novo;
 }
 
