@@ -11,6 +11,7 @@
 #include "Cobertura.h"
 #include "Malha.h"
 #include "Projecao.h"
+#include "Trabalhadores.h"
 #include "VerticeTela.h"
 
 namespace gouraud::detail {
@@ -52,8 +53,10 @@ public:
     // them and their normals in the new order (the normals worked out here as Malha::getNormal
     // gives them, unless the mesh has a look of its own). The triangles keep the file's order, or with
     // `ordem` not empty (a permutation of the triangles' numbers) take the order it gives:
-    // triangle t of this stage is triangle ordem[t] of the file.
-    explicit EstagioVertices(const Malha& malha, std::vector<std::int32_t> ordem = {});
+    // triangle t of this stage is triangle ordem[t] of the file. With `trabalhadores`, a large
+    // mesh's normals are worked out on its threads, each point's as on one.
+    explicit EstagioVertices(const Malha& malha, std::vector<std::int32_t> ordem = {},
+                             Trabalhadores* trabalhadores = nullptr);
 
     // The first run [a, b) of items (points or triangles) of live groups within [inicio, fim):
     // groups of porGrupo items from 0, live where gruposVivos is not 0, or all of them when it

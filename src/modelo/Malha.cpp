@@ -1,5 +1,6 @@
 #include "Malha.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <stdexcept>
@@ -40,21 +41,33 @@ Malha::Malha(Gouraud& cena, std::shared_ptr<const Aparencia> daMalha, Primitivas
 
 void Malha::normaisDosPontos(const Ponto* pontos, const Triangulo* triangulos,
                              int quantTriangulos, const std::int32_t* numeracao, Vetor* normais,
-                             std::uint8_t* temNormal, std::size_t quant) {
+                             std::uint8_t* temNormal, std::size_t quant, std::size_t inicio,
+                             std::size_t fim) {
+    fim = std::min(fim, quant);
+    const auto slot = [numeracao](int indice) {
+        return static_cast<std::size_t>(numeracao != nullptr ? numeracao[indice] : indice);
+    };
     for (int i = 0; i < quantTriangulos; ++i) {
         const Triangulo& t = triangulos[i];
+        const std::size_t slots[] = {slot(t.indiceP1), slot(t.indiceP2), slot(t.indiceP3)};
+        const auto nossa = [inicio, fim](std::size_t k) { return k >= inicio && k < fim; };
+        // A triangle none of whose corners is in the range adds nothing here.
+        if (!nossa(slots[0]) && !nossa(slots[1]) && !nossa(slots[2])) {
+            continue;
+        }
         const Vetor n =
             normalDoTriangulo(pontos[t.indiceP1], pontos[t.indiceP2], pontos[t.indiceP3]);
         if (!finito(n)) {
             continue;
         }
-        for (const int indice : {t.indiceP1, t.indiceP2, t.indiceP3}) {
-            const auto k = static_cast<std::size_t>(numeracao != nullptr ? numeracao[indice] : indice);
-            Vetor& soma = normais[k];
-            soma = Vetor(soma.x + n.x, soma.y + n.y, soma.z + n.z);
+        for (const std::size_t k : slots) {
+            if (nossa(k)) {
+                Vetor& soma = normais[k];
+                soma = Vetor(soma.x + n.x, soma.y + n.y, soma.z + n.z);
+            }
         }
     }
-    for (std::size_t i = 0; i < quant; ++i) {
+    for (std::size_t i = inicio; i < fim; ++i) {
         Vetor& soma = normais[i];
         temNormal[i] = 0;
         if (soma.x == 0.0 && soma.y == 0.0 && soma.z == 0.0) {

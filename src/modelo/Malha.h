@@ -60,10 +60,13 @@ public:
     // null), for the `quant` slots normais and temNormal hold. normais must start at zero;
     // temNormal[k] becomes 1 where slot k has a normal, 0 (and the slot zero) where not. The
     // sums run over the triangles in their order, so any numbering gives each point the same
-    // bits.
+    // bits. Only slots [inicio, fim) are worked out (fim at most quant), each as the whole
+    // would: disjoint ranges may run on threads of their own.
     static void normaisDosPontos(const Ponto* pontos, const Triangulo* triangulos,
                                  int quantTriangulos, const std::int32_t* numeracao,
-                                 Vetor* normais, std::uint8_t* temNormal, std::size_t quant);
+                                 Vetor* normais, std::uint8_t* temNormal, std::size_t quant,
+                                 std::size_t inicio = 0,
+                                 std::size_t fim = static_cast<std::size_t>(-1));
 
     // The model's points and line segments besides the triangles.
     const Primitivas& getPrimitivas() const;

@@ -49,7 +49,7 @@ Renderizador::Renderizador(const Malha& malha, const Iluminacao& iluminacao, int
     : malha(malha),
       iluminacao(iluminacao),
       trabalhadores(threads),
-      vertices(malha, OrdemEspacial::calcular(malha)),
+      vertices(malha, OrdemEspacial::calcular(malha), &trabalhadores),
       descarte(vertices),
       classificacao(malha, vertices),
       rasterizador(malha, vertices, classificacao),

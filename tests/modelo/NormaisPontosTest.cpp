@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "EstagioVertices.h"
@@ -92,4 +93,38 @@ TEST(NormaisPontosTest, ListasDaMalhaFeitasNoPrimeiroPedidoEmQualquerOrdem) {
         EXPECT_TRUE(mesmosBits(normais[t], referencia.getListaNormalTriangulo()[t])) << t;
     }
     EXPECT_EQ(normais, cena.getListaNormalTriangulo());
+}
+
+TEST(NormaisPontosTest, PorPartesComoDeUmaVez) {
+    // The slots in three uneven ranges, as threads work them out, each in a numbering that puts
+    // a triangle's corners in different ranges: the same bits and marks as all at once.
+    Gouraud cena = cenaDeTeste(11);
+    ASSERT_TRUE(cena.cenaValida());
+    const Malha malha(cena);
+    const auto quant = static_cast<std::size_t>(malha.getQuantPontos());
+    std::vector<std::int32_t> numeracao(quant);
+    for (std::size_t p = 0; p < quant; ++p) {
+        numeracao[p] = static_cast<std::int32_t>((p * 7) % quant);  // 7 and 410 share no factor
+    }
+    std::vector<Vetor> inteiras(quant, Vetor(0.0, 0.0, 0.0));
+    std::vector<std::uint8_t> temInteiras(quant, 2);
+    Malha::normaisDosPontos(malha.getPontos(), malha.getTriangulos(), malha.getQuantTriangulos(),
+                            numeracao.data(), inteiras.data(), temInteiras.data(), quant);
+    std::vector<Vetor> partes(quant, Vetor(0.0, 0.0, 0.0));
+    std::vector<std::uint8_t> temPartes(quant, 2);
+    for (const auto& [inicio, fim] : {std::pair<std::size_t, std::size_t>{0, 1},
+                                      {1, 137},
+                                      {137, static_cast<std::size_t>(-1)}}) {
+        Malha::normaisDosPontos(malha.getPontos(), malha.getTriangulos(),
+                                malha.getQuantTriangulos(), numeracao.data(), partes.data(),
+                                temPartes.data(), quant, inicio, fim);
+    }
+    int semNormal = 0;
+    for (std::size_t k = 0; k < quant; ++k) {
+        EXPECT_EQ(temPartes[k], temInteiras[k]) << k;
+        EXPECT_TRUE(mesmosBits(partes[k], inteiras[k])) << k;
+        semNormal += temInteiras[k] == 0 ? 1 : 0;
+    }
+    // The five points with no normal, and the grid's points no triangle names.
+    EXPECT_GE(semNormal, 5);
 }
