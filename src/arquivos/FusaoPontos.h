@@ -20,7 +20,7 @@ namespace gouraud::detail {
 // very same result.
 class FusaoPontos {
 public:
-    // Empty, with a small table that grows as points arrive.
+    // Empty; the table of positions is made when first needed and grows as points arrive.
     FusaoPontos();
     // Makes room for about `pontosPrevistos` distinct points and `triangulosPrevistos`
     // triangles, counts the caller has checked against the file's length (guesses: everything

@@ -16,8 +16,8 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int kQuatro = 4;
-// Points from which the normals are worked out in parts, one per thread: below it, each thread's
-// walk over every triangle costs more than the share of the sums it saves.
+// Points from which the normals are worked out in parts, one per thread (each part walks every
+// triangle); a smaller mesh sums them on the calling thread.
 constexpr std::size_t kNormaisEmPartesDesde = std::size_t{1} << 16;
 // How many triangles ahead the renumbering fetches what it reads.
 constexpr int kAdiante = 8;
