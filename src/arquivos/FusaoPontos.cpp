@@ -10,8 +10,8 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <exception>
+#include <limits>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -317,7 +317,8 @@ bool FusaoPontos::triangulosIndexados(const unsigned char* indices, std::size_t 
         // anywhere in memory: they are fetched first, so that the hashing does not wait for them.
         if (t + kRegistrosAntecipados < quantTriangulos) {
             for (std::size_t k = 0; k < kCantosPorTriangulo; ++k) {
-                const std::size_t v = vertice((t + kRegistrosAntecipados) * kCantosPorTriangulo + k);
+                const std::size_t v =
+                    vertice((t + kRegistrosAntecipados) * kCantosPorTriangulo + k);
                 __builtin_prefetch(&mapa[v]);
                 __builtin_prefetch(x + v * passo);
             }
@@ -439,8 +440,8 @@ bool FusaoPontos::triangulosEmParalelo(const unsigned char* indices, std::size_t
                 verticeDoCanto(indices, passoTriangulo, t * kCantosPorTriangulo + k);
             int numero = mapa[v];
             if (numero < 0) {
-                numero = numerarVertice(v, numero, coordenada(x, v, passo),
-                                        coordenada(y, v, passo), coordenada(z, v, passo));
+                numero = numerarVertice(v, numero, coordenada(x, v, passo), coordenada(y, v, passo),
+                                        coordenada(z, v, passo));
                 if (numero < 0) {
                     return false;
                 }
@@ -466,7 +467,8 @@ int FusaoPontos::numerarVertice(std::size_t v, std::int32_t marca, float x, floa
     const std::size_t primeiro = marca == kSemPonto ? v : primeiroDaMarca(marca);
     if (primeiro != v) {
         const std::int32_t doPrimeiro = mapa[primeiro];
-        const std::int32_t ponto = doPrimeiro >= 0 ? doPrimeiro : pontoDaMarca(doPrimeiro, mapa.size());
+        const std::int32_t ponto =
+            doPrimeiro >= 0 ? doPrimeiro : pontoDaMarca(doPrimeiro, mapa.size());
         if (ponto >= 0) {
             mapa[v] = ponto;
             return ponto;

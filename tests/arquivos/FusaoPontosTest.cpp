@@ -33,9 +33,9 @@ struct Grade {
             for (int j = 0; j < lado; ++j) {
                 for (int i = 0; i < lado; ++i) {
                     const float zero = copia == 0 ? 0.0f : -0.0f;
-                    registros.insert(registros.end(), {i == 0 ? zero : 0.25f * static_cast<float>(i),
-                                                       j == 0 ? zero : 0.5f * static_cast<float>(j),
-                                                       zero, 9.0f});
+                    registros.insert(registros.end(),
+                                     {i == 0 ? zero : 0.25f * static_cast<float>(i),
+                                      j == 0 ? zero : 0.5f * static_cast<float>(j), zero, 9.0f});
                 }
             }
         }
