@@ -118,7 +118,7 @@ bool CenaCarregada::lerCena(const std::string& nome, const Opcoes& opcoes) {
 }
 
 bool CenaCarregada::lerMalha(const std::string& nome, const Opcoes& opcoes) {
-    LeitorMalha leitor(nome, LeitorMalha::Leitores::todos, opcoes.isolamento);
+    LeitorMalha leitor(nome, LeitorMalha::Leitores::todos, opcoes.isolamento, opcoes.threads);
     if (!leitor.abriu()) {
         erro = "cannot open the mesh " + nome + ": " + leitor.getErro();
         return false;

@@ -43,6 +43,9 @@ public:
         // How the import library reads a mesh file: confined in a child process with its
         // limits, by default.
         Isolamento isolamento;
+        // At most this many threads read a large mesh file, as the drawing counts them (0: one
+        // per core).
+        int threads = 0;
         // Where reading a scene file writes the scene loader's marker line: nowhere (null), as
         // the library reads, unless a program asks for it (the viewer: standard output).
         std::ostream* marcador = nullptr;

@@ -44,7 +44,8 @@ bool LeitorMalha::ehMalha(const std::string& nome) {
 }
 
 LeitorMalha::LeitorMalha(const std::string& caminho, Leitores leitores,
-                         const Isolamento& isolamento) {
+                         const Isolamento& isolamento, int quantThreads)
+    : threads(quantThreads) {
     ler(caminho, nullptr, 0, extensaoDe(caminho), leitores, isolamento);
 }
 
@@ -131,6 +132,9 @@ void LeitorMalha::lerMalha(const std::string& caminho, const char* dados, std::s
                                       : std::min(tamanho, kBytesIniciais);
 
         FusaoPontos fusao;
+        if (threads > 0) {
+            fusao.usarThreads(threads);
+        }
         Leitura leitura = Leitura::outroLeitor;
         const bool ply = LeitorPly::pareceCabecalho(dados, std::min(lidos, kBytesIniciais));
         if (ply) {

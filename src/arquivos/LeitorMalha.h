@@ -38,9 +38,10 @@ public:
     // any case). Anything else is a scene file.
     static bool ehMalha(const std::string& nome);
 
-    // Reads the mesh file `caminho`, the import library as `isolamento` says.
+    // Reads the mesh file `caminho`, the import library as `isolamento` says, on at most
+    // `threads` threads (0: as many as the merge of its points takes, FusaoPontos).
     explicit LeitorMalha(const std::string& caminho, Leitores leitores = Leitores::todos,
-                         const Isolamento& isolamento = {});
+                         const Isolamento& isolamento = {}, int threads = 0);
     // Reads `tamanho` bytes at `dados` as a file with the extension `extensao` ("ply", "obj", ...)
     // would be read, except that files it refers to are not found.
     LeitorMalha(const char* dados, std::size_t tamanho, const std::string& extensao,
@@ -87,6 +88,7 @@ private:
     void lerMalha(const std::string& caminho, const char* dados, std::size_t tamanho,
                   const std::string& extensao, Leitores leitores, const Isolamento& isolamento);
 
+    int threads = 0;
     bool aberto = true;
     std::string erro;
     bool erroNomeiaArquivo = false;

@@ -97,6 +97,7 @@ Resultado<Modelo> Modelo::abrirInstalado(const std::string& arquivo, const std::
     opcoes.isolamento = pedido.isolamento;
     opcoes.isolamento.programa = abertura.importador;
     opcoes.isolamento.instalado = instalado != nullptr ? instalado : "";
+    opcoes.threads = pedido.threads;
     // The lighting file first, as the viewer reads them, so its problem is the one reported.
     auto dados = std::make_unique<Dados>();
     if (!iluminacao.empty()) {

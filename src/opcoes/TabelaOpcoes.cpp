@@ -925,7 +925,8 @@ constexpr std::array kTabela = {
           .ajuda = "the threads that draw, from 1 to 256; 0 for one per core",
           .campo = "threads",
           .falta = "--threads needs a count",
-          .descricao = "How many threads draw each frame, the program's own included, from 1 to "
+          .descricao = "How many threads draw each frame (and merge a large mesh file's "
+                       "points, on two at most), the program's own included, from 1 to "
                        "256; 0, the default, is one per core. The pictures are the same bytes "
                        "whatever the count. One thread each suits several models drawn at once "
                        "(processes of a dataset, threads of a program), which then keep the "

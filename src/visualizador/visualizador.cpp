@@ -116,6 +116,7 @@ int executar(const OpcoesVisualizador& opcoes) {
     CenaCarregada::Opcoes leitura{opcoes.cima, opcoes.vista, opcoes.isolamento};
     leitura.marcador = &std::cout;
     leitura.olhar = opcoes.olhar;
+    leitura.threads = opcoes.threads;
     Visualizacao visualizacao(opcoes.cena, opcoes.iluminacao, leitura, opcoes.largura,
                               opcoes.altura, opcoes.threads);
     if (!visualizacao.valida()) {
